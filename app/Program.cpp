@@ -1,0 +1,32 @@
+#include "app/Program.h"
+
+#include "app/Product.h"
+#include "app/ShellUtilities.h"
+#include "app/Trap.h"
+#include "pages/Form1.h"
+#include "platform/Ui.h"
+
+namespace calvenor {
+
+Program::Program(const Services& services)
+    : services_(services), errors_(services.ui), settings_(services.registry) {}
+
+Program::~Program() = default;
+
+void Program::start() {
+    form1_ = std::make_unique<Form1>(
+        Form1::Services{services_.ui, services_.shell, services_.files, settings_, errors_});
+    Form_Load();
+    form1_->window().show();
+}
+
+void Program::Form_Load() {
+    Trap trap{"in Ostrevan2021/08/31.Form1.Form_Load ", errors_};
+    auto& form = *form1_;
+    trap.step(104, [&] { form.window().setCaption(product::kTitle); });
+    trap.step(104, [&] { SetAppTitle(services_.ui); });
+    trap.step(128, [&] { form.Text1().setText(settings_.GetSetting(Settings::kDatabase, "")); });
+    trap.step(130, [&] { form.Text2().setText(settings_.GetSetting(Settings::kPassword, "")); });
+}
+
+}  // namespace calvenor

@@ -1,0 +1,168 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace platform {
+
+// An event of a control. The page sets the handler; the backend raises it when the toolkit reports
+// the event.
+class Event {
+  public:
+    Event& operator=(std::function<void()> handler) {
+        handler_ = std::move(handler);
+        return *this;
+    }
+    void operator()() const {
+        if (handler_) handler_();
+    }
+
+  private:
+    std::function<void()> handler_;
+};
+
+// A colour as forms store it: 0x00BBGGRR, or 0x80000000 | index for one of the system's colours.
+using Color = std::uint32_t;
+inline constexpr Color kWhite = 0x00FFFFFF;
+inline constexpr Color kButtonFace = 0x8000000F;        // the system's button-face colour, COLOR_BTNFACE
+inline constexpr Color kWindowBackground = 0x80000005;  // the system's colour for text boxes, COLOR_WINDOW
+inline constexpr bool isSystemColor(Color c) {
+    return (c & 0x80000000u) != 0;
+}
+
+// The pointer style of a window, by the numbers forms use.
+enum class Pointer { Default = 0, Hourglass = 11, Custom = 99 };
+
+struct Font {
+    std::string_view face;
+    double points;
+    bool bold;
+};
+
+// A control's place in twips, relative to its container.
+struct TwipsRect {
+    int left, top, width, height;
+};
+
+enum class ControlKind { Window, Frame, Label, TextBox, PushButton, ListView };
+
+// One row of a page's layout table.
+struct ControlSpec {
+    std::string_view name;
+    ControlKind kind;
+    std::string_view caption;
+    TwipsRect rect;
+    int tabIndex;
+    Font font;
+    Color backColor;
+    bool password = false;  // a text box that shows "*" for every character
+};
+
+struct WindowSpec {
+    std::string_view name;
+    int clientWidth, clientHeight;  // twips
+    Font font;
+    Color backColor;
+};
+
+class Control {
+  public:
+    virtual ~Control() = default;
+    virtual std::string_view name() const = 0;
+    virtual ControlKind kind() const = 0;
+    virtual Color backColor() const = 0;
+    virtual void setBackColor(Color color) = 0;
+
+    Event onMouseMove;
+};
+
+class TextBox : public Control {
+  public:
+    virtual std::string text() const = 0;
+    // Raises onChange, as typing does, whenever the text differs from before.
+    virtual void setText(std::string_view text) = 0;
+    // Start and length count characters, not bytes.
+    virtual void setSelection(int start, int length) = 0;
+    virtual int selectionStart() const = 0;
+    virtual int selectionLength() const = 0;
+
+    Event onChange;
+    Event onGotFocus;
+};
+
+class PushButton : public Control {
+  public:
+    Event onClick;
+};
+
+class Label : public Control {};
+
+class Frame;
+
+// A control that holds others: the window itself and its frames. The container owns what it adds.
+class Container {
+  public:
+    virtual ~Container() = default;
+    virtual Frame& addFrame(const ControlSpec& spec) = 0;
+    virtual Label& addLabel(const ControlSpec& spec) = 0;
+    virtual TextBox& addTextBox(const ControlSpec& spec) = 0;
+    virtual PushButton& addPushButton(const ControlSpec& spec) = 0;
+};
+
+class Frame : public Control, public Container {};
+
+// A top-level window: a page of the wizard. Closing it raises onUnload.
+class Window : public Control, public Container {
+  public:
+    virtual std::string caption() const = 0;
+    virtual void setCaption(std::string_view caption) = 0;
+    virtual void show() = 0;
+    virtual void hide() = 0;
+    virtual bool isVisible() const = 0;
+    virtual Pointer pointer() const = 0;
+    virtual void setPointer(Pointer pointer) = 0;
+    // Every control on the window, frames' contents included, in the order they were added.
+    virtual std::vector<Control*> controls() = 0;
+
+    Event onUnload;
+};
+
+enum class MessageButtons { Ok, YesNo };
+enum class MessageIcon { None, Exclamation };
+enum class MessageAnswer { Ok, Yes, No };
+
+// The open-file dialog's properties, set before showOpen as a page sets them on its dialog control.
+struct OpenFileDialog {
+    std::string fileName;  // the chosen full path after showOpen; left alone on Cancel
+    std::uint32_t flags = 0;
+    std::string dialogTitle;
+    // "description|pattern|description|pattern|...", the first entry preselected
+    std::string filter;
+};
+
+class Ui {
+  public:
+    virtual ~Ui() = default;
+    virtual std::unique_ptr<Window> createWindow(const WindowSpec& spec) = 0;
+
+    // The name the platform shows for the program; also the caption of every message box that
+    // names none of its own.
+    virtual void setApplicationTitle(std::string_view title) = 0;
+    virtual std::string applicationTitle() const = 0;
+
+    // Modal; an empty caption shows the application title.
+    virtual MessageAnswer messageBox(std::string_view text, std::string_view caption, MessageButtons buttons,
+                                     MessageIcon icon) = 0;
+    virtual void showOpen(Window& owner, OpenFileDialog& dialog) = 0;
+
+    // Processes the pending window messages, so windows repaint during long loops.
+    virtual void doEvents() = 0;
+    // Ends the program at once: every window closes and no further handler runs.
+    virtual void endProgram() = 0;
+};
+
+}  // namespace platform

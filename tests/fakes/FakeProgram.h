@@ -1,0 +1,33 @@
+#pragma once
+
+#include "app/Program.h"
+#include "tests/fakes/FakeFileSystem.h"
+#include "tests/fakes/FakeRegistry.h"
+#include "tests/fakes/FakeShell.h"
+#include "tests/fakes/FakeUi.h"
+
+namespace fakes {
+
+// The whole program over in-memory platform doubles.
+struct FakeProgram {
+    FakeUi ui;
+    FakeShell shell;
+    FakeFileSystem files;
+    FakeRegistry registry;
+    calvenor::Program program{{ui, shell, files, registry}};
+
+    static constexpr char kSettingsKey[] = "Software\\VB and VBA Program Settings\\Drevmark\\Calvenor";
+    std::optional<std::string> setting(std::string_view name) const {
+        return registry.value(kSettingsKey, name);
+    }
+    // The values written under one setting, in order.
+    std::vector<std::string> writesOf(std::string_view name) const {
+        std::vector<std::string> values;
+        for (const auto& w : registry.writes) {
+            if (w.name == name) values.push_back(w.value);
+        }
+        return values;
+    }
+};
+
+}  // namespace fakes

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/Shell.h"
+
+namespace fakes {
+
+class FakeShell : public platform::Shell {
+  public:
+    std::string programFolder() override { return programFolderPath; }
+    std::string desktopFolder() override { return desktopFolderPath; }
+    void openWebPage(std::string_view address) override { openedPages.emplace_back(address); }
+
+    std::string programFolderPath = "C:\\Program Files\\Calvenor";
+    std::string desktopFolderPath = "C:\\Users\\ann\\Desktop";
+    std::vector<std::string> openedPages;
+};
+
+}  // namespace fakes

@@ -1,0 +1,77 @@
+#include "tests/fakes/FakeUi.h"
+
+#include "app/Text.h"
+#include "platform/Failure.h"
+
+namespace fakes {
+
+void FakeTextBox::setText(std::string_view text) {
+    if (text == text_) return;
+    text_ = text;
+    selectionStart_ = selectionLength_ = 0;
+    onChange();
+}
+
+void FakeTextBox::setSelection(int start, int length) {
+    const int size = static_cast<int>(calvenor::characterCount(text_));
+    selectionStart_ = std::min(std::max(start, 0), size);
+    selectionLength_ = std::min(std::max(length, 0), size - selectionStart_);
+}
+
+void FakeTextBox::type(std::string_view characters) {
+    for (char c : characters) setText(text_ + c);
+}
+
+platform::Frame& FakeFrame::addFrame(const platform::ControlSpec& spec) {
+    auto frame = std::make_unique<FakeFrame>(spec, parts_.all);
+    FakeFrame& result = *frame;
+    parts_.all.push_back(std::move(frame));
+    return result;
+}
+
+platform::Frame& FakeWindow::addFrame(const platform::ControlSpec& spec) {
+    auto frame = std::make_unique<FakeFrame>(spec, controls_);
+    FakeFrame& result = *frame;
+    controls_.push_back(std::move(frame));
+    return result;
+}
+
+std::vector<platform::Control*> FakeWindow::controls() {
+    std::vector<platform::Control*> result;
+    for (auto& control : controls_) result.push_back(control.get());
+    return result;
+}
+
+std::unique_ptr<platform::Window> FakeUi::createWindow(const platform::WindowSpec& spec) {
+    auto window = std::make_unique<FakeWindow>(spec);
+    windows.push_back(window.get());
+    return window;
+}
+
+FakeWindow& FakeUi::window(std::string_view name) {
+    for (auto* window : windows) {
+        if (window->name() == name) return *window;
+    }
+    throw std::logic_error("no window " + std::string{name});
+}
+
+platform::MessageAnswer FakeUi::messageBox(std::string_view text, std::string_view caption,
+                                           platform::MessageButtons buttons, platform::MessageIcon icon) {
+    messages.push_back(
+        {std::string{text}, caption.empty() ? applicationTitle_ : std::string{caption}, buttons, icon});
+    if (!answers.empty()) {
+        auto answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+    return buttons == platform::MessageButtons::Ok ? platform::MessageAnswer::Ok
+                                                   : platform::MessageAnswer::No;
+}
+
+void FakeUi::showOpen(platform::Window&, platform::OpenFileDialog& dialog) {
+    openDialogsShown.push_back(dialog);
+    if (openDialogFailure) throw platform::Failure{*openDialogFailure};
+    if (openDialogChoice) dialog.fileName = *openDialogChoice;
+}
+
+}  // namespace fakes

@@ -1,0 +1,184 @@
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/Ui.h"
+
+namespace fakes {
+
+// Controls that hold their state in memory and raise their events as the real toolkits do: setting
+// a text box's text from code raises its change event, as typing does.
+template <class Interface>
+class FakeControl : public Interface {
+  public:
+    explicit FakeControl(const platform::ControlSpec& spec) : spec_(spec), backColor_(spec.backColor) {}
+
+    std::string_view name() const override { return spec_.name; }
+    platform::ControlKind kind() const override { return spec_.kind; }
+    platform::Color backColor() const override { return backColor_; }
+    void setBackColor(platform::Color color) override { backColor_ = color; }
+
+    const platform::ControlSpec& spec() const { return spec_; }
+
+  protected:
+    platform::ControlSpec spec_;
+    platform::Color backColor_;
+};
+
+class FakeTextBox : public FakeControl<platform::TextBox> {
+  public:
+    using FakeControl::FakeControl;
+    std::string text() const override { return text_; }
+    void setText(std::string_view text) override;
+    void setSelection(int start, int length) override;
+    int selectionStart() const override { return selectionStart_; }
+    int selectionLength() const override { return selectionLength_; }
+
+    // What the user does.
+    void type(std::string_view characters);  // one change per character, at the end of the text
+    void focus() { onGotFocus(); }
+
+  private:
+    std::string text_;
+    int selectionStart_ = 0, selectionLength_ = 0;
+};
+
+class FakeLabel : public FakeControl<platform::Label> {
+  public:
+    using FakeControl::FakeControl;
+};
+
+class FakePushButton : public FakeControl<platform::PushButton> {
+  public:
+    using FakeControl::FakeControl;
+    void click() { onClick(); }
+};
+
+// Everything a window or frame holds, kept in one list of the window's.
+class FakeContainerParts {
+  public:
+    std::vector<std::unique_ptr<platform::Control>>& all;
+    template <class Fake>
+    Fake& add(const platform::ControlSpec& spec) {
+        auto control = std::make_unique<Fake>(spec);
+        Fake& result = *control;
+        all.push_back(std::move(control));
+        return result;
+    }
+};
+
+class FakeFrame : public FakeControl<platform::Frame> {
+  public:
+    FakeFrame(const platform::ControlSpec& spec, std::vector<std::unique_ptr<platform::Control>>& all)
+        : FakeControl(spec), parts_{all} {}
+    platform::Frame& addFrame(const platform::ControlSpec& spec) override;
+    platform::Label& addLabel(const platform::ControlSpec& spec) override {
+        return parts_.add<FakeLabel>(spec);
+    }
+    platform::TextBox& addTextBox(const platform::ControlSpec& spec) override {
+        return parts_.add<FakeTextBox>(spec);
+    }
+    platform::PushButton& addPushButton(const platform::ControlSpec& spec) override {
+        return parts_.add<FakePushButton>(spec);
+    }
+
+  private:
+    FakeContainerParts parts_;
+};
+
+class FakeWindow : public platform::Window {
+  public:
+    explicit FakeWindow(const platform::WindowSpec& spec) : spec_(spec), backColor_(spec.backColor) {}
+
+    std::string_view name() const override { return spec_.name; }
+    platform::ControlKind kind() const override { return platform::ControlKind::Window; }
+    platform::Color backColor() const override { return backColor_; }
+    void setBackColor(platform::Color color) override { backColor_ = color; }
+
+    platform::Frame& addFrame(const platform::ControlSpec& spec) override;
+    platform::Label& addLabel(const platform::ControlSpec& spec) override {
+        return parts_.add<FakeLabel>(spec);
+    }
+    platform::TextBox& addTextBox(const platform::ControlSpec& spec) override {
+        return parts_.add<FakeTextBox>(spec);
+    }
+    platform::PushButton& addPushButton(const platform::ControlSpec& spec) override {
+        return parts_.add<FakePushButton>(spec);
+    }
+
+    std::string caption() const override { return caption_; }
+    void setCaption(std::string_view caption) override { caption_ = caption; }
+    void show() override { visible_ = true; }
+    void hide() override { visible_ = false; }
+    bool isVisible() const override { return visible_; }
+    platform::Pointer pointer() const override { return pointer_; }
+    void setPointer(platform::Pointer pointer) override { pointer_ = pointer; }
+    std::vector<platform::Control*> controls() override;
+
+    // Finds a control by name and kind; fails the test's expectations by throwing when absent.
+    template <class Fake>
+    Fake& find(std::string_view name) {
+        for (auto& control : controls_) {
+            if (control->name() == name) {
+                if (auto* fake = dynamic_cast<Fake*>(control.get())) return *fake;
+            }
+        }
+        throw std::logic_error("no control " + std::string{name});
+    }
+    FakeTextBox& textBox(std::string_view name) { return find<FakeTextBox>(name); }
+    FakePushButton& button(std::string_view name) { return find<FakePushButton>(name); }
+
+    void close() { onUnload(); }
+
+  private:
+    platform::WindowSpec spec_;
+    platform::Color backColor_;
+    std::string caption_;
+    bool visible_ = false;
+    platform::Pointer pointer_ = platform::Pointer::Default;
+    std::vector<std::unique_ptr<platform::Control>> controls_;
+    FakeContainerParts parts_{controls_};
+};
+
+class FakeUi : public platform::Ui {
+  public:
+    struct Message {
+        std::string text, caption;
+        platform::MessageButtons buttons;
+        platform::MessageIcon icon;
+    };
+
+    std::unique_ptr<platform::Window> createWindow(const platform::WindowSpec& spec) override;
+    void setApplicationTitle(std::string_view title) override { applicationTitle_ = title; }
+    std::string applicationTitle() const override { return applicationTitle_; }
+    platform::MessageAnswer messageBox(std::string_view text, std::string_view caption,
+                                       platform::MessageButtons buttons, platform::MessageIcon icon) override;
+    void showOpen(platform::Window& owner, platform::OpenFileDialog& dialog) override;
+    void doEvents() override { ++eventRounds; }
+    void endProgram() override { ended = true; }
+
+    // The windows created so far, in order; the ui keeps no ownership.
+    std::vector<FakeWindow*> windows;
+    FakeWindow& window(std::string_view name);
+
+    std::vector<Message> messages;
+    std::deque<platform::MessageAnswer> answers;  // given in turn; Ok (or No) when none is left
+
+    // What the open dialog does: picks a path, is cancelled (nullopt), or fails to open (failure set).
+    std::optional<std::string> openDialogChoice;
+    std::optional<std::string> openDialogFailure;
+    std::vector<platform::OpenFileDialog> openDialogsShown;  // the properties at each showOpen
+
+    int eventRounds = 0;
+    bool ended = false;
+
+  private:
+    std::string applicationTitle_ = "Calvenor";
+};
+
+}  // namespace fakes
