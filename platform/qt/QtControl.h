@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QPalette>
+#include <QWidget>
+#include <string>
+
+#include "platform/Ui.h"
+#include "platform/qt/QtLook.h"
+
+namespace platform::qt {
+
+class QtUi;
+
+// What every control of a page has: its name, its kind, its widget and its background colour.
+template <class Interface, ControlKind Kind>
+class QtControl : public Interface {
+  public:
+    std::string_view name() const override { return name_; }
+    ControlKind kind() const override { return Kind; }
+    Color backColor() const override { return backColor_; }
+    void setBackColor(Color color) override {
+        backColor_ = color;
+        paintBackground(widget_, color, backgroundRole_);
+    }
+
+    QWidget& widget() const { return widget_; }
+
+  protected:
+    // The widget belongs to Qt's object tree (its container's widget) and dies before this object.
+    QtControl(QtUi& ui, const ControlSpec& spec, QWidget& widget, const Resolution& resolution,
+              QPalette::ColorRole backgroundRole = QPalette::Window)
+        : ui_(ui), name_(spec.name), widget_(widget), backgroundRole_(backgroundRole) {
+        widget.setObjectName(QString::fromUtf8(spec.name.data(), qsizetype(spec.name.size())));
+        widget.setGeometry(toPixels(spec.rect, resolution));
+        widget.setFont(toQFont(spec.font));
+        setBackColor(spec.backColor);
+    }
+
+    QtUi& ui_;
+
+  private:
+    std::string name_;
+    QWidget& widget_;
+    QPalette::ColorRole backgroundRole_;
+    Color backColor_ = 0;
+};
+
+}  // namespace platform::qt

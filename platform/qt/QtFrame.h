@@ -1,0 +1,25 @@
+#pragma once
+
+#include "platform/qt/QtControl.h"
+
+namespace platform::qt {
+
+class QtWindow;
+
+// A group frame. Its contents are controls of its window, placed inside the frame's widget, measured
+// from the frame's top-left corner as the form designer measured them.
+class QtFrame final : public QtControl<Frame, ControlKind::Frame> {
+  public:
+    QtFrame(QtUi& ui, QtWindow& window, QWidget& parent, const ControlSpec& spec,
+            const Resolution& resolution);
+
+    Frame& addFrame(const ControlSpec& spec) override;
+    Label& addLabel(const ControlSpec& spec) override;
+    TextBox& addTextBox(const ControlSpec& spec) override;
+    PushButton& addPushButton(const ControlSpec& spec) override;
+
+  private:
+    QtWindow& window_;
+};
+
+}  // namespace platform::qt

@@ -1,0 +1,12 @@
+#pragma once
+
+#include "platform/qt/QtControl.h"
+
+namespace platform::qt {
+
+class QtLabel final : public QtControl<Label, ControlKind::Label> {
+  public:
+    QtLabel(QtUi& ui, QWidget& parent, const ControlSpec& spec, const Resolution& resolution);
+};
+
+}  // namespace platform::qt

@@ -1,0 +1,123 @@
+#include "platform/qt/QtUi.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QThread>
+#include <exception>
+
+#include "platform/Failure.h"
+#include "platform/qt/OpenFileFilter.h"
+#include "platform/qt/QtText.h"
+#include "platform/qt/QtWindow.h"
+
+namespace platform::qt {
+namespace {
+
+// Windows' open-file flag that refuses names of files that do not exist. The dialog's other flags are
+// Windows' own styles (Explorer look, long names, the read-only check box) with no counterpart here,
+// and are ignored.
+constexpr std::uint32_t kFileMustExist = 0x1000;
+
+}  // namespace
+
+std::unique_ptr<Window> QtUi::createWindow(const WindowSpec& spec) {
+    return std::make_unique<QtWindow>(*this, spec);
+}
+
+// Kept here rather than as Qt's application display name, which some platforms append to every
+// window's caption.
+void QtUi::setApplicationTitle(std::string_view title) {
+    applicationTitle_ = title;
+}
+
+std::string QtUi::applicationTitle() const {
+    return applicationTitle_;
+}
+
+MessageAnswer QtUi::messageBox(std::string_view text, std::string_view caption, MessageButtons buttons,
+                               MessageIcon icon) {
+    const bool yesNo = buttons == MessageButtons::YesNo;
+    if (ended_) return yesNo ? MessageAnswer::No : MessageAnswer::Ok;
+
+    QMessageBox box{QApplication::activeWindow()};
+    box.setWindowModality(Qt::ApplicationModal);
+    QString title = toQString(caption.empty() ? std::string_view{applicationTitle_} : caption);
+    if (title.isEmpty()) title = QCoreApplication::applicationName();
+    box.setWindowTitle(title);
+    box.setIcon(icon == MessageIcon::Exclamation ? QMessageBox::Warning : QMessageBox::NoIcon);
+    box.setTextFormat(Qt::PlainText);
+    box.setText(withLineFeeds(toQString(text)));
+    if (yesNo) {
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        box.setDefaultButton(QMessageBox::Yes);
+    } else {
+        box.setStandardButtons(QMessageBox::Ok);
+    }
+    box.exec();
+    if (!yesNo) return MessageAnswer::Ok;
+    return box.standardButton(box.clickedButton()) == QMessageBox::Yes ? MessageAnswer::Yes
+                                                                       : MessageAnswer::No;
+}
+
+void QtUi::showOpen(Window& owner, OpenFileDialog& dialog) {
+    if (ended_) return;
+    auto* window = dynamic_cast<QtWindow*>(&owner);
+    QFileDialog fileDialog{window != nullptr ? &window->widget() : nullptr, toQString(dialog.dialogTitle)};
+    // Qt's own dialog: the same on every desktop, and it can be driven in tests.
+    fileDialog.setOption(QFileDialog::DontUseNativeDialog);
+    // The list shows the descriptions as given; the patterns behind them are Qt's spelling of them.
+    fileDialog.setOption(QFileDialog::HideNameFilterDetails);
+    fileDialog.setAcceptMode(QFileDialog::AcceptOpen);
+    fileDialog.setFileMode((dialog.flags & kFileMustExist) != 0 ? QFileDialog::ExistingFile
+                                                                : QFileDialog::AnyFile);
+    // Patterns match without regard to letter case, as on Windows: "Sales.MDB" shows under "*.mdb".
+    fileDialog.setFilter(fileDialog.filter() & ~QDir::CaseSensitive);
+    const QStringList filters = openFileNameFilters(dialog.filter);
+    if (!filters.isEmpty()) {
+        fileDialog.setNameFilters(filters);
+        fileDialog.selectNameFilter(filters.first());
+    }
+    if (fileDialog.exec() != QDialog::Accepted) return;
+    const QStringList chosen = fileDialog.selectedFiles();
+    if (!chosen.isEmpty() && !chosen.first().isEmpty()) dialog.fileName = toUtf8(chosen.first());
+}
+
+void QtUi::doEvents() {
+    if (!ended_) QCoreApplication::processEvents();
+}
+
+void QtUi::endProgram() {
+    if (ended_) return;
+    ended_ = true;
+    // Closing raises no unload handler any more: the program is ending already.
+    for (QWidget* window : QApplication::topLevelWidgets()) window->close();
+    // Leaves every running event loop, a dialog's included. Before the main loop has started there is
+    // none to leave: the entry asks programEnded() instead.
+    if (QThread::currentThread()->loopLevel() > 0) QCoreApplication::exit(0);
+}
+
+void QtUi::raiseFromToolkit(const Event& event) {
+    if (ended_) return;
+    std::string report;
+    try {
+        event();
+        return;
+    } catch (const Failure& failure) {
+        report = failure.number() != 0 ? "Run-time error '" + std::to_string(failure.number()) +
+                                             "':\r\n\r\n" + failure.description()
+                                       : "Run-time error:\r\n\r\n" + failure.description();
+    } catch (const std::exception& failure) {
+        report = std::string{"Run-time error:\r\n\r\n"} + failure.what();
+    } catch (...) {
+        report = "Run-time error";
+    }
+    messageBox(report, "", MessageButtons::Ok, MessageIcon::Exclamation);
+    endProgram();
+}
+
+void QtUi::raiseFromCall(const Event& event) {
+    if (!ended_) event();
+}
+
+}  // namespace platform::qt

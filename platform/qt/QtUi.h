@@ -1,0 +1,44 @@
+#pragma once
+
+#include <string>
+
+#include "platform/Ui.h"
+
+namespace platform::qt {
+
+// The Linux edition's windows and dialogs, over Qt Widgets. A QApplication must exist first.
+class QtUi final : public Ui {
+  public:
+    QtUi() = default;
+    QtUi(const QtUi&) = delete;
+    QtUi& operator=(const QtUi&) = delete;
+
+    std::unique_ptr<Window> createWindow(const WindowSpec& spec) override;
+
+    void setApplicationTitle(std::string_view title) override;
+    std::string applicationTitle() const override;
+
+    MessageAnswer messageBox(std::string_view text, std::string_view caption, MessageButtons buttons,
+                             MessageIcon icon) override;
+    void showOpen(Window& owner, OpenFileDialog& dialog) override;
+
+    void doEvents() override;
+    void endProgram() override;
+
+    // Whether endProgram has run: the entry then must not start (or go on with) the event loop.
+    bool programEnded() const { return ended_; }
+
+    // Raises an event that the user caused through the toolkit. Once the program has ended no handler
+    // runs. A failure that no handler trapped is shown and ends the program, as an untrapped run-time
+    // error does; it must not unwind through Qt's event delivery.
+    void raiseFromToolkit(const Event& event);
+    // Raises an event that a call of the program caused (setting a text, say): failures go back to
+    // the caller, whose trap reports them.
+    void raiseFromCall(const Event& event);
+
+  private:
+    std::string applicationTitle_;
+    bool ended_ = false;
+};
+
+}  // namespace platform::qt

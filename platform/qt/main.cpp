@@ -1,0 +1,35 @@
+// The Linux edition's entry: Qt's application object, the POSIX stand-ins for the registry, the files
+// and the shell, and the program's start-up; then the event loop until a page ends the program.
+#include <QApplication>
+#include <exception>
+#include <optional>
+
+#include "app/Program.h"
+#include "platform/posix/FileRegistry.h"
+#include "platform/posix/PosixFileSystem.h"
+#include "platform/posix/PosixShell.h"
+#include "platform/qt/QtUi.h"
+
+int main(int argc, char* argv[]) {
+    QApplication application{argc, argv};
+    // The pages end the program themselves when one of them closes; a hidden page must not keep it
+    // alive, and closing the last visible one must not end it behind the handlers' back.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    platform::qt::QtUi ui;
+    std::optional<platform::posix::FileRegistry> registry;
+    try {
+        registry.emplace(platform::posix::FileRegistry::defaultRoot());
+    } catch (const std::exception& e) {
+        ui.messageBox(std::string{"The settings folder cannot be found.\r\n\r\n"} + e.what(), "",
+                      platform::MessageButtons::Ok, platform::MessageIcon::Exclamation);
+        return 1;
+    }
+    platform::posix::PosixFileSystem files;
+    platform::posix::PosixShell shell;
+
+    calvenor::Program program{{ui, shell, files, *registry}};
+    program.start();
+    if (ui.programEnded()) return 0;
+    return QApplication::exec();
+}

@@ -1,0 +1,200 @@
+// Message boxes, the open-file dialog and untrapped failures on the Qt backend, each answered from a
+// timer as a user would answer them.
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileSystemModel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTemporaryDir>
+
+#include "app/ErrorReport.h"
+#include "platform/Failure.h"
+#include "platform/qt/OpenFileFilter.h"
+#include "platform/qt/QtUi.h"
+#include "platform/qt/QtWindow.h"
+#include "tests/platform/qt/ModalAnswerer.h"
+#include "tests/platform/qt/QtPrinting.h"
+
+namespace {
+
+using platform::MessageAnswer;
+using platform::MessageButtons;
+using platform::MessageIcon;
+
+// What a message box showed, and the button names it offered.
+struct SeenBox {
+    QString title, text;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    std::vector<std::string> buttons;
+};
+
+// Answers the next message box with the button of the given standard kind, recording what it showed.
+ModalAnswerer answerBox(SeenBox& seen, QMessageBox::StandardButton press) {
+    return ModalAnswerer{[&seen, press](QWidget& modal) {
+        auto* box = qobject_cast<QMessageBox*>(&modal);
+        if (box == nullptr) return false;
+        seen.title = box->windowTitle();
+        seen.text = box->text();
+        seen.icon = box->icon();
+        for (QAbstractButton* button : box->buttons())
+            seen.buttons.push_back(button->text().remove('&').toStdString());
+        QAbstractButton* target = box->button(press);
+        if (target == nullptr) return false;
+        target->click();
+        return true;
+    }};
+}
+
+TEST(QtMessageBox, ErrorReportShowsItsLinesUnderItsTitleWithTheExclamationIconAndOk) {
+    platform::qt::QtUi ui;
+    ui.setApplicationTitle("Calvenor");
+    SeenBox seen;
+    const auto answerer = answerBox(seen, QMessageBox::Ok);
+    calvenor::ErrorReport{ui}.show("Disk full", "in Ostrevan2021/08/31.Form1.PushButton1_Click ", 100);
+
+    EXPECT_EQ(answerer.answered(), 1);
+    EXPECT_TRUE(answerer.rejected().empty());
+    EXPECT_EQ(seen.title, "Application Error");
+    EXPECT_EQ(seen.icon, QMessageBox::Warning);
+    EXPECT_EQ(seen.buttons, (std::vector<std::string>{"OK"}));
+    // The bare carriage returns are line breaks too: four lines, the third empty.
+    EXPECT_EQ(seen.text.split('\n'),
+              (QStringList{"Disk full", "in Ostrevan2021/08/31.Form1.PushButton1_Click at line 100", "",
+                           "Please email screenshot of this message to support@drevmark.com"}));
+}
+
+TEST(QtMessageBox, EmptyCaptionShowsTheApplicationTitleAndYesNoAnswersWhatWasPressed) {
+    platform::qt::QtUi ui;
+    ui.setApplicationTitle("Calvenor");
+    EXPECT_EQ(ui.applicationTitle(), "Calvenor");
+    {
+        SeenBox seen;
+        const auto answerer = answerBox(seen, QMessageBox::No);
+        EXPECT_EQ(ui.messageBox("Install it now?", "", MessageButtons::YesNo, MessageIcon::None),
+                  MessageAnswer::No);
+        EXPECT_EQ(seen.title, "Calvenor");
+        EXPECT_EQ(seen.icon, QMessageBox::NoIcon);
+        EXPECT_EQ(seen.buttons.size(), 2u);
+        EXPECT_EQ(seen.text, "Install it now?");
+    }
+    {
+        SeenBox seen;
+        const auto answerer = answerBox(seen, QMessageBox::Yes);
+        EXPECT_EQ(ui.messageBox("<b>Done.</b>", "Own", MessageButtons::YesNo, MessageIcon::None),
+                  MessageAnswer::Yes);
+        EXPECT_EQ(seen.title, "Own");
+        EXPECT_EQ(seen.text, "<b>Done.</b>");  // shown as it is, not as markup
+    }
+}
+
+TEST(QtToolkitEvents, AFailureNoHandlerTrappedIsShownAndEndsTheProgram) {
+    platform::qt::QtUi ui;
+    auto window = ui.createWindow({"Test", 3000, 1500, {"Arial", 9, false}, platform::kWhite});
+    auto& button = window->addPushButton({"Button",
+                                          platform::ControlKind::PushButton,
+                                          "Go",
+                                          {120, 120, 1200, 405},
+                                          0,
+                                          {"Arial", 9, false},
+                                          platform::kWhite});
+    int clicks = 0;
+    button.onClick = [&] {
+        ++clicks;
+        throw platform::Failure("Invalid procedure call or argument", 5);
+    };
+    window->show();
+
+    SeenBox seen;
+    const auto answerer = answerBox(seen, QMessageBox::Ok);
+    auto& widget = dynamic_cast<platform::qt::QtWindow&>(*window).widget();
+    widget.findChild<QPushButton*>("Button")->click();
+    EXPECT_EQ(seen.text, "Run-time error '5':\n\nInvalid procedure call or argument");
+    EXPECT_TRUE(ui.programEnded());
+    EXPECT_FALSE(window->isVisible());
+    widget.findChild<QPushButton*>("Button")->click();
+    EXPECT_EQ(clicks, 1);
+}
+
+TEST(QtOpenFileFilter, TranslatesTheListWithOrWithoutTheFinalBar) {
+    using platform::qt::openFileNameFilters;
+    EXPECT_EQ(openFileNameFilters("Databases (*.mdb,*.accdb)|*.*db|Access 97|*.mdb;*.mde|"),
+              (QStringList{"Databases (*.mdb,*.accdb) (*.*db)", "Access 97 (*.mdb *.mde)"}));
+    EXPECT_EQ(openFileNameFilters("All files|*.*"), QStringList{"All files (*)"});
+    EXPECT_TRUE(openFileNameFilters("").isEmpty());
+}
+
+class QtOpenDialog : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(folder.isValid());
+        for (const char* name : {"Sales.MDB", "orders.accdb", "Old.ACCDB", "notes.txt", "backup.mdb.bak"}) {
+            QFile file{folder.filePath(QString::fromLatin1(name))};
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        }
+        dialog.dialogTitle = "Select Access Database";
+        dialog.filter =
+            "All Microsoft Databases (*.mdb,*.accdb)|*.*db|Microsoft Database (*.mdb)|*.mdb|"
+            "Microsoft 2007 Database (*.accdb)|*.accdb|";
+    }
+
+    platform::qt::QtUi ui;
+    std::unique_ptr<platform::Window> owner =
+        ui.createWindow({"Owner", 3000, 1500, {"Arial", 9, false}, platform::kWhite});
+    QTemporaryDir folder;
+    platform::OpenFileDialog dialog;
+};
+
+TEST_F(QtOpenDialog, FirstFilterListsDatabasesOfEitherCaseAndOpenReturnsTheFullPath) {
+    QString title, selectedFilter;
+    QStringList filters, listed;
+    ModalAnswerer answerer{[&](QWidget& modal) {
+        auto* fileDialog = qobject_cast<QFileDialog*>(&modal);
+        if (fileDialog == nullptr) return false;
+        auto* model = fileDialog->findChild<QFileSystemModel*>();
+        if (model == nullptr) return false;
+        if (fileDialog->directory().absolutePath() != folder.path()) {
+            fileDialog->setDirectory(folder.path());
+            return false;
+        }
+        const QModelIndex root = model->index(folder.path());
+        if (model->rowCount(root) < 3) return false;  // still being read
+        title = fileDialog->windowTitle();
+        filters = fileDialog->nameFilters();
+        selectedFilter = fileDialog->selectedNameFilter();
+        for (int row = 0; row < model->rowCount(root); ++row)
+            listed += model->index(row, 0, root).data().toString();
+        auto* nameBox = fileDialog->findChild<QLineEdit*>("fileNameEdit");
+        if (nameBox == nullptr) return false;
+        nameBox->setText("Sales.MDB");  // as the user types it, or clicks it in the list
+        static_cast<QDialog*>(fileDialog)->accept();
+        return true;
+    }};
+    ui.showOpen(*owner, dialog);
+
+    ASSERT_EQ(answerer.answered(), 1);
+    EXPECT_EQ(title, "Select Access Database");
+    EXPECT_EQ(filters.size(), 3);
+    EXPECT_EQ(selectedFilter, "All Microsoft Databases (*.mdb,*.accdb)");  // shown without Qt's patterns
+    listed.sort();
+    EXPECT_EQ(listed, (QStringList{"Old.ACCDB", "Sales.MDB", "orders.accdb"}));
+    EXPECT_EQ(dialog.fileName, folder.filePath("Sales.MDB").toStdString());
+}
+
+TEST_F(QtOpenDialog, CancelLeavesTheFileNameAlone) {
+    dialog.fileName = "/kept/as/it/was.mdb";
+    ModalAnswerer answerer{[](QWidget& modal) {
+        auto* fileDialog = qobject_cast<QFileDialog*>(&modal);
+        if (fileDialog == nullptr) return false;
+        fileDialog->reject();
+        return true;
+    }};
+    ui.showOpen(*owner, dialog);
+    EXPECT_EQ(answerer.answered(), 1);
+    EXPECT_EQ(dialog.fileName, "/kept/as/it/was.mdb");
+}
+
+}  // namespace
