@@ -1,0 +1,120 @@
+// Our own database engine (the Access and ADO stand-ins) on the files we write.
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <iostream>
+
+#include "DatabaseFile.h"
+#include "Description.h"
+#include "Fixtures.h"
+#include "TemporaryFolder.h"
+#include "platform/Failure.h"
+#include "platform/jet/JetAccess.h"
+#include "platform/jet/JetAdo.h"
+#include "tests/fakes/FakeRegistry.h"
+
+namespace mkmdb {
+namespace {
+
+using namespace platform;
+
+class NoPrintQueues : public jet::PrintQueues {
+  public:
+    List list() override { return {}; }
+    void print(const std::string&, const std::string&, std::string_view) override {
+        ADD_FAILURE() << "printed";
+    }
+};
+
+std::vector<std::string> sorted(std::vector<std::string> names) {
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+jet::EngineOptions engineOptions() {
+    jet::EngineOptions options;
+    options.helperFolder = CALVENOR_HELPER_DIR;
+    options.timeLimit = std::chrono::seconds(60);
+    return options;
+}
+
+class Engine : public ::testing::Test {
+  protected:
+    std::filesystem::path write(const Database& database, const std::string& name) {
+        const auto path = folder_ / name;
+        writeDatabaseFile(database, path, Overwrite::Refuse);
+        return path;
+    }
+
+    // The engine's report list, sorted here: the engine orders it as Access's AllReports does.
+    std::vector<std::string> reportsOf(const std::filesystem::path& file, const std::string& password = "") {
+        auto application = access_.createApplication();
+        application->openCurrentDatabase(file.string(), false, password);
+        std::vector<std::string> names;
+        for (const auto& report : application->allReports()) names.push_back(report->name());
+        application->closeCurrentDatabase();
+        application->quit(access::QuitOption::SaveAll);
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    std::string openFailure(const std::filesystem::path& file, const std::string& password) {
+        try {
+            reportsOf(file, password);
+            return "";
+        } catch (const Failure& failure) {
+            return std::to_string(failure.number()) + ": " + failure.description();
+        }
+    }
+
+    testing::TemporaryFolder folder_;
+    fakes::FakeRegistry registry_;
+    NoPrintQueues queues_;
+    jet::JetAccess access_{registry_, queues_, engineOptions()};
+};
+
+TEST_F(Engine, ListsTheSampleReportsAndUserTables) {
+    const auto database = readDescriptionFile(MKMDB_SAMPLE_DESCRIPTION);
+    const auto path = write(database, "sample.mdb");
+    EXPECT_EQ(reportsOf(path), sorted(database.reports));
+
+    jet::JetAdo ado(engineOptions());
+    auto connection = ado.createConnection();
+    connection->open("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + path.string() +
+                     ";JET OLEDB:Database Password=");
+    std::vector<std::string> userTables;
+    auto rows = connection->openSchema(ado::kSchemaTables);
+    for (; !rows->eof(); rows->moveNext())
+        if (rows->field("TABLE_TYPE") == "TABLE") userTables.push_back(rows->field("TABLE_NAME"));
+    rows->close();
+    connection->close();
+    std::vector<std::string> expected;
+    for (const auto& table : database.tables) expected.push_back(table.name);
+    EXPECT_EQ(sorted(userTables), sorted(expected));
+}
+
+TEST_F(Engine, ChecksThePasswordAndListsHostileNames) {
+    auto database = fixtures::hostileNamesDatabase();
+    database.password = "Überblick 2026";
+    const auto path = write(database, "hostile.mdb");
+
+    EXPECT_EQ(reportsOf(path, "Überblick 2026"), sorted(fixtures::hostileReportNames()));
+    EXPECT_EQ(openFailure(path, "überblick 2026"), "3031: Not a valid password.");
+    EXPECT_EQ(openFailure(path, ""), "3031: Not a valid password.");
+}
+
+TEST_F(Engine, ListsTenThousandReports) {
+    const auto path = write(fixtures::largeDatabase(10'000, 100'000), "large.mdb");
+    const auto started = std::chrono::steady_clock::now();
+    const auto reports = reportsOf(path);
+    const auto elapsed =
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started);
+    ASSERT_EQ(reports.size(), 10'000u);
+    EXPECT_EQ(reports.front(), "Report 00001");
+    EXPECT_EQ(reports.back(), "Report 10000");
+    std::cout << "[ note ] the engine listed 10,000 reports in " << elapsed.count() << " ms\n";
+}
+
+}  // namespace
+}  // namespace mkmdb

@@ -1,0 +1,104 @@
+// What the writer refuses to store, and how it says so.
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "DatabaseImage.h"
+
+namespace mkmdb {
+namespace {
+
+Database withTable(Table table) {
+    Database database;
+    database.tables.push_back(std::move(table));
+    return database;
+}
+
+TEST(WriterFaults, EachNamesTheCulprit) {
+    const std::string tooLong(65, 'n');
+    Table wide{"Wide", {}, {}};
+    for (int i = 0; i < 9; ++i)
+        wide.columns.push_back({std::string("Column ") += std::to_string(i), ColumnType::Text, 255});
+    wide.rows.push_back(std::vector<Value>(9, std::string(255, 'w')));  // 9 x 510 bytes: more than a page
+
+    const std::vector<std::pair<std::function<Database()>, std::string>> cases{
+        {[] {
+             return withTable(
+                 {"T", {{"Name", ColumnType::Text, 5}}, {{std::string("12345")}, {std::string("123456")}}});
+         },
+         "table \"T\", row 2: column \"Name\": the text is longer than 5 characters"},
+        {[] {
+             return withTable({"T", {{"N", ColumnType::Long}}, {{std::string("7")}}});
+         },
+         "table \"T\", row 1: column \"N\": the value does not suit a Long column"},
+        {[] {
+             return withTable({"T", {{"F", ColumnType::YesNo}}, {{Null{}}}});
+         },
+         "table \"T\", row 1: column \"F\": the value does not suit a Yes/No column"},
+        {[] {
+             return withTable({"T", {{"A", ColumnType::Long}}, {{std::int32_t{1}, std::int32_t{2}}}});
+         },
+         "table \"T\", row 1: the row has 2 values for 1 columns"},
+        {[=] { return withTable(wide); }, "table \"Wide\", row 1: a row takes"},
+        {[] {
+             return withTable({"T", {}, {}});
+         },
+         "table \"T\" has no columns"},
+        {[] {
+             return withTable({"T", {{"A", ColumnType::Long}, {"a", ColumnType::Text}}, {}});
+         },
+         "there are two columns in table \"T\" named \"a\""},
+        {[] {
+             return withTable({"msysobjects", {{"A", ColumnType::Long}}, {}});
+         },
+         "there are two tables named \"msysobjects\""},
+        {[] {
+             return withTable({"Bad\x01Name", {{"A", ColumnType::Long}}, {}});
+         },
+         "a table name holds a control character"},
+        {[] {
+             return withTable({"Bad\xC3(", {{"A", ColumnType::Long}}, {}});
+         },
+         "a table name is not valid UTF-8"},
+        {[] {
+             return withTable({"T", {{"Text", ColumnType::Text, 0}}, {}});
+         },
+         "column \"Text\" in table \"T\": a Text column holds 1 to 255 characters"},
+        {[&] {
+             return Database{{}, {tooLong}, "", {}};
+         },
+         "a report name is longer than 64 characters"},
+        {[] {
+             return Database{{}, {""}, "", {}};
+         },
+         "a report name is empty"},
+        {[] {
+             return Database{{}, {"Sales", "SALES"}, "", {}};
+         },
+         "there are two reports named \"SALES\""},
+        {[] {
+             return Database{{}, {}, "twenty-one characters", {}};
+         },
+         "the password is longer than 20 characters"},
+        {[] {
+             return Database{{}, {}, "tab\there", {}};
+         },
+         "the password holds a control character"},
+        {[] {
+             return Database{{}, {}, "", Timestamp{-1}};
+         },
+         "the creation date lies outside"},
+    };
+    for (const auto& [build, expected] : cases) {
+        try {
+            buildDatabaseImage(build());
+            ADD_FAILURE() << "accepted; expected: " << expected;
+        } catch (const Error& error) {
+            EXPECT_EQ(std::string(error.what()).substr(0, expected.size()), expected);
+        }
+    }
+}
+
+}  // namespace
+}  // namespace mkmdb

@@ -1,0 +1,144 @@
+#include "DatabaseImage.h"
+
+#include "Catalog.h"
+#include "HeaderPage.h"
+#include "Jet4.h"
+#include "RowEncoder.h"
+#include "TableDefinition.h"
+#include "UsageMap.h"
+#include "Utf16.h"
+#include "Validation.h"
+
+namespace mkmdb {
+namespace {
+
+constexpr std::uint32_t kHeaderPageNumber = 0;
+constexpr std::uint32_t kFreePageMapPage = 1;
+constexpr std::uint32_t kCatalogDefinitionPage = 2;
+
+std::vector<ColumnSpec> columnSpecs(const Table& table) {
+    std::vector<ColumnSpec> specs;
+    for (const auto& column : table.columns) {
+        switch (column.type) {
+            case ColumnType::Text:
+                specs.push_back(
+                    {column.name, jet4::JetType::Text, static_cast<std::uint16_t>(2 * column.maxLength)});
+                break;
+            case ColumnType::Long:
+                specs.push_back({column.name, jet4::JetType::Long, 4});
+                break;
+            case ColumnType::Double:
+                specs.push_back({column.name, jet4::JetType::Double, 8});
+                break;
+            case ColumnType::DateTime:
+                specs.push_back({column.name, jet4::JetType::DateTime, 8});
+                break;
+            case ColumnType::YesNo:
+                specs.push_back({column.name, jet4::JetType::Bool, 1});
+                break;
+        }
+    }
+    return specs;
+}
+
+// One table on its way into the file.
+struct PendingTable {
+    std::string name;
+    bool system = false;
+    TableLayout layout;
+    std::uint32_t definitionPage = 0;
+    std::uint32_t rowCount = 0;
+    std::vector<std::uint32_t> dataPages;
+};
+
+PendingTable pendingTable(const std::string& name, bool system, TableLayout layout,
+                          std::uint32_t definitionPage) {
+    PendingTable table;
+    table.name = name;
+    table.system = system;
+    table.layout = std::move(layout);
+    table.definitionPage = definitionPage;
+    return table;
+}
+
+std::uint32_t storeRows(FileImage& image, PendingTable& table, const std::vector<std::vector<Value>>& rows) {
+    DataPageWriter writer(image, table.definitionPage);
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        try {
+            writer.add(encodeRow(table.layout, rows[i]));
+        } catch (const Error& error) {
+            throw Error("table \"" + table.name + "\", row " + std::to_string(i + 1) + ": " + error.what());
+        }
+    }
+    table.dataPages = writer.pages();
+    return static_cast<std::uint32_t>(rows.size());
+}
+
+// Page 1 lists the pages that are free for reuse: none inside the file, all beyond its end.
+void writeFreePageMap(FileImage& image) {
+    constexpr std::size_t kMapRowSize = 69;
+    constexpr std::uint32_t kMappedPages = (kMapRowSize - 5) * 8;
+    Bytes freePages(kMapRowSize, 0);
+    for (std::uint32_t page = image.pageCount(); page < kMappedPages; ++page)
+        freePages[5 + page / 8] |= static_cast<std::uint8_t>(1 << (page % 8));
+
+    auto page = image.page(kFreePageMapPage);
+    page[0] = jet4::kDataPage;
+    page[1] = 0x01;
+    putU32(page, 4, kFreePageMapPage);
+    putU16(page, jet4::kDataRowCountOffset, 2);
+    std::size_t start = jet4::kPageSize;
+    for (int row = 0; row < 2; ++row) {
+        start -= kMapRowSize;
+        if (row == 0)
+            std::copy(freePages.begin(), freePages.end(), page.begin() + static_cast<std::ptrdiff_t>(start));
+        putU16(page, jet4::kDataPageHeaderSize + 2 * row, static_cast<std::uint16_t>(start));
+    }
+    putU16(page, 2, static_cast<std::uint16_t>(start - jet4::kDataPageHeaderSize - 4));
+}
+
+}  // namespace
+
+FileImage buildDatabaseImage(const Database& database) {
+    validateDatabase(database);
+    FileImage image;
+    image.addPage();  // header, written last
+    image.addPage();  // free-page map, written when the file's size is known
+
+    std::vector<PendingTable> tables;
+    std::vector<TablePlacement> systemPlacements, userPlacements;
+    for (const auto& system : systemTables()) {
+        tables.push_back(pendingTable(system.name, true, layOutColumns(system.columns), image.addPage()));
+        systemPlacements.push_back({system.name, tables.back().definitionPage});
+    }
+    for (const auto& table : database.tables) {
+        tables.push_back(pendingTable(table.name, false, layOutColumns(columnSpecs(table)), image.addPage()));
+        userPlacements.push_back({table.name, tables.back().definitionPage});
+    }
+    if (tables.front().definitionPage != kCatalogDefinitionPage) throw Error("internal: catalogue misplaced");
+
+    std::vector<std::vector<Value>> catalogRows;
+    for (const auto& entry : catalogEntries(systemPlacements, userPlacements, database.reports))
+        catalogRows.push_back(catalogRow(entry, database.created));
+    tables.front().rowCount = storeRows(image, tables.front(), catalogRows);
+    for (std::size_t i = 0; i < database.tables.size(); ++i) {
+        auto& pending = tables[systemTables().size() + i];
+        pending.rowCount = storeRows(image, pending, database.tables[i].rows);
+    }
+
+    DataPageWriter mapWriter(image, 0);
+    for (auto& table : tables) {
+        const auto usedPagesMap = mapWriter.add(buildUsageMap(image, table.dataPages));
+        // Every page is filled as far as it goes; new rows belong on new pages.
+        const auto freePagesMap = mapWriter.add(buildUsageMap(image, {}));
+        writeTableDefinition(image.page(table.definitionPage), {table.name, &table.layout, table.system,
+                                                                table.rowCount, usedPagesMap, freePagesMap});
+    }
+
+    writeFreePageMap(image);
+    writeHeaderPage(image.page(kHeaderPageNumber), toUtf16(database.password, "the password"),
+                    database.created);
+    return image;
+}
+
+}  // namespace mkmdb

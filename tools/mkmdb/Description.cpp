@@ -1,0 +1,251 @@
+#include "Description.h"
+
+#include <charconv>
+#include <cmath>
+#include <fstream>
+#include <optional>
+#include <sstream>
+
+#include "Timestamps.h"
+
+namespace mkmdb {
+namespace {
+
+struct Token {
+    bool quoted = false;
+    std::string text;
+};
+
+// Splits a line into blank-separated words and double-quoted strings; '#' outside a string starts a
+// comment.
+std::vector<Token> tokenize(std::string_view line) {
+    std::vector<Token> tokens;
+    std::size_t i = 0;
+    while (i < line.size()) {
+        const char c = line[i];
+        if (c == ' ' || c == '\t' || c == '\r') {
+            ++i;
+        } else if (c == '#') {
+            break;
+        } else if (c == '"') {
+            Token token{true, {}};
+            for (++i;; ++i) {
+                if (i >= line.size()) throw Error("a string is not closed");
+                if (line[i] == '"') break;
+                if (line[i] != '\\') {
+                    token.text += line[i];
+                    continue;
+                }
+                if (++i >= line.size()) throw Error("a string is not closed");
+                switch (line[i]) {
+                    case '"':
+                        token.text += '"';
+                        break;
+                    case '\\':
+                        token.text += '\\';
+                        break;
+                    case 'n':
+                        token.text += '\n';
+                        break;
+                    case 't':
+                        token.text += '\t';
+                        break;
+                    default:
+                        throw Error(std::string("unknown escape \\") + line[i]);
+                }
+            }
+            ++i;
+            if (i < line.size() && line[i] != ' ' && line[i] != '\t' && line[i] != '\r' && line[i] != '#')
+                throw Error("a string must be followed by a blank");
+            tokens.push_back(std::move(token));
+        } else {
+            Token token;
+            while (i < line.size() && line[i] != ' ' && line[i] != '\t' && line[i] != '\r' && line[i] != '"')
+                token.text += line[i++];
+            tokens.push_back(std::move(token));
+        }
+    }
+    return tokens;
+}
+
+const std::string& quotedArgument(const std::vector<Token>& tokens, std::size_t index, const char* what) {
+    if (index >= tokens.size() || !tokens[index].quoted)
+        throw Error(std::string("expected ") + what + " in double quotes");
+    return tokens[index].text;
+}
+
+void expectCount(const std::vector<Token>& tokens, std::size_t count) {
+    if (tokens.size() > count) throw Error("unexpected \"" + tokens[count].text + "\"");
+}
+
+std::optional<ColumnType> columnTypeNamed(std::string_view name) {
+    if (name == "Text") return ColumnType::Text;
+    if (name == "Long") return ColumnType::Long;
+    if (name == "Double") return ColumnType::Double;
+    if (name == "DateTime") return ColumnType::DateTime;
+    if (name == "YesNo") return ColumnType::YesNo;
+    return std::nullopt;
+}
+
+template <typename Number>
+std::optional<Number> parseNumber(std::string_view text) {
+    Number value{};
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc{} || end != text.data() + text.size()) return std::nullopt;
+    return value;
+}
+
+Value parseValue(const Token& token, const Column& column) {
+    const auto wrong = [&](const char* expected) -> Error {
+        return Error("column \"" + column.name + "\": expected " + expected + ", found \"" + token.text +
+                     "\"");
+    };
+    if (!token.quoted && token.text == "null") {
+        if (column.type == ColumnType::YesNo) throw wrong("yes or no (a Yes/No value is never null)");
+        return Null{};
+    }
+    switch (column.type) {
+        case ColumnType::Text:
+            if (!token.quoted) throw wrong("text in double quotes or null");
+            return token.text;
+        case ColumnType::Long:
+            if (const auto number = parseNumber<std::int32_t>(token.text); number && !token.quoted)
+                return *number;
+            throw wrong("a whole number from -2147483648 to 2147483647");
+        case ColumnType::Double:
+            if (const auto number = parseNumber<double>(token.text);
+                number && !token.quoted && std::isfinite(*number))
+                return *number;
+            throw wrong("a number");
+        case ColumnType::DateTime:
+            if (!token.quoted)
+                if (const auto time = parseTimestamp(token.text)) return *time;
+            throw wrong("a date as YYYY-MM-DD or YYYY-MM-DDTHH:MM:SS");
+        case ColumnType::YesNo:
+            if (!token.quoted && (token.text == "yes" || token.text == "true")) return true;
+            if (!token.quoted && (token.text == "no" || token.text == "false")) return false;
+            throw wrong("yes or no");
+    }
+    throw wrong("a value");
+}
+
+class Parser {
+  public:
+    void statement(const std::vector<Token>& tokens) {
+        if (tokens.empty()) return;
+        if (tokens[0].quoted) throw Error("a line must begin with a keyword");
+        const auto& keyword = tokens[0].text;
+        if (keyword == "password") return password(tokens);
+        if (keyword == "created") return created(tokens);
+        if (keyword == "table") return table(tokens);
+        if (keyword == "column") return column(tokens);
+        if (keyword == "row") return row(tokens);
+        if (keyword == "report") return report(tokens);
+        throw Error("unknown keyword \"" + keyword + "\"");
+    }
+
+    Database take() { return std::move(database_); }
+
+  private:
+    void password(const std::vector<Token>& tokens) {
+        if (passwordSeen_) throw Error("the password is given twice");
+        database_.password = quotedArgument(tokens, 1, "the password");
+        expectCount(tokens, 2);
+        passwordSeen_ = true;
+    }
+
+    void created(const std::vector<Token>& tokens) {
+        if (tokens.size() < 2 || tokens[1].quoted) throw Error("expected a date after \"created\"");
+        const auto time = parseTimestamp(tokens[1].text);
+        if (!time) throw Error("expected a date as YYYY-MM-DD or YYYY-MM-DDTHH:MM:SS");
+        expectCount(tokens, 2);
+        database_.created = *time;
+    }
+
+    void table(const std::vector<Token>& tokens) {
+        Table table;
+        table.name = quotedArgument(tokens, 1, "the table's name");
+        expectCount(tokens, 2);
+        database_.tables.push_back(std::move(table));
+    }
+
+    Table& currentTable(const char* what) {
+        if (database_.tables.empty()) throw Error(std::string(what) + " before any \"table\"");
+        return database_.tables.back();
+    }
+
+    void column(const std::vector<Token>& tokens) {
+        auto& table = currentTable("a column");
+        if (!table.rows.empty()) throw Error("columns must come before the table's rows");
+        Column column;
+        column.name = quotedArgument(tokens, 1, "the column's name");
+        if (tokens.size() < 3 || tokens[2].quoted) throw Error("expected the column's type");
+        const auto type = columnTypeNamed(tokens[2].text);
+        if (!type)
+            throw Error("unknown column type \"" + tokens[2].text +
+                        "\" (Text, Long, Double, DateTime, YesNo)");
+        column.type = *type;
+        if (column.type == ColumnType::Text && tokens.size() > 3) {
+            const auto length = parseNumber<int>(tokens[3].text);
+            if (tokens[3].quoted || !length || *length < 1 || *length > 255)
+                throw Error("a Text column's length is a number from 1 to 255");
+            column.maxLength = *length;
+            expectCount(tokens, 4);
+        } else {
+            expectCount(tokens, 3);
+        }
+        table.columns.push_back(std::move(column));
+    }
+
+    void row(const std::vector<Token>& tokens) {
+        auto& table = currentTable("a row");
+        if (tokens.size() - 1 != table.columns.size())
+            throw Error("the row has " + std::to_string(tokens.size() - 1) + " values; table \"" +
+                        table.name + "\" has " + std::to_string(table.columns.size()) + " columns");
+        std::vector<Value> values;
+        values.reserve(table.columns.size());
+        for (std::size_t i = 0; i < table.columns.size(); ++i)
+            values.push_back(parseValue(tokens[i + 1], table.columns[i]));
+        table.rows.push_back(std::move(values));
+    }
+
+    void report(const std::vector<Token>& tokens) {
+        database_.reports.push_back(quotedArgument(tokens, 1, "the report's name"));
+        expectCount(tokens, 2);
+    }
+
+    Database database_;
+    bool passwordSeen_ = false;
+};
+
+}  // namespace
+
+Database parseDescription(std::string_view text, std::string_view sourceName) {
+    Parser parser;
+    std::size_t lineNumber = 0;
+    while (!text.empty()) {
+        ++lineNumber;
+        const auto end = text.find('\n');
+        const auto line = text.substr(0, end);
+        text = end == std::string_view::npos ? std::string_view{} : text.substr(end + 1);
+        try {
+            parser.statement(tokenize(line));
+        } catch (const Error& error) {
+            throw Error(std::string(sourceName) + ":" + std::to_string(lineNumber) + ": " + error.what());
+        }
+    }
+    return parser.take();
+}
+
+Database readDescriptionFile(const std::filesystem::path& path) {
+    std::error_code error;
+    if (std::filesystem::is_directory(path, error)) throw Error("\"" + path.string() + "\" is a folder");
+    std::ifstream file(path, std::ios::binary);
+    if (!file) throw Error("cannot read \"" + path.string() + "\"");
+    std::ostringstream contents;
+    contents << file.rdbuf();
+    if (file.bad()) throw Error("cannot read \"" + path.string() + "\"");
+    return parseDescription(contents.str(), path.string());
+}
+
+}  // namespace mkmdb

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "Model.h"
+
+// Databases that tests and benchmarks build in code.
+namespace mkmdb::fixtures {
+
+// Report names that no file name can take as they are: the characters \ / : * ? " < > |, leading and
+// trailing blanks and dots, "." and "..", names Windows reserves for devices, non-ASCII text, and a
+// name of the full 64 characters. All are distinct even ignoring case.
+std::vector<std::string> hostileReportNames();
+
+// The hostile names as reports, beside a table whose name and values are not ASCII.
+Database hostileNamesDatabase();
+
+// `reportCount` reports named "Report 00001", ... and a table "Orders" of `rowCount` rows with a
+// column of every type ("Order ID" Long, "Customer" Text, "Amount" Double, "Placed" DateTime,
+// "Paid" YesNo). Row i (from 0) holds: i + 1, "Customer <i % 1000>", i * 0.25, 2020-01-01 plus
+// i minutes, and whether i is odd.
+Database largeDatabase(int reportCount, int rowCount);
+
+}  // namespace mkmdb::fixtures

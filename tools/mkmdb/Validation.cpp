@@ -1,0 +1,85 @@
+#include "Validation.h"
+
+#include <set>
+#include <string>
+
+#include "Catalog.h"
+#include "Utf16.h"
+
+namespace mkmdb {
+namespace {
+
+constexpr std::size_t kMaxColumns = 255;
+constexpr double kLastDay = 2958465.99999;  // 9999-12-31 23:59:59
+
+std::string foldAsciiCase(std::string_view name) {
+    std::string folded(name);
+    for (auto& c : folded)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return folded;
+}
+
+void checkName(const std::string& name, const std::string& what) {
+    const auto utf16 = toUtf16(name, what);
+    if (utf16.empty()) throw Error(what + " is empty");
+    if (utf16.size() > static_cast<std::size_t>(kMaxObjectNameLength))
+        throw Error(what + " is longer than " + std::to_string(kMaxObjectNameLength) + " characters");
+    for (const char16_t c : utf16)
+        if (c < 0x20 || c == 0x7F) throw Error(what + " holds a control character");
+}
+
+// Remembers names seen so far and rejects a second one that Access would take for the same.
+class NameSet {
+  public:
+    explicit NameSet(std::string kind) : kind_(std::move(kind)) {}
+    void add(const std::string& name) {
+        if (!folded_.insert(foldAsciiCase(name)).second)
+            throw Error("there are two " + kind_ + " named \"" + name + "\"");
+    }
+
+  private:
+    std::string kind_;
+    std::set<std::string> folded_;
+};
+
+void checkTable(const Table& table) {
+    const std::string what = "table \"" + table.name + "\"";
+    if (table.columns.empty()) throw Error(what + " has no columns");
+    if (table.columns.size() > kMaxColumns)
+        throw Error(what + " has more than " + std::to_string(kMaxColumns) + " columns");
+    NameSet columnNames("columns in " + what);
+    for (const auto& column : table.columns) {
+        const std::string columnWhat = "a column name in " + what;
+        checkName(column.name, columnWhat);
+        columnNames.add(column.name);
+        if (column.type == ColumnType::Text && (column.maxLength < 1 || column.maxLength > 255))
+            throw Error("column \"" + column.name + "\" in " + what +
+                        ": a Text column holds 1 to 255 characters");
+    }
+}
+
+}  // namespace
+
+void validateDatabase(const Database& database) {
+    NameSet tableNames("tables");
+    for (const auto& system : systemTables()) tableNames.add(system.name);
+    for (const auto& table : database.tables) {
+        checkName(table.name, "a table name");
+        tableNames.add(table.name);
+        checkTable(table);
+    }
+    NameSet reportNames("reports");
+    for (const auto& report : database.reports) {
+        checkName(report, "a report name");
+        reportNames.add(report);
+    }
+    const auto password = toUtf16(database.password, "the password");
+    if (password.size() > static_cast<std::size_t>(kMaxPasswordLength))
+        throw Error("the password is longer than " + std::to_string(kMaxPasswordLength) + " characters");
+    for (const char16_t c : password)
+        if (c < 0x20 || c == 0x7F) throw Error("the password holds a control character");
+    if (!(database.created.days >= 0 && database.created.days <= kLastDay))
+        throw Error("the creation date lies outside 1899-12-30 to 9999-12-31");
+}
+
+}  // namespace mkmdb
