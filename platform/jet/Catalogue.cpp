@@ -1,0 +1,73 @@
+#include "platform/jet/Catalogue.h"
+
+#include <algorithm>
+#include <optional>
+
+namespace platform::jet {
+namespace {
+
+constexpr std::uint32_t kEngineSystemFlag = 0x80000000;  // the engine's own tables (MSysObjects, ...)
+constexpr std::uint32_t kHostApplicationFlag = 0x2;      // tables Access keeps for itself
+constexpr std::uint32_t kQueryKindMask = 0xF0;           // 0 select, 0x10 crosstab, 0x20 delete, ...
+
+char foldCase(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+std::optional<std::string> tableTypeOf(const CatalogueObject& object) {
+    switch (object.type) {
+        case object_type::kTable:
+            if (object.flags & kEngineSystemFlag) return "SYSTEM TABLE";
+            if (object.flags & kHostApplicationFlag) return "ACCESS TABLE";
+            return "TABLE";  // hidden user tables too
+        case object_type::kLink:
+            return "LINK";
+        case object_type::kOdbcLink:
+            return "PASS-THROUGH";
+        case object_type::kQuery:
+            if ((object.flags & kQueryKindMask) == 0 && !object.hasParameters) return "VIEW";
+            return std::nullopt;  // action and parameter queries are procedures, not tables
+        default:
+            return std::nullopt;
+    }
+}
+
+}  // namespace
+
+bool precedesIgnoringCase(const std::string& a, const std::string& b) {
+    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        return static_cast<unsigned char>(foldCase(x)) < static_cast<unsigned char>(foldCase(y));
+    });
+}
+
+bool equalIgnoringCase(const std::string& a, const std::string& b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                      [](char x, char y) { return foldCase(x) == foldCase(y); });
+}
+
+std::vector<SchemaTable> schemaTables(const std::vector<CatalogueObject>& objects) {
+    std::vector<SchemaTable> tables;
+    for (const auto& object : objects)
+        if (auto type = tableTypeOf(object)) tables.push_back({*type, object.name});
+    std::stable_sort(tables.begin(), tables.end(), [](const SchemaTable& a, const SchemaTable& b) {
+        if (a.type != b.type) return a.type < b.type;
+        return precedesIgnoringCase(a.name, b.name);
+    });
+    return tables;
+}
+
+std::vector<std::string> reportNames(const std::vector<CatalogueObject>& objects) {
+    std::vector<std::int32_t> containers;
+    for (const auto& object : objects)
+        if (object.type == object_type::kContainer && object.name == "Reports")
+            containers.push_back(object.id);
+    std::vector<std::string> names;
+    for (const auto& object : objects)
+        if (object.type == object_type::kReport &&
+            std::find(containers.begin(), containers.end(), object.parentId) != containers.end())
+            names.push_back(object.name);
+    std::stable_sort(names.begin(), names.end(), precedesIgnoringCase);
+    return names;
+}
+
+}  // namespace platform::jet

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace platform::jet {
+
+// One row of MSysObjects, the database's own catalogue.
+struct CatalogueObject {
+    std::int32_t id = 0;
+    std::int32_t parentId = 0;
+    std::int32_t type = 0;
+    std::uint32_t flags = 0;
+    std::string name;
+    bool hasParameters = false;  // a query that declares parameters
+};
+
+namespace object_type {
+inline constexpr std::int32_t kTable = 1;
+inline constexpr std::int32_t kContainer = 3;
+inline constexpr std::int32_t kOdbcLink = 4;
+inline constexpr std::int32_t kQuery = 5;
+inline constexpr std::int32_t kLink = 6;
+inline constexpr std::int32_t kReport = -32764;
+}  // namespace object_type
+
+// One row of ADO's table catalogue (adSchemaTables).
+struct SchemaTable {
+    std::string type;  // "TABLE", "SYSTEM TABLE", "ACCESS TABLE", "LINK", "PASS-THROUGH", "VIEW"
+    std::string name;
+};
+
+// The table catalogue as ADO gives it for the Jet and ACE providers: local tables, links and the
+// queries that behave as views (select queries without parameters), ordered by type and then by name.
+std::vector<SchemaTable> schemaTables(const std::vector<CatalogueObject>& objects);
+
+// The names of the reports (the objects of the "Reports" container), ordered as Access's navigation
+// lists them: by name, without regard to letter case.
+std::vector<std::string> reportNames(const std::vector<CatalogueObject>& objects);
+
+// Orders texts as Access's object lists do (letter case ignored); ties keep their order.
+bool precedesIgnoringCase(const std::string& a, const std::string& b);
+bool equalIgnoringCase(const std::string& a, const std::string& b);
+
+}  // namespace platform::jet

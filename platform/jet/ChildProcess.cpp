@@ -1,0 +1,212 @@
+#include "platform/jet/ChildProcess.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include "platform/Failure.h"
+#include "platform/jet/UniqueFd.h"
+
+extern char** environ;
+
+namespace platform::jet {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+class SpawnActions {
+  public:
+    SpawnActions() { posix_spawn_file_actions_init(&actions_); }
+    ~SpawnActions() { posix_spawn_file_actions_destroy(&actions_); }
+    SpawnActions(const SpawnActions&) = delete;
+    SpawnActions& operator=(const SpawnActions&) = delete;
+    posix_spawn_file_actions_t* get() { return &actions_; }
+
+  private:
+    posix_spawn_file_actions_t actions_;
+};
+
+class SpawnAttributes {
+  public:
+    SpawnAttributes() { posix_spawnattr_init(&attributes_); }
+    ~SpawnAttributes() { posix_spawnattr_destroy(&attributes_); }
+    SpawnAttributes(const SpawnAttributes&) = delete;
+    SpawnAttributes& operator=(const SpawnAttributes&) = delete;
+    posix_spawnattr_t* get() { return &attributes_; }
+
+  private:
+    posix_spawnattr_t attributes_;
+};
+
+// A started child that is killed and reaped on every way out, so none is ever left behind.
+class RunningChild {
+  public:
+    explicit RunningChild(pid_t pid) : pid_(pid) {}
+    RunningChild(const RunningChild&) = delete;
+    RunningChild& operator=(const RunningChild&) = delete;
+    ~RunningChild() {
+        if (pid_ > 0) {
+            ::kill(pid_, SIGKILL);
+            reap();
+        }
+    }
+
+    // Waits for the child's end until the deadline; false when it is still running then.
+    bool waitUntil(Clock::time_point deadline) {
+        for (;;) {
+            int status = 0;
+            pid_t done = ::waitpid(pid_, &status, WNOHANG);
+            if (done == pid_) {
+                status_ = status;
+                pid_ = -1;
+                return true;
+            }
+            if (done < 0 && errno != EINTR) {
+                pid_ = -1;  // not ours to wait for any more (reaped elsewhere)
+                return true;
+            }
+            if (Clock::now() >= deadline) return false;
+            ::usleep(200);
+        }
+    }
+
+    void kill() {
+        if (pid_ > 0) {
+            ::kill(pid_, SIGKILL);
+            reap();
+        }
+    }
+
+    int status() const { return status_; }
+
+  private:
+    void reap() {
+        int status = 0;
+        while (::waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
+        }
+        status_ = status;
+        pid_ = -1;
+    }
+
+    pid_t pid_;
+    int status_ = 0;
+};
+
+std::vector<std::string> childEnvironment(const std::vector<std::string>& removed,
+                                          const std::vector<std::string>& added) {
+    auto isReplaced = [&](std::string_view entry) {
+        std::string_view name = entry.substr(0, entry.find('='));
+        for (const auto& r : removed)
+            if (name == r) return true;
+        for (const auto& a : added)
+            if (name == std::string_view(a).substr(0, a.find('='))) return true;
+        return false;
+    };
+    std::vector<std::string> environment;
+    for (char** entry = environ; entry && *entry; ++entry)
+        if (!isReplaced(*entry)) environment.emplace_back(*entry);
+    environment.insert(environment.end(), added.begin(), added.end());
+    return environment;
+}
+
+std::vector<char*> pointers(std::vector<std::string>& texts) {
+    std::vector<char*> result;
+    for (auto& text : texts) result.push_back(text.data());
+    result.push_back(nullptr);
+    return result;
+}
+
+ChildResult::Ending endingOf(int status, int& exitCode) {
+    if (WIFEXITED(status)) {
+        exitCode = WEXITSTATUS(status);
+        return ChildResult::Ending::Exited;
+    }
+    return ChildResult::Ending::Signalled;
+}
+
+}  // namespace
+
+ChildResult runChild(const std::string& program, const std::vector<std::string>& arguments,
+                     const ChildLimits& limits, const std::vector<std::string>& removedEnvironment,
+                     const std::vector<std::string>& addedEnvironment) {
+    int ends[2];
+    if (::pipe2(ends, O_CLOEXEC) != 0)
+        throw Failure("Cannot start the helper program '" + program + "': " + std::strerror(errno));
+    UniqueFd readEnd(ends[0]), writeEnd(ends[1]);
+
+    SpawnActions actions;
+    posix_spawn_file_actions_addopen(actions.get(), 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(actions.get(), 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(actions.get(), 2, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_adddup2(actions.get(), writeEnd.get(), kResultDescriptor);
+    posix_spawn_file_actions_addclosefrom_np(actions.get(), kResultDescriptor + 1);
+
+    // The child starts with default signal handling, whatever the program has installed.
+    SpawnAttributes attributes;
+    sigset_t all, none;
+    sigfillset(&all);
+    sigemptyset(&none);
+    posix_spawnattr_setsigdefault(attributes.get(), &all);
+    posix_spawnattr_setsigmask(attributes.get(), &none);
+    posix_spawnattr_setflags(attributes.get(), POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
+
+    std::vector<std::string> argumentTexts{program};
+    argumentTexts.insert(argumentTexts.end(), arguments.begin(), arguments.end());
+    std::vector<std::string> environmentTexts = childEnvironment(removedEnvironment, addedEnvironment);
+    auto argv = pointers(argumentTexts);
+    auto envp = pointers(environmentTexts);
+
+    pid_t pid = -1;
+    int error =
+        ::posix_spawn(&pid, program.c_str(), actions.get(), attributes.get(), argv.data(), envp.data());
+    if (error != 0)
+        throw Failure("Cannot start the helper program '" + program + "': " + std::strerror(error));
+    RunningChild child(pid);
+    writeEnd.reset();  // the child holds the only write end now: its end is our end of file
+
+    const auto deadline = Clock::now() + limits.timeLimit;
+    ChildResult result;
+    char buffer[65536];
+    for (;;) {
+        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+        if (left.count() <= 0) {
+            child.kill();
+            result.ending = ChildResult::Ending::TimedOut;
+            return result;
+        }
+        pollfd waitFor{readEnd.get(), POLLIN, 0};
+        int ready = ::poll(&waitFor, 1, static_cast<int>(std::min<long long>(left.count() + 1, 1000)));
+        if (ready < 0 && errno != EINTR) break;
+        if (ready <= 0) continue;
+        ssize_t got = ::read(readEnd.get(), buffer, sizeof buffer);
+        if (got < 0) {
+            if (errno == EINTR || errno == EAGAIN) continue;
+            break;
+        }
+        if (got == 0) break;  // end of file: the child closed its result or ended
+        if (result.output.size() + static_cast<std::size_t>(got) > limits.outputLimit) {
+            child.kill();
+            result.output.clear();
+            result.ending = ChildResult::Ending::OutputTooLarge;
+            return result;
+        }
+        result.output.append(buffer, static_cast<std::size_t>(got));
+    }
+
+    if (!child.waitUntil(deadline)) {
+        child.kill();
+        result.ending = ChildResult::Ending::TimedOut;
+        return result;
+    }
+    result.ending = endingOf(child.status(), result.exitCode);
+    return result;
+}
+
+}  // namespace platform::jet

@@ -1,0 +1,72 @@
+#include "platform/jet/DatabaseFile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <array>
+#include <cerrno>
+#include <filesystem>
+
+#include "platform/jet/CatalogueReader.h"
+#include "platform/jet/DatabaseError.h"
+#include "platform/jet/UniqueFd.h"
+
+namespace platform::jet {
+namespace {
+
+std::string absolute(std::string_view path) {
+    std::error_code error;
+    auto full = std::filesystem::absolute(std::filesystem::path(path), error);
+    return error ? std::string(path) : full.lexically_normal().string();
+}
+
+}  // namespace
+
+FileHeader checkDatabaseFile(const std::string& path, std::string_view password, AcceptedFormats formats) {
+    // Errors quote the path as the caller gave it, as the engine does.
+    if (path.empty()) throw DatabaseError(DatabaseProblem::FileNotFound, path);
+    // Non-blocking, so that a named pipe in the file's place cannot stall the open.
+    UniqueFd file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+    if (!file) {
+        if (errno == EACCES || errno == EPERM) throw DatabaseError(DatabaseProblem::NoAccess, path);
+        throw DatabaseError(DatabaseProblem::FileNotFound, path);
+    }
+    struct stat status;
+    if (::fstat(file.get(), &status) != 0) throw DatabaseError(DatabaseProblem::NoAccess, path);
+    if (S_ISDIR(status.st_mode)) throw DatabaseError(DatabaseProblem::FileNotFound, path);
+    if (!S_ISREG(status.st_mode)) throw DatabaseError(DatabaseProblem::UnrecognizedFormat, path);
+
+    std::array<unsigned char, kHeaderBytes> start{};
+    std::size_t got = 0;
+    while (got < start.size()) {
+        ssize_t n = ::pread(file.get(), start.data() + got, start.size() - got, static_cast<off_t>(got));
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) throw DatabaseError(DatabaseProblem::NoAccess, path);
+        if (n == 0) break;
+        got += static_cast<std::size_t>(n);
+    }
+
+    auto header = readFileHeader(std::span(start.data(), got), static_cast<std::uint64_t>(status.st_size));
+    if (!header || (formats == AcceptedFormats::JetOnly && isAceFormat(header->format)))
+        throw DatabaseError(DatabaseProblem::UnrecognizedFormat, path);
+    if (header->encryptedAsWhole) throw DatabaseError(DatabaseProblem::EncryptedFile, path);
+    if (!header->password.empty() && header->password != password)
+        throw DatabaseError(DatabaseProblem::WrongPassword, path);
+    return *header;
+}
+
+DatabaseFile openDatabaseFile(std::string_view path, std::string_view password, AcceptedFormats formats,
+                              const EngineOptions& options) {
+    DatabaseFile database;
+    database.header = checkDatabaseFile(std::string(path), password, formats);
+    database.path = absolute(path);  // libmdb would look for a relative name along $MDBPATH
+    try {
+        database.objects = readCatalogue(database.path, options);
+    } catch (const DatabaseError& error) {
+        throw DatabaseError(error.problem(), std::string(path));
+    }
+    return database;
+}
+
+}  // namespace platform::jet

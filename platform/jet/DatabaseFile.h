@@ -1,0 +1,32 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/jet/Catalogue.h"
+#include "platform/jet/EngineOptions.h"
+#include "platform/jet/FileHeader.h"
+
+namespace platform::jet {
+
+// A database file, opened read-only: its header and its catalogue, read at once. The file itself is
+// not kept open; nothing in it is changed.
+struct DatabaseFile {
+    std::string path;  // absolute
+    FileHeader header;
+    std::vector<CatalogueObject> objects;
+};
+
+enum class AcceptedFormats { JetOnly, JetAndAce };
+
+// Opens the file as the database engine does: the file must exist and be readable, be an Access
+// database of an accepted format, not be encrypted as a whole, and take the password (a file without
+// a password takes any). Raises DatabaseError with the engine's description otherwise.
+DatabaseFile openDatabaseFile(std::string_view path, std::string_view password, AcceptedFormats formats,
+                              const EngineOptions& options);
+
+// Only the checks of the file's header, without the catalogue: the same errors as openDatabaseFile.
+FileHeader checkDatabaseFile(const std::string& path, std::string_view password, AcceptedFormats formats);
+
+}  // namespace platform::jet

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+
+namespace platform::jet {
+
+enum class DatabaseFormat { Jet3, Jet4, Ace12, Ace14, Ace15, Ace16 };
+
+bool isAceFormat(DatabaseFormat format);
+std::size_t pageSize(DatabaseFormat format);
+const char* formatName(DatabaseFormat format);  // "JET3", "JET4", "ACE12", ...
+
+// What page 0 of a database file tells before any library reads the file.
+struct FileHeader {
+    DatabaseFormat format = DatabaseFormat::Jet4;
+    bool encryptedAsWhole = false;  // Office encryption: the pages are readable only after decryption
+    std::string password;           // the database password, UTF-8; empty when the file has none
+};
+
+// The bytes needed to read a header: the whole of page 0 of a Jet 3 file, and enough for the others.
+inline constexpr std::size_t kHeaderBytes = 2048;
+
+// Checks the signature, the version, the file size and reads the password. Empty when the bytes are
+// not the start of an Access database file of a known version, or the size cannot be one's.
+std::optional<FileHeader> readFileHeader(std::span<const unsigned char> start, std::uint64_t fileSize);
+
+}  // namespace platform::jet

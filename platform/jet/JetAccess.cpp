@@ -1,0 +1,187 @@
+#include "platform/jet/JetAccess.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <optional>
+
+#include "platform/Failure.h"
+#include "platform/jet/AtomicFile.h"
+#include "platform/jet/Catalogue.h"
+#include "platform/jet/DatabaseError.h"
+#include "platform/jet/DatabaseFile.h"
+#include "platform/jet/InstalledPrinters.h"
+#include "platform/jet/PdfWriterPrinter.h"
+#include "platform/jet/PrintJob.h"
+
+namespace platform::jet {
+namespace {
+
+class NamedPrinter : public access::Printer {
+  public:
+    explicit NamedPrinter(std::string name) : name_(std::move(name)) {}
+    std::string deviceName() override { return name_; }
+
+  private:
+    std::string name_;
+};
+
+class Report : public access::AccessObject {
+  public:
+    explicit Report(std::string name) : name_(std::move(name)) {}
+    std::string name() override { return name_; }
+
+  private:
+    std::string name_;
+};
+
+class JetApplication : public access::Application {
+  public:
+    JetApplication(Registry& registry, PrintQueues& queues, const EngineOptions& options)
+        : registry_(registry), queues_(queues), options_(options) {}
+
+    void openCurrentDatabase(std::string_view path, bool /*exclusive: the file is only read*/,
+                             std::string_view password) override {
+        requireRunning();
+        if (database_) throw Failure("You already have the database open.", 7867);
+        try {
+            database_ = openDatabaseFile(path, password, AcceptedFormats::JetAndAce, options_);
+        } catch (const DatabaseError& error) {
+            if (error.problem() == DatabaseProblem::FileNotFound)
+                throw Failure("Access can't open the database '" + std::string(path) +
+                                  "' because it is missing, or opened exclusively by another user.",
+                              7866);
+            throw Failure(error.what(), error.engineNumber());
+        }
+    }
+
+    std::vector<std::unique_ptr<access::AccessObject>> allReports() override {
+        requireRunning();
+        if (!database_)
+            throw Failure("The expression you entered refers to an object that is closed or doesn't exist.",
+                          2467);
+        std::vector<std::unique_ptr<access::AccessObject>> reports;
+        for (auto& name : reportNames(database_->objects))
+            reports.push_back(std::make_unique<Report>(std::move(name)));
+        return reports;
+    }
+
+    access::PrinterRef printer() override {
+        requireRunning();
+        return std::make_shared<NamedPrinter>(printerList().defaultName);
+    }
+
+    void setPrinter(const access::PrinterRef& printer) override {
+        requireRunning();
+        if (!printer) throw Failure(errors::kInvalidArgumentText, errors::kInvalidArgument);
+        std::string name = printer->deviceName();
+        auto& printers = printerList();
+        if (std::find(printers.names.begin(), printers.names.end(), name) == printers.names.end())
+            throw Failure(errors::kInvalidArgumentText, errors::kInvalidArgument);
+        printers.defaultName = name;
+    }
+
+    std::vector<access::PrinterRef> printers() override {
+        requireRunning();
+        std::vector<access::PrinterRef> printers;
+        for (const auto& name : printerList().names) printers.push_back(std::make_shared<NamedPrinter>(name));
+        return printers;
+    }
+
+    void openReport(std::string_view reportName, access::ReportView, access::WindowMode) override {
+        requireRunning();
+        requireDatabaseFor("OpenReport");
+        auto report = findReport(reportName);
+        if (!report)
+            throw Failure(
+                "The report name '" + std::string(reportName) +
+                    "' you entered in either the property sheet or macro is misspelled or refers to a "
+                    "report that doesn't exist.",
+                2103);
+        std::string pdf = renderPrintJob(jobFor(*report), options_);
+        const std::string& printerName = printerList().defaultName;
+        if (printerName == kPdfWriterName)
+            PdfWriterPrinter(registry_).print(pdf);
+        else
+            queues_.print(printerName, *report, pdf);
+    }
+
+    void outputReport(std::string_view reportName, std::string_view format,
+                      std::string_view outputFile) override {
+        requireRunning();
+        requireDatabaseFor("OutputTo");
+        auto report = findReport(reportName);
+        if (!report) throw Failure("Access can't find the object '" + std::string(reportName) + "'.", 2059);
+        if (!equalIgnoringCase(std::string(format), access::kFormatPdf))
+            throw Failure(
+                "The format in which you are attempting to output the current object is not available.",
+                2282);
+        const std::filesystem::path path{std::string(outputFile)};
+        std::error_code error;
+        if (outputFile.empty() || !path.has_filename() ||
+            !std::filesystem::is_directory(path.parent_path().empty() ? "." : path.parent_path(), error))
+            throw Failure("Access can't save the output data to the file you've selected.", 2302);
+        std::string pdf = renderPrintJob(jobFor(*report), options_);
+        try {
+            writeFileAtomically(std::string(outputFile), pdf);
+        } catch (const Failure&) {
+            throw Failure("Access can't save the output data to the file you've selected.", 2302);
+        }
+    }
+
+    void closeCurrentDatabase() override {
+        requireRunning();
+        database_.reset();  // with no database open this does nothing, as in Access
+    }
+
+    void quit(access::QuitOption) override {
+        requireRunning();
+        database_.reset();
+        ended_ = true;
+    }
+
+  private:
+    void requireRunning() const {
+        if (ended_) throw Failure("The object invoked has disconnected from its clients.", -2147417848);
+    }
+
+    void requireDatabaseFor(const char* action) const {
+        if (!database_)
+            throw Failure(std::string("The command or action '") + action + "' isn't available now.", 2046);
+    }
+
+    // The report's name as the database stores it; Access matches object names ignoring letter case.
+    std::optional<std::string> findReport(std::string_view name) const {
+        for (auto& report : reportNames(database_->objects))
+            if (equalIgnoringCase(report, std::string(name))) return report;
+        return std::nullopt;
+    }
+
+    PrintJob jobFor(const std::string& report) const {
+        return {report, std::filesystem::path(database_->path).filename().string(),
+                localDateTime(std::chrono::system_clock::now())};
+    }
+
+    // Asked once per instance, when first needed: the print server is not bothered for a listing.
+    PrinterList& printerList() {
+        if (!printers_) printers_ = installedPrinters(queues_);
+        return *printers_;
+    }
+
+    Registry& registry_;
+    PrintQueues& queues_;
+    EngineOptions options_;
+    std::optional<DatabaseFile> database_;
+    std::optional<PrinterList> printers_;  // defaultName: the current printer
+    bool ended_ = false;
+};
+
+}  // namespace
+
+JetAccess::JetAccess(Registry& registry, PrintQueues& queues, EngineOptions options)
+    : registry_(registry), queues_(queues), options_(std::move(options)) {}
+
+std::unique_ptr<access::Application> JetAccess::createApplication() {
+    return std::make_unique<JetApplication>(registry_, queues_, options_);
+}
+
+}  // namespace platform::jet

@@ -1,0 +1,151 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "TestFiles.h"
+#include "platform/Failure.h"
+#include "platform/jet/JetAccess.h"
+#include "tests/fakes/FakeRegistry.h"
+
+using namespace platform;
+using jet_tests::testFile;
+using testing::ElementsAre;
+using testing::HasSubstr;
+
+namespace {
+
+// A print server with two queues that records what it is sent instead of printing.
+class RecordingQueues : public jet::PrintQueues {
+  public:
+    List list() override { return {{"Office_Laser", "Plotter"}, std::string("Office_Laser")}; }
+    void print(const std::string& queue, const std::string& title, std::string_view pdf) override {
+        jobs.push_back(queue + " " + title + " " + std::string(pdf.substr(0, 5)));
+    }
+    std::vector<std::string> jobs;
+};
+
+class NoQueues : public jet::PrintQueues {
+  public:
+    List list() override { return {}; }
+    void print(const std::string&, const std::string&, std::string_view) override {
+        ADD_FAILURE() << "no queue";
+    }
+};
+
+class AccessTest : public testing::Test {
+  protected:
+    std::unique_ptr<access::Application> start() { return access_.createApplication(); }
+
+    std::vector<std::string> reportsOf(const std::string& file, const std::string& password = "") {
+        auto application = start();
+        application->openCurrentDatabase(testFile(file), false, password);
+        std::vector<std::string> names;
+        for (const auto& report : application->allReports()) names.push_back(report->name());
+        application->closeCurrentDatabase();
+        application->quit(access::QuitOption::SaveAll);
+        return names;
+    }
+
+    fakes::FakeRegistry registry_;
+    NoQueues queues_;
+    jet::JetAccess access_{registry_, queues_, jet_tests::testOptions()};
+};
+
+// "number: description" of the failure the call raises; "" when it raises none.
+template <typename Call>
+std::string failureOf(Call call) {
+    try {
+        call();
+    } catch (const Failure& failure) {
+        return std::to_string(failure.number()) + ": " + failure.description();
+    }
+    return "";
+}
+
+}  // namespace
+
+TEST_F(AccessTest, ListsTheReportsOfEveryTestFileByName) {
+    REQUIRE_TEST_FILE("asample.accdb");
+    EXPECT_THAT(reportsOf("asample.accdb"),
+                ElementsAre("rptAssetListingInNumberOrder", "rptAssetsGroupedByOwners", "rptGSTPaidByMonth"));
+    for (const char* file :
+         {"ace16-empty.accdb", "datetest-jet4.mdb", "jet3-v1997.mdb", "jet4-v2000-nopassword.mdb"})
+        EXPECT_THAT(reportsOf(file), ElementsAre()) << file;
+    EXPECT_THAT(reportsOf("jet4-v2000-password.mdb", "password"), ElementsAre());
+}
+
+TEST_F(AccessTest, OpeningChecksTheFileAndThePasswordAsTheEngineDoes) {
+    REQUIRE_TEST_FILE("jet4-v2003-password.mdb");
+    auto openFailure = [&](const std::string& path, const std::string& password) {
+        auto application = start();
+        return failureOf([&] { application->openCurrentDatabase(path, false, password); });
+    };
+    EXPECT_EQ(openFailure(testFile("jet4-v2003-password.mdb"), "password"), "");
+    EXPECT_EQ(openFailure(testFile("jet4-v2003-password.mdb"), "wrong"), "3031: Not a valid password.");
+    EXPECT_EQ(openFailure(testFile("jet4-v2003-password.mdb"), ""), "3031: Not a valid password.");
+    EXPECT_THAT(openFailure(testFile("ace-agile-encrypted.accdb"), "password"), HasSubstr("is encrypted"));
+    EXPECT_THAT(openFailure(testFile("no-such-file.accdb"), ""), testing::StartsWith("7866: "));
+    EXPECT_THAT(openFailure(jet_tests::testFile("README.md"), ""), HasSubstr("Unrecognized database format"));
+}
+
+TEST_F(AccessTest, RefusesCallsInTheWrongStateAsAccessDoes) {
+    REQUIRE_TEST_FILE("asample.accdb");
+    auto application = start();
+    EXPECT_THAT(failureOf([&] { application->allReports(); }), testing::StartsWith("2467: "));
+    EXPECT_EQ(failureOf([&] {
+                  application->openReport("x", access::ReportView::Normal, access::WindowMode::Normal);
+              }),
+              "2046: The command or action 'OpenReport' isn't available now.");
+    EXPECT_THAT(failureOf([&] { application->outputReport("x", access::kFormatPdf, "/tmp/x.pdf"); }),
+                testing::StartsWith("2046: "));
+    EXPECT_EQ(failureOf([&] { application->closeCurrentDatabase(); }), "") << "closing nothing is allowed";
+
+    application->openCurrentDatabase(testFile("asample.accdb"), false, "");
+    EXPECT_EQ(failureOf([&] { application->openCurrentDatabase(testFile("asample.accdb"), false, ""); }),
+              "7867: You already have the database open.");
+    EXPECT_THAT(failureOf([&] {
+                    application->openReport("rptNoSuchReport", access::ReportView::Normal,
+                                            access::WindowMode::Normal);
+                }),
+                testing::AllOf(testing::StartsWith("2103: The report name 'rptNoSuchReport'"),
+                               HasSubstr("doesn't exist")));
+
+    application->closeCurrentDatabase();
+    EXPECT_THAT(failureOf([&] { application->allReports(); }), testing::StartsWith("2467: "));
+    application->openCurrentDatabase(testFile("asample.accdb"), false, "");  // a closed database opens again
+    application->quit(access::QuitOption::SaveAll);
+    EXPECT_THAT(failureOf([&] { application->allReports(); }), HasSubstr("disconnected"));
+    EXPECT_THAT(failureOf([&] { application->quit(access::QuitOption::SaveAll); }),
+                HasSubstr("disconnected"));
+}
+
+TEST(AccessPrinters, PrintServerQueuesFollowThePdfWriterAndAJobGoesToTheCurrentOne) {
+    REQUIRE_TEST_FILE("asample.accdb");
+    fakes::FakeRegistry registry;
+    RecordingQueues queues;
+    jet::JetAccess access(registry, queues, jet_tests::testOptions());
+    auto application = access.createApplication();
+
+    std::vector<std::string> names;
+    for (const auto& printer : application->printers()) names.push_back(printer->deviceName());
+    EXPECT_THAT(names, ElementsAre("Drevmark PDF Writer", "Office_Laser", "Plotter"));
+    auto original = application->printer();
+    EXPECT_EQ(original->deviceName(), "Office_Laser") << "the server's default queue";
+
+    application->openCurrentDatabase(testFile("asample.accdb"), false, "");
+    application->setPrinter(application->printers()[2]);
+    EXPECT_EQ(application->printer()->deviceName(), "Plotter");
+    application->openReport("RPTGSTPAIDBYMONTH", access::ReportView::Normal, access::WindowMode::Normal);
+    EXPECT_THAT(queues.jobs, ElementsAre("Plotter rptGSTPaidByMonth %PDF-"))
+        << "names match ignoring case; the job carries the stored name";
+
+    application->setPrinter(original);
+    EXPECT_EQ(application->printer()->deviceName(), "Office_Laser");
+
+    class Foreign : public access::Printer {
+        std::string deviceName() override { return "drevmark pdf writer"; }
+    };
+    EXPECT_THAT(failureOf([&] { application->setPrinter(std::make_shared<Foreign>()); }),
+                testing::StartsWith("5: "))
+        << "only a printer of the list, by its exact name";
+    EXPECT_THAT(failureOf([&] { application->setPrinter(nullptr); }), testing::StartsWith("5: "));
+}

@@ -1,0 +1,93 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "platform/jet/Catalogue.h"
+#include "platform/jet/CatalogueReader.h"
+#include "platform/jet/LineProtocol.h"
+
+using namespace platform::jet;
+using testing::ElementsAre;
+
+namespace {
+
+constexpr std::int32_t kReports = -2147483645, kForms = -2147483647, kTables = 251658241;
+
+CatalogueObject object(std::int32_t id, std::int32_t parent, std::int32_t type, std::uint32_t flags,
+                       std::string name, bool parameters = false) {
+    return {id, parent, type, flags, std::move(name), parameters};
+}
+
+std::vector<std::string> typesAndNames(const std::vector<SchemaTable>& tables) {
+    std::vector<std::string> result;
+    for (const auto& t : tables) result.push_back(t.type + " " + t.name);
+    return result;
+}
+
+}  // namespace
+
+TEST(Catalogue, ReportsAreTheReportContainersObjectsOrderedByNameIgnoringCase) {
+    std::vector<CatalogueObject> objects{
+        object(kReports, 251658240, object_type::kContainer, 0, "Reports"),
+        object(kForms, 251658240, object_type::kContainer, 0, "Forms"),
+        object(10, kReports, object_type::kReport, 0, "beta"),
+        object(11, kReports, object_type::kReport, 0, "Gamma report"),
+        object(12, kForms, object_type::kReport, 0, "not in the report container"),
+        object(13, kForms, -32768, 0, "a form"),
+        object(14, kReports, object_type::kReport, 0, "alpha2"),
+        object(15, kReports, object_type::kReport, 0, "Alpha"),
+        object(16, kTables, object_type::kQuery, 3, "~sq_rbeta"),
+    };
+    EXPECT_THAT(reportNames(objects), ElementsAre("Alpha", "alpha2", "beta", "Gamma report"));
+    EXPECT_THAT(reportNames({}), ElementsAre());
+}
+
+TEST(Catalogue, TablesAreClassifiedAsAdoDoesAndOrderedByTypeThenName) {
+    std::vector<CatalogueObject> objects{
+        object(2, kTables, object_type::kTable, 0x80000000, "MSysObjects"),
+        object(40, kTables, object_type::kTable, 0x2, "MSysAccessXML"),
+        object(41, kTables, object_type::kTable, 0xA, "MSysNavPaneGroups"),
+        object(42, kTables, object_type::kTable, 0x800A0000, "f_1234_Data"),
+        object(43, kTables, object_type::kTable, 0, "orders"),
+        object(44, kTables, object_type::kTable, 0x8, "Hidden customers"),
+        object(45, kTables, object_type::kLink, 0, "Linked"),
+        object(46, kTables, object_type::kOdbcLink, 0, "Remote"),
+        object(47, kTables, object_type::kQuery, 0, "Select query"),
+        object(48, kTables, object_type::kQuery, 3, "~sq_rReport"),
+        object(49, kTables, object_type::kQuery, 0x30, "Update query"),
+        object(50, kTables, object_type::kQuery, 0, "Parameter query", true),
+        object(51, kReports, object_type::kReport, 0, "A report"),
+        object(kReports, 251658240, object_type::kContainer, 0, "Reports"),
+    };
+    EXPECT_THAT(
+        typesAndNames(schemaTables(objects)),
+        ElementsAre("ACCESS TABLE MSysAccessXML", "ACCESS TABLE MSysNavPaneGroups", "LINK Linked",
+                    "PASS-THROUGH Remote", "SYSTEM TABLE f_1234_Data", "SYSTEM TABLE MSysObjects",
+                    "TABLE Hidden customers", "TABLE orders", "VIEW Select query", "VIEW ~sq_rReport"));
+}
+
+TEST(Catalogue, AcceptsOnlyACompleteAnswerFromTheReader) {
+    std::string answer = joinFields({"object", "-2147483645", "251658240", "3", "0", "Reports"}) +
+                         joinFields({"object", "7", "-2147483645", "-32764", "", "Tab\there\\"}) +
+                         joinFields({"object", "8", "251658241", "5", "-2147483648", "Asks"}) +
+                         joinFields({"parameters", "8"});
+    auto complete = parseCatalogueAnswer(answer + joinFields({"end", "3"}));
+    ASSERT_TRUE(complete.complete);
+    ASSERT_EQ(complete.objects.size(), 3u);
+    EXPECT_EQ(complete.objects[1].name, "Tab\there\\");
+    EXPECT_EQ(complete.objects[1].flags, 0u) << "a null field";
+    EXPECT_EQ(complete.objects[2].flags, 0x80000000u);
+    EXPECT_TRUE(complete.objects[2].hasParameters);
+    EXPECT_FALSE(complete.objects[1].hasParameters);
+
+    EXPECT_FALSE(parseCatalogueAnswer(answer).complete) << "no end line: the reader died";
+    EXPECT_FALSE(parseCatalogueAnswer(answer + "end\t3").complete) << "the end line was cut";
+    EXPECT_FALSE(parseCatalogueAnswer(answer + joinFields({"end", "4"})).complete) << "rows went missing";
+    EXPECT_FALSE(
+        parseCatalogueAnswer(joinFields({"object", "x", "1", "1", "0", "T"}) + joinFields({"end", "1"}))
+            .complete);
+    EXPECT_FALSE(parseCatalogueAnswer(joinFields({"object", "99999999999", "1", "1", "0", "T"}) +
+                                      joinFields({"end", "1"}))
+                     .complete);
+    EXPECT_TRUE(parseCatalogueAnswer(joinFields({"error", "open"})).failedToOpen);
+    EXPECT_FALSE(parseCatalogueAnswer(joinFields({"error", "catalogue"})).failedToOpen);
+}
