@@ -22,20 +22,6 @@ void FakeTextBox::type(std::string_view characters) {
     for (char c : characters) setText(text_ + c);
 }
 
-platform::Frame& FakeFrame::addFrame(const platform::ControlSpec& spec) {
-    auto frame = std::make_unique<FakeFrame>(spec, parts_.all);
-    FakeFrame& result = *frame;
-    parts_.all.push_back(std::move(frame));
-    return result;
-}
-
-platform::Frame& FakeWindow::addFrame(const platform::ControlSpec& spec) {
-    auto frame = std::make_unique<FakeFrame>(spec, controls_);
-    FakeFrame& result = *frame;
-    controls_.push_back(std::move(frame));
-    return result;
-}
-
 std::vector<platform::Control*> FakeWindow::controls() {
     std::vector<platform::Control*> result;
     for (auto& control : controls_) result.push_back(control.get());

@@ -4,6 +4,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -59,57 +60,54 @@ class FakePushButton : public FakeControl<platform::PushButton> {
     void click() { onClick(); }
 };
 
-// Everything a window or frame holds, kept in one list of the window's.
-class FakeContainerParts {
+// Adds controls to the window's one list: a frame's contents are the window's controls too.
+template <class Base>
+class FakeContainer : public Base {
   public:
-    std::vector<std::unique_ptr<platform::Control>>& all;
-    template <class Fake>
-    Fake& add(const platform::ControlSpec& spec) {
-        auto control = std::make_unique<Fake>(spec);
-        Fake& result = *control;
-        all.push_back(std::move(control));
-        return result;
-    }
-};
+    template <class... BaseArguments>
+    explicit FakeContainer(std::vector<std::unique_ptr<platform::Control>>& all, BaseArguments&&... arguments)
+        : Base(std::forward<BaseArguments>(arguments)...), all_(all) {}
 
-class FakeFrame : public FakeControl<platform::Frame> {
-  public:
-    FakeFrame(const platform::ControlSpec& spec, std::vector<std::unique_ptr<platform::Control>>& all)
-        : FakeControl(spec), parts_{all} {}
     platform::Frame& addFrame(const platform::ControlSpec& spec) override;
-    platform::Label& addLabel(const platform::ControlSpec& spec) override {
-        return parts_.add<FakeLabel>(spec);
-    }
+    platform::Label& addLabel(const platform::ControlSpec& spec) override { return add<FakeLabel>(spec); }
     platform::TextBox& addTextBox(const platform::ControlSpec& spec) override {
-        return parts_.add<FakeTextBox>(spec);
+        return add<FakeTextBox>(spec);
     }
     platform::PushButton& addPushButton(const platform::ControlSpec& spec) override {
-        return parts_.add<FakePushButton>(spec);
+        return add<FakePushButton>(spec);
     }
 
   private:
-    FakeContainerParts parts_;
+    template <class Fake, class... Arguments>
+    Fake& add(Arguments&&... arguments) {
+        auto control = std::make_unique<Fake>(std::forward<Arguments>(arguments)...);
+        Fake& result = *control;
+        all_.push_back(std::move(control));
+        return result;
+    }
+
+    std::vector<std::unique_ptr<platform::Control>>& all_;
 };
 
-class FakeWindow : public platform::Window {
+class FakeFrame : public FakeContainer<FakeControl<platform::Frame>> {
   public:
-    explicit FakeWindow(const platform::WindowSpec& spec) : spec_(spec), backColor_(spec.backColor) {}
+    using FakeContainer::FakeContainer;
+};
+
+template <class Base>
+platform::Frame& FakeContainer<Base>::addFrame(const platform::ControlSpec& spec) {
+    return add<FakeFrame>(all_, spec);
+}
+
+class FakeWindow : public FakeContainer<platform::Window> {
+  public:
+    explicit FakeWindow(const platform::WindowSpec& spec)
+        : FakeContainer(controls_), spec_(spec), backColor_(spec.backColor) {}
 
     std::string_view name() const override { return spec_.name; }
     platform::ControlKind kind() const override { return platform::ControlKind::Window; }
     platform::Color backColor() const override { return backColor_; }
     void setBackColor(platform::Color color) override { backColor_ = color; }
-
-    platform::Frame& addFrame(const platform::ControlSpec& spec) override;
-    platform::Label& addLabel(const platform::ControlSpec& spec) override {
-        return parts_.add<FakeLabel>(spec);
-    }
-    platform::TextBox& addTextBox(const platform::ControlSpec& spec) override {
-        return parts_.add<FakeTextBox>(spec);
-    }
-    platform::PushButton& addPushButton(const platform::ControlSpec& spec) override {
-        return parts_.add<FakePushButton>(spec);
-    }
 
     std::string caption() const override { return caption_; }
     void setCaption(std::string_view caption) override { caption_ = caption; }
@@ -120,7 +118,7 @@ class FakeWindow : public platform::Window {
     void setPointer(platform::Pointer pointer) override { pointer_ = pointer; }
     std::vector<platform::Control*> controls() override;
 
-    // Finds a control by name and kind; fails the test's expectations by throwing when absent.
+    // Finds a control by name and kind; throws when absent, which fails the test.
     template <class Fake>
     Fake& find(std::string_view name) {
         for (auto& control : controls_) {
@@ -136,13 +134,12 @@ class FakeWindow : public platform::Window {
     void close() { onUnload(); }
 
   private:
+    std::vector<std::unique_ptr<platform::Control>> controls_;
     platform::WindowSpec spec_;
     platform::Color backColor_;
     std::string caption_;
     bool visible_ = false;
     platform::Pointer pointer_ = platform::Pointer::Default;
-    std::vector<std::unique_ptr<platform::Control>> controls_;
-    FakeContainerParts parts_{controls_};
 };
 
 class FakeUi : public platform::Ui {
