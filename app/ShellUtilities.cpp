@@ -1,6 +1,7 @@
 #include "app/ShellUtilities.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "app/Product.h"
 #include "app/Text.h"
@@ -12,15 +13,26 @@
 namespace calvenor {
 
 namespace {
+
 constexpr std::size_t kTitleLimit = 40;
+
+// A path that cannot be examined, for whatever reason, is simply not there.
+std::optional<platform::PathKind> examineQuietly(platform::FileSystem& files, std::string_view path) {
+    try {
+        return files.examine(path);
+    } catch (...) {
+        return std::nullopt;
+    }
 }
 
+}  // namespace
+
 bool FileExists(platform::FileSystem& files, std::string_view path) {
-    return files.examine(path) == platform::PathKind::File;
+    return examineQuietly(files, path) == platform::PathKind::File;
 }
 
 bool IsFolder(platform::FileSystem& files, std::string_view path) {
-    return files.examine(path) == platform::PathKind::Folder;
+    return examineQuietly(files, path) == platform::PathKind::Folder;
 }
 
 std::string GetDesktopFolder(platform::Shell& shell, platform::FileSystem& files) {

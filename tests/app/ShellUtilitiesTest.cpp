@@ -23,6 +23,16 @@ TEST(FileChecks, TellFilesFromFoldersAndFromNothing) {
     EXPECT_FALSE(IsFolder(files, ""));
 }
 
+TEST(FileChecks, NeverFailEvenWhenThePlatformDoes) {
+    struct FailingFileSystem : fakes::FakeFileSystem {
+        std::optional<platform::PathKind> examine(std::string_view) override {
+            throw platform::Failure{"Device not ready"};
+        }
+    } files;
+    EXPECT_FALSE(FileExists(files, "A:\\x.mdb"));
+    EXPECT_FALSE(IsFolder(files, "A:\\"));
+}
+
 TEST(GetDesktopFolder, EndsWithExactlyOneSeparator) {
     fakes::FakeShell shell;
     fakes::FakeFileSystem windowsFiles{'\\'};
