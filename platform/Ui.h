@@ -51,7 +51,7 @@ struct TwipsRect {
 enum class ControlKind { Window, Frame, Label, TextBox, PushButton, ListView };
 
 // One row of a page's layout table.
-struct ControlSpec {
+struct ControlLayout {
     std::string_view name;
     ControlKind kind;
     std::string_view caption;
@@ -62,7 +62,7 @@ struct ControlSpec {
     bool password = false;  // a text box that shows "*" for every character
 };
 
-struct WindowSpec {
+struct WindowLayout {
     std::string_view name;
     int clientWidth, clientHeight;  // twips
     Font font;
@@ -107,10 +107,10 @@ class Frame;
 class Container {
   public:
     virtual ~Container() = default;
-    virtual Frame& addFrame(const ControlSpec& spec) = 0;
-    virtual Label& addLabel(const ControlSpec& spec) = 0;
-    virtual TextBox& addTextBox(const ControlSpec& spec) = 0;
-    virtual PushButton& addPushButton(const ControlSpec& spec) = 0;
+    virtual Frame& addFrame(const ControlLayout& layout) = 0;
+    virtual Label& addLabel(const ControlLayout& layout) = 0;
+    virtual TextBox& addTextBox(const ControlLayout& layout) = 0;
+    virtual PushButton& addPushButton(const ControlLayout& layout) = 0;
 };
 
 class Frame : public Control, public Container {};
@@ -147,7 +147,7 @@ struct OpenFileDialog {
 class Ui {
   public:
     virtual ~Ui() = default;
-    virtual std::unique_ptr<Window> createWindow(const WindowSpec& spec) = 0;
+    virtual std::unique_ptr<Window> createWindow(const WindowLayout& layout) = 0;
 
     // The name the platform shows for the program; also the caption of every message box that
     // names none of its own.

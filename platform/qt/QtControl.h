@@ -27,13 +27,13 @@ class QtControl : public Interface {
 
   protected:
     // The widget belongs to Qt's object tree (its container's widget) and dies before this object.
-    QtControl(QtUi& ui, const ControlSpec& spec, QWidget& widget, const Resolution& resolution,
+    QtControl(QtUi& ui, const ControlLayout& layout, QWidget& widget, const Resolution& resolution,
               QPalette::ColorRole backgroundRole = QPalette::Window)
-        : ui_(ui), name_(spec.name), widget_(widget), backgroundRole_(backgroundRole) {
-        widget.setObjectName(QString::fromUtf8(spec.name.data(), qsizetype(spec.name.size())));
-        widget.setGeometry(toPixels(spec.rect, resolution));
-        widget.setFont(toQFont(spec.font));
-        setBackColor(spec.backColor);
+        : ui_(ui), name_(layout.name), widget_(widget), backgroundRole_(backgroundRole) {
+        widget.setObjectName(QString::fromUtf8(layout.name.data(), qsizetype(layout.name.size())));
+        widget.setGeometry(toPixels(layout.rect, resolution));
+        widget.setFont(toQFont(layout.font));
+        setBackColor(layout.backColor);
     }
 
     QtUi& ui_;

@@ -44,25 +44,25 @@ class FrameWidget final : public Tracked<QGroupBox> {
 
 }  // namespace
 
-QtFrame::QtFrame(QtUi& ui, QtWindow& window, QWidget& parent, const ControlSpec& spec,
+QtFrame::QtFrame(QtUi& ui, QtWindow& window, QWidget& parent, const ControlLayout& layout,
                  const Resolution& resolution)
-    : QtControl(ui, spec, createChild<FrameWidget>(parent, [this] { ui_.raiseFromToolkit(onMouseMove); }),
+    : QtControl(ui, layout, createChild<FrameWidget>(parent, [this] { ui_.raiseFromToolkit(onMouseMove); }),
                 resolution),
       window_(window) {
-    static_cast<QGroupBox&>(widget()).setTitle(toQString(spec.caption));
+    static_cast<QGroupBox&>(widget()).setTitle(toQString(layout.caption));
 }
 
-Frame& QtFrame::addFrame(const ControlSpec& spec) {
-    return window_.addFrameIn(widget(), spec);
+Frame& QtFrame::addFrame(const ControlLayout& layout) {
+    return window_.addFrameIn(widget(), layout);
 }
-Label& QtFrame::addLabel(const ControlSpec& spec) {
-    return window_.addLabelIn(widget(), spec);
+Label& QtFrame::addLabel(const ControlLayout& layout) {
+    return window_.addLabelIn(widget(), layout);
 }
-TextBox& QtFrame::addTextBox(const ControlSpec& spec) {
-    return window_.addTextBoxIn(widget(), spec);
+TextBox& QtFrame::addTextBox(const ControlLayout& layout) {
+    return window_.addTextBoxIn(widget(), layout);
 }
-PushButton& QtFrame::addPushButton(const ControlSpec& spec) {
-    return window_.addPushButtonIn(widget(), spec);
+PushButton& QtFrame::addPushButton(const ControlLayout& layout) {
+    return window_.addPushButtonIn(widget(), layout);
 }
 
 }  // namespace platform::qt

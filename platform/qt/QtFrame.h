@@ -10,13 +10,13 @@ class QtWindow;
 // from the frame's top-left corner as the form designer measured them.
 class QtFrame final : public QtControl<Frame, ControlKind::Frame> {
   public:
-    QtFrame(QtUi& ui, QtWindow& window, QWidget& parent, const ControlSpec& spec,
+    QtFrame(QtUi& ui, QtWindow& window, QWidget& parent, const ControlLayout& layout,
             const Resolution& resolution);
 
-    Frame& addFrame(const ControlSpec& spec) override;
-    Label& addLabel(const ControlSpec& spec) override;
-    TextBox& addTextBox(const ControlSpec& spec) override;
-    PushButton& addPushButton(const ControlSpec& spec) override;
+    Frame& addFrame(const ControlLayout& layout) override;
+    Label& addLabel(const ControlLayout& layout) override;
+    TextBox& addTextBox(const ControlLayout& layout) override;
+    PushButton& addPushButton(const ControlLayout& layout) override;
 
   private:
     QtWindow& window_;

@@ -8,8 +8,8 @@
 
 namespace platform::qt {
 
-QtLabel::QtLabel(QtUi& ui, QWidget& parent, const ControlSpec& spec, const Resolution& resolution)
-    : QtControl(ui, spec, createChild<Tracked<QLabel>>(parent, [this] { ui_.raiseFromToolkit(onMouseMove); }),
+QtLabel::QtLabel(QtUi& ui, QWidget& parent, const ControlLayout& layout, const Resolution& resolution)
+    : QtControl(ui, layout, createChild<Tracked<QLabel>>(parent, [this] { ui_.raiseFromToolkit(onMouseMove); }),
                 resolution) {
     auto& label = static_cast<QLabel&>(widget());
     label.setTextFormat(Qt::PlainText);
@@ -17,7 +17,7 @@ QtLabel::QtLabel(QtUi& ui, QWidget& parent, const ControlSpec& spec, const Resol
     // One line: a caption a pixel wider than its label (another font, another resolution) loses that
     // pixel rather than its last word to a second line the label has no room for.
     label.setWordWrap(false);
-    label.setText(toQString(spec.caption));
+    label.setText(toQString(layout.caption));
 }
 
 }  // namespace platform::qt

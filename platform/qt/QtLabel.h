@@ -6,7 +6,7 @@ namespace platform::qt {
 
 class QtLabel final : public QtControl<Label, ControlKind::Label> {
   public:
-    QtLabel(QtUi& ui, QWidget& parent, const ControlSpec& spec, const Resolution& resolution);
+    QtLabel(QtUi& ui, QWidget& parent, const ControlLayout& layout, const Resolution& resolution);
 };
 
 }  // namespace platform::qt

@@ -8,12 +8,12 @@
 
 namespace platform::qt {
 
-QtPushButton::QtPushButton(QtUi& ui, QWidget& parent, const ControlSpec& spec, const Resolution& resolution)
-    : QtControl(ui, spec,
+QtPushButton::QtPushButton(QtUi& ui, QWidget& parent, const ControlLayout& layout, const Resolution& resolution)
+    : QtControl(ui, layout,
                 createChild<Tracked<QPushButton>>(parent, [this] { ui_.raiseFromToolkit(onMouseMove); }),
                 resolution, QPalette::Button) {
     auto& button = static_cast<QPushButton&>(widget());
-    button.setText(toQString(spec.caption));
+    button.setText(toQString(layout.caption));
     // Enter presses the button that has the focus, as Space does.
     button.setAutoDefault(true);
     QObject::connect(&button, &QPushButton::clicked, &button, [this] { ui_.raiseFromToolkit(onClick); });

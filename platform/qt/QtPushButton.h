@@ -6,7 +6,7 @@ namespace platform::qt {
 
 class QtPushButton final : public QtControl<PushButton, ControlKind::PushButton> {
   public:
-    QtPushButton(QtUi& ui, QWidget& parent, const ControlSpec& spec, const Resolution& resolution);
+    QtPushButton(QtUi& ui, QWidget& parent, const ControlLayout& layout, const Resolution& resolution);
 };
 
 }  // namespace platform::qt

@@ -77,14 +77,14 @@ class LineEdit final : public Tracked<QLineEdit> {
 
 }  // namespace
 
-QtTextBox::QtTextBox(QtUi& ui, QWidget& parent, const ControlSpec& spec, const Resolution& resolution)
-    : QtControl(ui, spec,
+QtTextBox::QtTextBox(QtUi& ui, QWidget& parent, const ControlLayout& layout, const Resolution& resolution)
+    : QtControl(ui, layout,
                 createChild<LineEdit>(
                     parent, [this] { ui_.raiseFromToolkit(onMouseMove); },
                     [this] { ui_.raiseFromToolkit(onGotFocus); }),
                 resolution, QPalette::Base),
       edit_(static_cast<QLineEdit&>(widget())) {
-    if (spec.password) {
+    if (layout.password) {
         edit_.setEchoMode(QLineEdit::Password);
         edit_.setStyleSheet(QStringLiteral("lineedit-password-character: 42"));  // "*"
     }

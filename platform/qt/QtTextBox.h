@@ -8,7 +8,7 @@ namespace platform::qt {
 
 class QtTextBox final : public QtControl<TextBox, ControlKind::TextBox> {
   public:
-    QtTextBox(QtUi& ui, QWidget& parent, const ControlSpec& spec, const Resolution& resolution);
+    QtTextBox(QtUi& ui, QWidget& parent, const ControlLayout& layout, const Resolution& resolution);
 
     std::string text() const override;
     void setText(std::string_view text) override;

@@ -21,8 +21,8 @@ constexpr std::uint32_t kFileMustExist = 0x1000;
 
 }  // namespace
 
-std::unique_ptr<Window> QtUi::createWindow(const WindowSpec& spec) {
-    return std::make_unique<QtWindow>(*this, spec);
+std::unique_ptr<Window> QtUi::createWindow(const WindowLayout& layout) {
+    return std::make_unique<QtWindow>(*this, layout);
 }
 
 // Kept here rather than as Qt's application display name, which some platforms append to every

@@ -13,7 +13,7 @@ class QtUi final : public Ui {
     QtUi(const QtUi&) = delete;
     QtUi& operator=(const QtUi&) = delete;
 
-    std::unique_ptr<Window> createWindow(const WindowSpec& spec) override;
+    std::unique_ptr<Window> createWindow(const WindowLayout& layout) override;
 
     void setApplicationTitle(std::string_view title) override;
     std::string applicationTitle() const override;

@@ -34,18 +34,18 @@ class WindowWidget final : public Tracked<QWidget> {
 
 }  // namespace
 
-QtWindow::QtWindow(QtUi& ui, const WindowSpec& spec)
-    : ui_(ui), name_(spec.name), backColor_(spec.backColor), resolution_(Resolution::ofPrimaryScreen()) {
+QtWindow::QtWindow(QtUi& ui, const WindowLayout& layout)
+    : ui_(ui), name_(layout.name), backColor_(layout.backColor), resolution_(Resolution::ofPrimaryScreen()) {
     widget_ = std::make_unique<WindowWidget>([this] { ui_.raiseFromToolkit(onMouseMove); },
                                              [this] { ui_.raiseFromToolkit(onUnload); });
-    widget_->setObjectName(toQString(spec.name));
+    widget_->setObjectName(toQString(layout.name));
     // A fixed single border: minimize and close, no maximize, no resizing.
     widget_->setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                             Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                             Qt::WindowCloseButtonHint);
-    widget_->setFixedSize(toPixels(spec.clientWidth, spec.clientHeight, resolution_));
-    widget_->setFont(toQFont(spec.font));
-    setBackColor(spec.backColor);
+    widget_->setFixedSize(toPixels(layout.clientWidth, layout.clientHeight, resolution_));
+    widget_->setFont(toQFont(layout.font));
+    setBackColor(layout.backColor);
 }
 
 QtWindow::~QtWindow() = default;
@@ -114,23 +114,23 @@ std::vector<Control*> QtWindow::controls() {
     return all;
 }
 
-Frame& QtWindow::addFrameIn(QWidget& parent, const ControlSpec& spec) {
-    return keep(std::make_unique<QtFrame>(ui_, *this, parent, spec, resolution_), spec.tabIndex);
+Frame& QtWindow::addFrameIn(QWidget& parent, const ControlLayout& layout) {
+    return keep(std::make_unique<QtFrame>(ui_, *this, parent, layout, resolution_), layout.tabIndex);
 }
 
-Label& QtWindow::addLabelIn(QWidget& parent, const ControlSpec& spec) {
-    return keep(std::make_unique<QtLabel>(ui_, parent, spec, resolution_), spec.tabIndex);
+Label& QtWindow::addLabelIn(QWidget& parent, const ControlLayout& layout) {
+    return keep(std::make_unique<QtLabel>(ui_, parent, layout, resolution_), layout.tabIndex);
 }
 
-TextBox& QtWindow::addTextBoxIn(QWidget& parent, const ControlSpec& spec) {
-    auto& box = keep(std::make_unique<QtTextBox>(ui_, parent, spec, resolution_), spec.tabIndex);
+TextBox& QtWindow::addTextBoxIn(QWidget& parent, const ControlLayout& layout) {
+    auto& box = keep(std::make_unique<QtTextBox>(ui_, parent, layout, resolution_), layout.tabIndex);
     textBoxes_.push_back(&box.widget());
     if (pointer_ == Pointer::Hourglass) box.widget().setCursor(Qt::WaitCursor);
     return box;
 }
 
-PushButton& QtWindow::addPushButtonIn(QWidget& parent, const ControlSpec& spec) {
-    return keep(std::make_unique<QtPushButton>(ui_, parent, spec, resolution_), spec.tabIndex);
+PushButton& QtWindow::addPushButtonIn(QWidget& parent, const ControlLayout& layout) {
+    return keep(std::make_unique<QtPushButton>(ui_, parent, layout, resolution_), layout.tabIndex);
 }
 
 template <class ControlType>

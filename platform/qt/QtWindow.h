@@ -16,7 +16,7 @@ class QtUi;
 // A page's top-level window: a fixed-size client area measured in twips, centred when first shown.
 class QtWindow final : public Window {
   public:
-    QtWindow(QtUi& ui, const WindowSpec& spec);
+    QtWindow(QtUi& ui, const WindowLayout& layout);
     ~QtWindow() override;
     QtWindow(const QtWindow&) = delete;
     QtWindow& operator=(const QtWindow&) = delete;
@@ -26,10 +26,10 @@ class QtWindow final : public Window {
     Color backColor() const override { return backColor_; }
     void setBackColor(Color color) override;
 
-    Frame& addFrame(const ControlSpec& spec) override { return addFrameIn(*widget_, spec); }
-    Label& addLabel(const ControlSpec& spec) override { return addLabelIn(*widget_, spec); }
-    TextBox& addTextBox(const ControlSpec& spec) override { return addTextBoxIn(*widget_, spec); }
-    PushButton& addPushButton(const ControlSpec& spec) override { return addPushButtonIn(*widget_, spec); }
+    Frame& addFrame(const ControlLayout& layout) override { return addFrameIn(*widget_, layout); }
+    Label& addLabel(const ControlLayout& layout) override { return addLabelIn(*widget_, layout); }
+    TextBox& addTextBox(const ControlLayout& layout) override { return addTextBoxIn(*widget_, layout); }
+    PushButton& addPushButton(const ControlLayout& layout) override { return addPushButtonIn(*widget_, layout); }
 
     std::string caption() const override;
     void setCaption(std::string_view caption) override;
@@ -41,10 +41,10 @@ class QtWindow final : public Window {
     std::vector<Control*> controls() override;
 
     // A control of this window inside one of its widgets: the frames place their contents this way.
-    Frame& addFrameIn(QWidget& parent, const ControlSpec& spec);
-    Label& addLabelIn(QWidget& parent, const ControlSpec& spec);
-    TextBox& addTextBoxIn(QWidget& parent, const ControlSpec& spec);
-    PushButton& addPushButtonIn(QWidget& parent, const ControlSpec& spec);
+    Frame& addFrameIn(QWidget& parent, const ControlLayout& layout);
+    Label& addLabelIn(QWidget& parent, const ControlLayout& layout);
+    TextBox& addTextBoxIn(QWidget& parent, const ControlLayout& layout);
+    PushButton& addPushButtonIn(QWidget& parent, const ControlLayout& layout);
 
     QWidget& widget() const { return *widget_; }
 

@@ -28,8 +28,8 @@ std::vector<platform::Control*> FakeWindow::controls() {
     return result;
 }
 
-std::unique_ptr<platform::Window> FakeUi::createWindow(const platform::WindowSpec& spec) {
-    auto window = std::make_unique<FakeWindow>(spec);
+std::unique_ptr<platform::Window> FakeUi::createWindow(const platform::WindowLayout& layout) {
+    auto window = std::make_unique<FakeWindow>(layout);
     windows.push_back(window.get());
     return window;
 }

@@ -17,17 +17,17 @@ namespace fakes {
 template <class Interface>
 class FakeControl : public Interface {
   public:
-    explicit FakeControl(const platform::ControlSpec& spec) : spec_(spec), backColor_(spec.backColor) {}
+    explicit FakeControl(const platform::ControlLayout& layout) : layout_(layout), backColor_(layout.backColor) {}
 
-    std::string_view name() const override { return spec_.name; }
-    platform::ControlKind kind() const override { return spec_.kind; }
+    std::string_view name() const override { return layout_.name; }
+    platform::ControlKind kind() const override { return layout_.kind; }
     platform::Color backColor() const override { return backColor_; }
     void setBackColor(platform::Color color) override { backColor_ = color; }
 
-    const platform::ControlSpec& spec() const { return spec_; }
+    const platform::ControlLayout& layout() const { return layout_; }
 
   protected:
-    platform::ControlSpec spec_;
+    platform::ControlLayout layout_;
     platform::Color backColor_;
 };
 
@@ -68,13 +68,13 @@ class FakeContainer : public Base {
     explicit FakeContainer(std::vector<std::unique_ptr<platform::Control>>& all, BaseArguments&&... arguments)
         : Base(std::forward<BaseArguments>(arguments)...), all_(all) {}
 
-    platform::Frame& addFrame(const platform::ControlSpec& spec) override;
-    platform::Label& addLabel(const platform::ControlSpec& spec) override { return add<FakeLabel>(spec); }
-    platform::TextBox& addTextBox(const platform::ControlSpec& spec) override {
-        return add<FakeTextBox>(spec);
+    platform::Frame& addFrame(const platform::ControlLayout& layout) override;
+    platform::Label& addLabel(const platform::ControlLayout& layout) override { return add<FakeLabel>(layout); }
+    platform::TextBox& addTextBox(const platform::ControlLayout& layout) override {
+        return add<FakeTextBox>(layout);
     }
-    platform::PushButton& addPushButton(const platform::ControlSpec& spec) override {
-        return add<FakePushButton>(spec);
+    platform::PushButton& addPushButton(const platform::ControlLayout& layout) override {
+        return add<FakePushButton>(layout);
     }
 
   private:
@@ -95,16 +95,16 @@ class FakeFrame : public FakeContainer<FakeControl<platform::Frame>> {
 };
 
 template <class Base>
-platform::Frame& FakeContainer<Base>::addFrame(const platform::ControlSpec& spec) {
-    return add<FakeFrame>(all_, spec);
+platform::Frame& FakeContainer<Base>::addFrame(const platform::ControlLayout& layout) {
+    return add<FakeFrame>(all_, layout);
 }
 
 class FakeWindow : public FakeContainer<platform::Window> {
   public:
-    explicit FakeWindow(const platform::WindowSpec& spec)
-        : FakeContainer(controls_), spec_(spec), backColor_(spec.backColor) {}
+    explicit FakeWindow(const platform::WindowLayout& layout)
+        : FakeContainer(controls_), layout_(layout), backColor_(layout.backColor) {}
 
-    std::string_view name() const override { return spec_.name; }
+    std::string_view name() const override { return layout_.name; }
     platform::ControlKind kind() const override { return platform::ControlKind::Window; }
     platform::Color backColor() const override { return backColor_; }
     void setBackColor(platform::Color color) override { backColor_ = color; }
@@ -135,7 +135,7 @@ class FakeWindow : public FakeContainer<platform::Window> {
 
   private:
     std::vector<std::unique_ptr<platform::Control>> controls_;
-    platform::WindowSpec spec_;
+    platform::WindowLayout layout_;
     platform::Color backColor_;
     std::string caption_;
     bool visible_ = false;
@@ -150,7 +150,7 @@ class FakeUi : public platform::Ui {
         platform::MessageIcon icon;
     };
 
-    std::unique_ptr<platform::Window> createWindow(const platform::WindowSpec& spec) override;
+    std::unique_ptr<platform::Window> createWindow(const platform::WindowLayout& layout) override;
     void setApplicationTitle(std::string_view title) override { applicationTitle_ = title; }
     std::string applicationTitle() const override { return applicationTitle_; }
     platform::MessageAnswer messageBox(std::string_view text, std::string_view caption,

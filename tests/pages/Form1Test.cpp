@@ -24,13 +24,13 @@ TEST_F(Form1Test, HasTheControlsOfTheLayoutInTabOrder) {
     std::vector<std::pair<std::string, int>> tabOrder;
     for (auto* control : window().controls()) {
         auto* fake = dynamic_cast<fakes::FakeControl<platform::TextBox>*>(control);
-        if (fake) tabOrder.emplace_back(fake->name(), fake->spec().tabIndex);
+        if (fake) tabOrder.emplace_back(fake->name(), fake->layout().tabIndex);
     }
     EXPECT_EQ(tabOrder, (std::vector<std::pair<std::string, int>>{{"Text1", 0}, {"Text2", 2}}));
-    EXPECT_TRUE(window().textBox("Text2").spec().password);
-    EXPECT_EQ(window().button("PushButton1").spec().caption, "Load Sample/Example Database");
-    EXPECT_EQ(window().button("PushButton3").spec().caption, "Next >");
-    EXPECT_EQ(window().button("PushButton5").spec().caption, "...");
+    EXPECT_TRUE(window().textBox("Text2").layout().password);
+    EXPECT_EQ(window().button("PushButton1").layout().caption, "Load Sample/Example Database");
+    EXPECT_EQ(window().button("PushButton3").layout().caption, "Next >");
+    EXPECT_EQ(window().button("PushButton5").layout().caption, "...");
 }
 
 TEST_F(Form1Test, TypingStoresEveryIntermediateTextAndClearingStoresEmpty) {
