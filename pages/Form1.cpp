@@ -24,21 +24,21 @@ constexpr ControlLayout kFrame1{
 constexpr ControlLayout kLabel5{
     "Label5", ControlKind::Label, "MDB or ACCDB File:", {240, 345, 1935, 255}, 5, kArial9Bold, kWhite};
 constexpr ControlLayout kText1{"Text1",     ControlKind::TextBox,       "", {2280, 300, 4695, 345}, 0,
-                             kArial9Bold, platform::kWindowBackground};
+                               kArial9Bold, platform::kWindowBackground};
 constexpr ControlLayout kPushButton5{
     "PushButton5", ControlKind::PushButton, "...", {7080, 300, 450, 345}, 1, kButtonFont, kWhite};
 constexpr ControlLayout kLblPassword{
     "lblPassword", ControlKind::Label, "Password (if required):", {240, 840, 1950, 225}, 6, kArial9Bold,
     kWhite};
 constexpr ControlLayout kText2{"Text2",     ControlKind::TextBox,        "",  {2280, 800, 5265, 345}, 2,
-                             kArial9Bold, platform::kWindowBackground, true};
+                               kArial9Bold, platform::kWindowBackground, true};
 constexpr ControlLayout kPushButton1{"PushButton1",
-                                   ControlKind::PushButton,
-                                   "Load Sample/Example Database",
-                                   {120, 1590, 3960, 405},
-                                   7,
-                                   kButtonFont,
-                                   kWhite};
+                                     ControlKind::PushButton,
+                                     "Load Sample/Example Database",
+                                     {120, 1590, 3960, 405},
+                                     7,
+                                     kButtonFont,
+                                     kWhite};
 constexpr ControlLayout kPushButton3{
     "PushButton3", ControlKind::PushButton, "Next >", {4200, 1575, 3720, 405}, 3, kButtonFont, kWhite};
 

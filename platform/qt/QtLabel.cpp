@@ -9,7 +9,8 @@
 namespace platform::qt {
 
 QtLabel::QtLabel(QtUi& ui, QWidget& parent, const ControlLayout& layout, const Resolution& resolution)
-    : QtControl(ui, layout, createChild<Tracked<QLabel>>(parent, [this] { ui_.raiseFromToolkit(onMouseMove); }),
+    : QtControl(ui, layout,
+                createChild<Tracked<QLabel>>(parent, [this] { ui_.raiseFromToolkit(onMouseMove); }),
                 resolution) {
     auto& label = static_cast<QLabel&>(widget());
     label.setTextFormat(Qt::PlainText);

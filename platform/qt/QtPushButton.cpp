@@ -8,7 +8,8 @@
 
 namespace platform::qt {
 
-QtPushButton::QtPushButton(QtUi& ui, QWidget& parent, const ControlLayout& layout, const Resolution& resolution)
+QtPushButton::QtPushButton(QtUi& ui, QWidget& parent, const ControlLayout& layout,
+                           const Resolution& resolution)
     : QtControl(ui, layout,
                 createChild<Tracked<QPushButton>>(parent, [this] { ui_.raiseFromToolkit(onMouseMove); }),
                 resolution, QPalette::Button) {

@@ -29,7 +29,9 @@ class QtWindow final : public Window {
     Frame& addFrame(const ControlLayout& layout) override { return addFrameIn(*widget_, layout); }
     Label& addLabel(const ControlLayout& layout) override { return addLabelIn(*widget_, layout); }
     TextBox& addTextBox(const ControlLayout& layout) override { return addTextBoxIn(*widget_, layout); }
-    PushButton& addPushButton(const ControlLayout& layout) override { return addPushButtonIn(*widget_, layout); }
+    PushButton& addPushButton(const ControlLayout& layout) override {
+        return addPushButtonIn(*widget_, layout);
+    }
 
     std::string caption() const override;
     void setCaption(std::string_view caption) override;

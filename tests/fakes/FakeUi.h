@@ -17,7 +17,8 @@ namespace fakes {
 template <class Interface>
 class FakeControl : public Interface {
   public:
-    explicit FakeControl(const platform::ControlLayout& layout) : layout_(layout), backColor_(layout.backColor) {}
+    explicit FakeControl(const platform::ControlLayout& layout)
+        : layout_(layout), backColor_(layout.backColor) {}
 
     std::string_view name() const override { return layout_.name; }
     platform::ControlKind kind() const override { return layout_.kind; }
@@ -69,7 +70,9 @@ class FakeContainer : public Base {
         : Base(std::forward<BaseArguments>(arguments)...), all_(all) {}
 
     platform::Frame& addFrame(const platform::ControlLayout& layout) override;
-    platform::Label& addLabel(const platform::ControlLayout& layout) override { return add<FakeLabel>(layout); }
+    platform::Label& addLabel(const platform::ControlLayout& layout) override {
+        return add<FakeLabel>(layout);
+    }
     platform::TextBox& addTextBox(const platform::ControlLayout& layout) override {
         return add<FakeTextBox>(layout);
     }
