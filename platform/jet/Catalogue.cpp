@@ -6,9 +6,7 @@
 namespace platform::jet {
 namespace {
 
-constexpr std::uint32_t kEngineSystemFlag = 0x80000000;  // the engine's own tables (MSysObjects, ...)
-constexpr std::uint32_t kHostApplicationFlag = 0x2;      // tables Access keeps for itself
-constexpr std::uint32_t kQueryKindMask = 0xF0;           // 0 select, 0x10 crosstab, 0x20 delete, ...
+constexpr std::uint32_t kQueryKindMask = 0xF0;  // 0 select, 0x10 crosstab, 0x20 delete, ...
 
 char foldCase(char c) {
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
@@ -17,8 +15,8 @@ char foldCase(char c) {
 std::optional<std::string> tableTypeOf(const CatalogueObject& object) {
     switch (object.type) {
         case object_type::kTable:
-            if (object.flags & kEngineSystemFlag) return "SYSTEM TABLE";
-            if (object.flags & kHostApplicationFlag) return "ACCESS TABLE";
+            if (object.flags & object_flag::kEngineSystem) return "SYSTEM TABLE";
+            if (object.flags & object_flag::kHostApplication) return "ACCESS TABLE";
             return "TABLE";  // hidden user tables too
         case object_type::kLink:
             return "LINK";
@@ -59,7 +57,7 @@ std::vector<SchemaTable> schemaTables(const std::vector<CatalogueObject>& object
 std::vector<std::string> reportNames(const std::vector<CatalogueObject>& objects) {
     std::vector<std::int32_t> containers;
     for (const auto& object : objects)
-        if (object.type == object_type::kContainer && object.name == "Reports")
+        if (object.type == object_type::kContainer && object.name == kReportsContainer)
             containers.push_back(object.id);
     std::vector<std::string> names;
     for (const auto& object : objects)

@@ -4,26 +4,19 @@
 #include <string>
 #include <vector>
 
+#include "platform/jet/JetFormat.h"
+
 namespace platform::jet {
 
 // One row of MSysObjects, the database's own catalogue.
 struct CatalogueObject {
     std::int32_t id = 0;
     std::int32_t parentId = 0;
-    std::int32_t type = 0;
-    std::uint32_t flags = 0;
+    std::int32_t type = 0;    // object_type
+    std::uint32_t flags = 0;  // object_flag
     std::string name;
     bool hasParameters = false;  // a query that declares parameters
 };
-
-namespace object_type {
-inline constexpr std::int32_t kTable = 1;
-inline constexpr std::int32_t kContainer = 3;
-inline constexpr std::int32_t kOdbcLink = 4;
-inline constexpr std::int32_t kQuery = 5;
-inline constexpr std::int32_t kLink = 6;
-inline constexpr std::int32_t kReport = -32764;
-}  // namespace object_type
 
 // One row of ADO's table catalogue (adSchemaTables).
 struct SchemaTable {

@@ -12,7 +12,7 @@
 #include <cstring>
 
 #include "platform/Failure.h"
-#include "platform/jet/UniqueFd.h"
+#include "platform/posix/ScopedHandles.h"
 
 extern char** environ;
 
@@ -20,6 +20,7 @@ namespace platform::jet {
 namespace {
 
 using Clock = std::chrono::steady_clock;
+using posix::ScopedFd;
 
 class SpawnActions {
   public:
@@ -139,7 +140,7 @@ ChildResult runChild(const std::string& program, const std::vector<std::string>&
     int ends[2];
     if (::pipe2(ends, O_CLOEXEC) != 0)
         throw Failure("Cannot start the helper program '" + program + "': " + std::strerror(errno));
-    UniqueFd readEnd(ends[0]), writeEnd(ends[1]);
+    ScopedFd readEnd(ends[0]), writeEnd(ends[1]);
 
     SpawnActions actions;
     posix_spawn_file_actions_addopen(actions.get(), 0, "/dev/null", O_RDONLY, 0);

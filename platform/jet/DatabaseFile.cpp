@@ -10,7 +10,7 @@
 
 #include "platform/jet/CatalogueReader.h"
 #include "platform/jet/DatabaseError.h"
-#include "platform/jet/UniqueFd.h"
+#include "platform/posix/ScopedHandles.h"
 
 namespace platform::jet {
 namespace {
@@ -27,8 +27,8 @@ FileHeader checkDatabaseFile(const std::string& path, std::string_view password,
     // Errors quote the path as the caller gave it, as the engine does.
     if (path.empty()) throw DatabaseError(DatabaseProblem::FileNotFound, path);
     // Non-blocking, so that a named pipe in the file's place cannot stall the open.
-    UniqueFd file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
-    if (!file) {
+    posix::ScopedFd file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+    if (!file.valid()) {
         if (errno == EACCES || errno == EPERM) throw DatabaseError(DatabaseProblem::NoAccess, path);
         throw DatabaseError(DatabaseProblem::FileNotFound, path);
     }

@@ -1,45 +1,20 @@
 #include "platform/jet/FileHeader.h"
 
+#include <algorithm>
 #include <array>
-#include <cmath>
-#include <cstring>
 #include <string_view>
 
+#include "platform/jet/JetFormat.h"
+#include "platform/jet/LittleEndian.h"
+
 namespace platform::jet {
+
+using namespace header;
+
 namespace {
-
-constexpr std::size_t kSignatureOffset = 4;
-constexpr std::string_view kJetSignature{"Standard Jet DB\0", 16};
-constexpr std::string_view kAceSignature{"Standard ACE DB\0", 16};
-constexpr std::size_t kVersionOffset = 0x14;
-
-// The header from 0x18 on is RC4-encrypted with a fixed key; Jet 3 covers 126 bytes, later versions 128.
-constexpr std::size_t kEncryptedStart = 0x18;
-constexpr std::array<unsigned char, 4> kHeaderKey{0xC7, 0xDA, 0x39, 0x6B};
-constexpr std::size_t kPasswordOffset = 0x42;
-constexpr std::size_t kPasswordChars = 20;
-constexpr std::size_t kCreationDateOffset = 0x72;  // Jet 4 and ACE mask the password with its day number
-
-// Office encryption leaves a non-zero length here, before its encryption-info block.
-constexpr std::size_t kEncryptionInfoLengthOffset = 0x299;
 
 // Each whole page of a file of this size; Jet needs at least the header, the free map and the catalogue.
 constexpr std::uint64_t kMinimumPages = 3;
-
-void rc4(std::span<const unsigned char> key, std::span<unsigned char> data) {
-    std::array<unsigned char, 256> state;
-    for (std::size_t i = 0; i < state.size(); ++i) state[i] = static_cast<unsigned char>(i);
-    for (std::size_t i = 0, j = 0; i < state.size(); ++i) {
-        j = (j + state[i] + key[i % key.size()]) & 0xFF;
-        std::swap(state[i], state[j]);
-    }
-    for (std::size_t n = 0, i = 0, j = 0; n < data.size(); ++n) {
-        i = (i + 1) & 0xFF;
-        j = (j + state[i]) & 0xFF;
-        std::swap(state[i], state[j]);
-        data[n] ^= state[(state[i] + state[j]) & 0xFF];
-    }
-}
 
 void appendUtf8(std::string& text, char32_t c) {
     if (c < 0x80) {
@@ -76,10 +51,10 @@ std::string fromWindows1252(std::span<const unsigned char> bytes) {
 std::string fromUtf16Le(std::span<const unsigned char> bytes) {
     std::string text;
     for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
-        char32_t unit = bytes[i] | (bytes[i + 1] << 8);
+        char32_t unit = getU16(bytes, i);
         if (unit == 0) break;
         if (unit >= 0xD800 && unit < 0xDC00 && i + 3 < bytes.size()) {
-            char32_t low = bytes[i + 2] | (bytes[i + 3] << 8);
+            char32_t low = getU16(bytes, i + 2);
             if (low >= 0xDC00 && low < 0xE000) {
                 appendUtf8(text, 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00));
                 i += 2;
@@ -97,8 +72,8 @@ std::optional<DatabaseFormat> formatOf(std::span<const unsigned char> start) {
     unsigned char version = start[kVersionOffset];
     if (start[0] != 0) return std::nullopt;  // page 0 is the header page
     if (signature == kJetSignature) {
-        if (version == 0) return DatabaseFormat::Jet3;
-        if (version == 1) return DatabaseFormat::Jet4;
+        if (version == kJet3Version) return DatabaseFormat::Jet3;
+        if (version == kJet4Version) return DatabaseFormat::Jet4;
     } else if (signature == kAceSignature) {
         switch (version) {
             case 2:
@@ -115,25 +90,16 @@ std::optional<DatabaseFormat> formatOf(std::span<const unsigned char> start) {
 }
 
 std::string storedPassword(DatabaseFormat format, std::span<const unsigned char> start) {
-    const std::size_t encryptedLength = format == DatabaseFormat::Jet3 ? 126 : 128;
-    std::array<unsigned char, 128> header{};
-    std::memcpy(header.data(), start.data() + kEncryptedStart, encryptedLength);
-    rc4(kHeaderKey, std::span(header.data(), encryptedLength));
-    auto at = [&](std::size_t offset) { return header.data() + (offset - kEncryptedStart); };
-
-    if (format == DatabaseFormat::Jet3)
-        return fromWindows1252(std::span(at(kPasswordOffset), kPasswordChars));
-
-    double created;
-    std::memcpy(&created, at(kCreationDateOffset), sizeof created);
-    std::int32_t day =
-        std::isfinite(created) && std::fabs(created) < 2e9 ? static_cast<std::int32_t>(created) : 0;
-    unsigned char mask[4];
-    for (int i = 0; i < 4; ++i)
-        mask[i] = static_cast<unsigned char>(static_cast<std::uint32_t>(day) >> (8 * i));
-    std::array<unsigned char, kPasswordChars * 2> password;
-    for (std::size_t i = 0; i < password.size(); ++i) password[i] = at(kPasswordOffset)[i] ^ mask[i % 4];
-    return fromUtf16Le(password);
+    std::array<unsigned char, kEncryptedStart + kEncryptedLength> page;
+    std::copy_n(start.begin(), page.size(), page.begin());
+    const auto password = std::span(page).subspan(kPasswordOffset);
+    if (format == DatabaseFormat::Jet3) {
+        applyHeaderCipher(page, kJet3EncryptedLength);
+        return fromWindows1252(password.first(kPasswordCharacters));
+    }
+    applyHeaderCipher(page);
+    applyPasswordMask(page);
+    return fromUtf16Le(password.first(2 * kPasswordCharacters));
 }
 
 }  // namespace
@@ -173,8 +139,7 @@ std::optional<FileHeader> readFileHeader(std::span<const unsigned char> start, s
 
     FileHeader header;
     header.format = *format;
-    header.encryptedAsWhole = isAceFormat(*format) && (start[kEncryptionInfoLengthOffset] |
-                                                       start[kEncryptionInfoLengthOffset + 1]) != 0;
+    header.encryptedAsWhole = isAceFormat(*format) && getU16(start, kEncryptionInfoLengthOffset) != 0;
     if (!header.encryptedAsWhole) header.password = storedPassword(*format, start);
     return header;
 }

@@ -5,13 +5,13 @@
 #include <optional>
 
 #include "platform/Failure.h"
-#include "platform/jet/AtomicFile.h"
 #include "platform/jet/Catalogue.h"
 #include "platform/jet/DatabaseError.h"
 #include "platform/jet/DatabaseFile.h"
 #include "platform/jet/InstalledPrinters.h"
 #include "platform/jet/PdfWriterPrinter.h"
 #include "platform/jet/PrintJob.h"
+#include "platform/posix/AtomicFile.h"
 
 namespace platform::jet {
 namespace {
@@ -122,7 +122,8 @@ class JetApplication : public access::Application {
             throw Failure("Access can't save the output data to the file you've selected.", 2302);
         std::string pdf = renderPrintJob(jobFor(*report), options_);
         try {
-            writeFileAtomically(std::string(outputFile), pdf);
+            posix::writeFileAtomically(std::string(outputFile), pdf, posix::FileAccess::Ordinary,
+                                       posix::Overwrite::Replace);
         } catch (const Failure&) {
             throw Failure("Access can't save the output data to the file you've selected.", 2302);
         }

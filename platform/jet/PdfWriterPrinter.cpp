@@ -5,7 +5,7 @@
 #include <string>
 
 #include "platform/Failure.h"
-#include "platform/jet/AtomicFile.h"
+#include "platform/posix/AtomicFile.h"
 
 namespace platform::jet {
 namespace {
@@ -42,9 +42,9 @@ void PdfWriterPrinter::print(std::string_view pdf) {
         throw Failure(prefix() + "the folder of the output file '" + *outputFile +
                       "' does not exist. The print job was not saved.");
     try {
-        writeFileAtomically(*outputFile, pdf);
+        posix::writeFileAtomically(*outputFile, pdf, posix::FileAccess::Ordinary, posix::Overwrite::Replace);
     } catch (const Failure& failure) {
-        throw Failure(prefix() + failure.description() + " The print job was not saved.");
+        throw Failure(prefix() + failure.description() + ". The print job was not saved.");
     }
 }
 

@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "platform/Failure.h"
+#include "platform/posix/AtomicFile.h"
 #include "platform/posix/PrivateFiles.h"
 #include "platform/posix/SystemFailure.h"
 #include "platform/posix/ValueFile.h"
@@ -98,10 +99,10 @@ class FileRegistryKey : public RegistryKey {
         // Read, change and replace under the key's lock: another writer of this key (the PDF printer in
         // its own process, say) must not slip in between and have its value dropped.
         ExclusiveFileLock lock{folder_ + '/' + kLockFileName};
-        removeAbandonedTempFiles(folder_, kValueFileName);
+        removeAbandonedTempFiles(valueFilePath());
         auto values = ValueFile::parse(readWholeFile(valueFilePath()).value_or(std::string{}));
         values.set(name, value);
-        replaceFileAtomically(folder_, kValueFileName, values.format());
+        writeFileAtomically(valueFilePath(), values.format(), FileAccess::Private, Overwrite::Replace);
     }
 
   private:

@@ -2,11 +2,15 @@
 
 #include "Bytes.h"
 #include "Jet4.h"
+#include "platform/jet/JetFormat.h"
 
 namespace mkmdb {
 namespace {
 
 using jet4::JetType;
+namespace object_type = platform::jet::object_type;
+using platform::jet::kReportsContainer;
+using platform::jet::object_flag::kEngineSystem;
 
 constexpr std::uint16_t kText255 = 510;
 
@@ -87,16 +91,15 @@ const std::vector<SystemTable>& systemTables() {
 std::vector<CatalogEntry> catalogEntries(const std::vector<TablePlacement>& systemTablePlacements,
                                          const std::vector<TablePlacement>& userTables,
                                          const std::vector<std::string>& reports) {
-    using jet4::kContainerObject, jet4::kSystemObjectFlag;
     std::vector<CatalogEntry> entries{
-        {kTablesId, kRootId, "Tables", kContainerObject, kSystemObjectFlag},
-        {kDatabasesId, kRootId, "Databases", kContainerObject, kSystemObjectFlag},
-        {kRelationshipsId, kRootId, "Relationships", kContainerObject, kSystemObjectFlag},
-        {kDatabaseDocumentId, kDatabasesId, "MSysDb", jet4::kDatabaseObject, kSystemObjectFlag},
+        {kTablesId, kRootId, "Tables", object_type::kContainer, kEngineSystem},
+        {kDatabasesId, kRootId, "Databases", object_type::kContainer, kEngineSystem},
+        {kRelationshipsId, kRootId, "Relationships", object_type::kContainer, kEngineSystem},
+        {kDatabaseDocumentId, kDatabasesId, "MSysDb", object_type::kDatabase, kEngineSystem},
     };
     for (const auto& table : systemTablePlacements)
         entries.push_back(
-            {asId(table.definitionPage), kTablesId, table.name, jet4::kTableObject, kSystemObjectFlag});
+            {asId(table.definitionPage), kTablesId, table.name, object_type::kTable, kEngineSystem});
 
     std::uint32_t nextDocumentId = kFirstDocumentId;
     const auto addDocument = [&](std::int32_t parentId, const std::string& name, std::int16_t type) {
@@ -104,16 +107,18 @@ std::vector<CatalogEntry> catalogEntries(const std::vector<TablePlacement>& syst
         return entries.back().id;
     };
     std::int32_t reportsId = 0;
-    for (const char* container : {"DataAccessPages", "Forms", "Modules", "Reports", "Scripts", "SysRel"}) {
-        const auto id = addDocument(kRootId, container, kContainerObject);
-        if (std::string_view(container) == "Reports") reportsId = id;
+    const std::string_view containers[] = {"DataAccessPages", "Forms",   "Modules",
+                                           kReportsContainer, "Scripts", "SysRel"};
+    for (const std::string_view container : containers) {
+        const auto id = addDocument(kRootId, std::string(container), object_type::kContainer);
+        if (container == kReportsContainer) reportsId = id;
     }
-    addDocument(kDatabasesId, "SummaryInfo", jet4::kDocumentObject);
-    addDocument(kDatabasesId, "UserDefined", jet4::kDocumentObject);
+    addDocument(kDatabasesId, "SummaryInfo", object_type::kDocument);
+    addDocument(kDatabasesId, "UserDefined", object_type::kDocument);
 
     for (const auto& table : userTables)
-        entries.push_back({asId(table.definitionPage), kTablesId, table.name, jet4::kTableObject, 0});
-    for (const auto& report : reports) addDocument(reportsId, report, jet4::kReportObject);
+        entries.push_back({asId(table.definitionPage), kTablesId, table.name, object_type::kTable, 0});
+    for (const auto& report : reports) addDocument(reportsId, report, object_type::kReport);
     return entries;
 }
 

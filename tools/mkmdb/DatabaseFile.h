@@ -5,13 +5,12 @@
 #include <span>
 
 #include "Model.h"
+#include "platform/posix/AtomicFile.h"
 
 namespace mkmdb {
 
-enum class Overwrite {
-    Refuse,   // an existing file stays as it is and the write fails
-    Replace,  // an existing file is replaced
-};
+// Refuse: an existing file stays as it is and the write fails; Replace: it is replaced.
+using platform::posix::Overwrite;
 
 // Writes the database to `path` in one step: the bytes go to a new file in the same folder, are
 // flushed to disk and then moved into place, so nobody sees half a file and a failure leaves any

@@ -3,7 +3,8 @@
 #include <cstddef>
 #include <cstdint>
 
-// Layout constants of the Jet 4 file format (Access 2000-2003 .mdb files).
+// Layout constants of the Jet 4 file format (Access 2000-2003 .mdb files) that only the writer needs; the
+// facts the reader shares are in platform/jet/JetFormat.h.
 namespace mkmdb::jet4 {
 
 inline constexpr std::size_t kPageSize = 4096;
@@ -49,15 +50,5 @@ inline constexpr std::uint32_t kDefinitionTag = 0x0659;
 // "General" sort order (1033), the collation of Access 2000-2007.
 inline constexpr std::uint16_t kGeneralSortOrder = 0x0409;
 inline constexpr std::uint16_t kCodePage1252 = 0x04E4;
-
-// Catalogue object types (MSysObjects.Type).
-inline constexpr std::int16_t kTableObject = 1;
-inline constexpr std::int16_t kDatabaseObject = 2;
-inline constexpr std::int16_t kContainerObject = 3;
-inline constexpr std::int16_t kDocumentObject = -32757;
-inline constexpr std::int16_t kReportObject = -32764;
-
-// MSysObjects.Flags of the engine's own tables and containers.
-inline constexpr std::uint32_t kSystemObjectFlag = 0x80000000;
 
 }  // namespace mkmdb::jet4

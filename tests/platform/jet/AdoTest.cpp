@@ -137,9 +137,9 @@ TEST(Ado, RecognisesTheWholeFileEncryptedDatabase) {
 }
 
 TEST(Ado, FilesThatAreNoDatabaseGiveTheEngineDescription) {
-    jet_tests::TemporaryFolder folder;
-    const std::string missing = folder.file("missing.mdb"), empty = folder.file("empty.mdb"),
-                      text = folder.file("notes.mdb");
+    test_support::TemporaryFolder folder;
+    const std::string missing = folder / "missing.mdb", empty = folder / "empty.mdb",
+                      text = folder / "notes.mdb";
     std::ofstream(empty).flush();
     std::ofstream(text) << "This is a text file, not a database.\n";
     EXPECT_EQ(openFailure(connectionString(kJet, missing)),

@@ -5,6 +5,7 @@
 #include "CapturedOutput.h"
 #include "platform/Failure.h"
 #include "platform/jet/ChildProcess.h"
+#include "tests/support/TestSupport.h"
 
 using namespace platform::jet;
 using namespace std::chrono_literals;
@@ -51,11 +52,10 @@ TEST(ChildProcess, ReportsACrashAsSignalled) {
 }
 
 TEST(ChildProcess, PassesTheEnvironmentWithChanges) {
-    ::setenv("CALVENOR_TEST_REMOVED", "x", 1);
+    test_support::ScopedEnvironment removed{"CALVENOR_TEST_REMOVED", "x"};
     auto result =
         runChild("/bin/sh", {"-c", "printf '%s|%s' \"${CALVENOR_TEST_REMOVED-unset}\" \"$ADDED\" >&3"}, {},
                  {"CALVENOR_TEST_REMOVED"}, {"ADDED=yes"});
-    ::unsetenv("CALVENOR_TEST_REMOVED");
     EXPECT_EQ(result.output, "unset|yes");
 }
 

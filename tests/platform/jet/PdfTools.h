@@ -1,7 +1,5 @@
 #pragma once
 
-#include <fstream>
-#include <iterator>
 #include <string>
 
 #include "platform/jet/ChildProcess.h"
@@ -25,11 +23,6 @@ inline std::string pdfText(const std::string& path) {
     auto result =
         platform::jet::runChild("/bin/sh", {"-c", "exec pdftotext -enc UTF-8 \"$1\" - >&3", "sh", path}, {});
     return result.succeeded() ? result.output : std::string();
-}
-
-inline std::string fileText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 }  // namespace jet_tests

@@ -43,8 +43,8 @@ TEST(InstalledPrinters, ThePdfWriterComesFirstAndAQueueOfItsNameIsNotListedTwice
 }
 
 TEST(CupsQueues, WithoutAServerThereAreNoQueuesAndAJobFailsClearly) {
-    jet_tests::TemporaryFolder folder;
-    ::setenv("CUPS_SERVER", folder.file("no-server.sock").c_str(), 1);
+    test_support::TemporaryFolder folder;
+    test_support::ScopedEnvironment noServer{"CUPS_SERVER", folder / "no-server.sock"};
     cupsSetServer(nullptr);  // forget a server looked up before
     auto started = std::chrono::steady_clock::now();
     auto queues = posix::listCupsQueues();

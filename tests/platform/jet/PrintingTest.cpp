@@ -7,7 +7,6 @@
 #include "PdfTools.h"
 #include "TestFiles.h"
 #include "platform/Failure.h"
-#include "platform/jet/AtomicFile.h"
 #include "platform/jet/JetAccess.h"
 #include "platform/jet/PdfWriterPrinter.h"
 #include "platform/jet/PrintJob.h"
@@ -18,6 +17,8 @@ using namespace platform;
 using jet_tests::pdfText;
 using jet_tests::pdfTitle;
 using jet_tests::testFile;
+using test_support::namesIn;
+using test_support::readFile;
 using testing::HasSubstr;
 
 namespace {
@@ -27,14 +28,6 @@ class NoQueues : public jet::PrintQueues {
     List list() override { return {}; }
     void print(const std::string&, const std::string&, std::string_view) override {}
 };
-
-std::vector<std::string> filesIn(const std::filesystem::path& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder))
-        names.push_back(entry.path().filename());
-    std::sort(names.begin(), names.end());
-    return names;
-}
 
 std::string failureOf(auto call) {
     try {
@@ -64,7 +57,7 @@ class Printing : public testing::Test {
         application.openReport(report, access::ReportView::Normal, access::WindowMode::Normal);
     }
 
-    jet_tests::TemporaryFolder folder_;
+    test_support::TemporaryFolder folder_;
     fakes::FakeRegistry registry_;
     NoQueues queues_;
     jet::JetAccess access_{registry_, queues_, jet_tests::testOptions()};
@@ -74,7 +67,7 @@ class Printing : public testing::Test {
 
 TEST_F(Printing, AReportPrintedOnThePdfWriterBecomesAPdfAtTheRegisteredPath) {
     auto application = openSample();
-    const std::string first = folder_.file("Assets by owner.pdf"), second = folder_.file("GST.pdf");
+    const std::string first = folder_ / "Assets by owner.pdf", second = folder_ / "GST.pdf";
     const std::string today = jet::localDateTime(std::chrono::system_clock::now()).substr(0, 10);
 
     pointWriterAt(first);
@@ -82,7 +75,7 @@ TEST_F(Printing, AReportPrintedOnThePdfWriterBecomesAPdfAtTheRegisteredPath) {
     pointWriterAt(second);
     print(*application, "rptGSTPaidByMonth");
 
-    EXPECT_THAT(filesIn(folder_.path()), testing::ElementsAre("Assets by owner.pdf", "GST.pdf"))
+    EXPECT_THAT(namesIn(folder_.path()), testing::ElementsAre("Assets by owner.pdf", "GST.pdf"))
         << "one file per job and no temporary file left";
     EXPECT_EQ(pdfTitle(first), "rptAssetsGroupedByOwners");
     EXPECT_EQ(pdfTitle(second), "rptGSTPaidByMonth");
@@ -102,31 +95,31 @@ TEST_F(Printing, ThePdfWriterRefusesWithoutAUsableOutputFileAndWritesNothing) {
     pointWriterAt("");
     EXPECT_THAT(failureOf([&] { print(*application, "rptGSTPaidByMonth"); }), HasSubstr("\"OutputFile\""));
 
-    pointWriterAt(folder_.file("missing folder/report.pdf"));
+    pointWriterAt(folder_ / "missing folder/report.pdf");
     EXPECT_THAT(failureOf([&] { print(*application, "rptGSTPaidByMonth"); }), HasSubstr("does not exist"));
     for (const std::string& unsafe :
-         {std::string("report.pdf"), folder_.file("sub/../report.pdf"), folder_.path().string() + "/"}) {
+         {std::string("report.pdf"), folder_ / "sub/../report.pdf", folder_.path().string() + "/"}) {
         pointWriterAt(unsafe);
         EXPECT_THAT(failureOf([&] { print(*application, "rptGSTPaidByMonth"); }),
                     HasSubstr("not a full path"))
             << unsafe;
     }
-    EXPECT_TRUE(filesIn(folder_.path()).empty());
+    EXPECT_TRUE(namesIn(folder_.path()).empty());
 }
 
 TEST_F(Printing, AnExistingFileIsReplacedWhole) {
     auto application = openSample();
-    const std::string path = folder_.file("rptGSTPaidByMonth.pdf");
+    const std::string path = folder_ / "rptGSTPaidByMonth.pdf";
     std::ofstream(path) << "an older export";
     pointWriterAt(path);
     print(*application, "rptGSTPaidByMonth");
-    EXPECT_EQ(jet_tests::fileText(path).rfind("%PDF-", 0), 0u);
+    EXPECT_EQ(readFile(path).rfind("%PDF-", 0), 0u);
     EXPECT_EQ(pdfTitle(path), "rptGSTPaidByMonth");
 }
 
 TEST_F(Printing, OutputToWritesThePdfWithoutThePrinter) {
     auto application = openSample();
-    const std::string path = folder_.file("listing.pdf");
+    const std::string path = folder_ / "listing.pdf";
     application->outputReport("rptAssetListingInNumberOrder", access::kFormatPdf, path);
     EXPECT_THAT(pdfText(path), HasSubstr("rptAssetListingInNumberOrder"));
     EXPECT_FALSE(registry_.value(jet::kPdfWriterKey, "OutputFile")) << "the printer's key is not involved";
@@ -138,7 +131,7 @@ TEST_F(Printing, OutputToWritesThePdfWithoutThePrinter) {
                 HasSubstr("format"));
     EXPECT_THAT(failureOf([&] {
                     application->outputReport("rptAssetListingInNumberOrder", access::kFormatPdf,
-                                              folder_.file("nowhere/listing.pdf"));
+                                              folder_ / "nowhere/listing.pdf");
                 }),
                 HasSubstr("can't save the output data"));
     EXPECT_THAT(failureOf([&] { application->outputReport("rptNothing", access::kFormatPdf, path); }),
@@ -153,7 +146,7 @@ TEST_F(Printing, ThePdfWriterReadsTheRegistryEmulationTheProgramWrites) {
     application->openCurrentDatabase(testFile("asample.accdb"), false, "");
     application->setPrinter(application->printers()[0]);
 
-    const std::string path = folder_.file("Grüße & \"quotes\".pdf");
+    const std::string path = folder_ / "Grüße & \"quotes\".pdf";
     {
         auto key = registry.createKey("Software\\Drevmark PDF Writer");
         key->writeString("OutputFile", path);
@@ -164,24 +157,14 @@ TEST_F(Printing, ThePdfWriterReadsTheRegistryEmulationTheProgramWrites) {
 }
 
 TEST(PrintJob, TheFirstPageCarriesTheTitleAsGiven) {
-    jet_tests::TemporaryFolder folder;
+    test_support::TemporaryFolder folder;
     const std::string title = "Umsätze «2024» / Q1\tand more";
     std::string pdf =
         jet::renderPrintJob({title, "Sales.accdb", "2024-06-07 10:11:12"}, jet_tests::testOptions());
-    const std::string path = folder.file("job.pdf");
-    jet::writeFileAtomically(path, pdf);
+    const std::string path = folder / "job.pdf";
+    test_support::writeFile(path, pdf);
     EXPECT_EQ(pdfTitle(path), title);
     const std::string text = pdfText(path);
     EXPECT_THAT(text, HasSubstr("Sales.accdb"));
     EXPECT_THAT(text, HasSubstr("Printed: 2024-06-07 10:11:12"));
-}
-
-TEST(AtomicFile, AFailedWriteLeavesNoTemporaryFileAndTheOldContents) {
-    jet_tests::TemporaryFolder folder;
-    const std::string blocked = folder.file("a folder.pdf");
-    std::filesystem::create_directory(blocked);
-    std::ofstream(folder.file("a folder.pdf/inside")) << "x";
-    EXPECT_THROW(jet::writeFileAtomically(blocked, "%PDF-new"), Failure);
-    EXPECT_THAT(filesIn(folder.path()), testing::ElementsAre("a folder.pdf"));
-    EXPECT_THROW(jet::writeFileAtomically(folder.file("no/such/folder.pdf"), "x"), Failure);
 }

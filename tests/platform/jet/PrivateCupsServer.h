@@ -69,22 +69,19 @@ class PrivateCupsServer {
     PrivateCupsServer& operator=(const PrivateCupsServer&) = delete;
 
     bool running() const { return pid_ > 0 && std::filesystem::exists(socket()); }
-    std::string socket() const { return folder_.file("cups.sock"); }
+    std::string socket() const { return folder_ / "cups.sock"; }
 
     // The document of the server's first job, as it arrived; empty until the job is spooled.
-    std::string firstJobDocument() const { return readFile(folder_.path() / "spool" / "d00001-001"); }
+    std::string firstJobDocument() const {
+        return test_support::readFile(folder_.path() / "spool" / "d00001-001");
+    }
     // The page log: one line per job with its queue and title.
-    std::string pageLog() const { return readFile(folder_.path() / "page_log"); }
+    std::string pageLog() const { return test_support::readFile(folder_.path() / "page_log"); }
 
   private:
     static constexpr char kCupsd[] = "/usr/sbin/cupsd";
 
-    static std::string readFile(const std::filesystem::path& path) {
-        std::ifstream in(path, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    }
-
-    TemporaryFolder folder_;
+    test_support::TemporaryFolder folder_;
     pid_t pid_ = -1;
 };
 

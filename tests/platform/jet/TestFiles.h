@@ -7,12 +7,13 @@
 #include <string>
 
 #include "platform/jet/EngineOptions.h"
+#include "tests/support/TestSupport.h"
 
 namespace jet_tests {
 
 // The shared real database files; tests that need them skip when the folder is absent.
 inline std::string testFile(const std::string& name) {
-    return (std::filesystem::path(CALVENOR_TESTDATA) / name).string();
+    return test_support::testDataFile(name).string();
 }
 
 #define REQUIRE_TEST_FILE(name)                                                              \
@@ -27,26 +28,5 @@ inline platform::jet::EngineOptions testOptions() {
     options.timeLimit = std::chrono::milliseconds(3000);
     return options;
 }
-
-// A fresh folder under the system's temporary folder, removed with the object.
-class TemporaryFolder {
-  public:
-    TemporaryFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "calvenor-jet-XXXXXX").string();
-        path_ = ::mkdtemp(pattern.data()) ? pattern : std::string();
-    }
-    ~TemporaryFolder() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
-    TemporaryFolder(const TemporaryFolder&) = delete;
-    TemporaryFolder& operator=(const TemporaryFolder&) = delete;
-
-    const std::filesystem::path& path() const { return path_; }
-    std::string file(const std::string& name) const { return (path_ / name).string(); }
-
-  private:
-    std::filesystem::path path_;
-};
 
 }  // namespace jet_tests

@@ -13,24 +13,20 @@
 
 #include "platform/Failure.h"
 #include "platform/posix/FileRegistry.h"
-#include "tests/platform/posix/TestSupport.h"
+#include "tests/support/TestSupport.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using platform::Failure;
 using platform::posix::FileRegistry;
-using posix_test::TempFolder;
+using test_support::namesIn;
+using test_support::readFile;
+using test_support::TemporaryFolder;
+using test_support::writeFile;
 
 constexpr char kPrinterKey[] = "Software\\Drevmark PDF Writer";
 constexpr char kSettingsKey[] = "Software\\VB and VBA Program Settings\\Drevmark\\Calvenor";
-
-std::vector<std::string> namesIn(const std::string& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator{folder}) names.push_back(entry.path().filename());
-    std::sort(names.begin(), names.end());
-    return names;
-}
 
 int tempFilesBelow(const std::string& folder) {
     int count = 0;
@@ -51,7 +47,7 @@ std::string failureOf(const std::function<void()>& action) {
 
 class FileRegistryTest : public ::testing::Test {
   protected:
-    TempFolder temp;
+    TemporaryFolder temp;
     std::string root = temp / "config/calvenor/registry";
     FileRegistry registry{root};
     std::string printerValues = root + "/Software/Drevmark PDF Writer/.values.reg";
@@ -93,8 +89,7 @@ TEST_F(FileRegistryTest, NamesIgnoreCaseKeepTheirFirstSpellingAndAreNeverCached)
 
     EXPECT_EQ(early->readString("LASTFOLDERDOT"), "/srv");
     EXPECT_EQ(namesIn(root), (std::vector<std::string>{".values.lock", "Software"}));
-    EXPECT_EQ(posix_test::readTextFile(root +
-                                       "/Software/VB and VBA Program Settings/Drevmark/Calvenor/.values.reg"),
+    EXPECT_EQ(readFile(root + "/Software/VB and VBA Program Settings/Drevmark/Calvenor/.values.reg"),
               "\"LastFolderDot\"=\"/srv\"\n");
 }
 
@@ -114,7 +109,7 @@ TEST_F(FileRegistryTest, TellsMissingKeyMissingValueAndEmptyValueApart) {
 
 TEST_F(FileRegistryTest, FilesAndFoldersArePrivateWhateverTheUmask) {
     for (const mode_t mask : {mode_t{0}, mode_t{0777}}) {
-        TempFolder folder;
+        TemporaryFolder folder;
         const mode_t old = ::umask(mask);
         FileRegistry privateRegistry{folder / "config/calvenor/registry"};
         privateRegistry.createKey(kSettingsKey)->writeString("Password", "secret");
@@ -179,7 +174,7 @@ class ScopedFileSizeLimit {
 };
 
 TEST_F(FileRegistryTest, FailuresNameThePathAndReasonAndKeepTheOldValue) {
-    posix_test::writeTextFile(temp / "plain-file", "not a folder");
+    writeFile(temp / "plain-file", "not a folder");
     FileRegistry blocked{temp / "plain-file/registry"};
     EXPECT_EQ(blocked.openKey(kSettingsKey), nullptr);
     EXPECT_EQ(failureOf([&] { blocked.createKey(kSettingsKey); }),
@@ -197,19 +192,20 @@ TEST_F(FileRegistryTest, FailuresNameThePathAndReasonAndKeepTheOldValue) {
 
     // A writer that died mid-write leaves its temporary file (with a password, perhaps); the next one clears
     // it.
-    posix_test::writeTextFile(printerValues + ".tmp-Ab12Cd", "\"OutputFile\"=\"/half");
+    writeFile(printerValues + ".tmp-Ab12Cd", "\"OutputFile\"=\"/half");
     key->writeString("BypassSaveAs", "1");
     EXPECT_EQ(tempFilesBelow(root), 0);
 }
 
 TEST_F(FileRegistryTest, DamagedFileKeepsItsReadableValues) {
     auto key = registry.createKey(kPrinterKey);
-    const std::string garbage{"\x89PNG\r\n\x1a\n\0\0\0\rIHDR\xff\xfe", 20};
-    posix_test::writeTextFile(printerValues, garbage +
-                                                 "\n\"OutputFile\"=\"/a.pdf\"\n; a comment\n"
-                                                 "\"Copies\"=\"unterminated\n\"Location\" = \"/out/\"\r\n"
-                                                 "Plain=/not/quoted\n\"Bad\"=\"escape \\q\"\n"
-                                                 "\"outputfile\"=\"/b.pdf\"\n\"LastFolderDot\"=\"/ho");
+    constexpr char kPngStart[] = "\x89PNG\r\n\x1a\n\0\0\0\rIHDR\xff\xfe";
+    const std::string garbage{kPngStart, sizeof kPngStart - 1};  // the NULs inside too
+    writeFile(printerValues, garbage +
+                                 "\n\"OutputFile\"=\"/a.pdf\"\n; a comment\n"
+                                 "\"Copies\"=\"unterminated\n\"Location\" = \"/out/\"\r\n"
+                                 "Plain=/not/quoted\n\"Bad\"=\"escape \\q\"\n"
+                                 "\"outputfile\"=\"/b.pdf\"\n\"LastFolderDot\"=\"/ho");
     EXPECT_EQ(key->readString("OutputFile"), "/b.pdf") << "a repeated name: the later line wins";
     EXPECT_EQ(key->readString("Location"), "/out/");
     for (const char* unreadable : {"Copies", "Plain", "Bad", "LastFolderDot"}) {
@@ -218,18 +214,18 @@ TEST_F(FileRegistryTest, DamagedFileKeepsItsReadableValues) {
     key->writeString("Copies", "2");
     EXPECT_EQ(key->readString("Copies"), "2");
     EXPECT_EQ(key->readString("Location"), "/out/");
-    EXPECT_NE(posix_test::readTextFile(printerValues).find(garbage + "\n"), std::string::npos)
+    EXPECT_NE(readFile(printerValues).find(garbage + "\n"), std::string::npos)
         << "unreadable lines are kept as they stood";
 
     // Cut anywhere, a file yields each value either whole or not at all.
     const std::map<std::string, std::string> values = {{"OutputFile", "/home/ann/\"Q3\" \\ report\n.pdf"},
                                                        {"BypassSaveAs", "1"},
                                                        {"Tab\tName", "x\x01y\\x41"}};
-    posix_test::writeTextFile(printerValues, "");
+    writeFile(printerValues, "");
     for (const auto& [name, value] : values) key->writeString(name, value);
-    const std::string whole = posix_test::readTextFile(printerValues);
+    const std::string whole = readFile(printerValues);
     for (std::size_t length = 0; length < whole.size(); ++length) {
-        posix_test::writeTextFile(printerValues, whole.substr(0, length));
+        writeFile(printerValues, whole.substr(0, length));
         for (const auto& [name, value] : values) {
             EXPECT_EQ(key->readString(name).value_or(value), value) << name << " from " << length << " bytes";
         }

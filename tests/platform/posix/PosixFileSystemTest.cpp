@@ -2,7 +2,7 @@
 #include <unistd.h>
 
 #include "platform/posix/PosixFileSystem.h"
-#include "tests/platform/posix/TestSupport.h"
+#include "tests/support/TestSupport.h"
 
 namespace {
 
@@ -10,15 +10,15 @@ using platform::PathKind;
 using platform::posix::PosixFileSystem;
 
 TEST(PosixFileSystem, ExaminesWhatAPathNames) {
-    posix_test::TempFolder temp;
-    posix_test::writeTextFile(temp / "report.mdb", "x");
-    ASSERT_EQ(::symlink((temp.path()).c_str(), (temp / "link-to-folder").c_str()), 0);
+    test_support::TemporaryFolder temp;
+    test_support::writeFile(temp / "report.mdb", "x");
+    ASSERT_EQ(::symlink(temp.path().c_str(), (temp / "link-to-folder").c_str()), 0);
     ASSERT_EQ(::symlink((temp / "gone").c_str(), (temp / "dangling").c_str()), 0);
     PosixFileSystem files;
 
     EXPECT_EQ(files.examine(temp / "report.mdb"), PathKind::File);
-    EXPECT_EQ(files.examine(temp.path()), PathKind::Folder);
-    EXPECT_EQ(files.examine(temp.path() + "/"), PathKind::Folder);
+    EXPECT_EQ(files.examine(temp.path().string()), PathKind::Folder);
+    EXPECT_EQ(files.examine(temp.path().string() + "/"), PathKind::Folder);
     EXPECT_EQ(files.examine(temp / "link-to-folder"), PathKind::Folder);
     EXPECT_EQ(files.examine("/dev/null"), PathKind::File);
 
@@ -27,7 +27,7 @@ TEST(PosixFileSystem, ExaminesWhatAPathNames) {
     EXPECT_EQ(files.examine(temp / "dangling"), std::nullopt);
     EXPECT_EQ(files.examine(temp / "report.mdb/inside"), std::nullopt);
     // Without the NUL check this would examine the folder in front of it.
-    EXPECT_EQ(files.examine(temp.path() + std::string{"\0/report.mdb", 12}), std::nullopt);
+    EXPECT_EQ(files.examine(temp.path().string() + std::string{"\0/report.mdb", 12}), std::nullopt);
     EXPECT_EQ(files.examine(std::string(5000, 'a')), std::nullopt);
 
     EXPECT_EQ(files.pathSeparator(), '/');

@@ -8,15 +8,17 @@
 
 #include "platform/Failure.h"
 #include "platform/posix/PosixShell.h"
-#include "tests/platform/posix/TestSupport.h"
+#include "tests/support/TestSupport.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using platform::Failure;
 using platform::posix::PosixShell;
-using posix_test::ScopedEnvironment;
-using posix_test::TempFolder;
+using test_support::readFile;
+using test_support::ScopedEnvironment;
+using test_support::TemporaryFolder;
+using test_support::writeFile;
 
 TEST(PosixShell, ProgramFolderIsTheFolderOfTheRunningProgram) {
     const std::string folder = PosixShell{}.programFolder();
@@ -49,10 +51,10 @@ TEST(PosixShell, DesktopFolderFollowsTheUserDirectoriesWithHomeAsLastResort) {
         {"XDG_DESKTOP_DIR_OLD=\"$HOME/Schreibtisch\"\n", "@/home/Desktop"},
         {"# XDG_DESKTOP_DIR=\"$HOME/Schreibtisch\"\n", "@/home/Desktop"},
     };
-    TempFolder temp;
+    TemporaryFolder temp;
     const auto inTemp = [&](std::string text) {
         for (auto at = text.find('@'); at != std::string::npos; at = text.find('@', at))
-            text.replace(at, 1, temp.path());
+            text.replace(at, 1, temp.path().string());
         return text;
     };
     const std::string home = temp / "home";
@@ -63,7 +65,7 @@ TEST(PosixShell, DesktopFolderFollowsTheUserDirectoriesWithHomeAsLastResort) {
     ScopedEnvironment configVariable{"XDG_CONFIG_HOME", std::nullopt};
     for (const Case& c : cases) {
         fs::remove(home + "/.config/user-dirs.dirs");
-        if (c.userDirs) posix_test::writeTextFile(home + "/.config/user-dirs.dirs", inTemp(c.userDirs));
+        if (c.userDirs) writeFile(home + "/.config/user-dirs.dirs", inTemp(c.userDirs));
         EXPECT_EQ(PosixShell{}.desktopFolder(), inTemp(c.expected))
             << (c.userDirs ? c.userDirs : "(no file)");
     }
@@ -74,7 +76,7 @@ TEST(PosixShell, DesktopFolderFollowsTheUserDirectoriesWithHomeAsLastResort) {
 
     // The file is read from XDG_CONFIG_HOME when that is absolute.
     fs::create_directories(temp / "config");
-    posix_test::writeTextFile(temp / "config/user-dirs.dirs", "XDG_DESKTOP_DIR=\"$HOME/Schreibtisch\"\n");
+    writeFile(temp / "config/user-dirs.dirs", "XDG_DESKTOP_DIR=\"$HOME/Schreibtisch\"\n");
     {
         ScopedEnvironment absolute{"XDG_CONFIG_HOME", temp / "config"};
         EXPECT_EQ(PosixShell{}.desktopFolder(), home + "/Schreibtisch");
@@ -87,29 +89,28 @@ TEST(PosixShell, DesktopFolderFollowsTheUserDirectoriesWithHomeAsLastResort) {
     EXPECT_EQ(PosixShell{}.desktopFolder(), "");
     ScopedEnvironment absolute{"XDG_CONFIG_HOME", temp / "config"};
     EXPECT_EQ(PosixShell{}.desktopFolder(), "");
-    posix_test::writeTextFile(temp / "config/user-dirs.dirs",
-                              "XDG_DESKTOP_DIR=\"" + temp.path() + "/home\"\n");
+    writeFile(temp / "config/user-dirs.dirs", "XDG_DESKTOP_DIR=\"" + temp.path().string() + "/home\"\n");
     EXPECT_EQ(PosixShell{}.desktopFolder(), home);
 }
 
 // xdg-open replaced by a script that records its arguments and surroundings, then finishes a while later.
 class WebPageOpener : public ::testing::Test {
   protected:
-    TempFolder temp;
+    TemporaryFolder temp;
     ScopedEnvironment path{"PATH", temp / "bin" + ":/usr/bin:/bin"};
 
     void SetUp() override {
         fs::create_directories(temp / "bin");
-        posix_test::writeTextFile(temp / "bin/xdg-open",
-                                  "#!/bin/sh\n"
-                                  "out=\"$(dirname \"$0\")/..\"\n"
-                                  "streams=\"$(readlink /proc/$$/fd/0 /proc/$$/fd/1 /proc/$$/fd/2)\"\n"
-                                  "printf '%s' \"$streams\" > \"$out/streams\"\n"
-                                  "cut -d' ' -f6 /proc/$$/stat > \"$out/session\"\n"
-                                  "printf '%s' \"$#:$1\" > \"$out/arguments.tmp\"\n"
-                                  "mv \"$out/arguments.tmp\" \"$out/arguments\"\n"
-                                  "sleep 1\n"
-                                  "touch \"$out/finished\" 2>/dev/null\n");
+        writeFile(temp / "bin/xdg-open",
+                  "#!/bin/sh\n"
+                  "out=\"$(dirname \"$0\")/..\"\n"
+                  "streams=\"$(readlink /proc/$$/fd/0 /proc/$$/fd/1 /proc/$$/fd/2)\"\n"
+                  "printf '%s' \"$streams\" > \"$out/streams\"\n"
+                  "cut -d' ' -f6 /proc/$$/stat > \"$out/session\"\n"
+                  "printf '%s' \"$#:$1\" > \"$out/arguments.tmp\"\n"
+                  "mv \"$out/arguments.tmp\" \"$out/arguments\"\n"
+                  "sleep 1\n"
+                  "touch \"$out/finished\" 2>/dev/null\n");
         fs::permissions(temp / "bin/xdg-open", fs::perms::owner_all);
     }
 };
@@ -124,14 +125,14 @@ TEST_F(WebPageOpener, HandsTheAddressOverUntouchedWithoutWaiting) {
     for (int i = 0; i < 500 && !fs::exists(temp / "arguments"); ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
-    EXPECT_EQ(posix_test::readTextFile(temp / "arguments"), "1:" + address);
+    EXPECT_EQ(readFile(temp / "arguments"), "1:" + address);
     EXPECT_FALSE(fs::exists(temp / "pwned") || fs::exists("pwned"));
-    EXPECT_EQ(posix_test::readTextFile(temp / "streams"), "/dev/null\n/dev/null\n/dev/null");
-    EXPECT_NE(std::stol(posix_test::readTextFile(temp / "session")), ::getsid(0)) << "still in our session";
+    EXPECT_EQ(readFile(temp / "streams"), "/dev/null\n/dev/null\n/dev/null");
+    EXPECT_NE(std::stol(readFile(temp / "session")), ::getsid(0)) << "still in our session";
 }
 
 TEST_F(WebPageOpener, RaisesFailureWhenNoOpenerCanBeStarted) {
-    ScopedEnvironment noOpener{"PATH", temp.path()};
+    ScopedEnvironment noOpener{"PATH", temp.path().string()};
     try {
         PosixShell{}.openWebPage("https://example.com/");
         FAIL() << "no failure without xdg-open";

@@ -2,37 +2,18 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
-
 #include "DatabaseFile.h"
 #include "MdbReader.h"
 #include "RunProgram.h"
-#include "TemporaryFolder.h"
+#include "tests/support/TestSupport.h"
 
 namespace mkmdb {
 namespace {
 
-using testing::TemporaryFolder;
-
-std::string contentsOf(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-void writeText(const std::filesystem::path& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary) << text;
-}
-
-std::vector<std::string> namesIn(const std::filesystem::path& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder))
-        names.push_back(entry.path().filename());
-    std::sort(names.begin(), names.end());
-    return names;
-}
+using test_support::namesIn;
+using test_support::readFile;
+using test_support::TemporaryFolder;
+using test_support::writeFile;
 
 Database oneReport(const std::string& name) {
     return Database{{}, {name}, "", {}};
@@ -41,7 +22,7 @@ Database oneReport(const std::string& name) {
 TEST(DatabaseFile, AnExistingFileIsReplacedOnlyWhenAsked) {
     TemporaryFolder folder;
     const auto path = folder / "out.mdb";
-    writeText(path, "someone else's file");
+    writeFile(path, "someone else's file");
 
     try {
         writeDatabaseFile(oneReport("First"), path, Overwrite::Refuse);
@@ -49,7 +30,7 @@ TEST(DatabaseFile, AnExistingFileIsReplacedOnlyWhenAsked) {
     } catch (const Error& error) {
         EXPECT_NE(std::string(error.what()).find("exists already"), std::string::npos) << error.what();
     }
-    EXPECT_EQ(contentsOf(path), "someone else's file");
+    EXPECT_EQ(readFile(path), "someone else's file");
     EXPECT_EQ(namesIn(folder.path()), std::vector<std::string>{"out.mdb"}) << "nothing left behind";
 
     writeDatabaseFile(oneReport("Second"), path, Overwrite::Replace);
@@ -61,12 +42,11 @@ TEST(DatabaseFile, AFailedWriteLeavesTheEarlierFileAndNoDebris) {
     TemporaryFolder folder;
     const auto path = folder / "out.mdb";
     writeDatabaseFile(oneReport("Kept"), path, Overwrite::Refuse);
-    const auto before = contentsOf(path);
+    const auto before = readFile(path);
 
     EXPECT_THROW(writeDatabaseFile(oneReport(std::string(65, 'x')), path, Overwrite::Replace), Error);
-    EXPECT_EQ(contentsOf(path), before);
-    EXPECT_THROW(writeDatabaseFile(oneReport("x"), folder / "missing" / "out.mdb", Overwrite::Replace),
-                 Error);
+    EXPECT_EQ(readFile(path), before);
+    EXPECT_THROW(writeDatabaseFile(oneReport("x"), folder / "missing/out.mdb", Overwrite::Replace), Error);
     EXPECT_EQ(namesIn(folder.path()), std::vector<std::string>{"out.mdb"});
 }
 
@@ -79,12 +59,12 @@ TEST(DatabaseFile, CommandLine) {
     TemporaryFolder folder;
     const auto description = folder / "db.txt";
     const auto output = folder / "db.mdb";
-    writeText(description, "report \"Customer List\"\n");
+    writeFile(description, "report \"Customer List\"\n");
 
     EXPECT_EQ(runMkmdb({description, output}).exitCode, 0);
     EXPECT_EQ(testing::reportNames(testing::readCatalog(output)), std::vector<std::string>{"Customer List"});
 
-    writeText(description, "report \"Sales by Month\"\n");
+    writeFile(description, "report \"Sales by Month\"\n");
     const auto refused = runMkmdb({description, output});
     EXPECT_EQ(refused.exitCode, 1);
     EXPECT_NE(refused.errors.find("exists already"), std::string::npos) << refused.errors;
@@ -94,9 +74,9 @@ TEST(DatabaseFile, CommandLine) {
 
     const auto sameFile = runMkmdb({"--force", description, description});
     EXPECT_EQ(sameFile.exitCode, 1);
-    EXPECT_EQ(contentsOf(description), "report \"Sales by Month\"\n");
+    EXPECT_EQ(readFile(description), "report \"Sales by Month\"\n");
 
-    writeText(description, "report \"ok\"\nreport oops\n");
+    writeFile(description, "report \"ok\"\nreport oops\n");
     const auto faulty = runMkmdb({"--force", description, output});
     EXPECT_EQ(faulty.exitCode, 1);
     EXPECT_NE(faulty.errors.find("db.txt:2: expected the report's name in double quotes"), std::string::npos)

@@ -5,8 +5,8 @@
 #include "DatabaseFile.h"
 #include "Description.h"
 #include "MdbReader.h"
-#include "TemporaryFolder.h"
 #include "Timestamps.h"
+#include "tests/support/TestSupport.h"
 
 namespace mkmdb {
 namespace {
@@ -88,7 +88,7 @@ TEST(Description, TheSampleDatabaseIsWrittenAndReadBack) {
     const auto database = readDescriptionFile(MKMDB_SAMPLE_DESCRIPTION);
     EXPECT_TRUE(database.password.empty()) << "the sample opens without a password";
     EXPECT_GE(database.reports.size(), 6u);
-    testing::TemporaryFolder folder;
+    test_support::TemporaryFolder folder;
     const auto path = folder / "sample.mdb";
     writeDatabaseFile(database, path, Overwrite::Refuse);
 

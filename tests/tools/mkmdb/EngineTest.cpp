@@ -8,11 +8,11 @@
 #include "DatabaseFile.h"
 #include "Description.h"
 #include "Fixtures.h"
-#include "TemporaryFolder.h"
 #include "platform/Failure.h"
 #include "platform/jet/JetAccess.h"
 #include "platform/jet/JetAdo.h"
 #include "tests/fakes/FakeRegistry.h"
+#include "tests/support/TestSupport.h"
 
 namespace mkmdb {
 namespace {
@@ -68,7 +68,7 @@ class Engine : public ::testing::Test {
         }
     }
 
-    testing::TemporaryFolder folder_;
+    test_support::TemporaryFolder folder_;
     fakes::FakeRegistry registry_;
     NoPrintQueues queues_;
     jet::JetAccess access_{registry_, queues_, engineOptions()};

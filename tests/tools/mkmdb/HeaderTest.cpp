@@ -8,13 +8,14 @@
 #include "DatabaseFile.h"
 #include "HeaderPage.h"
 #include "MdbReader.h"
-#include "TemporaryFolder.h"
 #include "Utf16.h"
+#include "tests/support/TestSupport.h"
 
 namespace mkmdb {
 namespace {
 
-using testing::TemporaryFolder;
+using test_support::TemporaryFolder;
+using test_support::testDataFile;
 
 std::vector<std::uint8_t> headerPage(const std::filesystem::path& file) {
     std::ifstream in(file, std::ios::binary);
@@ -24,25 +25,23 @@ std::vector<std::uint8_t> headerPage(const std::filesystem::path& file) {
     return page;
 }
 
-std::filesystem::path realFile(const std::string& name) {
-    return std::filesystem::path(CALVENOR_TESTDATA_DIR) / name;
-}
-
 // Our reading of the header against files Access wrote: this anchors the layout the writer uses.
 TEST(Header, PasswordsOfFilesAccessWroteAreReadBack) {
-    if (!std::filesystem::exists(realFile("jet4-v2000-password.mdb"))) GTEST_SKIP() << "no shared test data";
-    EXPECT_EQ(readHeaderPassword(headerPage(realFile("jet4-v2000-password.mdb"))), u"password");
-    EXPECT_EQ(readHeaderPassword(headerPage(realFile("jet4-v2003-password.mdb"))), u"password");
-    EXPECT_EQ(readHeaderPassword(headerPage(realFile("jet4-v2000-nopassword.mdb"))), u"");
-    EXPECT_EQ(readHeaderPassword(headerPage(realFile("datetest-jet4.mdb"))), u"");
+    if (!std::filesystem::exists(testDataFile("jet4-v2000-password.mdb")))
+        GTEST_SKIP() << "no shared test data";
+    EXPECT_EQ(readHeaderPassword(headerPage(testDataFile("jet4-v2000-password.mdb"))), u"password");
+    EXPECT_EQ(readHeaderPassword(headerPage(testDataFile("jet4-v2003-password.mdb"))), u"password");
+    EXPECT_EQ(readHeaderPassword(headerPage(testDataFile("jet4-v2000-nopassword.mdb"))), u"");
+    EXPECT_EQ(readHeaderPassword(headerPage(testDataFile("datetest-jet4.mdb"))), u"");
 }
 
 // Byte for byte: the password region we write for a given creation date is the one Access wrote.
 TEST(Header, PasswordIsStoredAsAccessStoresIt) {
-    if (!std::filesystem::exists(realFile("jet4-v2000-password.mdb"))) GTEST_SKIP() << "no shared test data";
+    if (!std::filesystem::exists(testDataFile("jet4-v2000-password.mdb")))
+        GTEST_SKIP() << "no shared test data";
     for (const char* name :
          {"jet4-v2000-password.mdb", "jet4-v2003-password.mdb", "jet4-v2000-nopassword.mdb"}) {
-        const auto real = headerPage(realFile(name));
+        const auto real = headerPage(testDataFile(name));
         std::vector<std::uint8_t> ours(4096);
         const auto password =
             std::string_view(name).find("nopassword") == std::string_view::npos ? u"password" : u"";

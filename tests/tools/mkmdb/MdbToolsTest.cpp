@@ -6,7 +6,7 @@
 #include "Description.h"
 #include "Fixtures.h"
 #include "RunProgram.h"
-#include "TemporaryFolder.h"
+#include "tests/support/TestSupport.h"
 
 namespace mkmdb {
 namespace {
@@ -47,7 +47,7 @@ class MdbTools : public ::testing::Test {
 
 TEST_F(MdbTools, ReadTheSampleDatabaseWithoutAWarning) {
     const auto database = readDescriptionFile(MKMDB_SAMPLE_DESCRIPTION);
-    testing::TemporaryFolder folder;
+    test_support::TemporaryFolder folder;
     writeDatabaseFile(database, folder / "sample.mdb", Overwrite::Refuse);
     expectQuietEverywhere(folder / "sample.mdb", database);
 }
@@ -55,7 +55,7 @@ TEST_F(MdbTools, ReadTheSampleDatabaseWithoutAWarning) {
 TEST_F(MdbTools, ReadHostileNamesAndAPasswordWithoutAWarning) {
     auto database = fixtures::hostileNamesDatabase();
     database.password = "Überblick";
-    testing::TemporaryFolder folder;
+    test_support::TemporaryFolder folder;
     writeDatabaseFile(database, folder / "hostile.mdb", Overwrite::Refuse);
     expectQuietEverywhere(folder / "hostile.mdb", database);
 }
@@ -72,7 +72,7 @@ row "Umsätze, \"netto\"" -2147483648 -0.125 2026-01-31T23:59:59 yes
 row null 2147483647 1e-7 1899-12-30 no
 )",
                                            "kinds");
-    testing::TemporaryFolder folder;
+    test_support::TemporaryFolder folder;
     writeDatabaseFile(database, folder / "kinds.mdb", Overwrite::Refuse);
     EXPECT_EQ(
         quietOutput({"mdb-export", "-T", "%Y-%m-%d %H:%M:%S", "-0", "NULL", folder / "kinds.mdb", "Kinds"}),

@@ -8,16 +8,16 @@
 #include "DatabaseFile.h"
 #include "Fixtures.h"
 #include "MdbReader.h"
-#include "TemporaryFolder.h"
 #include "Timestamps.h"
+#include "tests/support/TestSupport.h"
 
 namespace mkmdb {
 namespace {
 
+using test_support::TemporaryFolder;
 using testing::readCatalog;
 using testing::readTable;
 using testing::reportNames;
-using testing::TemporaryFolder;
 using Cells = std::vector<std::optional<std::string>>;
 
 std::filesystem::path write(const TemporaryFolder& folder, const Database& database,

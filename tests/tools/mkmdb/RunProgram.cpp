@@ -6,22 +6,14 @@
 #include <unistd.h>
 
 #include <cstdlib>
-#include <fstream>
 #include <sstream>
 
-#include "TemporaryFolder.h"
+#include "tests/support/TestSupport.h"
 
 extern char** environ;
 
 namespace mkmdb::testing {
 namespace {
-
-std::string contentsOf(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 // posix_spawn's file actions, released at the end.
 class SpawnActions {
@@ -42,7 +34,7 @@ class SpawnActions {
 }  // namespace
 
 ProgramResult runProgram(const std::vector<std::string>& arguments) {
-    TemporaryFolder folder;
+    test_support::TemporaryFolder folder;
     std::vector<std::string> copies = arguments;
     std::vector<char*> argv;
     for (auto& argument : copies) argv.push_back(argument.data());
@@ -56,8 +48,8 @@ ProgramResult runProgram(const std::vector<std::string>& arguments) {
     int status = 0;
     if (waitpid(pid, &status, 0) != pid) return result;
     result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    result.output = contentsOf(folder / "stdout");
-    result.errors = contentsOf(folder / "stderr");
+    result.output = test_support::readFile(folder / "stdout");
+    result.errors = test_support::readFile(folder / "stderr");
     return result;
 }
 
