@@ -14,7 +14,7 @@ namespace mkmdb {
 
 struct SystemTable {
     std::string name;
-    std::vector<ColumnSpec> columns;
+    std::vector<ColumnDeclaration> columns;
 };
 
 // MSysObjects, MSysACEs, MSysQueries, MSysRelationships, in that order; MSysObjects' definition must

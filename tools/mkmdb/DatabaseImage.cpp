@@ -16,29 +16,29 @@ constexpr std::uint32_t kHeaderPageNumber = 0;
 constexpr std::uint32_t kFreePageMapPage = 1;
 constexpr std::uint32_t kCatalogDefinitionPage = 2;
 
-std::vector<ColumnSpec> columnSpecs(const Table& table) {
-    std::vector<ColumnSpec> specs;
+std::vector<ColumnDeclaration> columnDeclarations(const Table& table) {
+    std::vector<ColumnDeclaration> declarations;
     for (const auto& column : table.columns) {
         switch (column.type) {
             case ColumnType::Text:
-                specs.push_back(
+                declarations.push_back(
                     {column.name, jet4::JetType::Text, static_cast<std::uint16_t>(2 * column.maxLength)});
                 break;
             case ColumnType::Long:
-                specs.push_back({column.name, jet4::JetType::Long, 4});
+                declarations.push_back({column.name, jet4::JetType::Long, 4});
                 break;
             case ColumnType::Double:
-                specs.push_back({column.name, jet4::JetType::Double, 8});
+                declarations.push_back({column.name, jet4::JetType::Double, 8});
                 break;
             case ColumnType::DateTime:
-                specs.push_back({column.name, jet4::JetType::DateTime, 8});
+                declarations.push_back({column.name, jet4::JetType::DateTime, 8});
                 break;
             case ColumnType::YesNo:
-                specs.push_back({column.name, jet4::JetType::Bool, 1});
+                declarations.push_back({column.name, jet4::JetType::Bool, 1});
                 break;
         }
     }
-    return specs;
+    return declarations;
 }
 
 // One table on its way into the file.
@@ -112,7 +112,8 @@ FileImage buildDatabaseImage(const Database& database) {
         systemPlacements.push_back({system.name, tables.back().definitionPage});
     }
     for (const auto& table : database.tables) {
-        tables.push_back(pendingTable(table.name, false, layOutColumns(columnSpecs(table)), image.addPage()));
+        tables.push_back(
+            pendingTable(table.name, false, layOutColumns(columnDeclarations(table)), image.addPage()));
         userPlacements.push_back({table.name, tables.back().definitionPage});
     }
     if (tables.front().definitionPage != kCatalogDefinitionPage) throw Error("internal: catalogue misplaced");

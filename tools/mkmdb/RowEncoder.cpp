@@ -10,7 +10,7 @@ namespace {
 using jet4::JetType;
 
 [[noreturn]] void reject(const ColumnLayout& column, const std::string& why) {
-    throw Error("column \"" + column.spec.name + "\": " + why);
+    throw Error("column \"" + column.declaration.name + "\": " + why);
 }
 
 const char* typeName(JetType type) {
@@ -40,12 +40,12 @@ const char* typeName(JetType type) {
 }
 
 [[noreturn]] void rejectType(const ColumnLayout& column) {
-    reject(column, std::string("the value does not suit a ") + typeName(column.spec.type) + " column");
+    reject(column, std::string("the value does not suit a ") + typeName(column.declaration.type) + " column");
 }
 
 void writeFixed(const ColumnLayout& column, const Value& value, std::span<std::uint8_t> area) {
     const std::size_t at = column.fixedOffset;
-    switch (column.spec.type) {
+    switch (column.declaration.type) {
         case JetType::Long:
             if (const auto* number = std::get_if<std::int32_t>(&value))
                 return putU32(area, at, static_cast<std::uint32_t>(*number));
@@ -74,7 +74,7 @@ void writeFixed(const ColumnLayout& column, const Value& value, std::span<std::u
 void appendVariable(const ColumnLayout& column, const Value& value, Bytes& row) {
     const auto* text = std::get_if<std::string>(&value);
     if (text == nullptr) rejectType(column);
-    if (column.spec.type == JetType::Ole) {
+    if (column.declaration.type == JetType::Ole) {
         // Kept inline, after a 12-byte long-value header: length with the "in this row" flag.
         if (text->size() > jet4::kMaxRowSize) reject(column, "the value is too long to keep in the row");
         appendU32(row, static_cast<std::uint32_t>(text->size()) | 0x80000000u);
@@ -83,10 +83,11 @@ void appendVariable(const ColumnLayout& column, const Value& value, Bytes& row) 
         row.insert(row.end(), text->begin(), text->end());
         return;
     }
-    if (column.spec.type != JetType::Text) rejectType(column);
-    const auto utf16 = toUtf16(*text, "the value of column \"" + column.spec.name + "\"");
-    if (utf16.size() * 2 > column.spec.length)
-        reject(column, "the text is longer than " + std::to_string(column.spec.length / 2) + " characters");
+    if (column.declaration.type != JetType::Text) rejectType(column);
+    const auto utf16 = toUtf16(*text, "the value of column \"" + column.declaration.name + "\"");
+    if (utf16.size() * 2 > column.declaration.length)
+        reject(column,
+               "the text is longer than " + std::to_string(column.declaration.length / 2) + " characters");
     appendUtf16Le(row, utf16);
 }
 
@@ -100,8 +101,8 @@ Bytes encodeRow(const TableLayout& layout, std::span<const Value> values) {
 
     std::size_t fixedSize = 0;
     for (const auto& column : columns)
-        if (column.fixed && column.spec.type != JetType::Bool)
-            fixedSize = std::max<std::size_t>(fixedSize, column.fixedOffset + column.spec.length);
+        if (column.fixed && column.declaration.type != JetType::Bool)
+            fixedSize = std::max<std::size_t>(fixedSize, column.fixedOffset + column.declaration.length);
 
     Bytes row(2 + fixedSize, 0);
     putU16(row, 0, static_cast<std::uint16_t>(columns.size()));
@@ -113,7 +114,7 @@ Bytes encodeRow(const TableLayout& layout, std::span<const Value> values) {
     for (std::size_t i = 0; i < columns.size(); ++i) {
         const auto& column = columns[i];
         const auto& value = values[i];
-        if (column.spec.type == JetType::Bool) {
+        if (column.declaration.type == JetType::Bool) {
             const auto* flag = std::get_if<bool>(&value);
             if (flag == nullptr) rejectType(column);
             if (*flag) markPresent(column);

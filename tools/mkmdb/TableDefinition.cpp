@@ -14,7 +14,7 @@ constexpr std::uint8_t kNullableColumnFlag = 0x02;
 constexpr std::size_t kHeaderSize = 8;
 
 void appendColumnDescriptor(Bytes& to, const ColumnLayout& column) {
-    to.push_back(static_cast<std::uint8_t>(column.spec.type));
+    to.push_back(static_cast<std::uint8_t>(column.declaration.type));
     appendU32(to, jet4::kDefinitionTag);
     appendU16(to, column.number);
     appendU16(to, column.varIndex);
@@ -25,7 +25,7 @@ void appendColumnDescriptor(Bytes& to, const ColumnLayout& column) {
     to.push_back(0);  // text is stored uncompressed
     appendU32(to, 0);
     appendU16(to, column.fixedOffset);
-    appendU16(to, column.spec.length);
+    appendU16(to, column.declaration.length);
 }
 
 }  // namespace
@@ -51,7 +51,7 @@ void writeTableDefinition(std::span<std::uint8_t> page, const TableDefinition& d
     appendU32(block, definition.freePagesMap);
     for (const auto& column : columns) appendColumnDescriptor(block, column);
     for (const auto& column : columns) {
-        const auto name = toUtf16(column.spec.name, "a column name");
+        const auto name = toUtf16(column.declaration.name, "a column name");
         appendU16(block, static_cast<std::uint16_t>(name.size() * 2));
         appendUtf16Le(block, name);
     }

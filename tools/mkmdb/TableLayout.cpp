@@ -15,19 +15,20 @@ bool isFixedSize(jet4::JetType type) {
     }
 }
 
-TableLayout layOutColumns(const std::vector<ColumnSpec>& specs) {
+TableLayout layOutColumns(const std::vector<ColumnDeclaration>& declarations) {
     TableLayout layout;
     std::uint16_t fixedOffset = 0;
-    for (const auto& spec : specs) {
-        ColumnLayout column{.spec = spec, .number = static_cast<std::uint16_t>(layout.columns.size())};
-        column.fixed = isFixedSize(spec.type);
+    for (const auto& declaration : declarations) {
+        ColumnLayout column{.declaration = declaration,
+                            .number = static_cast<std::uint16_t>(layout.columns.size())};
+        column.fixed = isFixedSize(declaration.type);
         if (!column.fixed) {
             column.varIndex = layout.varColumnCount++;
         } else {
             column.varIndex = layout.varColumnCount;
-            if (spec.type != jet4::JetType::Bool) {
+            if (declaration.type != jet4::JetType::Bool) {
                 column.fixedOffset = fixedOffset;
-                fixedOffset = static_cast<std::uint16_t>(fixedOffset + spec.length);
+                fixedOffset = static_cast<std::uint16_t>(fixedOffset + declaration.length);
             }
         }
         layout.columns.push_back(column);

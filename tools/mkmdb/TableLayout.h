@@ -8,7 +8,7 @@
 
 namespace mkmdb {
 
-struct ColumnSpec {
+struct ColumnDeclaration {
     std::string name;
     jet4::JetType type;
     std::uint16_t length;  // bytes: 4 for Long, 2 x characters for Text, 0 for Memo and OLE
@@ -18,7 +18,7 @@ struct ColumnSpec {
 // count, variable-size ones (Text, Binary, Memo, OLE) one after another behind them, reached through
 // the offset table at the row's end. Yes/No columns take no room: their value is the null bit.
 struct ColumnLayout {
-    ColumnSpec spec;
+    ColumnDeclaration declaration;
     std::uint16_t number = 0;  // position in the table, from 0; also its bit in the null mask
     bool fixed = false;
     std::uint16_t fixedOffset = 0;  // fixed columns: from the start of the fixed area
@@ -31,7 +31,7 @@ struct TableLayout {
     std::uint16_t varColumnCount = 0;
 };
 
-TableLayout layOutColumns(const std::vector<ColumnSpec>& specs);
+TableLayout layOutColumns(const std::vector<ColumnDeclaration>& declarations);
 
 bool isFixedSize(jet4::JetType type);
 
