@@ -25,6 +25,13 @@ void Program::Form_Load() {
     auto& form = *form1_;
     trap.step(104, [&] { form.window().setCaption(product::kTitle); });
     trap.step(104, [&] { SetAppTitle(services_.ui); });
+    std::string cursorFile;
+    if (trap.test(124, [&] {
+            cursorFile = ProgramFile(services_.shell, services_.files, "\\HAND-M.CUR");
+            return FileExists(services_.files, cursorFile);
+        })) {
+        trap.step(126, [&] { form.window().setMouseIcon(cursorFile); });
+    }
     trap.step(128, [&] { form.Text1().setText(settings_.GetSetting(Settings::kDatabase, "")); });
     trap.step(130, [&] { form.Text2().setText(settings_.GetSetting(Settings::kPassword, "")); });
 }

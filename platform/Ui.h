@@ -125,6 +125,8 @@ class Window : public Control, public Container {
     virtual bool isVisible() const = 0;
     virtual Pointer pointer() const = 0;
     virtual void setPointer(Pointer pointer) = 0;
+    // Loads a cursor file (.cur) as the picture of the Custom pointer; fails when it is no cursor.
+    virtual void setMouseIcon(const std::string& cursorFile) = 0;
     // Every control on the window, frames' contents included, in the order they were added.
     virtual std::vector<Control*> controls() = 0;
 

@@ -4,6 +4,7 @@
 #include <QScreen>
 #include <algorithm>
 
+#include "platform/qt/CursorFile.h"
 #include "platform/qt/QtFrame.h"
 #include "platform/qt/QtLabel.h"
 #include "platform/qt/QtPushButton.h"
@@ -87,6 +88,11 @@ void QtWindow::prepareFirstShow() {
         return stop.widget->isEnabled() && stop.widget->isVisibleTo(widget_.get());
     });
     if (first != tabStops_.end()) first->widget->setFocus(Qt::TabFocusReason);
+}
+
+void QtWindow::setMouseIcon(const std::string& cursorFile) {
+    customPointer_ = loadCursorFile(cursorFile);
+    if (pointer_ == Pointer::Custom) setPointer(pointer_);
 }
 
 void QtWindow::setPointer(Pointer pointer) {

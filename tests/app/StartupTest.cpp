@@ -33,6 +33,19 @@ TEST(Startup, RestoresDatabaseThenPasswordAndWritesThemBack) {
     EXPECT_EQ(p.setting("Password"), "s3cret");
 }
 
+TEST(Startup, LoadsTheHandPointerFromTheProgramFolderWhenItIsThere) {
+    fakes::FakeProgram withHand;
+    withHand.files.addFile("C:\\Program Files\\Calvenor\\HAND-M.CUR");
+    withHand.program.start();
+    EXPECT_EQ(withHand.ui.window("Form1").mouseIcon, "C:\\Program Files\\Calvenor\\HAND-M.CUR");
+    EXPECT_EQ(withHand.ui.window("Form1").pointer(), platform::Pointer::Default) << "only the picture is set";
+
+    fakes::FakeProgram withoutHand;
+    withoutHand.program.start();
+    EXPECT_EQ(withoutHand.ui.window("Form1").mouseIcon, "");
+    EXPECT_TRUE(withoutHand.ui.messages.empty());
+}
+
 TEST(Startup, ASettingsStoreThatCannotBeReadIsReportedAndStartUpGoesOn) {
     struct BrokenRegistry : fakes::FakeRegistry {
         std::unique_ptr<platform::RegistryKey> openKey(std::string_view) override {

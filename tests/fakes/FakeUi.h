@@ -119,6 +119,7 @@ class FakeWindow : public FakeContainer<platform::Window> {
     bool isVisible() const override { return visible_; }
     platform::Pointer pointer() const override { return pointer_; }
     void setPointer(platform::Pointer pointer) override { pointer_ = pointer; }
+    void setMouseIcon(const std::string& cursorFile) override { mouseIcon = cursorFile; }
     std::vector<platform::Control*> controls() override;
 
     // Finds a control by name and kind; throws when absent, which fails the test.
@@ -135,6 +136,8 @@ class FakeWindow : public FakeContainer<platform::Window> {
     FakePushButton& button(std::string_view name) { return find<FakePushButton>(name); }
 
     void close() { onUnload(); }
+
+    std::string mouseIcon;  // the cursor file last loaded
 
   private:
     std::vector<std::unique_ptr<platform::Control>> controls_;
