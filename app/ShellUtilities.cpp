@@ -28,7 +28,7 @@ std::optional<platform::PathKind> examineQuietly(platform::FileSystem& files, st
 }  // namespace
 
 bool FileExists(platform::FileSystem& files, std::string_view path) {
-    return examineQuietly(files, path) == platform::PathKind::File;
+    return examineQuietly(files, path).has_value();
 }
 
 bool IsFolder(platform::FileSystem& files, std::string_view path) {

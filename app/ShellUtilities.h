@@ -12,7 +12,8 @@ class Window;
 
 namespace calvenor {
 
-// True only when the path names an existing file (not a folder). Never fails.
+// True when the path names something that exists, as a query of its modification time tells: a file,
+// or a folder too. Never fails.
 bool FileExists(platform::FileSystem& files, std::string_view path);
 
 // True only when the path names an existing folder. Never fails.

@@ -5,6 +5,7 @@
 
 #include "app/ErrorReport.h"
 #include "platform/Failure.h"
+#include "platform/Ui.h"
 
 namespace calvenor {
 namespace {
@@ -31,6 +32,8 @@ bool Trap::step(int number, const std::function<void()>& statement) {
     try {
         statement();
         return true;
+    } catch (const platform::ProgramEnded&) {
+        throw;  // the program is over: nothing to report, nothing more to run
     } catch (...) {
         failure = std::current_exception();
     }

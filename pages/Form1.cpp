@@ -110,11 +110,11 @@ void Form1::PushButton5_Click() {
 }
 
 void Form1::Text1_Change() {
-    database_.save(text1_.text());
+    database_.save(text1_);
 }
 
 void Form1::Text2_Change() {
-    password_.save(text2_.text());
+    password_.save(text2_);
 }
 
 void Form1::Text1_GotFocus() {

@@ -7,10 +7,15 @@
 
 namespace calvenor {
 
-void RememberedText::save(std::string_view text) {
+void RememberedText::save(const platform::TextBox& box) {
+    if (!box.changeIsTyped()) {
+        settings_.SaveSetting(key_, box.text());
+        failing_ = false;
+        return;
+    }
     std::string problem;
     try {
-        settings_.SaveSetting(key_, text);
+        settings_.SaveSetting(key_, box.text());
         failing_ = false;
         return;
     } catch (const std::exception& e) {

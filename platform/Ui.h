@@ -89,6 +89,8 @@ class TextBox : public Control {
     virtual void setSelection(int start, int length) = 0;
     virtual int selectionStart() const = 0;
     virtual int selectionLength() const = 0;
+    // Asked during onChange: whether the user made the change (typing, pasting) rather than the program.
+    virtual bool changeIsTyped() const = 0;
 
     Event onChange;
     Event onGotFocus;
@@ -133,6 +135,11 @@ class Window : public Control, public Container {
     Event onUnload;
 };
 
+// Thrown by the calls that wait for the user or the message loop (doEvents, message boxes, dialogs) once
+// the program has ended, so that the handler that was running stops there. Traps let it through; the
+// backend's event dispatch absorbs it.
+struct ProgramEnded {};
+
 enum class MessageButtons { Ok, YesNo };
 enum class MessageIcon { None, Exclamation };
 enum class MessageAnswer { Ok, Yes, No };
@@ -163,7 +170,8 @@ class Ui {
 
     // Processes the pending window messages, so windows repaint during long loops.
     virtual void doEvents() = 0;
-    // Ends the program at once: every window closes and no further handler runs.
+    // Ends the program at once: every window closes, no further handler runs, and a running handler
+    // stops at its next waiting call (ProgramEnded).
     virtual void endProgram() = 0;
 };
 

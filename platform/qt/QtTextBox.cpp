@@ -110,7 +110,10 @@ void QtTextBox::setText(std::string_view text) {
     }
     // The start of a long path stays in view, as in a box whose text was set from code on Windows.
     edit_.setCursorPosition(0);
-    if (edit_.text() != before) ui_.raiseFromCall(onChange);
+    if (edit_.text() != before) {
+        const QScopedValueRollback<bool> fromCode{settingText_, true};
+        ui_.raiseFromCall(onChange);
+    }
 }
 
 void QtTextBox::setSelection(int start, int length) {

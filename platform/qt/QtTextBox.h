@@ -15,6 +15,7 @@ class QtTextBox final : public QtControl<TextBox, ControlKind::TextBox> {
     void setSelection(int start, int length) override;
     int selectionStart() const override;
     int selectionLength() const override;
+    bool changeIsTyped() const override { return !settingText_; }
 
   private:
     void textChanged();

@@ -38,7 +38,7 @@ std::string QtUi::applicationTitle() const {
 MessageAnswer QtUi::messageBox(std::string_view text, std::string_view caption, MessageButtons buttons,
                                MessageIcon icon) {
     const bool yesNo = buttons == MessageButtons::YesNo;
-    if (ended_) return yesNo ? MessageAnswer::No : MessageAnswer::Ok;
+    stopIfEnded();
 
     QMessageBox box{QApplication::activeWindow()};
     box.setWindowModality(Qt::ApplicationModal);
@@ -55,13 +55,14 @@ MessageAnswer QtUi::messageBox(std::string_view text, std::string_view caption, 
         box.setStandardButtons(QMessageBox::Ok);
     }
     box.exec();
+    stopIfEnded();  // the box was closed by the program's end, not answered
     if (!yesNo) return MessageAnswer::Ok;
     return box.standardButton(box.clickedButton()) == QMessageBox::Yes ? MessageAnswer::Yes
                                                                        : MessageAnswer::No;
 }
 
 void QtUi::showOpen(Window& owner, OpenFileDialog& dialog) {
-    if (ended_) return;
+    stopIfEnded();
     auto* window = dynamic_cast<QtWindow*>(&owner);
     QFileDialog fileDialog{window != nullptr ? &window->widget() : nullptr, toQString(dialog.dialogTitle)};
     // Qt's own dialog: the same on every desktop, and it can be driven in tests.
@@ -78,13 +79,21 @@ void QtUi::showOpen(Window& owner, OpenFileDialog& dialog) {
         fileDialog.setNameFilters(filters);
         fileDialog.selectNameFilter(filters.first());
     }
-    if (fileDialog.exec() != QDialog::Accepted) return;
+    const int result = fileDialog.exec();
+    stopIfEnded();
+    if (result != QDialog::Accepted) return;
     const QStringList chosen = fileDialog.selectedFiles();
     if (!chosen.isEmpty() && !chosen.first().isEmpty()) dialog.fileName = toUtf8(chosen.first());
 }
 
 void QtUi::doEvents() {
-    if (!ended_) QCoreApplication::processEvents();
+    stopIfEnded();
+    QCoreApplication::processEvents();
+    stopIfEnded();
+}
+
+void QtUi::stopIfEnded() const {
+    if (ended_) throw ProgramEnded{};
 }
 
 void QtUi::endProgram() {
@@ -103,6 +112,8 @@ void QtUi::raiseFromToolkit(const Event& event) {
     try {
         event();
         return;
+    } catch (const ProgramEnded&) {
+        return;  // the handler stopped where the program ended
     } catch (const Failure& failure) {
         report = failure.number() != 0 ? "Run-time error '" + std::to_string(failure.number()) +
                                              "':\r\n\r\n" + failure.description()
@@ -112,7 +123,11 @@ void QtUi::raiseFromToolkit(const Event& event) {
     } catch (...) {
         report = "Run-time error";
     }
-    messageBox(report, "", MessageButtons::Ok, MessageIcon::Exclamation);
+    try {
+        messageBox(report, "", MessageButtons::Ok, MessageIcon::Exclamation);
+    } catch (const ProgramEnded&) {
+        return;  // ended meanwhile: nothing more to say
+    }
     endProgram();
 }
 

@@ -37,6 +37,8 @@ class QtUi final : public Ui {
     void raiseFromCall(const Event& event);
 
   private:
+    void stopIfEnded() const;
+
     std::string applicationTitle_;
     bool ended_ = false;
 };

@@ -29,7 +29,11 @@ int main(int argc, char* argv[]) {
     platform::posix::PosixShell shell;
 
     calvenor::Program program{{ui, shell, files, *registry}};
-    program.start();
+    try {
+        program.start();
+    } catch (const platform::ProgramEnded&) {
+        return 0;  // a page was closed while start-up waited for the user
+    }
     if (ui.programEnded()) return 0;
     return QApplication::exec();
 }

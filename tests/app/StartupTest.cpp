@@ -46,6 +46,30 @@ TEST(Startup, LoadsTheHandPointerFromTheProgramFolderWhenItIsThere) {
     EXPECT_TRUE(withoutHand.ui.messages.empty());
 }
 
+TEST(Startup, ACursorFileThatIsNoCursorIsReportedAtItsStep) {
+    fakes::FakeProgram p;
+    p.files.addFile("C:\\Program Files\\Calvenor\\HAND-M.CUR");
+    p.ui.refuseMouseIcons = true;
+    p.program.start();
+    ASSERT_EQ(p.ui.messages.size(), 1u);
+    EXPECT_EQ(p.ui.messages[0].text.rfind(
+                  "Invalid picture\r\nin Ostrevan2021/08/31.Form1.Form_Load at line 126", 0),
+              0u);
+    EXPECT_TRUE(p.ui.window("Form1").isVisible());
+}
+
+TEST(Startup, RestoredFieldsThatCannotBeWrittenBackAreReportedAtTheirSteps) {
+    fakes::FakeProgram p;
+    p.registry.set(p.kSettingsKey, "Database", "C:\\Data\\Sales.accdb");
+    p.registry.set(p.kSettingsKey, "Password", "pw");
+    p.registry.failWrites = true;
+    p.program.start();
+    ASSERT_EQ(p.ui.messages.size(), 2u);
+    EXPECT_NE(p.ui.messages[0].text.find("Form1.Form_Load at line 128"), std::string::npos);
+    EXPECT_NE(p.ui.messages[1].text.find("Form1.Form_Load at line 130"), std::string::npos);
+    EXPECT_EQ(p.ui.window("Form1").textBox("Text1").text(), "C:\\Data\\Sales.accdb");
+}
+
 TEST(Startup, ASettingsStoreThatCannotBeReadIsReportedAndStartUpGoesOn) {
     struct BrokenRegistry : fakes::FakeRegistry {
         std::unique_ptr<platform::RegistryKey> openKey(std::string_view) override {

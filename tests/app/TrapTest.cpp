@@ -75,6 +75,18 @@ TEST_F(TrapTest, AFailingLoopHeadIsReportedAndTheLoopMakesNoPass) {
     EXPECT_EQ(ui.messages.size(), 1u);
 }
 
+TEST_F(TrapTest, TheProgramsEndStopsTheHandlerWithoutAReport) {
+    bool ranOn = false;
+    EXPECT_THROW(
+        {
+            trap.step(100, [] { throw platform::ProgramEnded{}; });
+            ranOn = true;
+        },
+        platform::ProgramEnded);
+    EXPECT_FALSE(ranOn);
+    EXPECT_TRUE(ui.messages.empty());
+}
+
 TEST_F(TrapTest, EveryKindOfFailureIsCaughtWithADescription) {
     trap.step(100, [] { throw std::runtime_error("runtime"); });
     trap.step(102, [] { throw std::bad_alloc(); });

@@ -13,15 +13,32 @@ void FakeTextBox::setText(std::string_view text) {
 }
 
 void FakeTextBox::setSelection(int start, int length) {
+    if (start < 0 || length < 0) throw platform::Failure{"Invalid property value", 380};
     const int size = static_cast<int>(calvenor::characterCount(text_));
     selectionStart_ = std::min(std::max(start, 0), size);
     selectionLength_ = std::min(std::max(length, 0), size - selectionStart_);
 }
 
 void FakeTextBox::type(std::string_view characters) {
-    for (char c : characters) setText(text_ + c);
+    while (!characters.empty()) {
+        const auto character = calvenor::firstCharacters(characters, 1);
+        characters.remove_prefix(character.size());
+        typing_ = true;
+        try {
+            setText(text_ + std::string{character});
+        } catch (...) {
+            typing_ = false;
+            throw;
+        }
+        typing_ = false;
+        selectionStart_ = static_cast<int>(calvenor::characterCount(text_));
+    }
 }
 
+void FakeWindow::setMouseIcon(const std::string& cursorFile) {
+    if (refuseMouseIcons) throw platform::Failure{"Invalid picture", 481};
+    mouseIcon = cursorFile;
+}
 std::vector<platform::Control*> FakeWindow::controls() {
     std::vector<platform::Control*> result;
     for (auto& control : controls_) result.push_back(control.get());
@@ -30,6 +47,7 @@ std::vector<platform::Control*> FakeWindow::controls() {
 
 std::unique_ptr<platform::Window> FakeUi::createWindow(const platform::WindowLayout& layout) {
     auto window = std::make_unique<FakeWindow>(layout);
+    window->refuseMouseIcons = refuseMouseIcons;
     windows.push_back(window.get());
     return window;
 }
@@ -41,8 +59,18 @@ FakeWindow& FakeUi::window(std::string_view name) {
     throw std::logic_error("no window " + std::string{name});
 }
 
+void FakeUi::stopIfEnded() const {
+    if (ended) throw platform::ProgramEnded{};
+}
+
+void FakeUi::doEvents() {
+    stopIfEnded();
+    ++eventRounds;
+}
+
 platform::MessageAnswer FakeUi::messageBox(std::string_view text, std::string_view caption,
                                            platform::MessageButtons buttons, platform::MessageIcon icon) {
+    stopIfEnded();
     messages.push_back(
         {std::string{text}, caption.empty() ? applicationTitle_ : std::string{caption}, buttons, icon});
     if (!answers.empty()) {
@@ -55,6 +83,7 @@ platform::MessageAnswer FakeUi::messageBox(std::string_view text, std::string_vi
 }
 
 void FakeUi::showOpen(platform::Window&, platform::OpenFileDialog& dialog) {
+    stopIfEnded();
     openDialogsShown.push_back(dialog);
     if (openDialogFailure) throw platform::Failure{*openDialogFailure};
     if (openDialogChoice) dialog.fileName = *openDialogChoice;

@@ -40,14 +40,16 @@ class FakeTextBox : public FakeControl<platform::TextBox> {
     void setSelection(int start, int length) override;
     int selectionStart() const override { return selectionStart_; }
     int selectionLength() const override { return selectionLength_; }
+    bool changeIsTyped() const override { return typing_; }
 
     // What the user does.
-    void type(std::string_view characters);  // one change per character, at the end of the text
+    void type(std::string_view characters);  // one change per character, at the end of the text, as typed
     void focus() { onGotFocus(); }
 
   private:
     std::string text_;
     int selectionStart_ = 0, selectionLength_ = 0;
+    bool typing_ = false;
 };
 
 class FakeLabel : public FakeControl<platform::Label> {
@@ -119,7 +121,7 @@ class FakeWindow : public FakeContainer<platform::Window> {
     bool isVisible() const override { return visible_; }
     platform::Pointer pointer() const override { return pointer_; }
     void setPointer(platform::Pointer pointer) override { pointer_ = pointer; }
-    void setMouseIcon(const std::string& cursorFile) override { mouseIcon = cursorFile; }
+    void setMouseIcon(const std::string& cursorFile) override;
     std::vector<platform::Control*> controls() override;
 
     // Finds a control by name and kind; throws when absent, which fails the test.
@@ -137,7 +139,8 @@ class FakeWindow : public FakeContainer<platform::Window> {
 
     void close() { onUnload(); }
 
-    std::string mouseIcon;  // the cursor file last loaded
+    std::string mouseIcon;          // the cursor file last loaded
+    bool refuseMouseIcons = false;  // loading a cursor file fails while set
 
   private:
     std::vector<std::unique_ptr<platform::Control>> controls_;
@@ -162,7 +165,7 @@ class FakeUi : public platform::Ui {
     platform::MessageAnswer messageBox(std::string_view text, std::string_view caption,
                                        platform::MessageButtons buttons, platform::MessageIcon icon) override;
     void showOpen(platform::Window& owner, platform::OpenFileDialog& dialog) override;
-    void doEvents() override { ++eventRounds; }
+    void doEvents() override;
     void endProgram() override { ended = true; }
 
     // The windows created so far, in order; the ui keeps no ownership.
@@ -179,9 +182,12 @@ class FakeUi : public platform::Ui {
 
     int eventRounds = 0;
     bool ended = false;
+    bool refuseMouseIcons = false;  // windows created while set fail to load cursor files
 
   private:
-    std::string applicationTitle_ = "Calvenor";
+    void stopIfEnded() const;
+
+    std::string applicationTitle_;  // empty, as a platform's is until the program sets it
 };
 
 }  // namespace fakes

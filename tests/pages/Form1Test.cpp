@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "pages/Form1.h"
 #include "tests/fakes/FakeProgram.h"
 
@@ -21,12 +23,24 @@ class Form1Test : public ::testing::Test {
 };
 
 TEST_F(Form1Test, HasTheControlsOfTheLayoutInTabOrder) {
-    std::vector<std::pair<std::string, int>> tabOrder;
+    std::map<int, std::string> byTabIndex;
     for (auto* control : window().controls()) {
-        auto* fake = dynamic_cast<fakes::FakeControl<platform::TextBox>*>(control);
-        if (fake) tabOrder.emplace_back(fake->name(), fake->layout().tabIndex);
+        const platform::ControlLayout* layout = nullptr;
+        if (auto* box = dynamic_cast<fakes::FakeTextBox*>(control)) layout = &box->layout();
+        if (auto* button = dynamic_cast<fakes::FakePushButton*>(control)) layout = &button->layout();
+        if (auto* label = dynamic_cast<fakes::FakeLabel*>(control)) layout = &label->layout();
+        if (auto* frame = dynamic_cast<fakes::FakeFrame*>(control)) layout = &frame->layout();
+        ASSERT_NE(layout, nullptr) << control->name();
+        byTabIndex[layout->tabIndex] = control->name();
     }
-    EXPECT_EQ(tabOrder, (std::vector<std::pair<std::string, int>>{{"Text1", 0}, {"Text2", 2}}));
+    EXPECT_EQ(byTabIndex, (std::map<int, std::string>{{0, "Text1"},
+                                                      {1, "PushButton5"},
+                                                      {2, "Text2"},
+                                                      {3, "PushButton3"},
+                                                      {4, "Frame1"},
+                                                      {5, "Label5"},
+                                                      {6, "lblPassword"},
+                                                      {7, "PushButton1"}}));
     EXPECT_TRUE(window().textBox("Text2").layout().password);
     EXPECT_EQ(window().button("PushButton1").layout().caption, "Load Sample/Example Database");
     EXPECT_EQ(window().button("PushButton3").layout().caption, "Next >");
@@ -75,10 +89,13 @@ TEST_F(Form1Test, ChosenFileIsShownAndStoredAtOnce) {
 TEST_F(Form1Test, CancelChangesNothingEvenAfterAnEarlierChoice) {
     p.ui.openDialogChoice = "D:\\first.mdb";
     click("PushButton5");
+    text1().setText("D:\\typed since.mdb");
     p.ui.openDialogChoice.reset();  // cancelled
     const auto writes = p.registry.writes.size();
     click("PushButton5");
-    EXPECT_EQ(text1().text(), "D:\\first.mdb");
+    ASSERT_EQ(p.ui.openDialogsShown.size(), 2u);
+    EXPECT_EQ(p.ui.openDialogsShown[1].fileName, "") << "the earlier choice must not come back";
+    EXPECT_EQ(text1().text(), "D:\\typed since.mdb");
     EXPECT_EQ(p.registry.writes.size(), writes);
     EXPECT_TRUE(p.ui.messages.empty());
 }
@@ -114,6 +131,9 @@ TEST_F(Form1Test, PointerIsAHandOverButtonsAndAnArrowElsewhereButNeverReplacesTh
     window().button("PushButton5").onMouseMove();
     text2().onMouseMove();
     EXPECT_EQ(window().pointer(), Pointer::Default);
+    window().button("PushButton5").onMouseMove();
+    text1().onMouseMove();
+    EXPECT_EQ(window().pointer(), Pointer::Default);
     window().button("PushButton1").onMouseMove();
     window().find<fakes::FakeLabel>("Label5").onMouseMove();  // labels change nothing
     EXPECT_EQ(window().pointer(), Pointer::Custom);
@@ -130,6 +150,21 @@ TEST_F(Form1Test, ClosingEndsTheProgramWithoutWritingSettings) {
     EXPECT_TRUE(p.ui.ended);
     EXPECT_EQ(p.registry.writes.size(), writes);
     EXPECT_TRUE(p.ui.messages.empty());
+}
+
+TEST_F(Form1Test, ASettingThatCannotBeSavedFailsTheStatementThatChangedTheBox) {
+    p.registry.failWrites = true;
+    click("PushButton1");
+    p.ui.openDialogChoice = "D:\\chosen.mdb";
+    click("PushButton5");
+    ASSERT_EQ(p.ui.messages.size(), 2u);
+    EXPECT_EQ(p.ui.messages[0].text.rfind(
+                  "Access is denied.\r\nin Ostrevan2021/08/31.Form1.PushButton1_Click at line 100\r\r", 0),
+              0u);
+    EXPECT_EQ(p.ui.messages[1].text.rfind(
+                  "Access is denied.\r\nin Ostrevan2021/08/31.Form1.PushButton5_Click at line 112\r\r", 0),
+              0u);
+    EXPECT_EQ(text1().text(), "D:\\chosen.mdb") << "the box keeps what was set";
 }
 
 TEST_F(Form1Test, ASettingThatCannotBeSavedIsSaidOnceUntilSavingWorksAgain) {

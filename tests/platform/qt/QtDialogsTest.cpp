@@ -10,6 +10,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include "app/ErrorReport.h"
 #include "platform/Failure.h"
@@ -117,6 +118,55 @@ TEST(QtToolkitEvents, AFailureNoHandlerTrappedIsShownAndEndsTheProgram) {
     EXPECT_FALSE(window->isVisible());
     widget.findChild<QPushButton*>("Button")->click();
     EXPECT_EQ(clicks, 1);
+}
+
+TEST(QtToolkitEvents, AChangeTheProgramMakesFailsItsCallerWhileATypedOneIsTheToolkits) {
+    platform::qt::QtUi ui;
+    auto window = ui.createWindow({"Test", 3000, 1500, {"Arial", 9, false}, platform::kWhite});
+    auto& box = window->addTextBox({"Box",
+                                    platform::ControlKind::TextBox,
+                                    "",
+                                    {120, 120, 1200, 345},
+                                    0,
+                                    {"Arial", 9, false},
+                                    platform::kWindowBackground});
+    std::vector<bool> typed;
+    box.onChange = [&] { typed.push_back(box.changeIsTyped()); };
+    window->show();
+    box.setText("set");
+    auto& edit = *dynamic_cast<platform::qt::QtWindow&>(*window).widget().findChild<QLineEdit*>("Box");
+    QTest::keyClicks(&edit, QStringLiteral("x"));
+    EXPECT_EQ(typed, (std::vector<bool>{false, true}));
+
+    box.onChange = [] { throw platform::Failure("Access is denied."); };
+    EXPECT_THROW(box.setText("again"), platform::Failure);
+    EXPECT_FALSE(ui.programEnded());
+}
+
+TEST(QtToolkitEvents, EndingTheProgramStopsTheRunningHandlerAtItsNextWait) {
+    platform::qt::QtUi ui;
+    auto window = ui.createWindow({"Test", 3000, 1500, {"Arial", 9, false}, platform::kWhite});
+    auto& button = window->addPushButton({"Button",
+                                          platform::ControlKind::PushButton,
+                                          "Go",
+                                          {120, 120, 1200, 405},
+                                          0,
+                                          {"Arial", 9, false},
+                                          platform::kWhite});
+    int passes = 0;
+    button.onClick = [&] {
+        for (int i = 0; i < 5; ++i) {
+            ++passes;
+            if (i == 1) ui.endProgram();  // as if the user closed the page meanwhile
+            ui.doEvents();
+        }
+    };
+    window->show();
+    dynamic_cast<platform::qt::QtWindow&>(*window).widget().findChild<QPushButton*>("Button")->click();
+    EXPECT_EQ(passes, 2);
+    EXPECT_TRUE(ui.programEnded());
+    EXPECT_THROW(ui.messageBox("late", "", platform::MessageButtons::Ok, platform::MessageIcon::None),
+                 platform::ProgramEnded);
 }
 
 TEST(QtOpenFileFilter, TranslatesTheListWithOrWithoutTheFinalBar) {
