@@ -5,6 +5,7 @@
 #include <optional>
 #include <set>
 
+#include "platform/Failure.h"
 #include "platform/jet/ChildProcess.h"
 #include "platform/jet/DatabaseError.h"
 #include "platform/jet/HelperPrograms.h"
@@ -21,6 +22,13 @@ std::optional<std::int64_t> number(const std::string& text) {
     if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
     if (value < INT32_MIN || value > UINT32_MAX) return std::nullopt;
     return value;
+}
+
+// "10", or "2.5" for a limit that is not whole seconds.
+std::string secondsText(std::chrono::milliseconds limit) {
+    std::string text = std::to_string(limit.count() / 1000);
+    if (limit.count() % 1000 != 0) text += "." + std::to_string(limit.count() % 1000 / 100);
+    return text;
 }
 
 }  // namespace
@@ -57,16 +65,35 @@ CatalogueAnswer parseCatalogueAnswer(std::string_view answer) {
     return {};
 }
 
-std::vector<CatalogueObject> readCatalogue(const std::string& absolutePath, const EngineOptions& options) {
+std::vector<std::string> textConversionEnvironment(const FileHeader& header) {
+    return {"MDBICONV=UTF-8", "MDB_JET3_CHARSET=" + charsetOfCodePage(header.codePage)};
+}
+
+std::vector<CatalogueObject> readCatalogue(int databaseFile, const FileHeader& header,
+                                           const std::string& path, const EngineOptions& options) {
     ChildLimits limits;
     limits.timeLimit = options.timeLimit;
-    // MDBOPTS switches on libmdb's debug printing; MDBPATH makes it look for files elsewhere.
-    ChildResult result = runChild(helperProgramPath(options.helperFolder, kReaderProgram),
-                                  {"catalogue", absolutePath}, limits, {"MDBOPTS", "MDBPATH"});
+    ChildResult result;
+    try {
+        // The helper reads the very file that was checked, through its descriptor, not by its name.
+        // MDBOPTS switches on libmdb's debug printing; MDBPATH makes it look for files elsewhere.
+        result = runChild(helperProgramPath(options.helperFolder, kReaderProgram),
+                          {"catalogue", "/proc/self/fd/" + std::to_string(kInputDescriptor)}, limits,
+                          {"MDBOPTS", "MDBPATH"}, textConversionEnvironment(header), databaseFile);
+    } catch (const Failure& failure) {
+        throw DatabaseError(DatabaseProblem::EngineFailure, path, failure.description());
+    }
+    if (result.ending == ChildResult::Ending::TimedOut)
+        throw DatabaseError(DatabaseProblem::TimedOut, path, secondsText(options.timeLimit));
+    if (result.ending == ChildResult::Ending::OutputTooLarge)
+        throw DatabaseError(DatabaseProblem::TooLarge, path);
+    if (result.ending == ChildResult::Ending::Lost)
+        throw DatabaseError(DatabaseProblem::EngineFailure, path,
+                            "the end of the database engine's helper program went unnoticed.");
     CatalogueAnswer answer = parseCatalogueAnswer(result.output);
     if (result.succeeded() && answer.complete) return std::move(answer.objects);
-    if (answer.failedToOpen) throw DatabaseError(DatabaseProblem::UnrecognizedFormat, absolutePath);
-    throw DatabaseError(DatabaseProblem::Damaged, absolutePath);
+    if (answer.failedToOpen) throw DatabaseError(DatabaseProblem::UnrecognizedFormat, path);
+    throw DatabaseError(DatabaseProblem::Damaged, path);
 }
 
 }  // namespace platform::jet

@@ -6,13 +6,21 @@
 
 #include "platform/jet/Catalogue.h"
 #include "platform/jet/EngineOptions.h"
+#include "platform/jet/FileHeader.h"
 
 namespace platform::jet {
 
-// Reads MSysObjects of a database file whose header has been checked, in the reader helper program.
-// Raises DatabaseError (Damaged or UnrecognizedFormat) when the helper fails, crashes, runs out of
-// time or answers something that is not a whole catalogue.
-std::vector<CatalogueObject> readCatalogue(const std::string& absolutePath, const EngineOptions& options);
+// Reads MSysObjects of the open database file (a descriptor) whose header has been checked, in the
+// reader helper program; the path only names the file in errors. Raises DatabaseError: Damaged or
+// UnrecognizedFormat when the helper fails, crashes or answers something that is not a whole
+// catalogue; TimedOut or TooLarge when it runs out of time or says too much; EngineFailure when it
+// cannot be started.
+std::vector<CatalogueObject> readCatalogue(int databaseFile, const FileHeader& header,
+                                           const std::string& path, const EngineOptions& options);
+
+// The environment libmdb reads its text conversion from: object names as UTF-8, and Jet 3's one-byte
+// text in the file's own code page.
+std::vector<std::string> textConversionEnvironment(const FileHeader& header);
 
 // The helper's answer as catalogue rows; empty when the answer is not a complete, well-formed one.
 // "failedToOpen" tells a file libmdb refused at once from one it could not read.

@@ -70,7 +70,9 @@ class RunningChild {
                 return true;
             }
             if (done < 0 && errno != EINTR) {
-                pid_ = -1;  // not ours to wait for any more (reaped elsewhere)
+                // Reaped elsewhere (SIGCHLD ignored, another waitpid): how it ended is unknown.
+                pid_ = -1;
+                lost_ = true;
                 return true;
             }
             if (Clock::now() >= deadline) return false;
@@ -86,6 +88,7 @@ class RunningChild {
     }
 
     int status() const { return status_; }
+    bool lost() const { return lost_; }
 
   private:
     void reap() {
@@ -98,7 +101,19 @@ class RunningChild {
 
     pid_t pid_;
     int status_ = 0;
+    bool lost_ = false;
 };
+
+// A copy of the descriptor (which is closed) numbered above those the child is given, so that
+// placing one of them in the child never overwrites another before it is placed.
+int aboveChildDescriptors(int fd) {
+    if (fd < 0) return fd;
+    int copy = ::fcntl(fd, F_DUPFD_CLOEXEC, kInputDescriptor + 1);
+    int error = errno;
+    ::close(fd);
+    errno = error;
+    return copy;
+}
 
 std::vector<std::string> childEnvironment(const std::vector<std::string>& removed,
                                           const std::vector<std::string>& added) {
@@ -136,18 +151,24 @@ ChildResult::Ending endingOf(int status, int& exitCode) {
 
 ChildResult runChild(const std::string& program, const std::vector<std::string>& arguments,
                      const ChildLimits& limits, const std::vector<std::string>& removedEnvironment,
-                     const std::vector<std::string>& addedEnvironment) {
+                     const std::vector<std::string>& addedEnvironment, int inputDescriptor) {
+    auto cannotStart = [&](int error) {
+        return Failure("Cannot start the helper program '" + program + "': " + std::strerror(error));
+    };
     int ends[2];
-    if (::pipe2(ends, O_CLOEXEC) != 0)
-        throw Failure("Cannot start the helper program '" + program + "': " + std::strerror(errno));
-    ScopedFd readEnd(ends[0]), writeEnd(ends[1]);
+    if (::pipe2(ends, O_CLOEXEC) != 0) throw cannotStart(errno);
+    ScopedFd readEnd(ends[0]), writeEnd(aboveChildDescriptors(ends[1]));
+    ScopedFd input(inputDescriptor >= 0 ? aboveChildDescriptors(::dup(inputDescriptor)) : -1);
+    if (!writeEnd.valid() || (inputDescriptor >= 0 && !input.valid())) throw cannotStart(errno);
 
     SpawnActions actions;
     posix_spawn_file_actions_addopen(actions.get(), 0, "/dev/null", O_RDONLY, 0);
     posix_spawn_file_actions_addopen(actions.get(), 1, "/dev/null", O_WRONLY, 0);
     posix_spawn_file_actions_addopen(actions.get(), 2, "/dev/null", O_WRONLY, 0);
     posix_spawn_file_actions_adddup2(actions.get(), writeEnd.get(), kResultDescriptor);
-    posix_spawn_file_actions_addclosefrom_np(actions.get(), kResultDescriptor + 1);
+    if (input.valid()) posix_spawn_file_actions_adddup2(actions.get(), input.get(), kInputDescriptor);
+    posix_spawn_file_actions_addclosefrom_np(actions.get(),
+                                             (input.valid() ? kInputDescriptor : kResultDescriptor) + 1);
 
     // The child starts with default signal handling, whatever the program has installed.
     SpawnAttributes attributes;
@@ -160,17 +181,19 @@ ChildResult runChild(const std::string& program, const std::vector<std::string>&
 
     std::vector<std::string> argumentTexts{program};
     argumentTexts.insert(argumentTexts.end(), arguments.begin(), arguments.end());
-    std::vector<std::string> environmentTexts = childEnvironment(removedEnvironment, addedEnvironment);
+    std::vector<std::string> added = addedEnvironment;
+    added.push_back(std::string(kParentProcessVariable) + "=" + std::to_string(::getpid()));
+    std::vector<std::string> environmentTexts = childEnvironment(removedEnvironment, added);
     auto argv = pointers(argumentTexts);
     auto envp = pointers(environmentTexts);
 
     pid_t pid = -1;
     int error =
         ::posix_spawn(&pid, program.c_str(), actions.get(), attributes.get(), argv.data(), envp.data());
-    if (error != 0)
-        throw Failure("Cannot start the helper program '" + program + "': " + std::strerror(error));
+    if (error != 0) throw cannotStart(error);
     RunningChild child(pid);
     writeEnd.reset();  // the child holds the only write end now: its end is our end of file
+    input.reset();
 
     const auto deadline = Clock::now() + limits.timeLimit;
     ChildResult result;
@@ -206,7 +229,7 @@ ChildResult runChild(const std::string& program, const std::vector<std::string>&
         result.ending = ChildResult::Ending::TimedOut;
         return result;
     }
-    result.ending = endingOf(child.status(), result.exitCode);
+    result.ending = child.lost() ? ChildResult::Ending::Lost : endingOf(child.status(), result.exitCode);
     return result;
 }
 

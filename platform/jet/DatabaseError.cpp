@@ -3,7 +3,7 @@
 namespace platform::jet {
 namespace {
 
-std::string describe(DatabaseProblem problem, const std::string& path) {
+std::string describe(DatabaseProblem problem, const std::string& path, const std::string& detail) {
     switch (problem) {
         case DatabaseProblem::FileNotFound:
             return "Could not find file '" + path + "'.";
@@ -24,6 +24,12 @@ std::string describe(DatabaseProblem problem, const std::string& path) {
             return "Cannot open database '" + path +
                    "'. It may not be a database that your application recognizes, or the file may be "
                    "corrupt.";
+        case DatabaseProblem::TimedOut:
+            return "Reading the database '" + path + "' took longer than " + detail + " seconds.";
+        case DatabaseProblem::TooLarge:
+            return "The database '" + path + "' has more objects than can be listed.";
+        case DatabaseProblem::EngineFailure:
+            return "The database '" + path + "' cannot be read: " + detail;
     }
     return {};
 }
@@ -41,14 +47,20 @@ long numberOf(DatabaseProblem problem) {
         case DatabaseProblem::WrongPassword:
             return 3031;
         case DatabaseProblem::Damaged:
+        case DatabaseProblem::EngineFailure:
             return 3049;
+        case DatabaseProblem::TimedOut:
+        case DatabaseProblem::TooLarge:
+            return 3035;  // "System resource exceeded."
     }
     return 0;
 }
 
 }  // namespace
 
-DatabaseError::DatabaseError(DatabaseProblem problem, const std::string& path)
-    : std::runtime_error(describe(problem, path)), problem_(problem), engineNumber_(numberOf(problem)) {}
+DatabaseError::DatabaseError(DatabaseProblem problem, const std::string& path, const std::string& detail)
+    : std::runtime_error(describe(problem, path, detail)),
+      problem_(problem),
+      engineNumber_(numberOf(problem)) {}
 
 }  // namespace platform::jet

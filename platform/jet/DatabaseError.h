@@ -11,13 +11,17 @@ enum class DatabaseProblem {
     UnrecognizedFormat,  // not an Access database, or one this engine or provider does not read
     EncryptedFile,       // encrypted as a whole
     WrongPassword,
-    Damaged,  // the header is sound but the catalogue cannot be read
+    Damaged,        // the header is sound but the catalogue cannot be read
+    TimedOut,       // reading the catalogue took longer than the engine allows
+    TooLarge,       // the catalogue is larger than the engine takes
+    EngineFailure,  // the engine itself failed (its helper program could not run); the detail says how
 };
 
 // Why a database file did not open, with the database engine's own description and error number.
 class DatabaseError : public std::runtime_error {
   public:
-    DatabaseError(DatabaseProblem problem, const std::string& path);
+    // detail: the time limit in seconds for TimedOut, the reason for EngineFailure.
+    DatabaseError(DatabaseProblem problem, const std::string& path, const std::string& detail = {});
 
     DatabaseProblem problem() const { return problem_; }
     long engineNumber() const { return engineNumber_; }

@@ -21,10 +21,14 @@ std::string absolute(std::string_view path) {
     return error ? std::string(path) : full.lexically_normal().string();
 }
 
-}  // namespace
+// The open file and what its header says; the catalogue is read through this same descriptor, so
+// that what was checked is what is read.
+struct CheckedFile {
+    posix::ScopedFd file;
+    FileHeader header;
+};
 
-FileHeader checkDatabaseFile(const std::string& path, std::string_view password, AcceptedFormats formats) {
-    // Errors quote the path as the caller gave it, as the engine does.
+CheckedFile openCheckedFile(const std::string& path, std::string_view password, AcceptedFormats formats) {
     if (path.empty()) throw DatabaseError(DatabaseProblem::FileNotFound, path);
     // Non-blocking, so that a named pipe in the file's place cannot stall the open.
     posix::ScopedFd file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
@@ -53,19 +57,23 @@ FileHeader checkDatabaseFile(const std::string& path, std::string_view password,
     if (header->encryptedAsWhole) throw DatabaseError(DatabaseProblem::EncryptedFile, path);
     if (!header->password.empty() && header->password != password)
         throw DatabaseError(DatabaseProblem::WrongPassword, path);
-    return *header;
+    return {std::move(file), *header};
+}
+
+}  // namespace
+
+FileHeader checkDatabaseFile(const std::string& path, std::string_view password, AcceptedFormats formats) {
+    return openCheckedFile(path, password, formats).header;
 }
 
 DatabaseFile openDatabaseFile(std::string_view path, std::string_view password, AcceptedFormats formats,
                               const EngineOptions& options) {
+    // Errors quote the path as the caller gave it, as the engine does.
+    CheckedFile checked = openCheckedFile(std::string(path), password, formats);
     DatabaseFile database;
-    database.header = checkDatabaseFile(std::string(path), password, formats);
-    database.path = absolute(path);  // libmdb would look for a relative name along $MDBPATH
-    try {
-        database.objects = readCatalogue(database.path, options);
-    } catch (const DatabaseError& error) {
-        throw DatabaseError(error.problem(), std::string(path));
-    }
+    database.header = checked.header;
+    database.path = absolute(path);
+    database.objects = readCatalogue(checked.file.get(), checked.header, std::string(path), options);
     return database;
 }
 

@@ -10,10 +10,11 @@
 
 namespace platform::jet {
 
-// A database file, opened read-only: its header and its catalogue, read at once. The file itself is
-// not kept open; nothing in it is changed.
+// A database file, opened read-only: its header and its catalogue, read at once through one open
+// descriptor (so the file whose password was checked is the file whose catalogue is read). The file
+// itself is not kept open; nothing in it is changed.
 struct DatabaseFile {
-    std::string path;  // absolute
+    std::string path;  // as the caller named it, made absolute; only for naming the file
     FileHeader header;
     std::vector<CatalogueObject> objects;
 };

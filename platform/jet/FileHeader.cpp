@@ -1,7 +1,10 @@
 #include "platform/jet/FileHeader.h"
 
+#include <iconv.h>
+
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <string_view>
 
 #include "platform/jet/JetFormat.h"
@@ -12,6 +15,24 @@ namespace platform::jet {
 using namespace header;
 
 namespace {
+
+// An iconv conversion to UTF-8, closed when the object goes; false when the character set is unknown.
+class ScopedIconv {
+  public:
+    explicit ScopedIconv(const std::string& from) : handle_(::iconv_open("UTF-8", from.c_str())) {}
+    ScopedIconv(const ScopedIconv&) = delete;
+    ScopedIconv& operator=(const ScopedIconv&) = delete;
+    ~ScopedIconv() {
+        if (handle_ != kNone) ::iconv_close(handle_);
+    }
+
+    explicit operator bool() const { return handle_ != kNone; }
+    iconv_t get() const { return handle_; }
+
+  private:
+    static inline const iconv_t kNone = reinterpret_cast<iconv_t>(-1);
+    iconv_t handle_;
+};
 
 // Each whole page of a file of this size; Jet needs at least the header, the free map and the catalogue.
 constexpr std::uint64_t kMinimumPages = 3;
@@ -34,16 +55,29 @@ void appendUtf8(std::string& text, char32_t c) {
     }
 }
 
-// Jet 3 keeps one byte per character in the Windows Western code page.
-std::string fromWindows1252(std::span<const unsigned char> bytes) {
-    static constexpr char16_t k80to9F[32] = {0x20AC, 0xFFFD, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-                                             0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0xFFFD, 0x017D, 0xFFFD,
-                                             0xFFFD, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-                                             0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0xFFFD, 0x017E, 0x0178};
+// Jet 3 keeps the password in the file's code page, one or two bytes per character.
+std::string fromCodePage(std::span<const unsigned char> bytes, std::uint16_t codePage) {
+    std::string input(bytes.begin(), std::find(bytes.begin(), bytes.end(), 0));
     std::string text;
-    for (unsigned char b : bytes) {
-        if (b == 0) break;
-        appendUtf8(text, b >= 0x80 && b < 0xA0 ? k80to9F[b - 0x80] : b);
+    ScopedIconv convert(charsetOfCodePage(codePage));
+    if (!convert) {  // no conversion modules installed: ASCII is all that can be told
+        for (unsigned char b : input) appendUtf8(text, b < 0x80 ? b : 0xFFFD);
+        return text;
+    }
+    char* in = input.data();
+    std::size_t inLeft = input.size();
+    while (inLeft > 0) {
+        char out[64];
+        char* outAt = out;
+        std::size_t outLeft = sizeof out;
+        const bool failed = ::iconv(convert.get(), &in, &inLeft, &outAt, &outLeft) == std::size_t(-1);
+        const int error = errno;
+        text.append(out, static_cast<std::size_t>(outAt - out));
+        if (failed && error != E2BIG) {  // a byte the code page does not define: mark it and go on
+            appendUtf8(text, 0xFFFD);
+            ++in;
+            --inLeft;
+        }
     }
     return text;
 }
@@ -89,20 +123,46 @@ std::optional<DatabaseFormat> formatOf(std::span<const unsigned char> start) {
     return std::nullopt;
 }
 
-std::string storedPassword(DatabaseFormat format, std::span<const unsigned char> start) {
-    std::array<unsigned char, kEncryptedStart + kEncryptedLength> page;
+// The header page up to the end of its encrypted region, decrypted.
+using HeaderRegion = std::array<unsigned char, kEncryptedStart + kEncryptedLength>;
+
+HeaderRegion decryptedRegion(DatabaseFormat format, std::span<const unsigned char> start) {
+    HeaderRegion page;
     std::copy_n(start.begin(), page.size(), page.begin());
+    applyHeaderCipher(page, format == DatabaseFormat::Jet3 ? kJet3EncryptedLength : kEncryptedLength);
+    return page;
+}
+
+std::string storedPassword(DatabaseFormat format, HeaderRegion page) {
     const auto password = std::span(page).subspan(kPasswordOffset);
-    if (format == DatabaseFormat::Jet3) {
-        applyHeaderCipher(page, kJet3EncryptedLength);
-        return fromWindows1252(password.first(kPasswordCharacters));
-    }
-    applyHeaderCipher(page);
+    if (format == DatabaseFormat::Jet3)
+        return fromCodePage(password.first(kPasswordCharacters), getU16(page, kCodePageOffset));
     applyPasswordMask(page);
     return fromUtf16Le(password.first(2 * kPasswordCharacters));
 }
 
 }  // namespace
+
+std::string charsetOfCodePage(std::uint16_t codePage) {
+    switch (codePage) {
+        case 874:
+        case 932:
+        case 936:
+        case 949:
+        case 950:
+        case 1250:
+        case 1251:
+        case 1252:
+        case 1253:
+        case 1254:
+        case 1255:
+        case 1256:
+        case 1257:
+        case 1258:
+            return "CP" + std::to_string(codePage);
+    }
+    return "CP1252";
+}
 
 bool isAceFormat(DatabaseFormat format) {
     return format != DatabaseFormat::Jet3 && format != DatabaseFormat::Jet4;
@@ -140,7 +200,11 @@ std::optional<FileHeader> readFileHeader(std::span<const unsigned char> start, s
     FileHeader header;
     header.format = *format;
     header.encryptedAsWhole = isAceFormat(*format) && getU16(start, kEncryptionInfoLengthOffset) != 0;
-    if (!header.encryptedAsWhole) header.password = storedPassword(*format, start);
+    if (!header.encryptedAsWhole) {
+        const HeaderRegion region = decryptedRegion(*format, start);
+        header.password = storedPassword(*format, region);
+        header.codePage = getU16(region, kCodePageOffset);
+    }
     return header;
 }
 

@@ -18,7 +18,12 @@ struct FileHeader {
     DatabaseFormat format = DatabaseFormat::Jet4;
     bool encryptedAsWhole = false;  // Office encryption: the pages are readable only after decryption
     std::string password;           // the database password, UTF-8; empty when the file has none
+    std::uint16_t codePage = 0;     // the Windows code page of Jet 3's one-byte text
 };
+
+// The iconv name of the character set of a Windows code page; Western (CP1252) for one it does not
+// know, as that is what Jet 3 files almost always hold.
+std::string charsetOfCodePage(std::uint16_t codePage);
 
 // The bytes needed to read a header: the whole of page 0 of a Jet 3 file, and enough for the others.
 inline constexpr std::size_t kHeaderBytes = 2048;

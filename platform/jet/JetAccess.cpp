@@ -9,6 +9,7 @@
 #include "platform/jet/DatabaseError.h"
 #include "platform/jet/DatabaseFile.h"
 #include "platform/jet/InstalledPrinters.h"
+#include "platform/jet/OutputPath.h"
 #include "platform/jet/PdfWriterPrinter.h"
 #include "platform/jet/PrintJob.h"
 #include "platform/posix/AtomicFile.h"
@@ -45,6 +46,7 @@ class JetApplication : public access::Application {
         if (database_) throw Failure("You already have the database open.", 7867);
         try {
             database_ = openDatabaseFile(path, password, AcceptedFormats::JetAndAce, options_);
+            reports_ = reportNames(database_->objects);
         } catch (const DatabaseError& error) {
             if (error.problem() == DatabaseProblem::FileNotFound)
                 throw Failure("Access can't open the database '" + std::string(path) +
@@ -60,8 +62,7 @@ class JetApplication : public access::Application {
             throw Failure("The expression you entered refers to an object that is closed or doesn't exist.",
                           2467);
         std::vector<std::unique_ptr<access::AccessObject>> reports;
-        for (auto& name : reportNames(database_->objects))
-            reports.push_back(std::make_unique<Report>(std::move(name)));
+        for (const auto& name : reports_) reports.push_back(std::make_unique<Report>(name));
         return reports;
     }
 
@@ -117,8 +118,7 @@ class JetApplication : public access::Application {
                 2282);
         const std::filesystem::path path{std::string(outputFile)};
         std::error_code error;
-        if (outputFile.empty() || !path.has_filename() ||
-            !std::filesystem::is_directory(path.parent_path().empty() ? "." : path.parent_path(), error))
+        if (!isPlainFullPath(path) || !std::filesystem::is_directory(path.parent_path(), error))
             throw Failure("Access can't save the output data to the file you've selected.", 2302);
         std::string pdf = renderPrintJob(jobFor(*report), options_);
         try {
@@ -152,8 +152,9 @@ class JetApplication : public access::Application {
 
     // The report's name as the database stores it; Access matches object names ignoring letter case.
     std::optional<std::string> findReport(std::string_view name) const {
-        for (auto& report : reportNames(database_->objects))
-            if (equalIgnoringCase(report, std::string(name))) return report;
+        const std::string wanted(name);
+        auto found = std::lower_bound(reports_.begin(), reports_.end(), wanted, precedesIgnoringCase);
+        if (found != reports_.end() && equalIgnoringCase(*found, wanted)) return *found;
         return std::nullopt;
     }
 
@@ -172,6 +173,7 @@ class JetApplication : public access::Application {
     PrintQueues& queues_;
     EngineOptions options_;
     std::optional<DatabaseFile> database_;
+    std::vector<std::string> reports_;     // the open database's, ordered as reportNames orders them
     std::optional<PrinterList> printers_;  // defaultName: the current printer
     bool ended_ = false;
 };

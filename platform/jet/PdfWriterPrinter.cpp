@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/Failure.h"
+#include "platform/jet/OutputPath.h"
 #include "platform/posix/AtomicFile.h"
 
 namespace platform::jet {
@@ -12,14 +13,6 @@ namespace {
 
 std::string prefix() {
     return std::string(kPdfWriterName) + ": ";
-}
-
-// Only a full path with no "." or ".." part: the writer goes where the path says and nowhere else.
-bool isPlainFullPath(const std::filesystem::path& path) {
-    if (!path.is_absolute() || !path.has_filename()) return false;
-    for (const auto& part : path.relative_path())
-        if (part == "." || part == "..") return false;
-    return true;
 }
 
 }  // namespace

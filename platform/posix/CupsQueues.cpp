@@ -3,6 +3,7 @@
 #include <cups/cups.h>
 
 #include <memory>
+#include <string>
 
 #include "platform/Failure.h"
 
@@ -38,9 +39,39 @@ Connection connect(std::chrono::milliseconds timeLimit) {
     return connection;
 }
 
-[[noreturn]] void fail(const std::string& queue) {
-    throw Failure("The printer '" + queue + "' did not take the print job: " + cupsLastErrorString());
+// CUPS's reason; where the request failed at the HTTP level only, its IPP status still says "success".
+std::string lastReason(http_t* connection) {
+    if (cupsLastError() > IPP_STATUS_OK_EVENTS_COMPLETE) return cupsLastErrorString();
+    const http_status_t status = httpGetStatus(connection);
+    if (status >= HTTP_STATUS_BAD_REQUEST) return httpStatus(status);
+    return "the connection to the print server failed";
 }
+
+[[noreturn]] void fail(const std::string& queue, http_t* connection) {
+    throw Failure("The printer '" + queue + "' did not take the print job: " + lastReason(connection));
+}
+
+// A created job that is cancelled unless its document arrives whole, so that no empty job is left
+// waiting in the queue. The cancel goes over a connection of its own: the job's may be stuck
+// halfway through a request.
+class PendingJob {
+  public:
+    PendingJob(const std::string& queue, int id, std::chrono::milliseconds timeLimit)
+        : queue_(queue), id_(id), timeLimit_(timeLimit) {}
+    PendingJob(const PendingJob&) = delete;
+    PendingJob& operator=(const PendingJob&) = delete;
+    ~PendingJob() {
+        if (id_ == 0) return;
+        if (Connection connection = connect(timeLimit_))
+            cupsCancelJob2(connection.get(), queue_.c_str(), id_, 0);
+    }
+    void release() { id_ = 0; }
+
+  private:
+    const std::string& queue_;
+    int id_;
+    std::chrono::milliseconds timeLimit_;
+};
 
 }  // namespace
 
@@ -60,13 +91,17 @@ void printOnCupsQueue(const std::string& queue, const std::string& title, std::s
                       std::chrono::milliseconds timeLimit) {
     Connection connection = connect(timeLimit);
     if (!connection) throw Failure("The printer '" + queue + "' cannot be reached: no CUPS server answers.");
-    int job = cupsCreateJob(connection.get(), queue.c_str(), title.c_str(), 0, nullptr);
-    if (job == 0) fail(queue);
-    if (cupsStartDocument(connection.get(), queue.c_str(), job, title.c_str(), CUPS_FORMAT_PDF, 1) !=
+    const int id = cupsCreateJob(connection.get(), queue.c_str(), title.c_str(), 0, nullptr);
+    if (id == 0) fail(queue, connection.get());
+    PendingJob job(queue, id, timeLimit);
+    if (cupsStartDocument(connection.get(), queue.c_str(), id, title.c_str(), CUPS_FORMAT_PDF, 1) !=
         HTTP_STATUS_CONTINUE)
-        fail(queue);
-    if (cupsWriteRequestData(connection.get(), pdf.data(), pdf.size()) != HTTP_STATUS_CONTINUE) fail(queue);
-    if (cupsFinishDocument(connection.get(), queue.c_str()) > IPP_STATUS_OK_EVENTS_COMPLETE) fail(queue);
+        fail(queue, connection.get());
+    if (cupsWriteRequestData(connection.get(), pdf.data(), pdf.size()) != HTTP_STATUS_CONTINUE)
+        fail(queue, connection.get());
+    if (cupsFinishDocument(connection.get(), queue.c_str()) > IPP_STATUS_OK_EVENTS_COMPLETE)
+        fail(queue, connection.get());
+    job.release();
 }
 
 }  // namespace platform::posix

@@ -52,11 +52,16 @@ void makePrivateFolders(const std::string& path) {
 }
 
 std::optional<std::string> readWholeFile(const std::string& path) {
-    ScopedFd fd{::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW)};
+    // Non-blocking, so that a named pipe in the file's place cannot stall the open.
+    ScopedFd fd{::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY)};
     if (!fd.valid()) {
         if (errno == ENOENT || errno == ENOTDIR) return std::nullopt;
         raiseSystemFailure("Cannot read the file", path, errno);
     }
+    struct stat status {};
+    if (::fstat(fd.get(), &status) != 0) raiseSystemFailure("Cannot read the file", path, errno);
+    if (!S_ISREG(status.st_mode)) raiseSystemFailure("Cannot read the file", path, EINVAL);
+    ::fcntl(fd.get(), F_SETFL, ::fcntl(fd.get(), F_GETFL) & ~O_NONBLOCK);
     std::string content;
     char buffer[16384];
     for (;;) {

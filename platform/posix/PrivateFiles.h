@@ -17,7 +17,8 @@ void makePrivateFolders(const std::string& path);
 // Creates one folder whose parent exists. Answers false when a folder of that name already exists.
 bool makePrivateFolder(const std::string& path);
 
-// The whole file; nothing when it or its folder does not exist.
+// The whole regular file; nothing when it or its folder does not exist. Anything else in its place (a
+// pipe, a device, a folder) is refused at once.
 std::optional<std::string> readWholeFile(const std::string& path);
 
 // An exclusive advisory lock (flock) on the file, created when missing, held until the object goes.

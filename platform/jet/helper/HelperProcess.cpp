@@ -6,8 +6,19 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 
 #include "platform/jet/ChildProcess.h"
+
+// Sanitizer run-times reserve terabytes of address space for their shadow memory: a bound on it
+// would stop such a build at its start.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+#define CALVENOR_SANITIZED 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer) || __has_feature(memory_sanitizer)
+#define CALVENOR_SANITIZED 1
+#endif
+#endif
 
 namespace platform::jet::helper {
 namespace {
@@ -17,15 +28,29 @@ void limit(int resource, rlim_t value) {
     setrlimit(resource, &bound);
 }
 
+// The program that started us, as it told us; 0 when we were not started by it (run by hand).
+pid_t startingProgram() {
+    const char* text = std::getenv(kParentProcessVariable);
+    if (!text) return 0;
+    char* end = nullptr;
+    long pid = std::strtol(text, &end, 10);
+    return end != text && *end == '\0' && pid > 0 ? static_cast<pid_t>(pid) : 0;
+}
+
 }  // namespace
 
 void prepareHelperProcess() {
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
+    // The program may have ended before that took effect; then our parent is someone else now (init
+    // or a subreaper).
+    const pid_t parent = startingProgram();
+    if (parent != 0 && getppid() != parent) _exit(3);
     limit(RLIMIT_CORE, 0);
     prctl(PR_SET_DUMPABLE, 0);  // also no dump through a core_pattern pipe, where the limit does not apply
+#ifndef CALVENOR_SANITIZED
     limit(RLIMIT_AS, rlim_t{2} << 30);
+#endif
     limit(RLIMIT_CPU, 120);  // the caller's time limit is shorter; this only stops an orphan
-    prctl(PR_SET_PDEATHSIG, SIGKILL);
-    if (getppid() == 1) _exit(3);  // the program ended before the line above took effect
 }
 
 bool writeResult(std::string_view result) {

@@ -1,5 +1,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
 
 #include "TestFiles.h"
 #include "platform/Failure.h"
@@ -85,6 +88,25 @@ TEST_F(AccessTest, OpeningChecksTheFileAndThePasswordAsTheEngineDoes) {
     EXPECT_THAT(openFailure(testFile("ace-agile-encrypted.accdb"), "password"), HasSubstr("is encrypted"));
     EXPECT_THAT(openFailure(testFile("no-such-file.accdb"), ""), testing::StartsWith("7866: "));
     EXPECT_THAT(openFailure(jet_tests::testFile("README.md"), ""), HasSubstr("Unrecognized database format"));
+}
+
+TEST_F(AccessTest, ReadsTheFileWhosePasswordItChecked) {
+    REQUIRE_TEST_FILE("jet4-v2000-password.mdb");
+    // "a/link/.." is "real" for the kernel but "a" when the path is shortened by its text alone.
+    test_support::TemporaryFolder folder;
+    std::filesystem::create_directories(folder.path() / "a");
+    std::filesystem::create_directories(folder.path() / "real/sub");
+    std::filesystem::copy_file(testFile("jet4-v2000-password.mdb"), folder.path() / "a/db.mdb");
+    std::filesystem::copy_file(testFile("asample.accdb"), folder.path() / "real/db.mdb");
+    ASSERT_EQ(::symlink("../real/sub", (folder / "a/link").c_str()), 0);
+
+    auto application = start();
+    application->openCurrentDatabase(folder / "a/link/../db.mdb", false, "");
+    std::vector<std::string> names;
+    for (const auto& report : application->allReports()) names.push_back(report->name());
+    EXPECT_THAT(names,
+                ElementsAre("rptAssetListingInNumberOrder", "rptAssetsGroupedByOwners", "rptGSTPaidByMonth"))
+        << "the file without a password, which the kernel reaches";
 }
 
 TEST_F(AccessTest, RefusesCallsInTheWrongStateAsAccessDoes) {

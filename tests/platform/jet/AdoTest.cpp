@@ -1,6 +1,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <filesystem>
 #include <fstream>
 
 #include "TestFiles.h"
@@ -151,6 +153,39 @@ TEST(Ado, FilesThatAreNoDatabaseGiveTheEngineDescription) {
     EXPECT_THAT(openFailure(connectionString(kAce, folder.path().string())),
                 HasSubstr("Could not find file"));
     EXPECT_THAT(openFailure(connectionString(kAce, "")), HasSubstr("Could not find file"));
+}
+
+TEST(Ado, AReaderThatFailsIsToldApartFromADamagedFile) {
+    REQUIRE_TEST_FILE("jet4-v2000-nopassword.mdb");
+    // Stand-in readers in a folder of their own, each failing in one way.
+    test_support::TemporaryFolder folder;
+    auto openWithReader = [&](const std::string& script) {
+        const std::string reader = folder / "calvenor-jet";
+        std::filesystem::remove(reader);
+        if (!script.empty()) {
+            test_support::writeFile(reader, "#!/bin/sh\n" + script + "\n");
+            std::filesystem::permissions(reader, std::filesystem::perms::owner_all);
+        }
+        jet::EngineOptions options = jet_tests::testOptions();
+        options.helperFolder = folder.path().string();
+        options.timeLimit = std::chrono::milliseconds(500);
+        jet::JetAdo ado(options);
+        try {
+            ado.createConnection()->open(connectionString(kJet, testFile("jet4-v2000-nopassword.mdb")));
+            return std::string("opened");
+        } catch (const Failure& failure) {
+            return std::to_string(failure.number()) + ": " + failure.description();
+        }
+    };
+    const std::string generic = "-2147467259: ";
+    EXPECT_THAT(openWithReader("exec sleep 30"),
+                testing::AllOf(testing::StartsWith(generic), HasSubstr("took longer than 0.5 seconds")));
+    EXPECT_THAT(openWithReader("exec yes >&3"),
+                testing::AllOf(testing::StartsWith(generic), HasSubstr("more objects than can be listed")));
+    EXPECT_THAT(openWithReader("kill -SEGV $$"),
+                testing::AllOf(testing::StartsWith(generic), HasSubstr("may be corrupt")));
+    EXPECT_THAT(openWithReader(""),
+                testing::AllOf(testing::StartsWith(generic), HasSubstr("Cannot start the helper program")));
 }
 
 TEST(Ado, RefusesCallsInTheWrongState) {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <csignal>
 
 #include "CapturedOutput.h"
 #include "platform/Failure.h"
@@ -49,6 +50,18 @@ TEST(ChildProcess, ReportsACrashAsSignalled) {
     auto crashed = runShell("printf 'half' >&3; kill -SEGV $$");
     EXPECT_EQ(crashed.ending, ChildResult::Ending::Signalled);
     EXPECT_FALSE(crashed.succeeded());
+}
+
+TEST(ChildProcess, AChildReapedElsewhereHasNotSucceeded) {
+    // With SIGCHLD ignored the kernel reaps the child itself: its exit code is never learned.
+    struct IgnoredChildSignal {
+        IgnoredChildSignal() { previous = std::signal(SIGCHLD, SIG_IGN); }
+        ~IgnoredChildSignal() { std::signal(SIGCHLD, previous); }
+        void (*previous)(int);
+    } ignored;
+    auto result = runShell("printf 'all' >&3; exit 0");
+    EXPECT_EQ(result.ending, ChildResult::Ending::Lost);
+    EXPECT_FALSE(result.succeeded());
 }
 
 TEST(ChildProcess, PassesTheEnvironmentWithChanges) {

@@ -80,3 +80,18 @@ TEST(FileHeader, Jet3PasswordIsReadInTheWesternCodePage) {
               "Gr\xC3\xBC\xC3\x9F"
               "e\xE2\x82\xAC");
 }
+
+TEST(FileHeader, Jet3PasswordIsReadInTheCodePageTheHeaderNames) {
+    REQUIRE_TEST_FILE("jet3-v1997.mdb");
+    auto bytes = fileBytes(jet_tests::testFile("jet3-v1997.mdb"));
+    // Code page 1252 becomes 1251 (Cyrillic), and the password "Пароль" in it.
+    bytes[0x3C] ^= 0xE4 ^ 0xE3;
+    const unsigned char plain[] = {0xCF, 0xE0, 0xF0, 0xEE, 0xEB, 0xFC};
+    for (std::size_t i = 0; i < sizeof plain; ++i) bytes[0x42 + i] ^= plain[i];
+    auto header = headerOf(bytes);
+    ASSERT_TRUE(header);
+    EXPECT_EQ(header->codePage, 1251);
+    EXPECT_EQ(header->password, "Пароль");
+    EXPECT_EQ(charsetOfCodePage(1251), "CP1251");
+    EXPECT_EQ(charsetOfCodePage(0), "CP1252") << "an unknown code page reads as Western";
+}

@@ -113,3 +113,22 @@ TEST(CupsQueues, AccessPrintsOnTheServersDefaultQueue) {
         }(),
         testing::HasSubstr("'NoSuchQueue'"));
 }
+
+TEST(CupsQueues, AJobWhoseDocumentIsRefusedIsCancelledAndTheReasonNamed) {
+    jet_tests::PrivateCupsServer server("LimitRequestBody 2048\n");
+    if (!server.running()) GTEST_SKIP() << "no CUPS server could be started (cupsd not installed?)";
+    useCupsServer(server.socket());
+    std::string failure;
+    try {
+        posix::printOnCupsQueue("TestQueue", "A report", "%PDF-1.4\n" + std::string(64 * 1024, 'x'));
+    } catch (const Failure& refused) {
+        failure = refused.description();
+    }
+    EXPECT_THAT(failure, testing::StartsWith("The printer 'TestQueue' did not take the print job: "));
+    EXPECT_THAT(failure, testing::Not(testing::HasSubstr("Success")));
+
+    cups_job_t* jobs = nullptr;
+    const int waiting = cupsGetJobs2(CUPS_HTTP_DEFAULT, &jobs, "TestQueue", 0, CUPS_WHICHJOBS_ACTIVE);
+    cupsFreeJobs(waiting, jobs);
+    EXPECT_EQ(waiting, 0) << "no empty job left in the queue";
+}

@@ -138,6 +138,31 @@ TEST_F(Printing, OutputToWritesThePdfWithoutThePrinter) {
                 HasSubstr("rptNothing"));
 }
 
+TEST_F(Printing, OutputToWritesOnlyWhereAPlainFullPathSays) {
+    auto application = openSample();
+    auto output = [&](const std::string& path) {
+        return failureOf(
+            [&] { application->outputReport("rptAssetListingInNumberOrder", access::kFormatPdf, path); });
+    };
+    std::filesystem::create_directory(folder_.path() / "sub");
+    const std::string relative = "calvenor-relative-output.pdf";
+    EXPECT_THAT(output(relative), HasSubstr("can't save the output data"));
+    EXPECT_FALSE(std::filesystem::exists(relative));
+    std::filesystem::remove(relative);
+    for (const std::string& unsafe : {folder_ / "sub/../listing.pdf", folder_ / "./listing.pdf"})
+        EXPECT_THAT(output(unsafe), HasSubstr("can't save the output data")) << unsafe;
+    EXPECT_EQ(namesIn(folder_.path()), std::vector<std::string>{"sub"});
+
+    // A link in the file's place is replaced by the file, never written through.
+    const std::string outside = folder_ / "sub/outside.txt", link = folder_ / "listing.pdf";
+    test_support::writeFile(outside, "keep me");
+    std::filesystem::create_symlink(outside, link);
+    EXPECT_EQ(output(link), "");
+    EXPECT_EQ(readFile(outside), "keep me");
+    EXPECT_FALSE(std::filesystem::is_symlink(link));
+    EXPECT_EQ(readFile(link).rfind("%PDF-", 0), 0u);
+}
+
 TEST_F(Printing, ThePdfWriterReadsTheRegistryEmulationTheProgramWrites) {
     const auto root = folder_.path() / "registry";
     posix::FileRegistry registry(root.string());
@@ -167,4 +192,18 @@ TEST(PrintJob, TheFirstPageCarriesTheTitleAsGiven) {
     const std::string text = pdfText(path);
     EXPECT_THAT(text, HasSubstr("Sales.accdb"));
     EXPECT_THAT(text, HasSubstr("Printed: 2024-06-07 10:11:12"));
+}
+
+TEST(PrintJob, AHelperThatStopsHalfwayGivesNoDocument) {
+    // A stand-in renderer that answers the start of a PDF and "succeeds".
+    test_support::TemporaryFolder folder;
+    const std::string renderer = folder / "calvenor-print";
+    test_support::writeFile(renderer, "#!/bin/sh\nprintf '%%PDF-1.4\\n1 0 obj' >&3\n");
+    std::filesystem::permissions(renderer, std::filesystem::perms::owner_all);
+    auto options = jet_tests::testOptions();
+    options.helperFolder = folder.path().string();
+    EXPECT_THAT(failureOf([&] {
+                    jet::renderPrintJob({"Sales", "Sales.accdb", "2024-06-07 10:11:12"}, options);
+                }),
+                HasSubstr("could not be rendered"));
 }

@@ -24,13 +24,15 @@ namespace jet_tests {
 // what a queue was sent. Not running (running() false) where cupsd is not installed.
 class PrivateCupsServer {
   public:
-    PrivateCupsServer() {
+    // extraSettings: more cupsd.conf lines, such as a limit on the size of a request.
+    explicit PrivateCupsServer(const std::string& extraSettings = "") {
         const auto root = folder_.path();
         for (const char* sub : {"spool", "cache", "state", "tmp"})
             std::filesystem::create_directory(root / sub);
         std::ofstream(root / "cupsd.conf") << "Listen " << socket() << "\nLogLevel warn\nWebInterface No\n"
                                            << "Browsing No\nPreserveJobFiles Yes\n"
-                                           << "<Location />\n  Order allow,deny\n  Allow all\n</Location>\n";
+                                           << "<Location />\n  Order allow,deny\n  Allow all\n</Location>\n"
+                                           << extraSettings;
         std::ofstream(root / "cups-files.conf")
             << "ServerRoot " << root.string() << "\nRequestRoot " << (root / "spool").string()
             << "\nCacheDir " << (root / "cache").string() << "\nStateDir " << (root / "state").string()

@@ -1,10 +1,13 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cstring>
 #include <functional>
 #include <map>
@@ -195,6 +198,27 @@ TEST_F(FileRegistryTest, FailuresNameThePathAndReasonAndKeepTheOldValue) {
     writeFile(printerValues + ".tmp-Ab12Cd", "\"OutputFile\"=\"/half");
     key->writeString("BypassSaveAs", "1");
     EXPECT_EQ(tempFilesBelow(root), 0);
+}
+
+TEST_F(FileRegistryTest, APipeOrFolderInPlaceOfTheValuesIsRefusedAtOnce) {
+    registry.createKey(kPrinterKey);
+    ASSERT_EQ(::mkfifo(printerValues.c_str(), 0600), 0);
+    // Should the read wait for a writer, one comes after a while, so that the test fails instead of hanging.
+    std::thread lateWriter([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+        const int fd = ::open(printerValues.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+        if (fd >= 0) ::close(fd);
+    });
+    const auto started = std::chrono::steady_clock::now();
+    EXPECT_EQ(failureOf([&] { registry.openKey(kPrinterKey)->readString("OutputFile"); }),
+              "Cannot read the file " + printerValues + ": " + std::strerror(EINVAL));
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(1000));
+    lateWriter.join();
+
+    fs::remove(printerValues);
+    fs::create_directory(printerValues);
+    EXPECT_EQ(failureOf([&] { registry.openKey(kPrinterKey)->readString("OutputFile"); }),
+              "Cannot read the file " + printerValues + ": " + std::strerror(EINVAL));
 }
 
 TEST_F(FileRegistryTest, DamagedFileKeepsItsReadableValues) {

@@ -104,6 +104,16 @@ TEST_F(Engine, ChecksThePasswordAndListsHostileNames) {
     EXPECT_EQ(openFailure(path, ""), "3031: Not a valid password.");
 }
 
+TEST_F(Engine, NamesComeOutAsUtf8WhateverTheUserSetsForLibmdb) {
+    Database database;
+    database.tables.push_back({"Kunden", {{"Nr", ColumnType::Long}}, {}});
+    database.reports = {"Umsätze", "Übersicht"};
+    const auto path = write(database, "umlaute.mdb");
+    test_support::ScopedEnvironment latin1{"MDBICONV", "ISO-8859-1"};
+    test_support::ScopedEnvironment jet3{"MDB_JET3_CHARSET", "NO-SUCH-CHARSET"};
+    EXPECT_EQ(reportsOf(path), (std::vector<std::string>{"Umsätze", "Übersicht"}));
+}
+
 TEST_F(Engine, ListsTenThousandReports) {
     const auto path = write(fixtures::largeDatabase(10'000, 100'000), "large.mdb");
     const auto started = std::chrono::steady_clock::now();
