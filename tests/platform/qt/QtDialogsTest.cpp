@@ -92,16 +92,17 @@ TEST(QtMessageBox, EmptyCaptionShowsTheApplicationTitleAndYesNoAnswersWhatWasPre
     }
 }
 
+constexpr platform::Font kFont{"Arial", 9, false};
+constexpr platform::WindowLayout kTestWindow{"Test", 3000, 1500, kFont, platform::kWhite};
+constexpr platform::ControlLayout kGoButton{
+    "Button", platform::ControlKind::PushButton, "Go", {120, 120, 1200, 405}, 0, kFont, platform::kWhite};
+constexpr platform::ControlLayout kTextBox{
+    "Box", platform::ControlKind::TextBox, "", {120, 120, 1200, 345}, 0, kFont, platform::kWindowBackground};
+
 TEST(QtToolkitEvents, AFailureNoHandlerTrappedIsShownAndEndsTheProgram) {
     platform::qt::QtUi ui;
-    auto window = ui.createWindow({"Test", 3000, 1500, {"Arial", 9, false}, platform::kWhite});
-    auto& button = window->addPushButton({"Button",
-                                          platform::ControlKind::PushButton,
-                                          "Go",
-                                          {120, 120, 1200, 405},
-                                          0,
-                                          {"Arial", 9, false},
-                                          platform::kWhite});
+    auto window = ui.createWindow(kTestWindow);
+    auto& button = window->addPushButton(kGoButton);
     int clicks = 0;
     button.onClick = [&] {
         ++clicks;
@@ -122,14 +123,8 @@ TEST(QtToolkitEvents, AFailureNoHandlerTrappedIsShownAndEndsTheProgram) {
 
 TEST(QtToolkitEvents, AChangeTheProgramMakesFailsItsCallerWhileATypedOneIsTheToolkits) {
     platform::qt::QtUi ui;
-    auto window = ui.createWindow({"Test", 3000, 1500, {"Arial", 9, false}, platform::kWhite});
-    auto& box = window->addTextBox({"Box",
-                                    platform::ControlKind::TextBox,
-                                    "",
-                                    {120, 120, 1200, 345},
-                                    0,
-                                    {"Arial", 9, false},
-                                    platform::kWindowBackground});
+    auto window = ui.createWindow(kTestWindow);
+    auto& box = window->addTextBox(kTextBox);
     std::vector<bool> typed;
     box.onChange = [&] { typed.push_back(box.changeIsTyped()); };
     window->show();
@@ -145,14 +140,8 @@ TEST(QtToolkitEvents, AChangeTheProgramMakesFailsItsCallerWhileATypedOneIsTheToo
 
 TEST(QtToolkitEvents, EndingTheProgramStopsTheRunningHandlerAtItsNextWait) {
     platform::qt::QtUi ui;
-    auto window = ui.createWindow({"Test", 3000, 1500, {"Arial", 9, false}, platform::kWhite});
-    auto& button = window->addPushButton({"Button",
-                                          platform::ControlKind::PushButton,
-                                          "Go",
-                                          {120, 120, 1200, 405},
-                                          0,
-                                          {"Arial", 9, false},
-                                          platform::kWhite});
+    auto window = ui.createWindow(kTestWindow);
+    auto& button = window->addPushButton(kGoButton);
     int passes = 0;
     button.onClick = [&] {
         for (int i = 0; i < 5; ++i) {
