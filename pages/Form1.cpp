@@ -16,31 +16,20 @@ using namespace pages;
 
 namespace {
 
+// The page's layout table, in twips; positions are relative to the container (Frame1 holds Label5 to
+// Text2). Names, captions and tab indices are the ones the page's handlers and users know.
+// clang-format off
 constexpr platform::WindowLayout kForm1{"Form1", 8040, 2100, kArial9, kWhite};
-
-// Positions are relative to the container: Frame1 holds Label5 to Text2.
-constexpr ControlLayout kFrame1{
-    "Frame1", ControlKind::Frame, "Access Database", {120, 120, 7800, 1335}, 4, kArial9Bold, kWhite};
-constexpr ControlLayout kLabel5{
-    "Label5", ControlKind::Label, "MDB or ACCDB File:", {240, 345, 1935, 255}, 5, kArial9Bold, kWhite};
-constexpr ControlLayout kText1{"Text1",     ControlKind::TextBox,       "", {2280, 300, 4695, 345}, 0,
-                               kArial9Bold, platform::kWindowBackground};
-constexpr ControlLayout kPushButton5{
-    "PushButton5", ControlKind::PushButton, "...", {7080, 300, 450, 345}, 1, kButtonFont, kWhite};
-constexpr ControlLayout kLblPassword{
-    "lblPassword", ControlKind::Label, "Password (if required):", {240, 840, 1950, 225}, 6, kArial9Bold,
-    kWhite};
-constexpr ControlLayout kText2{"Text2",     ControlKind::TextBox,        "",  {2280, 800, 5265, 345}, 2,
-                               kArial9Bold, platform::kWindowBackground, true};
-constexpr ControlLayout kPushButton1{"PushButton1",
-                                     ControlKind::PushButton,
-                                     "Load Sample/Example Database",
-                                     {120, 1590, 3960, 405},
-                                     7,
-                                     kButtonFont,
-                                     kWhite};
-constexpr ControlLayout kPushButton3{
-    "PushButton3", ControlKind::PushButton, "Next >", {4200, 1575, 3720, 405}, 3, kButtonFont, kWhite};
+constexpr auto kTextBoxColor = platform::kWindowBackground;
+constexpr ControlLayout kFrame1     {"Frame1",      ControlKind::Frame,      "Access Database",              { 120,  120, 7800, 1335}, 4, kArial9Bold, kWhite};
+constexpr ControlLayout kLabel5     {"Label5",      ControlKind::Label,      "MDB or ACCDB File:",           { 240,  345, 1935,  255}, 5, kArial9Bold, kWhite};
+constexpr ControlLayout kText1      {"Text1",       ControlKind::TextBox,    "",                             {2280,  300, 4695,  345}, 0, kArial9Bold, kTextBoxColor};
+constexpr ControlLayout kPushButton5{"PushButton5", ControlKind::PushButton, "...",                          {7080,  300,  450,  345}, 1, kButtonFont, kWhite};
+constexpr ControlLayout kLblPassword{"lblPassword", ControlKind::Label,      "Password (if required):",      { 240,  840, 1950,  225}, 6, kArial9Bold, kWhite};
+constexpr ControlLayout kText2      {"Text2",       ControlKind::TextBox,    "",                             {2280,  800, 5265,  345}, 2, kArial9Bold, kTextBoxColor, true};
+constexpr ControlLayout kPushButton1{"PushButton1", ControlKind::PushButton, "Load Sample/Example Database", { 120, 1590, 3960,  405}, 7, kButtonFont, kWhite};
+constexpr ControlLayout kPushButton3{"PushButton3", ControlKind::PushButton, "Next >",                       {4200, 1575, 3720,  405}, 3, kButtonFont, kWhite};
+// clang-format on
 
 // Windows' open-file flags: open-as-read-only ticked, Explorer style, long names.
 constexpr std::uint32_t kOpenFlags = 0x280001;
