@@ -8,17 +8,13 @@
 namespace calvenor {
 
 void RememberedText::save(const platform::TextBox& box) {
-    if (!box.changeIsTyped()) {
-        settings_.SaveSetting(key_, box.text());
-        failing_ = false;
-        return;
-    }
     std::string problem;
     try {
         settings_.SaveSetting(key_, box.text());
         failing_ = false;
         return;
     } catch (const std::exception& e) {
+        if (!box.changeIsTyped()) throw;  // the statement that set the text reports it
         problem = e.what();
     }
     if (failing_) return;

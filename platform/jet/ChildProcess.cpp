@@ -22,29 +22,22 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using posix::ScopedFd;
 
-class SpawnActions {
+// A posix_spawn settings record, initialised on creation and destroyed on every way out.
+template <class Record, int (*Init)(Record*), int (*Destroy)(Record*)>
+class SpawnRecord {
   public:
-    SpawnActions() { posix_spawn_file_actions_init(&actions_); }
-    ~SpawnActions() { posix_spawn_file_actions_destroy(&actions_); }
-    SpawnActions(const SpawnActions&) = delete;
-    SpawnActions& operator=(const SpawnActions&) = delete;
-    posix_spawn_file_actions_t* get() { return &actions_; }
+    SpawnRecord() { Init(&record_); }
+    ~SpawnRecord() { Destroy(&record_); }
+    SpawnRecord(const SpawnRecord&) = delete;
+    SpawnRecord& operator=(const SpawnRecord&) = delete;
+    Record* get() { return &record_; }
 
   private:
-    posix_spawn_file_actions_t actions_;
+    Record record_;
 };
-
-class SpawnAttributes {
-  public:
-    SpawnAttributes() { posix_spawnattr_init(&attributes_); }
-    ~SpawnAttributes() { posix_spawnattr_destroy(&attributes_); }
-    SpawnAttributes(const SpawnAttributes&) = delete;
-    SpawnAttributes& operator=(const SpawnAttributes&) = delete;
-    posix_spawnattr_t* get() { return &attributes_; }
-
-  private:
-    posix_spawnattr_t attributes_;
-};
+using SpawnActions =
+    SpawnRecord<posix_spawn_file_actions_t, posix_spawn_file_actions_init, posix_spawn_file_actions_destroy>;
+using SpawnAttributes = SpawnRecord<posix_spawnattr_t, posix_spawnattr_init, posix_spawnattr_destroy>;
 
 // A started child that is killed and reaped on every way out, so none is ever left behind.
 class RunningChild {
