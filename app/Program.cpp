@@ -4,6 +4,7 @@
 #include "app/ShellUtilities.h"
 #include "app/Trap.h"
 #include "pages/Form1.h"
+#include "pages/Form2.h"
 #include "platform/Ui.h"
 
 namespace calvenor {
@@ -14,10 +15,20 @@ Program::Program(const Services& services)
 Program::~Program() = default;
 
 void Program::start() {
-    form1_ = std::make_unique<Form1>(
-        Form1::Services{services_.ui, services_.shell, services_.files, settings_, errors_});
+    form1_ = std::make_unique<Form1>(Form1::Services{services_.ui, services_.shell, services_.files,
+                                                     settings_, errors_, services_.ado, services_.access,
+                                                     [this]() -> Form2& { return form2(); }});
     Form_Load();
     form1_->window().show();
+}
+
+Form2& Program::form2() {
+    if (!form2_) {
+        form2_ = std::make_unique<Form2>(Form2::Services{services_.ui, services_.shell, services_.files,
+                                                         settings_, errors_, form1_->window()});
+        form2_->Form_Load();
+    }
+    return *form2_;
 }
 
 void Program::Form_Load() {

@@ -10,13 +10,20 @@ class FileSystem;
 class Registry;
 class Shell;
 class Ui;
+namespace ado {
+class Ado;
+}
+namespace access {
+class Access;
+}
 }  // namespace platform
 
 namespace calvenor {
 
 class Form1;
+class Form2;
 
-// The program: its main window, the database selection page, and the start-up sequence that dresses it.
+// The program: its two pages, and the start-up sequence that dresses the first of them.
 class Program {
   public:
     struct Services {
@@ -24,6 +31,8 @@ class Program {
         platform::Shell& shell;
         platform::FileSystem& files;
         platform::Registry& registry;
+        platform::ado::Ado& ado;
+        platform::access::Access& access;
     };
 
     explicit Program(const Services& services);
@@ -33,6 +42,8 @@ class Program {
     void start();
 
     Form1& form1() { return *form1_; }
+    // The report list page: created and loaded at its first use, then kept until the program ends.
+    Form2& form2();
 
   private:
     void Form_Load();
@@ -41,6 +52,7 @@ class Program {
     ErrorReport errors_;
     Settings settings_;
     std::unique_ptr<Form1> form1_;
+    std::unique_ptr<Form2> form2_;
 };
 
 }  // namespace calvenor

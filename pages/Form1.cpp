@@ -5,6 +5,8 @@
 #include "app/ShellUtilities.h"
 #include "app/Text.h"
 #include "app/Trap.h"
+#include "catalogue/Access1.h"
+#include "pages/Form2.h"
 #include "pages/PageStyle.h"
 
 namespace calvenor {
@@ -82,7 +84,21 @@ void Form1::PushButton1_Click() {
 }
 
 void Form1::PushButton3_Click() {
-    // "Next >" hands the database to the report catalogue, which the program does not have yet.
+    Trap trap{"in Ostrevan2021/08/31.Form1.PushButton3_Click ", services_.errors};
+    std::optional<std::vector<std::string>> tables;
+    trap.step(100, [&] {
+        tables = GetTableNames(services_.ado, services_.files, text1_.text(), {text1_, text2_});
+    });
+    if (trap.test(102, [&] { return !tables; })) {
+        trap.step(104, [&] { tables.reset(); });
+        return;
+    }
+    trap.step(106, [&] {
+        LoadReportNames(services_.access, services_.ui, services_.reportListPage().ListView1(), text1_.text(),
+                        text2_.text());
+    });
+    trap.step(108, [&] { services_.reportListPage().window().show(); });
+    trap.step(110, [&] { window_->hide(); });
 }
 
 void Form1::PushButton5_Click() {

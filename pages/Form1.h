@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 
 #include "pages/RememberedText.h"
@@ -8,11 +9,18 @@
 namespace platform {
 class FileSystem;
 class Shell;
+namespace ado {
+class Ado;
+}
+namespace access {
+class Access;
+}
 }  // namespace platform
 
 namespace calvenor {
 
 class ErrorReport;
+class Form2;
 class Settings;
 
 // The database selection page: the database file, its password, the sample database and "Next >".
@@ -24,6 +32,10 @@ class Form1 {
         platform::FileSystem& files;
         Settings& settings;
         ErrorReport& errors;
+        platform::ado::Ado& ado;
+        platform::access::Access& access;
+        // The report list page, brought into being (and loaded) at its first use.
+        std::function<Form2&()> reportListPage;
     };
 
     explicit Form1(const Services& services);

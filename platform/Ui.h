@@ -103,6 +103,27 @@ class PushButton : public Control {
 
 class Label : public Control {};
 
+// A check-box list in details view: column headers, and items addressed by position from 1 to the
+// item count, each with its text and its check mark. Lists of any length: positions are not 16-bit.
+class ListView : public Control {
+  public:
+    // ColumnHeaders.Add with only its text; default alignment and width.
+    virtual void addColumn(std::string_view text) = 0;
+    virtual int columnCount() const = 0;
+    virtual std::string columnText(int column) const = 0;    // column from 1
+    virtual void setColumnWidth(int column, int twips) = 0;  // column from 1
+    virtual int columnWidth(int column) const = 0;           // twips
+
+    // ListItems: Clear, Add with only its text (an unchecked item at the end), Count, Item(i).
+    virtual void clear() = 0;
+    virtual void add(std::string_view text) = 0;
+    virtual int count() const = 0;
+    // Fail with "Index out of bounds" for a position outside 1 to count().
+    virtual std::string itemText(int position) const = 0;
+    virtual bool checked(int position) const = 0;
+    virtual void setChecked(int position, bool checked) = 0;
+};
+
 class Frame;
 
 // A control that holds others: the window itself and its frames. The container owns what it adds.
@@ -113,6 +134,7 @@ class Container {
     virtual Label& addLabel(const ControlLayout& layout) = 0;
     virtual TextBox& addTextBox(const ControlLayout& layout) = 0;
     virtual PushButton& addPushButton(const ControlLayout& layout) = 0;
+    virtual ListView& addListView(const ControlLayout& layout) = 0;
 };
 
 class Frame : public Control, public Container {};
@@ -167,6 +189,9 @@ class Ui {
     virtual MessageAnswer messageBox(std::string_view text, std::string_view caption, MessageButtons buttons,
                                      MessageIcon icon) = 0;
     virtual void showOpen(Window& owner, OpenFileDialog& dialog) = 0;
+    // The standard input box: the prompt, an empty edit field, OK and Cancel, the application title as
+    // its caption. The typed text on OK (Enter), the empty text on Cancel (Escape, closing it).
+    virtual std::string inputBox(std::string_view prompt) = 0;
 
     // Processes the pending window messages, so windows repaint during long loops.
     virtual void doEvents() = 0;

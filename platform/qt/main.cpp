@@ -1,10 +1,14 @@
 // The Linux edition's entry: Qt's application object, the POSIX stand-ins for the registry, the files
-// and the shell, and the program's start-up; then the event loop until a page ends the program.
+// and the shell, the database engine standing in for ADO and Access, and the program's start-up; then
+// the event loop until a page ends the program.
 #include <QApplication>
 #include <exception>
 #include <optional>
 
 #include "app/Program.h"
+#include "platform/jet/JetAccess.h"
+#include "platform/jet/JetAdo.h"
+#include "platform/jet/PrintQueues.h"
 #include "platform/posix/FileRegistry.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "platform/posix/PosixShell.h"
@@ -27,8 +31,12 @@ int main(int argc, char* argv[]) {
     }
     platform::posix::PosixFileSystem files;
     platform::posix::PosixShell shell;
+    // Access and ADO stand in as readers of the database file itself.
+    platform::jet::CupsPrintQueues queues;
+    platform::jet::JetAdo ado;
+    platform::jet::JetAccess access(*registry, queues);
 
-    calvenor::Program program{{ui, shell, files, *registry}};
+    calvenor::Program program{{ui, shell, files, *registry, ado, access}};
     try {
         program.start();
     } catch (const platform::ProgramEnded&) {

@@ -80,7 +80,9 @@ TEST(Startup, ASettingsStoreThatCannotBeReadIsReportedAndStartUpGoesOn) {
     fakes::FakeShell shell;
     fakes::FakeFileSystem files;
     BrokenRegistry registry;
-    Program program{{ui, shell, files, registry}};
+    fakes::FakeAdo ado;
+    fakes::FakeAccess access;
+    Program program{{ui, shell, files, registry, ado, access}};
     program.start();
     ASSERT_EQ(ui.messages.size(), 2u);
     EXPECT_NE(ui.messages[0].text.find("in Ostrevan2021/08/31.Form1.Form_Load at line 128"),

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/Program.h"
+#include "tests/fakes/FakeDatabase.h"
 #include "tests/fakes/FakeFileSystem.h"
 #include "tests/fakes/FakeRegistry.h"
 #include "tests/fakes/FakeShell.h"
@@ -14,7 +15,9 @@ struct FakeProgram {
     FakeShell shell;
     FakeFileSystem files;
     FakeRegistry registry;
-    calvenor::Program program{{ui, shell, files, registry}};
+    FakeAdo ado;
+    FakeAccess access;
+    calvenor::Program program{{ui, shell, files, registry, ado, access}};
 
     static constexpr char kSettingsKey[] = "Software\\VB and VBA Program Settings\\Drevmark\\Calvenor";
     std::optional<std::string> setting(std::string_view name) const {

@@ -35,6 +35,29 @@ void FakeTextBox::type(std::string_view characters) {
     }
 }
 
+void FakeListView::add(std::string_view text) {
+    if (failingItem && text == *failingItem) throw platform::Failure{"Item refused"};
+    items_.push_back({std::string{text}});
+}
+
+std::vector<std::string> FakeListView::shown() const {
+    std::vector<std::string> result;
+    for (const auto& item : items_) result.push_back((item.checked ? "[x] " : "") + item.text);
+    return result;
+}
+
+const FakeListView::Column& FakeListView::columnAt(int column) const {
+    if (column < 1 || column > columnCount()) throw platform::Failure{"Index out of bounds", 35600};
+    return columns_[static_cast<std::size_t>(column - 1)];
+}
+
+const FakeListView::Item& FakeListView::itemAt(int position) const {
+    if (position < 1 || position > count()) throw platform::Failure{"Index out of bounds", 35600};
+    const Item& item = items_[static_cast<std::size_t>(position - 1)];
+    if (failingItem && item.text == *failingItem) throw platform::Failure{"Item unavailable"};
+    return item;
+}
+
 void FakeWindow::setMouseIcon(const std::string& cursorFile) {
     if (refuseMouseIcons) throw platform::Failure{"Invalid picture", 481};
     mouseIcon = cursorFile;
@@ -87,6 +110,15 @@ void FakeUi::showOpen(platform::Window&, platform::OpenFileDialog& dialog) {
     openDialogsShown.push_back(dialog);
     if (openDialogFailure) throw platform::Failure{*openDialogFailure};
     if (openDialogChoice) dialog.fileName = *openDialogChoice;
+}
+
+std::string FakeUi::inputBox(std::string_view prompt) {
+    stopIfEnded();
+    inputPrompts.push_back(applicationTitle_ + "|" + std::string{prompt});
+    if (inputs.empty()) return {};
+    auto answer = inputs.front();
+    inputs.pop_front();
+    return answer.value_or("");
 }
 
 }  // namespace fakes

@@ -6,6 +6,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/Ui.h"
@@ -63,6 +64,46 @@ class FakePushButton : public FakeControl<platform::PushButton> {
     void click() { onClick(); }
 };
 
+class FakeListView : public FakeControl<platform::ListView> {
+  public:
+    using FakeControl::FakeControl;
+    void addColumn(std::string_view text) override { columns_.push_back({std::string{text}, 0}); }
+    int columnCount() const override { return static_cast<int>(columns_.size()); }
+    std::string columnText(int column) const override { return columnAt(column).text; }
+    void setColumnWidth(int column, int twips) override { columnAt(column).width = twips; }
+    int columnWidth(int column) const override { return columnAt(column).width; }
+
+    void clear() override { items_.clear(); }
+    void add(std::string_view text) override;
+    int count() const override { return static_cast<int>(items_.size()); }
+    std::string itemText(int position) const override { return itemAt(position).text; }
+    bool checked(int position) const override { return itemAt(position).checked; }
+    void setChecked(int position, bool checked) override { itemAt(position).checked = checked; }
+
+    // The items as "text" or "[x] text", for comparing a whole list at once.
+    std::vector<std::string> shown() const;
+    // The item whose text this is fails every call that reads or marks it; an item named so is
+    // refused by add.
+    std::optional<std::string> failingItem;
+
+  private:
+    struct Column {
+        std::string text;
+        int width;
+    };
+    struct Item {
+        std::string text;
+        bool checked = false;
+    };
+    const Column& columnAt(int column) const;
+    Column& columnAt(int column) { return const_cast<Column&>(std::as_const(*this).columnAt(column)); }
+    const Item& itemAt(int position) const;
+    Item& itemAt(int position) { return const_cast<Item&>(std::as_const(*this).itemAt(position)); }
+
+    std::vector<Column> columns_;
+    std::vector<Item> items_;
+};
+
 // Adds controls to the window's one list: a frame's contents are the window's controls too.
 template <class Base>
 class FakeContainer : public Base {
@@ -80,6 +121,9 @@ class FakeContainer : public Base {
     }
     platform::PushButton& addPushButton(const platform::ControlLayout& layout) override {
         return add<FakePushButton>(layout);
+    }
+    platform::ListView& addListView(const platform::ControlLayout& layout) override {
+        return add<FakeListView>(layout);
     }
 
   private:
@@ -136,6 +180,7 @@ class FakeWindow : public FakeContainer<platform::Window> {
     }
     FakeTextBox& textBox(std::string_view name) { return find<FakeTextBox>(name); }
     FakePushButton& button(std::string_view name) { return find<FakePushButton>(name); }
+    FakeListView& listView(std::string_view name) { return find<FakeListView>(name); }
 
     void close() { onUnload(); }
 
@@ -165,6 +210,7 @@ class FakeUi : public platform::Ui {
     platform::MessageAnswer messageBox(std::string_view text, std::string_view caption,
                                        platform::MessageButtons buttons, platform::MessageIcon icon) override;
     void showOpen(platform::Window& owner, platform::OpenFileDialog& dialog) override;
+    std::string inputBox(std::string_view prompt) override;
     void doEvents() override;
     void endProgram() override { ended = true; }
 
@@ -179,6 +225,10 @@ class FakeUi : public platform::Ui {
     std::optional<std::string> openDialogChoice;
     std::optional<std::string> openDialogFailure;
     std::vector<platform::OpenFileDialog> openDialogsShown;  // the properties at each showOpen
+
+    // What the input box answers in turn (nullopt: Cancel); Cancel when none is left.
+    std::deque<std::optional<std::string>> inputs;
+    std::vector<std::string> inputPrompts;  // with the caption: "caption|prompt"
 
     int eventRounds = 0;
     bool ended = false;

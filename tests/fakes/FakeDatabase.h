@@ -1,0 +1,37 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/Access.h"
+#include "platform/Ado.h"
+
+namespace fakes {
+
+// ADO over one pretend database: the connection strings opened, and the table catalogue it answers.
+class FakeAdo : public platform::ado::Ado {
+  public:
+    std::unique_ptr<platform::ado::Connection> createConnection() override;
+
+    std::vector<std::pair<std::string, std::string>> catalogue;  // TABLE_TYPE, TABLE_NAME
+    std::optional<std::string> openFailure;                      // the provider's description
+    std::vector<std::string> opened;                             // connection strings, in order
+    std::vector<std::string> calls;                              // "open", "schema", "close", ...
+};
+
+// Access over one pretend database. Every call is logged ("create", "open PATH|EXCLUSIVE|PASSWORD",
+// "allReports", "close", "quit 1", "release"); the call named by failAt fails with Access's text.
+class FakeAccess : public platform::access::Access {
+  public:
+    std::unique_ptr<platform::access::Application> createApplication() override;
+
+    std::vector<std::string> reports;
+    std::optional<std::string> failAt;  // "create", "open", "allReports", "name REPORT", "close", "quit"
+    std::vector<std::string> calls;
+
+    void call(const std::string& what);  // logs the call; throws when it is the failing one
+};
+
+}  // namespace fakes
