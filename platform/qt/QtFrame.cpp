@@ -64,5 +64,8 @@ TextBox& QtFrame::addTextBox(const ControlLayout& layout) {
 PushButton& QtFrame::addPushButton(const ControlLayout& layout) {
     return window_.addPushButtonIn(widget(), layout);
 }
+ListView& QtFrame::addListView(const ControlLayout& layout) {
+    return window_.addListViewIn(widget(), layout);
+}
 
 }  // namespace platform::qt

@@ -17,6 +17,7 @@ class QtFrame final : public QtControl<Frame, ControlKind::Frame> {
     Label& addLabel(const ControlLayout& layout) override;
     TextBox& addTextBox(const ControlLayout& layout) override;
     PushButton& addPushButton(const ControlLayout& layout) override;
+    ListView& addListView(const ControlLayout& layout) override;
 
   private:
     QtWindow& window_;

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QInputDialog>
 #include <QMessageBox>
 #include <QThread>
 #include <exception>
@@ -42,9 +43,7 @@ MessageAnswer QtUi::messageBox(std::string_view text, std::string_view caption, 
 
     QMessageBox box{QApplication::activeWindow()};
     box.setWindowModality(Qt::ApplicationModal);
-    QString title = toQString(caption.empty() ? std::string_view{applicationTitle_} : caption);
-    if (title.isEmpty()) title = QCoreApplication::applicationName();
-    box.setWindowTitle(title);
+    box.setWindowTitle(caption.empty() ? defaultCaption() : toQString(caption));
     box.setIcon(icon == MessageIcon::Exclamation ? QMessageBox::Warning : QMessageBox::NoIcon);
     box.setTextFormat(Qt::PlainText);
     box.setText(withLineFeeds(toQString(text)));
@@ -86,9 +85,34 @@ void QtUi::showOpen(Window& owner, OpenFileDialog& dialog) {
     if (!chosen.isEmpty() && !chosen.first().isEmpty()) dialog.fileName = toUtf8(chosen.first());
 }
 
-void QtUi::doEvents() {
+std::string QtUi::inputBox(std::string_view prompt) {
     stopIfEnded();
+    QInputDialog box{QApplication::activeWindow()};
+    box.setWindowModality(Qt::ApplicationModal);
+    box.setWindowTitle(defaultCaption());
+    box.setInputMode(QInputDialog::TextInput);
+    box.setLabelText(withLineFeeds(toQString(prompt)));
+    box.setTextValue(QString{});
+    const int result = box.exec();
+    stopIfEnded();  // closed by the program's end, not answered
+    return result == QDialog::Accepted ? toUtf8(box.textValue()) : std::string{};
+}
+
+QString QtUi::defaultCaption() const {
+    QString title = toQString(applicationTitle_);
+    return title.isEmpty() ? QCoreApplication::applicationName() : title;
+}
+
+// Loops call this once per step, ten thousand times and more while a long list fills. Asking the
+// toolkit for pending events costs far more than a step, and a person cannot tell a window that
+// repaints every 10 ms from one that repaints at every step; so the events wait for the next call once
+// 10 ms have passed. The program's end is looked for at every call.
+void QtUi::doEvents() {
+    constexpr qint64 kEventInterval = 10;  // milliseconds
+    stopIfEnded();
+    if (sinceEventsProcessed_.isValid() && sinceEventsProcessed_.elapsed() < kEventInterval) return;
     QCoreApplication::processEvents();
+    sinceEventsProcessed_.start();
     stopIfEnded();
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <string>
 
 #include "platform/Ui.h"
@@ -21,6 +22,7 @@ class QtUi final : public Ui {
     MessageAnswer messageBox(std::string_view text, std::string_view caption, MessageButtons buttons,
                              MessageIcon icon) override;
     void showOpen(Window& owner, OpenFileDialog& dialog) override;
+    std::string inputBox(std::string_view prompt) override;
 
     void doEvents() override;
     void endProgram() override;
@@ -38,9 +40,12 @@ class QtUi final : public Ui {
 
   private:
     void stopIfEnded() const;
+    // The caption of a dialog that names none of its own.
+    QString defaultCaption() const;
 
     std::string applicationTitle_;
     bool ended_ = false;
+    QElapsedTimer sinceEventsProcessed_;
 };
 
 }  // namespace platform::qt

@@ -7,6 +7,7 @@
 #include "platform/qt/CursorFile.h"
 #include "platform/qt/QtFrame.h"
 #include "platform/qt/QtLabel.h"
+#include "platform/qt/QtListView.h"
 #include "platform/qt/QtPushButton.h"
 #include "platform/qt/QtText.h"
 #include "platform/qt/QtTextBox.h"
@@ -137,6 +138,10 @@ TextBox& QtWindow::addTextBoxIn(QWidget& parent, const ControlLayout& layout) {
 
 PushButton& QtWindow::addPushButtonIn(QWidget& parent, const ControlLayout& layout) {
     return keep(std::make_unique<QtPushButton>(ui_, parent, layout, resolution_), layout.tabIndex);
+}
+
+ListView& QtWindow::addListViewIn(QWidget& parent, const ControlLayout& layout) {
+    return keep(std::make_unique<QtListView>(ui_, parent, layout, resolution_), layout.tabIndex);
 }
 
 template <class ControlType>

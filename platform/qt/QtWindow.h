@@ -32,6 +32,7 @@ class QtWindow final : public Window {
     PushButton& addPushButton(const ControlLayout& layout) override {
         return addPushButtonIn(*widget_, layout);
     }
+    ListView& addListView(const ControlLayout& layout) override { return addListViewIn(*widget_, layout); }
 
     std::string caption() const override;
     void setCaption(std::string_view caption) override;
@@ -48,6 +49,7 @@ class QtWindow final : public Window {
     Label& addLabelIn(QWidget& parent, const ControlLayout& layout);
     TextBox& addTextBoxIn(QWidget& parent, const ControlLayout& layout);
     PushButton& addPushButtonIn(QWidget& parent, const ControlLayout& layout);
+    ListView& addListViewIn(QWidget& parent, const ControlLayout& layout);
 
     QWidget& widget() const { return *widget_; }
 
