@@ -67,6 +67,7 @@ class Form1 {
     platform::OpenFileDialog commonDialog1_;
     RememberedText database_;
     RememberedText password_;
+    bool listingReports_ = false;  // "Next >" is running
 };
 
 }  // namespace calvenor

@@ -89,6 +89,7 @@ void FakeUi::stopIfEnded() const {
 void FakeUi::doEvents() {
     stopIfEnded();
     ++eventRounds;
+    if (duringEvents) duringEvents();
 }
 
 platform::MessageAnswer FakeUi::messageBox(std::string_view text, std::string_view caption,

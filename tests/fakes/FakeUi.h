@@ -231,6 +231,7 @@ class FakeUi : public platform::Ui {
     std::vector<std::string> inputPrompts;  // with the caption: "caption|prompt"
 
     int eventRounds = 0;
+    std::function<void()> duringEvents;  // what the user does while the message loop is served
     bool ended = false;
     bool refuseMouseIcons = false;  // windows created while set fail to load cursor files
 

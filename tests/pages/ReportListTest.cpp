@@ -133,6 +133,22 @@ TEST_F(ReportListTest, EachFailureIsReportedAtItsLineAndTheCommandGoesOnAsTheRes
     }
 }
 
+TEST_F(ReportListTest, ASecondNextWhileTheFirstIsListingIsIgnored) {
+    int clicks = 0;
+    p.ui.duringEvents = [&] {
+        if (clicks++ < 2) next();  // a double-click: the second click arrives mid-enumeration
+    };
+    next();
+    EXPECT_EQ(list().shown(),
+              (std::vector<std::string>{"[x] Sales", "[x] Costs by Month", "[x] Ä & Ö; \"quoted\""}));
+    EXPECT_EQ(p.ado.opened.size(), 1u);
+    p.ui.duringEvents = nullptr;
+    form2().button("PushButton2").click();
+    next();
+    EXPECT_EQ(list().count(), 3) << "a finished \"Next >\" takes the next click";
+    EXPECT_EQ(p.ado.opened.size(), 2u);
+}
+
 TEST_F(ReportListTest, TheEmptyPasswordReachesAccessAsEmptyText) {
     form1().textBox("Text2").setText("");
     next();
