@@ -68,13 +68,8 @@ Form1::Form1(const Services& services)
     text2_.onGotFocus = [this] { Text2_GotFocus(); };
     window_->onUnload = [this] { Form_Unload(); };
 
-    for (platform::PushButton* button : {&pushButton1_, &pushButton3_, &pushButton5_}) {
-        button->onMouseMove = [this] { showPointer(*window_, platform::Pointer::Custom); };
-    }
-    for (platform::Control* area :
-         std::initializer_list<platform::Control*>{window_.get(), &frame1_, &text1_, &text2_}) {
-        area->onMouseMove = [this] { showPointer(*window_, platform::Pointer::Default); };
-    }
+    showPointerOnMouseMove(*window_, {&pushButton1_, &pushButton3_, &pushButton5_},
+                           {window_.get(), &frame1_, &text1_, &text2_});
 }
 
 void Form1::PushButton1_Click() {

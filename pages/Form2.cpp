@@ -61,15 +61,11 @@ Form2::Form2(const Services& services)
     text1_.onChange = [this] { Text1_Change(); };
     window_->onUnload = [this] { Form_Unload(); };
 
-    for (platform::PushButton* button : {&pushButton1_, &pushButton2_, &pushButton3_, &pushButton4_,
-                                         &pushButton5_, &pushButton6_, &pushButton7_}) {
-        button->onMouseMove = [this] { showPointer(*window_, platform::Pointer::Custom); };
-    }
     // The output folder field has no pointer of its own to set.
-    for (platform::Control* area :
-         std::initializer_list<platform::Control*>{window_.get(), &listView1_, &frame2_}) {
-        area->onMouseMove = [this] { showPointer(*window_, platform::Pointer::Default); };
-    }
+    showPointerOnMouseMove(*window_,
+                           {&pushButton1_, &pushButton2_, &pushButton3_, &pushButton4_, &pushButton5_,
+                            &pushButton6_, &pushButton7_},
+                           {window_.get(), &listView1_, &frame2_});
 }
 
 void Form2::Form_Load() {
