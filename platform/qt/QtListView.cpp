@@ -21,13 +21,13 @@ class ListWidget final : public Tracked<QTreeView> {
   public:
     explicit ListWidget(std::function<void()> moved) : Tracked(std::move(moved)) {
         viewport()->setMouseTracking(true);
-        header()->setMouseTracking(true);
-        header()->installEventFilter(this);
+        header()->viewport()->setMouseTracking(true);
+        header()->viewport()->installEventFilter(this);
     }
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (watched == header() && event->type() == QEvent::MouseMove) {
+        if (watched == header()->viewport() && event->type() == QEvent::MouseMove) {
             reportMove(static_cast<QMouseEvent*>(event));
             return false;  // the header still resizes its columns
         }

@@ -6,7 +6,6 @@
 #include <QDir>
 #include <QFontInfo>
 #include <QGroupBox>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -17,9 +16,12 @@
 #include "pages/Form1.h"
 #include "platform/qt/QtUi.h"
 #include "platform/qt/QtWindow.h"
+#include "tests/fakes/FakeDatabase.h"
 #include "tests/fakes/FakeFileSystem.h"
 #include "tests/fakes/FakeRegistry.h"
 #include "tests/fakes/FakeShell.h"
+#include "tests/platform/qt/Keyboard.h"
+#include "tests/platform/qt/PageLayoutCheck.h"
 #include "tests/platform/qt/QtPrinting.h"
 
 namespace {
@@ -51,16 +53,6 @@ class Form1OnQt : public ::testing::Test {
         return values;
     }
 
-    // Types as a keyboard does, one key event per character (QTest's helpers know ASCII only).
-    static void type(QWidget& widget, const QString& text) {
-        for (const QChar c : text) {
-            QKeyEvent press{QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString{c}};
-            QKeyEvent release{QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, QString{c}};
-            QApplication::sendEvent(&widget, &press);
-            QApplication::sendEvent(&widget, &release);
-        }
-    }
-
     void moveOver(QWidget& widget) {
         QTest::mouseMove(&widget, QPoint(widget.width() / 2, widget.height() / 2));
         QApplication::processEvents();
@@ -69,65 +61,34 @@ class Form1OnQt : public ::testing::Test {
     fakes::FakeShell shell;
     fakes::FakeFileSystem files;
     fakes::FakeRegistry registry;
+    fakes::FakeAdo ado;
+    fakes::FakeAccess access;
     platform::qt::QtUi ui;
-    calvenor::Program program{{ui, shell, files, registry}};
+    calvenor::Program program{{ui, shell, files, registry, ado, access}};
 };
 
-TEST_F(Form1OnQt, WindowIsAFixedCaptionedClientAreaOfTheLayoutsSize) {
+TEST_F(Form1OnQt, EveryControlOfTheLayoutTableStandsWhereItSaysAsItSays) {
+    using namespace layout_check;
     start();
-    QWidget& form = window();
-    EXPECT_EQ(form.windowTitle(), "Calvenor");
-    EXPECT_EQ(form.size(), QSize(536, 140));
-    EXPECT_EQ(form.minimumSize(), form.maximumSize());
-    EXPECT_TRUE(form.windowFlags() & Qt::WindowMinimizeButtonHint);
-    EXPECT_FALSE(form.windowFlags() & Qt::WindowMaximizeButtonHint);
-    EXPECT_EQ(form.palette().color(QPalette::Window), QColor(Qt::white));
-
-    const QRect screen = form.screen()->availableGeometry();
-    EXPECT_LE((form.geometry().center() - screen.center()).manhattanLength(), 2);
-}
-
-TEST_F(Form1OnQt, ControlsStandWhereTheLayoutPutsThemWithTheirCaptions) {
-    start();
-    auto& frame = child<QGroupBox>("Frame1");
-    EXPECT_EQ(frame.geometry(), QRect(8, 8, 520, 89));
-    EXPECT_EQ(frame.title(), "Access Database");
-
-    // The frame's contents are measured from the frame's corner.
-    auto& text1 = child<QLineEdit>("Text1");
-    EXPECT_EQ(text1.parentWidget(), &frame);
-    EXPECT_EQ(text1.geometry(), QRect(152, 20, 313, 23));
-    EXPECT_EQ(child<QLineEdit>("Text2").geometry(), QRect(152, 53, 351, 23));
-    EXPECT_EQ(child<QPushButton>("PushButton5").geometry(), QRect(472, 20, 30, 23));
-    EXPECT_EQ(child<QLabel>("Label5").geometry(), QRect(16, 23, 129, 17));
-    EXPECT_EQ(child<QLabel>("lblPassword").geometry(), QRect(16, 56, 130, 15));
-
-    EXPECT_EQ(child<QPushButton>("PushButton1").parentWidget(), &window());
-    EXPECT_EQ(child<QPushButton>("PushButton1").geometry(), QRect(8, 106, 264, 27));
-    EXPECT_EQ(child<QPushButton>("PushButton3").geometry(), QRect(280, 105, 248, 27));
-
-    EXPECT_EQ(child<QLabel>("Label5").text(), "MDB or ACCDB File:");
-    EXPECT_EQ(child<QLabel>("lblPassword").text(), "Password (if required):");
-    EXPECT_EQ(child<QPushButton>("PushButton5").text(), "...");
-    EXPECT_EQ(child<QPushButton>("PushButton1").text(), "Load Sample/Example Database");
-    EXPECT_EQ(child<QPushButton>("PushButton3").text(), "Next >");
-}
-
-TEST_F(Form1OnQt, FontsAreArialOrItsMetricTwinAtTheLayoutsSizes) {
-    start();
-    const auto expectFont = [](const QWidget& widget, double points, bool bold) {
-        const QFontInfo font{widget.font()};
-        EXPECT_EQ(font.family(), "Liberation Sans") << widget.objectName().toStdString();
-        EXPECT_DOUBLE_EQ(widget.font().pointSizeF(), points) << widget.objectName().toStdString();
-        EXPECT_EQ(font.bold(), bold) << widget.objectName().toStdString();
+    // clang-format off
+    const std::vector<Control> table{
+        {"Frame1",      Kind::Frame,      "Form1",  {  8,   8, 520, 89}, "Access Database",              9,     true, Fill::White,     4},
+        {"Label5",      Kind::Label,      "Frame1", { 16,  23, 129, 17}, "MDB or ACCDB File:",           9,     true, Fill::White,     5},
+        {"Text1",       Kind::TextBox,    "Frame1", {152,  20, 313, 23}, "",                             9,     true, Fill::TextField, 0},
+        {"PushButton5", Kind::PushButton, "Frame1", {472,  20,  30, 23}, "...",                          11.25, true, Fill::White,     1},
+        {"lblPassword", Kind::Label,      "Frame1", { 16,  56, 130, 15}, "Password (if required):",      9,     true, Fill::White,     6},
+        {"Text2",       Kind::TextBox,    "Frame1", {152,  53, 351, 23}, "",                             9,     true, Fill::TextField, 2},
+        {"PushButton1", Kind::PushButton, "Form1",  {  8, 106, 264, 27}, "Load Sample/Example Database", 11.25, true, Fill::White,     7},
+        {"PushButton3", Kind::PushButton, "Form1",  {280, 105, 248, 27}, "Next >",                       11.25, true, Fill::White,     3},
     };
-    expectFont(window(), 9, false);
-    for (const char* name : {"Frame1", "Label5", "lblPassword", "Text1", "Text2"}) {
-        expectFont(child<QWidget>(name), 9, true);
-    }
-    for (const char* name : {"PushButton1", "PushButton3", "PushButton5"}) {
-        expectFont(child<QWidget>(name), 11.25, true);
-    }
+    // clang-format on
+    expectLayout(window(), {"Form1", {536, 140}, "Calvenor", 9, false, Fill::White}, table);
+
+    // A single fixed border with a minimize button, centred on the screen.
+    EXPECT_TRUE(window().windowFlags() & Qt::WindowMinimizeButtonHint);
+    EXPECT_FALSE(window().windowFlags() & Qt::WindowMaximizeButtonHint);
+    const QRect screen = window().screen()->availableGeometry();
+    EXPECT_LE((window().geometry().center() - screen.center()).manhattanLength(), 2);
     // 11.25 points are 15 pixels at 96 dpi.
     EXPECT_EQ(QFontInfo(child<QWidget>("PushButton3").font()).pixelSize(), 15);
 }
@@ -136,26 +97,21 @@ TEST_F(Form1OnQt, PasswordShowsOneStarPerCharacterAndStoresTheRealOnes) {
     start();
     auto& text2 = child<QLineEdit>("Text2");
     text2.setFocus();
-    type(text2, QString::fromUtf8("pä5"));
+    typeText(text2, QString::fromUtf8("pä5"));
     EXPECT_EQ(text2.displayText(), "***");
     EXPECT_EQ(program.form1().Text2().text(), "pä5");
     EXPECT_EQ(writesOf(Settings::kPassword), (std::vector<std::string>{"p", "pä", "pä5"}));
 }
 
-TEST_F(Form1OnQt, FocusStartsInText1WithTheRestoredPathSelectedAndTabsInLayoutOrder) {
+TEST_F(Form1OnQt, FocusStartsInText1WithTheRestoredPathSelectedAndKeepsItAfterARoundOfTab) {
     registry.set(Settings::kKeyPath, Settings::kDatabase, "/data/Sales.mdb");
     start();
     auto& text1 = child<QLineEdit>("Text1");
     EXPECT_EQ(QApplication::focusWidget(), &text1);
     EXPECT_EQ(text1.selectedText(), "/data/Sales.mdb");
-
-    std::vector<std::string> order;
-    for (int i = 0; i < 5; ++i) {
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        order.push_back(QApplication::focusWidget()->objectName().toStdString());
-    }
-    EXPECT_EQ(order,
-              (std::vector<std::string>{"PushButton5", "Text2", "PushButton3", "PushButton1", "Text1"}));
+    const auto walked = layout_check::tabWalk(5);
+    ASSERT_EQ(walked.size(), 5u);
+    EXPECT_EQ(walked.back(), "Text1");
     EXPECT_EQ(text1.selectedText(), "/data/Sales.mdb");
 }
 

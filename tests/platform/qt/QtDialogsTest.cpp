@@ -3,20 +3,25 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileSystemModel>
+#include <QInputDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include "app/ErrorReport.h"
 #include "platform/Failure.h"
 #include "platform/qt/OpenFileFilter.h"
 #include "platform/qt/QtUi.h"
 #include "platform/qt/QtWindow.h"
+#include "tests/platform/qt/Keyboard.h"
 #include "tests/platform/qt/ModalAnswerer.h"
 #include "tests/platform/qt/QtPrinting.h"
 
@@ -92,6 +97,69 @@ TEST(QtMessageBox, EmptyCaptionShowsTheApplicationTitleAndYesNoAnswersWhatWasPre
     }
 }
 
+// How the user leaves the input box after typing.
+enum class Leave { EnterKey, OkButton, CancelButton, EscapeKey, CloseBox };
+
+TEST(QtInputBox, AnswersTheTypedTextOnOkAndTheEmptyTextOtherwise) {
+    platform::qt::QtUi ui;
+    ui.setApplicationTitle("Calvenor");
+    struct Case {
+        Leave leave;
+        const char* typed;
+        const char* answer;
+    };
+    const Case cases[] = {
+        {Leave::EnterKey, "Größe 😀 x", "Größe 😀 x"},
+        {Leave::OkButton, " sal ", " sal "},  // as typed: no trimming
+        {Leave::EnterKey, "", ""},
+        {Leave::CancelButton, "typed", ""},
+        {Leave::EscapeKey, "typed", ""},
+        {Leave::CloseBox, "typed", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string{c.typed} + " left by " + std::to_string(int(c.leave)));
+        QString title, prompt, startText;
+        ModalAnswerer answerer{[&](QWidget& modal) {
+            auto* box = qobject_cast<QInputDialog*>(&modal);
+            auto* edit = box != nullptr ? box->findChild<QLineEdit*>() : nullptr;
+            if (edit == nullptr || !edit->hasFocus()) return false;
+            title = box->windowTitle();
+            prompt = box->findChild<QLabel*>()->text();
+            startText = edit->text();
+            typeText(*edit, QString::fromUtf8(c.typed));
+            const auto buttons = box->findChildren<QPushButton*>();
+            const auto press = [&](const char* caption) {
+                for (QPushButton* button : buttons)
+                    if (button->text().remove('&') == caption) button->click();
+            };
+            switch (c.leave) {
+                case Leave::EnterKey:
+                    QTest::keyClick(edit, Qt::Key_Return);
+                    break;
+                case Leave::OkButton:
+                    press("OK");
+                    break;
+                case Leave::CancelButton:
+                    press("Cancel");
+                    break;
+                case Leave::EscapeKey:
+                    QTest::keyClick(edit, Qt::Key_Escape);
+                    break;
+                case Leave::CloseBox:
+                    box->close();
+                    break;
+            }
+            return true;
+        }};
+        EXPECT_EQ(ui.inputBox("Enter X:"), c.answer);
+        EXPECT_EQ(answerer.answered(), 1);
+        EXPECT_TRUE(answerer.rejected().empty());
+        EXPECT_EQ(title, "Calvenor");
+        EXPECT_EQ(prompt, "Enter X:");
+        EXPECT_EQ(startText, "");
+    }
+}
+
 constexpr platform::Font kFont{"Arial", 9, false};
 constexpr platform::WindowLayout kTestWindow{"Test", 3000, 1500, kFont, platform::kWhite};
 constexpr platform::ControlLayout kGoButton{
@@ -156,6 +224,17 @@ TEST(QtToolkitEvents, EndingTheProgramStopsTheRunningHandlerAtItsNextWait) {
     EXPECT_TRUE(ui.programEnded());
     EXPECT_THROW(ui.messageBox("late", "", platform::MessageButtons::Ok, platform::MessageIcon::None),
                  platform::ProgramEnded);
+}
+
+TEST(QtToolkitEvents, ALoopThatCallsDoEventsLetsPendingEventsRunWhileItLasts) {
+    platform::qt::QtUi ui;
+    int fired = 0;
+    QTimer::singleShot(0, [&] { ++fired; });
+    QTimer::singleShot(30, [&] { ++fired; });
+    QElapsedTimer loop;
+    loop.start();
+    while (loop.elapsed() < 100) ui.doEvents();
+    EXPECT_EQ(fired, 2);
 }
 
 TEST(QtOpenFileFilter, TranslatesTheListWithOrWithoutTheFinalBar) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QColor>
 #include <QString>
 #include <QStringList>
 #include <ostream>
@@ -7,6 +8,9 @@
 // Readable Qt strings in GoogleTest's failure messages.
 inline void PrintTo(const QString& text, std::ostream* out) {
     *out << '"' << text.toStdString() << '"';
+}
+inline void PrintTo(const QColor& color, std::ostream* out) {
+    *out << color.name(QColor::HexArgb).toStdString();
 }
 inline void PrintTo(const QStringList& list, std::ostream* out) {
     *out << '{';

@@ -1,0 +1,270 @@
+// The report list page as the user meets it: the real pages on the Qt backend over the real database
+// engine, reached by "Next >" on the sample database (and on a protected one of our own), checked
+// against its layout at 96 dpi and driven with the mouse and with the keyboard alone.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QInputDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTreeView>
+#include <algorithm>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "DatabaseFile.h"
+#include "Model.h"
+#include "app/Program.h"
+#include "pages/Form1.h"
+#include "pages/Form2.h"
+#include "platform/jet/JetAccess.h"
+#include "platform/jet/JetAdo.h"
+#include "platform/posix/PosixFileSystem.h"
+#include "platform/qt/QtUi.h"
+#include "platform/qt/QtWindow.h"
+#include "tests/fakes/FakeRegistry.h"
+#include "tests/fakes/FakeShell.h"
+#include "tests/platform/qt/Keyboard.h"
+#include "tests/platform/qt/ModalAnswerer.h"
+#include "tests/platform/qt/PageLayoutCheck.h"
+#include "tests/platform/qt/QtPrinting.h"
+#include "tests/support/TestSupport.h"
+
+namespace {
+
+struct NoPrintQueues : platform::jet::PrintQueues {
+    List list() override { return {}; }
+    void print(const std::string&, const std::string&, std::string_view) override {}
+};
+
+platform::jet::EngineOptions engineOptions() {
+    platform::jet::EngineOptions options;
+    options.helperFolder = CALVENOR_HELPER_DIR;
+    return options;
+}
+
+// The report names of the sample database, from the description the build writes it from, in the
+// order of Access's report collection: by name, letter case ignored.
+std::vector<std::string> sampleReports() {
+    std::ifstream description{CALVENOR_SAMPLE_DESCRIPTION};
+    std::vector<std::string> names;
+    const std::string keyword = "report \"";
+    for (std::string line; std::getline(description, line);) {
+        if (line.rfind(keyword, 0) == 0)
+            names.push_back(line.substr(keyword.size(), line.rfind('"') - keyword.size()));
+    }
+    std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
+        return QString::fromStdString(a).compare(QString::fromStdString(b), Qt::CaseInsensitive) < 0;
+    });
+    return names;
+}
+
+std::vector<std::string> allMarked(const std::vector<std::string>& names, const char* mark) {
+    std::vector<std::string> shown;
+    for (const auto& name : names) shown.push_back(mark + name);
+    return shown;
+}
+
+// Answers the input box as a user does: types the text into its field and presses Enter.
+ModalAnswerer answerInputBox(const QString& text) {
+    return ModalAnswerer{[text](QWidget& modal) {
+        auto* box = qobject_cast<QInputDialog*>(&modal);
+        auto* edit = box != nullptr ? box->findChild<QLineEdit*>() : nullptr;
+        if (edit == nullptr || !edit->hasFocus()) return false;
+        typeText(*edit, text);
+        QTest::keyClick(edit, Qt::Key_Return);
+        return true;
+    }};
+}
+
+class Form2OnQt : public ::testing::Test {
+  protected:
+    Form2OnQt() {
+        shell.programFolderPath = CALVENOR_HELPER_DIR;  // the hand cursor file is there
+        shell.desktopFolderPath = desktop.path().string();
+    }
+
+    void start() {
+        program.start();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&form1()));
+    }
+
+    QWidget& form1() { return dynamic_cast<platform::qt::QtWindow&>(program.form1().window()).widget(); }
+    // Only once "Next >" has brought the page into being.
+    QWidget& form2() { return dynamic_cast<platform::qt::QtWindow&>(program.form2().window()).widget(); }
+
+    template <class Widget>
+    static Widget& child(QWidget& window, const char* name) {
+        auto* widget = window.findChild<Widget*>(QString::fromLatin1(name));
+        if (widget == nullptr) throw std::runtime_error(std::string{"no widget "} + name);
+        return *widget;
+    }
+
+    // "Next >" clicked on the first page with the path and the password in its fields; then the
+    // report list page, once it is active.
+    void next(const std::string& path, const std::string& password = "") {
+        child<QLineEdit>(form1(), "Text1").setText(QString::fromStdString(path));
+        child<QLineEdit>(form1(), "Text2").setText(QString::fromStdString(password));
+        child<QPushButton>(form1(), "PushButton3").click();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&form2()));
+    }
+
+    void click(const char* button) { child<QPushButton>(form2(), button).click(); }
+
+    QTreeView& list() { return child<QTreeView>(form2(), "ListView1"); }
+
+    // The list as the user sees it, a row each: "[x] name" or "[ ] name".
+    std::vector<std::string> shown() {
+        std::vector<std::string> rows;
+        const QAbstractItemModel& model = *list().model();
+        for (int row = 0; row < model.rowCount(); ++row) {
+            const QModelIndex index = model.index(row, 0);
+            const bool checked = index.data(Qt::CheckStateRole).toInt() == Qt::Checked;
+            rows.push_back((checked ? "[x] " : "[ ] ") + index.data().toString().toStdString());
+        }
+        return rows;
+    }
+
+    test_support::TemporaryFolder desktop;
+    fakes::FakeShell shell;
+    platform::posix::PosixFileSystem files;
+    fakes::FakeRegistry registry;
+    NoPrintQueues queues;
+    platform::jet::JetAdo ado{engineOptions()};
+    platform::jet::JetAccess access{registry, queues, engineOptions()};
+    platform::qt::QtUi ui;
+    calvenor::Program program{{ui, shell, files, registry, ado, access}};
+    const std::string sample = CALVENOR_SAMPLE_DATABASE;
+};
+
+TEST_F(Form2OnQt, EveryControlOfTheLayoutTableStandsWhereItSaysAsItSays) {
+    using namespace layout_check;
+    start();
+    next(sample);
+    // The page loads with the button face behind its window and its frame; the list, the field and the
+    // push buttons keep their own colours.
+    // clang-format off
+    const std::vector<Control> table{
+        {"ListView1",   Kind::ListView,   "Form2",  {  8,  42, 520, 165}, "",                                 9,     true, Fill::TextField,  0},
+        {"PushButton1", Kind::PushButton, "Form2",  {  8, 213, 256,  27}, "Check All",                        11.25, true, Fill::White,      1},
+        {"PushButton4", Kind::PushButton, "Form2",  {272, 213, 256,  27}, "Uncheck All",                      11.25, true, Fill::White,      2},
+        {"PushButton6", Kind::PushButton, "Form2",  {  8, 247, 256,  27}, "Check Entries Containing X Chars", 11.25, true, Fill::White,      3},
+        {"PushButton5", Kind::PushButton, "Form2",  {272, 247, 256,  27}, "Check Entries Not Containing X",   11.25, true, Fill::White,      4},
+        {"Text1",       Kind::TextBox,    "Frame2", { 15,  20, 444,  23}, "",                                 9,     true, Fill::TextField,  5},
+        {"PushButton7", Kind::PushButton, "Frame2", {464,  20,  40,  23}, "...",                              11.25, true, Fill::White,      6},
+        {"PushButton3", Kind::PushButton, "Form2",  {  8, 343, 520,  27}, "Save Checked Reports As PDF",      11.25, true, Fill::White,      7},
+        {"PushButton2", Kind::PushButton, "Form2",  {  8,   8, 520,  27}, "< Back",                           11.25, true, Fill::White,      8},
+        {"Frame2",      Kind::Frame,      "Form2",  {  8, 280, 520,  55}, "Save PDF Files To This Folder",    9,     true, Fill::ButtonFace, 9},
+    };
+    // clang-format on
+    expectLayout(form2(), {"Form2", {536, 374}, "Calvenor", 9, true, Fill::ButtonFace}, table);
+}
+
+TEST_F(Form2OnQt, NextListsEveryReportCheckedAndBackThenNextListsThemOnceAgain) {
+    const auto reports = sampleReports();
+    ASSERT_EQ(reports.size(), 7u);
+    start();
+    next(sample);
+    EXPECT_TRUE(form2().isVisible());
+    EXPECT_FALSE(form1().isVisible());
+    EXPECT_EQ(shown(), allMarked(reports, "[x] "));
+    EXPECT_EQ(QApplication::focusWidget(), &list());
+    EXPECT_EQ(child<QLineEdit>(form2(), "Text1").text().toStdString(), shell.desktopFolderPath + "/");
+
+    click("PushButton4");  // "Uncheck All", which "< Back" keeps
+    click("PushButton2");  // "< Back"
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form1()));
+    EXPECT_FALSE(form2().isVisible());
+    EXPECT_EQ(child<QLineEdit>(form1(), "Text1").text().toStdString(), sample);
+    EXPECT_EQ(shown(), allMarked(reports, "[ ] "));
+
+    child<QPushButton>(form1(), "PushButton3").click();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form2()));
+    EXPECT_FALSE(form1().isVisible());
+    EXPECT_EQ(shown(), allMarked(reports, "[x] "));
+    EXPECT_EQ(list().model()->columnCount(), 1);
+    EXPECT_EQ(list().model()->headerData(0, Qt::Horizontal).toString(), "Report Name");
+}
+
+TEST_F(Form2OnQt, SelectionCommandsMarkTheReportsTheInputBoxNames) {
+    start();
+    next(sample);
+    const auto reports = sampleReports();
+    // Each step: the command, what the input box is answered (nothing: no box), the marks afterwards.
+    struct Step {
+        const char* button;
+        const char* x;
+        std::vector<std::string> after;
+    };
+    const std::vector<Step> steps{
+        {"PushButton4", nullptr, allMarked(reports, "[ ] ")},
+        {"PushButton6",
+         "ORDER",
+         {"[ ] Customer List", "[ ] Open Invoices", "[x] Orders by Customer", "[ ] Product Catalogue",
+          "[ ] Sales by Month", "[x] Stock Reorder List", "[ ] Top 10 Products"}},
+        // Only marks are added: the unmatched keep theirs.
+        {"PushButton5",
+         "list",
+         {"[ ] Customer List", "[x] Open Invoices", "[x] Orders by Customer", "[x] Product Catalogue",
+          "[x] Sales by Month", "[x] Stock Reorder List", "[x] Top 10 Products"}},
+        {"PushButton4", nullptr, allMarked(reports, "[ ] ")},
+        {"PushButton6", "", allMarked(reports, "[x] ")},  // an empty X is in every name
+        {"PushButton4", nullptr, allMarked(reports, "[ ] ")},
+        {"PushButton5", "", allMarked(reports, "[ ] ")},
+        {"PushButton1", nullptr, allMarked(reports, "[x] ")},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(std::string{step.button} + " " + (step.x ? step.x : "(no input box)"));
+        // A command without an input box must open no dialog at all: one would stay unanswered.
+        const auto answerer = step.x != nullptr ? answerInputBox(QString::fromUtf8(step.x))
+                                                : ModalAnswerer{[](QWidget&) { return false; }};
+        click(step.button);
+        EXPECT_EQ(answerer.answered(), step.x != nullptr ? 1 : 0);
+        EXPECT_TRUE(answerer.rejected().empty());
+        EXPECT_EQ(shown(), step.after);
+    }
+}
+
+TEST_F(Form2OnQt, KeyboardAloneOpensAProtectedDatabaseAndWalksTheListPage) {
+    test_support::TemporaryFolder folder;
+    mkmdb::Database database;
+    database.password = "Kö;9 x";
+    database.reports = {"Alpha", "Beta", "Gamma"};
+    const std::string path = folder / "Protected ünïcode.mdb";
+    mkmdb::writeDatabaseFile(database, path, mkmdb::Overwrite::Refuse);
+
+    start();
+    ASSERT_EQ(QApplication::focusWidget(), &child<QLineEdit>(form1(), "Text1"));
+    typeText(*QApplication::focusWidget(), QString::fromStdString(path));
+    EXPECT_EQ(layout_check::tabWalk(2), (std::vector<std::string>{"PushButton5", "Text2"}));
+    typeText(*QApplication::focusWidget(), QString::fromUtf8("Kö;9 x"));
+    EXPECT_EQ(layout_check::tabWalk(1), std::vector<std::string>{"PushButton3"});
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);  // "Next >"
+
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form2()));
+    EXPECT_FALSE(form1().isVisible());
+    EXPECT_EQ(shown(), (std::vector<std::string>{"[x] Alpha", "[x] Beta", "[x] Gamma"}));
+    ASSERT_EQ(QApplication::focusWidget(), &list());
+    QTest::keyClick(&list(), Qt::Key_Down);
+    QTest::keyClick(&list(), Qt::Key_Space);
+    EXPECT_EQ(shown(), (std::vector<std::string>{"[x] Alpha", "[ ] Beta", "[x] Gamma"}));
+    EXPECT_EQ(layout_check::tabWalk(3),
+              (std::vector<std::string>{"PushButton1", "PushButton4", "PushButton6"}));
+}
+
+TEST_F(Form2OnQt, Screenshot) {
+    start();
+    next(sample);
+    QTest::keyClick(&list(), Qt::Key_Down);
+    QTest::keyClick(&list(), Qt::Key_Space);
+    QApplication::processEvents();
+    const QString folder = QStringLiteral(CALVENOR_SCREENSHOT_DIR);
+    ASSERT_TRUE(QDir().mkpath(folder));
+    EXPECT_TRUE(form2().grab().save(folder + QStringLiteral("/form2.png")));
+}
+
+}  // namespace
