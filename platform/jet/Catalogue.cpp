@@ -54,6 +54,28 @@ std::vector<SchemaTable> schemaTables(const std::vector<CatalogueObject>& object
     return tables;
 }
 
+bool holdsEngineObjects(const std::vector<CatalogueObject>& objects) {
+    using namespace engine_object;
+    const auto find = [&](std::int16_t type, std::string_view name,
+                          std::optional<std::int32_t> parentId) -> const CatalogueObject* {
+        auto found = std::find_if(objects.begin(), objects.end(), [&](const CatalogueObject& object) {
+            return object.type == type && object.name == name && (!parentId || object.parentId == *parentId);
+        });
+        return found == objects.end() ? nullptr : &*found;
+    };
+    const auto* tables = find(object_type::kContainer, kTablesContainer, std::nullopt);
+    if (!tables) return false;
+    const auto* databases = find(object_type::kContainer, kDatabasesContainer, tables->parentId);
+    const auto* catalogue = find(object_type::kTable, kCatalogueTable, tables->id);
+    if (!databases || !find(object_type::kContainer, kRelationshipsContainer, tables->parentId) ||
+        !find(object_type::kDatabase, kDatabaseDocument, databases->id) || !catalogue ||
+        static_cast<std::uint32_t>(catalogue->id) != page::kCatalogueDefinitionPage)
+        return false;
+    for (const auto name : {kAccessControlTable, kQueriesTable, kRelationshipsTable})
+        if (!find(object_type::kTable, name, tables->id)) return false;
+    return true;
+}
+
 std::vector<std::string> reportNames(const std::vector<CatalogueObject>& objects) {
     std::vector<std::int32_t> containers;
     for (const auto& object : objects)

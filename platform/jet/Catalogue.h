@@ -32,6 +32,10 @@ std::vector<SchemaTable> schemaTables(const std::vector<CatalogueObject>& object
 // lists them: by name, without regard to letter case.
 std::vector<std::string> reportNames(const std::vector<CatalogueObject>& objects);
 
+// Whether the catalogue holds the engine's own objects (engine_object), as every database's does: a
+// catalogue without them was not read whole.
+bool holdsEngineObjects(const std::vector<CatalogueObject>& objects);
+
 // Orders texts as Access's object lists do (letter case ignored); ties keep their order.
 bool precedesIgnoringCase(const std::string& a, const std::string& b);
 bool equalIgnoringCase(const std::string& a, const std::string& b);

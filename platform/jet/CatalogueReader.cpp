@@ -91,7 +91,8 @@ std::vector<CatalogueObject> readCatalogue(int databaseFile, const FileHeader& h
         throw DatabaseError(DatabaseProblem::EngineFailure, path,
                             "the end of the database engine's helper program went unnoticed.");
     CatalogueAnswer answer = parseCatalogueAnswer(result.output);
-    if (result.succeeded() && answer.complete) return std::move(answer.objects);
+    if (result.succeeded() && answer.complete && holdsEngineObjects(answer.objects))
+        return std::move(answer.objects);
     if (answer.failedToOpen) throw DatabaseError(DatabaseProblem::UnrecognizedFormat, path);
     throw DatabaseError(DatabaseProblem::Damaged, path);
 }

@@ -13,8 +13,8 @@ namespace platform::jet {
 // Reads MSysObjects of the open database file (a descriptor) whose header has been checked, in the
 // reader helper program; the path only names the file in errors. Raises DatabaseError: Damaged or
 // UnrecognizedFormat when the helper fails, crashes or answers something that is not a whole
-// catalogue; TimedOut or TooLarge when it runs out of time or says too much; EngineFailure when it
-// cannot be started.
+// catalogue (one without the engine's own objects is not); TimedOut or TooLarge when it runs out of time or
+// says too much; EngineFailure when it cannot be started.
 std::vector<CatalogueObject> readCatalogue(int databaseFile, const FileHeader& header,
                                            const std::string& path, const EngineOptions& options);
 

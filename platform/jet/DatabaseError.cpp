@@ -61,6 +61,7 @@ long numberOf(DatabaseProblem problem) {
 DatabaseError::DatabaseError(DatabaseProblem problem, const std::string& path, const std::string& detail)
     : std::runtime_error(describe(problem, path, detail)),
       problem_(problem),
+      detail_(detail),
       engineNumber_(numberOf(problem)) {}
 
 }  // namespace platform::jet

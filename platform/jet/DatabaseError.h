@@ -24,10 +24,12 @@ class DatabaseError : public std::runtime_error {
     DatabaseError(DatabaseProblem problem, const std::string& path, const std::string& detail = {});
 
     DatabaseProblem problem() const { return problem_; }
+    const std::string& detail() const { return detail_; }
     long engineNumber() const { return engineNumber_; }
 
   private:
     DatabaseProblem problem_;
+    std::string detail_;
     long engineNumber_;
 };
 

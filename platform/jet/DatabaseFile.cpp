@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <filesystem>
 
+#include "platform/jet/CatalogueCache.h"
 #include "platform/jet/CatalogueReader.h"
 #include "platform/jet/DatabaseError.h"
 #include "platform/posix/ScopedHandles.h"
@@ -25,6 +26,7 @@ std::string absolute(std::string_view path) {
 // that what was checked is what is read.
 struct CheckedFile {
     posix::ScopedFd file;
+    struct stat status;
     FileHeader header;
 };
 
@@ -57,7 +59,35 @@ CheckedFile openCheckedFile(const std::string& path, std::string_view password, 
     if (header->encryptedAsWhole) throw DatabaseError(DatabaseProblem::EncryptedFile, path);
     if (!header->password.empty() && header->password != password)
         throw DatabaseError(DatabaseProblem::WrongPassword, path);
-    return {std::move(file), *header};
+    return {std::move(file), status, *header};
+}
+
+// The catalogue of the checked file, as the helper reads it, or as the last read of the same unchanged
+// file found it when the options keep reads.
+std::vector<CatalogueObject> catalogueOf(const CheckedFile& checked, const std::string& path,
+                                         const EngineOptions& options) {
+    const auto read = [&] { return readCatalogue(checked.file.get(), checked.header, path, options); };
+    if (!options.catalogueCache) return read();
+    CatalogueCache& cache = *options.catalogueCache;
+    const CatalogueCache::Key key{
+        fileVersion(checked.file.get(), checked.status, pageSize(checked.header.format)),
+        options.helperFolder + '\n' + std::to_string(options.timeLimit.count())};
+    auto outcome = cache.take(key, WallClock::now());
+    if (!outcome) {
+        const auto started = WallClock::now();
+        outcome.emplace();
+        try {
+            outcome->objects = read();
+        } catch (const DatabaseError& error) {
+            outcome->problem = error.problem();
+            outcome->detail = error.detail();
+        }
+        // A helper that could not run tells nothing about the file.
+        if (outcome->problem != DatabaseProblem::EngineFailure)
+            cache.keep(key, *outcome, started, WallClock::now());
+    }
+    if (outcome->problem) throw DatabaseError(*outcome->problem, path, outcome->detail);
+    return std::move(outcome->objects);
 }
 
 }  // namespace
@@ -73,7 +103,7 @@ DatabaseFile openDatabaseFile(std::string_view path, std::string_view password, 
     DatabaseFile database;
     database.header = checked.header;
     database.path = absolute(path);
-    database.objects = readCatalogue(checked.file.get(), checked.header, std::string(path), options);
+    database.objects = catalogueOf(checked, std::string(path), options);
     return database;
 }
 

@@ -1,15 +1,23 @@
 #pragma once
 
 #include <chrono>
+#include <memory>
 #include <string>
 
 namespace platform::jet {
+
+class CatalogueCache;
+// The cache the engine's stand-ins share unless told otherwise: ADO and Access opening the same
+// unchanged file one after the other read its catalogue once.
+std::shared_ptr<CatalogueCache> sharedCatalogueCache();
 
 struct EngineOptions {
     // Where the helper programs are; empty: beside the running program.
     std::string helperFolder;
     // How long a helper may take for one database file or one print job before it is stopped.
     std::chrono::milliseconds timeLimit{10000};
+    // Where catalogue reads are kept for the next open of the same file; none: every open reads.
+    std::shared_ptr<CatalogueCache> catalogueCache = sharedCatalogueCache();
 };
 
 }  // namespace platform::jet

@@ -46,6 +46,58 @@ void applyPasswordMask(std::span<std::uint8_t> page);
 
 }  // namespace header
 
+// The pages after the header. Each starts with its type; Jet 3 pages are 2 KB, later ones 4 KB.
+namespace page {
+
+inline constexpr std::uint8_t kData = 0x01;
+inline constexpr std::uint8_t kTableDefinition = 0x02;
+inline constexpr std::uint8_t kUsageBitmap = 0x05;
+
+inline constexpr std::size_t kOwnerOffset = 4;         // data page: the definition page of its table
+inline constexpr std::size_t kContinuationOffset = 4;  // definition page: the next one, 0 for none
+
+// The catalogue, MSysObjects, is always defined on page 2; a table's Id is its definition page.
+inline constexpr std::uint32_t kCatalogueDefinitionPage = 2;
+
+// A data page's row table: the row count, then a 2-byte offset per row. Rows fill the page from its
+// end, each up to where the row before it starts. The top bits of an offset are flags.
+inline constexpr std::uint16_t kRowOffsetMask = 0x1FFF;
+inline constexpr std::uint16_t kDeletedRow = 0x8000;
+// The row holds only where its data moved to when it outgrew its page: a page/row reference. The
+// moved data is marked deleted, so that a scan of the table meets it once.
+inline constexpr std::uint16_t kOverflowRow = 0x4000;
+// Access marks a row it deletes with both flags.
+inline constexpr std::uint16_t kRowDeletedByAccess = kDeletedRow | kOverflowRow;
+
+// A page/row reference: the row number in the lowest byte, the page above it.
+inline constexpr std::uint32_t pageOf(std::uint32_t reference) {
+    return reference >> 8;
+}
+inline constexpr std::uint8_t rowOf(std::uint32_t reference) {
+    return static_cast<std::uint8_t>(reference);
+}
+
+// A usage map, a row naming a set of pages: type 0 holds a 4-byte first page and a bitmap from it;
+// type 1 holds 4-byte numbers of usage bitmap pages (0 for none), the i-th covering the i-th run of
+// kPagesPerBitmapPage pages with its bitmap from kBitmapPageHeader on.
+inline constexpr std::uint8_t kInlineMap = 0;
+inline constexpr std::uint8_t kBitmapPagesMap = 1;
+inline constexpr std::size_t kBitmapPageHeader = 4;
+
+// Where Jet 3 and the later versions differ.
+struct Layout {
+    std::size_t pageSize;
+    std::size_t rowCountOffset;       // data page: its row count; the row offsets follow
+    std::size_t tableRowCountOffset;  // definition page: the table's row count
+    std::size_t usageMapOffset;       // definition page: page/row reference of the map of its data pages
+
+    std::size_t pagesPerBitmapPage() const { return (pageSize - kBitmapPageHeader) * 8; }
+};
+inline constexpr Layout kJet3Layout{2048, 8, 12, 35};
+inline constexpr Layout kJet4Layout{4096, 12, 16, 55};  // ACE files too
+
+}  // namespace page
+
 // MSysObjects.Type
 namespace object_type {
 inline constexpr std::int16_t kTable = 1;
@@ -66,5 +118,18 @@ inline constexpr std::uint32_t kHostApplication = 0x2;      // tables Access kee
 
 // The container whose documents are the reports.
 inline constexpr std::string_view kReportsContainer{"Reports"};
+
+// What the engine puts in every database's catalogue: three containers under one root, the database
+// document under "Databases", and its own tables under "Tables" (MSysObjects defined on page 2).
+namespace engine_object {
+inline constexpr std::string_view kTablesContainer{"Tables"};
+inline constexpr std::string_view kDatabasesContainer{"Databases"};
+inline constexpr std::string_view kRelationshipsContainer{"Relationships"};
+inline constexpr std::string_view kDatabaseDocument{"MSysDb"};
+inline constexpr std::string_view kCatalogueTable{"MSysObjects"};
+inline constexpr std::string_view kAccessControlTable{"MSysACEs"};
+inline constexpr std::string_view kQueriesTable{"MSysQueries"};
+inline constexpr std::string_view kRelationshipsTable{"MSysRelationships"};
+}  // namespace engine_object
 
 }  // namespace platform::jet

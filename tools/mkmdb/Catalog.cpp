@@ -11,6 +11,7 @@ using jet4::JetType;
 namespace object_type = platform::jet::object_type;
 using platform::jet::kReportsContainer;
 using platform::jet::object_flag::kEngineSystem;
+using namespace platform::jet::engine_object;
 
 constexpr std::uint16_t kText255 = 510;
 
@@ -43,7 +44,7 @@ std::string emptyPropertyBlock() {
 
 const std::vector<SystemTable>& systemTables() {
     static const std::vector<SystemTable> tables{
-        {"MSysObjects",
+        {std::string(kCatalogueTable),
          {{"Id", JetType::Long, 4},
           {"ParentId", JetType::Long, 4},
           {"Name", JetType::Text, kText255},
@@ -61,12 +62,12 @@ const std::vector<SystemTable>& systemTables() {
           {"LvProp", JetType::Ole, 0},
           {"LvModule", JetType::Ole, 0},
           {"LvExtra", JetType::Ole, 0}}},
-        {"MSysACEs",
+        {std::string(kAccessControlTable),
          {{"ObjectId", JetType::Long, 4},
           {"SID", JetType::Binary, kText255},
           {"ACM", JetType::Long, 4},
           {"FInheritable", JetType::Bool, 1}}},
-        {"MSysQueries",
+        {std::string(kQueriesTable),
          {{"ObjectId", JetType::Long, 4},
           {"Attribute", JetType::Byte, 1},
           {"Order", JetType::Binary, kText255},
@@ -75,7 +76,7 @@ const std::vector<SystemTable>& systemTables() {
           {"Expression", JetType::Memo, 0},
           {"Flag", JetType::Integer, 2},
           {"LvExtra", JetType::Long, 4}}},
-        {"MSysRelationships",
+        {std::string(kRelationshipsTable),
          {{"szRelationship", JetType::Text, kText255},
           {"grbit", JetType::Long, 4},
           {"ccolumn", JetType::Long, 4},
@@ -90,27 +91,31 @@ const std::vector<SystemTable>& systemTables() {
 
 std::vector<CatalogEntry> catalogEntries(const std::vector<TablePlacement>& systemTablePlacements,
                                          const std::vector<TablePlacement>& userTables,
-                                         const std::vector<std::string>& reports) {
+                                         const std::vector<std::string>& reports,
+                                         const std::vector<std::string>& deletedReports) {
     std::vector<CatalogEntry> entries{
-        {kTablesId, kRootId, "Tables", object_type::kContainer, kEngineSystem},
-        {kDatabasesId, kRootId, "Databases", object_type::kContainer, kEngineSystem},
-        {kRelationshipsId, kRootId, "Relationships", object_type::kContainer, kEngineSystem},
-        {kDatabaseDocumentId, kDatabasesId, "MSysDb", object_type::kDatabase, kEngineSystem},
+        {kTablesId, kRootId, std::string(kTablesContainer), object_type::kContainer, kEngineSystem},
+        {kDatabasesId, kRootId, std::string(kDatabasesContainer), object_type::kContainer, kEngineSystem},
+        {kRelationshipsId, kRootId, std::string(kRelationshipsContainer), object_type::kContainer,
+         kEngineSystem},
+        {kDatabaseDocumentId, kDatabasesId, std::string(kDatabaseDocument), object_type::kDatabase,
+         kEngineSystem},
     };
     for (const auto& table : systemTablePlacements)
         entries.push_back(
             {asId(table.definitionPage), kTablesId, table.name, object_type::kTable, kEngineSystem});
 
     std::uint32_t nextDocumentId = kFirstDocumentId;
-    const auto addDocument = [&](std::int32_t parentId, const std::string& name, std::int16_t type) {
+    const auto addDocument = [&](std::int32_t parentId, const std::string& name,
+                                 std::int16_t type) -> CatalogEntry& {
         entries.push_back({asId(nextDocumentId++), parentId, name, type, 0});
-        return entries.back().id;
+        return entries.back();
     };
     std::int32_t reportsId = 0;
     const std::string_view containers[] = {"DataAccessPages", "Forms",   "Modules",
                                            kReportsContainer, "Scripts", "SysRel"};
     for (const std::string_view container : containers) {
-        const auto id = addDocument(kRootId, std::string(container), object_type::kContainer);
+        const auto id = addDocument(kRootId, std::string(container), object_type::kContainer).id;
         if (container == kReportsContainer) reportsId = id;
     }
     addDocument(kDatabasesId, "SummaryInfo", object_type::kDocument);
@@ -119,6 +124,8 @@ std::vector<CatalogEntry> catalogEntries(const std::vector<TablePlacement>& syst
     for (const auto& table : userTables)
         entries.push_back({asId(table.definitionPage), kTablesId, table.name, object_type::kTable, 0});
     for (const auto& report : reports) addDocument(reportsId, report, object_type::kReport);
+    for (const auto& report : deletedReports)
+        addDocument(reportsId, report, object_type::kReport).deleted = true;
     return entries;
 }
 

@@ -27,6 +27,7 @@ struct CatalogEntry {
     std::string name;
     std::int16_t type = 0;
     std::uint32_t flags = 0;
+    bool deleted = false;  // a row Access marked deleted
 };
 
 struct TablePlacement {
@@ -36,7 +37,8 @@ struct TablePlacement {
 
 std::vector<CatalogEntry> catalogEntries(const std::vector<TablePlacement>& systemTablePlacements,
                                          const std::vector<TablePlacement>& userTables,
-                                         const std::vector<std::string>& reports);
+                                         const std::vector<std::string>& reports,
+                                         const std::vector<std::string>& deletedReports = {});
 
 // An entry as a row of MSysObjects (its columns in systemTables()[0] order). Every entry gets an empty
 // property block: readers that look up an object's properties misread a missing one.

@@ -14,7 +14,7 @@ namespace {
 
 constexpr std::uint32_t kHeaderPageNumber = 0;
 constexpr std::uint32_t kFreePageMapPage = 1;
-constexpr std::uint32_t kCatalogDefinitionPage = 2;
+constexpr std::uint32_t kCatalogDefinitionPage = platform::jet::page::kCatalogueDefinitionPage;
 
 std::vector<ColumnDeclaration> columnDeclarations(const Table& table) {
     std::vector<ColumnDeclaration> declarations;
@@ -61,17 +61,22 @@ PendingTable pendingTable(const std::string& name, bool system, TableLayout layo
     return table;
 }
 
-std::uint32_t storeRows(FileImage& image, PendingTable& table, const std::vector<std::vector<Value>>& rows) {
+// Stores the rows, those marked in `deleted` as deleted rows; answers how many rows the table holds.
+std::uint32_t storeRows(FileImage& image, PendingTable& table, const std::vector<std::vector<Value>>& rows,
+                        const std::vector<bool>& deleted = {}) {
     DataPageWriter writer(image, table.definitionPage);
+    std::uint32_t live = 0;
     for (std::size_t i = 0; i < rows.size(); ++i) {
+        const bool isDeleted = i < deleted.size() && deleted[i];
         try {
-            writer.add(encodeRow(table.layout, rows[i]));
+            writer.add(encodeRow(table.layout, rows[i]), isDeleted ? jet4::kRowDeletedByAccess : 0);
         } catch (const Error& error) {
             throw Error("table \"" + table.name + "\", row " + std::to_string(i + 1) + ": " + error.what());
         }
+        if (!isDeleted) ++live;
     }
     table.dataPages = writer.pages();
-    return static_cast<std::uint32_t>(rows.size());
+    return live;
 }
 
 // Page 1 lists the pages that are free for reuse: none inside the file, all beyond its end.
@@ -119,9 +124,13 @@ FileImage buildDatabaseImage(const Database& database) {
     if (tables.front().definitionPage != kCatalogDefinitionPage) throw Error("internal: catalogue misplaced");
 
     std::vector<std::vector<Value>> catalogRows;
-    for (const auto& entry : catalogEntries(systemPlacements, userPlacements, database.reports))
+    std::vector<bool> deletedRows;
+    for (const auto& entry :
+         catalogEntries(systemPlacements, userPlacements, database.reports, database.deletedReports)) {
         catalogRows.push_back(catalogRow(entry, database.created));
-    tables.front().rowCount = storeRows(image, tables.front(), catalogRows);
+        deletedRows.push_back(entry.deleted);
+    }
+    tables.front().rowCount = storeRows(image, tables.front(), catalogRows, deletedRows);
     for (std::size_t i = 0; i < database.tables.size(); ++i) {
         auto& pending = tables[systemTables().size() + i];
         pending.rowCount = storeRows(image, pending, database.tables[i].rows);

@@ -37,7 +37,7 @@ void DataPageWriter::startPage() {
     dataStart_ = kPageSize;
 }
 
-std::uint32_t DataPageWriter::add(std::span<const std::uint8_t> row) {
+std::uint32_t DataPageWriter::add(std::span<const std::uint8_t> row, std::uint16_t flags) {
     if (row.size() > jet4::kMaxRowSize)
         throw Error("a row takes " + std::to_string(row.size()) + " bytes; a page holds at most " +
                     std::to_string(jet4::kMaxRowSize));
@@ -51,7 +51,7 @@ std::uint32_t DataPageWriter::add(std::span<const std::uint8_t> row) {
     dataStart_ -= row.size();
     std::copy(row.begin(), row.end(), page.begin() + static_cast<std::ptrdiff_t>(dataStart_));
     const int rowNumber = rowsOnPage_++;
-    putU16(page, jet4::kDataPageHeaderSize + 2 * rowNumber, static_cast<std::uint16_t>(dataStart_));
+    putU16(page, jet4::kDataPageHeaderSize + 2 * rowNumber, static_cast<std::uint16_t>(dataStart_ | flags));
     putU16(page, jet4::kDataRowCountOffset, static_cast<std::uint16_t>(rowsOnPage_));
     const std::size_t offsetTableEnd = jet4::kDataPageHeaderSize + 2 * rowsOnPage_;
     putU16(page, 2, static_cast<std::uint16_t>(dataStart_ - offsetTableEnd));

@@ -26,8 +26,9 @@ class FileImage {
 class DataPageWriter {
   public:
     DataPageWriter(FileImage& image, std::uint32_t ownerPage);
-    // Stores the row and answers its page/row reference.
-    std::uint32_t add(std::span<const std::uint8_t> row);
+    // Stores the row, its offset carrying the flags (page::kRowDeletedByAccess, ...), and answers its
+    // page/row reference.
+    std::uint32_t add(std::span<const std::uint8_t> row, std::uint16_t flags = 0);
     const std::vector<std::uint32_t>& pages() const { return pages_; }
 
   private:

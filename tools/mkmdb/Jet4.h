@@ -3,23 +3,23 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "platform/jet/JetFormat.h"
+
 // Layout constants of the Jet 4 file format (Access 2000-2003 .mdb files) that only the writer needs; the
-// facts the reader shares are in platform/jet/JetFormat.h.
+// facts the reader shares are in platform/jet/JetFormat.h, and named here as the writer uses them.
 namespace mkmdb::jet4 {
 
-inline constexpr std::size_t kPageSize = 4096;
+inline constexpr std::size_t kPageSize = platform::jet::page::kJet4Layout.pageSize;
 
-enum PageType : std::uint8_t {
-    kHeaderPage = 0x00,
-    kDataPage = 0x01,
-    kTableDefinitionPage = 0x02,
-    kUsageBitmapPage = 0x05,
-};
+inline constexpr std::uint8_t kDataPage = platform::jet::page::kData;
+inline constexpr std::uint8_t kTableDefinitionPage = platform::jet::page::kTableDefinition;
+inline constexpr std::uint8_t kUsageBitmapPage = platform::jet::page::kUsageBitmap;
 
 // Data pages: type, 0x01, free space (2), owning table's definition page (4), unknown (4), row count
 // (2), then one 2-byte offset per row; rows fill the page from its end.
-inline constexpr std::size_t kDataPageHeaderSize = 14;
-inline constexpr std::size_t kDataRowCountOffset = 12;
+inline constexpr std::size_t kDataRowCountOffset = platform::jet::page::kJet4Layout.rowCountOffset;
+inline constexpr std::size_t kDataPageHeaderSize = kDataRowCountOffset + 2;
+inline constexpr std::uint16_t kRowDeletedByAccess = platform::jet::page::kRowDeletedByAccess;
 // Row numbers in page/row references are one byte.
 inline constexpr int kMaxRowsPerPage = 255;
 inline constexpr std::size_t kMaxRowSize = kPageSize - kDataPageHeaderSize - 2;

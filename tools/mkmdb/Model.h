@@ -49,6 +49,8 @@ struct Database {
     std::vector<std::string> reports;  // in the order the catalogue lists them
     std::string password;              // empty: none; at most 20 characters
     Timestamp created{45292.375};      // 2024-01-01 09:00; fixed so that builds are reproducible
+    // Reports deleted since: their rows follow the others', marked deleted as Access marks them.
+    std::vector<std::string> deletedReports;
 };
 
 // The longest object name Access accepts, in characters.

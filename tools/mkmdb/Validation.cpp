@@ -69,9 +69,11 @@ void validateDatabase(const Database& database) {
         checkTable(table);
     }
     NameSet reportNames("reports");
-    for (const auto& report : database.reports) {
-        checkName(report, "a report name");
-        reportNames.add(report);
+    for (const auto* reports : {&database.reports, &database.deletedReports}) {
+        for (const auto& report : *reports) {
+            checkName(report, "a report name");
+            reportNames.add(report);
+        }
     }
     const auto password = toUtf16(database.password, "the password");
     if (password.size() > static_cast<std::size_t>(kMaxPasswordLength))

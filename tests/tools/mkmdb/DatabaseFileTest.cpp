@@ -16,7 +16,7 @@ using test_support::TemporaryFolder;
 using test_support::writeFile;
 
 Database oneReport(const std::string& name) {
-    return Database{{}, {name}, "", {}};
+    return Database{{}, {name}, "", {}, {}};
 }
 
 TEST(DatabaseFile, AnExistingFileIsReplacedOnlyWhenAsked) {

@@ -45,7 +45,7 @@ TEST(RoundTrip, EveryColumnTypeAndNullComesBackExactly) {
         {std::string(30, 'x'), -1, 123456789.125, timestampOf(2000, 1, 1, 0, 0, 0), true},
     };
     TemporaryFolder folder;
-    const auto contents = readTable(write(folder, Database{{table}, {}, "", {}}), "Kinds");
+    const auto contents = readTable(write(folder, Database{{table}, {}, "", {}, {}}), "Kinds");
 
     EXPECT_EQ(contents.columnNames, (std::vector<std::string>{"Label", "Count", "Ratio", "When", "Flag"}));
     const std::vector<Cells> expected{
@@ -136,7 +136,7 @@ TEST(RoundTrip, PagesFillToTheirLimitsWithoutLosingRows) {
     for (int i = 0; i < 1000; ++i) narrow.rows.push_back({i % 7 == 0});
     Table empty{"Empty", {{"Nothing", ColumnType::Text}}, {}};
     TemporaryFolder folder;
-    const auto path = write(folder, Database{{wide, narrow, empty}, {}, "", {}});
+    const auto path = write(folder, Database{{wide, narrow, empty}, {}, "", {}, {}});
 
     const auto wideBack = readTable(path, "Wide");
     ASSERT_EQ(wideBack.rows.size(), 100u);

@@ -66,27 +66,27 @@ TEST(WriterFaults, EachNamesTheCulprit) {
          },
          "column \"Text\" in table \"T\": a Text column holds 1 to 255 characters"},
         {[&] {
-             return Database{{}, {tooLong}, "", {}};
+             return Database{{}, {tooLong}, "", {}, {}};
          },
          "a report name is longer than 64 characters"},
         {[] {
-             return Database{{}, {""}, "", {}};
+             return Database{{}, {""}, "", {}, {}};
          },
          "a report name is empty"},
         {[] {
-             return Database{{}, {"Sales", "SALES"}, "", {}};
+             return Database{{}, {"Sales", "SALES"}, "", {}, {}};
          },
          "there are two reports named \"SALES\""},
         {[] {
-             return Database{{}, {}, "twenty-one characters", {}};
+             return Database{{}, {}, "twenty-one characters", {}, {}};
          },
          "the password is longer than 20 characters"},
         {[] {
-             return Database{{}, {}, "tab\there", {}};
+             return Database{{}, {}, "tab\there", {}, {}};
          },
          "the password holds a control character"},
         {[] {
-             return Database{{}, {}, "", Timestamp{-1}};
+             return Database{{}, {}, "", Timestamp{-1}, {}};
          },
          "the creation date lies outside"},
     };
