@@ -28,11 +28,11 @@
 #include "platform/qt/QtWindow.h"
 #include "tests/fakes/FakeRegistry.h"
 #include "tests/fakes/FakeShell.h"
+#include "tests/platform/jet/TestFiles.h"
 #include "tests/platform/qt/Keyboard.h"
 #include "tests/platform/qt/ModalAnswerer.h"
 #include "tests/platform/qt/PageLayoutCheck.h"
 #include "tests/platform/qt/QtPrinting.h"
-#include "tests/support/TestSupport.h"
 
 namespace {
 
@@ -40,12 +40,6 @@ struct NoPrintQueues : platform::jet::PrintQueues {
     List list() override { return {}; }
     void print(const std::string&, const std::string&, std::string_view) override {}
 };
-
-platform::jet::EngineOptions engineOptions() {
-    platform::jet::EngineOptions options;
-    options.helperFolder = CALVENOR_HELPER_DIR;
-    return options;
-}
 
 // The report names of the sample database, from the description the build writes it from, in the
 // order of Access's report collection: by name, letter case ignored.
@@ -134,8 +128,8 @@ class Form2OnQt : public ::testing::Test {
     platform::posix::PosixFileSystem files;
     fakes::FakeRegistry registry;
     NoPrintQueues queues;
-    platform::jet::JetAdo ado{engineOptions()};
-    platform::jet::JetAccess access{registry, queues, engineOptions()};
+    platform::jet::JetAdo ado{jet_tests::testOptions()};
+    platform::jet::JetAccess access{registry, queues, jet_tests::testOptions()};
     platform::qt::QtUi ui;
     calvenor::Program program{{ui, shell, files, registry, ado, access}};
     const std::string sample = CALVENOR_SAMPLE_DATABASE;

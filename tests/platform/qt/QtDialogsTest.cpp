@@ -224,6 +224,7 @@ TEST(QtToolkitEvents, EndingTheProgramStopsTheRunningHandlerAtItsNextWait) {
     EXPECT_TRUE(ui.programEnded());
     EXPECT_THROW(ui.messageBox("late", "", platform::MessageButtons::Ok, platform::MessageIcon::None),
                  platform::ProgramEnded);
+    EXPECT_THROW(ui.inputBox("Enter X:"), platform::ProgramEnded);
 }
 
 TEST(QtToolkitEvents, ALoopThatCallsDoEventsLetsPendingEventsRunWhileItLasts) {
