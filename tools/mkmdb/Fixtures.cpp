@@ -1,7 +1,10 @@
 #include "Fixtures.h"
 
+#include <algorithm>
 #include <cstdio>
 
+#include "DatabaseImage.h"
+#include "Jet4.h"
 #include "Timestamps.h"
 
 namespace mkmdb::fixtures {
@@ -70,6 +73,22 @@ Database largeDatabase(int reportCount, int rowCount) {
     }
     database.tables.push_back(std::move(orders));
     return database;
+}
+
+FileImage withCatalogueMapNamingMillionsOfPages(const Database& database) {
+    namespace page = platform::jet::page;
+    FileImage image = buildDatabaseImage(database);
+    const auto bitmapPage = image.addPage();
+    auto bitmap = image.page(bitmapPage);
+    bitmap[0] = jet4::kUsageBitmapPage;
+    bitmap[1] = 0x01;
+    std::fill(bitmap.begin() + page::kBitmapPageHeader, bitmap.end(), 0xFF);
+
+    Bytes map{page::kBitmapPagesMap};
+    while (map.size() + 4 <= jet4::kMaxRowSize) appendU32(map, bitmapPage);
+    const auto mapReference = DataPageWriter(image, 0).add(map);
+    putU32(image.page(page::kCatalogueDefinitionPage), page::kJet4Layout.usageMapOffset, mapReference);
+    return image;
 }
 
 }  // namespace mkmdb::fixtures

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "FileImage.h"
 #include "Model.h"
 
 // Databases that tests and benchmarks build in code.
@@ -21,5 +22,10 @@ Database hostileNamesDatabase();
 // "Paid" YesNo). Row i (from 0) holds: i + 1, "Customer <i % 1000>", i * 0.25, 2020-01-01 plus
 // i minutes, and whether i is odd.
 Database largeDatabase(int reportCount, int rowCount);
+
+// The database's file image with the catalogue's usage map replaced by one that names every page up to
+// about 33 million (a thousand usage bitmap pages' worth, all one bitmap page with every bit set), as a
+// damaged file can: a reader that believes it reads millions of pages.
+FileImage withCatalogueMapNamingMillionsOfPages(const Database& database);
 
 }  // namespace mkmdb::fixtures

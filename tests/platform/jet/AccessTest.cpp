@@ -74,6 +74,13 @@ TEST_F(AccessTest, ListsTheReportsOfEveryTestFileByName) {
          {"ace16-empty.accdb", "datetest-jet4.mdb", "jet3-v1997.mdb", "jet4-v2000-nopassword.mdb"})
         EXPECT_THAT(reportsOf(file), ElementsAre()) << file;
     EXPECT_THAT(reportsOf("jet4-v2000-password.mdb", "password"), ElementsAre());
+    // Its catalogue holds rows Access moved to other pages, and rows it deleted.
+    EXPECT_THAT(
+        reportsOf("northwind-jet4.mdb"),
+        ElementsAre("Alphabetical List of Products", "Catalog", "Catalog Subreport", "Customer Labels",
+                    "Employee Sales by Country", "Invoice", "Products by Category", "Sales by Category",
+                    "Sales by Category Subreport", "Sales by Year", "Sales by Year Subreport",
+                    "Sales Totals by Amount", "Summary of Sales by Quarter", "Summary of Sales by Year"));
 }
 
 TEST_F(AccessTest, OpeningChecksTheFileAndThePasswordAsTheEngineDoes) {

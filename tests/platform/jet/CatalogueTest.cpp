@@ -1,6 +1,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "platform/jet/Catalogue.h"
 #include "platform/jet/CatalogueReader.h"
 #include "platform/jet/LineProtocol.h"
@@ -90,4 +92,41 @@ TEST(Catalogue, AcceptsOnlyACompleteAnswerFromTheReader) {
                      .complete);
     EXPECT_TRUE(parseCatalogueAnswer(joinFields({"error", "open"})).failedToOpen);
     EXPECT_FALSE(parseCatalogueAnswer(joinFields({"error", "catalogue"})).failedToOpen);
+}
+
+// What every real test file and every file mkmdb writes holds; a catalogue read short of it is refused.
+TEST(Catalogue, HoldsTheEnginesOwnObjectsOrWasNotReadWhole) {
+    constexpr std::int32_t kRoot = 251658240, kDatabases = 251658242;
+    const std::vector<CatalogueObject> whole{
+        object(kTables, kRoot, object_type::kContainer, 0x80000000, "Tables"),
+        object(kDatabases, kRoot, object_type::kContainer, 0x80000000, "Databases"),
+        object(251658243, kRoot, object_type::kContainer, 0x80000000, "Relationships"),
+        object(268435456, kDatabases, object_type::kDatabase, 0x80000000, "MSysDb"),
+        object(2, kTables, object_type::kTable, 0x80000000, "MSysObjects"),
+        object(3, kTables, object_type::kTable, 0x80000000, "MSysACEs"),
+        object(4, kTables, object_type::kTable, 0x80000000, "MSysQueries"),
+        object(5, kTables, object_type::kTable, 0x80000000, "MSysRelationships"),
+        object(kReports, kRoot, object_type::kContainer, 0, "Reports"),
+    };
+    ASSERT_TRUE(holdsEngineObjects(whole));
+    EXPECT_TRUE(holdsEngineObjects({whole.begin(), whole.end() - 1}))
+        << "the engine alone creates no \"Reports\" container";
+    for (std::size_t missing = 0; missing + 1 < whole.size(); ++missing) {
+        auto objects = whole;
+        objects.erase(objects.begin() + static_cast<std::ptrdiff_t>(missing));
+        EXPECT_FALSE(holdsEngineObjects(objects)) << "without " << whole[missing].name;
+    }
+    const std::vector<std::pair<const char*, std::function<void(std::vector<CatalogueObject>&)>>> misplaced{
+        {"MSysObjects not defined on page 2", [](auto& objects) { objects[4].id = 18; }},
+        {"MSysQueries outside \"Tables\"", [](auto& objects) { objects[6].parentId = kDatabases; }},
+        {"MSysDb outside \"Databases\"", [](auto& objects) { objects[3].parentId = kTables; }},
+        {"\"Databases\" under another root", [](auto& objects) { objects[1].parentId = 7; }},
+        {"\"Tables\" as a table", [](auto& objects) { objects[0].type = object_type::kTable; }},
+        {"a name in other letter case", [](auto& objects) { objects[5].name = "MSysAces"; }},
+    };
+    for (const auto& [what, change] : misplaced) {
+        auto objects = whole;
+        change(objects);
+        EXPECT_FALSE(holdsEngineObjects(objects)) << what;
+    }
 }

@@ -1,17 +1,24 @@
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <map>
 #include <random>
 
 #include "CapturedOutput.h"
+#include "DatabaseImage.h"
+#include "Fixtures.h"
 #include "TestFiles.h"
 #include "platform/jet/Catalogue.h"
 #include "platform/jet/DatabaseError.h"
 #include "platform/jet/DatabaseFile.h"
+#include "platform/jet/LittleEndian.h"
 
 using namespace platform::jet;
 using Bytes = std::vector<unsigned char>;
@@ -38,6 +45,32 @@ std::vector<std::size_t> catalogueDataPages(const Bytes& file, std::size_t page)
         if (start[0] == 0x01 && owner == 2) pages.push_back(number);
     }
     return pages;
+}
+
+std::size_t pageSizeOf(const Bytes& file) {
+    return file.size() > header::kVersionOffset && file[header::kVersionOffset] == header::kJet3Version
+               ? 2048
+               : 4096;
+}
+
+const page::Layout& layoutOf(const Bytes& file) {
+    return pageSizeOf(file) == 2048 ? page::kJet3Layout : page::kJet4Layout;
+}
+
+// "damaged" when the engine refuses the file as damaged, "N reports" when it opens it, or the engine's
+// description of another failure.
+std::string outcomeOf(const std::string& path, const std::string& password = "") {
+    try {
+        const auto database =
+            openDatabaseFile(path, password, AcceptedFormats::JetAndAce, jet_tests::testOptions());
+        return std::to_string(reportNames(database.objects).size()) + " reports";
+    } catch (const DatabaseError& error) {
+        return error.problem() == DatabaseProblem::Damaged ? "damaged" : error.what();
+    }
+}
+
+Bytes bytesOf(const mkmdb::FileImage& image) {
+    return {image.bytes().begin(), image.bytes().end()};
 }
 
 struct Case {
@@ -131,4 +164,129 @@ TEST(DamagedFiles, EveryDamagedCopyOpensOrFailsClearlyInTimeAndPrintsNothing) {
     }
     for (const auto& fault : faults) ADD_FAILURE() << fault;
     for (const auto& [outcome, count] : outcomes) std::cout << "  " << count << " x " << outcome << '\n';
+}
+
+namespace {
+
+// Sets the offset of a row in the row table of the page (flags included).
+void setRowOffset(Bytes& file, std::size_t pageNumber, std::size_t row, std::uint16_t offset) {
+    const auto& layout = layoutOf(file);
+    putU16(std::span(file).subspan(pageNumber * layout.pageSize, layout.pageSize),
+           layout.rowCountOffset + 2 + 2 * row, offset);
+}
+
+std::size_t rowCountOf(const Bytes& file, std::size_t pageNumber) {
+    const auto& layout = layoutOf(file);
+    return getU16(std::span(file).subspan(pageNumber * layout.pageSize, layout.pageSize),
+                  layout.rowCountOffset);
+}
+
+}  // namespace
+
+// The damage a fuzz run found read as a shorter list, or none: a file cut short at a page boundary, a
+// catalogue page zero-filled, a catalogue row outside its page. Each must be refused as damaged.
+TEST(DamagedFiles, ACatalogueCutShortZeroedOrWithRowsOutsideItsPageIsDamagedNotShorter) {
+    struct Damage {
+        const char* what;
+        std::function<void(Bytes&, const std::vector<std::size_t>& cataloguePages)> apply;
+    };
+    const std::vector<Damage> damages{
+        {"cut to two thirds at a page boundary",
+         [](Bytes& file, const auto&) {
+             file.resize(file.size() / pageSizeOf(file) * 2 / 3 * pageSizeOf(file));
+         }},
+        {"cut before its last catalogue page",
+         [](Bytes& file, const auto& pages) { file.resize(pages.back() * pageSizeOf(file)); }},
+        {"first catalogue page zero-filled",
+         [](Bytes& file, const auto& pages) {
+             std::fill_n(file.begin() + static_cast<std::ptrdiff_t>(pages.front() * pageSizeOf(file)),
+                         pageSizeOf(file), 0);
+         }},
+        {"last catalogue page zero-filled",
+         [](Bytes& file, const auto& pages) {
+             std::fill_n(file.begin() + static_cast<std::ptrdiff_t>(pages.back() * pageSizeOf(file)),
+                         pageSizeOf(file), 0);
+         }},
+        {"a row beyond its page's end",
+         [](Bytes& file, const auto& pages) { setRowOffset(file, pages.back(), 0, page::kRowOffsetMask); }},
+        {"a row inside the page's row table",
+         [](Bytes& file, const auto& pages) {
+             setRowOffset(file, pages.front(), rowCountOf(file, pages.front()) - 1,
+                          static_cast<std::uint16_t>(layoutOf(file).rowCountOffset));
+         }},
+    };
+
+    test_support::TemporaryFolder folder;
+    struct Good {
+        std::string name, password;
+        Bytes bytes;
+    };
+    // Ours has its catalogue over many pages, with a table's pages behind them.
+    std::vector<Good> goods{{"mkmdb, 600 reports", "",
+                             bytesOf(mkmdb::buildDatabaseImage(mkmdb::fixtures::largeDatabase(600, 3000)))}};
+    for (const char* name :
+         {"northwind-jet4.mdb", "asample.accdb", "jet3-v1997.mdb", "jet4-v2000-password.mdb"})
+        if (std::filesystem::exists(jet_tests::testFile(name)))
+            goods.push_back({name, name == std::string("jet4-v2000-password.mdb") ? "password" : "",
+                             readBytes(jet_tests::testFile(name))});
+
+    for (const Good& good : goods) {
+        const auto pages = catalogueDataPages(good.bytes, pageSizeOf(good.bytes));
+        ASSERT_FALSE(pages.empty()) << good.name;
+        const std::string path = folder / "database.mdb";
+        writeBytes(path, good.bytes);
+        ASSERT_THAT(outcomeOf(path, good.password), testing::EndsWith(" reports")) << good.name;
+        for (const Damage& damage : damages) {
+            Bytes damaged = good.bytes;
+            damage.apply(damaged, pages);
+            writeBytes(path, damaged);
+            EXPECT_EQ(outcomeOf(path, good.password), "damaged") << good.name << ": " << damage.what;
+        }
+    }
+}
+
+// A usage map can name millions of pages: the reader must find that out at once rather than read
+// them, whether the pages lie beyond the file's end or in a file (sparse) that has them.
+TEST(DamagedFiles, ACatalogueMapNamingMillionsOfPagesIsDamagedAtOnce) {
+    const Bytes crafted = bytesOf(
+        mkmdb::fixtures::withCatalogueMapNamingMillionsOfPages(mkmdb::fixtures::largeDatabase(50, 0)));
+    test_support::TemporaryFolder folder;
+    const std::string path = folder / "crafted.mdb";
+    for (const std::uintmax_t pages : {std::uintmax_t{0}, std::uintmax_t{1'000'000}}) {
+        writeBytes(path, crafted);
+        if (pages) std::filesystem::resize_file(path, pages * 4096);
+        EXPECT_EQ(outcomeOf(path), "damaged") << pages << " pages";
+    }
+}
+
+// Access marks a row it deletes with both flags of its offset; another writer may set the deleted flag
+// alone. Either way the row is gone, and the file is not damaged.
+TEST(DamagedFiles, AReportRowMarkedDeletedIsNotListedAndIsNoDamage) {
+    mkmdb::Database database;
+    database.reports = {"Alpha", "Gamma"};
+    database.deletedReports = {"Beta"};
+    const Bytes written = bytesOf(mkmdb::buildDatabaseImage(database));
+    test_support::TemporaryFolder folder;
+    const std::string path = folder / "deleted.mdb";
+    for (const std::uint16_t marking : {page::kRowDeletedByAccess, page::kDeletedRow}) {
+        Bytes file = written;
+        int marked = 0;
+        for (const auto pageNumber : catalogueDataPages(file, 4096)) {
+            for (std::size_t row = 0; row < rowCountOf(file, pageNumber); ++row) {
+                const auto offset =
+                    getU16(file, pageNumber * 4096 + page::kJet4Layout.rowCountOffset + 2 + 2 * row);
+                if ((offset & ~page::kRowOffsetMask) == page::kRowDeletedByAccess) {
+                    setRowOffset(file, pageNumber, row, (offset & page::kRowOffsetMask) | marking);
+                    ++marked;
+                }
+            }
+        }
+        ASSERT_EQ(marked, 1);
+        writeBytes(path, file);
+        EXPECT_THAT(
+            reportNames(
+                openDatabaseFile(path, "", AcceptedFormats::JetOnly, jet_tests::testOptions()).objects),
+            testing::ElementsAre("Alpha", "Gamma"))
+            << std::hex << marking;
+    }
 }
