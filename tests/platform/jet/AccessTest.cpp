@@ -4,6 +4,7 @@
 
 #include <filesystem>
 
+#include "NoQueues.h"
 #include "TestFiles.h"
 #include "platform/Failure.h"
 #include "platform/jet/JetAccess.h"
@@ -26,14 +27,6 @@ class RecordingQueues : public jet::PrintQueues {
     std::vector<std::string> jobs;
 };
 
-class NoQueues : public jet::PrintQueues {
-  public:
-    List list() override { return {}; }
-    void print(const std::string&, const std::string&, std::string_view) override {
-        ADD_FAILURE() << "no queue";
-    }
-};
-
 class AccessTest : public testing::Test {
   protected:
     std::unique_ptr<access::Application> start() { return access_.createApplication(); }
@@ -49,7 +42,7 @@ class AccessTest : public testing::Test {
     }
 
     fakes::FakeRegistry registry_;
-    NoQueues queues_;
+    jet_tests::NoQueues queues_;
     jet::JetAccess access_{registry_, queues_, jet_tests::testOptions()};
 };
 

@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "DatabaseImage.h"
+#include "NoQueues.h"
 #include "TestFiles.h"
 #include "platform/Failure.h"
 #include "platform/jet/CatalogueCache.h"
@@ -114,14 +115,6 @@ TEST(CatalogueCache, ServesNothingWhenTheFileMayHaveChangedUnseen) {
 
 namespace {
 
-class NoQueues : public PrintQueues {
-  public:
-    List list() override { return {}; }
-    void print(const std::string&, const std::string&, std::string_view) override {
-        ADD_FAILURE() << "printed";
-    }
-};
-
 // "Next >" as the program does it, ADO's open and then Access's, through a reader that counts its runs.
 class CatalogueReads : public testing::Test {
   protected:
@@ -184,7 +177,7 @@ class CatalogueReads : public testing::Test {
 
     test_support::TemporaryFolder readers_, files_;
     fakes::FakeRegistry registry_;
-    NoQueues queues_;
+    jet_tests::NoQueues queues_;
 };
 
 // Settling time 0: the files here were written a moment ago.

@@ -73,6 +73,19 @@ Bytes bytesOf(const mkmdb::FileImage& image) {
     return {image.bytes().begin(), image.bytes().end()};
 }
 
+// Sets the offset of a row in the row table of the page (flags included).
+void setRowOffset(Bytes& file, std::size_t pageNumber, std::size_t row, std::uint16_t offset) {
+    const auto& layout = layoutOf(file);
+    putU16(std::span(file).subspan(pageNumber * layout.pageSize, layout.pageSize),
+           layout.rowCountOffset + 2 + 2 * row, offset);
+}
+
+std::size_t rowCountOf(const Bytes& file, std::size_t pageNumber) {
+    const auto& layout = layoutOf(file);
+    return getU16(std::span(file).subspan(pageNumber * layout.pageSize, layout.pageSize),
+                  layout.rowCountOffset);
+}
+
 struct Case {
     std::string description;
     Bytes bytes;
@@ -165,23 +178,6 @@ TEST(DamagedFiles, EveryDamagedCopyOpensOrFailsClearlyInTimeAndPrintsNothing) {
     for (const auto& fault : faults) ADD_FAILURE() << fault;
     for (const auto& [outcome, count] : outcomes) std::cout << "  " << count << " x " << outcome << '\n';
 }
-
-namespace {
-
-// Sets the offset of a row in the row table of the page (flags included).
-void setRowOffset(Bytes& file, std::size_t pageNumber, std::size_t row, std::uint16_t offset) {
-    const auto& layout = layoutOf(file);
-    putU16(std::span(file).subspan(pageNumber * layout.pageSize, layout.pageSize),
-           layout.rowCountOffset + 2 + 2 * row, offset);
-}
-
-std::size_t rowCountOf(const Bytes& file, std::size_t pageNumber) {
-    const auto& layout = layoutOf(file);
-    return getU16(std::span(file).subspan(pageNumber * layout.pageSize, layout.pageSize),
-                  layout.rowCountOffset);
-}
-
-}  // namespace
 
 // The damage a fuzz run found read as a shorter list, or none: a file cut short at a page boundary, a
 // catalogue page zero-filled, a catalogue row outside its page. Each must be refused as damaged.
