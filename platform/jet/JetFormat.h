@@ -79,7 +79,7 @@ inline constexpr std::uint8_t rowOf(std::uint32_t reference) {
 
 // A usage map, a row naming a set of pages: type 0 holds a 4-byte first page and a bitmap from it;
 // type 1 holds 4-byte numbers of usage bitmap pages (0 for none), the i-th covering the i-th run of
-// kPagesPerBitmapPage pages with its bitmap from kBitmapPageHeader on.
+// Layout::pagesPerBitmapPage() pages with its bitmap from kBitmapPageHeader on.
 inline constexpr std::uint8_t kInlineMap = 0;
 inline constexpr std::uint8_t kBitmapPagesMap = 1;
 inline constexpr std::size_t kBitmapPageHeader = 4;
@@ -87,14 +87,13 @@ inline constexpr std::size_t kBitmapPageHeader = 4;
 // Where Jet 3 and the later versions differ.
 struct Layout {
     std::size_t pageSize;
-    std::size_t rowCountOffset;       // data page: its row count; the row offsets follow
-    std::size_t tableRowCountOffset;  // definition page: the table's row count
-    std::size_t usageMapOffset;       // definition page: page/row reference of the map of its data pages
+    std::size_t rowCountOffset;  // data page: its row count; the row offsets follow
+    std::size_t usageMapOffset;  // definition page: page/row reference of the map of its data pages
 
-    std::size_t pagesPerBitmapPage() const { return (pageSize - kBitmapPageHeader) * 8; }
+    constexpr std::size_t pagesPerBitmapPage() const { return (pageSize - kBitmapPageHeader) * 8; }
 };
-inline constexpr Layout kJet3Layout{2048, 8, 12, 35};
-inline constexpr Layout kJet4Layout{4096, 12, 16, 55};  // ACE files too
+inline constexpr Layout kJet3Layout{2048, 8, 35};
+inline constexpr Layout kJet4Layout{4096, 12, 55};  // ACE files too
 
 }  // namespace page
 

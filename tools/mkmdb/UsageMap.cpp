@@ -10,8 +10,9 @@ namespace {
 
 constexpr std::size_t kMapRowSize = 69;
 constexpr std::uint32_t kInlineMapPages = (kMapRowSize - 5) * 8;
-constexpr std::size_t kBitmapPageHeader = 4;
-constexpr std::uint32_t kPagesPerBitmapPage = (jet4::kPageSize - kBitmapPageHeader) * 8;
+using platform::jet::page::kBitmapPageHeader;
+constexpr auto kPagesPerBitmapPage =
+    static_cast<std::uint32_t>(platform::jet::page::kJet4Layout.pagesPerBitmapPage());
 constexpr std::size_t kBitmapPageSlots = (kMapRowSize - 1) / 4;
 
 void setBit(std::span<std::uint8_t> bitmap, std::uint32_t index) {
@@ -24,13 +25,13 @@ Bytes buildUsageMap(FileImage& image, const std::vector<std::uint32_t>& pages) {
     Bytes map(kMapRowSize, 0);
     const auto highest = pages.empty() ? 0 : *std::max_element(pages.begin(), pages.end());
     if (highest < kInlineMapPages) {
-        map[0] = 0x00;
+        map[0] = platform::jet::page::kInlineMap;
         putU32(map, 1, 0);  // the first page the bitmap describes
         for (const auto page : pages) setBit(std::span(map).subspan(5), page);
         return map;
     }
 
-    map[0] = 0x01;
+    map[0] = platform::jet::page::kBitmapPagesMap;
     std::vector<std::uint32_t> bitmapPages(kBitmapPageSlots, 0);
     for (const auto page : pages) {
         const auto slot = page / kPagesPerBitmapPage;
