@@ -12,15 +12,11 @@
 #include "tests/fakes/FakeRegistry.h"
 #include "tests/fakes/FakeShell.h"
 #include "tests/fakes/FakeUi.h"
+#include "tests/support/NoPrintQueues.h"
 #include "tests/support/TestSupport.h"
 
 namespace calvenor {
 namespace {
-
-struct NoPrintQueues : platform::jet::PrintQueues {
-    List list() override { return {}; }
-    void print(const std::string&, const std::string&, std::string_view) override {}
-};
 
 platform::jet::EngineOptions engineOptions() {
     platform::jet::EngineOptions options;
@@ -34,7 +30,7 @@ struct EngineProgram {
     fakes::FakeShell shell;
     platform::posix::PosixFileSystem files;
     fakes::FakeRegistry registry;
-    NoPrintQueues queues;
+    test_support::NoPrintQueues queues;
     platform::jet::JetAdo ado{engineOptions()};
     platform::jet::JetAccess access{registry, queues, engineOptions()};
     Program program{{ui, shell, files, registry, ado, access}};

@@ -4,11 +4,11 @@
 
 #include <filesystem>
 
-#include "NoQueues.h"
 #include "TestFiles.h"
 #include "platform/Failure.h"
 #include "platform/jet/JetAccess.h"
 #include "tests/fakes/FakeRegistry.h"
+#include "tests/support/NoPrintQueues.h"
 
 using namespace platform;
 using jet_tests::testFile;
@@ -42,7 +42,7 @@ class AccessTest : public testing::Test {
     }
 
     fakes::FakeRegistry registry_;
-    jet_tests::NoQueues queues_;
+    test_support::NoPrintQueues queues_;
     jet::JetAccess access_{registry_, queues_, jet_tests::testOptions()};
 };
 

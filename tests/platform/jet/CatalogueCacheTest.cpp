@@ -6,7 +6,6 @@
 #include <functional>
 
 #include "DatabaseImage.h"
-#include "NoQueues.h"
 #include "TestFiles.h"
 #include "platform/Failure.h"
 #include "platform/jet/CatalogueCache.h"
@@ -15,6 +14,7 @@
 #include "platform/jet/JetAdo.h"
 #include "platform/jet/LittleEndian.h"
 #include "tests/fakes/FakeRegistry.h"
+#include "tests/support/NoPrintQueues.h"
 
 using namespace platform;
 using namespace platform::jet;
@@ -177,7 +177,7 @@ class CatalogueReads : public testing::Test {
 
     test_support::TemporaryFolder readers_, files_;
     fakes::FakeRegistry registry_;
-    jet_tests::NoQueues queues_;
+    test_support::NoPrintQueues queues_;
 };
 
 // Settling time 0: the files here were written a moment ago.

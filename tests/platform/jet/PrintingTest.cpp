@@ -12,6 +12,7 @@
 #include "platform/jet/PrintJob.h"
 #include "platform/posix/FileRegistry.h"
 #include "tests/fakes/FakeRegistry.h"
+#include "tests/support/NoPrintQueues.h"
 
 using namespace platform;
 using jet_tests::pdfText;
@@ -22,12 +23,6 @@ using test_support::readFile;
 using testing::HasSubstr;
 
 namespace {
-
-class NoQueues : public jet::PrintQueues {
-  public:
-    List list() override { return {}; }
-    void print(const std::string&, const std::string&, std::string_view) override {}
-};
 
 std::string failureOf(auto call) {
     try {
@@ -59,7 +54,7 @@ class Printing : public testing::Test {
 
     test_support::TemporaryFolder folder_;
     fakes::FakeRegistry registry_;
-    NoQueues queues_;
+    test_support::NoPrintQueues queues_;
     jet::JetAccess access_{registry_, queues_, jet_tests::testOptions()};
 };
 

@@ -33,13 +33,9 @@
 #include "tests/platform/qt/ModalAnswerer.h"
 #include "tests/platform/qt/PageLayoutCheck.h"
 #include "tests/platform/qt/QtPrinting.h"
+#include "tests/support/NoPrintQueues.h"
 
 namespace {
-
-struct NoPrintQueues : platform::jet::PrintQueues {
-    List list() override { return {}; }
-    void print(const std::string&, const std::string&, std::string_view) override {}
-};
 
 // The report names of the sample database, from the description the build writes it from, in the
 // order of Access's report collection: by name, letter case ignored.
@@ -127,7 +123,7 @@ class Form2OnQt : public ::testing::Test {
     fakes::FakeShell shell;
     platform::posix::PosixFileSystem files;
     fakes::FakeRegistry registry;
-    NoPrintQueues queues;
+    test_support::NoPrintQueues queues;
     platform::jet::JetAdo ado{jet_tests::testOptions()};
     platform::jet::JetAccess access{registry, queues, jet_tests::testOptions()};
     platform::qt::QtUi ui;

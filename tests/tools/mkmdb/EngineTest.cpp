@@ -12,20 +12,13 @@
 #include "platform/jet/JetAccess.h"
 #include "platform/jet/JetAdo.h"
 #include "tests/fakes/FakeRegistry.h"
+#include "tests/support/NoPrintQueues.h"
 #include "tests/support/TestSupport.h"
 
 namespace mkmdb {
 namespace {
 
 using namespace platform;
-
-class NoPrintQueues : public jet::PrintQueues {
-  public:
-    List list() override { return {}; }
-    void print(const std::string&, const std::string&, std::string_view) override {
-        ADD_FAILURE() << "printed";
-    }
-};
 
 std::vector<std::string> sorted(std::vector<std::string> names) {
     std::sort(names.begin(), names.end());
@@ -70,7 +63,7 @@ class Engine : public ::testing::Test {
 
     test_support::TemporaryFolder folder_;
     fakes::FakeRegistry registry_;
-    NoPrintQueues queues_;
+    test_support::NoPrintQueues queues_;
     jet::JetAccess access_{registry_, queues_, engineOptions()};
 };
 

@@ -4,10 +4,10 @@
 
 #include "platform/jet/PrintQueues.h"
 
-namespace jet_tests {
+namespace test_support {
 
-// A print server without queues, for tests that print nothing there.
-class NoQueues : public platform::jet::PrintQueues {
+// A print server without queues, for tests that print nothing there: a job sent to it fails the test.
+class NoPrintQueues : public platform::jet::PrintQueues {
   public:
     List list() override { return {}; }
     void print(const std::string&, const std::string&, std::string_view) override {
@@ -15,4 +15,4 @@ class NoQueues : public platform::jet::PrintQueues {
     }
 };
 
-}  // namespace jet_tests
+}  // namespace test_support
