@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QThread>
@@ -96,6 +97,22 @@ std::string QtUi::inputBox(std::string_view prompt) {
     const int result = box.exec();
     stopIfEnded();  // closed by the program's end, not answered
     return result == QDialog::Accepted ? toUtf8(box.textValue()) : std::string{};
+}
+
+std::string QtUi::browseForFolder(Window& owner, std::string_view prompt, std::string_view startFolder) {
+    stopIfEnded();
+    auto* window = dynamic_cast<QtWindow*>(&owner);
+    QFileDialog chooser{window != nullptr ? &window->widget() : nullptr, toQString(prompt)};
+    chooser.setOption(QFileDialog::DontUseNativeDialog);
+    chooser.setFileMode(QFileDialog::Directory);
+    chooser.setOption(QFileDialog::ShowDirsOnly);
+    const QString start = toQString(startFolder);
+    if (!start.isEmpty() && QFileInfo(start).isDir()) chooser.setDirectory(start);
+    const int result = chooser.exec();
+    stopIfEnded();
+    if (result != QDialog::Accepted) return {};
+    const QStringList chosen = chooser.selectedFiles();
+    return chosen.isEmpty() ? std::string{} : toUtf8(chosen.first());
 }
 
 QString QtUi::defaultCaption() const {

@@ -23,6 +23,8 @@ class QtUi final : public Ui {
                              MessageIcon icon) override;
     void showOpen(Window& owner, OpenFileDialog& dialog) override;
     std::string inputBox(std::string_view prompt) override;
+    std::string browseForFolder(Window& owner, std::string_view prompt,
+                                std::string_view startFolder) override;
 
     void doEvents() override;
     void endProgram() override;

@@ -57,6 +57,19 @@ class FakeReport : public platform::access::AccessObject {
     std::string name_;
 };
 
+class FakePrinter : public platform::access::Printer {
+  public:
+    FakePrinter(FakeAccess& access, std::string name) : access_(access), name_(std::move(name)) {}
+    std::string deviceName() override {
+        access_.call("device " + name_);
+        return name_;
+    }
+
+  private:
+    FakeAccess& access_;
+    std::string name_;
+};
+
 class FakeApplication : public platform::access::Application {
   public:
     explicit FakeApplication(FakeAccess& access) : access_(access) {}
@@ -74,11 +87,32 @@ class FakeApplication : public platform::access::Application {
             reports.push_back(std::make_unique<FakeReport>(access_, name));
         return reports;
     }
-    platform::access::PrinterRef printer() override { return nullptr; }
-    void setPrinter(const platform::access::PrinterRef&) override {}
-    std::vector<platform::access::PrinterRef> printers() override { return {}; }
-    void openReport(std::string_view, platform::access::ReportView, platform::access::WindowMode) override {}
-    void outputReport(std::string_view, std::string_view, std::string_view) override {}
+    platform::access::PrinterRef printer() override {
+        access_.call("printer");
+        return std::make_shared<FakePrinter>(access_, current_);
+    }
+    void setPrinter(const platform::access::PrinterRef& printer) override {
+        const std::string name = printer->deviceName();
+        access_.call("printer = " + name);
+        current_ = name;
+    }
+    std::vector<platform::access::PrinterRef> printers() override {
+        access_.call("printers");
+        std::vector<platform::access::PrinterRef> printers;
+        for (const auto& name : access_.printers)
+            printers.push_back(std::make_shared<FakePrinter>(access_, name));
+        return printers;
+    }
+    void openReport(std::string_view name, platform::access::ReportView view,
+                    platform::access::WindowMode mode) override {
+        access_.call("print " + std::string{name} + " on " + current_ + " (" +
+                     std::to_string(static_cast<int>(view)) + "," + std::to_string(static_cast<int>(mode)) +
+                     ")");
+    }
+    void outputReport(std::string_view name, std::string_view format, std::string_view file) override {
+        access_.call("output " + std::string{name} + " as " + std::string{format} + " to " +
+                     std::string{file});
+    }
     void closeCurrentDatabase() override { access_.call("close"); }
     void quit(platform::access::QuitOption option) override {
         access_.call("quit " + std::to_string(static_cast<int>(option)));
@@ -86,6 +120,7 @@ class FakeApplication : public platform::access::Application {
 
   private:
     FakeAccess& access_;
+    std::string current_ = access_.printers.empty() ? std::string{} : access_.printers.front();
 };
 
 }  // namespace

@@ -22,13 +22,18 @@ class FakeAdo : public platform::ado::Ado {
 };
 
 // Access over one pretend database. Every call is logged ("create", "open PATH|EXCLUSIVE|PASSWORD",
-// "allReports", "close", "quit 1", "release"); the call named by failAt fails with Access's text.
+// "allReports", "close", "quit 1", "release", ...); the call named by failAt fails.
 class FakeAccess : public platform::access::Access {
   public:
     std::unique_ptr<platform::access::Application> createApplication() override;
 
     std::vector<std::string> reports;
-    std::optional<std::string> failAt;  // "create", "open", "allReports", "name REPORT", "close", "quit"
+    // Access's printers by device name; the first is its current printer when it starts.
+    std::vector<std::string> printers{"Office Laser", "Drevmark PDF Writer"};
+    // The call that fails: "create", "open", "allReports", "name REPORT", "printer", "printers",
+    // "device NAME", "printer = NAME", "print REPORT on PRINTER (0,0)", "output REPORT as FORMAT to
+    // FILE", "close", "quit 1".
+    std::optional<std::string> failAt;
     std::vector<std::string> calls;
 
     void call(const std::string& what);  // logs the call; throws when it is the failing one

@@ -13,6 +13,10 @@ class FakeFileSystem : public platform::FileSystem {
 
     std::optional<platform::PathKind> examine(std::string_view path) override;
     char pathSeparator() const override { return separator_; }
+    // Windows' rules go with Windows' separator.
+    platform::FileNameRules fileNameRules() const override {
+        return separator_ == '\\' ? platform::FileNameRules::Windows : platform::FileNameRules::Posix;
+    }
 
     void addFile(std::string path) { paths_[std::move(path)] = platform::PathKind::File; }
     void addFolder(std::string path) { paths_[std::move(path)] = platform::PathKind::Folder; }

@@ -20,12 +20,18 @@ std::string folded(std::string_view text) {
 class FakeKey : public platform::RegistryKey {
   public:
     FakeKey(FakeRegistry& registry, std::string path) : registry_(registry), path_(std::move(path)) {}
+    ~FakeKey() override {
+        if (registry_.journal) registry_.journal->push_back("close " + path_);
+    }
 
     std::optional<std::string> readString(std::string_view name) override {
         return registry_.value(path_, name);
     }
     void writeString(std::string_view name, std::string_view value) override {
-        if (registry_.failWrites) throw platform::Failure{"Access is denied."};
+        if (registry_.failWrites || registry_.failWriting == name)
+            throw platform::Failure{"Access is denied."};
+        if (registry_.journal)
+            registry_.journal->push_back("write " + std::string{name} + "=" + std::string{value});
         registry_.set(path_, name, value);
         registry_.writes.push_back({path_, std::string{name}, std::string{value}});
     }
@@ -36,6 +42,8 @@ class FakeKey : public platform::RegistryKey {
 };
 
 std::unique_ptr<platform::RegistryKey> FakeRegistry::createKey(std::string_view path) {
+    if (failCreating == path) throw platform::Failure{"Access is denied."};
+    if (journal) journal->push_back("create " + std::string{path});
     keys_[folded(path)];
     return std::make_unique<FakeKey>(*this, std::string{path});
 }

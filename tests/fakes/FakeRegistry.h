@@ -24,6 +24,11 @@ class FakeRegistry : public platform::Registry {
 
     std::vector<Write> writes;
     bool failWrites = false;  // every write raises a Failure while set
+    // Fails the creation of this key, or writes of the value of this name, with "Access is denied.".
+    std::optional<std::string> failCreating, failWriting;
+    // Where opening ("create KEY"), writing ("write NAME=VALUE") and closing ("close KEY") keys are
+    // logged, beside what other fakes log there; none when null.
+    std::vector<std::string>* journal = nullptr;
 
   private:
     friend class FakeKey;

@@ -113,6 +113,14 @@ void FakeUi::showOpen(platform::Window&, platform::OpenFileDialog& dialog) {
     if (openDialogChoice) dialog.fileName = *openDialogChoice;
 }
 
+std::string FakeUi::browseForFolder(platform::Window&, std::string_view prompt,
+                                    std::string_view startFolder) {
+    stopIfEnded();
+    folderChoosersShown.emplace_back(prompt, startFolder);
+    if (folderChooserFailure) throw platform::Failure{*folderChooserFailure};
+    return chosenFolder;
+}
+
 std::string FakeUi::inputBox(std::string_view prompt) {
     stopIfEnded();
     inputPrompts.push_back(applicationTitle_ + "|" + std::string{prompt});

@@ -211,6 +211,8 @@ class FakeUi : public platform::Ui {
                                        platform::MessageButtons buttons, platform::MessageIcon icon) override;
     void showOpen(platform::Window& owner, platform::OpenFileDialog& dialog) override;
     std::string inputBox(std::string_view prompt) override;
+    std::string browseForFolder(platform::Window& owner, std::string_view prompt,
+                                std::string_view startFolder) override;
     void doEvents() override;
     void endProgram() override { ended = true; }
 
@@ -229,6 +231,11 @@ class FakeUi : public platform::Ui {
     // What the input box answers in turn (nullopt: Cancel); Cancel when none is left.
     std::deque<std::optional<std::string>> inputs;
     std::vector<std::string> inputPrompts;  // with the caption: "caption|prompt"
+
+    // What the folder chooser answers (empty: Cancel), and the prompt and start folder of each showing.
+    std::string chosenFolder;
+    std::optional<std::string> folderChooserFailure;
+    std::vector<std::pair<std::string, std::string>> folderChoosersShown;
 
     int eventRounds = 0;
     std::function<void()> duringEvents;  // what the user does while the message loop is served
