@@ -97,6 +97,10 @@ class AnsweringUi : public platform::Ui {
         ui_.showOpen(owner, dialog);
     }
     std::string inputBox(std::string_view) override { return answer; }
+    std::string browseForFolder(platform::Window& owner, std::string_view prompt,
+                                std::string_view startFolder) override {
+        return ui_.browseForFolder(owner, prompt, startFolder);
+    }
     void doEvents() override { ui_.doEvents(); }
     void endProgram() override { ui_.endProgram(); }
 
