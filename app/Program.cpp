@@ -17,15 +17,23 @@ Program::~Program() = default;
 void Program::start() {
     form1_ = std::make_unique<Form1>(Form1::Services{services_.ui, services_.shell, services_.files,
                                                      settings_, errors_, services_.ado, services_.access,
-                                                     [this]() -> Form2& { return form2(); }});
+                                                     longCommands_, [this]() -> Form2& { return form2(); }});
     Form_Load();
     form1_->window().show();
 }
 
 Form2& Program::form2() {
     if (!form2_) {
-        form2_ = std::make_unique<Form2>(Form2::Services{services_.ui, services_.shell, services_.files,
-                                                         settings_, errors_, form1_->window()});
+        form2_ = std::make_unique<Form2>(Form2::Services{services_.ui,
+                                                         services_.shell,
+                                                         services_.files,
+                                                         settings_,
+                                                         errors_,
+                                                         services_.registry,
+                                                         services_.access,
+                                                         longCommands_,
+                                                         form1_->window(),
+                                                         {form1_->Text1(), form1_->Text2()}});
         form2_->Form_Load();
     }
     return *form2_;

@@ -4,6 +4,7 @@
 
 #include "app/ErrorReport.h"
 #include "app/Settings.h"
+#include "pages/OneCommandAtATime.h"
 
 namespace platform {
 class FileSystem;
@@ -51,6 +52,7 @@ class Program {
     Services services_;
     ErrorReport errors_;
     Settings settings_;
+    OneCommandAtATime longCommands_;
     std::unique_ptr<Form1> form1_;
     std::unique_ptr<Form2> form2_;
 };

@@ -79,15 +79,8 @@ void Form1::PushButton1_Click() {
 }
 
 void Form1::PushButton3_Click() {
-    // The enumeration serves the message loop, so a second click (a double-click, say) arrives while
-    // it runs; it would clear the list under the running one and leave reports listed twice.
-    if (listingReports_) return;
-    listingReports_ = true;
-    struct Done {
-        bool& flag;
-        ~Done() { flag = false; }
-    } done{listingReports_};
-
+    auto turn = services_.longCommands.take();
+    if (!turn) return;
     Trap trap{"in Ostrevan2021/08/31.Form1.PushButton3_Click ", services_.errors};
     std::optional<std::vector<std::string>> tables;
     trap.step(100, [&] {

@@ -3,6 +3,7 @@
 #include <functional>
 #include <memory>
 
+#include "pages/OneCommandAtATime.h"
 #include "pages/RememberedText.h"
 #include "platform/Ui.h"
 
@@ -34,6 +35,7 @@ class Form1 {
         ErrorReport& errors;
         platform::ado::Ado& ado;
         platform::access::Access& access;
+        OneCommandAtATime& longCommands;
         // The report list page, brought into being (and loaded) at its first use.
         std::function<Form2&()> reportListPage;
     };
@@ -67,7 +69,6 @@ class Form1 {
     platform::OpenFileDialog commonDialog1_;
     RememberedText database_;
     RememberedText password_;
-    bool listingReports_ = false;  // "Next >" is running
 };
 
 }  // namespace calvenor

@@ -6,6 +6,8 @@
 #include "app/ShellUtilities.h"
 #include "app/Trap.h"
 #include "catalogue/ReportSelection.h"
+#include "export/AddFolder.h"
+#include "export/ExportRun.h"
 #include "pages/PageStyle.h"
 
 namespace calvenor {
@@ -55,9 +57,11 @@ Form2::Form2(const Services& services)
       location_(services.settings, services.ui, Settings::kLocation) {
     pushButton1_.onClick = [this] { PushButton1_Click(); };
     pushButton2_.onClick = [this] { PushButton2_Click(); };
+    pushButton3_.onClick = [this] { PushButton3_Click(); };
     pushButton4_.onClick = [this] { PushButton4_Click(); };
     pushButton5_.onClick = [this] { PushButton5_Click(); };
     pushButton6_.onClick = [this] { PushButton6_Click(); };
+    pushButton7_.onClick = [this] { PushButton7_Click(); };
     text1_.onChange = [this] { Text1_Change(); };
     window_->onUnload = [this] { Form_Unload(); };
 
@@ -99,6 +103,14 @@ void Form2::PushButton2_Click() {
     trap.step(102, [&] { window_->hide(); });
 }
 
+void Form2::PushButton3_Click() {
+    auto turn = services_.longCommands.take();
+    if (!turn) return;
+    Trap trap{"in Ostrevan2021/08/31.Form2.PushButton3_Click ", services_.errors};
+    SaveCheckedReports(trap, {services_.ui, services_.files, services_.registry, services_.access, *window_,
+                              listView1_, text1_, services_.database});
+}
+
 void Form2::PushButton4_Click() {
     Trap trap{"in Ostrevan2021/08/31.Form2.PushButton4_Click ", services_.errors};
     MarkAllReports(trap, listView1_, false);
@@ -112,6 +124,11 @@ void Form2::PushButton5_Click() {
 void Form2::PushButton6_Click() {
     Trap trap{"in Ostrevan2021/08/31.Form2.PushButton6_Click ", services_.errors};
     CheckReportsByName(trap, services_.ui, listView1_, NameFilter::Containing);
+}
+
+void Form2::PushButton7_Click() {
+    Trap trap{"in Ostrevan2021/08/31.Form2.PushButton7_Click ", services_.errors};
+    ChooseOutputFolder(trap, services_.ui, services_.files, services_.settings, *window_, text1_);
 }
 
 void Form2::Text1_Change() {

@@ -2,12 +2,18 @@
 
 #include <memory>
 
+#include "catalogue/Access1.h"
+#include "pages/OneCommandAtATime.h"
 #include "pages/RememberedText.h"
 #include "platform/Ui.h"
 
 namespace platform {
 class FileSystem;
+class Registry;
 class Shell;
+namespace access {
+class Access;
+}
 }  // namespace platform
 
 namespace calvenor {
@@ -25,7 +31,11 @@ class Form2 {
         platform::FileSystem& files;
         Settings& settings;
         ErrorReport& errors;
+        platform::Registry& registry;
+        platform::access::Access& access;
+        OneCommandAtATime& longCommands;
         platform::Window& databasePage;  // shown again by "< Back"
+        DatabaseFields database;         // the database selection page's path and password
     };
 
     // Creates the page, hidden; Form_Load dresses it.
@@ -40,9 +50,11 @@ class Form2 {
     void Form_Load();
     void PushButton1_Click();  // "Check All"
     void PushButton2_Click();  // "< Back"
+    void PushButton3_Click();  // "Save Checked Reports As PDF"
     void PushButton4_Click();  // "Uncheck All"
     void PushButton5_Click();  // "Check Entries Not Containing X"
     void PushButton6_Click();  // "Check Entries Containing X Chars"
+    void PushButton7_Click();  // "..."
     void Text1_Change();
     void Form_Unload();
 

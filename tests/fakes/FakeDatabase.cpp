@@ -64,6 +64,7 @@ class FakePrinter : public platform::access::Printer {
         access_.call("device " + name_);
         return name_;
     }
+    const std::string& name() const { return name_; }
 
   private:
     FakeAccess& access_;
@@ -92,7 +93,9 @@ class FakeApplication : public platform::access::Application {
         return std::make_shared<FakePrinter>(access_, current_);
     }
     void setPrinter(const platform::access::PrinterRef& printer) override {
-        const std::string name = printer->deviceName();
+        const auto* fake = dynamic_cast<const FakePrinter*>(printer.get());
+        if (fake == nullptr) throw Failure{"Invalid procedure call or argument", 5};
+        const std::string name = fake->name();
         access_.call("printer = " + name);
         current_ = name;
     }

@@ -97,6 +97,7 @@ platform::MessageAnswer FakeUi::messageBox(std::string_view text, std::string_vi
     stopIfEnded();
     messages.push_back(
         {std::string{text}, caption.empty() ? applicationTitle_ : std::string{caption}, buttons, icon});
+    if (whileMessageShows) whileMessageShows();
     if (!answers.empty()) {
         auto answer = answers.front();
         answers.pop_front();

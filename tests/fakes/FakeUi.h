@@ -221,6 +221,7 @@ class FakeUi : public platform::Ui {
     FakeWindow& window(std::string_view name);
 
     std::vector<Message> messages;
+    std::function<void()> whileMessageShows;      // what is looked at while a message box is up
     std::deque<platform::MessageAnswer> answers;  // given in turn; Ok (or No) when none is left
 
     // What the open dialog does: picks a path, is cancelled (nullopt), or fails to open (failure set).
