@@ -1,0 +1,96 @@
+// "Save Checked Reports As PDF" of the real handlers on the Linux engine: the PDF writer stand-in reads
+// the values the export writes into the registry emulation and writes each report's PDF file.
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "DatabaseFile.h"
+#include "Fixtures.h"
+#include "app/Program.h"
+#include "export/OutputFileNames.h"
+#include "platform/jet/JetAccess.h"
+#include "platform/jet/JetAdo.h"
+#include "platform/posix/FileRegistry.h"
+#include "platform/posix/PosixFileSystem.h"
+#include "tests/fakes/FakeShell.h"
+#include "tests/fakes/FakeUi.h"
+#include "tests/platform/jet/PdfTools.h"
+#include "tests/support/NoPrintQueues.h"
+#include "tests/support/TestSupport.h"
+
+namespace calvenor {
+namespace {
+
+namespace fs = std::filesystem;
+
+platform::jet::EngineOptions engineOptions() {
+    platform::jet::EngineOptions options;
+    options.helperFolder = CALVENOR_HELPER_DIR;
+    return options;
+}
+
+// Every file below the folder, by its path relative to it.
+std::set<std::string> filesBelow(const fs::path& folder) {
+    std::set<std::string> files;
+    if (!fs::exists(folder)) return files;
+    for (const auto& entry : fs::recursive_directory_iterator{folder}) {
+        if (!entry.is_directory()) files.insert(fs::relative(entry.path(), folder).string());
+    }
+    return files;
+}
+
+TEST(SaveOnTheEngine, EveryCheckedReportBecomesAPdfInsideTheFolderNamedAfterItNoneOverwritten) {
+    test_support::TemporaryFolder root;
+    const std::string database = root / "hostile.mdb";
+    auto hostile = mkmdb::fixtures::hostileNamesDatabase();
+    hostile.reports.push_back(
+        "Forward_slash");  // the safe name of "Forward/slash", taken by a report of its own
+    mkmdb::writeDatabaseFile(hostile, database, mkmdb::Overwrite::Refuse);
+    fs::create_directory(root.path() / "out");
+    const fs::path home = std::getenv("HOME");
+    const auto homeBefore = filesBelow(home);
+
+    fakes::FakeUi ui;
+    fakes::FakeShell shell;
+    shell.desktopFolderPath = (root.path() / "desktop").string();
+    platform::posix::PosixFileSystem files;
+    platform::posix::FileRegistry registry{(root.path() / "registry").string()};
+    test_support::NoPrintQueues queues;
+    platform::jet::JetAdo ado{engineOptions()};
+    platform::jet::JetAccess access{registry, queues, engineOptions()};
+    Program program{{ui, shell, files, registry, ado, access}};
+    program.start();
+    auto& form1 = ui.window("Form1");
+    form1.textBox("Text1").setText(database);
+    form1.button("PushButton3").click();
+    auto& form2 = ui.window("Form2");
+    auto& list = form2.listView("ListView1");
+    ASSERT_EQ(list.count(), static_cast<int>(hostile.reports.size()));
+    list.setChecked(1, false);
+    form2.textBox("Text1").setText(root / "out");  // typed without the trailing separator
+    form2.button("PushButton3").click();
+
+    ASSERT_FALSE(ui.messages.empty());
+    EXPECT_EQ(ui.messages.back().text, "Done.");
+    EXPECT_EQ(ui.messages.size(), 1u) << ui.messages.front().text;
+
+    // One file per checked report, under the name the run gave it; each a PDF that names its report.
+    OutputFileNames names{platform::FileNameRules::Posix, '/'};
+    std::set<std::string> expected;
+    for (int i = 2; i <= list.count(); ++i) {
+        const std::string report = list.itemText(i);
+        const std::string path = names.pathFor((root.path() / "out").string(), report);
+        expected.insert(fs::relative(path, root.path()).string());
+        EXPECT_NE(jet_tests::pdfInfo(path), "") << report;
+        EXPECT_EQ(jet_tests::pdfTitle(path), report);
+    }
+    EXPECT_EQ(expected.size(), hostile.reports.size() - 1) << "no two reports share a file";
+    auto written = filesBelow(root.path());
+    std::erase_if(written,
+                  [](const std::string& f) { return f.starts_with("registry/") || f == "hostile.mdb"; });
+    EXPECT_EQ(written, expected) << "nothing else is written beside or above the folder";
+    EXPECT_EQ(filesBelow(home), homeBefore);
+}
+
+}  // namespace
+}  // namespace calvenor
