@@ -1,6 +1,7 @@
 #include "platform/qt/QtUi.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QInputDialog>
@@ -20,6 +21,16 @@ namespace {
 // Windows' own styles (Explorer look, long names, the read-only check box) with no counterpart here,
 // and are ignored.
 constexpr std::uint32_t kFileMustExist = 0x1000;
+
+// The chooser opens in the start folder, so that accepting at once chooses it. (Selecting it among its
+// siblings would put its name into the name field, where Qt reads quotes as separators of several
+// names.) Without a start folder, or when it is gone, it opens at the top of the folders, not wherever
+// Qt's dialog was last.
+void openAtStartFolder(QFileDialog& chooser, const QString& startFolder) {
+    const QFileInfo start{startFolder};
+    chooser.setDirectory(!startFolder.isEmpty() && start.isDir() ? start.absoluteFilePath()
+                                                                 : QDir::rootPath());
+}
 
 }  // namespace
 
@@ -102,17 +113,20 @@ std::string QtUi::inputBox(std::string_view prompt) {
 std::string QtUi::browseForFolder(Window& owner, std::string_view prompt, std::string_view startFolder) {
     stopIfEnded();
     auto* window = dynamic_cast<QtWindow*>(&owner);
-    QFileDialog chooser{window != nullptr ? &window->widget() : nullptr, toQString(prompt)};
+    QFileDialog chooser{window != nullptr ? &window->widget() : nullptr, QStringLiteral("Browse For Folder")};
+    // Qt's own dialog, as for opening a database; it offers a new folder too.
     chooser.setOption(QFileDialog::DontUseNativeDialog);
     chooser.setFileMode(QFileDialog::Directory);
     chooser.setOption(QFileDialog::ShowDirsOnly);
-    const QString start = toQString(startFolder);
-    if (!start.isEmpty() && QFileInfo(start).isDir()) chooser.setDirectory(start);
+    // The prompt stands where the dialog says where it looks, on the row above the folders.
+    chooser.setLabelText(QFileDialog::LookIn, withLineFeeds(toQString(prompt)));
+    openAtStartFolder(chooser, toQString(startFolder));
     const int result = chooser.exec();
-    stopIfEnded();
+    stopIfEnded();  // closed by the program's end, not answered
     if (result != QDialog::Accepted) return {};
     const QStringList chosen = chooser.selectedFiles();
-    return chosen.isEmpty() ? std::string{} : toUtf8(chosen.first());
+    // Without a trailing separator, except the root's own.
+    return chosen.isEmpty() ? std::string{} : toUtf8(QDir::cleanPath(chosen.first()));
 }
 
 QString QtUi::defaultCaption() const {

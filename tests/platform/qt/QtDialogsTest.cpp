@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QDialogButtonBox>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileDialog>
@@ -225,6 +227,7 @@ TEST(QtToolkitEvents, EndingTheProgramStopsTheRunningHandlerAtItsNextWait) {
     EXPECT_THROW(ui.messageBox("late", "", platform::MessageButtons::Ok, platform::MessageIcon::None),
                  platform::ProgramEnded);
     EXPECT_THROW(ui.inputBox("Enter X:"), platform::ProgramEnded);
+    EXPECT_THROW(ui.browseForFolder(*window, "Please select folder:", ""), platform::ProgramEnded);
 }
 
 TEST(QtToolkitEvents, ALoopThatCallsDoEventsLetsPendingEventsRunWhileItLasts) {
@@ -314,6 +317,86 @@ TEST_F(QtOpenDialog, CancelLeavesTheFileNameAlone) {
     ui.showOpen(*owner, dialog);
     EXPECT_EQ(answerer.answered(), 1);
     EXPECT_EQ(dialog.fileName, "/kept/as/it/was.mdb");
+}
+
+// The folder chooser, driven as the user drives it: it opens at the start folder (or at the top), the
+// user may type a folder into its name field, and leaves it by a key or a button.
+TEST(QtFolderChooser, OpensAtTheStartFolderAndAnswersTheChosenPathOrNothing) {
+    platform::qt::QtUi ui;
+    const auto owner = ui.createWindow(kTestWindow);
+    QTemporaryDir scratch;
+    ASSERT_TRUE(scratch.isValid());
+    const QString base = QDir(scratch.path()).canonicalPath();
+    const QString out = base + QString::fromUtf8("/Out ä \"q\"");
+    ASSERT_TRUE(QDir().mkpath(out));
+    ASSERT_TRUE(QDir().mkpath(base + "/Sub"));
+
+    struct Case {
+        QString start;
+        QString opensWith;  // the folder chosen if the user accepts at once
+        QString typed;      // into the name field; empty: nothing typed
+        Leave leave;
+        QString answer;
+    };
+    const Case cases[] = {
+        {out, out, "", Leave::EnterKey, out},
+        {out + "/", out, "", Leave::OkButton, out},  // the field's trailing separator is not the folder's
+        {"", "/", "", Leave::OkButton, "/"},         // the root keeps its separator
+        {base + "/gone", "/", "", Leave::EnterKey, "/"},
+        {base + "/gone", "/", base + "/Sub/", Leave::EnterKey, base + "/Sub"},
+        {out, out, "", Leave::CancelButton, ""},
+        {out, out, base + "/Sub", Leave::EscapeKey, ""},
+        {out, out, "", Leave::CloseBox, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE((c.start + " left by " + QString::number(int(c.leave))).toStdString());
+        QString title, prompt, opensWith;
+        bool promptShown = false;
+        ModalAnswerer answerer{[&](QWidget& modal) {
+            auto* chooser = qobject_cast<QFileDialog*>(&modal);
+            auto* nameField = chooser != nullptr ? chooser->findChild<QLineEdit*>("fileNameEdit") : nullptr;
+            auto* label = chooser != nullptr ? chooser->findChild<QLabel*>("lookInLabel") : nullptr;
+            if (nameField == nullptr || label == nullptr || !nameField->hasFocus()) return false;
+            title = chooser->windowTitle();
+            prompt = label->text();
+            promptShown = label->isVisible();
+            opensWith = chooser->selectedFiles().value(0);
+            if (!c.typed.isEmpty()) {
+                nameField->clear();
+                typeText(*nameField, c.typed);
+            }
+            const auto press = [&](QDialogButtonBox::StandardButton which) {
+                chooser->findChild<QDialogButtonBox*>()->button(which)->click();
+            };
+            switch (c.leave) {
+                case Leave::EnterKey:
+                    QTest::keyClick(nameField, Qt::Key_Return);
+                    break;
+                case Leave::OkButton:
+                    press(QDialogButtonBox::Open);
+                    break;
+                case Leave::CancelButton:
+                    press(QDialogButtonBox::Cancel);
+                    break;
+                case Leave::EscapeKey:
+                    QTest::keyClick(nameField, Qt::Key_Escape);
+                    break;
+                case Leave::CloseBox:
+                    chooser->close();
+                    break;
+            }
+            return true;
+        }};
+        EXPECT_EQ(QString::fromStdString(
+                      ui.browseForFolder(*owner, "Please select folder:", c.start.toStdString())),
+                  c.answer);
+        EXPECT_EQ(answerer.answered(), 1);
+        EXPECT_TRUE(answerer.rejected().empty());
+        EXPECT_EQ(title, "Browse For Folder");
+        EXPECT_EQ(prompt, "Please select folder:");
+        EXPECT_TRUE(promptShown);
+        EXPECT_EQ(opensWith, c.opensWith);
+    }
 }
 
 }  // namespace
