@@ -5,28 +5,33 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFileDialog>
 #include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
 #include <QTreeView>
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "DatabaseFile.h"
 #include "Model.h"
 #include "app/Program.h"
+#include "app/Settings.h"
 #include "pages/Form1.h"
 #include "pages/Form2.h"
 #include "platform/jet/JetAccess.h"
 #include "platform/jet/JetAdo.h"
+#include "platform/posix/FileRegistry.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "platform/qt/QtUi.h"
 #include "platform/qt/QtWindow.h"
-#include "tests/fakes/FakeRegistry.h"
 #include "tests/fakes/FakeShell.h"
 #include "tests/platform/jet/TestFiles.h"
 #include "tests/platform/qt/Keyboard.h"
@@ -103,6 +108,13 @@ class Form2OnQt : public ::testing::Test {
         ASSERT_TRUE(QTest::qWaitForWindowActive(&form2()));
     }
 
+    // A closed dialog gives the keyboard back to the page under X, with or without a window manager;
+    // Qt's offscreen platform leaves no window active, so the test gives it back.
+    void returnFromDialog() {
+        form2().activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&form2()));
+    }
+
     void click(const char* button) { child<QPushButton>(form2(), button).click(); }
 
     QTreeView& list() { return child<QTreeView>(form2(), "ListView1"); }
@@ -122,7 +134,9 @@ class Form2OnQt : public ::testing::Test {
     test_support::TemporaryFolder desktop;
     fakes::FakeShell shell;
     platform::posix::PosixFileSystem files;
-    fakes::FakeRegistry registry;
+    // The registry the program keeps its settings in and the PDF writer stand-in reads its job from.
+    test_support::TemporaryFolder registryFolder;
+    platform::posix::FileRegistry registry{registryFolder.path().string()};
     test_support::NoPrintQueues queues;
     platform::jet::JetAdo ado{jet_tests::testOptions()};
     platform::jet::JetAccess access{registry, queues, jet_tests::testOptions()};
@@ -242,8 +256,137 @@ TEST_F(Form2OnQt, KeyboardAloneOpensAProtectedDatabaseAndWalksTheListPage) {
     QTest::keyClick(&list(), Qt::Key_Down);
     QTest::keyClick(&list(), Qt::Key_Space);
     EXPECT_EQ(shown(), (std::vector<std::string>{"[x] Alpha", "[ ] Beta", "[x] Gamma"}));
+
+    // Tab reaches the commands in their tab order; Enter and Space press the one that has the focus.
+    struct Press {
+        const char* button;
+        Qt::Key key;
+        const char* x;  // the input box's answer; none: the command has no input box
+        std::vector<std::string> after;
+    };
+    const Press presses[] = {
+        {"PushButton1", Qt::Key_Return, nullptr, {"[x] Alpha", "[x] Beta", "[x] Gamma"}},
+        {"PushButton4", Qt::Key_Space, nullptr, {"[ ] Alpha", "[ ] Beta", "[ ] Gamma"}},
+        {"PushButton6", Qt::Key_Enter, "mm", {"[ ] Alpha", "[ ] Beta", "[x] Gamma"}},
+        {"PushButton5", Qt::Key_Space, "ph", {"[ ] Alpha", "[x] Beta", "[x] Gamma"}},
+    };
+    for (const Press& press : presses) {
+        SCOPED_TRACE(press.button);
+        EXPECT_EQ(layout_check::tabWalk(1), std::vector<std::string>{press.button});
+        const auto answerer = press.x != nullptr ? answerInputBox(QString::fromUtf8(press.x))
+                                                 : ModalAnswerer{[](QWidget&) { return false; }};
+        QTest::keyClick(QApplication::focusWidget(), press.key);
+        if (press.x != nullptr) returnFromDialog();
+        EXPECT_EQ(answerer.answered(), press.x != nullptr ? 1 : 0);
+        EXPECT_TRUE(answerer.rejected().empty());
+        EXPECT_EQ(shown(), press.after);
+    }
+
+    // The output folder is typed into its field, and remembered as typed.
+    EXPECT_EQ(layout_check::tabWalk(1), std::vector<std::string>{"Text1"});
+    auto& field = child<QLineEdit>(form2(), "Text1");
+    const QString typed = QString::fromStdString(folder / "Typed ü");
+    QTest::keyClick(&field, Qt::Key_A, Qt::ControlModifier);
+    typeText(field, typed);
+    EXPECT_EQ(field.text(), typed);
+    EXPECT_EQ(calvenor::Settings{registry}.GetSetting(calvenor::Settings::kLocation, ""),
+              typed.toStdString());
+
+    // "..." by the keyboard: a folder typed into the chooser and Enter put it into the field, with one
+    // trailing separator.
+    EXPECT_EQ(layout_check::tabWalk(1), std::vector<std::string>{"PushButton7"});
+    const QString chosen = QString::fromStdString(folder.path().string());
+    {
+        const ModalAnswerer chooser{[&](QWidget& modal) {
+            auto* nameField = modal.findChild<QLineEdit*>("fileNameEdit");
+            if (qobject_cast<QFileDialog*>(&modal) == nullptr || nameField == nullptr ||
+                !nameField->hasFocus())
+                return false;
+            typeText(*nameField, chosen);
+            QTest::keyClick(nameField, Qt::Key_Return);
+            return true;
+        }};
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+        returnFromDialog();
+        EXPECT_EQ(chooser.answered(), 1);
+        EXPECT_TRUE(chooser.rejected().empty());
+    }
+    EXPECT_EQ(field.text(), chosen + "/");
+
+    // Past the export and "< Back" the focus comes round to the list; Shift+Tab goes back to "< Back",
+    // which Enter presses.
     EXPECT_EQ(layout_check::tabWalk(3),
-              (std::vector<std::string>{"PushButton1", "PushButton4", "PushButton6"}));
+              (std::vector<std::string>{"PushButton3", "PushButton2", "ListView1"}));
+    QTest::keyClick(&list(), Qt::Key_Tab, Qt::ShiftModifier);
+    ASSERT_EQ(QApplication::focusWidget(), &child<QPushButton>(form2(), "PushButton2"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form1()));
+    EXPECT_FALSE(form2().isVisible());
+}
+
+// The export as the user runs it: reports unchecked in the list, a fresh folder typed into the field,
+// "Save Checked Reports As PDF" pressed with Space; "Done." comes while the hourglass is up.
+TEST_F(Form2OnQt, SaveByKeyboardWritesOnePdfPerCheckedReportIntoTheTypedFolder) {
+    test_support::TemporaryFolder folder;
+    mkmdb::Database database;
+    database.reports = {"Sales", "a/b", "Ä \"q\"", "Stock"};
+    const std::string path = folder / "Reports.mdb";
+    mkmdb::writeDatabaseFile(database, path, mkmdb::Overwrite::Refuse);
+    const std::string out = folder / "Out ü";
+    std::filesystem::create_directory(out);
+
+    start();
+    next(path);
+    // Letter case ignored, and "Ä" after the Latin letters.
+    ASSERT_EQ(shown(), (std::vector<std::string>{"[x] a/b", "[x] Sales", "[x] Stock", "[x] Ä \"q\""}));
+    ASSERT_EQ(QApplication::focusWidget(), &list());
+    QTest::keyClick(&list(), Qt::Key_Down);
+    QTest::keyClick(&list(), Qt::Key_Down);
+    QTest::keyClick(&list(), Qt::Key_Space);  // "Stock" stays behind
+    ASSERT_EQ(shown(), (std::vector<std::string>{"[x] a/b", "[x] Sales", "[ ] Stock", "[x] Ä \"q\""}));
+    EXPECT_EQ(layout_check::tabWalk(5).back(), "Text1");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
+    typeText(*QApplication::focusWidget(), QString::fromStdString(out + "/"));
+    EXPECT_EQ(layout_check::tabWalk(2).back(), "PushButton3");
+
+    QString said;
+    Qt::CursorShape pointerWhileSaid = Qt::ArrowCursor, fieldPointerWhileSaid = Qt::ArrowCursor;
+    {
+        const ModalAnswerer done{[&](QWidget& modal) {
+            auto* box = qobject_cast<QMessageBox*>(&modal);
+            if (box == nullptr) return false;
+            said = box->text();
+            pointerWhileSaid = form2().cursor().shape();
+            fieldPointerWhileSaid = child<QLineEdit>(form2(), "Text1").cursor().shape();
+            QTest::keyClick(box, Qt::Key_Return);
+            return true;
+        }};
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+        EXPECT_EQ(done.answered(), 1);
+        EXPECT_TRUE(done.rejected().empty()) << done.rejected().front();
+    }
+    EXPECT_EQ(said, "Done.");
+    EXPECT_EQ(pointerWhileSaid, Qt::WaitCursor);
+    EXPECT_EQ(fieldPointerWhileSaid, Qt::WaitCursor);
+    // The default pointer again: the arrow, and the I-beam over the folder field.
+    EXPECT_EQ(form2().cursor().shape(), Qt::ArrowCursor);
+    EXPECT_EQ(child<QLineEdit>(form2(), "Text1").cursor().shape(), Qt::IBeamCursor);
+
+    // Each checked report under its own name, "/" made safe; nothing for the unchecked one, nothing else.
+    std::set<std::string> written;
+    for (const auto& entry : std::filesystem::directory_iterator{out}) {
+        const std::string name = entry.path().filename().string();
+        written.insert(name);
+        std::ifstream pdf{entry.path(), std::ios::binary};
+        std::string start(5, '\0');
+        pdf.read(start.data(), 5);
+        EXPECT_EQ(start, "%PDF-") << name;
+    }
+    EXPECT_EQ(written, (std::set<std::string>{"a_b.pdf", "Sales.pdf", "Ä \"q\".pdf"}));
+
+    const QString screenshots = QStringLiteral(CALVENOR_SCREENSHOT_DIR);
+    ASSERT_TRUE(QDir().mkpath(screenshots));
+    EXPECT_TRUE(form2().grab().save(screenshots + QStringLiteral("/form2-after-save.png")));
 }
 
 TEST_F(Form2OnQt, Screenshot) {
