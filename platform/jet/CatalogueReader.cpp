@@ -24,13 +24,6 @@ std::optional<std::int64_t> number(const std::string& text) {
     return value;
 }
 
-// "10", or "2.5" for a limit that is not whole seconds.
-std::string secondsText(std::chrono::milliseconds limit) {
-    std::string text = std::to_string(limit.count() / 1000);
-    if (limit.count() % 1000 != 0) text += "." + std::to_string(limit.count() % 1000 / 100);
-    return text;
-}
-
 }  // namespace
 
 CatalogueAnswer parseCatalogueAnswer(std::string_view answer) {

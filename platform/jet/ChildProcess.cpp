@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <utility>
 
 #include "platform/Failure.h"
 #include "platform/posix/ScopedHandles.h"
@@ -39,73 +40,10 @@ using SpawnActions =
     SpawnRecord<posix_spawn_file_actions_t, posix_spawn_file_actions_init, posix_spawn_file_actions_destroy>;
 using SpawnAttributes = SpawnRecord<posix_spawnattr_t, posix_spawnattr_init, posix_spawnattr_destroy>;
 
-// A started child that is killed and reaped on every way out, so none is ever left behind.
-class RunningChild {
-  public:
-    explicit RunningChild(pid_t pid) : pid_(pid) {}
-    RunningChild(const RunningChild&) = delete;
-    RunningChild& operator=(const RunningChild&) = delete;
-    ~RunningChild() {
-        if (pid_ > 0) {
-            ::kill(pid_, SIGKILL);
-            reap();
-        }
-    }
-
-    // Waits for the child's end until the deadline; false when it is still running then.
-    bool waitUntil(Clock::time_point deadline) {
-        for (;;) {
-            int status = 0;
-            pid_t done = ::waitpid(pid_, &status, WNOHANG);
-            if (done == pid_) {
-                status_ = status;
-                pid_ = -1;
-                return true;
-            }
-            if (done < 0 && errno != EINTR) {
-                // Reaped elsewhere (SIGCHLD ignored, another waitpid): how it ended is unknown.
-                pid_ = -1;
-                lost_ = true;
-                return true;
-            }
-            if (Clock::now() >= deadline) return false;
-            ::usleep(200);
-        }
-    }
-
-    void kill() {
-        if (pid_ > 0) {
-            ::kill(pid_, SIGKILL);
-            reap();
-        }
-    }
-
-    int status() const { return status_; }
-    bool lost() const { return lost_; }
-
-  private:
-    void reap() {
-        int status = 0;
-        while (::waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
-        }
-        status_ = status;
-        pid_ = -1;
-    }
-
-    pid_t pid_;
-    int status_ = 0;
-    bool lost_ = false;
-};
-
-// A copy of the descriptor (which is closed) numbered above those the child is given, so that
-// placing one of them in the child never overwrites another before it is placed.
-int aboveChildDescriptors(int fd) {
-    if (fd < 0) return fd;
-    int copy = ::fcntl(fd, F_DUPFD_CLOEXEC, kInputDescriptor + 1);
-    int error = errno;
-    ::close(fd);
-    errno = error;
-    return copy;
+// A copy of our descriptor numbered above those the child is given, so that placing one of them in
+// the child never overwrites another before it is placed.
+ScopedFd copyAboveChildDescriptors(int fd) {
+    return ScopedFd(fd < 0 ? -1 : ::fcntl(fd, F_DUPFD_CLOEXEC, kInputDescriptor + 1));
 }
 
 std::vector<std::string> childEnvironment(const std::vector<std::string>& removed,
@@ -142,23 +80,71 @@ ChildResult::Ending endingOf(int status, int& exitCode) {
 
 }  // namespace
 
-ChildResult runChild(const std::string& program, const std::vector<std::string>& arguments,
-                     const ChildLimits& limits, const std::vector<std::string>& removedEnvironment,
-                     const std::vector<std::string>& addedEnvironment, int inputDescriptor) {
+RunningChild::RunningChild(RunningChild&& other) noexcept
+    : pid_(std::exchange(other.pid_, -1)), status_(other.status_), lost_(other.lost_) {}
+
+RunningChild& RunningChild::operator=(RunningChild&& other) noexcept {
+    if (this != &other) {
+        kill();
+        pid_ = std::exchange(other.pid_, -1);
+        status_ = other.status_;
+        lost_ = other.lost_;
+    }
+    return *this;
+}
+
+bool RunningChild::waitUntil(Clock::time_point deadline) {
+    while (pid_ > 0) {
+        int status = 0;
+        pid_t done = ::waitpid(pid_, &status, WNOHANG);
+        if (done == pid_) {
+            status_ = status;
+            pid_ = -1;
+        } else if (done < 0 && errno != EINTR) {
+            // Reaped elsewhere (SIGCHLD ignored, another waitpid): how it ended is unknown.
+            pid_ = -1;
+            lost_ = true;
+        } else if (Clock::now() >= deadline) {
+            return false;
+        } else {
+            ::usleep(200);
+        }
+    }
+    return true;
+}
+
+void RunningChild::kill() {
+    if (pid_ > 0) {
+        ::kill(pid_, SIGKILL);
+        reap();
+    }
+}
+
+void RunningChild::reap() {
+    int status = 0;
+    pid_t done;
+    while ((done = ::waitpid(pid_, &status, 0)) < 0 && errno == EINTR) {
+    }
+    status_ = status;
+    lost_ = done != pid_;
+    pid_ = -1;
+}
+
+RunningChild startChild(const std::string& program, const std::vector<std::string>& arguments, int resultEnd,
+                        const std::vector<std::string>& removedEnvironment,
+                        const std::vector<std::string>& addedEnvironment, int inputDescriptor) {
     auto cannotStart = [&](int error) {
         return Failure("Cannot start the helper program '" + program + "': " + std::strerror(error));
     };
-    int ends[2];
-    if (::pipe2(ends, O_CLOEXEC) != 0) throw cannotStart(errno);
-    ScopedFd readEnd(ends[0]), writeEnd(aboveChildDescriptors(ends[1]));
-    ScopedFd input(inputDescriptor >= 0 ? aboveChildDescriptors(::dup(inputDescriptor)) : -1);
-    if (!writeEnd.valid() || (inputDescriptor >= 0 && !input.valid())) throw cannotStart(errno);
+    ScopedFd result = copyAboveChildDescriptors(resultEnd),
+             input = copyAboveChildDescriptors(inputDescriptor);
+    if (!result.valid() || (inputDescriptor >= 0 && !input.valid())) throw cannotStart(errno);
 
     SpawnActions actions;
     posix_spawn_file_actions_addopen(actions.get(), 0, "/dev/null", O_RDONLY, 0);
     posix_spawn_file_actions_addopen(actions.get(), 1, "/dev/null", O_WRONLY, 0);
     posix_spawn_file_actions_addopen(actions.get(), 2, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_adddup2(actions.get(), writeEnd.get(), kResultDescriptor);
+    posix_spawn_file_actions_adddup2(actions.get(), result.get(), kResultDescriptor);
     if (input.valid()) posix_spawn_file_actions_adddup2(actions.get(), input.get(), kInputDescriptor);
     posix_spawn_file_actions_addclosefrom_np(actions.get(),
                                              (input.valid() ? kInputDescriptor : kResultDescriptor) + 1);
@@ -184,9 +170,25 @@ ChildResult runChild(const std::string& program, const std::vector<std::string>&
     int error =
         ::posix_spawn(&pid, program.c_str(), actions.get(), attributes.get(), argv.data(), envp.data());
     if (error != 0) throw cannotStart(error);
-    RunningChild child(pid);
+    return RunningChild(pid);
+}
+
+std::string secondsText(std::chrono::milliseconds limit) {
+    std::string text = std::to_string(limit.count() / 1000);
+    if (limit.count() % 1000 != 0) text += "." + std::to_string(limit.count() % 1000 / 100);
+    return text;
+}
+
+ChildResult runChild(const std::string& program, const std::vector<std::string>& arguments,
+                     const ChildLimits& limits, const std::vector<std::string>& removedEnvironment,
+                     const std::vector<std::string>& addedEnvironment, int inputDescriptor) {
+    int ends[2];
+    if (::pipe2(ends, O_CLOEXEC) != 0)
+        throw Failure("Cannot start the helper program '" + program + "': " + std::strerror(errno));
+    ScopedFd readEnd(ends[0]), writeEnd(ends[1]);
+    RunningChild child =
+        startChild(program, arguments, writeEnd.get(), removedEnvironment, addedEnvironment, inputDescriptor);
     writeEnd.reset();  // the child holds the only write end now: its end is our end of file
-    input.reset();
 
     const auto deadline = Clock::now() + limits.timeLimit;
     ChildResult result;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <sys/types.h>
+
 #include <chrono>
 #include <cstddef>
 #include <string>
@@ -35,11 +37,48 @@ inline constexpr int kInputDescriptor = 4;
 // it can tell whether that program has ended already.
 inline constexpr char kParentProcessVariable[] = "CALVENOR_PARENT_PID";
 
-// Runs the program (an absolute path) with the arguments and the current environment minus the
+// A started child that is killed and reaped on every way out, so that none is ever left behind.
+class RunningChild {
+  public:
+    using Clock = std::chrono::steady_clock;
+
+    explicit RunningChild(pid_t pid) : pid_(pid) {}
+    RunningChild(RunningChild&& other) noexcept;
+    RunningChild& operator=(RunningChild&& other) noexcept;
+    RunningChild(const RunningChild&) = delete;
+    RunningChild& operator=(const RunningChild&) = delete;
+    ~RunningChild() { kill(); }
+
+    // Waits for the child's end until the deadline; false when it is still running then.
+    bool waitUntil(Clock::time_point deadline);
+    // Ends it now, if it has not ended, and reaps it.
+    void kill();
+
+    int status() const { return status_; }  // waitpid's status, once it has ended
+    bool lost() const { return lost_; }     // reaped by someone else: how it ended is unknown
+
+  private:
+    void reap();
+
+    pid_t pid_;
+    int status_ = 0;
+    bool lost_ = false;
+};
+
+// Starts the program (an absolute path) with the arguments and the current environment minus the
 // names in removedEnvironment, plus the entries of addedEnvironment ("NAME=value") and
-// kParentProcessVariable, and collects its
-// result. An inputDescriptor of ours (not -1) becomes the child's kInputDescriptor. Raises Failure
-// only when the program cannot be started at all.
+// kParentProcessVariable. Our descriptor resultEnd becomes the child's kResultDescriptor and an
+// inputDescriptor (not -1) its kInputDescriptor; stdin, stdout and stderr are /dev/null and no other
+// descriptor is passed on. Raises Failure when the program cannot be started.
+RunningChild startChild(const std::string& program, const std::vector<std::string>& arguments, int resultEnd,
+                        const std::vector<std::string>& removedEnvironment = {},
+                        const std::vector<std::string>& addedEnvironment = {}, int inputDescriptor = -1);
+
+// A time limit as a message gives it: "10", or "2.5" for a limit that is not whole seconds.
+std::string secondsText(std::chrono::milliseconds limit);
+
+// Runs the program as startChild does and collects what it writes on its result descriptor until it
+// ends. Raises Failure only when the program cannot be started at all.
 ChildResult runChild(const std::string& program, const std::vector<std::string>& arguments,
                      const ChildLimits& limits, const std::vector<std::string>& removedEnvironment = {},
                      const std::vector<std::string>& addedEnvironment = {}, int inputDescriptor = -1);

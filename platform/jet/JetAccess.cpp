@@ -12,6 +12,7 @@
 #include "platform/jet/OutputPath.h"
 #include "platform/jet/PdfWriterPrinter.h"
 #include "platform/jet/PrintJob.h"
+#include "platform/jet/PrintRenderer.h"
 #include "platform/posix/AtomicFile.h"
 
 namespace platform::jet {
@@ -38,7 +39,7 @@ class Report : public access::AccessObject {
 class JetApplication : public access::Application {
   public:
     JetApplication(Registry& registry, PrintQueues& queues, const EngineOptions& options)
-        : registry_(registry), queues_(queues), options_(options) {}
+        : registry_(registry), queues_(queues), options_(options), renderer_(options) {}
 
     void openCurrentDatabase(std::string_view path, bool /*exclusive: the file is only read*/,
                              std::string_view password) override {
@@ -98,7 +99,7 @@ class JetApplication : public access::Application {
                     "' you entered in either the property sheet or macro is misspelled or refers to a "
                     "report that doesn't exist.",
                 2103);
-        std::string pdf = renderPrintJob(jobFor(*report), options_);
+        std::string pdf = renderer_.render(jobFor(*report));
         const std::string& printerName = printerList().defaultName;
         if (printerName == kPdfWriterName)
             PdfWriterPrinter(registry_).print(pdf);
@@ -120,7 +121,7 @@ class JetApplication : public access::Application {
         std::error_code error;
         if (!isPlainFullPath(path) || !std::filesystem::is_directory(path.parent_path(), error))
             throw Failure("Access can't save the output data to the file you've selected.", 2302);
-        std::string pdf = renderPrintJob(jobFor(*report), options_);
+        std::string pdf = renderer_.render(jobFor(*report));
         try {
             posix::writeFileAtomically(std::string(outputFile), pdf, posix::FileAccess::Ordinary,
                                        posix::Overwrite::Replace);
@@ -137,6 +138,7 @@ class JetApplication : public access::Application {
     void quit(access::QuitOption) override {
         requireRunning();
         database_.reset();
+        renderer_.stop();
         ended_ = true;
     }
 
@@ -175,6 +177,7 @@ class JetApplication : public access::Application {
     std::optional<DatabaseFile> database_;
     std::vector<std::string> reports_;     // the open database's, ordered as reportNames orders them
     std::optional<PrinterList> printers_;  // defaultName: the current printer
+    PrintRenderer renderer_;               // one helper serves every job until quit or release
     bool ended_ = false;
 };
 

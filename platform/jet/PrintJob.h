@@ -3,8 +3,6 @@
 #include <chrono>
 #include <string>
 
-#include "platform/jet/EngineOptions.h"
-
 namespace platform::jet {
 
 // One report sent to a printer: what its first page says.
@@ -15,8 +13,5 @@ struct PrintJob {
 };
 
 std::string localDateTime(std::chrono::system_clock::time_point when);
-
-// The job as a PDF document, rendered by the renderer helper. Raises Failure when it cannot be rendered.
-std::string renderPrintJob(const PrintJob& job, const EngineOptions& options);
 
 }  // namespace platform::jet

@@ -1,17 +1,23 @@
 // Times the Linux database engine on the largest readable test file: opening it, reading its
 // catalogue and listing its reports, as "Next >" does, and what the helper processes cost. Then
 // "Next >" (ADO's open, Access's open and its report list) on mkmdb's 10,000-report fixture, with
-// every open reading the catalogue and with the read kept for the next open; and how long a file
-// whose catalogue usage map names millions of pages takes to be refused.
+// every open reading the catalogue and with the read kept for the next open; how long a file whose
+// catalogue usage map names millions of pages takes to be refused; and a run of 1,000 reports printed
+// by one Access instance, on the PDF writer and through OutputTo: time per report, and the memory of
+// the program and of its renderer over the run.
 //
 //   jet_bench [RUNS [FILE]]   (200 runs by default; without FILE the largest readable test file)
+
+#include <sys/resource.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <functional>
+#include <numeric>
 #include <string>
 #include <vector>
 
@@ -23,7 +29,9 @@
 #include "platform/jet/HelperPrograms.h"
 #include "platform/jet/JetAccess.h"
 #include "platform/jet/JetAdo.h"
-#include "platform/jet/PrintJob.h"
+#include "platform/jet/PdfWriterPrinter.h"
+#include "platform/jet/PrintRenderer.h"
+#include "platform/posix/FileRegistry.h"
 
 namespace {
 
@@ -71,12 +79,25 @@ std::size_t nextStep(const std::string& database, const platform::jet::EngineOpt
     return reports;
 }
 
-// The fixture and the crafted file, written to a temporary folder and removed at the end.
-int benchFixtures(int runs, const platform::jet::EngineOptions& options) {
-    std::string pattern = (fs::temp_directory_path() / "jet-bench-XXXXXX").string();
+// Runs the work in a new folder inside the parent, removed at the end; 1 when it failed.
+int inScratchFolder(const fs::path& parent, const std::function<void(const fs::path&)>& work) {
+    std::string pattern = (parent / "jet-bench-XXXXXX").string();
     if (::mkdtemp(pattern.data()) == nullptr) return 1;
     const fs::path folder = pattern;
+    int failed = 0;
     try {
+        work(folder);
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "jet_bench: %s\n", error.what());
+        failed = 1;
+    }
+    fs::remove_all(folder);
+    return failed;
+}
+
+// The fixture and the crafted file, written to a temporary folder and removed at the end.
+int benchFixtures(int runs, const platform::jet::EngineOptions& options) {
+    return inScratchFolder(fs::temp_directory_path(), [&](const fs::path& folder) {
         const auto large = folder / "large.mdb";
         mkmdb::writeDatabaseFile(mkmdb::fixtures::largeDatabase(10'000, 100'000), large,
                                  mkmdb::Overwrite::Refuse);
@@ -117,12 +138,148 @@ int benchFixtures(int runs, const platform::jet::EngineOptions& options) {
         std::printf("  Next >: the same, Access served the catalogue ADO read              %8.3f\n", cached);
         std::printf("a catalogue usage map naming 33 million pages, over a sparse file of 2 million:\n");
         std::printf("  refused in %.3f ms: %s\n", refused, outcome.c_str());
-    } catch (const std::exception& error) {
-        std::fprintf(stderr, "jet_bench: %s\n", error.what());
-        fs::remove_all(folder);
-        return 1;
+    });
+}
+
+// The "VmRSS" and "VmHWM" lines of a process's status, in kB; 0 when it has gone.
+struct Memory {
+    long resident = 0, peak = 0;
+};
+Memory memoryOf(const std::string& process) {
+    Memory memory;
+    std::ifstream status("/proc/" + process + "/status");
+    for (std::string line; std::getline(status, line);) {
+        if (line.starts_with("VmRSS:")) memory.resident = std::atol(line.c_str() + 6);
+        if (line.starts_with("VmHWM:")) memory.peak = std::atol(line.c_str() + 6);
     }
-    fs::remove_all(folder);
+    return memory;
+}
+
+// The renderer serving this process now, found among its children by name; "" when none runs.
+std::string runningRenderer() {
+    for (const auto& task : fs::directory_iterator("/proc/self/task")) {
+        std::ifstream children(task.path() / "children");
+        for (std::string pid; children >> pid;) {
+            std::ifstream comm("/proc/" + pid + "/comm");
+            std::string name;
+            if (std::getline(comm, name) && name == platform::jet::kRendererProgram) return pid;
+        }
+    }
+    return {};
+}
+
+struct RunTimes {
+    std::vector<double> jobs;  // ms per report, in order
+    long programGrowth = 0;    // kB of resident memory the program gained from its 10th job to its last
+    long rendererPeak = 0;     // kB, the largest peak of the renderers that served the run
+    std::vector<std::string> memoryLines;
+};
+
+// One Access instance printing every report of the database once, as the export does; `job` prints
+// report i. Samples the memory of the program and of the renderer as the run goes on.
+RunTimes printRun(platform::access::Application& application,
+                  const std::function<void(std::size_t, const std::string&)>& job) {
+    std::vector<std::string> reports;
+    for (const auto& report : application.allReports()) reports.push_back(report->name());
+    RunTimes run;
+    long programAfterTenth = 0;
+    for (std::size_t i = 0; i < reports.size(); ++i) {
+        auto start = Clock::now();
+        job(i, reports[i]);
+        run.jobs.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+        const std::string renderer = runningRenderer();
+        const Memory rendererMemory = memoryOf(renderer), program = memoryOf("self");
+        run.rendererPeak = std::max(run.rendererPeak, rendererMemory.peak);
+        if (i + 1 == 10) programAfterTenth = program.resident;
+        if (i + 1 == reports.size()) run.programGrowth = program.resident - programAfterTenth;
+        if (i == 0 || (i + 1) % 100 == 0) {
+            char line[160];
+            std::snprintf(line, sizeof line,
+                          "    after %4zu: program %6ld kB; renderer %-7s %6ld kB (its peak %6ld kB)", i + 1,
+                          program.resident, renderer.c_str(), rendererMemory.resident, rendererMemory.peak);
+            run.memoryLines.push_back(line);
+        }
+    }
+    return run;
+}
+
+void printRunTimes(const char* what, const RunTimes& run, bool withMemory) {
+    std::vector<double> sorted = run.jobs;
+    std::sort(sorted.begin(), sorted.end());
+    const double total = std::accumulate(sorted.begin(), sorted.end(), 0.0);
+    auto at = [&](double share) { return sorted[static_cast<std::size_t>(share * (sorted.size() - 1))]; };
+    std::printf(
+        "  %s: %zu reports in %.0f ms: %.2f ms each on average; median %.2f, 95%% %.2f, max %.2f, "
+        "first %.2f\n",
+        what, sorted.size(), total, total / sorted.size(), at(0.5), at(0.95), sorted.back(),
+        run.jobs.front());
+    std::printf(
+        "    program resident memory gained from its 10th report to its last: %ld kB; renderer peak "
+        "%ld kB\n",
+        run.programGrowth, run.rendererPeak);
+    if (withMemory)
+        for (const auto& line : run.memoryLines) std::printf("%s\n", line.c_str());
+}
+
+// 1,000 reports printed by one Access instance in a folder: on the PDF writer, its "OutputFile"
+// written before each job as the export does, and through OutputTo.
+int benchPrintRunIn(const fs::path& parent, const platform::jet::EngineOptions& options, bool withMemory) {
+    return inScratchFolder(parent, [&](const fs::path& folder) {
+        const auto database = folder / "reports.mdb";
+        mkmdb::writeDatabaseFile(mkmdb::fixtures::largeDatabase(1000, 0), database, mkmdb::Overwrite::Refuse);
+        fs::create_directories(folder / "printed");
+        fs::create_directories(folder / "output");
+        platform::posix::FileRegistry registry((folder / "registry").string());
+        NoQueues queues;
+        platform::jet::JetAccess access(registry, queues, options);
+
+        auto application = access.createApplication();
+        application->openCurrentDatabase(database.string(), false, "");
+        application->setPrinter(application->printers()[0]);  // the PDF writer
+        std::vector<double> registryWrites;
+        RunTimes printed = printRun(*application, [&](std::size_t i, const std::string& report) {
+            auto start = Clock::now();
+            auto key = registry.createKey(platform::jet::kPdfWriterKey);
+            key->writeString("OutputFile", (folder / "printed" / (std::to_string(i) + ".pdf")).string());
+            key->writeString("BypassSaveAs", "1");
+            registryWrites.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+            application->openReport(report, platform::access::ReportView::Normal,
+                                    platform::access::WindowMode::Normal);
+        });
+        application->quit(platform::access::QuitOption::SaveAll);
+        application.reset();
+
+        auto exporter = access.createApplication();
+        exporter->openCurrentDatabase(database.string(), false, "");
+        RunTimes output = printRun(*exporter, [&](std::size_t i, const std::string& report) {
+            exporter->outputReport(report, platform::access::kFormatPdf,
+                                   (folder / "output" / (std::to_string(i) + ".pdf")).string());
+        });
+        exporter->quit(platform::access::QuitOption::SaveAll);
+        exporter.reset();
+
+        std::sort(registryWrites.begin(), registryWrites.end());
+        std::printf("1,000 reports by one Access instance, files in %s:\n", parent.c_str());
+        printRunTimes("OpenReport on the PDF writer, with its registry value written before each", printed,
+                      withMemory);
+        std::printf("    of which writing \"OutputFile\" and \"BypassSaveAs\": median %.2f ms\n",
+                    registryWrites[registryWrites.size() / 2]);
+        printRunTimes("OutputTo PDF", output, withMemory);
+    });
+}
+
+int benchPrintRuns(const platform::jet::EngineOptions& options) {
+    if (int failed = benchPrintRunIn(fs::temp_directory_path(), options, true)) return failed;
+    // A memory file system: the same run without the disk's flushes, which every whole-or-nothing write waits
+    // for.
+    std::error_code error;
+    if (fs::is_directory("/dev/shm", error))
+        if (int failed = benchPrintRunIn("/dev/shm", options, false)) return failed;
+    // The program's own peak; the renderer's are its VmHWM above. RUSAGE_CHILDREN does not tell them
+    // apart: a spawned child counts the program's peak from before its exec as its own.
+    rusage self{};
+    ::getrusage(RUSAGE_SELF, &self);
+    std::printf("peak resident memory of the program, fixtures included: %ld kB\n", self.ru_maxrss);
     return 0;
 }
 
@@ -186,9 +343,19 @@ int main(int argc, char** argv) {
     double spawnReader = medianMilliseconds(runs, [&] { platform::jet::runChild(reader, {"--none"}, {}); });
     double spawnTrue = medianMilliseconds(runs, [&] { platform::jet::runChild("/bin/true", {}, {}); });
     const int renderRuns = std::max(1, runs / 10);
+    double firstRender = 0;
     double render = medianMilliseconds(renderRuns, [&] {
-        platform::jet::renderPrintJob({"rptBenchmark", "bench.accdb", "2024-01-01 00:00:00"}, options);
+        platform::jet::PrintRenderer renderer(options);
+        auto start = Clock::now();
+        renderer.render({"rptBenchmark", "bench.accdb", "2024-01-01 00:00:00"});
+        firstRender = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
     });
+    platform::jet::PrintRenderer renderer(options);
+    renderer.render({"rptBenchmark", "bench.accdb", "2024-01-01 00:00:00"});
+    double nextRender = medianMilliseconds(runs, [&] {
+        renderer.render({"rptBenchmark", "bench.accdb", "2024-01-01 00:00:00"});
+    });
+    renderer.stop();
 
     std::printf("database: %s (%ju bytes, %zu reports, %zu catalogue tables)\n", database.c_str(),
                 static_cast<std::uintmax_t>(fs::file_size(database)), reports, tables);
@@ -198,6 +365,9 @@ int main(int argc, char** argv) {
     std::printf("  header and password check alone            %8.3f\n", header);
     std::printf("  starting and ending the reader helper       %8.3f\n", spawnReader);
     std::printf("  starting and ending /bin/true               %8.3f\n", spawnTrue);
-    std::printf("  rendering one print job (%d runs)           %8.3f\n", renderRuns, render);
-    return benchFixtures(runs, options);
+    std::printf("  a renderer's first job: start + render (%d) %8.3f (last %.3f)\n", renderRuns, render,
+                firstRender);
+    std::printf("  each further job of a running renderer      %8.3f\n", nextRender);
+    if (int failed = benchFixtures(runs, options)) return failed;
+    return benchPrintRuns(options);
 }

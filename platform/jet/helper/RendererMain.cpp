@@ -1,8 +1,12 @@
-// calvenor-print: renders one report's print job as a PDF document and writes it, whole, to the
-// result descriptor. A child of the program, so that printing needs no application object in the
-// program and works without a display (Qt's offscreen platform).
+// calvenor-print: renders print jobs as PDF documents for one Access application instance. It reads
+// requests on its result descriptor, a socket, and answers each with the whole document on the same
+// socket (RendererProtocol.h), until the program closes its side. A child of the program, so that
+// printing needs no application object in the program and works without a display (Qt's offscreen
+// platform); it serves a whole run, so that Qt starts once, not once per report.
 //
-//   calvenor-print render TITLE DATABASE PRINTED_AT   -> the PDF bytes, exit code 0
+//   calvenor-print serve
+
+#include <unistd.h>
 
 #include <QBuffer>
 #include <QFont>
@@ -12,13 +16,23 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <QRectF>
+#include <cerrno>
 #include <cstring>
+#include <optional>
+#include <string>
+#include <vector>
 
+#include "platform/jet/ChildProcess.h"
+#include "platform/jet/LineProtocol.h"
+#include "platform/jet/RendererProtocol.h"
 #include "platform/jet/helper/HelperProcess.h"
 
 namespace {
 
-constexpr double kMargin = 56.0;  // points, about 2 cm
+using platform::jet::joinFields;
+
+constexpr double kMargin = 56.0;                      // points, about 2 cm
+constexpr std::size_t kMaxRequestLine = 1024 * 1024;  // far beyond a report's name and a file name
 
 void drawJob(QPdfWriter& writer, const QString& title, const QString& database, const QString& printedAt) {
     QPainter painter(&writer);
@@ -42,28 +56,65 @@ void drawJob(QPdfWriter& writer, const QString& title, const QString& database, 
               false);
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-    platform::jet::helper::prepareHelperProcess();
-    if (argc != 5 || std::strcmp(argv[1], "render") != 0) return 2;
-    qputenv("QT_QPA_PLATFORM", "offscreen");  // never a window, with or without a display
-    int qtArgc = 1;
-    QGuiApplication application(qtArgc, argv);
-
-    const QString title = QString::fromUtf8(argv[2]);
+QByteArray renderJob(const std::string& title, const std::string& database, const std::string& printedAt) {
     QBuffer pdf;
     pdf.open(QIODevice::WriteOnly);
     {
+        const QString documentTitle = QString::fromStdString(title);
         QPdfWriter writer(&pdf);
-        writer.setTitle(title);
+        writer.setTitle(documentTitle);
         writer.setCreator("Calvenor");
         writer.setPageSize(QPageSize(QPageSize::A4));
         writer.setPageMargins(QMarginsF(0, 0, 0, 0), QPageLayout::Point);
         writer.setResolution(300);
-        drawJob(writer, title, QString::fromUtf8(argv[3]), QString::fromUtf8(argv[4]));
+        drawJob(writer, documentTitle, QString::fromStdString(database), QString::fromStdString(printedAt));
     }
-    const QByteArray& bytes = pdf.data();
-    if (!bytes.startsWith("%PDF-")) return 1;
-    return platform::jet::helper::writeResult(std::string_view(bytes.constData(), bytes.size())) ? 0 : 1;
+    return pdf.data();
+}
+
+// The requests, one line each, as the program sends them; none once it has closed its side.
+class Requests {
+  public:
+    std::optional<std::vector<std::string>> next() {
+        for (;;) {
+            if (std::size_t end = pending_.find('\n'); end != std::string::npos) {
+                auto lines = platform::jet::splitLines(std::string_view(pending_).substr(0, end + 1));
+                pending_.erase(0, end + 1);
+                return std::move(lines[0]);
+            }
+            if (pending_.size() > kMaxRequestLine) return std::nullopt;
+            char buffer[4096];
+            ssize_t got = ::read(platform::jet::kResultDescriptor, buffer, sizeof buffer);
+            if (got < 0 && errno == EINTR) continue;
+            if (got <= 0) return std::nullopt;
+            pending_.append(buffer, static_cast<std::size_t>(got));
+        }
+    }
+
+  private:
+    std::string pending_;
+};
+
+bool answer(const std::vector<std::string>& request) {
+    using platform::jet::helper::writeResult;
+    if (request.size() != 4 || request[0] != platform::jet::kRenderRequest)
+        return writeResult(joinFields({platform::jet::kErrorAnswer, "not a render request"}));
+    const QByteArray pdf = renderJob(request[1], request[2], request[3]);
+    return writeResult(joinFields({platform::jet::kPdfAnswer, std::to_string(pdf.size())})) &&
+           writeResult(std::string_view(pdf.constData(), static_cast<std::size_t>(pdf.size())));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    platform::jet::helper::prepareHelperProcess();
+    if (argc != 2 || std::strcmp(argv[1], "serve") != 0) return 2;
+    qputenv("QT_QPA_PLATFORM", "offscreen");  // never a window, with or without a display
+    int qtArgc = 1;
+    QGuiApplication application(qtArgc, argv);
+
+    Requests requests;
+    while (auto request = requests.next())
+        if (!answer(*request)) return 1;
+    return 0;
 }

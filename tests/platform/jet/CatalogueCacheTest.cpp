@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "DatabaseImage.h"
+#include "HelperFolder.h"
 #include "TestFiles.h"
 #include "platform/Failure.h"
 #include "platform/jet/CatalogueCache.h"
@@ -118,25 +119,15 @@ namespace {
 // "Next >" as the program does it, ADO's open and then Access's, through a reader that counts its runs.
 class CatalogueReads : public testing::Test {
   protected:
-    void SetUp() override {
-        const auto reader = readers_.path() / kReaderProgram;
-        test_support::writeFile(reader, "#!/bin/sh\necho run >> '" + (readers_ / "runs") + "'\nexec '" +
-                                            std::string(CALVENOR_HELPER_DIR) + "/" + kReaderProgram +
-                                            "' \"$@\"\n");
-        std::filesystem::permissions(reader, std::filesystem::perms::owner_all);
-    }
+    void SetUp() override { helpers_.countStarts(kReaderProgram); }
 
     EngineOptions options(CatalogueCache::Timing timing) const {
-        EngineOptions options = jet_tests::testOptions();
-        options.helperFolder = readers_.path().string();
+        EngineOptions options = helpers_.options();
         options.catalogueCache = std::make_shared<CatalogueCache>(timing);
         return options;
     }
 
-    int runs() const {
-        std::ifstream in(readers_ / "runs");
-        return static_cast<int>(std::count(std::istreambuf_iterator<char>(in), {}, '\n'));
-    }
+    int runs() const { return helpers_.starts(kReaderProgram); }
 
     std::string write(const mkmdb::Database& database, const std::string& name) {
         const auto image = mkmdb::buildDatabaseImage(database);
@@ -175,7 +166,8 @@ class CatalogueReads : public testing::Test {
         return names;
     }
 
-    test_support::TemporaryFolder readers_, files_;
+    jet_tests::HelperFolder helpers_;
+    test_support::TemporaryFolder files_;
     fakes::FakeRegistry registry_;
     test_support::NoPrintQueues queues_;
 };

@@ -175,30 +175,3 @@ TEST_F(Printing, ThePdfWriterReadsTheRegistryEmulationTheProgramWrites) {
     print(*application, "rptAssetListingInNumberOrder");
     EXPECT_THAT(pdfText(path), HasSubstr("rptAssetListingInNumberOrder"));
 }
-
-TEST(PrintJob, TheFirstPageCarriesTheTitleAsGiven) {
-    test_support::TemporaryFolder folder;
-    const std::string title = "Umsätze «2024» / Q1\tand more";
-    std::string pdf =
-        jet::renderPrintJob({title, "Sales.accdb", "2024-06-07 10:11:12"}, jet_tests::testOptions());
-    const std::string path = folder / "job.pdf";
-    test_support::writeFile(path, pdf);
-    EXPECT_EQ(pdfTitle(path), title);
-    const std::string text = pdfText(path);
-    EXPECT_THAT(text, HasSubstr("Sales.accdb"));
-    EXPECT_THAT(text, HasSubstr("Printed: 2024-06-07 10:11:12"));
-}
-
-TEST(PrintJob, AHelperThatStopsHalfwayGivesNoDocument) {
-    // A stand-in renderer that answers the start of a PDF and "succeeds".
-    test_support::TemporaryFolder folder;
-    const std::string renderer = folder / "calvenor-print";
-    test_support::writeFile(renderer, "#!/bin/sh\nprintf '%%PDF-1.4\\n1 0 obj' >&3\n");
-    std::filesystem::permissions(renderer, std::filesystem::perms::owner_all);
-    auto options = jet_tests::testOptions();
-    options.helperFolder = folder.path().string();
-    EXPECT_THAT(failureOf([&] {
-                    jet::renderPrintJob({"Sales", "Sales.accdb", "2024-06-07 10:11:12"}, options);
-                }),
-                HasSubstr("could not be rendered"));
-}

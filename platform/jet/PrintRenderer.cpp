@@ -1,0 +1,180 @@
+#include "platform/jet/PrintRenderer.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/socket.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <charconv>
+#include <chrono>
+#include <cstring>
+#include <optional>
+
+#include "platform/Failure.h"
+#include "platform/jet/ChildProcess.h"
+#include "platform/jet/HelperPrograms.h"
+#include "platform/jet/LineProtocol.h"
+#include "platform/jet/RendererProtocol.h"
+#include "platform/posix/ScopedHandles.h"
+
+namespace platform::jet {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using posix::ScopedFd;
+
+// A helper is replaced after this many jobs. Its memory stays flat over a run (measured by jet_bench),
+// but its processor time limit, meant to stop an orphan, would otherwise end a very long run's helper
+// in the middle of a job.
+constexpr int kJobsPerHelper = 1000;
+
+enum class Outcome { Done, TimedOut, Failed };
+
+// What poll may wait before the deadline: at least 0, at most a second.
+int millisecondsUntil(Clock::time_point deadline) {
+    auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    return static_cast<int>(std::clamp<long long>(left, 0, 1000));
+}
+
+// Waits until the descriptor is ready for the events or the deadline has passed.
+Outcome waitFor(int fd, short events, Clock::time_point deadline) {
+    for (;;) {
+        if (Clock::now() >= deadline) return Outcome::TimedOut;
+        pollfd ready{fd, events, 0};
+        int count = ::poll(&ready, 1, millisecondsUntil(deadline));
+        if (count > 0) return Outcome::Done;
+        if (count < 0 && errno != EINTR) return Outcome::Failed;
+    }
+}
+
+// The size the answer's line announces; none when the line is not a document's announcement.
+std::optional<std::size_t> announcedSize(std::string_view line) {
+    auto lines = splitLines(line);
+    if (lines.size() != 1 || lines[0].size() != 2 || lines[0][0] != kPdfAnswer) return std::nullopt;
+    const std::string& text = lines[0][1];
+    std::size_t size = 0;
+    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), size);
+    if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
+    return size;
+}
+
+}  // namespace
+
+// A running renderer and our end of the socket it talks on.
+class PrintRenderer::Helper {
+  public:
+    explicit Helper(const EngineOptions& options) {
+        const std::string program = helperProgramPath(options.helperFolder, kRendererProgram);
+        int ends[2];
+        if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends) != 0)
+            throw Failure("Cannot start the helper program '" + program + "': " + std::strerror(errno));
+        ScopedFd theirs(ends[1]);
+        channel_.reset(ends[0]);
+        child_ = startChild(program, {"serve"}, theirs.get(), {}, {"QT_QPA_PLATFORM=offscreen"});
+        // Sends and reads wait in poll, under the job's deadline, never in the call itself.
+        ::fcntl(channel_.get(), F_SETFL, O_NONBLOCK);
+    }
+
+    // Waiting for a request: it has not ended, and says nothing out of turn.
+    bool idle() const {
+        pollfd ready{channel_.get(), POLLIN, 0};
+        return ::poll(&ready, 1, 0) == 0;
+    }
+
+    int jobs() const { return jobs_; }
+
+    // Failed when the helper cannot take the request: it has ended.
+    Outcome send(std::string_view request, Clock::time_point deadline) {
+        ++jobs_;
+        while (!request.empty()) {
+            ssize_t sent = ::send(channel_.get(), request.data(), request.size(), MSG_NOSIGNAL);
+            if (sent >= 0) {
+                request.remove_prefix(static_cast<std::size_t>(sent));
+            } else if (errno == EAGAIN) {
+                if (Outcome waited = waitFor(channel_.get(), POLLOUT, deadline); waited != Outcome::Done)
+                    return waited;
+            } else if (errno != EINTR) {
+                return Outcome::Failed;
+            }
+        }
+        return Outcome::Done;
+    }
+
+    // Reads the answer to the request just sent: its line, then exactly the document it announces.
+    Outcome receive(std::string& document, std::size_t sizeLimit, Clock::time_point deadline) {
+        std::string answer;
+        std::optional<std::size_t> size;
+        std::size_t documentStart = 0;
+        char buffer[65536];
+        while (!size || answer.size() < documentStart + *size) {
+            if (Outcome waited = waitFor(channel_.get(), POLLIN, deadline); waited != Outcome::Done)
+                return waited;
+            // Once the size is known nothing past the document is read: what follows is not ours.
+            std::size_t wanted = size ? documentStart + *size - answer.size() : sizeof buffer;
+            ssize_t got = ::read(channel_.get(), buffer, std::min(wanted, sizeof buffer));
+            if (got == 0) return Outcome::Failed;  // it ended
+            if (got < 0) {
+                if (errno == EINTR || errno == EAGAIN) continue;
+                return Outcome::Failed;
+            }
+            answer.append(buffer, static_cast<std::size_t>(got));
+            if (size) continue;
+            std::size_t lineEnd = answer.find('\n');
+            if (lineEnd == std::string::npos) {
+                if (answer.size() > kMaxAnswerLine) return Outcome::Failed;
+                continue;
+            }
+            documentStart = lineEnd + 1;
+            size = announcedSize(std::string_view(answer).substr(0, documentStart));
+            if (!size || *size > sizeLimit) return Outcome::Failed;  // an error, or more than a job may be
+            answer.reserve(documentStart + *size);
+        }
+        if (answer.size() != documentStart + *size) return Outcome::Failed;  // it said more than it announced
+        document = answer.substr(documentStart);
+        return Outcome::Done;
+    }
+
+  private:
+    RunningChild child_{-1};
+    ScopedFd channel_;  // closed before the child is ended: it sees the end of its requests
+    int jobs_ = 0;
+};
+
+PrintRenderer::PrintRenderer(EngineOptions options) : options_(std::move(options)) {}
+
+PrintRenderer::~PrintRenderer() = default;
+
+void PrintRenderer::stop() {
+    helper_.reset();
+}
+
+std::string PrintRenderer::render(const PrintJob& job) {
+    const auto deadline = Clock::now() + options_.timeLimit;
+    const std::string request = joinFields({kRenderRequest, job.title, job.databaseName, job.printedAt});
+    if (helper_ && (helper_->jobs() >= kJobsPerHelper || !helper_->idle())) stop();
+    if (!helper_) helper_ = std::make_unique<Helper>(options_);
+    Outcome outcome = helper_->send(request, deadline);
+    if (outcome == Outcome::Failed) {
+        // It ended between jobs, after it was found idle: the job was never taken, so a fresh helper
+        // takes it.
+        helper_ = std::make_unique<Helper>(options_);
+        outcome = helper_->send(request, deadline);
+    }
+    std::string document;
+    if (outcome == Outcome::Done) outcome = helper_->receive(document, ChildLimits().outputLimit, deadline);
+    if (outcome == Outcome::Done && isWholePdf(document)) return document;
+    stop();  // a helper in doubt serves no further job
+    if (outcome == Outcome::TimedOut)
+        throw Failure("The print job for the report '" + job.title + "' took longer than " +
+                      secondsText(options_.timeLimit) + " seconds.");
+    throw Failure("The print job for the report '" + job.title + "' could not be rendered.");
+}
+
+bool isWholePdf(std::string_view pdf) {
+    if (!pdf.starts_with("%PDF-")) return false;
+    const std::size_t end = pdf.find_last_not_of("\r\n \t");
+    return end != std::string_view::npos && end + 1 >= 5 && pdf.substr(end + 1 - 5, 5) == "%%EOF";
+}
+
+}  // namespace platform::jet

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "platform/jet/EngineOptions.h"
+#include "platform/jet/PrintJob.h"
+
+namespace platform::jet {
+
+// The renderer helper serving one Access application instance. It is started at the first job and
+// fed every job after it, so that a run of many reports starts a process and Qt once, not once per
+// report. A helper that fails a job (crashes, is killed, runs out of time, says too much or answers
+// out of turn) is ended and fails that job alone: the next job starts a fresh one. One that ended
+// between jobs is replaced before the next job, which does not notice.
+class PrintRenderer {
+  public:
+    explicit PrintRenderer(EngineOptions options);
+    ~PrintRenderer();
+    PrintRenderer(const PrintRenderer&) = delete;
+    PrintRenderer& operator=(const PrintRenderer&) = delete;
+
+    // The job as a whole PDF document, within the options' time limit. Raises Failure when it cannot
+    // be rendered.
+    std::string render(const PrintJob& job);
+
+    // Ends the helper, if one runs, leaving no process and no descriptor behind.
+    void stop();
+
+  private:
+    class Helper;
+
+    EngineOptions options_;
+    std::unique_ptr<Helper> helper_;  // none until the first job, and after stop()
+};
+
+// Whether the bytes are a whole PDF document: they start as one and end with its end-of-file marker
+// (and at most blanks after it). A helper that died halfway gives neither.
+bool isWholePdf(std::string_view pdf);
+
+}  // namespace platform::jet

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <cstddef>
+
+namespace platform::jet {
+
+// How the program and the renderer helper talk over one socket, the helper's result descriptor. The
+// program sends a request and reads its whole answer before it sends the next; the helper ends when
+// the program closes its side.
+//
+//   render  TITLE  DATABASE  PRINTED_AT     a request: one line of LineProtocol's fields
+//   -> pdf  SIZE                            the answer's line, then SIZE bytes: the PDF document
+//   or error  REASON
+inline constexpr char kRenderRequest[] = "render";
+inline constexpr char kPdfAnswer[] = "pdf";
+inline constexpr char kErrorAnswer[] = "error";
+
+// No answer's line is longer: a helper that says more is not speaking this protocol.
+inline constexpr std::size_t kMaxAnswerLine = 256;
+
+}  // namespace platform::jet
