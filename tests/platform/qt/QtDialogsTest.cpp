@@ -99,8 +99,34 @@ TEST(QtMessageBox, EmptyCaptionShowsTheApplicationTitleAndYesNoAnswersWhatWasPre
     }
 }
 
-// How the user leaves the input box after typing.
+// How the user leaves a dialog after typing.
 enum class Leave { EnterKey, OkButton, CancelButton, EscapeKey, CloseBox };
+
+// Leaves the dialog as the user does once its field holds the text.
+void leave(QDialog& dialog, QWidget& field, Leave how) {
+    const auto press = [&dialog](QDialogButtonBox::ButtonRole role) {
+        auto& buttons = *dialog.findChild<QDialogButtonBox*>();
+        for (QAbstractButton* button : buttons.buttons())
+            if (buttons.buttonRole(button) == role) button->click();
+    };
+    switch (how) {
+        case Leave::EnterKey:
+            QTest::keyClick(&field, Qt::Key_Return);
+            break;
+        case Leave::OkButton:
+            press(QDialogButtonBox::AcceptRole);
+            break;
+        case Leave::CancelButton:
+            press(QDialogButtonBox::RejectRole);
+            break;
+        case Leave::EscapeKey:
+            QTest::keyClick(&field, Qt::Key_Escape);
+            break;
+        case Leave::CloseBox:
+            dialog.close();
+            break;
+    }
+}
 
 TEST(QtInputBox, AnswersTheTypedTextOnOkAndTheEmptyTextOtherwise) {
     platform::qt::QtUi ui;
@@ -121,6 +147,7 @@ TEST(QtInputBox, AnswersTheTypedTextOnOkAndTheEmptyTextOtherwise) {
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string{c.typed} + " left by " + std::to_string(int(c.leave)));
         QString title, prompt, startText;
+        QStringList captions;
         ModalAnswerer answerer{[&](QWidget& modal) {
             auto* box = qobject_cast<QInputDialog*>(&modal);
             auto* edit = box != nullptr ? box->findChild<QLineEdit*>() : nullptr;
@@ -128,29 +155,10 @@ TEST(QtInputBox, AnswersTheTypedTextOnOkAndTheEmptyTextOtherwise) {
             title = box->windowTitle();
             prompt = box->findChild<QLabel*>()->text();
             startText = edit->text();
+            for (const QPushButton* button : box->findChildren<QPushButton*>())
+                captions += button->text().remove('&');
             typeText(*edit, QString::fromUtf8(c.typed));
-            const auto buttons = box->findChildren<QPushButton*>();
-            const auto press = [&](const char* caption) {
-                for (QPushButton* button : buttons)
-                    if (button->text().remove('&') == caption) button->click();
-            };
-            switch (c.leave) {
-                case Leave::EnterKey:
-                    QTest::keyClick(edit, Qt::Key_Return);
-                    break;
-                case Leave::OkButton:
-                    press("OK");
-                    break;
-                case Leave::CancelButton:
-                    press("Cancel");
-                    break;
-                case Leave::EscapeKey:
-                    QTest::keyClick(edit, Qt::Key_Escape);
-                    break;
-                case Leave::CloseBox:
-                    box->close();
-                    break;
-            }
+            leave(*box, *edit, c.leave);
             return true;
         }};
         EXPECT_EQ(ui.inputBox("Enter X:"), c.answer);
@@ -159,6 +167,8 @@ TEST(QtInputBox, AnswersTheTypedTextOnOkAndTheEmptyTextOtherwise) {
         EXPECT_EQ(title, "Calvenor");
         EXPECT_EQ(prompt, "Enter X:");
         EXPECT_EQ(startText, "");
+        captions.sort();
+        EXPECT_EQ(captions, (QStringList{"Cancel", "OK"}));
     }
 }
 
@@ -365,26 +375,7 @@ TEST(QtFolderChooser, OpensAtTheStartFolderAndAnswersTheChosenPathOrNothing) {
                 nameField->clear();
                 typeText(*nameField, c.typed);
             }
-            const auto press = [&](QDialogButtonBox::StandardButton which) {
-                chooser->findChild<QDialogButtonBox*>()->button(which)->click();
-            };
-            switch (c.leave) {
-                case Leave::EnterKey:
-                    QTest::keyClick(nameField, Qt::Key_Return);
-                    break;
-                case Leave::OkButton:
-                    press(QDialogButtonBox::Open);
-                    break;
-                case Leave::CancelButton:
-                    press(QDialogButtonBox::Cancel);
-                    break;
-                case Leave::EscapeKey:
-                    QTest::keyClick(nameField, Qt::Key_Escape);
-                    break;
-                case Leave::CloseBox:
-                    chooser->close();
-                    break;
-            }
+            leave(*chooser, *nameField, c.leave);
             return true;
         }};
         EXPECT_EQ(QString::fromStdString(
