@@ -1,8 +1,11 @@
 #include "app/Program.h"
 
+#include "app/Main.h"
 #include "app/Product.h"
 #include "app/ShellUtilities.h"
 #include "app/Trap.h"
+#include "catalogue/ODBCProvider.h"
+#include "export/PdfPrinterCheck.h"
 #include "pages/Form1.h"
 #include "pages/Form2.h"
 #include "platform/Ui.h"
@@ -10,7 +13,9 @@
 namespace calvenor {
 
 Program::Program(const Services& services)
-    : services_(services), errors_(services.ui), settings_(services.registry) {}
+    : services_(services), errors_(services.ui), settings_(services.registry) {
+    if (!services_.randomFraction) services_.randomFraction = timeSeededFractions();
+}
 
 Program::~Program() = default;
 
@@ -18,7 +23,8 @@ void Program::start() {
     form1_ = std::make_unique<Form1>(Form1::Services{services_.ui, services_.shell, services_.files,
                                                      settings_, errors_, services_.ado, services_.access,
                                                      longCommands_, [this]() -> Form2& { return form2(); }});
-    Form_Load();
+    if (!Form_Load()) return;
+    if (form2_ && form2_->window().isVisible()) return;  // the report list took the first page's place
     form1_->window().show();
 }
 
@@ -39,11 +45,15 @@ Form2& Program::form2() {
     return *form2_;
 }
 
-void Program::Form_Load() {
+bool Program::Form_Load() {
     Trap trap{"in Ostrevan2021/08/31.Form1.Form_Load ", errors_};
     auto& form = *form1_;
+    auto& ui = services_.ui;
+    trap.step(100, [&] { ApplySkin(services_.shell, services_.files, services_.skin, form.window()); });
+    trap.step(102, [&] { VisitHomePageAtRandom(services_.shell, services_.randomFraction); });
     trap.step(104, [&] { form.window().setCaption(product::kTitle); });
-    trap.step(104, [&] { SetAppTitle(services_.ui); });
+    trap.step(104, [&] { form.window().setProgramIcon(); });
+    trap.step(104, [&] { SetAppTitle(ui); });
     std::string cursorFile;
     if (trap.test(124, [&] {
             cursorFile = ProgramFile(services_.shell, services_.files, "\\HAND-M.CUR");
@@ -53,6 +63,18 @@ void Program::Form_Load() {
     }
     trap.step(128, [&] { form.Text1().setText(settings_.GetSetting(Settings::kDatabase, "")); });
     trap.step(130, [&] { form.Text2().setText(settings_.GetSetting(Settings::kPassword, "")); });
+    bool dataProvider = true;
+    trap.step(132, [&] { dataProvider = CheckDataProvider(services_.ado, ui, services_.shell); });
+    if (!dataProvider) {
+        ui.endProgram();
+        return false;
+    }
+    if (trap.test(134, [&] { return FileExists(services_.files, form.Text1().text()); })) {
+        // "Next >" reports its own failures, under its own location.
+        trap.step(136, [&] { form.PushButton3_Click(); });
+    }
+    trap.step(138, [&] { CheckPdfPrinter(services_.printers, ui); });
+    return true;
 }
 
 }  // namespace calvenor

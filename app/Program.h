@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 
 #include "app/ErrorReport.h"
@@ -8,8 +9,10 @@
 
 namespace platform {
 class FileSystem;
+class Printers;
 class Registry;
 class Shell;
+class SkinFramework;
 class Ui;
 namespace ado {
 class Ado;
@@ -34,12 +37,18 @@ class Program {
         platform::Registry& registry;
         platform::ado::Ado& ado;
         platform::access::Access& access;
+        platform::Printers& printers;
+        platform::SkinFramework& skin;  // the database selection page's skin engine
+        // Uniform fractions in [0, 1) for the rare visit of the home page; time-seeded when empty.
+        std::function<double()> randomFraction = {};
     };
 
     explicit Program(const Services& services);
     ~Program();
 
-    // Creates the main window, runs its start-up sequence and shows it.
+    // Creates the main window and runs its start-up sequence, which may end the program (no data
+    // provider) or go on to the report list by itself; then shows the main window unless the report
+    // list took its place.
     void start();
 
     Form1& form1() { return *form1_; }
@@ -47,7 +56,8 @@ class Program {
     Form2& form2();
 
   private:
-    void Form_Load();
+    // False when the program ended during it.
+    bool Form_Load();
 
     Services services_;
     ErrorReport errors_;

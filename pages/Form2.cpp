@@ -76,6 +76,7 @@ void Form2::Form_Load() {
     Trap trap{"in Ostrevan2021/08/31.Form2.Form_Load ", services_.errors};
     auto& window = *window_;
     trap.step(100, [&] { SetFormColors(window); });
+    trap.step(102, [&] { window.setProgramIcon(); });
     std::string cursorFile;
     if (trap.test(106, [&] {
             cursorFile = ProgramFile(services_.shell, services_.files, "\\HAND-M.CUR");

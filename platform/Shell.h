@@ -15,6 +15,9 @@ class Shell {
     virtual std::string desktopFolder() = 0;
     // Shows the page in the user's web browser without waiting for it; failures are raised.
     virtual void openWebPage(std::string_view address) = 0;
+    // Starts a command line ("explorer \"https://...\"") without waiting for it; the window style is
+    // Windows' show command for the program's first window (2: minimized). Failures are raised.
+    virtual void runCommand(std::string_view commandLine, int windowStyle) = 0;
 };
 
 }  // namespace platform

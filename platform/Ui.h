@@ -151,6 +151,8 @@ class Window : public Control, public Container {
     virtual void setPointer(Pointer pointer) = 0;
     // Loads a cursor file (.cur) as the picture of the Custom pointer; fails when it is no cursor.
     virtual void setMouseIcon(const std::string& cursorFile) = 0;
+    // The program's own application icon (32, 48, 128 and 256 pixels) as the window's icon.
+    virtual void setProgramIcon() = 0;
     // Every control on the window, frames' contents included, in the order they were added.
     virtual std::vector<Control*> controls() = 0;
 

@@ -77,29 +77,66 @@ std::string PosixShell::desktopFolder() {
 }
 
 void PosixShell::openWebPage(std::string_view address) {
-    if (address.find('\0') != std::string_view::npos) {
-        throw Failure{"Cannot open a web page whose address contains a NUL character"};
+    startDetached({kUrlOpener, std::string{address}}, address);
+}
+
+// Windows' "explorer" shows a web address in the browser; here the desktop's opener does.
+void PosixShell::runCommand(std::string_view commandLine, int /*windowStyle: no counterpart here*/) {
+    std::vector<std::string> arguments = splitCommandLine(commandLine);
+    if (arguments.empty()) throw Failure{"Cannot run an empty command line"};
+    if (arguments[0] == "explorer") arguments[0] = kUrlOpener;
+    startDetached(std::move(arguments), commandLine);
+}
+
+// Words separated by blanks; double quotes keep blanks inside a word and are dropped, as Windows
+// splits a command line.
+std::vector<std::string> splitCommandLine(std::string_view commandLine) {
+    std::vector<std::string> words;
+    std::string word;
+    bool inWord = false, quoted = false;
+    for (char c : commandLine) {
+        if (c == '"') {
+            quoted = !quoted;
+            inWord = true;
+        } else if ((c == ' ' || c == '\t') && !quoted) {
+            if (inWord) words.push_back(std::move(word));
+            word.clear();
+            inWord = false;
+        } else {
+            word += c;
+            inWord = true;
+        }
     }
-    std::string program = kUrlOpener;
-    std::string argument{address};
-    char* const arguments[] = {program.data(), argument.data(), nullptr};
+    if (inWord) words.push_back(std::move(word));
+    return words;
+}
+
+void PosixShell::startDetached(std::vector<std::string> words, std::string_view what) {
+    for (const auto& word : words) {
+        if (word.find('\0') != std::string::npos)
+            throw Failure{"Cannot run a command that contains a NUL character"};
+    }
+    const std::string& program = words.front();
+    std::vector<char*> arguments;
+    for (auto& word : words) arguments.push_back(word.data());
+    arguments.push_back(nullptr);
 
     // The grandchild reports a failed exec through this pipe; a successful exec closes it silently.
     int ends[2];
-    if (::pipe2(ends, O_CLOEXEC) != 0) raiseSystemFailure("Cannot start", kUrlOpener, errno);
+    if (::pipe2(ends, O_CLOEXEC) != 0) raiseSystemFailure("Cannot start", program, errno);
     ScopedFd reportRead{ends[0]};
     ScopedFd reportWrite{ends[1]};
 
-    // Two forks: the opener becomes a child of init in a session of its own, so it outlives nothing of
+    // Two forks: the command becomes a child of init in a session of its own, so it outlives nothing of
     // ours, holds no terminal, and never lingers as our zombie; we wait only for the short-lived middle.
     const pid_t middle = ::fork();
-    if (middle < 0) raiseSystemFailure("Cannot start", kUrlOpener, errno);
+    if (middle < 0) raiseSystemFailure("Cannot start", program, errno);
     if (middle == 0) {
         ::setsid();
-        const pid_t opener = ::fork();
-        if (opener < 0) reportErrorAndExit(reportWrite.get(), errno);
-        if (opener > 0) ::_exit(0);
-        execOpener(arguments, reportWrite.get());
+        const pid_t child = ::fork();
+        if (child < 0) reportErrorAndExit(reportWrite.get(), errno);
+        if (child > 0) ::_exit(0);
+        execOpener(arguments.data(), reportWrite.get());
     }
 
     reportWrite.reset();
@@ -109,12 +146,8 @@ void PosixShell::openWebPage(std::string_view address) {
     ssize_t count;
     while ((count = ::read(reportRead.get(), &error, sizeof error)) < 0 && errno == EINTR) {
     }
-    if (count == static_cast<ssize_t>(sizeof error)) {
-        std::string what = "Cannot start ";
-        what += kUrlOpener;
-        what += " to open";
-        raiseSystemFailure(what, address, error);
-    }
+    if (count == static_cast<ssize_t>(sizeof error))
+        raiseSystemFailure("Cannot start " + program + " to open", what, error);
 }
 
 }  // namespace platform::posix

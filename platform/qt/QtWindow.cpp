@@ -1,5 +1,6 @@
 #include "platform/qt/QtWindow.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QScreen>
 #include <algorithm>
@@ -94,6 +95,11 @@ void QtWindow::prepareFirstShow() {
 void QtWindow::setMouseIcon(const std::string& cursorFile) {
     customPointer_ = loadCursorFile(cursorFile);
     if (pointer_ == Pointer::Custom) setPointer(pointer_);
+}
+
+// The program's icon is the application's window icon, which the entry sets once.
+void QtWindow::setProgramIcon() {
+    widget_->setWindowIcon(QApplication::windowIcon());
 }
 
 void QtWindow::setPointer(Pointer pointer) {

@@ -42,6 +42,7 @@ class QtWindow final : public Window {
     Pointer pointer() const override { return pointer_; }
     void setPointer(Pointer pointer) override;
     void setMouseIcon(const std::string& cursorFile) override;
+    void setProgramIcon() override;
     std::vector<Control*> controls() override;
 
     // A control of this window inside one of its widgets: the frames place their contents this way.

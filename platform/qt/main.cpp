@@ -6,12 +6,14 @@
 #include <optional>
 
 #include "app/Program.h"
+#include "platform/jet/InstalledPrinters.h"
 #include "platform/jet/JetAccess.h"
 #include "platform/jet/JetAdo.h"
 #include "platform/jet/PrintQueues.h"
 #include "platform/posix/FileRegistry.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "platform/posix/PosixShell.h"
+#include "platform/qt/QtSkinFramework.h"
 #include "platform/qt/QtUi.h"
 
 int main(int argc, char* argv[]) {
@@ -35,8 +37,10 @@ int main(int argc, char* argv[]) {
     platform::jet::CupsPrintQueues queues;
     platform::jet::JetAdo ado;
     platform::jet::JetAccess access(*registry, queues);
+    platform::jet::InstalledPrinters printers(queues);
+    platform::qt::QtSkinFramework skin;
 
-    calvenor::Program program{{ui, shell, files, *registry, ado, access}};
+    calvenor::Program program{{ui, shell, files, *registry, ado, access, printers, skin}};
     try {
         program.start();
     } catch (const platform::ProgramEnded&) {

@@ -9,6 +9,7 @@
 #include "platform/jet/JetAccess.h"
 #include "platform/jet/JetAdo.h"
 #include "platform/posix/PosixFileSystem.h"
+#include "tests/fakes/FakeDevices.h"
 #include "tests/fakes/FakeRegistry.h"
 #include "tests/fakes/FakeShell.h"
 #include "tests/fakes/FakeUi.h"
@@ -33,7 +34,9 @@ struct EngineProgram {
     test_support::NoPrintQueues queues;
     platform::jet::JetAdo ado{engineOptions()};
     platform::jet::JetAccess access{registry, queues, engineOptions()};
-    Program program{{ui, shell, files, registry, ado, access}};
+    fakes::FakePrinters printers;
+    fakes::FakeSkin skin;
+    Program program{{ui, shell, files, registry, ado, access, printers, skin, [] { return 0.5; }}};
 
     EngineProgram() { program.start(); }
 

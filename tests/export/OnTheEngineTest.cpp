@@ -12,6 +12,7 @@
 #include "platform/jet/JetAdo.h"
 #include "platform/posix/FileRegistry.h"
 #include "platform/posix/PosixFileSystem.h"
+#include "tests/fakes/FakeDevices.h"
 #include "tests/fakes/FakeShell.h"
 #include "tests/fakes/FakeUi.h"
 #include "tests/platform/jet/PdfTools.h"
@@ -58,7 +59,9 @@ TEST(SaveOnTheEngine, EveryCheckedReportBecomesAPdfInsideTheFolderNamedAfterItNo
     test_support::NoPrintQueues queues;
     platform::jet::JetAdo ado{engineOptions()};
     platform::jet::JetAccess access{registry, queues, engineOptions()};
-    Program program{{ui, shell, files, registry, ado, access}};
+    fakes::FakePrinters printers;
+    fakes::FakeSkin skin;
+    Program program{{ui, shell, files, registry, ado, access, printers, skin, [] { return 0.5; }}};
     program.start();
     auto& form1 = ui.window("Form1");
     form1.textBox("Text1").setText(database);

@@ -130,6 +130,7 @@ class FakeApplication : public platform::access::Application {
 
 std::unique_ptr<platform::ado::Connection> FakeAdo::createConnection() {
     calls.push_back("create");
+    if (createFailure) throw *createFailure;
     return std::make_unique<FakeConnection>(*this);
 }
 

@@ -7,6 +7,7 @@
 
 #include "platform/Access.h"
 #include "platform/Ado.h"
+#include "platform/Failure.h"
 
 namespace fakes {
 
@@ -16,6 +17,7 @@ class FakeAdo : public platform::ado::Ado {
     std::unique_ptr<platform::ado::Connection> createConnection() override;
 
     std::vector<std::pair<std::string, std::string>> catalogue;  // TABLE_TYPE, TABLE_NAME
+    std::optional<platform::Failure> createFailure;              // "ADODB.Connection" cannot be created
     std::optional<std::string> openFailure;                      // the provider's description
     std::vector<std::string> opened;                             // connection strings, in order
     std::vector<std::string> calls;                              // "open", "schema", "close", ...

@@ -2,6 +2,7 @@
 
 #include "app/Program.h"
 #include "tests/fakes/FakeDatabase.h"
+#include "tests/fakes/FakeDevices.h"
 #include "tests/fakes/FakeFileSystem.h"
 #include "tests/fakes/FakeRegistry.h"
 #include "tests/fakes/FakeShell.h"
@@ -17,7 +18,11 @@ struct FakeProgram {
     FakeRegistry registry;
     FakeAdo ado;
     FakeAccess access;
-    calvenor::Program program{{ui, shell, files, registry, ado, access}};
+    FakePrinters printers;
+    FakeSkin skin;
+    double fraction = 0.5;  // what the random source draws: never the one start in a hundred
+    calvenor::Program program{
+        {ui, shell, files, registry, ado, access, printers, skin, [this] { return fraction; }}};
 
     static constexpr char kSettingsKey[] = "Software\\VB and VBA Program Settings\\Drevmark\\Calvenor";
     std::optional<std::string> setting(std::string_view name) const {

@@ -166,6 +166,7 @@ class FakeWindow : public FakeContainer<platform::Window> {
     platform::Pointer pointer() const override { return pointer_; }
     void setPointer(platform::Pointer pointer) override { pointer_ = pointer; }
     void setMouseIcon(const std::string& cursorFile) override;
+    void setProgramIcon() override { hasProgramIcon = true; }
     std::vector<platform::Control*> controls() override;
 
     // Finds a control by name and kind; throws when absent, which fails the test.
@@ -184,7 +185,8 @@ class FakeWindow : public FakeContainer<platform::Window> {
 
     void close() { onUnload(); }
 
-    std::string mouseIcon;          // the cursor file last loaded
+    std::string mouseIcon;  // the cursor file last loaded
+    bool hasProgramIcon = false;
     bool refuseMouseIcons = false;  // loading a cursor file fails while set
 
   private:

@@ -23,10 +23,12 @@
 #include "pages/Form1.h"
 #include "pages/Form2.h"
 #include "platform/Shell.h"
+#include "platform/jet/InstalledPrinters.h"
 #include "platform/jet/JetAccess.h"
 #include "platform/jet/JetAdo.h"
 #include "platform/posix/FileRegistry.h"
 #include "platform/posix/PosixFileSystem.h"
+#include "platform/qt/QtSkinFramework.h"
 #include "platform/qt/QtUi.h"
 #include "platform/qt/QtWindow.h"
 
@@ -70,6 +72,7 @@ class BenchShell : public platform::Shell {
     std::string programFolder() override { return CALVENOR_HELPER_DIR; }
     std::string desktopFolder() override { return desktop_; }
     void openWebPage(std::string_view) override {}
+    void runCommand(std::string_view, int) override {}
 
   private:
     std::string desktop_;
@@ -173,7 +176,9 @@ int main(int argc, char** argv) {
     NoPrintQueues queues;
     platform::jet::JetAdo ado{options};
     platform::jet::JetAccess access{registry, queues, options};
-    calvenor::Program program{{ui, shell, files, registry, ado, access}};
+    platform::jet::InstalledPrinters printers{queues};
+    platform::qt::QtSkinFramework skin;
+    calvenor::Program program{{ui, shell, files, registry, ado, access, printers, skin, [] { return 0.5; }}};
     program.start();
     program.form1().Text1().setText(database);
     auto& next = *widgetOf(program.form1().window()).findChild<QPushButton*>("PushButton3");

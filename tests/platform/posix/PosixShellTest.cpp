@@ -143,4 +143,21 @@ TEST_F(WebPageOpener, RaisesFailureWhenNoOpenerCanBeStarted) {
     EXPECT_THROW(PosixShell{}.openWebPage(std::string{"https://a\0b", 11}), Failure);
 }
 
+TEST_F(WebPageOpener, ExplorerOnACommandLineIsTheDesktopsOpener) {
+    PosixShell{}.runCommand("explorer \"https://www.drevmark.com/a b\"", 2);
+    for (int i = 0; i < 500 && !fs::exists(temp / "arguments"); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    EXPECT_EQ(readFile(temp / "arguments"), "1:https://www.drevmark.com/a b");
+    EXPECT_THROW(PosixShell{}.runCommand("  ", 2), Failure);
+}
+
+TEST(CommandLine, SplitsAtBlanksOutsideQuotes) {
+    EXPECT_EQ(platform::posix::splitCommandLine("explorer \"https://x/a b\""),
+              (std::vector<std::string>{"explorer", "https://x/a b"}));
+    EXPECT_EQ(platform::posix::splitCommandLine("  a\tb  \"\" c\"d e\"f "),
+              (std::vector<std::string>{"a", "b", "", "cd ef"}));
+    EXPECT_TRUE(platform::posix::splitCommandLine("").empty());
+}
+
 }  // namespace

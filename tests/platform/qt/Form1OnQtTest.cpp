@@ -17,6 +17,7 @@
 #include "platform/qt/QtUi.h"
 #include "platform/qt/QtWindow.h"
 #include "tests/fakes/FakeDatabase.h"
+#include "tests/fakes/FakeDevices.h"
 #include "tests/fakes/FakeFileSystem.h"
 #include "tests/fakes/FakeRegistry.h"
 #include "tests/fakes/FakeShell.h"
@@ -64,7 +65,9 @@ class Form1OnQt : public ::testing::Test {
     fakes::FakeAdo ado;
     fakes::FakeAccess access;
     platform::qt::QtUi ui;
-    calvenor::Program program{{ui, shell, files, registry, ado, access}};
+    fakes::FakePrinters printers;
+    fakes::FakeSkin skin;
+    calvenor::Program program{{ui, shell, files, registry, ado, access, printers, skin, [] { return 0.5; }}};
 };
 
 TEST_F(Form1OnQt, EveryControlOfTheLayoutTableStandsWhereItSaysAsItSays) {

@@ -32,6 +32,7 @@
 #include "platform/posix/PosixFileSystem.h"
 #include "platform/qt/QtUi.h"
 #include "platform/qt/QtWindow.h"
+#include "tests/fakes/FakeDevices.h"
 #include "tests/fakes/FakeShell.h"
 #include "tests/platform/jet/TestFiles.h"
 #include "tests/platform/qt/Keyboard.h"
@@ -141,7 +142,9 @@ class Form2OnQt : public ::testing::Test {
     platform::jet::JetAdo ado{jet_tests::testOptions()};
     platform::jet::JetAccess access{registry, queues, jet_tests::testOptions()};
     platform::qt::QtUi ui;
-    calvenor::Program program{{ui, shell, files, registry, ado, access}};
+    fakes::FakePrinters printers;
+    fakes::FakeSkin skin;
+    calvenor::Program program{{ui, shell, files, registry, ado, access, printers, skin, [] { return 0.5; }}};
     const std::string sample = CALVENOR_SAMPLE_DATABASE;
 };
 
