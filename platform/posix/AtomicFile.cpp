@@ -62,8 +62,8 @@ class TempFile {
             raiseSystemFailure("Cannot restrict the access to", path_, errno);
     }
 
-    // Writes the content, flushes it to the disk and closes the file.
-    void write(std::string_view content, const std::string& target) {
+    // Writes the content, flushes it to the disk when asked and closes the file.
+    void write(std::string_view content, const std::string& target, Durability durability) {
         while (!content.empty()) {
             const ssize_t written = ::write(fd_.get(), content.data(), content.size());
             if (written < 0) {
@@ -72,7 +72,8 @@ class TempFile {
             }
             content.remove_prefix(static_cast<std::size_t>(written));
         }
-        if (::fsync(fd_.get()) != 0) raiseSystemFailure("Cannot write the file", target, errno);
+        if (durability == Durability::Flushed && ::fsync(fd_.get()) != 0)
+            raiseSystemFailure("Cannot write the file", target, errno);
         // On some file systems a failed write only shows up here.
         if (const int error = fd_.close()) raiseSystemFailure("Cannot write the file", target, error);
     }
@@ -122,15 +123,15 @@ std::string folderOf(const std::string& path) {
 }
 
 void writeFileAtomically(const std::string& path, std::string_view content, FileAccess access,
-                         Overwrite overwrite) {
+                         Overwrite overwrite, Durability durability) {
     TempFile temp{path, access == FileAccess::Private ? kPrivateFile : kOrdinaryFile};
     if (access == FileAccess::Private) temp.restrictToOwner();
-    temp.write(content, path);
+    temp.write(content, path, durability);
     if (overwrite == Overwrite::Replace)
         temp.replace(path);
     else
         temp.placeAsNew(path);
-    syncFolder(folderOf(path));
+    if (durability == Durability::Flushed) syncFolder(folderOf(path));
 }
 
 void removeAbandonedTempFiles(const std::string& path) {

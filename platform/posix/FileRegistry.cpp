@@ -60,9 +60,17 @@ bool isFolderEntry(DIR* dir, const dirent& entry) {
            S_ISDIR(status.st_mode);
 }
 
+bool isFolder(const std::string& path) {
+    struct stat status {};
+    return ::lstat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
+}
+
 // The spelling of the subkey folder whose name matches without regard to case; the exact spelling wins
 // when several match (a hand-made copy), else the first in sorted order, so every process picks the same.
 std::optional<std::string> findSubkeyFolder(const std::string& folder, std::string_view name) {
+    // The exact spelling is what the program itself created: one look instead of reading the folder,
+    // since every store walks the whole key path.
+    if (isFolder(folder + '/' + std::string{name})) return std::string{name};
     ScopedDir dir{::opendir(folder.c_str())};
     if (!dir) {
         if (errno == ENOENT || errno == ENOTDIR) return std::nullopt;
@@ -102,7 +110,13 @@ class FileRegistryKey : public RegistryKey {
         removeAbandonedTempFiles(valueFilePath());
         auto values = ValueFile::parse(readWholeFile(valueFilePath()).value_or(std::string{}));
         values.set(name, value);
-        writeFileAtomically(valueFilePath(), values.format(), FileAccess::Private, Overwrite::Replace);
+        // Each keystroke in a remembered field stores its whole text, on the user-interface thread, so a
+        // flush to the disk per store would make typing stutter. The rename alone already gives what a
+        // value needs: every process sees the new file at once (the PDF printer reads "OutputFile"
+        // right after it is stored), and a killed program leaves the last stored file whole. Only a
+        // crash of the whole system can lose the last few stores, which costs the user retyping a path.
+        writeFileAtomically(valueFilePath(), values.format(), FileAccess::Private, Overwrite::Replace,
+                            Durability::Visible);
     }
 
   private:

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cstdint>
 #include <cstring>
 #include <functional>
 #include <map>
@@ -315,6 +316,47 @@ TEST_F(FileRegistryTest, TwoWriterProcessesLoseNoUpdate) {
         for (int i = 0; i < kValuesEach; ++i) missing += !key->readString(prefix + std::to_string(i));
     }
     EXPECT_EQ(missing, 0);
+}
+
+// Stores are not flushed to the disk, so a killed program must still leave the last stored text whole,
+// as typing into a remembered field does: one store per keystroke until the kill comes.
+TEST_F(FileRegistryTest, AKilledWriterLeavesItsLastStoredTextWhole) {
+    const std::string typed(20000, 'k');
+    registry.createKey(kSettingsKey)->writeString("Password", "secret");
+    int stored[2];
+    ASSERT_EQ(::pipe(stored), 0);
+    const pid_t pid = ::fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        ::close(stored[0]);
+        auto key = FileRegistry{root}.createKey(kSettingsKey);
+        for (std::uint32_t length = 1; length <= typed.size(); ++length) {
+            key->writeString("Database", std::string_view{typed}.substr(0, length));
+            if (::write(stored[1], &length, sizeof length) != sizeof length) ::_exit(1);
+        }
+        ::_exit(0);
+    }
+    ::close(stored[1]);
+    std::uint32_t lastStored = 0;
+    for (int count = 0;
+         count < 200 && ::read(stored[0], &lastStored, sizeof lastStored) == sizeof lastStored;)
+        ++count;
+    ::kill(pid, SIGKILL);  // mid-store, most likely: the writer does little else
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    ::close(stored[0]);
+    ASSERT_TRUE(WIFSIGNALED(status)) << "the writer ended before the kill";
+
+    auto key = registry.openKey(kSettingsKey);
+    const auto database = key->readString("Database");
+    ASSERT_TRUE(database.has_value());
+    // The last store the writer finished, or the one it was in when it died; never a part of either.
+    EXPECT_GE(database->size(), lastStored);
+    EXPECT_LE(database->size(), typed.size());
+    EXPECT_EQ(*database, typed.substr(0, database->size()));
+    EXPECT_EQ(key->readString("Password"), "secret");
+    key->writeString("Database", "/after.mdb");  // the next store clears what the killed one left
+    EXPECT_EQ(tempFilesBelow(root), 0);
 }
 
 }  // namespace
