@@ -13,6 +13,7 @@
 #include "platform/posix/FileRegistry.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "platform/posix/PosixShell.h"
+#include "platform/qt/ProgramIcon.h"
 #include "platform/qt/QtSkinFramework.h"
 #include "platform/qt/QtUi.h"
 
@@ -21,6 +22,7 @@ int main(int argc, char* argv[]) {
     // The pages end the program themselves when one of them closes; a hidden page must not keep it
     // alive, and closing the last visible one must not end it behind the handlers' back.
     QApplication::setQuitOnLastWindowClosed(false);
+    QApplication::setWindowIcon(platform::qt::programIcon());  // the pages take it from here
 
     platform::qt::QtUi ui;
     std::optional<platform::posix::FileRegistry> registry;

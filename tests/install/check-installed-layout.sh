@@ -1,0 +1,63 @@
+#!/usr/bin/env bash
+# Installs the build into a scratch folder as the package does (prefix /usr) and checks the tree: exactly
+# the expected files, the program folder complete and runnable, the command link, the desktop entry and
+# the theme icons. Usage: check-installed-layout.sh <build folder>
+set -euo pipefail
+
+build=$1
+stage=$(mktemp -d)
+trap 'rm -rf "$stage"' EXIT
+DESTDIR=$stage cmake --install "$build" --prefix /usr >/dev/null
+root=$stage/usr
+failures=0
+fail() {
+  echo "FAIL: $*" >&2
+  failures=$((failures + 1))
+}
+
+# Nothing more, nothing less: no test program, no build tool.
+expected=(
+  bin/calvenor
+  lib/calvenor/HAND-M.CUR
+  lib/calvenor/Samples/sample.mdb
+  lib/calvenor/calvenor
+  lib/calvenor/calvenor-jet
+  lib/calvenor/calvenor-print
+  share/applications/calvenor.desktop
+)
+for size in 128 256 32 48; do expected+=("share/icons/hicolor/${size}x${size}/apps/calvenor.png"); done
+actual=$(cd "$stage" && find . ! -type d | sed 's|^\./usr/||' | LC_ALL=C sort)
+wanted=$(printf '%s\n' "${expected[@]}" | LC_ALL=C sort)
+[ "$actual" = "$wanted" ] || fail "installed files differ from the expected ones:
+$(diff <(echo "$wanted") <(echo "$actual") || true)"
+
+for program in calvenor calvenor-jet calvenor-print; do
+  [ -f "$root/lib/calvenor/$program" ] && [ -x "$root/lib/calvenor/$program" ] ||
+    fail "lib/calvenor/$program is not an executable file"
+done
+[ -s "$root/lib/calvenor/Samples/sample.mdb" ] || fail "the sample database is empty"
+
+# A relative link, so that the program folder it resolves to is the installed one wherever that is.
+[ "$(readlink "$root/bin/calvenor" || true)" = ../lib/calvenor/calvenor ] || fail "bin/calvenor is not the relative link"
+[ "$(readlink -f "$root/bin/calvenor")" = "$(readlink -f "$root/lib/calvenor/calvenor")" ] ||
+  fail "bin/calvenor does not lead to the program"
+
+desktop=$root/share/applications/calvenor.desktop
+desktop-file-validate "$desktop" || fail "calvenor.desktop does not validate"
+for field in Type=Application Name=Calvenor Exec=calvenor Icon=calvenor Terminal=false 'Categories=Office;'; do
+  grep -qxF "$field" "$desktop" || fail "calvenor.desktop lacks $field"
+done
+grep -qE '^Comment=.+' "$desktop" || fail "calvenor.desktop has no comment"
+
+# Each theme icon is a PNG of the size its folder names (width and height from the IHDR chunk).
+for size in 32 48 128 256; do
+  icon=$root/share/icons/hicolor/${size}x${size}/apps/calvenor.png
+  [ -f "$icon" ] || continue
+  header=$(od -An -tx1 -N24 "$icon" | tr -d ' \n')
+  [ "${header:0:16}" = 89504e470d0a1a0a ] || fail "$icon is not a PNG"
+  dimensions=$((16#${header:32:8}))x$((16#${header:40:8}))
+  [ "$dimensions" = "${size}x${size}" ] || fail "$icon is $dimensions, not ${size}x${size}"
+done
+
+[ "$failures" -eq 0 ] || exit 1
+echo "installed layout: every check passed"
