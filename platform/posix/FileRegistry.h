@@ -14,9 +14,10 @@ namespace platform::posix {
 // without regard to ASCII letter case and keep the spelling they were created with.
 //
 // The files are private to the user (0600, folders 0700: the database password is kept here) and are
-// replaced atomically, so a reader sees either the old or the new file. Writers of one key, in this or
-// another process, take turns through an advisory lock on ".values.lock" beside the value file, so no
-// update is lost. Nothing is cached: every call reads the files afresh.
+// replaced atomically, so a reader sees either the old or the new file; they are not flushed to the disk
+// (a value is stored per keystroke), so only a crash of the whole system can lose the latest stores. Writers
+// of one key, in this or another process, take turns through an advisory lock on ".values.lock" beside the
+// value file, so no update is lost. Nothing is cached: every call reads the files afresh.
 class FileRegistry : public Registry {
   public:
     explicit FileRegistry(std::string rootFolder);
