@@ -1,7 +1,5 @@
 #include "platform/win32/com/ComApartment.h"
 
-#include <objbase.h>
-
 #include "platform/win32/com/ComFailure.h"
 
 namespace platform::win32::com {

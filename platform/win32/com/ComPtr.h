@@ -1,6 +1,5 @@
 #pragma once
 
-#include <objbase.h>
 #include <windows.h>
 
 #include <utility>

@@ -1,7 +1,5 @@
 #include "platform/win32/com/ObjectFactory.h"
 
-#include <objbase.h>
-
 #include <utility>
 
 #include "platform/win32/com/ComFailure.h"
