@@ -36,6 +36,36 @@ std::string errorInfoDescription(IDispatch* object) {
     return trimmed(description.utf8());
 }
 
+// Windows' own texts of the COM errors automation meets most, for systems whose message table lacks them
+// (Wine has none for the OLE facilities).
+const char* standardText(HRESULT status) {
+    struct Known {
+        HRESULT status;
+        const char* text;
+    };
+    static constexpr Known known[] = {
+        {E_FAIL, "Unspecified error"},
+        {E_NOINTERFACE, "No such interface supported"},
+        {E_NOTIMPL, "Not implemented"},
+        {REGDB_E_CLASSNOTREG, "Class not registered"},
+        {CO_E_CLASSSTRING, "Invalid class string"},
+        {CO_E_SERVER_EXEC_FAILURE, "Server execution failed"},
+        {RPC_E_DISCONNECTED, "The object invoked has disconnected from its clients."},
+        {RPC_E_SERVERCALL_RETRYLATER, "The application is busy."},
+        {TYPE_E_LIBNOTREGISTERED, "Library not registered."},
+        {DISP_E_UNKNOWNNAME, "Unknown name."},
+        {DISP_E_MEMBERNOTFOUND, "Member not found."},
+        {DISP_E_TYPEMISMATCH, "Type mismatch."},
+        {DISP_E_PARAMNOTFOUND, "Parameter not found."},
+        {DISP_E_BADPARAMCOUNT, "Invalid number of parameters."},
+        {DISP_E_BADINDEX, "Invalid index."},
+        {DISP_E_EXCEPTION, "Exception occurred."},
+    };
+    for (const auto& entry : known)
+        if (entry.status == status) return entry.text;
+    return nullptr;
+}
+
 }  // namespace
 
 std::string hresultMessage(HRESULT status) {
@@ -45,6 +75,7 @@ std::string hresultMessage(HRESULT status) {
         static_cast<DWORD>(status), 0, reinterpret_cast<wchar_t*>(&message.text), 0, nullptr);
     std::string text = length ? trimmed(toUtf8({message.text, length})) : std::string();
     if (!text.empty()) return text;
+    if (const char* standard = standardText(status)) return standard;
     char number[32];
     std::snprintf(number, sizeof number, "Error 0x%08lX", static_cast<unsigned long>(status));
     return number;

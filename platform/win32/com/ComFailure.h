@@ -10,7 +10,7 @@
 namespace platform::win32::com {
 
 // Windows' own description of an HRESULT, without the trailing line break: "Class not registered".
-// One without a description reads "Error 0x80040154".
+// Where the system has no text, Windows' standard one for the common COM errors, else "Error 0x80040154".
 std::string hresultMessage(HRESULT status);
 
 // The number a caller tells failures apart by: an automation server's own error number where the

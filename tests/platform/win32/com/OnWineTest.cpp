@@ -1,0 +1,42 @@
+// The real automation servers as Wine has them: no Access, and its own ADO without a type library.
+#include <gtest/gtest.h>
+
+#include "platform/Failure.h"
+#include "platform/win32/com/ComApartment.h"
+#include "platform/win32/com/WinAccess.h"
+#include "platform/win32/com/WinAdo.h"
+
+namespace {
+
+using platform::Failure;
+using platform::win32::com::ComApartment;
+
+TEST(OnWineTest, CreatingAccessFailsAsClassNotRegistered) {
+    ComApartment apartment;
+    platform::win32::com::WinAccess access;
+    try {
+        access.createApplication();
+        ADD_FAILURE() << "Access was created";
+    } catch (const Failure& failure) {
+        EXPECT_EQ(failure.number(), REGDB_E_CLASSNOTREG);
+        EXPECT_EQ(failure.description(),
+                  "Cannot create {73A4C9C1-D68D-11D0-98BF-00A0C90DC8D9}: Class not registered");
+    }
+}
+
+// Wine creates its own "ADODB.Connection", but without ADO's type library registered it cannot look up a
+// single member by name.
+TEST(OnWineTest, AdoConnectionIsCreatedButFailsOnFirstUse) {
+    ComApartment apartment;
+    platform::win32::com::WinAdo ado;
+    auto connection = ado.createConnection();
+    try {
+        connection->open("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=C:\\nothing.mdb");
+        ADD_FAILURE() << "opened";
+    } catch (const Failure& failure) {
+        EXPECT_EQ(failure.number(), TYPE_E_LIBNOTREGISTERED);
+        EXPECT_EQ(failure.description(), "Cannot reach Open: Library not registered.");
+    }
+}
+
+}  // namespace
