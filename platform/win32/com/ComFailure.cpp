@@ -4,19 +4,13 @@
 
 #include <cstdio>
 
+#include "platform/win32/SystemError.h"
 #include "platform/win32/com/ComPtr.h"
 #include "platform/win32/com/ScopedBstr.h"
-#include "platform/win32/com/WideText.h"
 
 namespace platform::win32::com {
 
 namespace {
-
-// The system frees what FormatMessageW allocated only through LocalFree.
-struct LocalText {
-    wchar_t* text = nullptr;
-    ~LocalText() { LocalFree(text); }
-};
 
 std::string trimmed(std::string text) {
     while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' '))
@@ -69,15 +63,12 @@ const char* standardText(HRESULT status) {
 }  // namespace
 
 std::string hresultMessage(HRESULT status) {
-    LocalText message;
-    const DWORD length = FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-        static_cast<DWORD>(status), 0, reinterpret_cast<wchar_t*>(&message.text), 0, nullptr);
-    std::string text = length ? trimmed(toUtf8({message.text, length})) : std::string();
-    if (!text.empty()) return text;
+    const auto code = static_cast<unsigned long>(status);
+    std::string text = systemMessage(code);
+    if (text != "Error " + std::to_string(code)) return text;  // the system had a text
     if (const char* standard = standardText(status)) return standard;
     char number[32];
-    std::snprintf(number, sizeof number, "Error 0x%08lX", static_cast<unsigned long>(status));
+    std::snprintf(number, sizeof number, "Error 0x%08lX", code);
     return number;
 }
 

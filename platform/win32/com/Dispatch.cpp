@@ -1,7 +1,7 @@
 #include "platform/win32/com/Dispatch.h"
 
+#include "platform/win32/WideText.h"
 #include "platform/win32/com/ComFailure.h"
-#include "platform/win32/com/WideText.h"
 
 namespace platform::win32::com {
 

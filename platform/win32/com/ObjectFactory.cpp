@@ -2,8 +2,8 @@
 
 #include <utility>
 
+#include "platform/win32/WideText.h"
 #include "platform/win32/com/ComFailure.h"
-#include "platform/win32/com/WideText.h"
 
 namespace platform::win32::com {
 

@@ -3,7 +3,7 @@
 #include <utility>
 
 #include "platform/Failure.h"
-#include "platform/win32/com/WideText.h"
+#include "platform/win32/WideText.h"
 
 namespace platform::win32::com {
 

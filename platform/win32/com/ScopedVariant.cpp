@@ -2,9 +2,9 @@
 
 #include <cstring>
 
+#include "platform/win32/WideText.h"
 #include "platform/win32/com/ComFailure.h"
 #include "platform/win32/com/ScopedBstr.h"
-#include "platform/win32/com/WideText.h"
 
 namespace platform::win32::com {
 

@@ -3,12 +3,12 @@
 #include <algorithm>
 #include <memory>
 
-#include "platform/win32/com/WideText.h"
+#include "platform/win32/WideText.h"
 
 namespace calvenor::test {
 
-using platform::win32::com::toUtf8;
-using platform::win32::com::toWide;
+using platform::win32::toUtf8;
+using platform::win32::toWide;
 
 namespace {
 // Every recorder the process made, to name the objects passed as arguments.
