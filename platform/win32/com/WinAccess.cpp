@@ -63,7 +63,7 @@ class WinApplication : public access::Application {
         if (quit_) return;
         try {
             quit(access::QuitOption::SaveAll);
-        } catch (const Failure&) {
+        } catch (...) {  // nothing may leave a destructor
             // Already gone, or refusing; releasing our reference is all that is left to do.
         }
     }

@@ -48,6 +48,14 @@ HRESULT RecordingObject::GetTypeInfoCount(UINT* count) {
 }
 
 HRESULT RecordingObject::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID locale, DISPID* ids) {
+    try {
+        return lookUp(names, count, locale, ids);
+    } catch (...) {
+        return E_UNEXPECTED;
+    }
+}
+
+HRESULT RecordingObject::lookUp(LPOLESTR* names, UINT count, LCID locale, DISPID* ids) {
     locales_.push_back(locale);
     for (UINT index = 0; index < count; ++index) {
         const std::string name = toUtf8(names[index]);
@@ -86,6 +94,17 @@ std::string RecordingObject::describe(const VARIANT& value) const {
 
 HRESULT RecordingObject::Invoke(DISPID id, REFIID, LCID locale, WORD flags, DISPPARAMS* parameters,
                                 VARIANT* result, EXCEPINFO* error, UINT*) {
+    // No exception may cross back into COM.
+    try {
+        return record(id, locale, flags, *parameters, result, error);
+    } catch (...) {
+        return E_UNEXPECTED;
+    }
+}
+
+HRESULT RecordingObject::record(DISPID id, LCID locale, WORD flags, const DISPPARAMS& call, VARIANT* result,
+                                EXCEPINFO* error) {
+    const DISPPARAMS* parameters = &call;
     locales_.push_back(locale);
     if (id < 1 || static_cast<size_t>(id) > members_.size()) return DISP_E_MEMBERNOTFOUND;
     const std::string& member = members_[static_cast<size_t>(id) - 1];

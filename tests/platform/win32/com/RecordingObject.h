@@ -43,6 +43,9 @@ class RecordingObject : public IDispatch {
                                      VARIANT* result, EXCEPINFO* error, UINT* badArgument) override;
 
   private:
+    HRESULT lookUp(LPOLESTR* names, UINT count, LCID locale, DISPID* ids);
+    HRESULT record(DISPID id, LCID locale, WORD flags, const DISPPARAMS& call, VARIANT* result,
+                   EXCEPINFO* error);
     std::string describe(const VARIANT& value) const;
 
     std::string label_;
