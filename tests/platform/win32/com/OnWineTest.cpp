@@ -1,8 +1,11 @@
 // The real automation servers as Wine has them: no Access, and its own ADO without a type library.
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "platform/Failure.h"
 #include "platform/win32/com/ComApartment.h"
+#include "platform/win32/com/ObjectFactory.h"
 #include "platform/win32/com/WinAccess.h"
 #include "platform/win32/com/WinAdo.h"
 
@@ -37,6 +40,38 @@ TEST(OnWineTest, AdoConnectionIsCreatedButFailsOnFirstUse) {
         EXPECT_EQ(failure.number(), TYPE_E_LIBNOTREGISTERED);
         EXPECT_EQ(failure.description(), "Cannot reach Open: Library not registered.");
     }
+}
+
+}  // namespace
+
+namespace {
+
+// A nested apartment (CoInitializeEx answers S_FALSE) balances its own initialisation and leaves COM
+// to the outer one, which ends it.
+TEST(ComApartmentTest, NestsOnOneThreadAndEndsWithTheOuterOne) {
+    std::thread([] {
+        auto comWorks = [] {
+            try {
+                platform::win32::com::createObject("ADODB.Connection");
+                return true;
+            } catch (const Failure& failure) {
+                EXPECT_EQ(failure.number(), CO_E_NOTINITIALIZED);
+                return false;
+            }
+        };
+        EXPECT_FALSE(comWorks());
+        {
+            ComApartment outer;
+            { ComApartment inner; }
+            EXPECT_TRUE(comWorks());
+        }
+        EXPECT_FALSE(comWorks());
+        // Inside someone else's initialisation, the apartment still balances its own.
+        ASSERT_EQ(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED), S_OK);
+        { ComApartment nested; }
+        CoUninitialize();
+        EXPECT_FALSE(comWorks());
+    }).join();
 }
 
 }  // namespace
