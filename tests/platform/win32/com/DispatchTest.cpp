@@ -62,6 +62,7 @@ struct FailureCase {
     RecordingObject::Reply reply;
     std::string description;
     long number;
+    bool supportsErrorInfo = false;
 };
 
 TEST_F(DispatchTest, FailuresCarryTheServersDescriptionAndNumber) {
@@ -74,12 +75,17 @@ TEST_F(DispatchTest, FailuresCarryTheServersDescriptionAndNumber) {
          "Provider cannot be found.", 3706},
         {"no description: the scode's own text", raises("", E_ACCESSDENIED), "Access denied.",
          E_ACCESSDENIED},
+        {"IErrorInfo description", failsWithErrorInfo("Item cannot be found in the collection.", E_FAIL),
+         "Item cannot be found in the collection.", E_FAIL, true},
+        {"IErrorInfo left by an object that does not say it sets one",
+         failsWithErrorInfo("stale text", DISP_E_TYPEMISMATCH), "Type mismatch.", DISP_E_TYPEMISMATCH},
         {"a plain HRESULT",
          [](const std::vector<VARIANT>&, VARIANT*, EXCEPINFO*) -> HRESULT { return DISP_E_TYPEMISMATCH; },
          "Type mismatch.", DISP_E_TYPEMISMATCH},
     };
     for (const auto& failure : cases) {
         auto& target = object("target");
+        if (failure.supportsErrorInfo) target.supportErrorInfo();
         target.reply("Run", failure.reply);
         Dispatch dispatch(reference(target));
         try {

@@ -38,8 +38,17 @@ HRESULT RecordingObject::QueryInterface(REFIID iid, void** object) {
         AddRef();
         return S_OK;
     }
+    if (supportsErrorInfo_ && IsEqualIID(iid, IID_ISupportErrorInfo)) {
+        *object = static_cast<ISupportErrorInfo*>(this);
+        AddRef();
+        return S_OK;
+    }
     *object = nullptr;
     return E_NOINTERFACE;
+}
+
+HRESULT RecordingObject::InterfaceSupportsErrorInfo(REFIID iid) {
+    return supportsErrorInfo_ && IsEqualIID(iid, IID_IDispatch) ? S_OK : S_FALSE;
 }
 
 HRESULT RecordingObject::GetTypeInfoCount(UINT* count) {
@@ -205,6 +214,21 @@ RecordingObject::Reply raises(const std::string& description, SCODE code, bool d
             error->bstrDescription = SysAllocString(toWide(description).c_str());
         }
         return DISP_E_EXCEPTION;
+    };
+}
+
+RecordingObject::Reply failsWithErrorInfo(const std::string& description, HRESULT status) {
+    return [description, status](const std::vector<VARIANT>&, VARIANT*, EXCEPINFO*) {
+        ICreateErrorInfo* creator = nullptr;
+        if (FAILED(CreateErrorInfo(&creator))) return E_UNEXPECTED;
+        std::wstring wide = toWide(description);
+        creator->SetDescription(wide.data());
+        IErrorInfo* info = nullptr;
+        creator->QueryInterface(IID_IErrorInfo, reinterpret_cast<void**>(&info));
+        SetErrorInfo(0, info);
+        info->Release();
+        creator->Release();
+        return status;
     };
 }
 

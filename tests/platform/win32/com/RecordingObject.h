@@ -14,7 +14,7 @@ namespace calvenor::test {
 // "bool:true", "missing", "object:<label>". A member answers with what its Reply says (Empty when it
 // has none). The test owns the object: AddRef/Release only count, so a test can check that every
 // reference handed out came back.
-class RecordingObject : public IDispatch {
+class RecordingObject : public IDispatch, public ISupportErrorInfo {
   public:
     using Reply =
         std::function<HRESULT(const std::vector<VARIANT>& arguments, VARIANT* result, EXCEPINFO* error)>;
@@ -26,6 +26,8 @@ class RecordingObject : public IDispatch {
 
     void reply(const std::string& member, Reply answer) { replies_[member] = std::move(answer); }
     void unknownMember(const std::string& member) { unknown_.push_back(member); }
+    // Says through ISupportErrorInfo that its failures leave an IErrorInfo.
+    void supportErrorInfo() { supportsErrorInfo_ = true; }
 
     const std::string& label() const { return label_; }
     long references() const { return references_; }
@@ -35,6 +37,7 @@ class RecordingObject : public IDispatch {
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
     ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(++references_); }
     ULONG STDMETHODCALLTYPE Release() override { return static_cast<ULONG>(--references_); }
+    HRESULT STDMETHODCALLTYPE InterfaceSupportsErrorInfo(REFIID iid) override;
     HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override;
     HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID locale,
@@ -56,6 +59,7 @@ class RecordingObject : public IDispatch {
     std::map<std::string, int> lookups_;
     std::vector<LCID> locales_;
     long references_ = 0;
+    bool supportsErrorInfo_ = false;
 };
 
 // Replies for the usual cases.
@@ -68,6 +72,8 @@ RecordingObject::Reply returnsObject(RecordingObject& object);
 RecordingObject::Reply returnsItem(std::vector<RecordingObject*> items);
 // DISP_E_EXCEPTION with the description and scode given; deferred to pfnDeferredFillIn when asked.
 RecordingObject::Reply raises(const std::string& description, SCODE code, bool deferred = false);
+// A failure that leaves its description in the thread's IErrorInfo, as ATL servers do.
+RecordingObject::Reply failsWithErrorInfo(const std::string& description, HRESULT status);
 // One answer per call, in turn, the last repeated (EOF: false, false, true).
 RecordingObject::Reply inTurn(std::vector<RecordingObject::Reply> answers);
 
