@@ -27,6 +27,17 @@ TEST(OnWineTest, CreatingAccessFailsAsClassNotRegistered) {
     }
 }
 
+TEST(OnWineTest, AnUnknownProgrammaticIdFailsBeforeCreation) {
+    ComApartment apartment;
+    try {
+        platform::win32::com::createObject("Nobody.Application");
+        ADD_FAILURE() << "created";
+    } catch (const Failure& failure) {
+        EXPECT_EQ(failure.number(), CO_E_CLASSSTRING);
+        EXPECT_EQ(failure.description(), "Cannot find the class Nobody.Application: Invalid class string");
+    }
+}
+
 // Wine creates its own "ADODB.Connection", but without ADO's type library registered it cannot look up a
 // single member by name.
 TEST(OnWineTest, AdoConnectionIsCreatedButFailsOnFirstUse) {
