@@ -1,0 +1,292 @@
+#include <gtest/gtest.h>
+
+#include <map>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "pages/Form1.h"
+#include "pages/Form2.h"
+#include "platform/Failure.h"
+#include "platform/win32/WideText.h"
+#include "platform/win32/ui/WinWindow.h"
+#include "tests/fakes/FakeProgram.h"
+
+namespace {
+
+namespace ui = platform::win32::ui;
+using platform::win32::toUtf8;
+
+// The fakes' user interface, but with real windows: the pages are built over user32 while their other
+// services stay in memory.
+class WindowsOverFakes : public fakes::FakeUi {
+  public:
+    std::unique_ptr<platform::Window> createWindow(const platform::WindowLayout& layout) override {
+        auto window = std::make_unique<ui::WinWindow>(layout, [this](std::exception_ptr) { ++failures; });
+        windows[std::string(layout.name)] = window.get();
+        return window;
+    }
+    std::map<std::string, ui::WinWindow*> windows;
+    int failures = 0;
+};
+
+struct Program {
+    WindowsOverFakes ui;
+    fakes::FakeShell shell;
+    fakes::FakeFileSystem files;
+    fakes::FakeRegistry registry;
+    fakes::FakeAdo ado;
+    fakes::FakeAccess access;
+    fakes::FakePrinters printers;
+    fakes::FakeSkin skin;
+    calvenor::Program program{{ui, shell, files, registry, ado, access, printers, skin, [] { return 0.5; }}};
+};
+
+std::wstring className(HWND window) {
+    wchar_t name[64] = {};
+    GetClassNameW(window, name, 64);
+    return name;
+}
+
+std::string windowText(HWND window) {
+    wchar_t text[256] = {};
+    GetWindowTextW(window, text, 256);
+    return toUtf8(text);
+}
+
+HWND handleOf(platform::Control& control) {
+    return dynamic_cast<ui::ChildControl&>(control).handle();
+}
+
+struct ExpectedControl {
+    const char* name;
+    const wchar_t* className;
+    const char* text;
+    RECT pixels;            // at 96 dpi, relative to the container
+    const char* container;  // the frame that holds it, or nullptr for the page
+    LONG_PTR styleBits;     // style bits that must be set
+};
+
+class PagesAsWindows : public ::testing::Test {
+  protected:
+    void SetUp() override { p.program.start(); }
+
+    ui::WinWindow& page(const char* name) {
+        if (std::string(name) == "Form2") p.program.form2();
+        return *p.ui.windows.at(name);
+    }
+    std::map<std::string, HWND> handles(ui::WinWindow& window) {
+        std::map<std::string, HWND> byName;
+        for (auto* control : window.controls()) byName[std::string(control->name())] = handleOf(*control);
+        return byName;
+    }
+    std::vector<std::string> tabOrder(ui::WinWindow& window) {
+        std::map<HWND, std::string> names;
+        for (auto& [name, handle] : handles(window)) names[handle] = name;
+        std::vector<std::string> order;
+        HWND first = GetNextDlgTabItem(window.handle(), nullptr, FALSE);
+        for (HWND at = first; at && order.size() < 20;) {
+            order.push_back(names.count(at) ? names[at] : "?");
+            at = GetNextDlgTabItem(window.handle(), at, FALSE);
+            if (at == first) break;
+        }
+        return order;
+    }
+
+    Program p;
+};
+
+// clang-format off
+const std::vector<ExpectedControl> kForm1Controls{
+    {"Frame1",      L"Button", "Access Database",              {  8,   8, 528,  97}, nullptr,  BS_GROUPBOX},
+    {"Label5",      L"Static", "MDB or ACCDB File:",           { 16,  23, 145,  40}, "Frame1", 0},
+    {"Text1",       L"Edit",   "",                             {152,  20, 465,  43}, "Frame1", ES_AUTOHSCROLL},
+    {"PushButton5", L"Button", "...",                          {472,  20, 502,  43}, "Frame1", 0},
+    {"lblPassword", L"Static", "Password (if required):",      { 16,  56, 146,  71}, "Frame1", 0},
+    {"Text2",       L"Edit",   "",                             {152,  53, 503,  76}, "Frame1", ES_PASSWORD},
+    {"PushButton1", L"Button", "Load Sample/Example Database", {  8, 106, 272, 133}, nullptr,  0},
+    {"PushButton3", L"Button", "Next >",                       {280, 105, 528, 132}, nullptr,  0},
+};
+const std::vector<ExpectedControl> kForm2Controls{
+    {"PushButton2", L"Button",        "< Back",                           {  8,   8, 528,  35}, nullptr, 0},
+    {"ListView1",   L"SysListView32", "",                                 {  8,  42, 528, 207}, nullptr, LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS},
+    {"PushButton1", L"Button",        "Check All",                        {  8, 213, 264, 240}, nullptr, 0},
+    {"PushButton4", L"Button",        "Uncheck All",                      {272, 213, 528, 240}, nullptr, 0},
+    {"PushButton6", L"Button",        "Check Entries Containing X Chars", {  8, 247, 264, 274}, nullptr, 0},
+    {"PushButton5", L"Button",        "Check Entries Not Containing X",   {272, 247, 528, 274}, nullptr, 0},
+    {"Frame2",      L"Button",        "Save PDF Files To This Folder",    {  8, 280, 528, 335}, nullptr, BS_GROUPBOX},
+    {"Text1",       L"Edit",          nullptr,                            { 15,  20, 459,  43}, "Frame2", ES_AUTOHSCROLL},
+    {"PushButton7", L"Button",        "...",                              {464,  20, 504,  43}, "Frame2", 0},
+    {"PushButton3", L"Button",        "Save Checked Reports As PDF",      {  8, 343, 528, 370}, nullptr, 0},
+};
+// clang-format on
+
+TEST_F(PagesAsWindows, EveryControlHasItsClassTextPlaceAndStyle) {
+    for (auto [pageName, expected] :
+         {std::pair{"Form1", &kForm1Controls}, std::pair{"Form2", &kForm2Controls}}) {
+        auto& window = page(pageName);
+        auto byName = handles(window);
+        ASSERT_EQ(byName.size(), expected->size()) << pageName;
+        for (const auto& row : *expected) {
+            SCOPED_TRACE(std::string(pageName) + "." + row.name);
+            HWND control = byName.at(row.name);
+            EXPECT_EQ(GetParent(control), window.handle());
+            EXPECT_EQ(lstrcmpiW(className(control).c_str(), row.className), 0) << toUtf8(className(control));
+            if (row.text) {
+                EXPECT_EQ(windowText(control), row.text);
+            }
+            RECT place{};
+            GetWindowRect(control, &place);
+            HWND container = row.container ? byName.at(row.container) : window.handle();
+            POINT origin{0, 0};
+            if (row.container) {
+                RECT frame{};
+                GetWindowRect(container, &frame);
+                origin = {frame.left, frame.top};
+            } else {
+                ClientToScreen(container, &origin);
+            }
+            EXPECT_EQ(place.left - origin.x, row.pixels.left);
+            EXPECT_EQ(place.top - origin.y, row.pixels.top);
+            EXPECT_EQ(place.right - origin.x, row.pixels.right);
+            EXPECT_EQ(place.bottom - origin.y, row.pixels.bottom);
+            EXPECT_EQ(GetWindowLongPtrW(control, GWL_STYLE) & row.styleBits, row.styleBits);
+        }
+    }
+}
+
+TEST_F(PagesAsWindows, ClientAreasFollowTheLayoutsTwips) {
+    for (auto [pageName, width, height] : {std::tuple{"Form1", 536, 140}, std::tuple{"Form2", 536, 374}}) {
+        RECT client{};
+        GetClientRect(page(pageName).handle(), &client);
+        EXPECT_EQ(client.right, width) << pageName;
+        EXPECT_EQ(client.bottom, height) << pageName;
+        LONG_PTR style = GetWindowLongPtrW(page(pageName).handle(), GWL_STYLE);
+        EXPECT_TRUE(style & WS_MINIMIZEBOX);
+        EXPECT_FALSE(style & (WS_MAXIMIZEBOX | WS_THICKFRAME));
+    }
+}
+
+TEST_F(PagesAsWindows, TabOrderFollowsTheTabIndexAcrossFrames) {
+    EXPECT_EQ(tabOrder(page("Form1")),
+              (std::vector<std::string>{"Text1", "PushButton5", "Text2", "PushButton3", "PushButton1"}));
+    auto& form2 = page("Form2");
+    form2.show();
+    EXPECT_EQ(tabOrder(form2), (std::vector<std::string>{"ListView1", "PushButton1", "PushButton4",
+                                                         "PushButton6", "PushButton5", "Text1", "PushButton7",
+                                                         "PushButton3", "PushButton2"}));
+}
+
+TEST_F(PagesAsWindows, PasswordBoxShowsStarsAndListViewHasCheckBoxes) {
+    HWND password = handles(page("Form1")).at("Text2");
+    EXPECT_EQ(SendMessageW(password, EM_GETPASSWORDCHAR, 0, 0), L'*');
+    HWND list = handles(page("Form2")).at("ListView1");
+    auto extended = SendMessageW(list, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0);
+    EXPECT_EQ(extended & (LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT),
+              LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
+}
+
+std::vector<std::string> writesOf(const fakes::FakeRegistry& registry, std::string_view name) {
+    std::vector<std::string> values;
+    for (const auto& write : registry.writes) {
+        if (write.name == name) values.push_back(write.value);
+    }
+    return values;
+}
+
+TEST_F(PagesAsWindows, TextSetFromOutsideRaisesOneChangeWithTheNewText) {
+    HWND text1 = handles(page("Form1")).at("Text1");
+    p.registry.writes.clear();
+    SetWindowTextW(text1, L"C:\\db\\caf\u00e9.mdb");
+    EXPECT_EQ(writesOf(p.registry, "Database"), std::vector<std::string>{"C:\\db\\caf\xC3\xA9.mdb"});
+}
+
+TEST_F(PagesAsWindows, ProgramsOwnTextChangeIsNotTypedAndRaisesOnlyWhenTheTextDiffers) {
+    auto& box = p.program.form1().Text1();
+    std::vector<bool> typed;
+    box.onChange = [&] { typed.push_back(box.changeIsTyped()); };
+    box.setText("first");
+    box.setText("first");
+    SetWindowTextW(handleOf(box), L"typed");
+    EXPECT_EQ(typed, (std::vector<bool>{false, true}));
+}
+
+TEST_F(PagesAsWindows, SelectionCountsCharactersNotUtf16Units) {
+    auto& box = p.program.form1().Text1();
+    box.setText(
+        "a\xF0\x9F\x98\x80"
+        "bc");  // a, one character outside the BMP, b, c
+    box.setSelection(1, 2);
+    DWORD from = 0, to = 0;
+    SendMessageW(handleOf(box), EM_GETSEL, reinterpret_cast<WPARAM>(&from), reinterpret_cast<LPARAM>(&to));
+    EXPECT_EQ(from, 1u);
+    EXPECT_EQ(to, 4u);
+    EXPECT_EQ(box.selectionStart(), 1);
+    EXPECT_EQ(box.selectionLength(), 2);
+}
+
+TEST_F(PagesAsWindows, ListViewKeepsTheCheckMarksOfAThousandItems) {
+    page("Form2");
+    auto& list = p.program.form2().ListView1();
+    list.clear();
+    for (int i = 1; i <= 1000; ++i) list.add("Report " + std::to_string(i));
+    for (int i = 1; i <= 1000; i += 3) list.setChecked(i, true);
+    ASSERT_EQ(list.count(), 1000);
+    int mismatches = 0;
+    for (int i = 1; i <= 1000; ++i) {
+        bool expected = (i - 1) % 3 == 0;
+        bool native = ListView_GetCheckState(handleOf(list), static_cast<UINT>(i - 1)) != FALSE;
+        if (list.checked(i) != expected || native != expected) ++mismatches;
+    }
+    EXPECT_EQ(mismatches, 0);
+    EXPECT_EQ(list.itemText(1000), "Report 1000");
+    for (int outside : {0, 1001}) {
+        try {
+            list.checked(outside);
+            ADD_FAILURE() << outside;
+        } catch (const platform::Failure& failure) {
+            EXPECT_EQ(failure.number(), 35600);
+            EXPECT_EQ(failure.description(), "Index out of bounds");
+        }
+    }
+}
+
+TEST_F(PagesAsWindows, ClosingTheFirstPageUnloadsIt) {
+    SendMessageW(page("Form1").handle(), WM_CLOSE, 0, 0);
+    EXPECT_TRUE(p.ui.ended);
+    EXPECT_TRUE(IsWindow(page("Form1").handle()));
+}
+
+TEST(WinWindow, FailureInAHandlerGoesToTheWindowsHandlerNotIntoUser32) {
+    std::vector<std::string> failures;
+    ui::WinWindow window({"Test", 3000, 1500, {"Arial", 9, false}, platform::kWhite},
+                         [&](std::exception_ptr failure) {
+                             try {
+                                 std::rethrow_exception(failure);
+                             } catch (const platform::Failure& f) {
+                                 failures.push_back(f.description());
+                             }
+                         });
+    auto& button = window.addPushButton({"Button",
+                                         platform::ControlKind::PushButton,
+                                         "Go",
+                                         {0, 0, 900, 300},
+                                         0,
+                                         {"Arial", 9, false},
+                                         platform::kWhite});
+    button.onClick = [] { throw platform::Failure("went wrong", 5); };
+    SendMessageW(handleOf(button), BM_CLICK, 0, 0);
+    EXPECT_EQ(failures, std::vector<std::string>{"went wrong"});
+}
+
+TEST(WinWindow, MouseIconThatIsNoCursorIsAnInvalidPicture) {
+    ui::WinWindow window({"Test", 3000, 1500, {"Arial", 9, false}, platform::kWhite}, {});
+    try {
+        window.setMouseIcon("C:\\no such folder\\pointer.cur");
+        FAIL();
+    } catch (const platform::Failure& failure) {
+        EXPECT_EQ(failure.number(), 481);
+    }
+}
+
+}  // namespace
