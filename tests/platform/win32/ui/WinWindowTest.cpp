@@ -251,6 +251,44 @@ TEST_F(PagesAsWindows, ListViewKeepsTheCheckMarksOfAThousandItems) {
     }
 }
 
+TEST_F(PagesAsWindows, MouseMovesOverControlsAndThePageReachTheirHandlers) {
+    auto& window = page("Form1");
+    auto byName = handles(window);
+    struct Move {
+        HWND over;
+        POINT at;
+        platform::Pointer expected;
+    };
+    // The page's handlers show the hand over buttons and the arrow over the page and the frame.
+    for (auto [over, at, expected] : {Move{byName.at("PushButton3"), {2, 2}, platform::Pointer::Custom},
+                                      Move{window.handle(), {2, 2}, platform::Pointer::Default},
+                                      Move{byName.at("PushButton5"), {2, 2}, platform::Pointer::Custom},
+                                      Move{window.handle(), {20, 40}, platform::Pointer::Default}}) {
+        SendMessageW(over, WM_MOUSEMOVE, 0, MAKELPARAM(at.x, at.y));
+        EXPECT_EQ(window.pointer(), expected);
+    }
+}
+
+TEST_F(PagesAsWindows, HourglassCoversTextBoxesWhileOtherPointersLeaveThemTheIBeam) {
+    auto& window = page("Form1");
+    HWND text = handles(window).at("Text1");
+    HWND button = handles(window).at("PushButton3");
+    struct Case {
+        platform::Pointer pointer;
+        HWND over;
+        LPCWSTR expected;
+    };
+    for (auto [pointer, over, expected] : {Case{platform::Pointer::Hourglass, text, IDC_WAIT},
+                                           Case{platform::Pointer::Hourglass, button, IDC_WAIT},
+                                           Case{platform::Pointer::Default, text, IDC_IBEAM},
+                                           Case{platform::Pointer::Default, button, IDC_ARROW},
+                                           Case{platform::Pointer::Custom, text, IDC_IBEAM}}) {
+        window.setPointer(pointer);
+        SendMessageW(over, WM_SETCURSOR, reinterpret_cast<WPARAM>(over), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+        EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, expected)) << static_cast<int>(pointer);
+    }
+}
+
 TEST_F(PagesAsWindows, ClosingTheFirstPageUnloadsIt) {
     SendMessageW(page("Form1").handle(), WM_CLOSE, 0, 0);
     EXPECT_TRUE(p.ui.ended);
