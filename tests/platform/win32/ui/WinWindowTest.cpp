@@ -317,6 +317,39 @@ TEST(WinWindow, FailureInAHandlerGoesToTheWindowsHandlerNotIntoUser32) {
     EXPECT_EQ(failures, std::vector<std::string>{"went wrong"});
 }
 
+TEST(WinWindow, KeyboardMovesAmongTabStopsAndPressesTheFocusedButton) {
+    ui::WinWindow window({"Test", 3000, 1500, {"Arial", 9, false}, platform::kWhite}, {});
+    const platform::Font font{"Arial", 9, false};
+    using platform::ControlKind;
+    // Added out of tab order: the tab index decides.
+    auto& second =
+        window.addPushButton({"Second", ControlKind::PushButton, "2", {0, 400, 900, 300}, 1, font, 0});
+    auto& first = window.addTextBox({"First", ControlKind::TextBox, "", {0, 0, 900, 300}, 0, font, 0});
+    auto& third =
+        window.addPushButton({"Third", ControlKind::PushButton, "3", {0, 800, 900, 300}, 2, font, 0});
+    std::vector<std::string> clicks;
+    second.onClick = [&] { clicks.push_back("Second"); };
+    third.onClick = [&] { clicks.push_back("Third"); };
+    window.show();
+    ASSERT_EQ(GetFocus(), handleOf(first));
+
+    auto press = [&](WPARAM key, UINT message = WM_KEYDOWN) {
+        MSG keyMessage{GetFocus(), message, key, 0, 0, {}};
+        if (!ui::translateWindowMessage(keyMessage)) {
+            TranslateMessage(&keyMessage);
+            DispatchMessageW(&keyMessage);
+        }
+    };
+    press(VK_TAB);
+    EXPECT_EQ(GetFocus(), handleOf(second));
+    press(VK_RETURN);
+    press(VK_TAB);
+    EXPECT_EQ(GetFocus(), handleOf(third));
+    press(VK_SPACE);
+    press(VK_SPACE, WM_KEYUP);
+    EXPECT_EQ(clicks, (std::vector<std::string>{"Second", "Third"}));
+}
+
 TEST(WinWindow, MouseIconThatIsNoCursorIsAnInvalidPicture) {
     ui::WinWindow window({"Test", 3000, 1500, {"Arial", 9, false}, platform::kWhite}, {});
     try {
