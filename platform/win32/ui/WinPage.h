@@ -8,6 +8,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -25,9 +26,20 @@ inline void deleteGdiObject(HGDIOBJ object) {
 inline void destroyWindow(HWND window) {
     DestroyWindow(window);
 }
+inline void destroyCursor(HCURSOR cursor) {
+    DestroyCursor(cursor);
+}
+inline void destroyIcon(HICON icon) {
+    DestroyIcon(icon);
+}
 using UniqueFont = Unique<HFONT, deleteGdiObject>;
 using UniqueBrush = Unique<HBRUSH, deleteGdiObject>;
 using UniqueWindow = Unique<HWND, destroyWindow>;
+using UniqueCursor = Unique<HCURSOR, destroyCursor>;
+using UniqueIcon = Unique<HICON, destroyIcon>;
+
+// A window's text, whatever its length.
+std::wstring windowText(HWND window);
 
 class Page;
 

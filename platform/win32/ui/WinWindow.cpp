@@ -66,9 +66,7 @@ void WinWindow::setBackColor(Color color) {
 }
 
 std::string WinWindow::caption() const {
-    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(handle())) + 1, L'\0');
-    text.resize(static_cast<size_t>(GetWindowTextW(handle(), text.data(), static_cast<int>(text.size()))));
-    return toUtf8(text);
+    return toUtf8(windowText(handle()));
 }
 
 void WinWindow::setCaption(std::string_view caption) {

@@ -11,15 +11,6 @@
 
 namespace platform::win32::ui {
 
-inline void destroyCursor(HCURSOR cursor) {
-    DestroyCursor(cursor);
-}
-inline void destroyIcon(HICON icon) {
-    DestroyIcon(icon);
-}
-using UniqueCursor = Unique<HCURSOR, destroyCursor>;
-using UniqueIcon = Unique<HICON, destroyIcon>;
-
 // A page of the wizard as a top-level window: fixed single border, caption, minimize box, client area
 // from the layout's twips at the window's dots per inch.
 class WinWindow : public Window {
