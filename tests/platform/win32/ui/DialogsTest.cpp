@@ -2,7 +2,6 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <atomic>
 #include <functional>
 #include <string>
 #include <thread>
@@ -140,6 +139,7 @@ TEST(MessageBoxDialog, ShowsTheTextAndReturnsTheButtonPressed) {
         const MessageAnswer answer = ui::showMessageBox(nullptr, "Export finished.\r\nOpen the folder?",
                                                         "Calvenor Σ", c.buttons, MessageIcon::Exclamation);
         EXPECT_EQ(answer, c.expected) << c.pressed;
+        EXPECT_TRUE(answerer.closedByAnswer()) << c.pressed;
         const Shown& shown = answerer.shown();
         EXPECT_EQ(shown.caption, "Calvenor Σ");
         EXPECT_TRUE(shown.shows("Export finished.\r\nOpen the folder?"));
