@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <map>
 #include <stdexcept>
 #include <string>
@@ -11,6 +13,7 @@
 #include "platform/win32/WideText.h"
 #include "platform/win32/ui/WinWindow.h"
 #include "tests/fakes/FakeProgram.h"
+#include "tests/platform/win32/TemporaryFolder.h"
 
 namespace {
 
@@ -350,13 +353,62 @@ TEST(WinWindow, KeyboardMovesAmongTabStopsAndPressesTheFocusedButton) {
     EXPECT_EQ(clicks, (std::vector<std::string>{"Second", "Third"}));
 }
 
-TEST(WinWindow, MouseIconThatIsNoCursorIsAnInvalidPicture) {
-    ui::WinWindow window({"Test", 3000, 1500, {"Arial", 9, false}, platform::kWhite}, {});
-    try {
-        window.setMouseIcon("C:\\no such folder\\pointer.cur");
-        FAIL();
-    } catch (const platform::Failure& failure) {
-        EXPECT_EQ(failure.number(), 481);
+// A 32 x 32 monochrome cursor file: its directory, one entry, then the bitmap with its two masks.
+std::string monochromeCursor() {
+    std::string bytes;
+    auto put16 = [&](int value) {
+        bytes += {static_cast<char>(value & 0xFF), static_cast<char>(value >> 8)};
+    };
+    auto put32 = [&](int value) {
+        put16(value & 0xFFFF);
+        put16((value >> 16) & 0xFFFF);
+    };
+    constexpr int kImageSize = 40 + 8 + 128 + 128;
+    put16(0), put16(2), put16(1);                                               // reserved, cursor, one image
+    bytes += {32, 32, 2, 0}, put16(1), put16(1), put32(kImageSize), put32(22);  // 32 x 32, hot spot (1, 1)
+    put32(40), put32(32), put32(64), put16(1), put16(1);  // header: both masks stacked, one bit a pixel
+    for (int i = 0; i < 6; ++i) put32(0);
+    put32(0), put32(0x00FFFFFF);        // black and white
+    bytes += std::string(128, '\x0F');  // the picture
+    bytes += std::string(128, '\0');    // nothing transparent
+    return bytes;
+}
+
+TEST(WinWindow, MouseIconLoadsACursorFileAndRefusesAnythingElse) {
+    test_support::TemporaryFolder folder;
+    struct Case {
+        const char* file;
+        std::string content;  // none: the file is missing
+        bool loads;
+    };
+    for (const auto& [file, content, loads] :
+         {Case{"pointer.cur", monochromeCursor(), true}, Case{"notes.cur", "not a cursor", false},
+          Case{"missing.cur", "", false}}) {
+        if (!content.empty())
+            std::ofstream(std::filesystem::path(platform::win32::toWide(folder / file)), std::ios::binary)
+                << content;
+        ui::WinWindow window({"Test", 3000, 1500, {"Arial", 9, false}, platform::kWhite}, {});
+        auto& button = window.addPushButton({"Button",
+                                             platform::ControlKind::PushButton,
+                                             "Go",
+                                             {0, 0, 900, 300},
+                                             0,
+                                             {"Arial", 9, false},
+                                             platform::kWhite});
+        try {
+            window.setMouseIcon(folder / file);
+            EXPECT_TRUE(loads) << file;
+        } catch (const platform::Failure& failure) {
+            EXPECT_FALSE(loads) << file;
+            EXPECT_EQ(failure.number(), 481) << file;
+            EXPECT_EQ(failure.description(), "Invalid picture");
+        }
+        if (!loads) continue;
+        window.setPointer(platform::Pointer::Custom);
+        HWND over = handleOf(button);
+        SendMessageW(over, WM_SETCURSOR, reinterpret_cast<WPARAM>(over), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+        EXPECT_NE(GetCursor(), LoadCursorW(nullptr, IDC_ARROW));
+        EXPECT_NE(GetCursor(), nullptr);
     }
 }
 
