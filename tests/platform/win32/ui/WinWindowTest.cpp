@@ -298,31 +298,30 @@ TEST_F(PagesAsWindows, ClosingTheFirstPageUnloadsIt) {
     EXPECT_TRUE(IsWindow(page("Form1").handle()));
 }
 
+// A bare window of a test's own, with one push button where the test needs one.
+constexpr platform::Font kTestFont{"Arial", 9, false};
+constexpr platform::WindowLayout kTestWindow{"Test", 3000, 1500, kTestFont, platform::kWhite};
+constexpr platform::ControlLayout kGoButton{
+    "Button", platform::ControlKind::PushButton, "Go", {0, 0, 900, 300}, 0, kTestFont, platform::kWhite};
+
 TEST(WinWindow, FailureInAHandlerGoesToTheWindowsHandlerNotIntoUser32) {
     std::vector<std::string> failures;
-    ui::WinWindow window({"Test", 3000, 1500, {"Arial", 9, false}, platform::kWhite},
-                         [&](std::exception_ptr failure) {
-                             try {
-                                 std::rethrow_exception(failure);
-                             } catch (const platform::Failure& f) {
-                                 failures.push_back(f.description());
-                             }
-                         });
-    auto& button = window.addPushButton({"Button",
-                                         platform::ControlKind::PushButton,
-                                         "Go",
-                                         {0, 0, 900, 300},
-                                         0,
-                                         {"Arial", 9, false},
-                                         platform::kWhite});
+    ui::WinWindow window(kTestWindow, [&](std::exception_ptr failure) {
+        try {
+            std::rethrow_exception(failure);
+        } catch (const platform::Failure& f) {
+            failures.push_back(f.description());
+        }
+    });
+    auto& button = window.addPushButton(kGoButton);
     button.onClick = [] { throw platform::Failure("went wrong", 5); };
     SendMessageW(handleOf(button), BM_CLICK, 0, 0);
     EXPECT_EQ(failures, std::vector<std::string>{"went wrong"});
 }
 
 TEST(WinWindow, KeyboardMovesAmongTabStopsAndPressesTheFocusedButton) {
-    ui::WinWindow window({"Test", 3000, 1500, {"Arial", 9, false}, platform::kWhite}, {});
-    const platform::Font font{"Arial", 9, false};
+    ui::WinWindow window(kTestWindow, {});
+    const platform::Font& font = kTestFont;
     using platform::ControlKind;
     // Added out of tab order: the tab index decides.
     auto& second =
@@ -387,14 +386,8 @@ TEST(WinWindow, MouseIconLoadsACursorFileAndRefusesAnythingElse) {
         if (!content.empty())
             std::ofstream(std::filesystem::path(platform::win32::toWide(folder / file)), std::ios::binary)
                 << content;
-        ui::WinWindow window({"Test", 3000, 1500, {"Arial", 9, false}, platform::kWhite}, {});
-        auto& button = window.addPushButton({"Button",
-                                             platform::ControlKind::PushButton,
-                                             "Go",
-                                             {0, 0, 900, 300},
-                                             0,
-                                             {"Arial", 9, false},
-                                             platform::kWhite});
+        ui::WinWindow window(kTestWindow, {});
+        auto& button = window.addPushButton(kGoButton);
         try {
             window.setMouseIcon(folder / file);
             EXPECT_TRUE(loads) << file;
