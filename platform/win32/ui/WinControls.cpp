@@ -1,5 +1,7 @@
 #include "platform/win32/ui/WinControls.h"
 
+#include <utility>
+
 #include "platform/win32/WideText.h"
 #include "platform/win32/ui/WinListView.h"
 
@@ -59,7 +61,11 @@ void WinTextBox::setText(std::string_view text) {
         bool& flag;
         ~Reset() { flag = false; }
     } reset{settingText_};
+    changeFailure_ = nullptr;
     SetWindowTextW(handle(), wide.c_str());
+    // The change handler ran inside user32, which cannot unwind: its failure waited here and now belongs
+    // to the statement that set the text, whose trap reports it.
+    if (auto failure = std::exchange(changeFailure_, nullptr)) std::rethrow_exception(failure);
 }
 
 void WinTextBox::setSelection(int start, int length) {
@@ -83,7 +89,15 @@ int WinTextBox::selectionLength() const {
 }
 
 void WinTextBox::command(WORD code) {
-    if (code == EN_CHANGE) onChange();
+    if (code == EN_CHANGE && settingText_) {
+        try {
+            onChange();
+        } catch (...) {
+            changeFailure_ = std::current_exception();
+        }
+    } else if (code == EN_CHANGE) {
+        onChange();
+    }
     if (code == EN_SETFOCUS) onGotFocus();
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <exception>
 #include <memory>
 #include <string>
 #include <vector>
@@ -67,6 +68,7 @@ class WinTextBox : public WinControl<TextBox> {
 
   private:
     bool settingText_ = false;
+    std::exception_ptr changeFailure_;  // of onChange while setText runs
 };
 
 // Adds controls to the page at an origin in pixels: the page's own at (0, 0), a frame's at the frame's

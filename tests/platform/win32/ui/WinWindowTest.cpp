@@ -319,6 +319,24 @@ TEST(WinWindow, FailureInAHandlerGoesToTheWindowsHandlerNotIntoUser32) {
     EXPECT_EQ(failures, std::vector<std::string>{"went wrong"});
 }
 
+TEST(WinWindow, AChangeFailingUnderTheProgramsOwnSetTextGoesBackToItsCaller) {
+    int toHandler = 0;
+    ui::WinWindow window(kTestWindow, [&](std::exception_ptr) { ++toHandler; });
+    auto& box = window.addTextBox(
+        {"Box", platform::ControlKind::TextBox, "", {0, 0, 900, 300}, 0, kTestFont, platform::kWhite});
+    box.onChange = [] { throw platform::Failure("Access is denied.", 5); };
+    try {
+        box.setText("x");
+        ADD_FAILURE() << "the caller must hear of it";
+    } catch (const platform::Failure& failure) {
+        EXPECT_EQ(failure.description(), "Access is denied.");
+    }
+    EXPECT_EQ(toHandler, 0);
+    EXPECT_EQ(box.text(), "x") << "the text stays set";
+    SetWindowTextW(handleOf(box), L"typed");  // a change from outside still goes to the handler
+    EXPECT_EQ(toHandler, 1);
+}
+
 TEST(WinWindow, KeyboardMovesAmongTabStopsAndPressesTheFocusedButton) {
     ui::WinWindow window(kTestWindow, {});
     const platform::Font& font = kTestFont;
