@@ -1,34 +1,20 @@
 // "Save Checked Reports As PDF" of the real handlers on the Linux engine: the PDF writer stand-in reads
-// the values the export writes into the registry emulation and writes each report's PDF file.
+// the values the export writes into the registry and writes each report's PDF file.
 #include <gtest/gtest.h>
 
 #include <set>
 
 #include "DatabaseFile.h"
 #include "Fixtures.h"
-#include "app/Program.h"
 #include "export/OutputFileNames.h"
-#include "platform/jet/JetAccess.h"
-#include "platform/jet/JetAdo.h"
-#include "platform/posix/FileRegistry.h"
-#include "platform/posix/PosixFileSystem.h"
-#include "tests/fakes/FakeDevices.h"
-#include "tests/fakes/FakeShell.h"
-#include "tests/fakes/FakeUi.h"
+#include "tests/catalogue/EngineProgram.h"
 #include "tests/platform/jet/PdfTools.h"
-#include "tests/support/NoPrintQueues.h"
 #include "tests/support/TestSupport.h"
 
 namespace calvenor {
 namespace {
 
 namespace fs = std::filesystem;
-
-platform::jet::EngineOptions engineOptions() {
-    platform::jet::EngineOptions options;
-    options.helperFolder = CALVENOR_HELPER_DIR;
-    return options;
-}
 
 // Every file below the folder, by its path relative to it.
 std::set<std::string> filesBelow(const fs::path& folder) {
@@ -51,21 +37,10 @@ TEST(SaveOnTheEngine, EveryCheckedReportBecomesAPdfInsideTheFolderNamedAfterItNo
     const fs::path home = std::getenv("HOME");
     const auto homeBefore = filesBelow(home);
 
-    fakes::FakeUi ui;
-    fakes::FakeShell shell;
-    shell.desktopFolderPath = (root.path() / "desktop").string();
-    platform::posix::PosixFileSystem files;
-    platform::posix::FileRegistry registry{(root.path() / "registry").string()};
-    test_support::NoPrintQueues queues;
-    platform::jet::JetAdo ado{engineOptions()};
-    platform::jet::JetAccess access{registry, queues, engineOptions()};
-    fakes::FakePrinters printers;
-    fakes::FakeSkin skin;
-    Program program{{ui, shell, files, registry, ado, access, printers, skin, [] { return 0.5; }}};
-    program.start();
-    auto& form1 = ui.window("Form1");
-    form1.textBox("Text1").setText(database);
-    form1.button("PushButton3").click();
+    engine_tests::EngineProgram p;
+    p.shell.desktopFolderPath = (root.path() / "desktop").string();  // read when the report list loads
+    auto& ui = p.ui;
+    ASSERT_TRUE(p.next(database, "").has_value());
     auto& form2 = ui.window("Form2");
     auto& list = form2.listView("ListView1");
     ASSERT_EQ(list.count(), static_cast<int>(hostile.reports.size()));
@@ -89,8 +64,7 @@ TEST(SaveOnTheEngine, EveryCheckedReportBecomesAPdfInsideTheFolderNamedAfterItNo
     }
     EXPECT_EQ(expected.size(), hostile.reports.size() - 1) << "no two reports share a file";
     auto written = filesBelow(root.path());
-    std::erase_if(written,
-                  [](const std::string& f) { return f.starts_with("registry/") || f == "hostile.mdb"; });
+    std::erase_if(written, [](const std::string& f) { return f == "hostile.mdb"; });
     EXPECT_EQ(written, expected) << "nothing else is written beside or above the folder";
     EXPECT_EQ(filesBelow(home), homeBefore);
 }
