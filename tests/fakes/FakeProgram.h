@@ -10,9 +10,11 @@
 
 namespace fakes {
 
-// The whole program over in-memory platform doubles.
-struct FakeProgram {
-    FakeUi ui;
+// The whole program over in-memory platform doubles, its windows on the given ui (the fake one, or a
+// real toolkit's for the tests of a backend).
+template <class UiType>
+struct ProgramOverFakes {
+    UiType ui;
     FakeShell shell;
     FakeFileSystem files;
     FakeRegistry registry;
@@ -37,5 +39,7 @@ struct FakeProgram {
         return values;
     }
 };
+
+using FakeProgram = ProgramOverFakes<FakeUi>;
 
 }  // namespace fakes

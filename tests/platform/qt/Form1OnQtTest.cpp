@@ -16,11 +16,7 @@
 #include "pages/Form1.h"
 #include "platform/qt/QtUi.h"
 #include "platform/qt/QtWindow.h"
-#include "tests/fakes/FakeDatabase.h"
-#include "tests/fakes/FakeDevices.h"
-#include "tests/fakes/FakeFileSystem.h"
-#include "tests/fakes/FakeRegistry.h"
-#include "tests/fakes/FakeShell.h"
+#include "tests/fakes/FakeProgram.h"
 #include "tests/platform/qt/Keyboard.h"
 #include "tests/platform/qt/PageLayoutCheck.h"
 #include "tests/platform/qt/QtPrinting.h"
@@ -30,7 +26,7 @@ namespace {
 using calvenor::Settings;
 using platform::Pointer;
 
-class Form1OnQt : public ::testing::Test {
+class Form1OnQt : public ::testing::Test, protected fakes::ProgramOverFakes<platform::qt::QtUi> {
   protected:
     void start() {
         program.start();
@@ -46,28 +42,10 @@ class Form1OnQt : public ::testing::Test {
         return *widget;
     }
 
-    std::vector<std::string> writesOf(const std::string& name) const {
-        std::vector<std::string> values;
-        for (const auto& write : registry.writes) {
-            if (write.name == name) values.push_back(write.value);
-        }
-        return values;
-    }
-
     void moveOver(QWidget& widget) {
         QTest::mouseMove(&widget, QPoint(widget.width() / 2, widget.height() / 2));
         QApplication::processEvents();
     }
-
-    fakes::FakeShell shell;
-    fakes::FakeFileSystem files;
-    fakes::FakeRegistry registry;
-    fakes::FakeAdo ado;
-    fakes::FakeAccess access;
-    platform::qt::QtUi ui;
-    fakes::FakePrinters printers;
-    fakes::FakeSkin skin;
-    calvenor::Program program{{ui, shell, files, registry, ado, access, printers, skin, [] { return 0.5; }}};
 };
 
 TEST_F(Form1OnQt, EveryControlOfTheLayoutTableStandsWhereItSaysAsItSays) {

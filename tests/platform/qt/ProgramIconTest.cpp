@@ -14,11 +14,7 @@
 #include "platform/qt/ProgramIcon.h"
 #include "platform/qt/QtUi.h"
 #include "platform/qt/QtWindow.h"
-#include "tests/fakes/FakeDatabase.h"
-#include "tests/fakes/FakeDevices.h"
-#include "tests/fakes/FakeFileSystem.h"
-#include "tests/fakes/FakeRegistry.h"
-#include "tests/fakes/FakeShell.h"
+#include "tests/fakes/FakeProgram.h"
 
 namespace {
 
@@ -44,15 +40,8 @@ TEST(ProgramIconOnQt, BothPagesShowTheProgramIconAtEveryDrawnSize) {
     const QIcon previous = QApplication::windowIcon();
     QApplication::setWindowIcon(platform::qt::programIcon());
 
-    fakes::FakeShell shell;
-    fakes::FakeFileSystem files;
-    fakes::FakeRegistry registry;
-    fakes::FakeAdo ado;
-    fakes::FakeAccess access;
-    platform::qt::QtUi ui;
-    fakes::FakePrinters printers;
-    fakes::FakeSkin skin;
-    calvenor::Program program{{ui, shell, files, registry, ado, access, printers, skin, [] { return 0.5; }}};
+    fakes::ProgramOverFakes<platform::qt::QtUi> p;
+    auto& program = p.program;
     program.start();
 
     const struct {
