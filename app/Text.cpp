@@ -287,9 +287,9 @@ std::string lowerCase(std::string_view text) {
     return lower;
 }
 
-bool containsIgnoringCase(std::string_view text, std::string_view part) {
+bool CaseInsensitiveSearch::foundIn(std::string_view text) const {
     if (text.empty()) return false;
-    return lowerCase(text).find(lowerCase(part)) != std::string::npos;
+    return lowerCase(text).find(part_) != std::string::npos;
 }
 
 }  // namespace calvenor

@@ -14,8 +14,15 @@ std::string_view firstCharacters(std::string_view text, std::size_t count);
 // that are not UTF-8 stay as they are.
 std::string lowerCase(std::string_view text);
 
-// Whether part occurs in text, letter case ignored. An empty text contains nothing, not even the
-// empty part; any other text contains the empty part.
-bool containsIgnoringCase(std::string_view text, std::string_view part);
+// A text looked for in others, letter case ignored; lower-cased once for any number of searches.
+class CaseInsensitiveSearch {
+  public:
+    explicit CaseInsensitiveSearch(std::string_view part) : part_(lowerCase(part)) {}
+    // An empty text contains nothing, not even the empty part; any other text contains the empty part.
+    bool foundIn(std::string_view text) const;
+
+  private:
+    std::string part_;
+};
 
 }  // namespace calvenor

@@ -16,10 +16,11 @@ void MarkAllReports(Trap& trap, platform::ListView& list, bool checked) {
 void CheckReportsByName(Trap& trap, platform::Ui& ui, platform::ListView& list, NameFilter filter) {
     std::string x;
     trap.step(100, [&] { x = ui.inputBox("Enter X:"); });
+    const CaseInsensitiveSearch search{x};
     const int count = trap.passes(102, [&] { return list.count(); });
     for (int i = 1; i <= count; ++i) {
         const bool matches = trap.test(104, [&] {
-            const bool contains = containsIgnoringCase(list.itemText(i), x);
+            const bool contains = search.foundIn(list.itemText(i));
             return filter == NameFilter::Containing ? contains : !contains;
         });
         if (matches) trap.step(106, [&] { list.setChecked(i, true); });
