@@ -1,0 +1,85 @@
+#pragma once
+
+// The rows behind a report: a table, a saved query or SQL text, read from the database with libmdb
+// and answered by an in-memory SQLite database. Runs in a helper process over possibly hostile files,
+// so every table is checked page by page before libmdb reads it, and every query is bounded.
+
+#include <glib.h>  // mdbtools.h includes it inside extern "C"
+#include <mdbtools.h>
+
+#include <compare>
+#include <cstddef>
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+namespace platform::jet::query {
+
+// An amount of money as Access keeps it: a whole number of ten-thousandths, so that sums stay exact.
+struct Currency {
+    std::int64_t tenThousandths = 0;
+    auto operator<=>(const Currency&) const = default;
+};
+
+// A date and time as Access keeps it: days since 1899-12-30, the time of day as the fraction.
+struct Date {
+    double days = 0;
+    auto operator<=>(const Date&) const = default;
+};
+
+struct Binary {
+    std::vector<std::uint8_t> bytes;
+    auto operator<=>(const Binary&) const = default;
+};
+
+// One value as Access keeps it: Null, Boolean, whole numbers, Double, Currency, Date, Text, Binary.
+struct Value {
+    using Data =
+        std::variant<std::monostate, bool, std::int64_t, double, Currency, Date, std::string, Binary>;
+    Data data;
+
+    Value() = default;
+    template <typename T>
+    requires std::is_constructible_v<Data, T&&> Value(T&& value) : data(std::forward<T>(value)) {}
+
+    bool isNull() const { return std::holds_alternative<std::monostate>(data); }
+    template <typename T>
+    bool holds() const {
+        return std::holds_alternative<T>(data);
+    }
+    template <typename T>
+    const T& get() const {
+        return std::get<T>(data);
+    }
+    bool operator==(const Value&) const = default;
+};
+
+// For looking at rows: unformatted but readable ("Null", "True", "12.5", "1996-07-04 00:00:00", ...).
+std::string displayText(const Value& value);
+
+struct RowSet {
+    std::vector<std::string> columns;
+    std::vector<std::vector<Value>> rows;
+};
+
+// Bounds no real report reaches; past them the query stops with a clear message.
+struct QueryLimits {
+    std::size_t maxRowsPerTable = 1'000'000;
+    std::size_t maxResultRows = 1'000'000;
+    std::size_t maxBytes = 512u * 1024 * 1024;  // memory of the query engine
+};
+
+// What could not be read or answered, with a message naming the table or query.
+class QueryError : public std::runtime_error {
+  public:
+    using std::runtime_error::runtime_error;
+};
+
+// The rows of a report's record source: a table's name, a saved query's name, or SQL text.
+// Raises QueryError on anything it cannot do.
+RowSet readRecordSource(MdbHandle* database, std::string_view recordSource, const QueryLimits& limits = {});
+
+}  // namespace platform::jet::query
