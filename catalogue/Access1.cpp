@@ -40,19 +40,10 @@ const char* providerPrefix(std::string_view path) {
     return lowerCase(lastFive) == "accdb" ? kAceProvider : kJetProvider;
 }
 
-}  // namespace
-
-std::string BuildConnectionString(const DatabaseFields& fields) {
-    const std::string path = fields.path.text();
-    const std::string password = fields.password.text();
-    return providerPrefix(path) + connectionValue(path) + kPasswordProperty + connectionValue(password);
-}
-
-std::optional<std::vector<std::string>> GetTableNames(platform::ado::Ado& ado, platform::FileSystem& files,
-                                                      std::string_view path, const DatabaseFields& fields) {
-    if (!FileExists(files, path)) return std::nullopt;
+// The user tables of the database the connection string opens.
+std::vector<std::string> listUserTables(platform::ado::Ado& ado, const std::string& connectionString) {
     auto connection = ado.createConnection();
-    connection->open(BuildConnectionString(fields));
+    connection->open(connectionString);
     auto tables = connection->openSchema(platform::ado::kSchemaTables);
     std::vector<std::string> names;
     while (!tables->eof()) {
@@ -64,18 +55,51 @@ std::optional<std::vector<std::string>> GetTableNames(platform::ado::Ado& ado, p
     return names;
 }
 
+}  // namespace
+
+std::string BuildConnectionString(const DatabaseFields& fields) {
+    const std::string path = fields.path.text();
+    const std::string password = fields.password.text();
+    return BuildConnectionString(path, password);
+}
+
+std::string BuildConnectionString(std::string_view path, std::string_view password) {
+    return providerPrefix(path) + connectionValue(path) + kPasswordProperty + connectionValue(password);
+}
+
+std::optional<std::vector<std::string>> GetTableNames(platform::ado::Ado& ado, platform::FileSystem& files,
+                                                      std::string_view path, const DatabaseFields& fields) {
+    if (!FileExists(files, path)) return std::nullopt;
+    return listUserTables(ado, BuildConnectionString(fields));
+}
+
+std::optional<std::vector<std::string>> GetTableNames(platform::ado::Ado& ado, platform::FileSystem& files,
+                                                      std::string_view path, std::string_view password) {
+    if (!FileExists(files, path)) return std::nullopt;
+    return listUserTables(ado, BuildConnectionString(path, password));
+}
+
 void LoadReportNames(platform::access::Access& access, platform::Ui& ui, platform::ListView& list,
                      std::string_view path, std::string_view password) {
     list.clear();
+    ListReportNames(
+        access, path, password, [&] { ui.doEvents(); },
+        [&](std::string name) {
+            list.add(name);
+            list.setChecked(list.count(), true);
+        });
+}
+
+void ListReportNames(platform::access::Access& access, std::string_view path, std::string_view password,
+                     const std::function<void()>& yield, const std::function<void(std::string)>& found) {
     auto application = access.createApplication();
     application->openCurrentDatabase(path, false, password);
     for (const auto& report : application->allReports()) {
-        ui.doEvents();
-        list.add(report->name());
-        list.setChecked(list.count(), true);
+        yield();
+        found(report->name());
     }
     application->closeCurrentDatabase();
-    ui.doEvents();
+    yield();
     application->quit(platform::access::QuitOption::SaveAll);
 }
 

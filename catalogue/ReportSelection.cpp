@@ -2,7 +2,6 @@
 
 #include <string>
 
-#include "app/Text.h"
 #include "app/Trap.h"
 #include "platform/Ui.h"
 
@@ -16,13 +15,10 @@ void MarkAllReports(Trap& trap, platform::ListView& list, bool checked) {
 void CheckReportsByName(Trap& trap, platform::Ui& ui, platform::ListView& list, NameFilter filter) {
     std::string x;
     trap.step(100, [&] { x = ui.inputBox("Enter X:"); });
-    const CaseInsensitiveSearch search{x};
+    const ReportNameFilter nameFilter{filter, x};
     const int count = trap.passes(102, [&] { return list.count(); });
     for (int i = 1; i <= count; ++i) {
-        const bool matches = trap.test(104, [&] {
-            const bool contains = search.foundIn(list.itemText(i));
-            return filter == NameFilter::Containing ? contains : !contains;
-        });
+        const bool matches = trap.test(104, [&] { return nameFilter.matches(list.itemText(i)); });
         if (matches) trap.step(106, [&] { list.setChecked(i, true); });
     }
 }

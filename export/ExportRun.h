@@ -28,13 +28,9 @@ struct ExportRun {
     const DatabaseFields& database;        // read once, when the database is opened
 };
 
-// "Save Checked Reports As PDF": one Access instance saves every checked report as a PDF file named
-// after it in the output folder, through the PDF printer when Access has it (its registry values
-// written before each report) and through Access's own PDF output when it has not, so that no report
-// ever goes to paper; then "Done.". A folder that does not exist is said and nothing else happens.
-// Access that cannot start or open the database ends the run with that one report and no "Done.". A
-// report whose printer values cannot be written is reported and not printed, so that it cannot
-// overwrite the previous report's file. Runs its numbered statements through the handler's trap.
+// "Save Checked Reports As PDF": SaveReports over the page. Failures are shown in the error report of
+// the handler's trap; a folder that does not exist and the end of the run ("Done.") in message boxes,
+// and the page shows the hourglass while the run is busy.
 void SaveCheckedReports(Trap& trap, const ExportRun& run);
 
 }  // namespace calvenor
