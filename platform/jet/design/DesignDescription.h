@@ -1,0 +1,13 @@
+#pragma once
+
+#include <string>
+
+#include "platform/jet/design/ReportDesign.h"
+
+namespace platform::jet::design {
+
+// The design as readable lines, one object a line, nested by indentation: for people looking inside a
+// report, not for parsing.
+std::string describeReportDesign(const ReportDesign& report);
+
+}  // namespace platform::jet::design

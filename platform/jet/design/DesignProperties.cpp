@@ -1,0 +1,205 @@
+#include "platform/jet/design/DesignProperties.h"
+
+#include <array>
+
+namespace platform::jet::design {
+namespace {
+
+using namespace object_type;
+
+// Which objects a slot entry covers: one type, every control, or every section.
+constexpr std::uint16_t kAnyControl = 1;
+constexpr std::uint16_t kAnySection = 2;
+
+bool covers(std::uint16_t entryType, std::uint16_t objectType) {
+    if (entryType == kAnyControl) return isControl(objectType);
+    if (entryType == kAnySection) return isSection(objectType);
+    return entryType == objectType;
+}
+
+struct SlotEntry {
+    std::uint16_t objectType;
+    std::uint32_t slot;
+    Property property;
+};
+
+// The slots as Access fills them, by object type; the first entry covering an object wins, so entries
+// for one type come before those for every control. Slot ids are the same in both encodings.
+constexpr SlotEntry kSlots[] = {
+    {kReport, 0xDC, Property::RecordSource},
+    {kReport, 0xDD, Property::Caption},
+    {kReport, 0x63, Property::Width},
+    {kReport, 0xEA, Property::PrtMip},
+    {kReport, 0xEB, Property::PrtDevMode},
+
+    {kAnySection, 0x60, Property::Height},
+    {kAnySection, 0x61, Property::GroupLevel},
+    {kAnySection, 0x30, Property::ForceNewPage},
+    {kAnySection, 0x02, Property::CanGrow},
+    {kAnySection, 0x03, Property::CanShrink},
+    {kAnySection, 0x9C, Property::BackColor},
+    {kAnySection, 0xDF, Property::Name},
+
+    {kGroupLevel, 0xDC, Property::ControlSource},
+    {kGroupLevel, 0x00, Property::SortDescending},
+    {kGroupLevel, 0x01, Property::GroupHeader},
+    {kGroupLevel, 0x02, Property::GroupFooter},
+    {kGroupLevel, 0x30, Property::KeepTogether},
+    {kGroupLevel, 0x60, Property::GroupOn},
+    {kGroupLevel, 0x9C, Property::GroupInterval},
+
+    {kLabel, 0xDD, Property::Caption},
+    {kLabel, 0xDE, Property::FontName},
+    {kLabel, 0x64, Property::FontSize},
+    {kLabel, 0x65, Property::FontWeight},
+    {kLabel, 0x01, Property::FontItalic},
+    {kLabel, 0x02, Property::FontUnderline},
+    {kLabel, 0x37, Property::TextAlign},
+    {kLabel, 0x32, Property::BackStyle},
+    {kLabel, 0x9C, Property::BackColor},
+    {kLabel, 0x9D, Property::BorderColor},
+    {kLabel, 0x9E, Property::ForeColor},
+
+    {kTextBox, 0xDD, Property::ControlSource},
+    {kTextBox, 0xDE, Property::Format},
+    {kTextBox, 0xE8, Property::FontName},
+    {kTextBox, 0x69, Property::FontSize},
+    {kTextBox, 0x6A, Property::FontWeight},
+    {kTextBox, 0x3B, Property::TextAlign},
+    {kTextBox, 0x30, Property::DecimalPlaces},
+    {kTextBox, 0x04, Property::CanGrow},
+    {kTextBox, 0x05, Property::CanShrink},
+    {kTextBox, 0x9C, Property::BackColor},
+    {kTextBox, 0x9D, Property::BorderColor},
+    {kTextBox, 0x9F, Property::ForeColor},
+
+    {kLine, 0x32, Property::BorderWidth},
+    {kLine, 0x34, Property::BorderLineStyle},
+    {kLine, 0x9C, Property::BorderColor},
+
+    {kRectangle, 0x31, Property::SpecialEffect},
+    {kRectangle, 0x32, Property::BackStyle},
+    {kRectangle, 0x34, Property::BorderWidth},
+    {kRectangle, 0x9C, Property::BackColor},
+    {kRectangle, 0x9D, Property::BorderColor},
+
+    {kSubreport, 0xDD, Property::SourceObject},
+    {kSubreport, 0xDE, Property::LinkChildFields},
+    {kSubreport, 0xDF, Property::LinkMasterFields},
+
+    {kCheckBox, 0xDD, Property::ControlSource},
+    {kBoundObjectFrame, 0xDD, Property::ControlSource},
+    {kImage, 0xDF, Property::Picture},
+
+    {kAnyControl, 0x60, Property::Left},
+    {kAnyControl, 0x61, Property::Top},
+    {kAnyControl, 0x62, Property::Width},
+    {kAnyControl, 0x63, Property::Height},
+    {kAnyControl, 0xDC, Property::Name},
+};
+
+struct PropertyInfo {
+    Property property;
+    const char* name;
+    ValueKind kind;
+};
+
+constexpr PropertyInfo kProperties[] = {
+    {Property::Name, "Name", ValueKind::Text},
+    {Property::Left, "Left", ValueKind::Integer},
+    {Property::Top, "Top", ValueKind::Integer},
+    {Property::Width, "Width", ValueKind::Integer},
+    {Property::Height, "Height", ValueKind::Integer},
+    {Property::Caption, "Caption", ValueKind::Text},
+    {Property::ControlSource, "ControlSource", ValueKind::Text},
+    {Property::SourceObject, "SourceObject", ValueKind::Text},
+    {Property::LinkChildFields, "LinkChildFields", ValueKind::Text},
+    {Property::LinkMasterFields, "LinkMasterFields", ValueKind::Text},
+    {Property::Format, "Format", ValueKind::Text},
+    {Property::DecimalPlaces, "DecimalPlaces", ValueKind::Integer},
+    {Property::FontName, "FontName", ValueKind::Text},
+    {Property::FontSize, "FontSize", ValueKind::Integer},
+    {Property::FontWeight, "FontWeight", ValueKind::Integer},
+    {Property::FontItalic, "FontItalic", ValueKind::Flag},
+    {Property::FontUnderline, "FontUnderline", ValueKind::Flag},
+    {Property::TextAlign, "TextAlign", ValueKind::Integer},
+    {Property::ForeColor, "ForeColor", ValueKind::Integer},
+    {Property::BackColor, "BackColor", ValueKind::Integer},
+    {Property::BorderColor, "BorderColor", ValueKind::Integer},
+    {Property::BackStyle, "BackStyle", ValueKind::Integer},
+    {Property::BorderStyle, "BorderStyle", ValueKind::Integer},
+    {Property::BorderWidth, "BorderWidth", ValueKind::Integer},
+    {Property::BorderLineStyle, "BorderLineStyle", ValueKind::Integer},
+    {Property::SpecialEffect, "SpecialEffect", ValueKind::Integer},
+    {Property::Hidden, "Hidden", ValueKind::Flag},
+    {Property::CanGrow, "CanGrow", ValueKind::Flag},
+    {Property::CanShrink, "CanShrink", ValueKind::Flag},
+    {Property::Picture, "Picture", ValueKind::Bytes},
+    {Property::RecordSource, "RecordSource", ValueKind::Text},
+    {Property::PrtMip, "PrtMip", ValueKind::Bytes},
+    {Property::PrtDevMode, "PrtDevMode", ValueKind::Bytes},
+    {Property::GroupLevel, "GroupLevel", ValueKind::Integer},
+    {Property::ForceNewPage, "ForceNewPage", ValueKind::Integer},
+    {Property::SortDescending, "SortDescending", ValueKind::Flag},
+    {Property::GroupHeader, "GroupHeader", ValueKind::Flag},
+    {Property::GroupFooter, "GroupFooter", ValueKind::Flag},
+    {Property::KeepTogether, "KeepTogether", ValueKind::Integer},
+    {Property::GroupOn, "GroupOn", ValueKind::Integer},
+    {Property::GroupInterval, "GroupInterval", ValueKind::Integer},
+};
+
+const PropertyInfo& infoOf(Property property) {
+    for (const auto& info : kProperties)
+        if (info.property == property) return info;
+    return kProperties[0];  // every property has its row above
+}
+
+struct DefaultEntry {
+    std::uint16_t objectType;
+    Property property;
+    DefaultValue value;
+};
+
+constexpr std::int64_t kWhite = 0xFFFFFF;
+
+// Access's built-in values, for what neither an object nor its type's prototype sets. The first entry
+// covering an object wins; properties with no entry default to 0, "" or no.
+constexpr DefaultEntry kDefaults[] = {
+    {kAnySection, Property::BackColor, kWhite},  {kLabel, Property::BackColor, kWhite},
+    {kTextBox, Property::BackColor, kWhite},     {kRectangle, Property::BackColor, kWhite},
+    {kTextBox, Property::BackStyle, 1},          {kAnyControl, Property::FontName, std::string_view("Arial")},
+    {kAnyControl, Property::FontSize, 8},        {kAnyControl, Property::FontWeight, 400},
+    {kAnyControl, Property::DecimalPlaces, 255}, {kLine, Property::BorderStyle, 1},
+    {kRectangle, Property::BorderStyle, 1},      {kGroupLevel, Property::GroupInterval, 1},
+};
+
+}  // namespace
+
+std::optional<Property> propertyOfSlot(std::uint16_t objectType, std::uint32_t slot) {
+    for (const auto& entry : kSlots)
+        if (entry.slot == slot && covers(entry.objectType, objectType)) return entry.property;
+    return std::nullopt;
+}
+
+std::optional<std::uint32_t> slotOfProperty(std::uint16_t objectType, Property property) {
+    for (const auto& entry : kSlots)
+        if (entry.property == property && covers(entry.objectType, objectType)) return entry.slot;
+    return std::nullopt;
+}
+
+ValueKind valueKindOf(Property property) {
+    return infoOf(property).kind;
+}
+
+const char* propertyName(Property property) {
+    return infoOf(property).name;
+}
+
+DefaultValue defaultValue(std::uint16_t objectType, Property property) {
+    for (const auto& entry : kDefaults)
+        if (entry.property == property && covers(entry.objectType, objectType)) return entry.value;
+    if (valueKindOf(property) == ValueKind::Text) return std::string_view();
+    return std::int64_t{0};
+}
+
+}  // namespace platform::jet::design

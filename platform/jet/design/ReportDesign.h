@@ -1,0 +1,123 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+// A report's design as plain values, read from the file: what the renderer draws and the describe tool
+// prints. Lengths are in twips (1/1440 inch); colours are Windows COLORREF values (0x00BBGGRR).
+namespace platform::jet::design {
+
+enum class ControlKind {
+    Label,
+    Rectangle,
+    Line,
+    Image,
+    CommandButton,
+    OptionButton,
+    CheckBox,
+    OptionGroup,
+    BoundObjectFrame,
+    TextBox,
+    ListBox,
+    ComboBox,
+    Subreport,
+    Chart,
+    ObjectFrame,
+    PageBreak,
+    ToggleButton,
+    Tab,
+    Page,
+    Other,
+};
+
+enum class SectionKind {
+    ReportHeader,
+    PageHeader,
+    GroupHeader,
+    Detail,
+    GroupFooter,
+    PageFooter,
+    ReportFooter
+};
+
+// Access's GroupOn values.
+enum class GroupOn { EachValue, Prefix, Year, Quarter, Month, Week, Day, Hour, Minute, Interval };
+
+enum class TextAlign { General, Left, Center, Right, Distribute };
+
+struct Font {
+    std::string name;
+    int size = 0;  // points
+    int weight = 0;
+    bool italic = false;
+    bool underline = false;
+};
+
+struct Control {
+    ControlKind kind = ControlKind::Other;
+    int typeCode = 0;  // as stored, for kinds this model does not name
+    std::string name;
+    int left = 0, top = 0, width = 0, height = 0;
+    std::string caption;        // labels, buttons
+    std::string controlSource;  // a field, or "=expression"
+    std::string format;
+    int decimalPlaces = 255;  // 255: as the format says
+    Font font;
+    TextAlign textAlign = TextAlign::General;
+    std::uint32_t foreColor = 0, backColor = 0, borderColor = 0;
+    int backStyle = 0;  // 0 transparent, 1 normal
+    int borderStyle = 0;
+    int borderWidth = 0;
+    int borderLineStyle = 0;
+    int specialEffect = 0;
+    bool visible = true;
+    bool canGrow = false, canShrink = false;
+    std::string sourceObject;  // a subreport's "Report.NAME" or table
+    std::string linkChildFields, linkMasterFields;
+    std::vector<std::uint8_t> picture;  // an image's stored picture
+    std::vector<Control> children;      // an attached label, an option group's buttons
+};
+
+struct Section {
+    SectionKind kind = SectionKind::Detail;
+    int groupLevel = 0;  // for group headers and footers: the index into ReportDesign::groups
+    std::string name;
+    int height = 0;
+    std::uint32_t backColor = 0;
+    bool visible = true;
+    bool canGrow = false, canShrink = false;
+    int forceNewPage = 0;  // 0 none, 1 before, 2 after, 3 before and after
+    std::vector<Control> controls;
+};
+
+struct GroupLevel {
+    std::string expression;  // a field, or "=expression"
+    bool descending = false;
+    GroupOn groupOn = GroupOn::EachValue;
+    int groupInterval = 1;
+    bool header = false, footer = false;
+    int keepTogether = 0;  // 0 no, 1 whole group, 2 with first detail
+};
+
+struct PageSetup {
+    int leftMargin = 0, topMargin = 0, rightMargin = 0, bottomMargin = 0;
+    bool landscape = false;
+    int paperSize = 0;                    // a Windows DMPAPER_ value; 0 when the design does not say
+    int paperWidth = 0, paperLength = 0;  // tenths of a millimetre; 0 when the design does not say
+};
+
+struct ReportDesign {
+    std::string recordSource;  // a table, a saved query, or SQL text
+    std::string caption;       // empty when it is the report's name
+    int width = 0;
+    PageSetup page;
+    std::vector<GroupLevel> groups;
+    std::vector<Section> sections;  // in the order Access prints them
+};
+
+const char* controlKindName(ControlKind kind);
+const char* sectionKindName(SectionKind kind);
+
+}  // namespace platform::jet::design

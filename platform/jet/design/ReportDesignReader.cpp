@@ -1,0 +1,311 @@
+#include "platform/jet/design/ReportDesignReader.h"
+
+#include <map>
+
+#include "platform/jet/LittleEndian.h"
+#include "platform/jet/design/DesignError.h"
+#include "platform/jet/design/DesignProperties.h"
+#include "platform/jet/design/DesignText.h"
+
+namespace platform::jet::design {
+namespace {
+
+using namespace object_type;
+using Bytes = std::span<const std::uint8_t>;
+
+// PrtMip starts with the four margins; a DEVMODE keeps its fields mask, orientation and paper after the
+// 32-byte device name.
+constexpr std::size_t kPrtMipMargins = 16;
+constexpr std::size_t kDevModeFields = 40, kDevModeOrientation = 44, kDevModePaperSize = 46,
+                      kDevModePaperLength = 48, kDevModePaperWidth = 50, kDevModeMinimum = 52;
+constexpr std::uint32_t kFieldOrientation = 0x1, kFieldPaperSize = 0x2, kFieldPaperLength = 0x4,
+                        kFieldPaperWidth = 0x8;
+constexpr int kLandscape = 2;
+
+// Reads properties of objects, falling back on their type's prototype and then on Access's defaults.
+class PropertyReader {
+  public:
+    PropertyReader(TextEncoding encoding, std::string charset)
+        : encoding_(encoding), charset_(std::move(charset)) {}
+
+    void addPrototype(const DesignObject& prototype) { prototypes_.emplace(prototype.type, &prototype); }
+
+    std::int64_t integer(const DesignObject& object, Property property) const {
+        if (const auto* value = find(object, property)) return integerOf(*value, property);
+        const auto fallback = defaultValue(object.type, property);
+        return std::holds_alternative<std::int64_t>(fallback) ? std::get<std::int64_t>(fallback) : 0;
+    }
+    int number(const DesignObject& object, Property property) const {
+        return static_cast<int>(integer(object, property));
+    }
+    std::uint32_t colour(const DesignObject& object, Property property) const {
+        return static_cast<std::uint32_t>(integer(object, property));
+    }
+    bool flag(const DesignObject& object, Property property) const {
+        return find(object, property) != nullptr;
+    }
+    std::string text(const DesignObject& object, Property property) const {
+        if (const auto* value = find(object, property))
+            return encoding_ == TextEncoding::Utf16 ? utf8OfUtf16(*value) : utf8OfCodePage(*value, charset_);
+        const auto fallback = defaultValue(object.type, property);
+        return std::holds_alternative<std::string_view>(fallback)
+                   ? std::string(std::get<std::string_view>(fallback))
+                   : std::string();
+    }
+    std::vector<std::uint8_t> bytes(const DesignObject& object, Property property) const {
+        if (const auto* value = find(object, property)) return *value;
+        return {};
+    }
+
+  private:
+    const std::vector<std::uint8_t>* find(const DesignObject& object, Property property) const {
+        const auto slot = slotOfProperty(object.type, property);
+        if (!slot) return nullptr;
+        if (auto own = object.properties.find(*slot); own != object.properties.end()) return &own->second;
+        if (auto prototype = prototypes_.find(object.type); prototype != prototypes_.end()) {
+            const auto& inherited = prototype->second->properties;
+            if (auto value = inherited.find(*slot); value != inherited.end()) return &value->second;
+        }
+        return nullptr;
+    }
+
+    static std::int64_t integerOf(const std::vector<std::uint8_t>& value, Property property) {
+        if (value.empty() || value.size() > 8)
+            throw DesignError(std::string("The report design is damaged: its ") + propertyName(property) +
+                              " is not a number.");
+        std::uint64_t bits = 0;
+        for (std::size_t i = value.size(); i-- > 0;) bits = (bits << 8) | value[i];
+        const unsigned unused = 64 - 8 * static_cast<unsigned>(value.size());
+        return static_cast<std::int64_t>(bits << unused) >> unused;  // sign-extended
+    }
+
+    TextEncoding encoding_;
+    std::string charset_;
+    std::map<std::uint16_t, const DesignObject*> prototypes_;
+};
+
+ControlKind controlKindOf(std::uint16_t type) {
+    switch (type) {
+        case kLabel:
+            return ControlKind::Label;
+        case kRectangle:
+            return ControlKind::Rectangle;
+        case kLine:
+            return ControlKind::Line;
+        case kImage:
+            return ControlKind::Image;
+        case kCommandButton:
+            return ControlKind::CommandButton;
+        case kOptionButton:
+            return ControlKind::OptionButton;
+        case kCheckBox:
+            return ControlKind::CheckBox;
+        case kOptionGroup:
+            return ControlKind::OptionGroup;
+        case kBoundObjectFrame:
+            return ControlKind::BoundObjectFrame;
+        case kTextBox:
+            return ControlKind::TextBox;
+        case kListBox:
+            return ControlKind::ListBox;
+        case kComboBox:
+            return ControlKind::ComboBox;
+        case kSubreport:
+            return ControlKind::Subreport;
+        case kChart:
+            return ControlKind::Chart;
+        case kObjectFrame:
+            return ControlKind::ObjectFrame;
+        case kPageBreak:
+            return ControlKind::PageBreak;
+        case kToggleButton:
+            return ControlKind::ToggleButton;
+        case kTab:
+            return ControlKind::Tab;
+        case kPage:
+            return ControlKind::Page;
+        default:
+            return ControlKind::Other;
+    }
+}
+
+SectionKind sectionKindOf(std::uint16_t type) {
+    switch (type) {
+        case kReportHeader:
+            return SectionKind::ReportHeader;
+        case kReportFooter:
+            return SectionKind::ReportFooter;
+        case kPageHeader:
+            return SectionKind::PageHeader;
+        case kPageFooter:
+            return SectionKind::PageFooter;
+        case kGroupHeader:
+            return SectionKind::GroupHeader;
+        case kGroupFooter:
+            return SectionKind::GroupFooter;
+        default:
+            return SectionKind::Detail;
+    }
+}
+
+TextAlign textAlignOf(std::int64_t value) {
+    return value >= 0 && value <= 4 ? static_cast<TextAlign>(value) : TextAlign::General;
+}
+
+class ReportBuilder {
+  public:
+    ReportBuilder(const DesignTree& tree, const std::string& charset)
+        : tree_(tree), read_(tree.encoding, charset) {}
+
+    ReportDesign build() {
+        const DesignObject& root = tree_.root;
+        if (root.type != kReport)
+            throw DesignError("The design is not a report's (its type is " + std::to_string(root.type) +
+                              ").");
+        for (const auto& child : root.children)
+            if (isControl(child.type)) read_.addPrototype(child);  // controls proper hang under sections
+
+        ReportDesign report;
+        report.recordSource = read_.text(root, Property::RecordSource);
+        report.caption = read_.text(root, Property::Caption);
+        report.width = read_.number(root, Property::Width);
+        report.page = pageSetup(root);
+        for (const auto& child : root.children) {
+            if (child.type == kGroupLevel)
+                report.groups.push_back(groupLevel(child));
+            else if (isSection(child.type))
+                report.sections.push_back(section(child));
+        }
+        for (const auto& section : report.sections)
+            if ((section.kind == SectionKind::GroupHeader || section.kind == SectionKind::GroupFooter) &&
+                (section.groupLevel < 0 ||
+                 static_cast<std::size_t>(section.groupLevel) >= report.groups.size()))
+                throw DesignError("The report design is damaged: the section " + section.name +
+                                  " belongs to a group level it does not have.");
+        return report;
+    }
+
+  private:
+    PageSetup pageSetup(const DesignObject& root) const {
+        PageSetup page;
+        const auto mip = read_.bytes(root, Property::PrtMip);
+        if (mip.size() >= kPrtMipMargins) {
+            page.leftMargin = static_cast<std::int32_t>(getU32(mip, 0));
+            page.topMargin = static_cast<std::int32_t>(getU32(mip, 4));
+            page.rightMargin = static_cast<std::int32_t>(getU32(mip, 8));
+            page.bottomMargin = static_cast<std::int32_t>(getU32(mip, 12));
+        }
+        const auto devMode = read_.bytes(root, Property::PrtDevMode);
+        if (devMode.size() >= kDevModeMinimum) {
+            const std::uint32_t fields = getU32(devMode, kDevModeFields);
+            if (fields & kFieldOrientation)
+                page.landscape = getU16(devMode, kDevModeOrientation) == kLandscape;
+            if (fields & kFieldPaperSize)
+                page.paperSize = static_cast<std::int16_t>(getU16(devMode, kDevModePaperSize));
+            if (fields & kFieldPaperLength)
+                page.paperLength = static_cast<std::int16_t>(getU16(devMode, kDevModePaperLength));
+            if (fields & kFieldPaperWidth)
+                page.paperWidth = static_cast<std::int16_t>(getU16(devMode, kDevModePaperWidth));
+        }
+        return page;
+    }
+
+    GroupLevel groupLevel(const DesignObject& object) const {
+        GroupLevel level;
+        level.expression = read_.text(object, Property::ControlSource);
+        level.descending = read_.flag(object, Property::SortDescending);
+        const auto groupOn = read_.integer(object, Property::GroupOn);
+        level.groupOn = groupOn >= 0 && groupOn <= 9 ? static_cast<GroupOn>(groupOn) : GroupOn::EachValue;
+        level.groupInterval = read_.number(object, Property::GroupInterval);
+        level.header = read_.flag(object, Property::GroupHeader);
+        level.footer = read_.flag(object, Property::GroupFooter);
+        level.keepTogether = read_.number(object, Property::KeepTogether);
+        return level;
+    }
+
+    Section section(const DesignObject& object) const {
+        Section section;
+        section.kind = sectionKindOf(object.type);
+        section.name = read_.text(object, Property::Name);
+        section.height = read_.number(object, Property::Height);
+        section.groupLevel = read_.number(object, Property::GroupLevel);
+        section.backColor = read_.colour(object, Property::BackColor);
+        section.canGrow = read_.flag(object, Property::CanGrow);
+        section.canShrink = read_.flag(object, Property::CanShrink);
+        section.forceNewPage = read_.number(object, Property::ForceNewPage);
+        for (const auto& child : object.children)
+            if (isControl(child.type)) section.controls.push_back(control(child));
+        return section;
+    }
+
+    Control control(const DesignObject& object) const {
+        Control control;
+        control.kind = controlKindOf(object.type);
+        control.typeCode = object.type;
+        control.name = read_.text(object, Property::Name);
+        control.left = read_.number(object, Property::Left);
+        control.top = read_.number(object, Property::Top);
+        control.width = read_.number(object, Property::Width);
+        control.height = read_.number(object, Property::Height);
+        control.caption = read_.text(object, Property::Caption);
+        control.controlSource = read_.text(object, Property::ControlSource);
+        control.format = read_.text(object, Property::Format);
+        control.decimalPlaces = read_.number(object, Property::DecimalPlaces);
+        control.font.name = read_.text(object, Property::FontName);
+        control.font.size = read_.number(object, Property::FontSize);
+        control.font.weight = read_.number(object, Property::FontWeight);
+        control.font.italic = read_.flag(object, Property::FontItalic);
+        control.font.underline = read_.flag(object, Property::FontUnderline);
+        control.textAlign = textAlignOf(read_.integer(object, Property::TextAlign));
+        control.foreColor = read_.colour(object, Property::ForeColor);
+        control.backColor = read_.colour(object, Property::BackColor);
+        control.borderColor = read_.colour(object, Property::BorderColor);
+        control.backStyle = read_.number(object, Property::BackStyle);
+        control.borderStyle = read_.number(object, Property::BorderStyle);
+        control.borderWidth = read_.number(object, Property::BorderWidth);
+        control.borderLineStyle = read_.number(object, Property::BorderLineStyle);
+        control.specialEffect = read_.number(object, Property::SpecialEffect);
+        control.visible = !read_.flag(object, Property::Hidden);
+        control.canGrow = read_.flag(object, Property::CanGrow);
+        control.canShrink = read_.flag(object, Property::CanShrink);
+        control.sourceObject = read_.text(object, Property::SourceObject);
+        control.linkChildFields = read_.text(object, Property::LinkChildFields);
+        control.linkMasterFields = read_.text(object, Property::LinkMasterFields);
+        control.picture = read_.bytes(object, Property::Picture);
+        for (const auto& child : object.children)
+            if (isControl(child.type)) control.children.push_back(this->control(child));
+        return control;
+    }
+
+    const DesignTree& tree_;
+    PropertyReader read_;
+};
+
+}  // namespace
+
+ReportDesign reportDesignOf(const DesignTree& tree, const std::string& charset) {
+    return ReportBuilder(tree, charset).build();
+}
+
+ReportDesign decodeReportDesign(std::span<const std::uint8_t> blob, const std::string& charset) {
+    return reportDesignOf(decodeDesignBlob(blob), charset);
+}
+
+const char* controlKindName(ControlKind kind) {
+    static constexpr const char* kNames[] = {"Label",     "Rectangle",     "Line",
+                                             "Image",     "CommandButton", "OptionButton",
+                                             "CheckBox",  "OptionGroup",   "BoundObjectFrame",
+                                             "TextBox",   "ListBox",       "ComboBox",
+                                             "Subreport", "Chart",         "ObjectFrame",
+                                             "PageBreak", "ToggleButton",  "Tab",
+                                             "Page",      "Other"};
+    return kNames[static_cast<int>(kind)];
+}
+
+const char* sectionKindName(SectionKind kind) {
+    static constexpr const char* kNames[] = {"ReportHeader", "PageHeader", "GroupHeader", "Detail",
+                                             "GroupFooter",  "PageFooter", "ReportFooter"};
+    return kNames[static_cast<int>(kind)];
+}
+
+}  // namespace platform::jet::design
