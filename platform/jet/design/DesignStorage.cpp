@@ -1,0 +1,123 @@
+#include "platform/jet/design/DesignStorage.h"
+
+#include <gsf/gsf.h>
+
+#include <memory>
+#include <mutex>
+
+#include "platform/jet/LittleEndian.h"
+#include "platform/jet/design/DesignError.h"
+#include "platform/jet/design/DesignText.h"
+
+namespace platform::jet::design {
+namespace {
+
+constexpr std::uint8_t kDirEntryMark = 4;
+constexpr std::size_t kDirEntryTail = 4;  // the folder number after the name
+const char* const kReportsStorage = "Reports";
+const char* const kDirDataStream =
+    "\x03"
+    "DirData";
+const char* const kBlobStream = "Blob";
+
+struct ObjectUnref {
+    void operator()(void* object) const { g_object_unref(object); }
+};
+using ScopedInput = std::unique_ptr<GsfInput, ObjectUnref>;
+using ScopedInfile = std::unique_ptr<GsfInfile, ObjectUnref>;
+
+[[noreturn]] void damaged(const std::string& what) {
+    throw DesignError("The reports' storage is damaged: " + what + ".");
+}
+
+ScopedInfile openCompoundFile(std::span<const std::uint8_t> bytes) {
+    static std::once_flag initialised;
+    std::call_once(initialised, [] { gsf_init(); });
+    ScopedInput input(gsf_input_memory_new(bytes.data(), static_cast<gsf_off_t>(bytes.size()), FALSE));
+    if (!input) damaged("its compound file cannot be read");
+    GError* error = nullptr;
+    ScopedInfile file(gsf_infile_msole_new(input.get(), &error));
+    if (error) g_error_free(error);
+    if (!file) damaged("its compound file cannot be read");
+    return file;
+}
+
+ScopedInput child(GsfInfile* parent, const char* name) {
+    return ScopedInput(gsf_infile_child_by_name(parent, name));
+}
+
+std::vector<std::uint8_t> streamBytes(GsfInput* stream) {
+    const gsf_off_t size = gsf_input_size(stream);
+    if (size < 0) damaged("a stream has no size");
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
+    if (size > 0 && !gsf_input_read(stream, bytes.size(), bytes.data()))
+        damaged("a stream cannot be read whole");
+    return bytes;
+}
+
+ScopedInfile reportsStorage(GsfInfile* file) {
+    ScopedInput reports = child(file, kReportsStorage);
+    if (!reports || !GSF_IS_INFILE(reports.get())) damaged("it holds no reports");
+    return ScopedInfile(GSF_INFILE(reports.release()));
+}
+
+std::vector<DirEntry> listing(GsfInfile* reports) {
+    ScopedInput dirData = child(reports, kDirDataStream);
+    if (!dirData) damaged("it holds no list of reports");
+    return readDirData(streamBytes(dirData.get()));
+}
+
+char32_t foldedCase(char32_t c) {
+    return c < 0x80 && c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c;
+}
+
+}  // namespace
+
+std::vector<DirEntry> readDirData(std::span<const std::uint8_t> dirData) {
+    if (dirData.size() < 4) damaged("its list of reports is too short");
+    std::vector<DirEntry> entries;
+    for (std::size_t at = 4; at < dirData.size();) {
+        if (dirData.size() - at < 2 || dirData[at] != kDirEntryMark)
+            damaged("its list of reports is malformed");
+        const std::size_t length = dirData[at + 1];
+        if (length < kDirEntryTail || length % 2 != 0 || dirData.size() - at - 2 < length)
+            damaged("its list of reports is malformed");
+        const auto name = dirData.subspan(at + 2, length - kDirEntryTail);
+        entries.push_back({utf8OfUtf16(name), getU32(dirData, at + 2 + length - kDirEntryTail)});
+        at += 2 + length;
+    }
+    return entries;
+}
+
+bool sameReportName(const std::string& a, const std::string& b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (foldedCase(static_cast<unsigned char>(a[i])) != foldedCase(static_cast<unsigned char>(b[i])))
+            return false;
+    return true;
+}
+
+std::vector<std::uint8_t> reportBlobOfCompoundFile(std::span<const std::uint8_t> compoundFile,
+                                                   const std::string& reportName) {
+    ScopedInfile file = openCompoundFile(compoundFile);
+    ScopedInfile reports = reportsStorage(file.get());
+    for (const auto& entry : listing(reports.get())) {
+        if (!sameReportName(entry.name, reportName)) continue;
+        ScopedInput folder = child(reports.get(), std::to_string(entry.folder).c_str());
+        if (!folder || !GSF_IS_INFILE(folder.get())) damaged("the report " + reportName + " has no folder");
+        ScopedInput blob = child(GSF_INFILE(folder.get()), kBlobStream);
+        if (!blob) damaged("the report " + reportName + " has no design");
+        return streamBytes(blob.get());
+    }
+    throw DesignError("The file holds no design of the report " + reportName + ".");
+}
+
+std::vector<std::string> reportNamesOfCompoundFile(std::span<const std::uint8_t> compoundFile) {
+    ScopedInfile file = openCompoundFile(compoundFile);
+    ScopedInfile reports = reportsStorage(file.get());
+    std::vector<std::string> names;
+    for (auto& entry : listing(reports.get())) names.push_back(std::move(entry.name));
+    return names;
+}
+
+}  // namespace platform::jet::design

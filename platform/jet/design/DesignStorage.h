@@ -1,0 +1,31 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace platform::jet::design {
+
+// A report's name and the folder its design is kept in, as a DirData stream lists them.
+struct DirEntry {
+    std::string name;  // UTF-8
+    std::uint32_t folder = 0;
+};
+
+// Reads the listing of a "Reports" storage. Throws DesignError when it is malformed.
+std::vector<DirEntry> readDirData(std::span<const std::uint8_t> dirData);
+
+// The design blob of the named report (letter case ignored) inside the compound file Access 2000 keeps
+// in MSysAccessObjects. Throws DesignError when the file, its "Reports" storage or the report's blob
+// is missing or malformed.
+std::vector<std::uint8_t> reportBlobOfCompoundFile(std::span<const std::uint8_t> compoundFile,
+                                                   const std::string& reportName);
+
+// The names of the reports the compound file holds, in its listing's order.
+std::vector<std::string> reportNamesOfCompoundFile(std::span<const std::uint8_t> compoundFile);
+
+// Whether two report names are the same to Access: equal without regard to letter case.
+bool sameReportName(const std::string& a, const std::string& b);
+
+}  // namespace platform::jet::design

@@ -1,0 +1,64 @@
+#pragma once
+
+#include <glib.h>  // mdbtools.h includes it inside extern "C"
+#include <mdbtools.h>
+
+#include <cstdint>
+#include <cstring>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/jet/helper/PageFile.h"
+#include "platform/jet/helper/TableRows.h"
+
+namespace platform::jet::helper {
+
+// One table read with libmdb, its rows checked against our own bounds-checked reading of its pages:
+// libmdb must deliver exactly the rows the pages hold. Values of columns libmdb cannot read (Access's
+// type 0x11) are taken from the page bytes ourselves.
+class CheckedTable {
+  public:
+    // Empty when the table's pages are damaged or libmdb cannot read its definition.
+    static std::unique_ptr<CheckedTable> open(MdbHandle* mdb, const PageFile& file, const std::string& name,
+                                              std::uint32_t definitionPage, std::size_t maxRows);
+    CheckedTable(const CheckedTable&) = delete;
+    CheckedTable& operator=(const CheckedTable&) = delete;
+
+    // Binds a column for text(); false when the table has no such column.
+    bool bind(const std::string& column);
+    // The bound column's value in the current row, as libmdb gives it as text; empty for null.
+    std::string text(const std::string& column) const;
+    // The whole of a long binary or memo column's value in the current row (a bound column).
+    std::vector<std::uint8_t> longValue(const std::string& column) const;
+    // The current row's bytes of a column, read from its page ourselves; empty when null. Empty too
+    // when the row does not hold it whole.
+    std::optional<std::vector<std::uint8_t>> rawValue(const std::string& column) const;
+
+    // Calls row() for each row; false when libmdb delivers other rows than the pages hold.
+    bool forEachRow(const std::function<void()>& row);
+
+  private:
+    CheckedTable(MdbHandle* mdb, const PageFile& file, TableRows rows) : file_(file), rows_(std::move(rows)) {
+        std::memset(&entry_, 0, sizeof entry_);
+        entry_.mdb = mdb;
+    }
+    MdbColumn* column(const std::string& name) const;
+
+    struct Binding {
+        std::vector<char> buffer;
+        int length = 0;
+    };
+
+    const PageFile& file_;
+    TableRows rows_;
+    MdbCatalogEntry entry_;
+    MdbTableDef* table_ = nullptr;  // left to the process's end, as libmdb's handle is
+    std::map<std::string, Binding> bindings_;
+    RowPlace place_;
+};
+
+}  // namespace platform::jet::helper
