@@ -1,5 +1,6 @@
 #pragma once
 
+#include <exception>
 #include <stdexcept>
 #include <string>
 
@@ -18,6 +19,22 @@ class Failure : public std::runtime_error {
   private:
     long number_;
 };
+
+// What the user reads of a failure that no handler trapped, before the program ends: the run-time error
+// with its number, when it has one, and its description.
+inline std::string untrappedFailureReport(const std::exception_ptr& failure) {
+    try {
+        std::rethrow_exception(failure);
+    } catch (const Failure& trapped) {
+        return trapped.number() != 0 ? "Run-time error '" + std::to_string(trapped.number()) + "':\r\n\r\n" +
+                                           trapped.description()
+                                     : "Run-time error:\r\n\r\n" + trapped.description();
+    } catch (const std::exception& other) {
+        return std::string{"Run-time error:\r\n\r\n"} + other.what();
+    } catch (...) {
+        return "Run-time error";
+    }
+}
 
 // The standard descriptions of the failures the program raises itself.
 namespace errors {

@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Writes icons/calvenor-<N>.png, the program's icon at 32, 48, 128 and 256 pixels: a report page with a
-folded corner, a heading and text lines, and a red "PDF" band across it.
+folded corner, a heading and text lines, and a red "PDF" band across it; and icons/calvenor.ico, the
+Windows edition's icon resource (16 to 48 pixels as bitmaps, which every Windows reads; 256 as PNG).
 
 The drawing is laid out on a 32-unit grid and scaled to each size with edges snapped to whole pixels, so
 that it stays crisp; the letters are our own blocks, not a font. Standard library only.
@@ -81,6 +82,21 @@ class Canvas:
     def fill_rect(self, box, colour, opacity=1.0):
         left, top, right, bottom = box
         self.fill_convex([(left, top), (right, top), (right, bottom), (left, bottom)], colour, opacity)
+
+    def rgba_bytes(self):
+        return [[tuple(min(255, max(0, round(v))) for v in (r, g, b)) + (round(a * 255),) for r, g, b, a in row]
+                for row in self.pixels]
+
+    def dib(self):
+        """The icon-resource bitmap: a 32-bit BGRA image, bottom row first, then an all-clear AND mask."""
+        size = self.size
+        header = struct.pack("<IiiHHIIiiII", 40, size, size * 2, 1, 32, 0, 0, 0, 0, 0, 0)
+        colour = bytearray()
+        for row in reversed(self.rgba_bytes()):
+            for r, g, b, a in row:
+                colour += bytes((b, g, r, a))
+        mask_row = ((size + 31) // 32) * 4
+        return header + bytes(colour) + bytes(mask_row * size)
 
     def png(self):
         raw = bytearray()
@@ -206,9 +222,24 @@ def draw(size):
     return canvas
 
 
+ICO_SIZES = (16, 32, 48, 256)
+
+
+def ico():
+    images = [draw(size).png() if size == 256 else draw(size).dib() for size in ICO_SIZES]
+    directory = struct.pack("<HHH", 0, 1, len(images))
+    offset = 6 + 16 * len(images)
+    for size, image in zip(ICO_SIZES, images):
+        directory += struct.pack("<BBBBHHII", size % 256, size % 256, 0, 0, 1, 32, len(image), offset)
+        offset += len(image)
+    return directory + b"".join(images)
+
+
 if __name__ == "__main__":
     folder = os.path.join(os.path.dirname(os.path.abspath(__file__)), "icons")
     os.makedirs(folder, exist_ok=True)
     for size in SIZES:
         with open(os.path.join(folder, f"calvenor-{size}.png"), "wb") as out:
             out.write(draw(size).png())
+    with open(os.path.join(folder, "calvenor.ico"), "wb") as out:
+        out.write(ico())

@@ -169,14 +169,8 @@ void QtUi::raiseFromToolkit(const Event& event) {
         return;
     } catch (const ProgramEnded&) {
         return;  // the handler stopped where the program ended
-    } catch (const Failure& failure) {
-        report = failure.number() != 0 ? "Run-time error '" + std::to_string(failure.number()) +
-                                             "':\r\n\r\n" + failure.description()
-                                       : "Run-time error:\r\n\r\n" + failure.description();
-    } catch (const std::exception& failure) {
-        report = std::string{"Run-time error:\r\n\r\n"} + failure.what();
     } catch (...) {
-        report = "Run-time error";
+        report = untrappedFailureReport(std::current_exception());
     }
     try {
         messageBox(report, "", MessageButtons::Ok, MessageIcon::Exclamation);

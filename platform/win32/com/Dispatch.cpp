@@ -26,8 +26,7 @@ DISPID Dispatch::memberId(std::string_view name) {
     return id;
 }
 
-ScopedVariant Dispatch::invoke(std::string_view name, WORD flags, Arguments& arguments, bool propertyPut) {
-    const DISPID id = memberId(name);
+ScopedVariant Dispatch::invoke(DISPID member, WORD flags, Arguments& arguments, bool propertyPut) {
     // IDispatch takes the arguments last first; the VARIANTs stay owned by `arguments`.
     std::vector<VARIANT> reversed;
     reversed.reserve(arguments.size());
@@ -45,19 +44,18 @@ ScopedVariant Dispatch::invoke(std::string_view name, WORD flags, Arguments& arg
     EXCEPINFO exception{};
     UINT badArgument = 0;
     const HRESULT status =
-        object_->Invoke(id, IID_NULL, kLocale, flags, &parameters, propertyPut ? nullptr : result.receive(),
-                        &exception, &badArgument);
+        object_->Invoke(member, IID_NULL, kLocale, flags, &parameters,
+                        propertyPut ? nullptr : result.receive(), &exception, &badArgument);
     if (FAILED(status)) raiseInvokeFailure(object_.get(), status, exception);
     return result;
 }
 
 ScopedVariant Dispatch::call(std::string_view method, Arguments arguments) {
-    // Some servers expose parameterless members as properties; VB asks for either.
-    return invoke(method, DISPATCH_METHOD | DISPATCH_PROPERTYGET, arguments, false);
+    return callMember(memberId(method), std::move(arguments));
 }
 
 ScopedVariant Dispatch::get(std::string_view property, Arguments arguments) {
-    return invoke(property, DISPATCH_PROPERTYGET, arguments, false);
+    return invoke(memberId(property), DISPATCH_PROPERTYGET, arguments, false);
 }
 
 Dispatch Dispatch::getObject(std::string_view property, Arguments arguments) {
@@ -65,13 +63,27 @@ Dispatch Dispatch::getObject(std::string_view property, Arguments arguments) {
 }
 
 void Dispatch::put(std::string_view property, ScopedVariant value) {
-    Arguments single = arguments(std::move(value));
-    invoke(property, DISPATCH_PROPERTYPUT, single, true);
+    putMember(memberId(property), std::move(value));
 }
 
 void Dispatch::putRef(std::string_view property, ScopedVariant value) {
     Arguments single = arguments(std::move(value));
-    invoke(property, DISPATCH_PROPERTYPUTREF, single, true);
+    invoke(memberId(property), DISPATCH_PROPERTYPUTREF, single, true);
+}
+
+ScopedVariant Dispatch::callMember(DISPID member, Arguments arguments) {
+    // Some servers expose parameterless members as properties; VB asks for either.
+    return invoke(member, DISPATCH_METHOD | DISPATCH_PROPERTYGET, arguments, false);
+}
+
+ScopedVariant Dispatch::getMember(DISPID member) {
+    Arguments none;
+    return invoke(member, DISPATCH_PROPERTYGET, none, false);
+}
+
+void Dispatch::putMember(DISPID member, ScopedVariant value) {
+    Arguments single = arguments(std::move(value));
+    invoke(member, DISPATCH_PROPERTYPUT, single, true);
 }
 
 }  // namespace platform::win32::com

@@ -38,11 +38,16 @@ class Dispatch {
     // Sets an object-valued property to the object itself (VB's "Set x.Printer = p").
     void putRef(std::string_view property, ScopedVariant value);
 
+    // Members reached by their dispatch ids, for servers documented only by their numbers.
+    ScopedVariant callMember(DISPID member, Arguments arguments = {});
+    ScopedVariant getMember(DISPID member);
+    void putMember(DISPID member, ScopedVariant value);
+
     const ComPtr<IDispatch>& object() const { return object_; }
 
   private:
     DISPID memberId(std::string_view name);
-    ScopedVariant invoke(std::string_view name, WORD flags, Arguments& arguments, bool propertyPut);
+    ScopedVariant invoke(DISPID member, WORD flags, Arguments& arguments, bool propertyPut);
 
     ComPtr<IDispatch> object_;
     std::unordered_map<std::string, DISPID> ids_;

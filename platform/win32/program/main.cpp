@@ -1,0 +1,48 @@
+// The Windows edition's entry: COM for the folder chooser, Access and ADO; the registry, the files, the
+// shell and the printers through Win32; Access and ADO by automation; then the program's start-up and
+// the message loop until a page ends the program.
+#include <windows.h>
+
+#include "app/Program.h"
+#include "platform/Failure.h"
+#include "platform/win32/WinFileSystem.h"
+#include "platform/win32/WinPrinters.h"
+#include "platform/win32/WinRegistry.h"
+#include "platform/win32/WinShell.h"
+#include "platform/win32/com/BusyServerFilter.h"
+#include "platform/win32/com/ComApartment.h"
+#include "platform/win32/com/WinAccess.h"
+#include "platform/win32/com/WinAdo.h"
+#include "platform/win32/program/WinSkinFramework.h"
+#include "platform/win32/ui/WinUi.h"
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    namespace win32 = platform::win32;
+    win32::ui::WinUi ui;
+    try {
+        win32::com::ComApartment apartment;
+        win32::com::BusyServerFilter busyAccess;
+        win32::WinRegistry registry;
+        win32::WinFileSystem files;
+        win32::WinShell shell;
+        win32::WinPrinters printers;
+        win32::com::WinAdo ado;
+        // Every Access the program starts is quit when its object goes, also when a page is closed in the
+        // middle of a run: no hidden Access is left holding the database.
+        win32::com::WinAccess access;
+        win32::WinSkinFramework skin;
+
+        calvenor::Program program{{ui, shell, files, registry, ado, access, printers, skin}};
+        try {
+            program.start();
+        } catch (const platform::ProgramEnded&) {
+            return 0;  // a page was closed while start-up waited for the user
+        }
+        return ui.programEnded() ? 0 : ui.run();
+    } catch (const platform::Failure& failure) {
+        // Only what must exist before the first page can fail here: COM itself, the message filter.
+        ui.messageBox("Calvenor cannot start.\r\n\r\n" + failure.description(), "Calvenor",
+                      platform::MessageButtons::Ok, platform::MessageIcon::Exclamation);
+        return 1;
+    }
+}
