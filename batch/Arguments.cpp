@@ -1,0 +1,122 @@
+#include "batch/Arguments.h"
+
+#include <string_view>
+
+namespace calvenor::batch {
+namespace {
+
+// The options that take a value, and where the value goes.
+std::vector<std::string>* listFor(Options& options, std::string_view name) {
+    if (name == "--report") return &options.reports;
+    if (name == "--containing") return &options.containing;
+    if (name == "--not-containing") return &options.notContaining;
+    return nullptr;
+}
+
+std::optional<std::string>* singleFor(Options& options, std::string_view name) {
+    if (name == "--output") return &options.output;
+    if (name == "--password-file") return &options.passwordFile;
+    return nullptr;
+}
+
+}  // namespace
+
+Command parseArguments(const std::vector<std::string>& arguments) {
+    Options options;
+    std::vector<std::string> positional;
+    bool optionsEnded = false;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        if (optionsEnded || argument == "-" || !argument.starts_with("-")) {
+            positional.push_back(argument);
+            continue;
+        }
+        if (argument == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        if (argument == "--help" || argument == "-h") return ShowHelp{};
+        if (argument == "--version") return ShowVersion{};
+        if (argument == "--list") {
+            options.list = true;
+            continue;
+        }
+        const std::size_t equals = argument.find('=');
+        const std::string name = argument.substr(0, equals);
+        if (name == "--password")
+            return UsageError{
+                "the password is never given on the command line, where other users can see it: "
+                "set CALVENOR_PASSWORD or use --password-file FILE"};
+        auto* list = listFor(options, name);
+        auto* single = singleFor(options, name);
+        if (list == nullptr && single == nullptr) return UsageError{"unknown option " + name};
+        std::string value;
+        if (equals != std::string::npos) {
+            value = argument.substr(equals + 1);
+        } else if (i + 1 < arguments.size()) {
+            value = arguments[++i];
+        } else {
+            return UsageError{name + " needs a value"};
+        }
+        if (list != nullptr) {
+            list->push_back(std::move(value));
+        } else if (*single) {
+            return UsageError{name + " is given twice"};
+        } else {
+            *single = std::move(value);
+        }
+    }
+    if (positional.empty()) return UsageError{"no database named"};
+    if (positional.size() > 1) return UsageError{"one database at a time; also named: " + positional[1]};
+    options.database = positional.front();
+    if (options.database.empty()) return UsageError{"the database's name is empty"};
+    if (!options.list && !options.output) return UsageError{"--output DIR is needed to save reports"};
+    if (options.output && options.output->empty()) return UsageError{"--output names no folder"};
+    return options;
+}
+
+std::string usageText() {
+    return R"(Usage: calvenor-export DATABASE --output DIR [--report NAME]... [--containing X]...
+                       [--not-containing X]... [--password-file FILE]
+       calvenor-export DATABASE --list [--password-file FILE]
+       calvenor-export --help | --version
+
+Saves reports of the Access database DATABASE (.mdb, .accdb) as PDF files in the folder DIR, one file
+per report named after it, as the Calvenor wizard's "Save Checked Reports As PDF" does.
+
+  --output DIR          the folder the PDF files go into; it must exist
+  --report NAME         save the report of that name (letter case ignored); may be repeated
+  --containing X        save the reports whose names contain X (letter case ignored); may be repeated
+  --not-containing X    save the reports whose names do not contain X; may be repeated
+  --list                print the database's report names, one per line, and save nothing
+  --password-file FILE  the database password is the first line of FILE
+  --help, --version     print this text, or the version, and stop
+
+The options that choose reports add to one another; without any of them every report is saved.
+Reports are saved in the database's own order, each once.
+
+The password comes from --password-file, else from the environment variable CALVENOR_PASSWORD, else
+it is empty. It is never taken from the command line, where other users of the machine could read it.
+
+--list prints each name as it is, except that a backslash is printed as \\, a tab as \t, a carriage
+return as \r and a line feed as \n, so that every name is one line.
+
+Nothing is ever asked and no window opens, so the program can run as a scheduled task:
+  - a file that is already in DIR under a report's name is replaced whole, never partly written;
+  - a report name that no file name can hold is made safe, and two reports never share a file;
+  - without the "Drevmark PDF Writer" printer Access writes the PDF files itself, and nothing is
+    printed on paper;
+  - a missing database driver is reported as an error; no download page is offered;
+  - a missing output folder is an error; no folder is chosen or created.
+The wizard's remembered settings (database, password, folders) are neither read nor changed.
+
+Progress goes to the standard error: one line rewritten in place on a terminal, plain lines otherwise.
+Each report that could not be saved is named there on a line of its own, with the step that failed
+and the reason.
+
+Exit status: 0 every chosen report was saved; 1 some report or another step of the run failed;
+2 bad usage, the database did not open, or no report was chosen (or a --report named none).
+)";
+}
+
+}  // namespace calvenor::batch

@@ -1,0 +1,159 @@
+#include "batch/BatchExport.h"
+
+#include <exception>
+#include <variant>
+
+#include "app/ShellUtilities.h"
+#include "app/Text.h"
+#include "batch/Arguments.h"
+#include "batch/Password.h"
+#include "batch/PrintableName.h"
+#include "batch/StatusLines.h"
+#include "batch/StreamReporting.h"
+#include "catalogue/Access1.h"
+#include "catalogue/ReportSelection.h"
+#include "export/SaveReports.h"
+
+namespace calvenor::batch {
+namespace {
+
+constexpr char kProgram[] = "calvenor-export";
+
+// The chosen reports, all checked, and the fixed folder and database of the command line.
+class ChosenReports : public ExportChoice {
+  public:
+    ChosenReports(const std::vector<std::string>& names, std::string folder, std::string database,
+                  std::string password)
+        : names_(names),
+          folder_(std::move(folder)),
+          database_(std::move(database)),
+          password_(std::move(password)) {}
+    std::string databasePath() const override { return database_; }
+    std::string databasePassword() const override { return password_; }
+    std::string folder() const override { return folder_; }
+    int reportCount() const override { return static_cast<int>(names_.size()); }
+    bool isChecked(int) const override { return true; }
+    std::string reportName(int position) const override {
+        return names_.at(static_cast<std::size_t>(position - 1));
+    }
+
+  private:
+    const std::vector<std::string>& names_;
+    std::string folder_, database_, password_;
+};
+
+// A run that cannot go on: the message, then the status.
+struct Stop {
+    std::string message;
+};
+
+std::string passwordFor(const Options& options, const Environment& environment) {
+    if (options.passwordFile) {
+        auto password = readPasswordFile(*options.passwordFile);
+        if (!password) throw Stop{"cannot read the password file " + *options.passwordFile};
+        return *password;
+    }
+    return environment.variable(kPasswordVariable).value_or("");
+}
+
+// The reports the options choose, in the database's order, each once. Every option adds reports, as
+// the wizard's commands add check marks; without one, every report is chosen.
+std::vector<std::string> chooseReports(const Options& options, const std::vector<std::string>& reports,
+                                       const std::string& database) {
+    if (!options.choosesReports()) return reports;
+    std::vector<bool> chosen(reports.size(), false);
+    for (const auto& wanted : options.reports) {
+        // Access tells report names apart without regard to letter case.
+        const std::string key = lowerCase(wanted);
+        bool found = false;
+        for (std::size_t i = 0; i < reports.size(); ++i) {
+            if (lowerCase(reports[i]) == key) chosen[i] = found = true;
+        }
+        if (!found) throw Stop{"the database " + database + " has no report named " + printableName(wanted)};
+    }
+    std::vector<ReportNameFilter> filters;
+    for (const auto& x : options.containing) filters.emplace_back(NameFilter::Containing, x);
+    for (const auto& x : options.notContaining) filters.emplace_back(NameFilter::NotContaining, x);
+    std::vector<std::string> result;
+    for (std::size_t i = 0; i < reports.size(); ++i) {
+        for (const auto& filter : filters) chosen[i] = chosen[i] || filter.matches(reports[i]);
+        if (chosen[i]) result.push_back(reports[i]);
+    }
+    return result;
+}
+
+// Proves that the database opens, as "Next >" does, then lists its reports through Access.
+std::vector<std::string> listReports(const Services& services, const std::string& database,
+                                     const std::string& password) {
+    try {
+        if (!GetTableNames(services.ado, services.files, database, password))
+            throw Stop{"the database " + database + " does not exist"};
+        std::vector<std::string> reports;
+        ListReportNames(
+            services.access, database, password, [] {},
+            [&](std::string name) { reports.push_back(std::move(name)); });
+        return reports;
+    } catch (const std::exception& e) {
+        throw Stop{"the database " + database + " did not open: " + printableName(e.what())};
+    }
+}
+
+int save(const Options& options, const Services& services, const Environment& environment,
+         std::ostream& errors) {
+    const std::string database = environment.fullPath(options.database);
+    const std::string folder = environment.fullPath(*options.output);
+    if (!IsFolder(services.files, folder)) throw Stop{"the output folder " + folder + " does not exist"};
+    const std::string password = passwordFor(options, environment);
+    const auto chosen = chooseReports(options, listReports(services, database, password), database);
+    if (chosen.empty()) throw Stop{"no report of " + database + " is chosen"};
+
+    StatusLines status{errors, environment.errorsToTerminal};
+    StreamReporting reporting{status, chosen, environment.clock};
+    const ChosenReports choice{chosen, folder, database, password};
+    SaveReports({services.files, services.registry, services.access}, choice, reporting);
+    if (reporting.wasFolderMissing()) throw Stop{"the output folder " + folder + " does not exist"};
+    if (!reporting.wasDone()) throw Stop{"the database " + database + " did not open"};
+    status.line("saved " + std::to_string(reporting.reportsSaved()) + " of " + std::to_string(chosen.size()) +
+                " reports to " + folder + " in " + reporting.elapsed());
+    return reporting.failures() == 0 ? kAllSaved : kSomeFailed;
+}
+
+int list(const Options& options, const Services& services, const Environment& environment,
+         std::ostream& out) {
+    const std::string database = environment.fullPath(options.database);
+    const auto reports = listReports(services, database, passwordFor(options, environment));
+    const auto chosen = chooseReports(options, reports, database);
+    if (chosen.empty() && options.choosesReports()) throw Stop{"no report of " + database + " is chosen"};
+    for (const auto& name : chosen) out << printableName(name) << '\n';
+    out << std::flush;
+    return kAllSaved;
+}
+
+}  // namespace
+
+int runBatchExport(const std::vector<std::string>& arguments, const Services& services,
+                   const Environment& environment, std::ostream& out, std::ostream& errors) {
+    const Command command = parseArguments(arguments);
+    if (std::holds_alternative<ShowHelp>(command)) {
+        out << usageText() << std::flush;
+        return kAllSaved;
+    }
+    if (std::holds_alternative<ShowVersion>(command)) {
+        out << kProgram << ' ' << CALVENOR_VERSION << '\n' << std::flush;
+        return kAllSaved;
+    }
+    if (const auto* error = std::get_if<UsageError>(&command)) {
+        errors << kProgram << ": " << error->message << "\nTry '" << kProgram << " --help'.\n" << std::flush;
+        return kCannotRun;
+    }
+    const auto& options = std::get<Options>(command);
+    try {
+        return options.list ? list(options, services, environment, out)
+                            : save(options, services, environment, errors);
+    } catch (const Stop& stop) {
+        errors << kProgram << ": " << stop.message << '\n' << std::flush;
+        return kCannotRun;
+    }
+}
+
+}  // namespace calvenor::batch
