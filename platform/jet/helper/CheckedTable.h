@@ -25,6 +25,9 @@ class CheckedTable {
     // Empty when the table's pages are damaged or libmdb cannot read its definition.
     static std::unique_ptr<CheckedTable> open(MdbHandle* mdb, const PageFile& file, const std::string& name,
                                               std::uint32_t definitionPage, std::size_t maxRows);
+    ~CheckedTable() {
+        if (table_) mdb_free_tabledef(table_);
+    }
     CheckedTable(const CheckedTable&) = delete;
     CheckedTable& operator=(const CheckedTable&) = delete;
 
@@ -56,7 +59,7 @@ class CheckedTable {
     const PageFile& file_;
     TableRows rows_;
     MdbCatalogEntry entry_;
-    MdbTableDef* table_ = nullptr;  // left to the process's end, as libmdb's handle is
+    MdbTableDef* table_ = nullptr;
     std::map<std::string, Binding> bindings_;
     RowPlace place_;
 };

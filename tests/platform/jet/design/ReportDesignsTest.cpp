@@ -1,0 +1,313 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/jet/design/DesignError.h"
+#include "platform/jet/design/ReportDesignReader.h"
+#include "platform/jet/helper/ReportStorage.h"
+#include "tests/support/TestSupport.h"
+
+namespace {
+
+using namespace platform::jet::design;
+using platform::jet::helper::PageFile;
+using platform::jet::helper::ReportStorage;
+
+std::string testFile(const std::string& name) {
+    return test_support::testDataFile(name).string();
+}
+
+#define REQUIRE_TEST_FILE(name) \
+    if (!std::filesystem::exists(testFile(name))) GTEST_SKIP() << "no " name
+
+struct MdbClose {
+    void operator()(MdbHandle* mdb) const { mdb_close(mdb); }
+};
+
+// A file's report storage, read in this process (the program reads it in calvenor-report).
+struct OpenFile {
+    explicit OpenFile(const std::string& name)
+        : file(*PageFile::open(testFile(name).c_str())),
+          mdb(mdb_open(testFile(name).c_str(), MDB_NOFLAGS)),
+          storage(mdb.get(), file) {}
+    PageFile file;
+    std::unique_ptr<MdbHandle, MdbClose> mdb;
+    ReportStorage storage;
+
+    ReportDesign design(const std::string& report) { return decodeReportDesign(storage.designBlob(report)); }
+};
+
+const Control* findControl(const std::vector<Control>& controls, const std::string& name) {
+    for (const auto& control : controls) {
+        if (control.name == name) return &control;
+        if (const auto* found = findControl(control.children, name)) return found;
+    }
+    return nullptr;
+}
+
+const Control* findControl(const ReportDesign& report, const std::string& name) {
+    for (const auto& section : report.sections)
+        if (const auto* found = findControl(section.controls, name)) return found;
+    return nullptr;
+}
+
+TEST(ReportDesigns, EveryReportOfTheRealFilesDecodes) {
+    struct Case {
+        const char* file;
+        std::size_t reports;
+    };
+    for (const auto& c : {Case{"northwind-jet4.mdb", 14}, Case{"asample.accdb", 3}}) {
+        SCOPED_TRACE(c.file);
+        if (!std::filesystem::exists(testFile(c.file))) GTEST_SKIP() << "no " << c.file;
+        OpenFile file(c.file);
+        ASSERT_EQ(file.storage.reportNames().size(), c.reports);
+        for (const auto& name : file.storage.reportNames()) {
+            SCOPED_TRACE(name);
+            const ReportDesign report = file.design(name);
+            EXPECT_FALSE(report.recordSource.empty());
+            EXPECT_FALSE(report.sections.empty());
+            EXPECT_GT(report.width, 0);
+        }
+    }
+}
+
+// The expected values were read by hand from the blobs' bytes (a control's 0x60-0x63 values and its
+// texts), not from this decoder.
+TEST(ReportDesigns, KnownReportsHoldWhatTheirBytesSay) {
+    struct Case {
+        const char* file;
+        const char* report;
+        const char* recordSource;
+        std::size_t sections;
+        const char* control;
+        ControlKind kind;
+        std::vector<int> place;  // left, top, width, height
+        const char* source;      // control source, or a subreport's source object
+    };
+    const Case cases[] = {
+        {"northwind-jet4.mdb",
+         "Catalog",
+         "Categories",
+         7,
+         "CatalogSubreport",
+         ControlKind::Subreport,
+         {1005, 2415, 8340, 375},
+         "Report.Catalog Subreport"},
+        {"northwind-jet4.mdb",
+         "invoice",
+         "Invoices",
+         5,
+         "ExtendedPrice",
+         ControlKind::TextBox,
+         {7635, 0, 1485, 255},
+         "ExtendedPrice"},
+        {"asample.accdb",
+         "rptGSTPaidByMonth",
+         "qryGSTCalculations",
+         7,
+         "Asset No",
+         ControlKind::TextBox,
+         {1083, 57, 1110, 270},
+         "Asset No"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.report);
+        if (!std::filesystem::exists(testFile(c.file))) GTEST_SKIP() << "no " << c.file;
+        OpenFile file(c.file);
+        const ReportDesign report = file.design(c.report);
+        EXPECT_EQ(report.recordSource, c.recordSource);
+        EXPECT_EQ(report.sections.size(), c.sections);
+        const Control* control = findControl(report, c.control);
+        ASSERT_NE(control, nullptr);
+        EXPECT_EQ(control->kind, c.kind);
+        EXPECT_EQ(std::vector<int>({control->left, control->top, control->width, control->height}), c.place);
+        EXPECT_EQ(c.kind == ControlKind::Subreport ? control->sourceObject : control->controlSource,
+                  c.source);
+    }
+}
+
+TEST(ReportDesigns, SubreportLinksAndPageSetupAreRead) {
+    REQUIRE_TEST_FILE("asample.accdb");
+    REQUIRE_TEST_FILE("northwind-jet4.mdb");
+    const ReportDesign catalog = OpenFile("northwind-jet4.mdb").design("Catalog");
+    const Control* subreport = findControl(catalog, "CatalogSubreport");
+    ASSERT_NE(subreport, nullptr);
+    EXPECT_EQ(subreport->linkChildFields, "CategoryID");
+    EXPECT_EQ(subreport->linkMasterFields, "CategoryID");
+    // PrtMip: 1417 twips all round; the DEVMODE: landscape (2) on A4 (9).
+    const PageSetup page = OpenFile("asample.accdb").design("rptGSTPaidByMonth").page;
+    EXPECT_EQ(std::vector<int>({page.leftMargin, page.topMargin, page.rightMargin, page.bottomMargin}),
+              std::vector<int>(4, 1417));
+    EXPECT_TRUE(page.landscape);
+    EXPECT_EQ(page.paperSize, 9);
+}
+
+TEST(ReportDesigns, AnUnknownReportIsAClearError) {
+    REQUIRE_TEST_FILE("northwind-jet4.mdb");
+    OpenFile file("northwind-jet4.mdb");
+    try {
+        file.storage.designBlob("No Such Report");
+        ADD_FAILURE() << "found";
+    } catch (const DesignError& error) {
+        EXPECT_NE(std::string(error.what()).find("No Such Report"), std::string::npos);
+    }
+}
+
+// The columns of tables and saved queries, worked out from mdb-export's output by this test's own
+// reading of MSysQueries: independent of the code under test.
+class Columns {
+  public:
+    explicit Columns(const std::string& file) : file_(file) {
+        for (const auto& row : exportRows("MSysObjects"))
+            if (row.at("Type") == "5") queryIds_[row.at("Name")] = row.at("Id");
+        for (const auto& row : exportRows("MSysQueries")) queries_[row.at("ObjectId")].push_back(row);
+    }
+
+    std::set<std::string> of(const std::string& source) {
+        const auto query = queryIds_.find(source);
+        if (query == queryIds_.end()) return tableColumns(source);
+        std::set<std::string> columns;
+        std::map<std::string, std::string> sources;  // alias or name -> table or query
+        bool all = false;
+        for (const auto& row : queries_[query->second]) {
+            if (row.at("Attribute") == "5")
+                sources[row.at("Name2").empty() ? row.at("Name1") : row.at("Name2")] = row.at("Name1");
+            if (row.at("Attribute") == "3" && (std::stoi("0" + row.at("Flag")) & 1)) all = true;
+        }
+        for (const auto& row : queries_[query->second]) {
+            if (row.at("Attribute") != "6") continue;
+            const std::string& expression = row.at("Expression");
+            if (!row.at("Name1").empty()) {
+                columns.insert(lower(row.at("Name1")));
+            } else if (expression == "*") {
+                all = true;
+            } else if (expression.size() > 2 && expression.ends_with(".*")) {
+                const auto from = of(sources[unbracketed(expression.substr(0, expression.size() - 2))]);
+                columns.insert(from.begin(), from.end());
+            } else {
+                // A name two tables share is known by its qualified form too ("Shippers.CompanyName").
+                const auto dot = expression.rfind('.');
+                const std::string column = unbracketed(expression.substr(dot + 1));
+                columns.insert(lower(column));
+                if (dot != std::string::npos)
+                    columns.insert(lower(unbracketed(expression.substr(0, dot)) + "." + column));
+            }
+        }
+        if (all)
+            for (const auto& [alias, name] : sources) {
+                const auto from = of(name);
+                columns.insert(from.begin(), from.end());
+            }
+        return columns;
+    }
+
+  private:
+    using Row = std::map<std::string, std::string>;
+
+    static std::string lower(std::string text) {
+        std::transform(text.begin(), text.end(), text.begin(),
+                       [](unsigned char c) { return std::tolower(c); });
+        return text;
+    }
+    static std::string unbracketed(std::string text) {
+        if (text.size() >= 2 && text.front() == '[' && text.back() == ']')
+            text = text.substr(1, text.size() - 2);
+        return text;
+    }
+
+    std::vector<std::string> exportLines(const std::string& table) const {
+        const std::string command =
+            "mdb-export -Q -d $'\\x1f' -R $'\\x1e' '" + file_ + "' '" + table + "' 2>/dev/null";
+        std::unique_ptr<FILE, int (*)(FILE*)> pipe(::popen(("bash -c \"" + command + "\"").c_str(), "r"),
+                                                   ::pclose);
+        std::string text;
+        for (int c; pipe && (c = std::fgetc(pipe.get())) != EOF;) text += static_cast<char>(c);
+        std::vector<std::string> lines;
+        for (std::size_t start = 0, end; (end = text.find('\x1e', start)) != std::string::npos;
+             start = end + 1)
+            lines.push_back(text.substr(start, end - start));
+        return lines;
+    }
+    static std::vector<std::string> fields(const std::string& line) {
+        std::vector<std::string> fields;
+        std::size_t start = 0;
+        for (std::size_t end; (end = line.find('\x1f', start)) != std::string::npos; start = end + 1)
+            fields.push_back(line.substr(start, end - start));
+        fields.push_back(line.substr(start));
+        return fields;
+    }
+    std::vector<Row> exportRows(const std::string& table) const {
+        const auto lines = exportLines(table);
+        std::vector<Row> rows;
+        if (lines.empty()) return rows;
+        const auto header = fields(lines[0]);
+        for (std::size_t i = 1; i < lines.size(); ++i) {
+            const auto values = fields(lines[i]);
+            Row row;
+            for (std::size_t j = 0; j < header.size(); ++j)
+                row[header[j]] = j < values.size() ? values[j] : "";
+            rows.push_back(std::move(row));
+        }
+        return rows;
+    }
+    std::set<std::string> tableColumns(const std::string& table) const {
+        std::set<std::string> columns;
+        const auto lines = exportLines(table);
+        if (!lines.empty())
+            for (const auto& name : fields(lines[0])) columns.insert(lower(name));
+        return columns;
+    }
+
+    std::string file_;
+    std::map<std::string, std::string> queryIds_;
+    std::map<std::string, std::vector<Row>> queries_;
+};
+
+void collectBoundNames(const std::vector<Control>& controls, std::vector<std::string>& names) {
+    for (const auto& control : controls) {
+        const bool bound = control.kind == ControlKind::TextBox || control.kind == ControlKind::CheckBox ||
+                           control.kind == ControlKind::BoundObjectFrame ||
+                           control.kind == ControlKind::ComboBox;
+        if (bound && !control.controlSource.empty() && control.controlSource[0] != '=')
+            names.push_back(control.controlSource);
+        collectBoundNames(control.children, names);
+    }
+}
+
+TEST(ReportDesigns, EveryBoundFieldNamesAColumnOfTheRecordSource) {
+    for (const char* name : {"northwind-jet4.mdb", "asample.accdb"}) {
+        SCOPED_TRACE(name);
+        if (!std::filesystem::exists(testFile(name))) GTEST_SKIP() << "no " << name;
+        OpenFile file(name);
+        Columns columns(testFile(name));
+        std::size_t checked = 0;
+        for (const auto& report : file.storage.reportNames()) {
+            SCOPED_TRACE(report);
+            const ReportDesign design = file.design(report);
+            const auto available = columns.of(design.recordSource);
+            ASSERT_FALSE(available.empty()) << design.recordSource;
+            std::vector<std::string> bound;
+            for (const auto& section : design.sections) collectBoundNames(section.controls, bound);
+            for (const auto& level : design.groups)
+                if (!level.expression.empty() && level.expression[0] != '=')
+                    bound.push_back(level.expression);
+            for (auto field : bound) {
+                if (field.size() >= 2 && field.front() == '[') field = field.substr(1, field.size() - 2);
+                std::transform(field.begin(), field.end(), field.begin(),
+                               [](unsigned char c) { return std::tolower(c); });
+                EXPECT_TRUE(available.count(field)) << field << " in " << design.recordSource;
+                ++checked;
+            }
+        }
+        EXPECT_GT(checked, 20u);
+    }
+}
+
+}  // namespace
