@@ -13,6 +13,8 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <type_traits>
+#include <utility>
 #include <variant>
 #include <vector>
 
@@ -70,6 +72,7 @@ struct QueryLimits {
     std::size_t maxRowsPerTable = 1'000'000;
     std::size_t maxResultRows = 1'000'000;
     std::size_t maxBytes = 512u * 1024 * 1024;  // memory of the query engine
+    std::uint64_t maxSteps = 1'000'000'000;     // SQLite's steps for one query: seconds of work
 };
 
 // What could not be read or answered, with a message naming the table or query.

@@ -1,0 +1,659 @@
+#include "platform/jet/query/AccessFunctions.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <cstdlib>
+#include <ctime>
+#include <optional>
+#include <string>
+
+#include "platform/jet/query/AccessFormat.h"
+#include "platform/jet/query/ColumnType.h"
+#include "platform/jet/query/DayNumbers.h"
+#include "platform/jet/query/RecordSource.h"
+
+namespace platform::jet::query {
+namespace {
+
+using Args = sqlite3_value**;
+
+bool isNull(sqlite3_value* v) {
+    return sqlite3_value_type(v) == SQLITE_NULL;
+}
+
+std::string text(sqlite3_value* v) {
+    const auto* bytes = sqlite3_value_text(v);
+    return bytes ? std::string(reinterpret_cast<const char*>(bytes),
+                               static_cast<std::size_t>(sqlite3_value_bytes(v)))
+                 : std::string();
+}
+
+// A number as Access converts one: numbers as they are, text that reads as a number or a date.
+std::optional<double> number(sqlite3_value* v) {
+    switch (sqlite3_value_type(v)) {
+        case SQLITE_INTEGER:
+        case SQLITE_FLOAT:
+            return sqlite3_value_double(v);
+        case SQLITE_TEXT: {
+            const std::string t = text(v);
+            char* end = nullptr;
+            const double n = std::strtod(t.c_str(), &end);
+            if (!t.empty() && end && std::string_view(end).find_first_not_of(' ') == std::string_view::npos)
+                return n;
+            return parseDate(t);
+        }
+        default:
+            return std::nullopt;
+    }
+}
+
+// The value as the translated SQL hands it over: a plain value with the kind its expression has.
+Value valueOf(sqlite3_value* v, ColumnType kind) {
+    switch (sqlite3_value_type(v)) {
+        case SQLITE_NULL:
+            return {};
+        case SQLITE_TEXT:
+            return text(v);
+        case SQLITE_BLOB: {
+            const auto* bytes = static_cast<const std::uint8_t*>(sqlite3_value_blob(v));
+            return Binary{std::vector<std::uint8_t>(bytes, bytes + sqlite3_value_bytes(v))};
+        }
+        default:
+            break;
+    }
+    const double n = sqlite3_value_double(v);
+    switch (kind) {
+        case ColumnType::Currency:
+            return Currency{static_cast<std::int64_t>(std::nearbyint(n * 10000))};
+        case ColumnType::Date:
+            return Date{n};
+        case ColumnType::Boolean:
+            return n != 0;
+        default:
+            if (sqlite3_value_type(v) == SQLITE_INTEGER)
+                return static_cast<std::int64_t>(sqlite3_value_int64(v));
+            return n;
+    }
+}
+
+void resultText(sqlite3_context* context, const std::string& value) {
+    sqlite3_result_text(context, value.data(), static_cast<int>(value.size()), SQLITE_TRANSIENT);
+}
+
+// Whether any argument is Null, in which case the result is Null as well.
+bool anyNull(int count, Args args) {
+    for (int i = 0; i < count; ++i)
+        if (isNull(args[i])) return true;
+    return false;
+}
+
+template <typename Body>
+void guarded(sqlite3_context* context, Body body) {
+    try {
+        body();
+    } catch (const std::exception& error) {
+        sqlite3_result_error(context, error.what(), -1);
+    }
+}
+
+double requireNumber(sqlite3_value* v, const char* function) {
+    const auto n = number(v);
+    if (!n)
+        throw QueryError(std::string("The function ") + function +
+                         " was given a value that is not a number.");
+    return *n;
+}
+
+// UTF-8 text by characters, as Access counts them.
+std::vector<std::string> characters(const std::string& s) {
+    std::vector<std::string> result;
+    for (std::size_t i = 0; i < s.size();) {
+        std::size_t length = 1;
+        const auto lead = static_cast<unsigned char>(s[i]);
+        if (lead >= 0xF0)
+            length = 4;
+        else if (lead >= 0xE0)
+            length = 3;
+        else if (lead >= 0xC0)
+            length = 2;
+        result.push_back(s.substr(i, length));
+        i += length;
+    }
+    return result;
+}
+
+std::string join(const std::vector<std::string>& parts, std::size_t from, std::size_t count) {
+    std::string result;
+    for (std::size_t i = from; i < parts.size() && i < from + count; ++i) result += parts[i];
+    return result;
+}
+
+std::string lowerAscii(std::string s) {
+    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return s;
+}
+
+std::int64_t bankers(double value) {
+    return static_cast<std::int64_t>(std::nearbyint(value));
+}
+
+// Like with Access's wildcards: * any run, ? one character, # one digit, [abc], [a-z], [!abc]; letters
+// compare without regard to case.
+bool like(const std::vector<std::string>& s, std::size_t si, const std::vector<std::string>& p,
+          std::size_t pi) {
+    while (pi < p.size()) {
+        const std::string& token = p[pi];
+        if (token == "*") {
+            while (pi < p.size() && p[pi] == "*") ++pi;
+            if (pi == p.size()) return true;
+            for (std::size_t k = si; k <= s.size(); ++k)
+                if (like(s, k, p, pi)) return true;
+            return false;
+        }
+        if (si >= s.size()) return false;
+        if (token == "?") {
+        } else if (token == "#") {
+            if (s[si].size() != 1 || !std::isdigit(static_cast<unsigned char>(s[si][0]))) return false;
+        } else if (token == "[") {
+            std::size_t end = pi + 1;
+            while (end < p.size() && p[end] != "]") ++end;
+            if (end == p.size()) return false;
+            std::size_t k = pi + 1;
+            const bool negate = k < end && p[k] == "!";
+            if (negate) ++k;
+            bool matched = false;
+            const std::string c = lowerAscii(s[si]);
+            for (; k < end; ++k) {
+                if (k + 2 < end && p[k + 1] == "-") {
+                    matched = matched || (lowerAscii(p[k]) <= c && c <= lowerAscii(p[k + 2]));
+                    k += 2;
+                } else {
+                    matched = matched || lowerAscii(p[k]) == c;
+                }
+            }
+            if (matched == negate) return false;
+            pi = end;
+        } else if (lowerAscii(token) != lowerAscii(s[si])) {
+            return false;
+        }
+        ++si;
+        ++pi;
+    }
+    return si == s.size();
+}
+
+// Intervals of DatePart, DateAdd and DateDiff.
+std::string interval(sqlite3_value* v) {
+    return lowerAscii(text(v));
+}
+
+double addMonths(double date, std::int64_t months) {
+    const CivilTime t = civilTime(date);
+    const std::int64_t total = t.year * 12 + (t.month - 1) + months;
+    const int year = static_cast<int>(total / 12), month = static_cast<int>(total % 12) + 1;
+    const int lastDay = civilTime(dayNumber(year, month + 1, 0)).day;
+    const double time = std::fabs(date - std::trunc(date));
+    return withTime(dayNumber(year, month, std::min(t.day, lastDay)), time);
+}
+
+int datePart(const std::string& unit, double date) {
+    const CivilTime t = civilTime(date);
+    if (unit == "yyyy") return t.year;
+    if (unit == "q") return (t.month - 1) / 3 + 1;
+    if (unit == "m") return t.month;
+    if (unit == "y") return static_cast<int>(std::floor(date) - dayNumber(t.year, 1, 1)) + 1;
+    if (unit == "d") return t.day;
+    if (unit == "w") return t.weekday;
+    if (unit == "ww") {
+        const double first = dayNumber(t.year, 1, 1);
+        return static_cast<int>((std::floor(date) - first + civilTime(first).weekday - 1) / 7) + 1;
+    }
+    if (unit == "h") return t.hour;
+    if (unit == "n") return t.minute;
+    if (unit == "s") return t.second;
+    throw QueryError("The date interval \"" + unit + "\" is not known.");
+}
+
+std::int64_t dateDiff(const std::string& unit, double from, double to) {
+    const CivilTime a = civilTime(from), b = civilTime(to);
+    if (unit == "yyyy") return b.year - a.year;
+    if (unit == "q") return (b.year - a.year) * 4 + ((b.month - 1) / 3 - (a.month - 1) / 3);
+    if (unit == "m") return (b.year - a.year) * 12 + (b.month - a.month);
+    if (unit == "d" || unit == "y") return static_cast<std::int64_t>(std::floor(to) - std::floor(from));
+    if (unit == "w") return static_cast<std::int64_t>((std::floor(to) - std::floor(from)) / 7);
+    if (unit == "ww") {
+        const auto sunday = [](double d) { return std::floor(d) - (civilTime(d).weekday - 1); };
+        return static_cast<std::int64_t>((sunday(to) - sunday(from)) / 7);
+    }
+    const auto seconds = [](double d) { return static_cast<std::int64_t>(std::llround(d * 86400.0)); };
+    if (unit == "h") return seconds(to) / 3600 - seconds(from) / 3600;
+    if (unit == "n") return seconds(to) / 60 - seconds(from) / 60;
+    if (unit == "s") return seconds(to) - seconds(from);
+    throw QueryError("The date interval \"" + unit + "\" is not known.");
+}
+
+double dateAdd(const std::string& unit, double count, double date) {
+    const auto n = static_cast<std::int64_t>(std::trunc(count));
+    if (unit == "yyyy") return addMonths(date, n * 12);
+    if (unit == "q") return addMonths(date, n * 3);
+    if (unit == "m") return addMonths(date, n);
+    if (unit == "y" || unit == "d" || unit == "w") return date + static_cast<double>(n);
+    if (unit == "ww") return date + 7.0 * static_cast<double>(n);
+    if (unit == "h") return date + static_cast<double>(n) / 24.0;
+    if (unit == "n") return date + static_cast<double>(n) / 1440.0;
+    if (unit == "s") return date + static_cast<double>(n) / 86400.0;
+    throw QueryError("The date interval \"" + unit + "\" is not known.");
+}
+
+double now() {
+    const std::time_t seconds = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&seconds, &local);
+    return withTime(dayNumber(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday),
+                    timeOfDay(local.tm_hour, local.tm_min, local.tm_sec));
+}
+
+using Scalar = void (*)(sqlite3_context*, int, Args);
+
+struct ScalarFunction {
+    const char* name;
+    int arguments;  // -1: any number
+    Scalar body;
+    bool deterministic = true;
+};
+
+#define NULL_IN_NULL_OUT              \
+    if (anyNull(count, args)) {       \
+        sqlite3_result_null(context); \
+        return;                       \
+    }
+
+const ScalarFunction kScalars[] = {
+    {"access_ccur", 1,
+     [](sqlite3_context* context, int count, Args args) {
+         NULL_IN_NULL_OUT
+         guarded(context,
+                 [&] { sqlite3_result_int64(context, bankers(requireNumber(args[0], "CCur") * 10000.0)); });
+     }},
+    {"access_clng", 1,
+     [](sqlite3_context* context, int count, Args args) {
+         NULL_IN_NULL_OUT
+         guarded(context, [&] { sqlite3_result_int64(context, bankers(requireNumber(args[0], "CLng"))); });
+     }},
+    {"access_cint", 1,
+     [](sqlite3_context* context, int count, Args args) {
+         NULL_IN_NULL_OUT
+         guarded(context, [&] { sqlite3_result_int64(context, bankers(requireNumber(args[0], "CInt"))); });
+     }},
+    {"access_cdbl", 1,
+     [](sqlite3_context* context, int count, Args args) {
+         NULL_IN_NULL_OUT
+         guarded(context, [&] { sqlite3_result_double(context, requireNumber(args[0], "CDbl")); });
+     }},
+    {"access_csng", 1,
+     [](sqlite3_context* context, int count, Args args) {
+         NULL_IN_NULL_OUT
+         guarded(context,
+                 [&] { sqlite3_result_double(context, static_cast<float>(requireNumber(args[0], "CSng"))); });
+     }},
+    {"access_cbool", 1,
+     [](sqlite3_context* context, int count, Args args) {
+         NULL_IN_NULL_OUT
+         guarded(context,
+                 [&] { sqlite3_result_int(context, requireNumber(args[0], "CBool") != 0 ? -1 : 0); });
+     }},
+    {"access_cdate", 1,
+     [](sqlite3_context* context, int count, Args args) {
+         NULL_IN_NULL_OUT
+         guarded(context, [&] { sqlite3_result_double(context, requireNumber(args[0], "CDate")); });
+     }},
+    {"access_datevalue", 1,
+     [](sqlite3_context* context, int count, Args args) {
+         NULL_IN_NULL_OUT
+         guarded(context,
+                 [&] { sqlite3_result_double(context, std::trunc(requireNumber(args[0], "DateValue"))); });
+     }},
+    {"access_cstr", 2,
+     [](sqlite3_context* context, int count, Args args) {
+         if (anyNull(1, args)) return sqlite3_result_null(context);
+         (void)count;
+         resultText(context,
+                    formatValue(valueOf(args[0], static_cast<ColumnType>(sqlite3_value_int(args[1]))), ""));
+     }},
+    {"access_format", 3,
+     [](sqlite3_context* context, int, Args args) {
+         resultText(context,
+                    formatValue(valueOf(args[0], static_cast<ColumnType>(sqlite3_value_int(args[1]))),
+                                text(args[2])));
+     }},
+    {"access_concat", 4,
+     [](sqlite3_context* context, int, Args args) {
+         // Null joins as nothing.
+         resultText(
+             context,
+             formatValue(valueOf(args[0], static_cast<ColumnType>(sqlite3_value_int(args[1]))), "") +
+                 formatValue(valueOf(args[2], static_cast<ColumnType>(sqlite3_value_int(args[3]))), ""));
+     }},
+    {"access_like", 2,
+     [](sqlite3_context* context, int count, Args args) {
+         NULL_IN_NULL_OUT
+         sqlite3_result_int(context,
+                            like(characters(text(args[0])), 0, characters(text(args[1])), 0) ? -1 : 0);
+     }},
+    {"access_left", 2,
+     [](sqlite3_context* context, int count, Args args) {
+         NULL_IN_NULL_OUT
+         guarded(context, [&] {
+             const double n = requireNumber(args[1], "Left");
+             if (n < 0) throw QueryError("The function Left was given a negative length.");
+             resultText(context, join(characters(text(args[0])), 0, static_cast<std::size_t>(n)));
+         });
+     }},
+    {"access_right", 2,
+     [](sqlite3_context* context, int count, Args args) {
+         NULL_IN_NULL_OUT
+         guarded(context, [&] {
+             const double n = requireNumber(args[1], "Right");
+             if (n < 0) throw QueryError("The function Right was given a negative length.");
+             const auto chars = characters(text(args[0]));
+             const std::size_t take = std::min(chars.size(), static_cast<std::size_t>(n));
+             resultText(context, join(chars, chars.size() - take, take));
+         });
+     }},
+    {"access_mid", -1,
+     [](sqlite3_context* context, int count, Args args) {
+         NULL_IN_NULL_OUT
+         guarded(context, [&] {
+             const double start = requireNumber(args[1], "Mid");
+             if (start < 1)
+                 throw QueryError("The function Mid was given a start before the first character.");
+             const double length = count > 2 ? requireNumber(args[2], "Mid") : 1e18;
+             if (length < 0) throw QueryError("The function Mid was given a negative length.");
+             resultText(context, join(characters(text(args[0])), static_cast<std::size_t>(start) - 1,
+                                      static_cast<std::size_t>(std::min(length, 1e18))));
+         });
+     }},
+    {"access_trim", 1,
+     [](sqlite3_context* context, int count, Args args) {
+         NULL_IN_NULL_OUT
+         std::string s = text(args[0]);
+         s.erase(0, std::min(s.find_first_not_of(' '), s.size()));
+         s.erase(s.find_last_not_of(' ') + 1);
+         resultText(context, s);
+     }},
+    {"access_ltrim", 1,
+     [](sqlite3_context* context, int count, Args args) {
+         NULL_IN_NULL_OUT
+         std::string s = text(args[0]);
+         s.erase(0, std::min(s.find_first_not_of(' '), s.size()));
+         resultText(context, s);
+     }},
+    {"access_rtrim", 1,
+     [](sqlite3_context* context, int count, Args args) {
+         NULL_IN_NULL_OUT
+         std::string s = text(args[0]);
+         s.erase(s.find_last_not_of(' ') + 1);
+         resultText(context, s);
+     }},
+    {"access_ucase", 1,
+     [](sqlite3_context* context, int count, Args args) {
+         NULL_IN_NULL_OUT
+         std::string s = text(args[0]);
+         for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+         resultText(context, s);
+     }},
+    {"access_lcase", 1,
+     [](sqlite3_context* context, int count, Args args) {
+         NULL_IN_NULL_OUT
+         resultText(context, lowerAscii(text(args[0])));
+     }},
+    {"access_len", 1,
+     [](sqlite3_context* context, int count, Args args) {
+         NULL_IN_NULL_OUT
+         sqlite3_result_int64(context, static_cast<std::int64_t>(characters(text(args[0])).size()));
+     }},
+    {"access_instr", -1,
+     [](sqlite3_context* context, int count, Args args) {
+         NULL_IN_NULL_OUT
+         guarded(context, [&] {
+             // InStr([start,] text, sought[, compare]): the sought text's place, counted from 1; 0 if absent.
+             const bool hasStart = count >= 3;
+             const double start = hasStart ? requireNumber(args[0], "InStr") : 1;
+             if (start < 1)
+                 throw QueryError("The function InStr was given a start before the first character.");
+             const auto haystack = characters(lowerAscii(text(args[hasStart ? 1 : 0])));
+             const std::string needle = lowerAscii(text(args[hasStart ? 2 : 1]));
+             for (std::size_t i = static_cast<std::size_t>(start) - 1; i <= haystack.size(); ++i)
+                 if (join(haystack, i, haystack.size()).starts_with(needle))
+                     return sqlite3_result_int64(context, static_cast<std::int64_t>(i) + 1);
+             sqlite3_result_int64(context, 0);
+         });
+     }},
+    {"access_space", 1,
+     [](sqlite3_context* context, int count, Args args) {
+         NULL_IN_NULL_OUT
+         resultText(
+             context,
+             std::string(static_cast<std::size_t>(std::clamp(sqlite3_value_double(args[0]), 0.0, 65535.0)),
+                         ' '));
+     }},
+    {"access_chr", 1,
+     [](sqlite3_context* context, int count, Args args) {
+         NULL_IN_NULL_OUT
+         const int code = sqlite3_value_int(args[0]);
+         std::string s;
+         if (code < 0x80)
+             s += static_cast<char>(code);
+         else
+             s += static_cast<char>(0xC0 | (code >> 6)), s += static_cast<char>(0x80 | (code & 0x3F));
+         resultText(context, code >= 0 && code < 0x800 ? s : "");
+     }},
+    {"access_asc", 1,
+     [](sqlite3_context* context, int count, Args args) {
+         NULL_IN_NULL_OUT
+         const std::string s = text(args[0]);
+         sqlite3_result_int(context, s.empty() ? 0 : static_cast<unsigned char>(s[0]));
+     }},
+    {"access_val", 1,
+     [](sqlite3_context* context, int count, Args args) {
+         NULL_IN_NULL_OUT
+         sqlite3_result_double(context, std::strtod(text(args[0]).c_str(), nullptr));
+     }},
+    {"access_year", 1,
+     [](sqlite3_context* context, int count, Args args) {
+         NULL_IN_NULL_OUT
+         guarded(context,
+                 [&] { sqlite3_result_int(context, civilTime(requireNumber(args[0], "Year")).year); });
+     }},
+    {"access_month", 1,
+     [](sqlite3_context* context, int count, Args args) {
+         NULL_IN_NULL_OUT
+         guarded(context,
+                 [&] { sqlite3_result_int(context, civilTime(requireNumber(args[0], "Month")).month); });
+     }},
+    {"access_day", 1,
+     [](sqlite3_context* context, int count, Args args) {
+         NULL_IN_NULL_OUT
+         guarded(context, [&] { sqlite3_result_int(context, civilTime(requireNumber(args[0], "Day")).day); });
+     }},
+    {"access_hour", 1,
+     [](sqlite3_context* context, int count, Args args) {
+         NULL_IN_NULL_OUT
+         guarded(context,
+                 [&] { sqlite3_result_int(context, civilTime(requireNumber(args[0], "Hour")).hour); });
+     }},
+    {"access_minute", 1,
+     [](sqlite3_context* context, int count, Args args) {
+         NULL_IN_NULL_OUT
+         guarded(context,
+                 [&] { sqlite3_result_int(context, civilTime(requireNumber(args[0], "Minute")).minute); });
+     }},
+    {"access_second", 1,
+     [](sqlite3_context* context, int count, Args args) {
+         NULL_IN_NULL_OUT
+         guarded(context,
+                 [&] { sqlite3_result_int(context, civilTime(requireNumber(args[0], "Second")).second); });
+     }},
+    {"access_weekday", -1,
+     [](sqlite3_context* context, int count, Args args) {
+         NULL_IN_NULL_OUT
+         guarded(context,
+                 [&] { sqlite3_result_int(context, civilTime(requireNumber(args[0], "Weekday")).weekday); });
+     }},
+    {"access_monthname", -1,
+     [](sqlite3_context* context, int count, Args args) {
+         NULL_IN_NULL_OUT
+         guarded(context, [&] {
+             const double month = requireNumber(args[0], "MonthName");
+             if (month < 1 || month >= 13) throw QueryError("The function MonthName was given no month.");
+             const bool abbreviate = count > 1 && sqlite3_value_int(args[1]) != 0;
+             resultText(context, formatValue(Date{dayNumber(2000, static_cast<int>(month), 1)},
+                                             abbreviate ? "mmm" : "mmmm"));
+         });
+     }},
+    {"access_datepart", -1,
+     [](sqlite3_context* context, int count, Args args) {
+         if (anyNull(2, args)) return sqlite3_result_null(context);
+         (void)count;
+         guarded(context, [&] {
+             sqlite3_result_int(context, datePart(interval(args[0]), requireNumber(args[1], "DatePart")));
+         });
+     }},
+    {"access_dateserial", 3,
+     [](sqlite3_context* context, int count, Args args) {
+         NULL_IN_NULL_OUT
+         guarded(context, [&] {
+             const auto whole = [](double n) { return static_cast<int>(std::clamp(n, -1e6, 1e6)); };
+             int year = whole(requireNumber(args[0], "DateSerial"));
+             if (year >= 0 && year < 30)
+                 year += 2000;
+             else if (year >= 30 && year < 100)
+                 year += 1900;
+             sqlite3_result_double(context, dayNumber(year, whole(requireNumber(args[1], "DateSerial")),
+                                                      whole(requireNumber(args[2], "DateSerial"))));
+         });
+     }},
+    {"access_dateadd", 3,
+     [](sqlite3_context* context, int count, Args args) {
+         NULL_IN_NULL_OUT
+         guarded(context, [&] {
+             sqlite3_result_double(context, dateAdd(interval(args[0]), requireNumber(args[1], "DateAdd"),
+                                                    requireNumber(args[2], "DateAdd")));
+         });
+     }},
+    {"access_datediff", -1,
+     [](sqlite3_context* context, int count, Args args) {
+         if (anyNull(3, args)) return sqlite3_result_null(context);
+         (void)count;
+         guarded(context, [&] {
+             sqlite3_result_int64(context, dateDiff(interval(args[0]), requireNumber(args[1], "DateDiff"),
+                                                    requireNumber(args[2], "DateDiff")));
+         });
+     }},
+    {"access_int", 1,
+     [](sqlite3_context* context, int count, Args args) {
+         NULL_IN_NULL_OUT
+         guarded(context, [&] { sqlite3_result_double(context, std::floor(requireNumber(args[0], "Int"))); });
+     }},
+    {"access_fix", 1,
+     [](sqlite3_context* context, int count, Args args) {
+         NULL_IN_NULL_OUT
+         guarded(context, [&] { sqlite3_result_double(context, std::trunc(requireNumber(args[0], "Fix"))); });
+     }},
+    {"access_round", -1,
+     [](sqlite3_context* context, int count, Args args) {
+         NULL_IN_NULL_OUT
+         guarded(context, [&] {
+             // Half to even, as Access rounds.
+             const double places = count > 1 ? std::clamp(requireNumber(args[1], "Round"), 0.0, 15.0) : 0;
+             const double scale = std::pow(10.0, std::trunc(places));
+             sqlite3_result_double(context, std::nearbyint(requireNumber(args[0], "Round") * scale) / scale);
+         });
+     }},
+    {"access_sgn", 1,
+     [](sqlite3_context* context, int count, Args args) {
+         NULL_IN_NULL_OUT
+         const double n = sqlite3_value_double(args[0]);
+         sqlite3_result_int(context, (n > 0) - (n < 0));
+     }},
+    {"access_sqr", 1,
+     [](sqlite3_context* context, int count, Args args) {
+         NULL_IN_NULL_OUT
+         sqlite3_result_double(context, std::sqrt(sqlite3_value_double(args[0])));
+     }},
+    {"access_intdiv", 2,
+     [](sqlite3_context* context, int count, Args args) {
+         NULL_IN_NULL_OUT
+         guarded(context, [&] {
+             const std::int64_t divisor = bankers(requireNumber(args[1], "\\"));
+             if (divisor == 0) throw QueryError("Division by zero.");
+             sqlite3_result_int64(context, bankers(requireNumber(args[0], "\\")) / divisor);
+         });
+     }},
+    {"access_mod", 2,
+     [](sqlite3_context* context, int count, Args args) {
+         NULL_IN_NULL_OUT
+         guarded(context, [&] {
+             const std::int64_t divisor = bankers(requireNumber(args[1], "Mod"));
+             if (divisor == 0) throw QueryError("Division by zero.");
+             sqlite3_result_int64(context, bankers(requireNumber(args[0], "Mod")) % divisor);
+         });
+     }},
+    {"access_power", 2,
+     [](sqlite3_context* context, int count, Args args) {
+         NULL_IN_NULL_OUT
+         guarded(context, [&] {
+             sqlite3_result_double(context,
+                                   std::pow(requireNumber(args[0], "^"), requireNumber(args[1], "^")));
+         });
+     }},
+    {"access_date", 0,
+     [](sqlite3_context* context, int, Args) { sqlite3_result_double(context, std::trunc(now())); }, false},
+    {"access_now", 0, [](sqlite3_context* context, int, Args) { sqlite3_result_double(context, now()); },
+     false},
+    {"access_time", 0,
+     [](sqlite3_context* context, int, Args) { sqlite3_result_double(context, now() - std::trunc(now())); },
+     false},
+};
+
+#undef NULL_IN_NULL_OUT
+
+// First and Last: the value of the group's first or last row as read.
+struct Kept {
+    sqlite3_value* value;
+};
+
+template <bool last>
+void keepStep(sqlite3_context* context, int, Args args) {
+    auto* kept = static_cast<Kept*>(sqlite3_aggregate_context(context, sizeof(Kept)));
+    if (!kept) return sqlite3_result_error_nomem(context);
+    if (kept->value && !last) return;
+    sqlite3_value_free(kept->value);
+    kept->value = sqlite3_value_dup(args[0]);
+}
+
+void keepFinal(sqlite3_context* context) {
+    auto* kept = static_cast<Kept*>(sqlite3_aggregate_context(context, 0));
+    if (!kept || !kept->value) return sqlite3_result_null(context);
+    sqlite3_result_value(context, kept->value);
+    sqlite3_value_free(kept->value);
+    kept->value = nullptr;
+}
+
+}  // namespace
+
+bool registerAccessFunctions(sqlite3* database) {
+    for (const ScalarFunction& f : kScalars) {
+        const int flags = SQLITE_UTF8 | (f.deterministic ? SQLITE_DETERMINISTIC : 0);
+        if (sqlite3_create_function_v2(database, f.name, f.arguments, flags, nullptr, f.body, nullptr,
+                                       nullptr, nullptr) != SQLITE_OK)
+            return false;
+    }
+    return sqlite3_create_function_v2(database, "access_first", 1, SQLITE_UTF8, nullptr, nullptr,
+                                      keepStep<false>, keepFinal, nullptr) == SQLITE_OK &&
+           sqlite3_create_function_v2(database, "access_last", 1, SQLITE_UTF8, nullptr, nullptr,
+                                      keepStep<true>, keepFinal, nullptr) == SQLITE_OK;
+}
+
+}  // namespace platform::jet::query

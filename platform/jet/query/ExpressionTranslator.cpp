@@ -1,0 +1,480 @@
+#include "platform/jet/query/ExpressionTranslator.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <map>
+
+#include "platform/jet/query/DayNumbers.h"
+#include "platform/jet/query/RecordSource.h"
+
+namespace platform::jet::query {
+namespace {
+
+constexpr int kMaxNesting = 100;  // far deeper than any real expression; keeps the stack bounded
+
+std::string lower(std::string text) {
+    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
+bool isWhole(ColumnType type) {
+    return type == ColumnType::Integer || type == ColumnType::Boolean;
+}
+
+bool isNumber(ColumnType type) {
+    return isWhole(type) || type == ColumnType::Double || type == ColumnType::Currency ||
+           type == ColumnType::Date;
+}
+
+// A Currency expression in ten-thousandths, whatever the expression's own type.
+std::string scaled(const Translated& e) {
+    if (e.type == ColumnType::Currency) return e.sql;
+    if (isWhole(e.type)) return "(" + e.sql + " * 10000)";
+    return "access_ccur(" + e.sql + ")";
+}
+
+std::string kind(const Translated& e) {
+    return std::to_string(static_cast<int>(e.type));
+}
+
+std::string quoted(const std::string& text) {
+    std::string result = "'";
+    for (char c : text) {
+        result += c;
+        if (c == '\'') result += '\'';
+    }
+    return result + "'";
+}
+
+// The type two branches (IIf, Nz) or operands share, and their SQL in it.
+struct Unified {
+    std::string left, right;
+    ColumnType type;
+};
+
+Unified unify(const Translated& a, const Translated& b) {
+    const bool aNull = a.sql == "NULL", bNull = b.sql == "NULL";
+    if (a.type == b.type || bNull) return {a.sql, b.sql, a.type};
+    if (aNull) return {a.sql, b.sql, b.type};
+    if ((a.type == ColumnType::Currency && isWhole(b.type)) ||
+        (b.type == ColumnType::Currency && isWhole(a.type)))
+        return {scaled(a), scaled(b), ColumnType::Currency};
+    const ColumnType type = isNumber(a.type) && isNumber(b.type) ? ColumnType::Double : ColumnType::Unknown;
+    return {plainValue(a), plainValue(b), type};
+}
+
+ColumnType arithmeticType(ColumnType a, ColumnType b) {
+    if (isWhole(a) && isWhole(b)) return ColumnType::Integer;
+    if (isNumber(a) && isNumber(b)) return ColumnType::Double;
+    return ColumnType::Unknown;
+}
+
+// Functions evaluated by the functions registered with SQLite: arguments as plain values.
+struct PlainFunction {
+    int minArguments, maxArguments;
+    ColumnType result;
+};
+
+const std::map<std::string, PlainFunction>& plainFunctions() {
+    static const std::map<std::string, PlainFunction> functions = {
+        {"left", {2, 2, ColumnType::Text}},        {"right", {2, 2, ColumnType::Text}},
+        {"mid", {2, 3, ColumnType::Text}},         {"trim", {1, 1, ColumnType::Text}},
+        {"ltrim", {1, 1, ColumnType::Text}},       {"rtrim", {1, 1, ColumnType::Text}},
+        {"ucase", {1, 1, ColumnType::Text}},       {"lcase", {1, 1, ColumnType::Text}},
+        {"len", {1, 1, ColumnType::Integer}},      {"instr", {2, 4, ColumnType::Integer}},
+        {"space", {1, 1, ColumnType::Text}},       {"chr", {1, 1, ColumnType::Text}},
+        {"asc", {1, 1, ColumnType::Integer}},      {"val", {1, 1, ColumnType::Double}},
+        {"year", {1, 1, ColumnType::Integer}},     {"month", {1, 1, ColumnType::Integer}},
+        {"day", {1, 1, ColumnType::Integer}},      {"hour", {1, 1, ColumnType::Integer}},
+        {"minute", {1, 1, ColumnType::Integer}},   {"second", {1, 1, ColumnType::Integer}},
+        {"weekday", {1, 2, ColumnType::Integer}},  {"datepart", {2, 4, ColumnType::Integer}},
+        {"dateserial", {3, 3, ColumnType::Date}},  {"dateadd", {3, 3, ColumnType::Date}},
+        {"datediff", {3, 5, ColumnType::Integer}}, {"datevalue", {1, 1, ColumnType::Date}},
+        {"monthname", {1, 2, ColumnType::Text}},   {"clng", {1, 1, ColumnType::Integer}},
+        {"cint", {1, 1, ColumnType::Integer}},     {"cdbl", {1, 1, ColumnType::Double}},
+        {"csng", {1, 1, ColumnType::Double}},      {"cdate", {1, 1, ColumnType::Date}},
+        {"cbool", {1, 1, ColumnType::Boolean}},    {"int", {1, 1, ColumnType::Double}},
+        {"fix", {1, 1, ColumnType::Double}},       {"round", {1, 2, ColumnType::Double}},
+        {"sgn", {1, 1, ColumnType::Integer}},      {"sqr", {1, 1, ColumnType::Double}},
+        {"date", {0, 0, ColumnType::Date}},        {"now", {0, 0, ColumnType::Date}},
+        {"time", {0, 0, ColumnType::Date}},
+    };
+    return functions;
+}
+
+class Parser {
+  public:
+    Parser(const std::vector<Token>& tokens, std::size_t& position, const NameResolver& resolve)
+        : tokens_(tokens), position_(position), resolve_(resolve) {}
+
+    Translated expression(int minPrecedence = 0) {
+        if (++depth_ > kMaxNesting) throw QueryError("The expression is nested too deeply.");
+        Translated left = prefix();
+        for (;;) {
+            const int precedence = infixPrecedence();
+            if (precedence < 0 || precedence < minPrecedence) break;
+            left = infix(std::move(left), precedence);
+        }
+        --depth_;
+        return left;
+    }
+
+  private:
+    enum Precedence {
+        Or = 1,
+        And = 2,
+        Not = 3,
+        Compare = 4,
+        Concat = 5,
+        Add = 6,
+        Mod = 7,
+        IntDiv = 8,
+        Mul = 9,
+        Negate = 10,
+        Power = 11
+    };
+
+    const Token& peek(std::size_t ahead = 0) const {
+        return tokens_[std::min(position_ + ahead, tokens_.size() - 1)];
+    }
+    const Token& next() {
+        const Token& token = peek();
+        if (position_ < tokens_.size() - 1) ++position_;
+        return token;
+    }
+    void expectSymbol(std::string_view symbol) {
+        if (!peek().isSymbol(symbol)) unexpected();
+        next();
+    }
+    [[noreturn]] void unexpected() const {
+        const Token& token = peek();
+        if (token.kind == Token::Kind::End) throw QueryError("The expression ends too early.");
+        throw QueryError("The expression cannot be read at '" + token.text + "'.");
+    }
+
+    int infixPrecedence() const {
+        const Token& t = peek();
+        if (t.kind == Token::Kind::Symbol) {
+            if (t.text == "=" || t.text == "<>" || t.text == "<" || t.text == ">" || t.text == "<=" ||
+                t.text == ">=")
+                return Compare;
+            if (t.text == "&") return Concat;
+            if (t.text == "+" || t.text == "-") return Add;
+            if (t.text == "\\") return IntDiv;
+            if (t.text == "*" || t.text == "/") return Mul;
+            if (t.text == "^") return Power;
+            return -1;
+        }
+        if (t.isWord("or")) return Or;
+        if (t.isWord("and")) return And;
+        if (t.isWord("mod")) return Mod;
+        if (t.isWord("like") || t.isWord("is") || t.isWord("between") || t.isWord("in")) return Compare;
+        if (t.isWord("not") && (peek(1).isWord("like") || peek(1).isWord("between") || peek(1).isWord("in")))
+            return Compare;
+        if (t.isWord("xor") || t.isWord("eqv") || t.isWord("imp"))
+            throw QueryError("The operator " + t.text + " is not supported.");
+        return -1;
+    }
+
+    Translated prefix() {
+        const Token& t = peek();
+        if (t.isWord("not")) {
+            next();
+            const Translated operand = expression(Compare);
+            return {"(NOT " + plainValue(operand) + ")", ColumnType::Boolean};
+        }
+        if (t.isSymbol("-") || t.isSymbol("+")) {
+            const bool negate = next().text == "-";
+            Translated operand = expression(Negate);
+            if (negate) operand.sql = "(-" + operand.sql + ")";
+            return operand;
+        }
+        return primary();
+    }
+
+    Translated primary() {
+        const Token& t = next();
+        switch (t.kind) {
+            case Token::Kind::Number: {
+                const bool whole = t.text.find_first_of(".eE") == std::string::npos;
+                return {t.text, whole ? ColumnType::Integer : ColumnType::Double};
+            }
+            case Token::Kind::String:
+                return {quoted(t.text), ColumnType::Text};
+            case Token::Kind::Date: {
+                const auto days = parseDate(t.text);
+                if (!days) throw QueryError("The date #" + t.text + "# cannot be read.");
+                char buffer[64];
+                std::snprintf(buffer, sizeof buffer, "%.17g", *days);
+                std::string sql = buffer;
+                if (sql.find_first_of(".e") == std::string::npos) sql += ".0";
+                return {sql, ColumnType::Date};
+            }
+            case Token::Kind::Symbol:
+                if (t.text == "(") {
+                    if (peek().isWord("select"))
+                        throw QueryError("Sub-queries in expressions are not supported.");
+                    Translated inner = expression();
+                    expectSymbol(")");
+                    return {"(" + inner.sql + ")", inner.type};
+                }
+                --position_;
+                unexpected();
+            case Token::Kind::Word:
+                if (t.isWord("true") || t.isWord("yes")) return {"-1", ColumnType::Boolean};
+                if (t.isWord("false") || t.isWord("no")) return {"0", ColumnType::Boolean};
+                if (t.isWord("null")) return {"NULL", ColumnType::Unknown};
+                if (peek().isSymbol("(")) return function(t.text);
+                [[fallthrough]];
+            case Token::Kind::BracketedName:
+                return name(t);
+            case Token::Kind::End:
+                --position_;
+                unexpected();
+        }
+        unexpected();
+    }
+
+    Translated name(const Token& first) {
+        std::vector<std::string> parts{first.text};
+        std::string written = first.kind == Token::Kind::BracketedName ? "[" + first.text + "]" : first.text;
+        while ((peek().isSymbol(".") || peek().isSymbol("!")) &&
+               (peek(1).kind == Token::Kind::Word || peek(1).kind == Token::Kind::BracketedName)) {
+            written += next().text;
+            const Token& part = next();
+            parts.push_back(part.text);
+            written += part.kind == Token::Kind::BracketedName ? "[" + part.text + "]" : part.text;
+        }
+        std::optional<Translated> column;
+        if (parts.size() == 1)
+            column = resolve_("", parts[0]);
+        else if (parts.size() == 2)
+            column = resolve_(parts[0], parts[1]);
+        if (!column)
+            throw QueryError("It asks for a value for " + written + " (a parameter or an unknown name).");
+        return *column;
+    }
+
+    std::vector<Translated> arguments() {
+        expectSymbol("(");
+        std::vector<Translated> result;
+        if (peek().isSymbol(")")) {
+            next();
+            return result;
+        }
+        for (;;) {
+            result.push_back(expression());
+            if (peek().isSymbol(")")) break;
+            expectSymbol(",");
+        }
+        next();
+        return result;
+    }
+
+    Translated function(std::string written) {
+        std::string name = lower(written);
+        if (name.ends_with('$')) name.pop_back();
+        if (name == "count" && peek(1).isSymbol("*") && peek(2).isSymbol(")")) {
+            position_ += 3;
+            return {"count(*)", ColumnType::Integer};
+        }
+        const std::vector<Translated> args = arguments();
+        const auto count = [&](std::size_t min, std::size_t max) {
+            if (args.size() < min || args.size() > max)
+                throw QueryError("The function " + written + " is given " + std::to_string(args.size()) +
+                                 " arguments.");
+        };
+        const auto aggregate = [&](const char* sqlite) -> Translated {
+            count(1, 1);
+            return {std::string(sqlite) + "(" + args[0].sql + ")", args[0].type};
+        };
+        if (name == "iif") {
+            count(3, 3);
+            const Unified branches = unify(args[1], args[2]);
+            return {"(CASE WHEN " + plainValue(args[0]) + " THEN " + branches.left + " ELSE " +
+                        branches.right + " END)",
+                    branches.type};
+        }
+        if (name == "nz") {
+            count(1, 2);
+            const Translated fallback =
+                args.size() == 2 ? args[1]
+                                 : Translated{args[0].type == ColumnType::Text ? "''" : "0", args[0].type};
+            const Unified both = unify(args[0], fallback);
+            return {"coalesce(" + both.left + ", " + both.right + ")", both.type};
+        }
+        if (name == "isnull") {
+            count(1, 1);
+            return {"(" + args[0].sql + " IS NULL)", ColumnType::Boolean};
+        }
+        if (name == "ccur") {
+            count(1, 1);
+            return {scaled(args[0]), ColumnType::Currency};
+        }
+        if (name == "cstr" || name == "str") {
+            count(1, 1);
+            return {"access_cstr(" + plainValue(args[0]) + ", " + kind(args[0]) + ")", ColumnType::Text};
+        }
+        if (name == "format") {
+            count(1, 2);
+            return {"access_format(" + plainValue(args[0]) + ", " + kind(args[0]) + ", " +
+                        (args.size() == 2 ? plainValue(args[1]) : "''") + ")",
+                    ColumnType::Text};
+        }
+        if (name == "abs") return aggregate("abs");
+        if (name == "min") return aggregate("min");
+        if (name == "max") return aggregate("max");
+        if (name == "first") return aggregate("access_first");
+        if (name == "last") return aggregate("access_last");
+        if (name == "count") {
+            count(1, 1);
+            return {"count(" + args[0].sql + ")", ColumnType::Integer};
+        }
+        if (name == "sum") {
+            count(1, 1);
+            if (args[0].type == ColumnType::Currency || isWhole(args[0].type))
+                return {"sum(" + args[0].sql + ")",
+                        args[0].type == ColumnType::Currency ? ColumnType::Currency : ColumnType::Integer};
+            return {"sum(" + plainValue(args[0]) + ")", ColumnType::Double};
+        }
+        if (name == "avg") {
+            count(1, 1);
+            if (args[0].type == ColumnType::Currency)
+                return {"access_ccur(avg(" + args[0].sql + ") / 10000.0)", ColumnType::Currency};
+            return {"avg(" + plainValue(args[0]) + ")", ColumnType::Double};
+        }
+        const auto found = plainFunctions().find(name);
+        if (found == plainFunctions().end())
+            throw QueryError("The function " + written + " is not supported.");
+        count(static_cast<std::size_t>(found->second.minArguments),
+              static_cast<std::size_t>(found->second.maxArguments));
+        std::string sql = "access_" + name + "(";
+        for (std::size_t i = 0; i < args.size(); ++i) sql += (i ? ", " : "") + plainValue(args[i]);
+        return {sql + ")", found->second.result};
+    }
+
+    Translated infix(Translated left, int precedence) {
+        const Token op = next();
+        if (op.isWord("is")) {
+            const bool negated = peek().isWord("not");
+            if (negated) next();
+            if (!peek().isWord("null")) unexpected();
+            next();
+            return {"(" + left.sql + (negated ? " IS NOT NULL)" : " IS NULL)"), ColumnType::Boolean};
+        }
+        bool negated = false;
+        Token word = op;
+        if (op.isWord("not")) {
+            negated = true;
+            word = next();
+        }
+        const std::string notText = negated ? "NOT " : "";
+        if (word.isWord("like")) {
+            const Translated pattern = expression(Compare + 1);
+            return {"(" + notText + "access_like(" + plainValue(left) + ", " + plainValue(pattern) + "))",
+                    ColumnType::Boolean};
+        }
+        if (word.isWord("between")) {
+            const Translated low = expression(Compare + 1);
+            if (!peek().isWord("and")) unexpected();
+            next();
+            const Translated high = expression(Compare + 1);
+            const bool exact =
+                left.type == ColumnType::Currency && low.type == left.type && high.type == left.type;
+            const auto side = [&](const Translated& e) { return exact ? e.sql : plainValue(e); };
+            return {"(" + side(left) + collation(left) + " " + notText + "BETWEEN " + side(low) + " AND " +
+                        side(high) + ")",
+                    ColumnType::Boolean};
+        }
+        if (word.isWord("in")) {
+            if (peek(1).isWord("select")) throw QueryError("Sub-queries in expressions are not supported.");
+            const std::vector<Translated> list = arguments();
+            std::string sql = "(" + plainValue(left) + collation(left) + " " + notText + "IN (";
+            for (std::size_t i = 0; i < list.size(); ++i) sql += (i ? ", " : "") + plainValue(list[i]);
+            return {sql + "))", ColumnType::Boolean};
+        }
+        if (word.isWord("and") || word.isWord("or")) {
+            const Translated right = expression(precedence + 1);
+            return {
+                "(" + plainValue(left) + (word.isWord("and") ? " AND " : " OR ") + plainValue(right) + ")",
+                ColumnType::Boolean};
+        }
+        const Translated right = expression(precedence + 1);
+        if (precedence == Compare) {
+            const bool exact = left.type == ColumnType::Currency && right.type == ColumnType::Currency;
+            const std::string collate =
+                left.type == ColumnType::Text || right.type == ColumnType::Text ? " COLLATE NOCASE" : "";
+            return {"(" + (exact ? left.sql : plainValue(left)) + " " + word.text + " " +
+                        (exact ? right.sql : plainValue(right)) + collate + ")",
+                    ColumnType::Boolean};
+        }
+        return arithmetic(word, left, right);
+    }
+
+    static std::string collation(const Translated& e) {
+        return e.type == ColumnType::Text ? " COLLATE NOCASE" : "";
+    }
+
+    static Translated arithmetic(const Token& op, const Translated& a, const Translated& b) {
+        const bool aCurrency = a.type == ColumnType::Currency, bCurrency = b.type == ColumnType::Currency;
+        const std::string& o = op.text;
+        if (o == "&")
+            return {"access_concat(" + plainValue(a) + ", " + kind(a) + ", " + plainValue(b) + ", " +
+                        kind(b) + ")",
+                    ColumnType::Text};
+        if (o == "+" || o == "-") {
+            if (o == "+" && a.type == ColumnType::Text && b.type == ColumnType::Text)
+                return {"(" + a.sql + " || " + b.sql + ")", ColumnType::Text};
+            if ((aCurrency && (bCurrency || isWhole(b.type))) || (bCurrency && isWhole(a.type)))
+                return {"(" + scaled(a) + " " + o + " " + scaled(b) + ")", ColumnType::Currency};
+            ColumnType type = arithmeticType(a.type, b.type);
+            if (a.type == ColumnType::Date && isNumber(b.type) && b.type != ColumnType::Date)
+                type = ColumnType::Date;
+            if (o == "+" && b.type == ColumnType::Date && isNumber(a.type)) type = ColumnType::Date;
+            return {"(" + plainValue(a) + " " + o + " " + plainValue(b) + ")", type};
+        }
+        if (o == "*") {
+            if (aCurrency && isWhole(b.type))
+                return {"(" + a.sql + " * " + b.sql + ")", ColumnType::Currency};
+            if (bCurrency && isWhole(a.type))
+                return {"(" + a.sql + " * " + b.sql + ")", ColumnType::Currency};
+            if (aCurrency && bCurrency)
+                return {"access_ccur(" + plainValue(a) + " * " + plainValue(b) + ")", ColumnType::Currency};
+            return {"(" + plainValue(a) + " * " + plainValue(b) + ")", arithmeticType(a.type, b.type)};
+        }
+        if (o == "/") return {"(" + plainValue(a) + " * 1.0 / " + plainValue(b) + ")", ColumnType::Double};
+        if (o == "\\")
+            return {"access_intdiv(" + plainValue(a) + ", " + plainValue(b) + ")", ColumnType::Integer};
+        if (op.isWord("mod"))
+            return {"access_mod(" + plainValue(a) + ", " + plainValue(b) + ")", ColumnType::Integer};
+        return {"access_power(" + plainValue(a) + ", " + plainValue(b) + ")", ColumnType::Double};
+    }
+
+    const std::vector<Token>& tokens_;
+    std::size_t& position_;
+    const NameResolver& resolve_;
+    int depth_ = 0;
+};
+
+}  // namespace
+
+std::string plainValue(const Translated& expression) {
+    return expression.type == ColumnType::Currency ? "(" + expression.sql + " / 10000.0)" : expression.sql;
+}
+
+Translated translateExpression(const std::vector<Token>& tokens, std::size_t& position,
+                               const NameResolver& resolve) {
+    return Parser(tokens, position, resolve).expression();
+}
+
+Translated translateExpression(std::string_view expression, const NameResolver& resolve) {
+    const std::vector<Token> tokens = tokenize(expression);
+    std::size_t position = 0;
+    Translated result = translateExpression(tokens, position, resolve);
+    if (tokens[position].kind != Token::Kind::End)
+        throw QueryError("The expression cannot be read at '" + tokens[position].text + "'.");
+    return result;
+}
+
+}  // namespace platform::jet::query

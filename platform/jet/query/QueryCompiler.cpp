@@ -1,0 +1,211 @@
+#include "platform/jet/query/QueryCompiler.h"
+
+#include <cctype>
+#include <map>
+
+#include "platform/jet/query/ExpressionTranslator.h"
+#include "platform/jet/query/RecordSource.h"
+#include "platform/jet/query/Sqlite.h"
+
+namespace platform::jet::query {
+namespace {
+
+bool sameName(const std::string& a, const std::string& b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
+            return false;
+    return true;
+}
+
+struct SourceInScope {
+    std::string key;  // its alias, or its name
+    const std::vector<Column>* columns;
+};
+
+class SelectCompiler {
+  public:
+    SelectCompiler(const SelectQuery& query, Sources& sources) : query_(query), sources_(sources) {}
+
+    CompiledQuery compile() {
+        std::string from;
+        for (const auto& item : query_.from) from += (from.empty() ? "" : ", ") + fromItem(*item);
+        // Join conditions are translated once every source is in scope.
+        from = resolveJoinConditions(from);
+        std::string select = "SELECT ";
+        if (query_.distinct) select += "DISTINCT ";
+        std::string columns;
+        CompiledQuery result;
+        for (const SelectColumn& column : query_.columns) {
+            for (auto& [sql, out] : selectColumn(column)) {
+                columns +=
+                    (columns.empty() ? "" : ", ") + sql + " AS " + quoteName(uniqueName(out.name, result));
+                out.name = uniqueName(out.name, result);
+                result.columns.push_back(out);
+            }
+        }
+        std::string sql = select + columns + " FROM " + from;
+        if (!query_.where.empty()) sql += " WHERE " + plainValue(translate(query_.where));
+        if (!query_.groupBy.empty()) {
+            sql += " GROUP BY ";
+            for (std::size_t i = 0; i < query_.groupBy.size(); ++i) {
+                const Translated term = translate(query_.groupBy[i]);
+                sql += (i ? ", " : "") + term.sql + (term.type == ColumnType::Text ? " COLLATE NOCASE" : "");
+            }
+        }
+        if (!query_.having.empty()) sql += " HAVING " + plainValue(translate(query_.having));
+        result.sql = sql;
+        for (const SelectQuery& part : query_.unionWith) {
+            const CompiledQuery other = compileSelect(withoutOrder(part), sources_);
+            if (other.columns.size() != result.columns.size())
+                throw QueryError("The parts of the union select different numbers of columns.");
+            for (std::size_t i = 0; i < result.columns.size(); ++i)
+                if (result.columns[i].type != other.columns[i].type)
+                    result.columns[i].type = ColumnType::Unknown;
+            result.sql += (query_.unionAll ? " UNION ALL " : " UNION ") + other.sql;
+        }
+        if (!query_.orderBy.empty()) result.sql += " ORDER BY " + orderBy(result);
+        if (query_.top) {
+            if (query_.topPercent) {
+                result.sql = "SELECT * FROM (" + result.sql + ") LIMIT (SELECT (count(*) * " +
+                             std::to_string(*query_.top) + " + 99) / 100 FROM (" + result.sql + "))";
+            } else {
+                result.sql += " LIMIT " + std::to_string(*query_.top);
+            }
+        }
+        return result;
+    }
+
+  private:
+    static SelectQuery withoutOrder(SelectQuery part) {
+        part.orderBy.clear();
+        return part;
+    }
+
+    std::string fromItem(const FromItem& item) {
+        if (item.join == FromItem::Join::None) {
+            const std::string key = item.alias.empty() ? item.table : item.alias;
+            for (const auto& source : scope_)
+                if (sameName(source.key, key))
+                    throw QueryError("The query names '" + key + "' twice in FROM.");
+            scope_.push_back({key, &sources_.columnsOf(item.table)});
+            return quoteName(item.table) + " AS " + quoteName(key);
+        }
+        const char* kind = item.join == FromItem::Join::Inner  ? " INNER JOIN "
+                           : item.join == FromItem::Join::Left ? " LEFT JOIN "
+                                                               : " RIGHT JOIN ";
+        std::string left = fromItem(*item.left);
+        std::string right = fromItem(*item.right);
+        if (item.right->join != FromItem::Join::None) right = "(" + right + ")";
+        joinConditions_.push_back(item.on);
+        return left + kind + right + " ON \x01" + std::to_string(joinConditions_.size() - 1) + "\x01";
+    }
+
+    std::string resolveJoinConditions(std::string from) {
+        for (std::size_t i = 0; i < joinConditions_.size(); ++i) {
+            const std::string marker = "\x01" + std::to_string(i) + "\x01";
+            from.replace(from.find(marker), marker.size(), plainValue(translate(joinConditions_[i])));
+        }
+        return from;
+    }
+
+    std::optional<Translated> resolve(const std::string& qualifier, const std::string& name) const {
+        for (const auto& source : scope_) {
+            if (!qualifier.empty() && !sameName(source.key, qualifier)) continue;
+            for (const Column& column : *source.columns)
+                if (sameName(column.name, name))
+                    return Translated{quoteName(source.key) + "." + quoteName(column.name), column.type};
+        }
+        if (qualifier.empty())
+            for (const auto& [alias, expression] : aliases_)
+                if (sameName(alias, name)) return Translated{"(" + expression.sql + ")", expression.type};
+        return std::nullopt;
+    }
+
+    Translated translate(const std::string& expression) const {
+        return translateExpression(
+            expression, [this](const std::string& q, const std::string& n) { return resolve(q, n); });
+    }
+
+    // The column a select item gives, or all those of * and Table.*.
+    std::vector<std::pair<std::string, Column>> selectColumn(const SelectColumn& column) {
+        std::vector<std::pair<std::string, Column>> result;
+        const std::vector<Token> tokens = tokenize(column.expression);
+        const bool all = tokens.size() == 2 && tokens[0].isSymbol("*");
+        const bool allOfOne = tokens.size() == 4 && tokens[1].isSymbol(".") && tokens[2].isSymbol("*");
+        if (all || allOfOne) {
+            bool found = false;
+            for (const auto& source : scope_) {
+                if (allOfOne && !sameName(source.key, tokens[0].text)) continue;
+                found = true;
+                for (const Column& c : *source.columns)
+                    result.push_back({quoteName(source.key) + "." + quoteName(c.name), c});
+            }
+            if (!found)
+                throw QueryError("The query selects " + column.expression + " of no source it reads.");
+            return result;
+        }
+        const Translated translated = translate(column.expression);
+        std::string name = column.alias;
+        const bool plainName =
+            (tokens.size() == 2 && tokens[0].kind != Token::Kind::Symbol &&
+             tokens[0].kind != Token::Kind::Number && tokens[0].kind != Token::Kind::String) ||
+            (tokens.size() == 4 && (tokens[1].isSymbol(".") || tokens[1].isSymbol("!")));
+        if (name.empty() && plainName) name = tokens[tokens.size() - 2].text;
+        if (name.empty()) name = "Expr" + std::to_string(1000 + unnamed_++);
+        aliases_.push_back({name, translated});
+        result.push_back({translated.sql, {name, translated.type}});
+        return result;
+    }
+
+    // Access names a repeated column after its source; SQLite needs distinct names.
+    static std::string uniqueName(const std::string& name, const CompiledQuery& so_far) {
+        std::string candidate = name;
+        for (int n = 1;; ++n) {
+            bool taken = false;
+            for (const Column& c : so_far.columns) taken = taken || sameName(c.name, candidate);
+            if (!taken) return candidate;
+            candidate = name + "_" + std::to_string(n);
+        }
+    }
+
+    std::string orderBy(const CompiledQuery& result) const {
+        std::string sql;
+        for (const OrderTerm& term : query_.orderBy) {
+            std::string expression;
+            ColumnType type = ColumnType::Unknown;
+            if (!query_.unionWith.empty()) {
+                // A union sorts by its own columns.
+                const std::vector<Token> tokens = tokenize(term.expression);
+                const std::string& name = tokens[tokens.size() > 2 ? tokens.size() - 2 : 0].text;
+                for (const Column& c : result.columns)
+                    if (sameName(c.name, name)) expression = quoteName(c.name), type = c.type;
+                if (expression.empty())
+                    throw QueryError("The union is sorted by " + term.expression +
+                                     ", which it does not select.");
+            } else {
+                const Translated translated = translate(term.expression);
+                expression = translated.sql;
+                type = translated.type;
+            }
+            sql += (sql.empty() ? "" : ", ") + expression +
+                   (type == ColumnType::Text ? " COLLATE NOCASE" : "") + (term.descending ? " DESC" : "");
+        }
+        return sql;
+    }
+
+    const SelectQuery& query_;
+    Sources& sources_;
+    std::vector<SourceInScope> scope_;
+    std::vector<std::string> joinConditions_;
+    std::vector<std::pair<std::string, Translated>> aliases_;
+    int unnamed_ = 0;
+};
+
+}  // namespace
+
+CompiledQuery compileSelect(const SelectQuery& query, Sources& sources) {
+    return SelectCompiler(query, sources).compile();
+}
+
+}  // namespace platform::jet::query

@@ -1,0 +1,208 @@
+#include "platform/jet/query/QueryEngine.h"
+
+#include <cctype>
+#include <cmath>
+
+#include "platform/jet/query/AccessFunctions.h"
+
+namespace platform::jet::query {
+namespace {
+
+constexpr int kStepsPerCheck = 10'000;
+constexpr std::size_t kMaxQueryNesting = 50;
+
+std::string key(std::string name) {
+    for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return name;
+}
+
+int bind(sqlite3_stmt* statement, int index, const Value& value) {
+    const auto& data = value.data;
+    if (std::holds_alternative<bool>(data))
+        return sqlite3_bind_int(statement, index, std::get<bool>(data) ? -1 : 0);
+    if (std::holds_alternative<std::int64_t>(data))
+        return sqlite3_bind_int64(statement, index, std::get<std::int64_t>(data));
+    if (std::holds_alternative<double>(data))
+        return sqlite3_bind_double(statement, index, std::get<double>(data));
+    if (std::holds_alternative<Currency>(data))
+        return sqlite3_bind_int64(statement, index, std::get<Currency>(data).tenThousandths);
+    if (std::holds_alternative<Date>(data))
+        return sqlite3_bind_double(statement, index, std::get<Date>(data).days);
+    if (std::holds_alternative<std::string>(data)) {
+        const auto& text = std::get<std::string>(data);
+        return sqlite3_bind_text64(statement, index, text.data(), text.size(), SQLITE_TRANSIENT, SQLITE_UTF8);
+    }
+    if (std::holds_alternative<Binary>(data)) {
+        const auto& bytes = std::get<Binary>(data).bytes;
+        return sqlite3_bind_blob64(statement, index, bytes.data(), bytes.size(), SQLITE_TRANSIENT);
+    }
+    return sqlite3_bind_null(statement, index);
+}
+
+// A result as Access keeps it: SQLite's storage read with the type the column's expression has.
+Value resultValue(sqlite3_stmt* statement, int index, ColumnType type) {
+    const int storage = sqlite3_column_type(statement, index);
+    if (storage == SQLITE_NULL) return {};
+    if (storage == SQLITE_TEXT) {
+        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, index));
+        return std::string(text, static_cast<std::size_t>(sqlite3_column_bytes(statement, index)));
+    }
+    if (storage == SQLITE_BLOB) {
+        const auto* bytes = static_cast<const std::uint8_t*>(sqlite3_column_blob(statement, index));
+        return Binary{std::vector<std::uint8_t>(bytes, bytes + sqlite3_column_bytes(statement, index))};
+    }
+    const double number = sqlite3_column_double(statement, index);
+    switch (type) {
+        case ColumnType::Currency:
+            return Currency{storage == SQLITE_INTEGER ? sqlite3_column_int64(statement, index)
+                                                      : static_cast<std::int64_t>(std::nearbyint(number))};
+        case ColumnType::Date:
+            return Date{number};
+        case ColumnType::Boolean:
+            return number != 0;
+        case ColumnType::Double:
+            return number;
+        default:
+            if (storage == SQLITE_INTEGER)
+                return static_cast<std::int64_t>(sqlite3_column_int64(statement, index));
+            return number;
+    }
+}
+
+}  // namespace
+
+QueryEngine::QueryEngine(const QueryLimits& limits, Loader loader)
+    : limits_(limits), loader_(std::move(loader)), previousHeapLimit_(sqlite3_hard_heap_limit64(-1)) {
+    // The limit is SQLite's, for the whole process: this engine's work is the process's work.
+    sqlite3_hard_heap_limit64(static_cast<sqlite3_int64>(limits_.maxBytes));
+    sqlite3* opened = nullptr;
+    const int code =
+        sqlite3_open_v2(":memory:", &opened, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    database_.reset(opened);
+    if (code != SQLITE_OK || !registerAccessFunctions(opened))
+        throw QueryError("The query engine cannot start.");
+    sqlite3_progress_handler(
+        opened, kStepsPerCheck,
+        [](void* self) -> int {
+            auto& left = static_cast<QueryEngine*>(self)->stepsLeft_;
+            if (left == 0) return 1;
+            --left;
+            return 0;
+        },
+        this);
+}
+
+QueryEngine::~QueryEngine() {
+    insert_.reset();
+    database_.reset();
+    sqlite3_hard_heap_limit64(previousHeapLimit_);
+}
+
+void QueryEngine::fail(int code, const std::string& description) {
+    if (code == SQLITE_INTERRUPT)
+        throw QueryError("Computing " + description + " took more steps than allowed; it was stopped.");
+    if (code == SQLITE_NOMEM)
+        throw QueryError("Computing " + description + " needs more memory than allowed (" +
+                         std::to_string(limits_.maxBytes / (1024 * 1024)) + " MB).");
+    throw QueryError("Computing " + description + " failed: " + sqlite3_errmsg(database_.get()));
+}
+
+SqliteStatement QueryEngine::prepare(const std::string& sql, const std::string& description) {
+    sqlite3_stmt* statement = nullptr;
+    const int code =
+        sqlite3_prepare_v2(database_.get(), sql.c_str(), static_cast<int>(sql.size()), &statement, nullptr);
+    SqliteStatement owned(statement);
+    if (code != SQLITE_OK) fail(code, description);
+    return owned;
+}
+
+void QueryEngine::execute(const std::string& sql, const std::string& description) {
+    stepsLeft_ = limits_.maxSteps / kStepsPerCheck;
+    SqliteStatement statement = prepare(sql, description);
+    const int code = sqlite3_step(statement.get());
+    if (code != SQLITE_DONE && code != SQLITE_ROW) fail(code, description);
+}
+
+void QueryEngine::beginTable(const std::string& name, const std::vector<Column>& columns) {
+    std::string definition, placeholders;
+    for (const Column& column : columns) {
+        definition += (definition.empty() ? "" : ", ") + quoteName(column.name);
+        placeholders += placeholders.empty() ? "?" : ", ?";
+    }
+    const std::string description = "the table '" + name + "'";
+    if (columns.empty()) throw QueryError("The table '" + name + "' has no columns.");
+    execute("CREATE TABLE " + quoteName(name) + " (" + definition + ")", description);
+    execute("BEGIN", description);
+    insert_ = prepare("INSERT INTO " + quoteName(name) + " VALUES (" + placeholders + ")", description);
+    tableName_ = name;
+    tableColumns_ = columns;
+    tableRows_ = 0;
+}
+
+void QueryEngine::insertRow(const std::vector<Value>& row) {
+    if (++tableRows_ > limits_.maxRowsPerTable)
+        throw QueryError("The table '" + tableName_ + "' holds more than " +
+                         std::to_string(limits_.maxRowsPerTable) + " rows.");
+    sqlite3_stmt* statement = insert_.get();
+    sqlite3_reset(statement);
+    for (std::size_t i = 0; i < row.size() && i < tableColumns_.size(); ++i)
+        if (const int code = bind(statement, static_cast<int>(i) + 1, row[i]); code != SQLITE_OK)
+            fail(code, "the table '" + tableName_ + "'");
+    if (const int code = sqlite3_step(statement); code != SQLITE_DONE)
+        fail(code, "the table '" + tableName_ + "'");
+}
+
+void QueryEngine::endTable() {
+    insert_.reset();
+    execute("COMMIT", "the table '" + tableName_ + "'");
+    loaded_[key(tableName_)] = tableColumns_;
+}
+
+void QueryEngine::addQuery(const std::string& name, const SelectQuery& query) {
+    CompiledQuery compiled = compileSelect(query, *this);
+    execute("CREATE VIEW " + quoteName(name) + " AS " + compiled.sql, "the query '" + name + "'");
+    loaded_[key(name)] = std::move(compiled.columns);
+}
+
+const std::vector<Column>& QueryEngine::columnsOf(const std::string& name) {
+    const std::string k = key(name);
+    if (const auto found = loaded_.find(k); found != loaded_.end()) return found->second;
+    if (loading_.count(k)) throw QueryError("The query '" + name + "' is based on itself.");
+    if (loading_.size() >= kMaxQueryNesting)
+        throw QueryError("The query '" + name + "' is nested in too many other queries.");
+    loading_.insert(k);
+    try {
+        loader_(*this, name);
+    } catch (...) {
+        loading_.erase(k);
+        throw;
+    }
+    loading_.erase(k);
+    const auto found = loaded_.find(k);
+    if (found == loaded_.end()) throw QueryError("There is no table or query named '" + name + "'.");
+    return found->second;
+}
+
+RowSet QueryEngine::select(const SelectQuery& query, const std::string& description) {
+    const CompiledQuery compiled = compileSelect(query, *this);
+    SqliteStatement statement = prepare(compiled.sql, description);
+    RowSet result;
+    for (const Column& column : compiled.columns) result.columns.push_back(column.name);
+    stepsLeft_ = limits_.maxSteps / kStepsPerCheck;
+    for (;;) {
+        const int code = sqlite3_step(statement.get());
+        if (code == SQLITE_DONE) break;
+        if (code != SQLITE_ROW) fail(code, description);
+        if (result.rows.size() >= limits_.maxResultRows)
+            throw QueryError(description + " gives more than " + std::to_string(limits_.maxResultRows) +
+                             " rows.");
+        std::vector<Value> row;
+        row.reserve(compiled.columns.size());
+        for (std::size_t i = 0; i < compiled.columns.size(); ++i)
+            row.push_back(resultValue(statement.get(), static_cast<int>(i), compiled.columns[i].type));
+        result.rows.push_back(std::move(row));
+    }
+    return result;
+}
+
+}  // namespace platform::jet::query

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <functional>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/jet/query/QueryCompiler.h"
+#include "platform/jet/query/RecordSource.h"
+#include "platform/jet/query/Sqlite.h"
+
+namespace platform::jet::query {
+
+// An in-memory SQLite database holding the tables and saved queries a record source needs, loaded on
+// first use, with Access's functions, within the limits: memory, steps per query, rows.
+class QueryEngine : public Sources {
+  public:
+    // Called for a name not loaded yet; it loads a table (beginTable, insertRow, endTable) or a
+    // query (addQuery) of that name, or raises QueryError.
+    using Loader = std::function<void(QueryEngine&, const std::string& name)>;
+
+    QueryEngine(const QueryLimits& limits, Loader loader);
+    ~QueryEngine() override;
+    QueryEngine(const QueryEngine&) = delete;
+    QueryEngine& operator=(const QueryEngine&) = delete;
+
+    void beginTable(const std::string& name, const std::vector<Column>& columns);
+    void insertRow(const std::vector<Value>& row);
+    void endTable();
+
+    void addQuery(const std::string& name, const SelectQuery& query);
+
+    // The rows of the query; description names it in messages ("the query 'X'").
+    RowSet select(const SelectQuery& query, const std::string& description);
+
+    const std::vector<Column>& columnsOf(const std::string& name) override;
+
+  private:
+    void execute(const std::string& sql, const std::string& description);
+    SqliteStatement prepare(const std::string& sql, const std::string& description);
+    [[noreturn]] void fail(int code, const std::string& description);
+
+    QueryLimits limits_;
+    Loader loader_;
+    SqliteDatabase database_;
+    std::int64_t previousHeapLimit_;
+    std::uint64_t stepsLeft_ = 0;
+    std::map<std::string, std::vector<Column>> loaded_;  // by lower-case name
+    std::set<std::string> loading_;
+    std::string tableName_;
+    std::vector<Column> tableColumns_;
+    SqliteStatement insert_;
+    std::size_t tableRows_ = 0;
+};
+
+}  // namespace platform::jet::query

@@ -1,0 +1,180 @@
+#include "platform/jet/query/RecordSource.h"
+
+#include <cctype>
+#include <map>
+#include <optional>
+
+#include "platform/jet/JetFormat.h"
+#include "platform/jet/query/QueryEngine.h"
+#include "platform/jet/query/SavedQuery.h"
+#include "platform/jet/query/TableReader.h"
+
+namespace platform::jet::query {
+namespace {
+
+constexpr long kTableDefinitionPageMask = 0x00FFFFFF;  // a table's Id holds its definition page
+enum ObjectType { LocalTable = 1, Query = 5, LinkedTable = 6, LinkedOdbcTable = 4 };
+
+std::string key(std::string_view name) {
+    std::string result(name);
+    for (char& c : result) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return result;
+}
+
+struct CatalogueEntry {
+    std::string name;
+    long id = 0, flags = 0;
+    int type = 0;
+};
+
+std::int64_t wholeNumber(const Value& value) {
+    if (value.holds<std::int64_t>()) return value.get<std::int64_t>();
+    if (value.holds<std::string>()) return std::strtoll(value.get<std::string>().c_str(), nullptr, 10);
+    return 0;
+}
+
+std::string textOf(const Value& value) {
+    return value.holds<std::string>() ? value.get<std::string>() : std::string();
+}
+
+// The values of named columns of a table's rows, as read by the reader.
+class NamedColumns {
+  public:
+    explicit NamedColumns(std::vector<std::string> wanted) : wanted_(std::move(wanted)) {}
+    void columns(const std::vector<Column>& columns) {
+        for (const auto& name : wanted_) {
+            std::optional<std::size_t> index;
+            for (std::size_t i = 0; i < columns.size(); ++i)
+                if (key(columns[i].name) == key(name)) index = i;
+            if (!index) throw QueryError("The database's catalogue lacks the column " + name + ".");
+            indexes_.push_back(*index);
+        }
+    }
+    const Value& operator()(const std::vector<Value>& row, std::size_t wanted) const {
+        return row[indexes_[wanted]];
+    }
+
+  private:
+    std::vector<std::string> wanted_;
+    std::vector<std::size_t> indexes_;
+};
+
+// The objects of one database, and the rows of its saved queries, read once each when first needed.
+class Database {
+  public:
+    Database(MdbHandle* database, const QueryLimits& limits)
+        : reader_(database, limits.maxRowsPerTable, limits.maxBytes) {
+        NamedColumns columns({"Id", "Name", "Type", "Flags"});
+        reader_.read(
+            "MSysObjects", page::kCatalogueDefinitionPage,
+            [&](const std::vector<Column>& described) { columns.columns(described); },
+            [&](std::vector<Value>&& row) {
+                CatalogueEntry entry{textOf(columns(row, 1)), static_cast<long>(wholeNumber(columns(row, 0))),
+                                     static_cast<long>(wholeNumber(columns(row, 3))),
+                                     static_cast<int>(wholeNumber(columns(row, 2)))};
+                if (entry.type == LocalTable || entry.type == Query || entry.type == LinkedTable ||
+                    entry.type == LinkedOdbcTable)
+                    objects_.emplace(key(entry.name), entry);
+            });
+    }
+
+    const CatalogueEntry* find(std::string_view name) const {
+        const auto found = objects_.find(key(name));
+        return found == objects_.end() ? nullptr : &found->second;
+    }
+
+    void loadTable(QueryEngine& engine, const CatalogueEntry& table) {
+        reader_.read(
+            table.name, static_cast<std::uint32_t>(table.id & kTableDefinitionPageMask),
+            [&](const std::vector<Column>& columns) { engine.beginTable(table.name, columns); },
+            [&](std::vector<Value>&& row) { engine.insertRow(row); });
+        engine.endTable();
+    }
+
+    const std::vector<QueryRow>& queryRows(long queryId) {
+        if (!queryRows_) readQueryRows();
+        static const std::vector<QueryRow> none;
+        const auto found = queryRows_->find(queryId);
+        return found == queryRows_->end() ? none : found->second;
+    }
+
+  private:
+    void readQueryRows() {
+        queryRows_.emplace();
+        const CatalogueEntry* table = find("MSysQueries");
+        if (!table || table->type != LocalTable) throw QueryError("The database keeps no saved queries.");
+        NamedColumns columns({"ObjectId", "Attribute", "Expression", "Flag", "Name1", "Name2"});
+        reader_.read(
+            table->name, static_cast<std::uint32_t>(table->id & kTableDefinitionPageMask),
+            [&](const std::vector<Column>& described) { columns.columns(described); },
+            [&](std::vector<Value>&& row) {
+                (*queryRows_)[static_cast<long>(wholeNumber(columns(row, 0)))].push_back(
+                    {static_cast<int>(wholeNumber(columns(row, 1))), textOf(columns(row, 2)),
+                     static_cast<int>(wholeNumber(columns(row, 3))), textOf(columns(row, 4)),
+                     textOf(columns(row, 5))});
+            });
+    }
+
+    TableReader reader_;
+    std::map<std::string, CatalogueEntry> objects_;  // by lower-case name
+    std::optional<std::map<long, std::vector<QueryRow>>> queryRows_;
+};
+
+bool isSqlText(std::string_view source) {
+    const std::string start = key(source.substr(0, 12));
+    return start.starts_with("select") || start.starts_with("parameters") || start.starts_with("transform") ||
+           start.starts_with("(");
+}
+
+std::string_view trimmed(std::string_view text) {
+    const auto first = text.find_first_not_of(" \t\r\n");
+    if (first == std::string_view::npos) return {};
+    return text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
+}
+
+}  // namespace
+
+RowSet readRecordSource(MdbHandle* mdb, std::string_view recordSource, const QueryLimits& limits) {
+    std::string_view source = trimmed(recordSource);
+    if (source.empty()) throw QueryError("The report has no record source.");
+    Database database(mdb, limits);
+    QueryEngine engine(limits, [&](QueryEngine& into, const std::string& name) {
+        const CatalogueEntry* object = database.find(name);
+        if (!object) throw QueryError("There is no table or query named '" + name + "'.");
+        if (object->type == LinkedTable || object->type == LinkedOdbcTable)
+            throw QueryError("The table '" + name +
+                             "' is linked from another database, which is not supported.");
+        if (object->type == LocalTable) return database.loadTable(into, *object);
+        try {
+            into.addQuery(object->name,
+                          rebuildSavedQuery(object->name, object->flags, database.queryRows(object->id)));
+        } catch (const QueryError& error) {
+            const std::string message = error.what();
+            if (message.starts_with("The query '") || message.starts_with("The table '") ||
+                message.starts_with("There is no "))
+                throw;
+            throw QueryError("The query '" + object->name + "' cannot be read: " + message);
+        }
+    });
+    if (isSqlText(source)) {
+        SelectQuery query;
+        try {
+            query = parseSelect(source);
+        } catch (const QueryError& error) {
+            throw QueryError("The record source's SQL text cannot be read: " + std::string(error.what()));
+        }
+        return engine.select(query, "the record source's SQL text");
+    }
+    if (source.size() >= 2 && source.front() == '[' && source.back() == ']')
+        source = source.substr(1, source.size() - 2);
+    const std::string name(source);
+    engine.columnsOf(name);  // loads it, or says why not
+    SelectQuery all;
+    all.columns.push_back({"*", ""});
+    auto table = std::make_shared<FromItem>();
+    table->table = name;
+    all.from.push_back(table);
+    return engine.select(all, "the record source '" + name + "'");
+}
+
+}  // namespace platform::jet::query

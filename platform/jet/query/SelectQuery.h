@@ -1,0 +1,53 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace platform::jet::query {
+
+// An Access select query in parts, its expressions still in Access's dialect: what a saved query's
+// rows and a record source's SQL text both come to.
+struct FromItem {
+    enum class Join { None, Inner, Left, Right };
+    // A table or saved query (when join is None), or two items joined on a condition.
+    std::string table, alias;
+    Join join = Join::None;
+    std::shared_ptr<const FromItem> left, right;
+    std::string on;
+};
+
+struct SelectColumn {
+    std::string expression;  // "*" and "Table.*" stand for all the columns of the sources or of one
+    std::string alias;
+};
+
+struct OrderTerm {
+    std::string expression;
+    bool descending = false;
+};
+
+struct SelectQuery {
+    bool distinct = false;
+    std::optional<std::int64_t> top;
+    bool topPercent = false;
+    std::vector<SelectColumn> columns;
+    std::vector<std::shared_ptr<const FromItem>> from;  // each one a cross-joined item
+    std::string where;
+    std::vector<std::string> groupBy;
+    std::string having;
+    std::vector<OrderTerm> orderBy;
+    // A union: the queries whose rows follow this one's (all rows kept when unionAll).
+    std::vector<SelectQuery> unionWith;
+    bool unionAll = false;
+};
+
+// Reads Access SQL text: SELECT [DISTINCT|DISTINCTROW] [TOP n [PERCENT]] ... FROM ... [WHERE ...]
+// [GROUP BY ...] [HAVING ...] [ORDER BY ...], joins nested in parentheses, and UNION [ALL].
+// Raises QueryError for anything else (PARAMETERS, TRANSFORM, action queries).
+SelectQuery parseSelect(std::string_view sql);
+
+}  // namespace platform::jet::query
