@@ -1,0 +1,119 @@
+// calvenor-describe: prints what Calvenor reads of a report's design, for looking inside a database.
+//
+//   calvenor-describe REPORT DATABASE
+//   calvenor-describe --all DATABASE
+//
+// The database password, if any, comes from CALVENOR_PASSWORD. The file is checked as the program
+// checks it, then read by the contained helper calvenor-report, never in this process.
+
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <iostream>
+#include <string>
+
+#include "platform/Failure.h"
+#include "platform/jet/CatalogueReader.h"
+#include "platform/jet/ChildProcess.h"
+#include "platform/jet/DatabaseError.h"
+#include "platform/jet/DatabaseFile.h"
+#include "platform/jet/HelperPrograms.h"
+#include "platform/jet/LineProtocol.h"
+#include "platform/posix/ScopedHandles.h"
+
+namespace {
+
+using namespace platform::jet;
+
+constexpr char kReportProgram[] = "calvenor-report";
+constexpr auto kTimeLimit = std::chrono::seconds(30);
+
+int usage() {
+    std::cerr << "usage: calvenor-describe REPORT DATABASE\n"
+                 "       calvenor-describe --all DATABASE\n"
+                 "The database password, if it has one, is taken from CALVENOR_PASSWORD.\n";
+    return 2;
+}
+
+int failure(const std::string& message) {
+    std::cerr << "calvenor-describe: " << message << '\n';
+    return 1;
+}
+
+// The file opened for the helper: the one just checked, unless it was replaced in between.
+platform::posix::ScopedFd openChecked(const std::string& path) {
+    platform::posix::ScopedFd file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY));
+    struct stat opened, named;
+    if (!file.valid() || ::fstat(file.get(), &opened) != 0 || ::stat(path.c_str(), &named) != 0 ||
+        opened.st_dev != named.st_dev || opened.st_ino != named.st_ino)
+        return {};
+    return file;
+}
+
+enum class Answer { Whole, Refused, Broken };
+
+// Prints the helper's answer: whole, a refusal it explained (printed here), or broken off.
+Answer printAnswer(const std::string& answer) {
+    std::size_t reports = 0;
+    for (const auto& fields : splitLines(answer)) {
+        if (fields[0] == "report" && fields.size() == 2) {
+            std::cout << (reports++ ? "\n" : "") << "report \"" << fields[1] << "\"\n";
+        } else if (fields[0] == "text" && fields.size() == 2) {
+            std::cout << fields[1] << '\n';
+        } else if (fields[0] == "end" && fields.size() == 2) {
+            return fields[1] == std::to_string(reports) ? Answer::Whole : Answer::Broken;
+        } else if (fields[0] == "error" && fields.size() == 2) {
+            std::cerr << "calvenor-describe: " << fields[1] << '\n';
+            return Answer::Refused;
+        } else {
+            return Answer::Broken;
+        }
+    }
+    return Answer::Broken;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 3 || argv[1][0] == '\0') return usage();
+    const std::string report = argv[1], path = argv[2];
+    const bool all = report == "--all";
+    if (!all && report[0] == '-') return usage();
+    const char* password = std::getenv("CALVENOR_PASSWORD");
+    try {
+        const FileHeader header =
+            checkDatabaseFile(path, password ? password : "", AcceptedFormats::JetAndAce);
+        if (header.encryptedAsWhole) return failure("encrypted databases cannot be described.");
+        const platform::posix::ScopedFd file = openChecked(path);
+        if (!file.valid()) return failure("the file " + path + " changed while it was being opened.");
+        const std::string input = "/proc/self/fd/" + std::to_string(kInputDescriptor);
+        std::vector<std::string> arguments =
+            all ? std::vector<std::string>{"all", input} : std::vector<std::string>{"design", report, input};
+        ChildLimits limits;
+        limits.timeLimit = kTimeLimit;
+        const ChildResult result =
+            runChild(helperProgramPath("", kReportProgram), arguments, limits, {"MDBOPTS", "MDBPATH"},
+                     textConversionEnvironment(header), file.get());
+        if (result.ending == ChildResult::Ending::TimedOut)
+            return failure("reading the designs took longer than " + secondsText(limits.timeLimit) +
+                           " seconds.");
+        if (result.ending == ChildResult::Ending::OutputTooLarge)
+            return failure("the designs are too large to print.");
+        switch (printAnswer(result.output)) {
+            case Answer::Whole:
+                return result.succeeded() ? 0 : failure("the report reader failed on this file.");
+            case Answer::Refused:
+                return 1;
+            case Answer::Broken:
+                break;
+        }
+        return failure("the report reader failed on this file.");
+    } catch (const DatabaseError& error) {
+        return failure(error.what());
+    } catch (const platform::Failure& error) {
+        return failure(error.description());
+    }
+}
