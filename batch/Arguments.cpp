@@ -102,7 +102,8 @@ it is empty. It is never taken from the command line, where other users of the m
 return as \r and a line feed as \n, so that every name is one line.
 
 Nothing is ever asked and no window opens, so the program can run as a scheduled task:
-  - a file that is already in DIR under a report's name is replaced whole, never partly written;
+  - a file that is already in DIR under a report's name is replaced (on Linux whole: the new file
+    is written beside it and renamed over it, so no reader ever sees half a file);
   - a report name that no file name can hold is made safe, and two reports never share a file;
   - without the "Drevmark PDF Writer" printer Access writes the PDF files itself, and nothing is
     printed on paper;
