@@ -1,7 +1,7 @@
 // calvenor-describe: prints what Calvenor reads of a report's design, for looking inside a database.
 //
-//   calvenor-describe REPORT DATABASE
-//   calvenor-describe --all DATABASE
+//   calvenor-describe REPORT DATABASE    the report's design and the first rows of its record source
+//   calvenor-describe --all DATABASE     every report's design
 //
 // The database password, if any, comes from CALVENOR_PASSWORD. The file is checked as the program
 // checks it, then read by the contained helper calvenor-report, never in this process.
@@ -30,6 +30,7 @@ using namespace platform::jet;
 
 constexpr char kReportProgram[] = "calvenor-report";
 constexpr auto kTimeLimit = std::chrono::seconds(30);
+constexpr char kRowsShown[] = "5";
 
 int usage() {
     std::cerr << "usage: calvenor-describe REPORT DATABASE\n"
@@ -91,7 +92,8 @@ int main(int argc, char** argv) {
         if (!file.valid()) return failure("the file " + path + " changed while it was being opened.");
         const std::string input = "/proc/self/fd/" + std::to_string(kInputDescriptor);
         std::vector<std::string> arguments =
-            all ? std::vector<std::string>{"all", input} : std::vector<std::string>{"design", report, input};
+            all ? std::vector<std::string>{"all", input}
+                : std::vector<std::string>{"design", report, input, kRowsShown};
         ChildLimits limits;
         limits.timeLimit = kTimeLimit;
         const ChildResult result =

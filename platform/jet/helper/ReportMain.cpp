@@ -2,8 +2,8 @@
 // in lines on the result descriptor. Like calvenor-jet it runs as a child of the program, as libmdb
 // and the design decoder read whatever a damaged file holds.
 //
-//   calvenor-report design NAME PATH   one report
-//   calvenor-report all PATH           every report, in catalogue order
+//   calvenor-report design NAME PATH [ROWS]   one report, and the first ROWS rows of its record source
+//   calvenor-report all PATH                  every report, in catalogue order
 //   -> report  NAME                    before each report's lines
 //      text  LINE                      one line of its description
 //      end  COUNT                      COUNT reports came before
@@ -26,6 +26,7 @@
 #include "platform/jet/helper/HelperProcess.h"
 #include "platform/jet/helper/PageFile.h"
 #include "platform/jet/helper/ReportStorage.h"
+#include "platform/jet/query/RecordSource.h"
 
 namespace {
 
@@ -47,15 +48,40 @@ std::string jet3Charset() {
     return charset && *charset ? charset : "CP1252";
 }
 
-std::string describedReport(platform::jet::helper::ReportStorage& storage, const std::string& name) {
+// The first rows of the record source, as lines of tab-separated values under a line of column names.
+std::string rowsOf(MdbHandle* mdb, const std::string& recordSource, std::size_t count) {
+    using namespace platform::jet::query;
+    RowSet rows;
+    try {
+        rows = readRecordSource(mdb, recordSource, QueryLimits{});
+    } catch (const QueryError& error) {  // the design is still worth seeing
+        return joinFields({"text", ""}) + joinFields({"text", std::string("no rows: ") + error.what()});
+    }
+    std::string result =
+        joinFields({"text", ""}) +
+        joinFields({"text", "rows " + std::to_string(rows.rows.size()) + " of " + recordSource});
+    std::string names;
+    for (const auto& column : rows.columns) names += (names.empty() ? "" : "\t") + column;
+    result += joinFields({"text", names});
+    for (std::size_t i = 0; i < rows.rows.size() && i < count; ++i) {
+        std::string line;
+        for (const auto& value : rows.rows[i]) line += (line.empty() ? "" : "\t") + displayText(value);
+        result += joinFields({"text", line});
+    }
+    return result;
+}
+
+std::string describedReport(MdbHandle* mdb, platform::jet::helper::ReportStorage& storage,
+                            const std::string& name, std::size_t rows) {
     const auto design = platform::jet::design::decodeReportDesign(storage.designBlob(name), jet3Charset());
     std::string result = joinFields({"report", name});
     std::istringstream lines(platform::jet::design::describeReportDesign(design));
     for (std::string line; std::getline(lines, line);) result += joinFields({"text", line});
+    if (rows > 0) result += rowsOf(mdb, design.recordSource, rows);
     return result;
 }
 
-[[noreturn]] void describe(const char* path, const char* report) {
+[[noreturn]] void describe(const char* path, const char* report, std::size_t rows) {
     auto file = platform::jet::helper::PageFile::open(path);
     if (!file) fail("The file is not a database file that can be read.");
     MdbHandle* mdb = mdb_open(path, MDB_NOFLAGS);
@@ -65,11 +91,11 @@ std::string describedReport(platform::jet::helper::ReportStorage& storage, const
         std::string result;
         std::size_t count = 0;
         if (report) {
-            result = describedReport(storage, report);
+            result = describedReport(mdb, storage, report, rows);
             count = 1;
         } else {
             for (const auto& name : storage.reportNames()) {
-                result += describedReport(storage, name);
+                result += describedReport(mdb, storage, name, rows);
                 ++count;
             }
         }
@@ -79,11 +105,19 @@ std::string describedReport(platform::jet::helper::ReportStorage& storage, const
     }
 }
 
+// A row count as given; 0 for text that is not one.
+std::size_t rowCount(const char* text) {
+    char* end = nullptr;
+    const unsigned long count = std::strtoul(text, &end, 10);
+    return end && *end == '\0' && count <= 1'000'000 ? count : 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     platform::jet::helper::prepareHelperProcess();
-    if (argc == 4 && std::strcmp(argv[1], "design") == 0) describe(argv[3], argv[2]);
-    if (argc == 3 && std::strcmp(argv[1], "all") == 0) describe(argv[2], nullptr);
-    fail("usage: calvenor-report design NAME PATH | all PATH");
+    if ((argc == 4 || argc == 5) && std::strcmp(argv[1], "design") == 0)
+        describe(argv[3], argv[2], argc == 5 ? rowCount(argv[4]) : 0);
+    if (argc == 3 && std::strcmp(argv[1], "all") == 0) describe(argv[2], nullptr, 0);
+    fail("usage: calvenor-report design NAME PATH [ROWS] | all PATH");
 }
