@@ -14,10 +14,10 @@ std::string describe(DatabaseProblem problem, const std::string& path, const std
         case DatabaseProblem::UnrecognizedFormat:
             return "Unrecognized database format '" + path + "'.";
         case DatabaseProblem::EncryptedFile:
-            return "The database '" + path +
-                   "' is encrypted as a whole, and encrypted databases cannot be opened here yet. Decrypt it "
-                   "in "
-                   "Microsoft Access (File, Info, Decrypt Database) and try again.";
+            return "The encryption of the database '" + path + "' cannot be read: " + detail + ".";
+        case DatabaseProblem::TooLargeToDecrypt:
+            return "The database '" + path + "' is encrypted and larger than " + detail +
+                   " MB, the most that can be decrypted here.";
         case DatabaseProblem::WrongPassword:
             return "Not a valid password.";
         case DatabaseProblem::Damaged:
@@ -51,6 +51,7 @@ long numberOf(DatabaseProblem problem) {
             return 3049;
         case DatabaseProblem::TimedOut:
         case DatabaseProblem::TooLarge:
+        case DatabaseProblem::TooLargeToDecrypt:
             return 3035;  // "System resource exceeded."
     }
     return 0;

@@ -9,7 +9,9 @@ enum class DatabaseProblem {
     FileNotFound,        // no such file
     NoAccess,            // the file cannot be read
     UnrecognizedFormat,  // not an Access database, or one this engine or provider does not read
-    EncryptedFile,       // encrypted as a whole
+    EncryptedFile,       // encrypted as a whole in a way that cannot be read; the detail says why
+    TooLargeToDecrypt,   // encrypted and larger than the engine decrypts in memory; the detail: the limit in
+                         // MB
     WrongPassword,
     Damaged,        // the header is sound but the catalogue cannot be read
     TimedOut,       // reading the catalogue took longer than the engine allows
@@ -20,7 +22,7 @@ enum class DatabaseProblem {
 // Why a database file did not open, with the database engine's own description and error number.
 class DatabaseError : public std::runtime_error {
   public:
-    // detail: the time limit in seconds for TimedOut, the reason for EngineFailure.
+    // detail: the time limit in seconds for TimedOut, the reason for EngineFailure and EncryptedFile.
     DatabaseError(DatabaseProblem problem, const std::string& path, const std::string& detail = {});
 
     DatabaseProblem problem() const { return problem_; }

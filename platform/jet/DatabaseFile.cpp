@@ -7,10 +7,15 @@
 #include <array>
 #include <cerrno>
 #include <filesystem>
+#include <optional>
 
 #include "platform/jet/CatalogueCache.h"
 #include "platform/jet/CatalogueReader.h"
 #include "platform/jet/DatabaseError.h"
+#include "platform/jet/JetFormat.h"
+#include "platform/jet/crypto/DecryptedCopy.h"
+#include "platform/jet/crypto/EncryptionInfo.h"
+#include "platform/jet/crypto/PageCipher.h"
 #include "platform/posix/ScopedHandles.h"
 
 namespace platform::jet {
@@ -28,7 +33,43 @@ struct CheckedFile {
     posix::ScopedFd file;
     struct stat status;
     FileHeader header;
+    std::optional<crypto::PageCipher> cipher;  // when the pages are encoded or encrypted
 };
+
+// The encryption info of an Office-encrypted file: it must lie inside the header page.
+std::vector<std::uint8_t> readEncryptionInfo(int file, const FileHeader& header, const std::string& path) {
+    if (header.encryptionInfoLength > pageSize(header.format) - header::kEncryptionInfoOffset)
+        throw DatabaseError(DatabaseProblem::EncryptedFile, path,
+                            "the encryption info runs past the header page");
+    std::vector<std::uint8_t> info(header.encryptionInfoLength);
+    std::size_t got = 0;
+    while (got < info.size()) {
+        const ssize_t n = ::pread(file, info.data() + got, info.size() - got,
+                                  static_cast<off_t>(header::kEncryptionInfoOffset + got));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) throw DatabaseError(DatabaseProblem::NoAccess, path);
+        got += static_cast<std::size_t>(n);
+    }
+    return info;
+}
+
+// The key to an Office-encrypted file's pages, when the password passes its verifier. The info comes
+// from the file: its sizes are bounded and its values (spin count, key sizes) checked before any use.
+crypto::PageCipher unlockEncryptedFile(int file, const FileHeader& header, std::string_view password,
+                                       const std::string& path) {
+    const auto info = readEncryptionInfo(file, header, path);
+    std::optional<crypto::PageCipher> cipher;
+    try {
+        cipher = crypto::PageCipher::unlock(crypto::parseEncryptionInfo(info),
+                                            crypto::passwordUtf16(password), header.pageKey);
+    } catch (const crypto::EncryptionInfoError& error) {
+        throw DatabaseError(DatabaseProblem::EncryptedFile, path, error.what());
+    } catch (const std::runtime_error& error) {  // the cryptography library itself failed
+        throw DatabaseError(DatabaseProblem::EngineFailure, path, error.what());
+    }
+    if (!cipher) throw DatabaseError(DatabaseProblem::WrongPassword, path);
+    return std::move(*cipher);
+}
 
 CheckedFile openCheckedFile(const std::string& path, std::string_view password, AcceptedFormats formats) {
     if (path.empty()) throw DatabaseError(DatabaseProblem::FileNotFound, path);
@@ -56,17 +97,41 @@ CheckedFile openCheckedFile(const std::string& path, std::string_view password, 
     auto header = readFileHeader(std::span(start.data(), got), static_cast<std::uint64_t>(status.st_size));
     if (!header || (formats == AcceptedFormats::JetOnly && isAceFormat(header->format)))
         throw DatabaseError(DatabaseProblem::UnrecognizedFormat, path);
-    if (header->encryptedAsWhole) throw DatabaseError(DatabaseProblem::EncryptedFile, path);
-    if (!header->password.empty() && header->password != password)
-        throw DatabaseError(DatabaseProblem::WrongPassword, path);
-    return {std::move(file), status, *header};
+    std::optional<crypto::PageCipher> cipher;
+    if (header->encryptedAsWhole) {
+        cipher = unlockEncryptedFile(file.get(), *header, password, path);
+    } else {
+        if (!header->password.empty() && header->password != password)
+            throw DatabaseError(DatabaseProblem::WrongPassword, path);
+        if (header->pageKey != 0) cipher = crypto::PageCipher::encoding(header->pageKey);
+    }
+    return {std::move(file), status, *header, std::move(cipher)};
+}
+
+// The descriptor the reader is handed: the file itself, or a decrypted copy of it in memory.
+std::optional<posix::ScopedFd> decryptedFile(CheckedFile& checked, const std::string& path,
+                                             const EngineOptions& options) {
+    if (!checked.cipher) return std::nullopt;
+    const auto size = static_cast<std::uint64_t>(checked.status.st_size);
+    if (size > options.decryptionLimit)
+        throw DatabaseError(DatabaseProblem::TooLargeToDecrypt, path,
+                            std::to_string(options.decryptionLimit / (1024 * 1024)));
+    try {
+        return crypto::decryptedCopy(checked.file.get(), size, checked.header, *checked.cipher);
+    } catch (const std::runtime_error& error) {
+        throw DatabaseError(DatabaseProblem::EngineFailure, path, error.what());
+    }
 }
 
 // The catalogue of the checked file, as the helper reads it, or as the last read of the same unchanged
 // file found it when the options keep reads.
-std::vector<CatalogueObject> catalogueOf(const CheckedFile& checked, const std::string& path,
+std::vector<CatalogueObject> catalogueOf(CheckedFile& checked, const std::string& path,
                                          const EngineOptions& options) {
-    const auto read = [&] { return readCatalogue(checked.file.get(), checked.header, path, options); };
+    const auto read = [&] {
+        const auto decrypted = decryptedFile(checked, path, options);
+        return readCatalogue(decrypted ? decrypted->get() : checked.file.get(), checked.header, path,
+                             options);
+    };
     if (!options.catalogueCache) return read();
     CatalogueCache& cache = *options.catalogueCache;
     const CatalogueCache::Key key{

@@ -22,9 +22,10 @@ struct DatabaseFile {
 enum class AcceptedFormats { JetOnly, JetAndAce };
 
 // Opens the file as the database engine does: the file must exist and be readable, be an Access
-// database of an accepted format, not be encrypted as a whole, and take the password (a file without
-// a password takes any). Raises DatabaseError with the engine's description otherwise. The password
-// is checked at every open; the catalogue may come from options.catalogueCache.
+// database of an accepted format, and take the password (a file without a password takes any; an
+// encrypted file's password must pass its encryption's verifier). Encoded and encrypted files are
+// read through a decrypted copy in memory. Raises DatabaseError with the engine's description otherwise. The
+// password is checked at every open; the catalogue may come from options.catalogueCache.
 DatabaseFile openDatabaseFile(std::string_view path, std::string_view password, AcceptedFormats formats,
                               const EngineOptions& options);
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -16,6 +17,8 @@ struct EngineOptions {
     std::string helperFolder;
     // How long a helper may take for one database file or one print job before it is stopped.
     std::chrono::milliseconds timeLimit{10000};
+    // The largest encrypted file that is decrypted (in memory, never on disk); a larger one is refused.
+    std::uint64_t decryptionLimit = std::uint64_t{1} << 30;
     // Where catalogue reads are kept for the next open of the same file; none: every open reads.
     std::shared_ptr<CatalogueCache> catalogueCache = sharedCatalogueCache();
 };

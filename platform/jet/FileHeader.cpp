@@ -199,12 +199,13 @@ std::optional<FileHeader> readFileHeader(std::span<const unsigned char> start, s
 
     FileHeader header;
     header.format = *format;
-    header.encryptedAsWhole = isAceFormat(*format) && getU16(start, kEncryptionInfoLengthOffset) != 0;
-    if (!header.encryptedAsWhole) {
-        const HeaderRegion region = decryptedRegion(*format, start);
-        header.password = storedPassword(*format, region);
-        header.codePage = getU16(region, kCodePageOffset);
-    }
+    if (isAceFormat(*format)) header.encryptionInfoLength = getU16(start, kEncryptionInfoLengthOffset);
+    header.encryptedAsWhole = header.encryptionInfoLength != 0;
+    const HeaderRegion region = decryptedRegion(*format, start);
+    // An encrypted file's password is its encryption's: the field holds nothing then.
+    if (!header.encryptedAsWhole) header.password = storedPassword(*format, region);
+    header.codePage = getU16(region, kCodePageOffset);
+    header.pageKey = getU32(region, kPageKeyOffset);
     return header;
 }
 

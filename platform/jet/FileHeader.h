@@ -16,9 +16,11 @@ const char* formatName(DatabaseFormat format);  // "JET3", "JET4", "ACE12", ...
 // What page 0 of a database file tells before any library reads the file.
 struct FileHeader {
     DatabaseFormat format = DatabaseFormat::Jet4;
-    bool encryptedAsWhole = false;  // Office encryption: the pages are readable only after decryption
-    std::string password;           // the database password, UTF-8; empty when the file has none
-    std::uint16_t codePage = 0;     // the Windows code page of Jet 3's one-byte text
+    bool encryptedAsWhole = false;         // Office encryption: the pages are readable only after decryption
+    std::size_t encryptionInfoLength = 0;  // then: the bytes of its encryption info, from 0x29B
+    std::uint32_t pageKey = 0;   // not zero: every page after the header is encoded or encrypted with it
+    std::string password;        // the database password, UTF-8; empty when the file has none
+    std::uint16_t codePage = 0;  // the Windows code page of Jet 3's one-byte text
 };
 
 // The iconv name of the character set of a Windows code page; Western (CP1252) for one it does not

@@ -1,26 +1,14 @@
 #include "platform/jet/JetFormat.h"
 
 #include <cmath>
-#include <utility>
 
 #include "platform/jet/LittleEndian.h"
+#include "platform/jet/crypto/Rc4.h"
 
 namespace platform::jet::header {
 
 void applyHeaderCipher(std::span<std::uint8_t> page, std::size_t encryptedLength) {
-    std::array<std::uint8_t, 256> state;
-    for (std::size_t i = 0; i < state.size(); ++i) state[i] = static_cast<std::uint8_t>(i);
-    for (std::size_t i = 0, j = 0; i < state.size(); ++i) {
-        j = (j + state[i] + kKey[i % kKey.size()]) & 0xFF;
-        std::swap(state[i], state[j]);
-    }
-    std::size_t i = 0, j = 0;
-    for (std::uint8_t& byte : page.subspan(kEncryptedStart, encryptedLength)) {
-        i = (i + 1) & 0xFF;
-        j = (j + state[i]) & 0xFF;
-        std::swap(state[i], state[j]);
-        byte ^= state[(state[i] + state[j]) & 0xFF];
-    }
+    crypto::applyRc4(kKey, page.subspan(kEncryptedStart, encryptedLength));
 }
 
 void applyPasswordMask(std::span<std::uint8_t> page) {

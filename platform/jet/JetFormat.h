@@ -17,7 +17,8 @@ inline constexpr std::string_view kJetSignature{"Standard Jet DB\0", 16};
 inline constexpr std::string_view kAceSignature{"Standard ACE DB\0", 16};
 inline constexpr std::size_t kVersionOffset = 0x14;
 inline constexpr std::uint8_t kJet3Version = 0;
-inline constexpr std::uint8_t kJet4Version = 1;  // ACE files count on from 2
+inline constexpr std::uint8_t kJet4Version = 1;   // ACE files count on from 2
+inline constexpr std::uint8_t kAce14Version = 3;  // Access 2010
 
 // From 0x18 on the header is RC4-encrypted with a fixed key; Jet 3 covers 126 bytes, later versions 128.
 inline constexpr std::size_t kEncryptedStart = 0x18;
@@ -27,14 +28,17 @@ inline constexpr std::array<std::uint8_t, 4> kKey{0xC7, 0xDA, 0x39, 0x6B};
 
 // Inside the encrypted region.
 inline constexpr std::size_t kCodePageOffset = 0x3C;
-inline constexpr std::size_t kPageKeyOffset = 0x3E;  // zero: the pages are stored plain
+inline constexpr std::size_t kPageKeyOffset =
+    0x3E;  // zero: the pages are stored plain; else mixed into each page's key
 inline constexpr std::size_t kPasswordOffset = 0x42;
 inline constexpr std::size_t kPasswordCharacters = 20;  // one byte each in Jet 3, UTF-16 in Jet 4 and ACE
 inline constexpr std::size_t kCollationOffset = 0x6E;
 inline constexpr std::size_t kCreationDateOffset = 0x72;  // a Date/Time double
 
-// Office encryption of a whole ACE file leaves a non-zero 16-bit length here.
+// Office encryption of a whole ACE file leaves a non-zero 16-bit length here, and the encryption info
+// (the cipher, the salts and the password verifier) right after it.
 inline constexpr std::size_t kEncryptionInfoLengthOffset = 0x299;
+inline constexpr std::size_t kEncryptionInfoOffset = 0x29B;
 
 // Encrypts the header region of the page in place, or decrypts it: RC4 undoes itself. The page must
 // reach past the region.

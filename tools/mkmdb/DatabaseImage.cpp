@@ -3,6 +3,7 @@
 #include "Catalog.h"
 #include "HeaderPage.h"
 #include "Jet4.h"
+#include "PageProtection.h"
 #include "RowEncoder.h"
 #include "TableDefinition.h"
 #include "UsageMap.h"
@@ -146,8 +147,7 @@ FileImage buildDatabaseImage(const Database& database) {
     }
 
     writeFreePageMap(image);
-    writeHeaderPage(image.page(kHeaderPageNumber), toUtf16(database.password, "the password"),
-                    database.created);
+    protectPages(image, database);
     return image;
 }
 

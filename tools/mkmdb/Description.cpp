@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cmath>
 #include <fstream>
+#include <map>
 #include <optional>
 #include <sstream>
 
@@ -137,6 +138,7 @@ class Parser {
         const auto& keyword = tokens[0].text;
         if (keyword == "password") return password(tokens);
         if (keyword == "created") return created(tokens);
+        if (keyword == "encryption") return encryption(tokens);
         if (keyword == "table") return table(tokens);
         if (keyword == "column") return column(tokens);
         if (keyword == "row") return row(tokens);
@@ -152,6 +154,20 @@ class Parser {
         database_.password = quotedArgument(tokens, 1, "the password");
         expectCount(tokens, 2);
         passwordSeen_ = true;
+    }
+
+    void encryption(const std::vector<Token>& tokens) {
+        static const std::map<std::string, Encryption, std::less<>> kinds{
+            {"encoding", Encryption::JetEncoding},
+            {"rc4", Encryption::Rc4CryptoApi},
+            {"standard", Encryption::StandardAes},
+            {"agile", Encryption::Agile}};
+        const auto kind = tokens.size() < 2 || tokens[1].quoted ? kinds.end() : kinds.find(tokens[1].text);
+        if (kind == kinds.end())
+            throw Error("expected encoding, rc4, standard or agile after \"encryption\"");
+        if (database_.encryption != Encryption::None) throw Error("the encryption is given twice");
+        expectCount(tokens, 2);
+        database_.encryption = kind->second;
     }
 
     void created(const std::vector<Token>& tokens) {

@@ -24,16 +24,18 @@ std::vector<std::uint8_t> decryptHeader(std::span<const std::uint8_t> page) {
 
 }  // namespace
 
-void writeHeaderPage(std::span<std::uint8_t> page, std::u16string_view password, Timestamp created) {
+void writeHeaderPage(std::span<std::uint8_t> page, std::u16string_view password, Timestamp created, bool ace,
+                     std::uint32_t pageKey) {
     if (password.size() > kPasswordCharacters)
         throw Error("the password is longer than " + std::to_string(kMaxPasswordLength) + " characters");
     std::fill(page.begin(), page.end(), std::uint8_t{0});
     page[0x01] = 0x01;
-    std::copy(kJetSignature.begin(), kJetSignature.end(), page.begin() + kSignatureOffset);
-    putU32(page, kVersionOffset, kJet4Version);
+    const auto signature = ace ? kAceSignature : kJetSignature;
+    std::copy(signature.begin(), signature.end(), page.begin() + kSignatureOffset);
+    putU32(page, kVersionOffset, ace ? kAce14Version : kJet4Version);
 
     putU16(page, kCodePageOffset, jet4::kCodePage1252);
-    putU32(page, kPageKeyOffset, 0);
+    putU32(page, kPageKeyOffset, pageKey);
     for (std::size_t unit = 0; unit < password.size(); ++unit)
         putU16(page, kPasswordOffset + 2 * unit, password[unit]);
     putU32(page, kCollationOffset, jet4::kGeneralSortOrder);

@@ -13,7 +13,10 @@
 // XOR-ed with the bytes of the creation date's whole-day number.
 namespace mkmdb {
 
-void writeHeaderPage(std::span<std::uint8_t> page, std::u16string_view password, Timestamp created);
+// An ACE header (Access 2010's "Standard ACE DB", version 3) instead of Jet 4's when `ace` is set; a
+// non-zero pageKey says that the pages after the header are encoded or encrypted with it.
+void writeHeaderPage(std::span<std::uint8_t> page, std::u16string_view password, Timestamp created,
+                     bool ace = false, std::uint32_t pageKey = 0);
 
 // The password a Jet 4 header page holds (empty when there is none).
 std::u16string readHeaderPassword(std::span<const std::uint8_t> page);

@@ -44,6 +44,10 @@ struct Table {
     std::vector<std::vector<Value>> rows;
 };
 
+// How the pages after the header are protected. Jet's encoding keeps the file a Jet 4 one; the Office
+// encryptions make it an ACE file (Access 2010) whose password is the encryption's.
+enum class Encryption { None, JetEncoding, Rc4CryptoApi, StandardAes, Agile };
+
 struct Database {
     std::vector<Table> tables;
     std::vector<std::string> reports;  // in the order the catalogue lists them
@@ -51,6 +55,7 @@ struct Database {
     Timestamp created{45292.375};      // 2024-01-01 09:00; fixed so that builds are reproducible
     // Reports deleted since: their rows follow the others', marked deleted as Access marks them.
     std::vector<std::string> deletedReports;
+    Encryption encryption = Encryption::None;
 };
 
 // The longest object name Access accepts, in characters.

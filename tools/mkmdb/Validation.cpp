@@ -80,6 +80,9 @@ void validateDatabase(const Database& database) {
         throw Error("the password is longer than " + std::to_string(kMaxPasswordLength) + " characters");
     for (const char16_t c : password)
         if (c < 0x20 || c == 0x7F) throw Error("the password holds a control character");
+    const bool office =
+        database.encryption != Encryption::None && database.encryption != Encryption::JetEncoding;
+    if (office && password.empty()) throw Error("an encrypted database needs a password");
     if (!(database.created.days >= 0 && database.created.days <= kLastDay))
         throw Error("the creation date lies outside 1899-12-30 to 9999-12-31");
 }
