@@ -18,9 +18,11 @@ fail() {
 # Nothing more, nothing less: no test program, no build tool.
 expected=(
   bin/calvenor
+  bin/calvenor-export
   lib/calvenor/HAND-M.CUR
   lib/calvenor/Samples/sample.mdb
   lib/calvenor/calvenor
+  lib/calvenor/calvenor-export
   lib/calvenor/calvenor-jet
   lib/calvenor/calvenor-print
   share/applications/calvenor.desktop
@@ -31,16 +33,22 @@ wanted=$(printf '%s\n' "${expected[@]}" | LC_ALL=C sort)
 [ "$actual" = "$wanted" ] || fail "installed files differ from the expected ones:
 $(diff <(echo "$wanted") <(echo "$actual") || true)"
 
-for program in calvenor calvenor-jet calvenor-print; do
+for program in calvenor calvenor-export calvenor-jet calvenor-print; do
   [ -f "$root/lib/calvenor/$program" ] && [ -x "$root/lib/calvenor/$program" ] ||
     fail "lib/calvenor/$program is not an executable file"
 done
 [ -s "$root/lib/calvenor/Samples/sample.mdb" ] || fail "the sample database is empty"
 
 # A relative link, so that the program folder it resolves to is the installed one wherever that is.
-[ "$(readlink "$root/bin/calvenor" || true)" = ../lib/calvenor/calvenor ] || fail "bin/calvenor is not the relative link"
-[ "$(readlink -f "$root/bin/calvenor")" = "$(readlink -f "$root/lib/calvenor/calvenor")" ] ||
-  fail "bin/calvenor does not lead to the program"
+for command in calvenor calvenor-export; do
+  [ "$(readlink "$root/bin/$command" || true)" = "../lib/calvenor/$command" ] || fail "bin/$command is not the relative link"
+  [ "$(readlink -f "$root/bin/$command")" = "$(readlink -f "$root/lib/calvenor/$command")" ] ||
+    fail "bin/$command does not lead to the program"
+done
+# The batch program runs from the installed tree, without a display: it finds its helpers beside itself.
+HOME=$stage XDG_CONFIG_HOME=$stage/.config DISPLAY= WAYLAND_DISPLAY= "$root/bin/calvenor-export" \
+  "$root/lib/calvenor/Samples/sample.mdb" --list >"$stage/listed" 2>&1 || fail "calvenor-export --list fails installed: $(cat "$stage/listed")"
+grep -qx "Sales by Month" "$stage/listed" || fail "calvenor-export --list does not list the sample's reports"
 
 desktop=$root/share/applications/calvenor.desktop
 desktop-file-validate "$desktop" || fail "calvenor.desktop does not validate"
