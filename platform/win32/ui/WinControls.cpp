@@ -103,8 +103,7 @@ void WinTextBox::command(WORD code) {
 
 WinFrame::WinFrame(Page& page, const ControlLayout& layout, POINT origin, std::vector<Control*>& everyControl)
     : WinControl(page, layout),
-      contents_(page, {origin.x + page.pixels(layout.rect.left), origin.y + page.pixels(layout.rect.top)},
-                everyControl) {
+      contents_(page, {origin.x + layout.rect.left, origin.y + layout.rect.top}, everyControl) {
     create(L"BUTTON", BS_GROUPBOX, origin);
 }
 

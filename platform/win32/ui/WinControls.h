@@ -71,7 +71,7 @@ class WinTextBox : public WinControl<TextBox> {
     std::exception_ptr changeFailure_;  // of onChange while setText runs
 };
 
-// Adds controls to the page at an origin in pixels: the page's own at (0, 0), a frame's at the frame's
+// Adds controls to the page at an origin in twips: the page's own at (0, 0), a frame's at the frame's
 // place, so that a frame's contents sit inside it while staying children of the page window.
 class ControlMaker : public Container {
   public:

@@ -1,5 +1,7 @@
 #include "platform/win32/ui/WinListView.h"
 
+#include <cmath>
+
 #include "platform/Failure.h"
 #include "platform/win32/SystemError.h"
 #include "platform/win32/WideText.h"
@@ -65,6 +67,14 @@ void WinListView::setColumnWidth(int column, int twips) {
 int WinListView::columnWidth(int column) const {
     return page_.twips(static_cast<int>(
         SendMessageW(handle(), LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(columnIndex(column)), 0)));
+}
+
+void WinListView::dotsPerInchChanged(double scale) {
+    for (int index = 0; index < columnCount(); ++index) {
+        const auto width = SendMessageW(handle(), LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(index), 0);
+        SendMessageW(handle(), LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(index),
+                     static_cast<LPARAM>(std::lround(static_cast<double>(width) * scale)));
+    }
 }
 
 void WinListView::clear() {

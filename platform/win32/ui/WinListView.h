@@ -14,6 +14,7 @@ class WinListView : public WinControl<ListView> {
     std::string columnText(int column) const override;
     void setColumnWidth(int column, int twips) override;
     int columnWidth(int column) const override;
+    void dotsPerInchChanged(double scale) override;
 
     void clear() override;
     void add(std::string_view text) override;

@@ -104,13 +104,35 @@ HBRUSH Page::brush(Color color) {
 }
 
 HWND Page::createChild(const wchar_t* className, DWORD style, const ControlLayout& layout, POINT origin) {
-    HWND child = CreateWindowExW(
-        0, className, L"", WS_CHILD | WS_VISIBLE | style, origin.x + pixels(layout.rect.left),
-        origin.y + pixels(layout.rect.top), pixels(layout.rect.width), pixels(layout.rect.height), window_,
-        reinterpret_cast<HMENU>(static_cast<INT_PTR>(nextId_++)), GetModuleHandleW(nullptr), nullptr);
+    HWND child = CreateWindowExW(0, className, L"", WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, window_,
+                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(nextId_++)),
+                                 GetModuleHandleW(nullptr), nullptr);
     if (!child) raiseLastError("Cannot create the control " + std::string(layout.name));
-    SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font(layout.font)), FALSE);
+    const TwipsRect& rect = layout.rect;
+    placements_.push_back(
+        {child, {origin.x + rect.left, origin.y + rect.top, rect.width, rect.height}, layout.font});
+    place(placements_.back());
     return child;
+}
+
+void Page::place(const Placement& placement) {
+    const TwipsRect& at = placement.twips;
+    SetWindowPos(placement.handle, nullptr, pixels(at.left), pixels(at.top), pixels(at.width),
+                 pixels(at.height), SWP_NOZORDER | SWP_NOACTIVATE);
+    SendMessageW(placement.handle, WM_SETFONT, reinterpret_cast<WPARAM>(font(placement.font)), TRUE);
+}
+
+void Page::changeDotsPerInch(double dotsPerInch) {
+    if (dotsPerInch <= 0 || dotsPerInch == dotsPerInch_) return;
+    const double scale = dotsPerInch / dotsPerInch_;
+    dotsPerInch_ = dotsPerInch;
+    // The old fonts go only after every child has taken its new one.
+    const auto oldFonts = std::move(fonts_);
+    fonts_.clear();
+    for (const Placement& placement : placements_) {
+        place(placement);
+        if (ChildControl* control = child(placement.handle)) control->dotsPerInchChanged(scale);
+    }
 }
 
 void Page::add(ChildControl& child, const ControlLayout& layout) {

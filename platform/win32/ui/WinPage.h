@@ -53,6 +53,9 @@ class ChildControl {
     HWND handle() const { return handle_; }
     virtual platform::Control& control() = 0;
     virtual void command(WORD /*code*/) {}
+    // The page moved to a monitor of other dots per inch: what the control sized in pixels itself
+    // (beyond its place and font, which the page keeps) grows or shrinks by `scale`.
+    virtual void dotsPerInchChanged(double /*scale*/) {}
     virtual LRESULT notify(const NMHDR& /*header*/) { return 0; }
 
   protected:
@@ -79,9 +82,12 @@ class Page {
     HFONT font(const platform::Font& font);
     HBRUSH brush(platform::Color color);
 
-    // Creates a child window of the page at a place in pixels relative to the page.
+    // Creates a child window of the page at the layout's place, offset by `origin` (twips from the page's
+    // top left corner: a frame's contents sit inside the frame while staying children of the page).
     HWND createChild(const wchar_t* className, DWORD style, const platform::ControlLayout& layout,
                      POINT origin);
+    // Lays every child out afresh from its twips, with fonts made for the new dots per inch.
+    void changeDotsPerInch(double dotsPerInch);
     // Registers a child and puts it in the z-order: tab stops by tab index first, then labels, frames last
     // (so that a group box never paints over what it holds).
     void add(ChildControl& child, const platform::ControlLayout& layout);
@@ -95,6 +101,13 @@ class Page {
         int rank, tabIndex;
         HWND handle;
     };
+    // Where a child sits in twips relative to the page, and its font: enough to lay it out at any DPI.
+    struct Placement {
+        HWND handle;
+        platform::TwipsRect twips;
+        platform::Font font;
+    };
+    void place(const Placement& placement);
     HWND window_;
     FailureHandler onFailure_;
     double dotsPerInch_;
@@ -103,6 +116,7 @@ class Page {
     std::map<platform::Color, UniqueBrush> brushes_;
     std::map<HWND, ChildControl*> children_;
     std::vector<Placed> zOrder_;
+    std::vector<Placement> placements_;
 };
 
 COLORREF toColorRef(platform::Color color);

@@ -10,6 +10,9 @@ namespace {
 constexpr wchar_t kPageClass[] = L"CalvenorPage";
 constexpr DWORD kPageStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_BORDER;
 constexpr long kInvalidPicture = 481;
+#ifndef WM_DPICHANGED
+constexpr UINT WM_DPICHANGED = 0x02E0;  // Windows 8.1 on; older headers lack it
+#endif
 
 void registerPageClass(WNDPROC procedure) {
     static const bool registered = [procedure] {
@@ -176,6 +179,17 @@ LRESULT WinWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
             Color color = from ? from->control().backColor() : backColor_;
             SetBkColor(reinterpret_cast<HDC>(wParam), toColorRef(color));
             return reinterpret_cast<LRESULT>(page_->brush(color));
+        }
+        case WM_DPICHANGED: {
+            // Moved to a monitor of other dots per inch: the same twips in that monitor's pixels, at the
+            // place Windows proposes.
+            page_->changeDotsPerInch(LOWORD(wParam));
+            SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(page_->font(layout_.font)), FALSE);
+            const RECT& proposed = *reinterpret_cast<const RECT*>(lParam);
+            SetWindowPos(window, nullptr, proposed.left, proposed.top, proposed.right - proposed.left,
+                         proposed.bottom - proposed.top, SWP_NOZORDER | SWP_NOACTIVATE);
+            InvalidateRect(window, nullptr, TRUE);
+            return 0;
         }
         case WM_SETCURSOR:
             if (setCursor(reinterpret_cast<HWND>(wParam), LOWORD(lParam))) return TRUE;

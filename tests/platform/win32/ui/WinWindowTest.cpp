@@ -424,3 +424,35 @@ TEST(WinWindow, MouseIconLoadsACursorFileAndRefusesAnythingElse) {
 }
 
 }  // namespace
+
+TEST(WinWindow, MovingToAMonitorOfOtherDotsPerInchLaysThePageOutAgainFromItsTwips) {
+    ui::WinWindow window(kTestWindow, {});
+    using platform::ControlKind;
+    auto& frame = window.addFrame({"Frame", ControlKind::Frame, "", {720, 360, 2160, 1440}, 0, kTestFont, 0});
+    frame.addTextBox({"Box", ControlKind::TextBox, "", {720, 360, 1440, 720}, 1, kTestFont, 0});
+    auto& list = window.addListView({"List", ControlKind::ListView, "", {0, 0, 700, 300}, 2, kTestFont, 0});
+    list.addColumn("Reports");
+    list.setColumnWidth(1, 1440);
+    const std::vector<platform::Control*> controls = window.controls();
+    HWND box = static_cast<ui::WinTextBox*>(controls[1])->handle();
+
+    RECT proposed{10, 10, 900, 600};
+    SendMessageW(window.handle(), 0x02E0 /* WM_DPICHANGED */, MAKEWPARAM(192, 192),
+                 reinterpret_cast<LPARAM>(&proposed));
+
+    // 1440 twips are an inch: 192 pixels now, wherever the page started.
+    RECT place{};
+    GetWindowRect(box, &place);
+    MapWindowPoints(nullptr, window.handle(), reinterpret_cast<POINT*>(&place), 2);
+    EXPECT_EQ(place.left, 192);
+    EXPECT_EQ(place.top, 96);
+    EXPECT_EQ(place.right - place.left, 192);
+    EXPECT_EQ(place.bottom - place.top, 96);
+    LOGFONTW font{};
+    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(box, WM_GETFONT, 0, 0)), sizeof(font), &font);
+    EXPECT_EQ(font.lfHeight, -24);  // 9 points at 192 dots per inch
+    EXPECT_EQ(list.columnWidth(1), 1440);
+    RECT outer{};
+    GetWindowRect(window.handle(), &outer);
+    EXPECT_EQ(outer.right - outer.left, 890);
+}
