@@ -321,7 +321,10 @@ bool isDateFormat(std::string_view format) {
             continue;
         }
         if (c == '0' || c == '#') return false;
-        if (std::string_view("dmyhnsqwc").find(c) != std::string_view::npos) letters = true;
+        if (std::string_view("dmyhnsqwc").find(c) != std::string_view::npos)
+            letters = true;
+        else if (std::isalpha(static_cast<unsigned char>(c)) && c != 'a' && c != 'p' && c != 't')
+            return false;
     }
     return letters;
 }
@@ -366,6 +369,17 @@ std::string formatValue(const Value& value, std::string_view format) {
     }
     if (name.empty() || name == "general number") return generalText(value);
     auto number = numberOf(value);
+    if (number) {
+        if (name == "yes/no") return *number != 0 ? "Yes" : "No";
+        if (name == "true/false") return *number != 0 ? "True" : "False";
+        if (name == "on/off") return *number != 0 ? "On" : "Off";
+        if (name == "currency") return formatNumber(*number, {"$#,##0.00", "($#,##0.00)"});
+        if (name == "euro") return formatNumber(*number, {"€#,##0.00", "(€#,##0.00)"});
+        if (name == "fixed") return formatNumber(*number, {"0.00"});
+        if (name == "standard") return formatNumber(*number, {"#,##0.00"});
+        if (name == "percent") return formatNumber(*number, {"0.00%"});
+        if (name == "scientific") return formatNumber(*number, {"0.00E+00"});
+    }
     if (name == "general date" || name == "long date" || name == "medium date" || name == "short date" ||
         name == "long time" || name == "medium time" || name == "short time" ||
         (isDateFormat(format) && (value.holds<Date>() || number))) {
@@ -391,15 +405,6 @@ std::string formatValue(const Value& value, std::string_view format) {
             return formatNumber(*number, sections(format));
         return formatText(generalText(value), format);
     }
-    if (name == "yes/no") return *number != 0 ? "Yes" : "No";
-    if (name == "true/false") return *number != 0 ? "True" : "False";
-    if (name == "on/off") return *number != 0 ? "On" : "Off";
-    if (name == "currency") return formatNumber(*number, {"$#,##0.00", "($#,##0.00)"});
-    if (name == "euro") return formatNumber(*number, {"€#,##0.00", "(€#,##0.00)"});
-    if (name == "fixed") return formatNumber(*number, {"0.00"});
-    if (name == "standard") return formatNumber(*number, {"#,##0.00"});
-    if (name == "percent") return formatNumber(*number, {"0.00%"});
-    if (name == "scientific") return formatNumber(*number, {"0.00E+00"});
     if (format.find_first_of("0#") == std::string_view::npos &&
         format.find_first_of("<>@") != std::string_view::npos)
         return formatText(generalText(value), format);

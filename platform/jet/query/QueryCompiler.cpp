@@ -36,13 +36,13 @@ class SelectCompiler {
         if (query_.distinct) select += "DISTINCT ";
         std::string columns;
         CompiledQuery result;
-        for (const SelectColumn& column : query_.columns) {
-            for (auto& [sql, out] : selectColumn(column)) {
-                columns +=
-                    (columns.empty() ? "" : ", ") + sql + " AS " + quoteName(uniqueName(out.name, result));
-                out.name = uniqueName(out.name, result);
-                result.columns.push_back(out);
-            }
+        std::vector<Output> outputs;
+        for (const SelectColumn& column : query_.columns)
+            for (Output& output : selectColumn(column)) outputs.push_back(std::move(output));
+        nameOutputs(outputs);
+        for (const Output& output : outputs) {
+            columns += (columns.empty() ? "" : ", ") + output.sql + " AS " + quoteName(output.column.name);
+            result.columns.push_back(output.column);
         }
         std::string sql = select + columns + " FROM " + from;
         if (!query_.where.empty()) sql += " WHERE " + plainValue(translate(query_.where));
@@ -127,9 +127,15 @@ class SelectCompiler {
             expression, [this](const std::string& q, const std::string& n) { return resolve(q, n); });
     }
 
+    struct Output {
+        std::string sql;
+        Column column;
+        std::string source;  // for a column of a source taken as it is
+    };
+
     // The column a select item gives, or all those of * and Table.*.
-    std::vector<std::pair<std::string, Column>> selectColumn(const SelectColumn& column) {
-        std::vector<std::pair<std::string, Column>> result;
+    std::vector<Output> selectColumn(const SelectColumn& column) {
+        std::vector<Output> result;
         const std::vector<Token> tokens = tokenize(column.expression);
         const bool all = tokens.size() == 2 && tokens[0].isSymbol("*");
         const bool allOfOne = tokens.size() == 4 && tokens[1].isSymbol(".") && tokens[2].isSymbol("*");
@@ -139,7 +145,7 @@ class SelectCompiler {
                 if (allOfOne && !sameName(source.key, tokens[0].text)) continue;
                 found = true;
                 for (const Column& c : *source.columns)
-                    result.push_back({quoteName(source.key) + "." + quoteName(c.name), c});
+                    result.push_back({quoteName(source.key) + "." + quoteName(c.name), c, source.key});
             }
             if (!found)
                 throw QueryError("The query selects " + column.expression + " of no source it reads.");
@@ -151,21 +157,46 @@ class SelectCompiler {
             (tokens.size() == 2 && tokens[0].kind != Token::Kind::Symbol &&
              tokens[0].kind != Token::Kind::Number && tokens[0].kind != Token::Kind::String) ||
             (tokens.size() == 4 && (tokens[1].isSymbol(".") || tokens[1].isSymbol("!")));
-        if (name.empty() && plainName) name = tokens[tokens.size() - 2].text;
+        std::string source;
+        if (name.empty() && plainName) {
+            name = tokens[tokens.size() - 2].text;
+            source = tokens.size() == 4 ? tokens[0].text : sourceHolding(name);
+        }
         if (name.empty()) name = "Expr" + std::to_string(1000 + unnamed_++);
         aliases_.push_back({name, translated});
-        result.push_back({translated.sql, {name, translated.type}});
+        result.push_back({translated.sql, {name, translated.type}, source});
         return result;
     }
 
-    // Access names a repeated column after its source; SQLite needs distinct names.
-    static std::string uniqueName(const std::string& name, const CompiledQuery& so_far) {
-        std::string candidate = name;
-        for (int n = 1;; ++n) {
-            bool taken = false;
-            for (const Column& c : so_far.columns) taken = taken || sameName(c.name, candidate);
-            if (!taken) return candidate;
-            candidate = name + "_" + std::to_string(n);
+    std::string sourceHolding(const std::string& column) const {
+        for (const auto& source : scope_)
+            for (const Column& c : *source.columns)
+                if (sameName(c.name, column)) return source.key;
+        return {};
+    }
+
+    // Access names columns of the same name after their sources ("Customers.CompanyName"); SQLite
+    // needs distinct names whatever happens.
+    static void nameOutputs(std::vector<Output>& outputs) {
+        const auto count = [&](const std::string& name) {
+            std::size_t n = 0;
+            for (const Output& o : outputs) n += sameName(o.column.name, name);
+            return n;
+        };
+        std::vector<std::string> names;
+        for (const Output& o : outputs)
+            names.push_back(count(o.column.name) > 1 && !o.source.empty() ? o.source + "." + o.column.name
+                                                                          : o.column.name);
+        for (std::size_t i = 0; i < outputs.size(); ++i) {
+            std::string candidate = names[i];
+            for (int n = 1;; ++n) {
+                bool taken = false;
+                for (std::size_t j = 0; j < i; ++j)
+                    taken = taken || sameName(outputs[j].column.name, candidate);
+                if (!taken) break;
+                candidate = names[i] + "_" + std::to_string(n);
+            }
+            outputs[i].column.name = candidate;
         }
     }
 

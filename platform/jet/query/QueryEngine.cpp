@@ -69,6 +69,26 @@ Value resultValue(sqlite3_stmt* statement, int index, ColumnType type) {
     }
 }
 
+// A file system for SQLite that has no files: the engine's database lives in memory, and sorting or
+// grouping that outgrows memory must fail rather than spill into temporary files outside the folder
+// the user chose.
+sqlite3_vfs* memoryOnlyFileSystem() {
+    static sqlite3_vfs vfs = [] {
+        sqlite3_vfs copy = *sqlite3_vfs_find(nullptr);
+        copy.zName = "calvenor-memory-only";
+        copy.pNext = nullptr;
+        copy.xOpen = [](sqlite3_vfs*, sqlite3_filename, sqlite3_file*, int, int*) { return SQLITE_CANTOPEN; };
+        return copy;
+    }();
+    static const bool registered = sqlite3_vfs_register(&vfs, 0) == SQLITE_OK;
+    return registered ? &vfs : nullptr;
+}
+
+std::string capitalised(std::string text) {
+    if (!text.empty()) text[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(text[0])));
+    return text;
+}
+
 }  // namespace
 
 QueryEngine::QueryEngine(const QueryLimits& limits, Loader loader)
@@ -76,8 +96,11 @@ QueryEngine::QueryEngine(const QueryLimits& limits, Loader loader)
     // The limit is SQLite's, for the whole process: this engine's work is the process's work.
     sqlite3_hard_heap_limit64(static_cast<sqlite3_int64>(limits_.maxBytes));
     sqlite3* opened = nullptr;
-    const int code =
-        sqlite3_open_v2(":memory:", &opened, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    const sqlite3_vfs* fileSystem = memoryOnlyFileSystem();
+    const int code = fileSystem
+                         ? sqlite3_open_v2(":memory:", &opened, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
+                                           fileSystem->zName)
+                         : SQLITE_CANTOPEN;
     database_.reset(opened);
     if (code != SQLITE_OK || !registerAccessFunctions(opened))
         throw QueryError("The query engine cannot start.");
@@ -101,7 +124,7 @@ QueryEngine::~QueryEngine() {
 void QueryEngine::fail(int code, const std::string& description) {
     if (code == SQLITE_INTERRUPT)
         throw QueryError("Computing " + description + " took more steps than allowed; it was stopped.");
-    if (code == SQLITE_NOMEM)
+    if (code == SQLITE_NOMEM || code == SQLITE_CANTOPEN || code == SQLITE_FULL)
         throw QueryError("Computing " + description + " needs more memory than allowed (" +
                          std::to_string(limits_.maxBytes / (1024 * 1024)) + " MB).");
     throw QueryError("Computing " + description + " failed: " + sqlite3_errmsg(database_.get()));
@@ -189,17 +212,24 @@ RowSet QueryEngine::select(const SelectQuery& query, const std::string& descript
     RowSet result;
     for (const Column& column : compiled.columns) result.columns.push_back(column.name);
     stepsLeft_ = limits_.maxSteps / kStepsPerCheck;
+    std::size_t resultBytes = 0;
     for (;;) {
         const int code = sqlite3_step(statement.get());
         if (code == SQLITE_DONE) break;
         if (code != SQLITE_ROW) fail(code, description);
         if (result.rows.size() >= limits_.maxResultRows)
-            throw QueryError(description + " gives more than " + std::to_string(limits_.maxResultRows) +
-                             " rows.");
+            throw QueryError(capitalised(description) + " gives more than " +
+                             std::to_string(limits_.maxResultRows) + " rows.");
         std::vector<Value> row;
         row.reserve(compiled.columns.size());
-        for (std::size_t i = 0; i < compiled.columns.size(); ++i)
+        for (std::size_t i = 0; i < compiled.columns.size(); ++i) {
             row.push_back(resultValue(statement.get(), static_cast<int>(i), compiled.columns[i].type));
+            resultBytes += sizeof(Value) + static_cast<std::size_t>(
+                                               sqlite3_column_bytes(statement.get(), static_cast<int>(i)));
+        }
+        if (resultBytes > limits_.maxBytes)
+            throw QueryError(capitalised(description) + " gives more data than allowed (" +
+                             std::to_string(limits_.maxBytes / (1024 * 1024)) + " MB).");
         result.rows.push_back(std::move(row));
     }
     return result;

@@ -55,6 +55,12 @@ class SelectParser {
                t.isWord("union");
     }
 
+    // INNER, LEFT or RIGHT starting a join rather than calling Left() or Right().
+    bool startsJoin() const {
+        return (peek().isWord("inner") || peek().isWord("left") || peek().isWord("right")) &&
+               (peek(1).isWord("join") || peek(1).isWord("outer"));
+    }
+
     // The text of one expression, up to a comma, a clause or (when stopAtAs) an AS at the outer level.
     std::string expression(bool stopAtAs = false) {
         const std::size_t start = peek().offset;
@@ -62,8 +68,8 @@ class SelectParser {
         while (peek().kind != Token::Kind::End) {
             const Token& t = peek();
             if (depth == 0 && (t.isSymbol(",") || atClauseEnd() || (stopAtAs && t.isWord("as")) ||
-                               t.isWord("asc") || t.isWord("desc") || t.isWord("on") || t.isWord("inner") ||
-                               t.isWord("left") || t.isWord("right") || t.isWord("join")))
+                               t.isWord("asc") || t.isWord("desc") || t.isWord("on") || t.isWord("join") ||
+                               startsJoin()))
                 break;
             if (t.isSymbol("(")) ++depth;
             if (t.isSymbol(")")) --depth;

@@ -1,0 +1,165 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <sstream>
+
+#include "platform/jet/query/RecordSource.h"
+#include "tests/support/TestSupport.h"
+
+namespace query_tests {
+namespace {
+
+using namespace platform::jet::query;
+
+struct MdbClose {
+    void operator()(MdbHandle* handle) const { mdb_close(handle); }
+};
+using Database = std::unique_ptr<MdbHandle, MdbClose>;
+
+Database openTestFile(const std::string& name) {
+    setenv("MDBICONV", "UTF-8", 1);
+    const auto path = test_support::testDataFile(name);
+    return Database(std::filesystem::exists(path) ? mdb_open(path.c_str(), MDB_NOFLAGS) : nullptr);
+}
+
+#define OPEN_OR_SKIP(database, name)        \
+    Database database = openTestFile(name); \
+    if (!database) GTEST_SKIP() << "no " << name;
+
+std::size_t columnIndex(const RowSet& rows, const std::string& name) {
+    for (std::size_t i = 0; i < rows.columns.size(); ++i)
+        if (rows.columns[i] == name) return i;
+    ADD_FAILURE() << "no column " << name;
+    return 0;
+}
+
+std::int64_t currencyTotal(const RowSet& rows, const std::string& column) {
+    const std::size_t index = columnIndex(rows, column);
+    std::int64_t total = 0;
+    for (const auto& row : rows.rows) {
+        EXPECT_TRUE(row[index].holds<Currency>()) << column << " is " << displayText(row[index]);
+        if (row[index].holds<Currency>()) total += row[index].get<Currency>().tenThousandths;
+    }
+    return total;
+}
+
+// What the test's own script works out from mdb-export's CSV.
+std::string independently(const std::string& file, const std::string& check) {
+    const std::string command = "python3 " + std::string(INDEPENDENT_TOTALS_SCRIPT) + " '" +
+                                test_support::testDataFile(file).string() + "' " + check;
+    std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
+    std::string output;
+    char buffer[4096];
+    while (pipe && std::fgets(buffer, sizeof buffer, pipe.get())) output += buffer;
+    return output;
+}
+
+bool canCheckIndependently() {
+    return std::system("command -v python3 >/dev/null && command -v mdb-export >/dev/null") == 0;
+}
+
+// The record sources of the reports in the test files, as their designs name them.
+struct ReportSource {
+    const char* file;
+    const char* source;
+    const char* error;  // a part of the message, for a source that cannot give rows
+};
+
+class ReportSources : public ::testing::TestWithParam<ReportSource> {};
+
+TEST_P(ReportSources, GiveRowsOrSayWhyNot) {
+    const ReportSource& c = GetParam();
+    OPEN_OR_SKIP(database, c.file);
+    if (!c.error) {
+        const RowSet rows = readRecordSource(database.get(), c.source);
+        EXPECT_FALSE(rows.rows.empty()) << c.source;
+        EXPECT_FALSE(rows.columns.empty()) << c.source;
+        return;
+    }
+    try {
+        readRecordSource(database.get(), c.source);
+        FAIL() << c.source << " gave rows";
+    } catch (const QueryError& error) {
+        EXPECT_NE(std::string(error.what()).find(c.error), std::string::npos) << error.what();
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    RealFiles, ReportSources,
+    ::testing::Values(
+        ReportSource{"northwind-jet4.mdb", "Alphabetical List of Products", nullptr},
+        ReportSource{"northwind-jet4.mdb", "Categories", nullptr},
+        ReportSource{"northwind-jet4.mdb", "Customers", nullptr},
+        ReportSource{"northwind-jet4.mdb", "Invoices", nullptr},
+        ReportSource{"northwind-jet4.mdb", "Products by Category", nullptr},
+        ReportSource{"northwind-jet4.mdb", "Sales by Category", nullptr},
+        ReportSource{"northwind-jet4.mdb", "Sales Totals by Amount", nullptr},
+        ReportSource{"northwind-jet4.mdb", "Summary of Sales by Quarter", nullptr},
+        ReportSource{"northwind-jet4.mdb", "Summary of Sales by Year", nullptr},
+        ReportSource{"northwind-jet4.mdb", "Products", nullptr},
+        ReportSource{"northwind-jet4.mdb", "[Order Details Extended]", nullptr},
+        ReportSource{"northwind-jet4.mdb", "Employee Sales by Country",
+                     "'Employee Sales by Country' asks for parameters ([Beginning Date], [Ending Date])"},
+        ReportSource{"northwind-jet4.mdb", "Sales by Year", "'Sales by Year' asks for parameters"},
+        ReportSource{"northwind-jet4.mdb", "Quarterly Orders by Product",
+                     "'Quarterly Orders by Product' is a crosstab"},
+        ReportSource{"northwind-jet4.mdb", "No Such Thing", "'No Such Thing'"},
+        ReportSource{"asample.accdb", "Asset Items", nullptr},
+        ReportSource{"asample.accdb", "qryGSTCalculations", nullptr},
+        ReportSource{"asample.accdb", "~sq_rrptAssetsGroupedByOwners", nullptr},
+        ReportSource{"asample.accdb",
+                     "SELECT [Asset Items].Owner, Sum([Asset Items].Cost) AS Total FROM [Asset Items] "
+                     "GROUP BY [Asset Items].Owner ORDER BY [Asset Items].Owner;",
+                     nullptr}));
+
+struct Totals {
+    const char* source;
+    const char* moneyColumn;
+    const char* check;  // of the independent script
+};
+
+class IndependentTotals : public ::testing::TestWithParam<Totals> {};
+
+TEST_P(IndependentTotals, MatchMdbExportSummedAnotherWay) {
+    const Totals& c = GetParam();
+    OPEN_OR_SKIP(database, "northwind-jet4.mdb");
+    if (!canCheckIndependently()) GTEST_SKIP() << "no python3 or mdb-export";
+    const RowSet rows = readRecordSource(database.get(), c.source);
+    std::istringstream expected(independently("northwind-jet4.mdb", c.check));
+    std::size_t count = 0;
+    std::int64_t total = 0;
+    ASSERT_TRUE(expected >> count >> total) << "the script gave nothing";
+    EXPECT_EQ(rows.rows.size(), count);
+    EXPECT_EQ(currencyTotal(rows, c.moneyColumn), total);
+}
+
+INSTANTIATE_TEST_SUITE_P(Northwind, IndependentTotals,
+                         ::testing::Values(Totals{"Order Subtotals", "Subtotal", "order-subtotals"},
+                                           Totals{"Summary of Sales by Quarter", "Subtotal",
+                                                  "sales-by-quarter"},
+                                           Totals{"Invoices", "ExtendedPrice", "invoices"}));
+
+TEST(IndependentGroups, AssetCostsByOwnerMatchMdbExport) {
+    OPEN_OR_SKIP(database, "asample.accdb");
+    if (!canCheckIndependently()) GTEST_SKIP() << "no python3 or mdb-export";
+    const RowSet rows = readRecordSource(database.get(), "qryCostsSummedByOwner");
+    std::map<std::string, std::int64_t> ours, theirs;
+    for (const auto& row : rows.rows) {
+        ASSERT_TRUE(row[2].holds<Currency>());
+        ours[displayText(row[0]) + "\t" + displayText(row[1])] = row[2].get<Currency>().tenThousandths;
+    }
+    std::istringstream lines(independently("asample.accdb", "costs-by-owner"));
+    for (std::string line; std::getline(lines, line);) {
+        const auto last = line.rfind('\t');
+        theirs[line.substr(0, last)] = std::stoll(line.substr(last + 1));
+    }
+    EXPECT_FALSE(theirs.empty());
+    EXPECT_EQ(ours, theirs);
+}
+
+}  // namespace
+}  // namespace query_tests

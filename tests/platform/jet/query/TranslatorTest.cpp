@@ -1,0 +1,200 @@
+#include <gtest/gtest.h>
+
+#include "tests/platform/jet/query/EngineFixture.h"
+
+namespace query_tests {
+namespace {
+
+struct SqlCase {
+    const char* sql;
+    std::vector<std::string> rows;
+};
+
+class AccessSql : public EngineTest, public ::testing::WithParamInterface<SqlCase> {};
+
+TEST_P(AccessSql, GivesTheRowsAccessWould) {
+    const SqlCase& c = GetParam();
+    EXPECT_EQ(rowTexts(run(c.sql)), c.rows) << c.sql;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Dialect, AccessSql,
+    ::testing::Values(
+        SqlCase{"SELECT [Name] FROM [Items] WHERE [ID] = 2", {"banana"}},
+        SqlCase{"SELECT ID FROM Items WHERE Sold = #7/4/1996#", {"1"}},
+        SqlCase{"SELECT ID FROM Items WHERE Sold Between #1/1/1997# And #12/31/1997# ORDER BY ID",
+                {"2", "4"}},
+        SqlCase{"SELECT ID FROM Items WHERE Sold Not Between #1/1/1997# And #12/31/1997#", {"1"}},
+        SqlCase{"SELECT Name & '-' & Category, Name + Category FROM Items WHERE ID = 4", {"[odd]*-|Null"}},
+        SqlCase{"SELECT 'n' & ID & ':' & Price & ':' & Sold FROM Items WHERE ID = 1", {"n1:1.5:7/4/1996"}},
+        SqlCase{"SELECT ID FROM Items WHERE Name Like 'APP?E' OR Name Like '*an*' ORDER BY ID", {"1", "2"}},
+        SqlCase{"SELECT ID FROM Items WHERE Name Like '[!a-c]*'", {"4"}},
+        SqlCase{"SELECT ID FROM Items WHERE Name Like '[[]odd]#' OR Name Like '*[*]'", {"4"}},
+        SqlCase{"SELECT ID FROM Items WHERE Active = True ORDER BY ID", {"1", "3"}},
+        SqlCase{"SELECT ID FROM Items WHERE Not Active And Ratio > 0", {"2"}},
+        SqlCase{"SELECT IIf(Price > 1, 'dear', 'cheap') FROM Items ORDER BY ID",
+                {"dear", "cheap", "dear", "cheap"}},
+        SqlCase{"SELECT DISTINCT LCase(Category) AS c FROM Items WHERE Category Is Not Null ORDER BY 1",
+                {"fruit", "stone"}},
+        SqlCase{"SELECT DISTINCTROW ID FROM Items WHERE ID < 3 ORDER BY ID", {"1", "2"}},
+        SqlCase{"SELECT TOP 2 ID FROM Items ORDER BY Ratio DESC", {"3", "2"}},
+        SqlCase{"SELECT TOP 50 PERCENT ID FROM Items ORDER BY ID", {"1", "2"}},
+        SqlCase{"SELECT ID FROM Items WHERE Price Is Null", {"4"}},
+        SqlCase{"SELECT 7 Mod 3, 7 \\ 2, 2 ^ 10, -2 ^ 2, 7 / 2 FROM Items WHERE ID = 1", {"1|3|1024|-4|3.5"}},
+        SqlCase{"SELECT ID FROM Items WHERE Category = 'FRUIT' ORDER BY ID", {"1", "2"}},
+        SqlCase{"SELECT Name FROM Items WHERE ID < 4 ORDER BY Name", {"Apple", "banana", "Cherry"}},
+        SqlCase{"SELECT Sum(Price), Count(*) FROM Items WHERE Category Is Not Null GROUP BY Category "
+                "HAVING Count(*) > 0 ORDER BY Count(*) DESC",
+                {"1.75|2", "10|1"}},
+        SqlCase{
+            "SELECT Left(Name, 2), Mid(Name, 2, 3), Mid(Name, 4), Right(Name, 3), UCase(Name), Len(Name), "
+            "InStr(Name, 'AN'), InStr(3, Name, 'an'), Trim('  x  ') FROM Items WHERE ID = 2",
+            {"ba|ana|ana|ana|BANANA|6|2|4|x"}},
+        SqlCase{"SELECT Year(Sold), Month(Sold), Day(Sold), DatePart('q', Sold), DateSerial(1997, 14, 1), "
+                "DateAdd('m', 1, #1/31/1997#), DateDiff('d', #1/1/1997#, Sold), DateDiff('m', #12/31/1996#, "
+                "Sold) "
+                "FROM Items WHERE ID = 2",
+                {"1997|1|15|1|1998-02-01 00:00:00|1997-02-28 00:00:00|14|1"}},
+        SqlCase{"SELECT CInt(2.5), CInt(3.5), Round(2.5), Round(0.125, 2), Int(-1.5), Fix(-1.5), CLng(-2.5), "
+                "CCur(1.23456), CDbl('2.5'), CStr(Sold) FROM Items WHERE ID = 1",
+                {"2|4|2|0.12|-2|-1|-2|1.2346|2.5|7/4/1996"}},
+        SqlCase{"SELECT Nz(Price, 0), Nz(Category, 'none'), Nz(Ratio) FROM Items WHERE ID = 4",
+                {"0|none|-1.5"}},
+        SqlCase{"SELECT Format(Price, 'Currency'), Format(Sold, 'yyyy-mm-dd'), Format$(Sold, 'mmmm yyyy') "
+                "FROM Items WHERE ID = 1",
+                {"$1.50|1996-07-04|July 1996"}},
+        SqlCase{
+            "SELECT Items.ID, c.Label FROM Items LEFT JOIN Categories AS c ON Items.Category = c.Category "
+            "ORDER BY Items.ID",
+            {"1|Fruits", "2|Fruits", "3|Stone fruits", "4|Null"}},
+        SqlCase{
+            "SELECT c.Label, Items.ID FROM Items RIGHT JOIN Categories c ON Items.ID = 99 ORDER BY c.Label",
+            {"Fruits|Null", "Stone fruits|Null"}},
+        SqlCase{
+            "SELECT Items.ID FROM Categories INNER JOIN (Items INNER JOIN Items AS i2 ON i2.ID = Items.ID) "
+            "ON Items.Category = Categories.Category ORDER BY Items.ID",
+            {"1", "2", "3"}},
+        SqlCase{"SELECT Price * 2, Price + 1, Price / 2, Price * Price FROM Items WHERE ID = 1",
+                {"3|2.5|0.75|2.25"}},
+        SqlCase{"SELECT Price * 2 AS Twice, Twice + 1 FROM Items WHERE ID = 3", {"20|21"}},
+        SqlCase{"SELECT Name FROM Items WHERE ID = 1 UNION SELECT Label FROM Categories ORDER BY Name",
+                {"Apple", "Fruits", "Stone fruits"}},
+        SqlCase{"SELECT ID FROM Items WHERE ID In (1, 3) ORDER BY ID;", {"1", "3"}}));
+
+// Access's types survive the trip through SQLite: currency exact, dates as day numbers, Booleans.
+TEST_F(EngineTest, ResultsKeepAccessTypes) {
+    const RowSet rows =
+        run("SELECT Price, Price * 2, Price / 2, Sold, Sold + 1, Active, Ratio, ID FROM Items WHERE ID = 1");
+    ASSERT_EQ(rows.rows.size(), 1u);
+    const auto& row = rows.rows[0];
+    EXPECT_EQ(row[0], Value(Currency{15000}));
+    EXPECT_EQ(row[1], Value(Currency{30000}));
+    EXPECT_EQ(row[2], Value(0.75));
+    EXPECT_EQ(row[3], day(1996, 7, 4));
+    EXPECT_EQ(row[4], day(1996, 7, 5));
+    EXPECT_EQ(row[5], Value(true));
+    EXPECT_EQ(row[6], Value(0.5));
+    EXPECT_EQ(row[7], Value(std::int64_t{1}));
+}
+
+TEST_F(EngineTest, CurrencySumsStayExact) {
+    // Amounts a Double cannot sum exactly: 0.1 many times, and amounts near the type's precision.
+    std::vector<std::vector<Value>> rows;
+    for (int i = 0; i < 10'000; ++i) rows.push_back({money(1000), money(123'456'789'012'345)});
+    tables_.tables["Ledger"] = {{{"Small", ColumnType::Currency}, {"Large", ColumnType::Currency}}, rows};
+    const RowSet sums = run("SELECT Sum(Small), Sum(Large), Sum(Large) + 1, Avg(Small) FROM Ledger");
+    ASSERT_EQ(sums.rows.size(), 1u);
+    EXPECT_EQ(sums.rows[0][0], Value(Currency{10'000'000}));
+    EXPECT_EQ(sums.rows[0][1], Value(Currency{1'234'567'890'123'450'000}));
+    EXPECT_EQ(sums.rows[0][2], Value(Currency{1'234'567'890'123'460'000}));
+    EXPECT_EQ(sums.rows[0][3], Value(Currency{1000}));
+}
+
+TEST_F(EngineTest, SavedQueriesNestAsViewsNamedAsAccessNamesTheirColumns) {
+    tables_.queries["Dear"] =
+        "SELECT ID, Price * 2 AS Twice, Items.Category, c.Category FROM Items "
+        "INNER JOIN Categories AS c ON Items.Category = c.Category WHERE Price > 1";
+    tables_.queries["Dearest"] = "SELECT Max(Twice) AS Most FROM Dear";
+    const RowSet dear = run("SELECT * FROM Dear ORDER BY ID");
+    EXPECT_EQ(dear.columns, (std::vector<std::string>{"ID", "Twice", "Items.Category", "c.Category"}));
+    EXPECT_EQ(rowTexts(dear), (std::vector<std::string>{"1|3|Fruit|Fruit", "3|20|Stone|Stone"}));
+    EXPECT_EQ(run("SELECT Most FROM Dearest").rows.at(0).at(0), Value(Currency{200000}));
+}
+
+struct ErrorCase {
+    const char* sql;
+    const char* message;  // a part of the error's text
+};
+
+class UnsupportedSql : public EngineTest, public ::testing::WithParamInterface<ErrorCase> {};
+
+TEST_P(UnsupportedSql, GivesAClearError) {
+    const ErrorCase& c = GetParam();
+    try {
+        run(c.sql);
+        FAIL() << "no error for " << c.sql;
+    } catch (const QueryError& error) {
+        EXPECT_NE(std::string(error.what()).find(c.message), std::string::npos) << error.what();
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Dialect, UnsupportedSql,
+    ::testing::Values(ErrorCase{"SELECT Foo(ID) FROM Items", "function Foo"},
+                      ErrorCase{"SELECT ID FROM Items WHERE ID = [Which ID?]", "[Which ID?]"},
+                      ErrorCase{"SELECT ID FROM Items WHERE ID = Forms!Dialog!ID", "Forms!Dialog!ID"},
+                      ErrorCase{"SELECT 'open FROM Items", "unterminated string"},
+                      ErrorCase{"PARAMETERS x Long; SELECT ID FROM Items", "parameters"},
+                      ErrorCase{"TRANSFORM Sum(Price) SELECT ID FROM Items GROUP BY ID PIVOT Name",
+                                "Crosstab"},
+                      ErrorCase{"DELETE FROM Items", "Only select queries"},
+                      ErrorCase{"SELECT ID FROM Nowhere", "'Nowhere'"},
+                      ErrorCase{"SELECT ID FROM Items WHERE Sold = #32/1/1997#", "#32/1/1997#"},
+                      ErrorCase{"SELECT ID Xor 1 FROM Items", "Xor"},
+                      ErrorCase{"SELECT Left(Name) FROM Items", "Left"},
+                      ErrorCase{"SELECT ID FROM Items WHERE ID In (SELECT ID FROM Items)", "Sub-queries"}));
+
+TEST_F(EngineTest, AQueryBasedOnItselfIsAnError) {
+    tables_.queries["Loop"] = "SELECT * FROM Loop";
+    EXPECT_THROW(run("SELECT * FROM Loop"), QueryError);
+}
+
+// Hostile queries stop within the limits, with a message saying which one.
+TEST_F(EngineTest, HostileQueriesStopWithinTheLimits) {
+    std::vector<std::vector<Value>> many;
+    for (int i = 0; i < 2000; ++i) many.push_back({whole(i)});
+    tables_.tables["Big"] = {{{"N", ColumnType::Integer}}, many};
+    const auto failure = [&](const std::string& sql, const QueryLimits& limits) -> std::string {
+        try {
+            run(sql, limits);
+        } catch (const QueryError& error) {
+            return error.what();
+        }
+        return "no error";
+    };
+    QueryLimits steps;
+    steps.maxSteps = 10'000'000;
+    EXPECT_NE(failure("SELECT Count(*) FROM Big AS a, Big AS b, Big AS c", steps).find("stopped"),
+              std::string::npos);
+
+    QueryLimits rows;
+    rows.maxResultRows = 3;
+    EXPECT_NE(failure("SELECT a.ID FROM Items AS a, Items AS b", rows).find("more than 3 rows"),
+              std::string::npos);
+
+    QueryLimits tableRows;
+    tableRows.maxRowsPerTable = 100;
+    EXPECT_NE(failure("SELECT N FROM Big", tableRows).find("more than 100 rows"), std::string::npos);
+
+    QueryLimits memory;
+    memory.maxBytes = 16u * 1024 * 1024;
+    const std::string memoryFailure = failure("SELECT Space(60000) & N AS s FROM Big ORDER BY 1", memory);
+    EXPECT_NE(memoryFailure.find("more memory"), std::string::npos) << memoryFailure;
+
+    const std::string deep =
+        "SELECT " + std::string(5000, '(') + "1" + std::string(5000, ')') + " FROM Items";
+    EXPECT_NE(failure(deep, {}).find("nested too deeply"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace query_tests

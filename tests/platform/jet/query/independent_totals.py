@@ -1,0 +1,80 @@
+#!/usr/bin/env python3
+"""Row counts and money totals of a few record sources, worked out from mdb-export's CSV of the
+underlying tables: a second reader of the file and a second way of joining and grouping, to check the
+query engine against. Amounts are printed as whole ten-thousandths.
+
+    independent_totals.py DATABASE order-subtotals|sales-by-quarter|invoices|costs-by-owner
+"""
+import csv
+import io
+import struct
+import subprocess
+import sys
+from collections import defaultdict
+from decimal import Decimal
+
+
+def table(database, name):
+    exported = subprocess.run(["mdb-export", database, name], check=True, capture_output=True)
+    return list(csv.DictReader(io.StringIO(exported.stdout.decode("utf-8", "replace"))))
+
+
+def ten_thousandths(amount):
+    return int(Decimal(amount) * 10000)
+
+
+def single(text):
+    """A Single column's value as the engine widens it to a Double."""
+    return struct.unpack("<f", struct.pack("<f", float(text)))[0]
+
+
+def extended_price(line):
+    """CCur(UnitPrice * Quantity * (1 - Discount) / 100) * 100, in ten-thousandths."""
+    price_times_quantity = Decimal(line["UnitPrice"]) * int(line["Quantity"])  # Currency: exact
+    amount = float(price_times_quantity) * (1 - single(line["Discount"])) / 100
+    return round(amount * 10000) * 100  # half to even, as CCur
+
+
+def order_subtotals(database):
+    totals = defaultdict(int)
+    for line in table(database, "Order Details"):
+        totals[line["OrderID"]] += extended_price(line)
+    return totals
+
+
+def main():
+    database, check = sys.argv[1], sys.argv[2]
+    if check == "order-subtotals":
+        totals = order_subtotals(database)
+        print(len(totals), sum(totals.values()))
+    elif check == "sales-by-quarter":
+        totals = order_subtotals(database)
+        shipped = [o for o in table(database, "Orders") if o["ShippedDate"] and o["OrderID"] in totals]
+        print(len(shipped), sum(totals[o["OrderID"]] for o in shipped))
+    elif check == "invoices":
+        orders = {o["OrderID"]: o for o in table(database, "Orders")}
+        customers = {c["CustomerID"] for c in table(database, "Customers")}
+        employees = {e["EmployeeID"] for e in table(database, "Employees")}
+        shippers = {s["ShipperID"] for s in table(database, "Shippers")}
+        products = {p["ProductID"] for p in table(database, "Products")}
+        count = total = 0
+        for line in table(database, "Order Details"):
+            order = orders.get(line["OrderID"])
+            if (order and order["CustomerID"] in customers and order["EmployeeID"] in employees
+                    and order["ShipVia"] in shippers and line["ProductID"] in products):
+                count += 1
+                total += extended_price(line)
+        print(count, total)
+    elif check == "costs-by-owner":
+        totals = defaultdict(int)
+        for item in table(database, "Asset Items"):
+            if item["Cost"]:
+                totals[(item["Owner"], item["Asset Category"])] += ten_thousandths(item["Cost"])
+        for (owner, category), total in sorted(totals.items()):
+            print(f"{owner}\t{category}\t{total}")
+    else:
+        sys.exit("unknown check " + check)
+
+
+if __name__ == "__main__":
+    main()
