@@ -161,6 +161,13 @@ FileHeader checkDatabaseFile(const std::string& path, std::string_view password,
     return openCheckedFile(path, password, formats).header;
 }
 
+ReadableDatabase openReadableDatabase(const std::string& path, std::string_view password,
+                                      AcceptedFormats formats, const EngineOptions& options) {
+    CheckedFile checked = openCheckedFile(path, password, formats);
+    auto decrypted = decryptedFile(checked, path, options);
+    return {checked.header, decrypted ? std::move(*decrypted) : std::move(checked.file)};
+}
+
 DatabaseFile openDatabaseFile(std::string_view path, std::string_view password, AcceptedFormats formats,
                               const EngineOptions& options) {
     // Errors quote the path as the caller gave it, as the engine does.

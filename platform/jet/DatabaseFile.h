@@ -7,6 +7,7 @@
 #include "platform/jet/Catalogue.h"
 #include "platform/jet/EngineOptions.h"
 #include "platform/jet/FileHeader.h"
+#include "platform/posix/ScopedHandles.h"
 
 namespace platform::jet {
 
@@ -31,5 +32,15 @@ DatabaseFile openDatabaseFile(std::string_view path, std::string_view password, 
 
 // Only the checks of the file's header, without the catalogue: the same errors as openDatabaseFile.
 FileHeader checkDatabaseFile(const std::string& path, std::string_view password, AcceptedFormats formats);
+
+// The file checked as openDatabaseFile checks it, open for a helper to read as a plain file: the
+// descriptor of the file itself or, for an encoded or encrypted file, of its decrypted copy in memory
+// (at most options.decryptionLimit bytes). The same errors as openDatabaseFile, without the catalogue's.
+struct ReadableDatabase {
+    FileHeader header;
+    posix::ScopedFd descriptor;
+};
+ReadableDatabase openReadableDatabase(const std::string& path, std::string_view password,
+                                      AcceptedFormats formats, const EngineOptions& options);
 
 }  // namespace platform::jet

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "DatabaseFile.h"
@@ -20,8 +21,6 @@
 #include "platform/jet/JetAdo.h"
 #include "platform/jet/JetFormat.h"
 #include "platform/jet/LittleEndian.h"
-#include "platform/jet/crypto/DecryptedCopy.h"
-#include "platform/jet/crypto/PageCipher.h"
 #include "tests/fakes/FakeRegistry.h"
 #include "tests/support/NoPrintQueues.h"
 #include "tests/tools/mkmdb/RunProgram.h"
@@ -204,6 +203,22 @@ TEST_F(EncryptedFiles, DamagedEncryptionInfoIsAClearErrorWithoutDecrypting) {
         EXPECT_EQ(accessFailure(path, "password"),
                   "3343: The encryption of the database '" + path + "' cannot be read: " + reason + ".");
     }
+    // The binary info of CryptoAPI encryption: its key size follows the version, the flags, the header's
+    // size, and the header's flags, extra size, cipher and hash.
+    constexpr std::size_t kKeySizeOffset = header::kEncryptionInfoOffset + 28;
+    const std::vector<std::tuple<mkmdb::Encryption, std::uint32_t, std::string>> keySizes{
+        {mkmdb::Encryption::Rc4CryptoApi, 256, "the RC4 key size is not one RC4 takes"},
+        {mkmdb::Encryption::Rc4CryptoApi, 44, "the RC4 key size is not one RC4 takes"},
+        {mkmdb::Encryption::StandardAes, 192, "the AES key size does not match"},
+    };
+    for (const auto& [encryption, bits, reason] : keySizes) {
+        const std::string path = written(encryption, "secret");
+        auto bytes = bytesOf(path);
+        putU32(bytes, kKeySizeOffset, bits);
+        writeBytes(path, bytes);
+        EXPECT_EQ(accessFailure(path, "secret"),
+                  "3343: The encryption of the database '" + path + "' cannot be read: " + reason + ".");
+    }
 }
 
 TEST_F(EncryptedFiles, EveryProtectionOurWriterWritesReadsBack) {
@@ -226,13 +241,9 @@ TEST_F(EncryptedFiles, TheDecryptedCopyIsASealedPlainFileInMemory) {
     REQUIRE_TEST_FILE("ace-agile-encrypted.accdb");
     const std::string path = jet_tests::testFile(kAgileFile);
     const auto original = bytesOf(path);
-    const auto header = checkDatabaseFile(path, "password", AcceptedFormats::JetAndAce);
-    auto info = crypto::parseEncryptionInfo(
-        std::span(original).subspan(header::kEncryptionInfoOffset, header.encryptionInfoLength));
-    auto cipher = crypto::PageCipher::unlock(info, u"password", header.pageKey);
-    ASSERT_TRUE(cipher);
-    posix::ScopedFd file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    auto copy = crypto::decryptedCopy(file.get(), original.size(), header, *cipher);
+    const auto copy =
+        openReadableDatabase(path, "password", AcceptedFormats::JetAndAce, jet_tests::testOptions())
+            .descriptor;
 
     const auto plain = bytesOf("/proc/self/fd/" + std::to_string(copy.get()));
     ASSERT_EQ(plain.size(), original.size());
