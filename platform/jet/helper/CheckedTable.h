@@ -41,6 +41,10 @@ class CheckedTable {
     // when the row does not hold it whole.
     std::optional<std::vector<std::uint8_t>> rawValue(const std::string& column) const;
 
+    // libmdb's definition of the table: its columns, and where the current row's values lie in the page
+    // libmdb holds (the columns' cur_value_start and cur_value_len).
+    const MdbTableDef& definition() const { return *table_; }
+
     // Calls row() for each row; false when libmdb delivers other rows than the pages hold.
     bool forEachRow(const std::function<void()>& row);
 
