@@ -103,10 +103,10 @@ const std::map<std::string, PlainFunction>& plainFunctions() {
     return functions;
 }
 
-class Parser {
+class Parser : TokenCursor {
   public:
     Parser(const std::vector<Token>& tokens, std::size_t& position, const NameResolver& resolve)
-        : tokens_(tokens), position_(position), resolve_(resolve) {}
+        : TokenCursor(tokens, position), resolve_(resolve) {}
 
     Translated expression(int minPrecedence = 0) {
         if (++depth_ > kMaxNesting) throw QueryError("The expression is nested too deeply.");
@@ -135,14 +135,6 @@ class Parser {
         Power = 11
     };
 
-    const Token& peek(std::size_t ahead = 0) const {
-        return tokens_[std::min(position_ + ahead, tokens_.size() - 1)];
-    }
-    const Token& next() {
-        const Token& token = peek();
-        if (position_ < tokens_.size() - 1) ++position_;
-        return token;
-    }
     void expectSymbol(std::string_view symbol) {
         if (!peek().isSymbol(symbol)) unexpected();
         next();
@@ -451,8 +443,6 @@ class Parser {
         return {"access_power(" + plainValue(a) + ", " + plainValue(b) + ")", ColumnType::Double};
     }
 
-    const std::vector<Token>& tokens_;
-    std::size_t& position_;
     const NameResolver& resolve_;
     int depth_ = 0;
 };

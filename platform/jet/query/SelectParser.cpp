@@ -11,9 +11,16 @@ constexpr int kMaxNesting = 100;
 
 // Reads one statement, slicing expressions out of the text by their tokens' places; the expressions
 // themselves are translated later, against the sources.
-class SelectParser {
+struct TokenList {
+    explicit TokenList(std::string_view sql) : tokenList(tokenize(sql)) {}
+    std::vector<Token> tokenList;
+    std::size_t position = 0;
+};
+
+class SelectParser : TokenList, TokenCursor {
   public:
-    explicit SelectParser(std::string_view sql) : sql_(sql), tokens_(tokenize(sql)) {}
+    explicit SelectParser(std::string_view sql)
+        : TokenList(sql), TokenCursor(tokenList, position), sql_(sql) {}
 
     SelectQuery statement() {
         SelectQuery query = select();
@@ -30,14 +37,6 @@ class SelectParser {
     }
 
   private:
-    const Token& peek(std::size_t ahead = 0) const {
-        return tokens_[std::min(position_ + ahead, tokens_.size() - 1)];
-    }
-    const Token& next() {
-        const Token& token = peek();
-        if (position_ < tokens_.size() - 1) ++position_;
-        return token;
-    }
     void expectWord(std::string_view word) {
         if (!peek().isWord(word)) unexpected();
         next();
@@ -67,9 +66,9 @@ class SelectParser {
         int depth = 0;
         while (peek().kind != Token::Kind::End) {
             const Token& t = peek();
-            if (depth == 0 && (t.isSymbol(",") || atClauseEnd() || (stopAtAs && t.isWord("as")) ||
-                               t.isWord("asc") || t.isWord("desc") || t.isWord("on") || t.isWord("join") ||
-                               startsJoin()))
+            if (depth == 0 &&
+                (t.isSymbol(",") || atClauseEnd() || (stopAtAs && t.isWord("as")) || t.isWord("asc") ||
+                 t.isWord("desc") || t.isWord("on") || t.isWord("join") || startsJoin()))
                 break;
             if (t.isSymbol("(")) ++depth;
             if (t.isSymbol(")")) --depth;
@@ -214,8 +213,6 @@ class SelectParser {
     }
 
     std::string_view sql_;
-    std::vector<Token> tokens_;
-    std::size_t position_ = 0;
 };
 
 }  // namespace

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -16,6 +17,26 @@ struct Token {
 
     bool isWord(std::string_view word) const;  // a bare word, ignoring case
     bool isSymbol(std::string_view symbol) const { return kind == Kind::Symbol && text == symbol; }
+};
+
+// Reading through tokens for the parsers: never past the End token that closes every list.
+class TokenCursor {
+  public:
+    TokenCursor(const std::vector<Token>& tokens, std::size_t& position)
+        : tokens_(tokens), position_(position) {}
+
+    const Token& peek(std::size_t ahead = 0) const {
+        return tokens_[std::min(position_ + ahead, tokens_.size() - 1)];
+    }
+    const Token& next() {
+        const Token& token = peek();
+        if (position_ < tokens_.size() - 1) ++position_;
+        return token;
+    }
+
+  protected:
+    const std::vector<Token>& tokens_;
+    std::size_t& position_;
 };
 
 // Raises QueryError on an unterminated string, name or date, or a character Access SQL does not use.

@@ -1,18 +1,15 @@
 #include "platform/jet/query/TableReader.h"
 
+#include <bit>
 #include <cstdio>
 #include <cstring>
 #include <memory>
 #include <span>
 
 #include "platform/jet/LittleEndian.h"
-#include "platform/jet/helper/TableRows.h"
 
 namespace platform::jet::query {
 namespace {
-
-using helper::RowPlace;
-using helper::TableRows;
 
 helper::PageFile openChecked(MdbHandle* database) {
     if (!database || !database->f || !database->f->stream) throw QueryError("The database is not open.");
@@ -47,39 +44,6 @@ ColumnType typeOf(int mdbType) {
     }
 }
 
-struct GFree {
-    void operator()(void* p) const { g_free(p); }
-};
-
-// libmdb's structures for one table, read through its definition page rather than libmdb's catalogue.
-class MdbTable {
-  public:
-    MdbTable(MdbHandle* database, const std::string& name, std::uint32_t definitionPage) {
-        std::memset(&entry_, 0, sizeof entry_);
-        entry_.mdb = database;
-        std::strncpy(entry_.object_name, name.c_str(), MDB_MAX_OBJ_NAME);
-        entry_.object_type = MDB_TABLE;
-        entry_.table_pg = definitionPage;
-        table_ = mdb_read_table(&entry_);
-        if (table_ && !mdb_read_columns(table_)) {
-            mdb_free_tabledef(table_);
-            table_ = nullptr;
-        }
-        if (table_) mdb_rewind_table(table_);
-    }
-    ~MdbTable() {
-        if (table_) mdb_free_tabledef(table_);
-    }
-    MdbTable(const MdbTable&) = delete;
-    MdbTable& operator=(const MdbTable&) = delete;
-
-    MdbTableDef* get() const { return table_; }
-
-  private:
-    MdbCatalogEntry entry_;
-    MdbTableDef* table_ = nullptr;
-};
-
 std::int64_t littleEndianInt64(std::span<const std::uint8_t> bytes) {
     return static_cast<std::int64_t>(getU32(bytes, 0) | (static_cast<std::uint64_t>(getU32(bytes, 4)) << 32));
 }
@@ -92,102 +56,76 @@ TableReader::TableReader(MdbHandle* database, std::size_t maxRowsPerTable, std::
 void TableReader::read(const std::string& name, std::uint32_t definitionPage,
                        const std::function<void(const std::vector<Column>&)>& columns,
                        const std::function<void(std::vector<Value>&&)>& row) {
-    auto checked = TableRows::read(file_, definitionPage, maxRows_);
-    if (!checked)
+    auto table = helper::CheckedTable::open(database_, file_, name, definitionPage, maxRows_);
+    if (!table)
         throw QueryError("The table '" + name + "' is damaged or holds more than " +
                          std::to_string(maxRows_) + " rows.");
-    MdbTable table(database_, name, definitionPage);
-    if (!table.get()) throw QueryError("The table '" + name + "' cannot be read.");
-    MdbTableDef* def = table.get();
-    const std::size_t count = def->num_cols;
+    const MdbTableDef& definition = table->definition();
     std::vector<Column> described;
-    std::vector<std::vector<char>> buffers(count);
-    std::vector<int> lengths(count);
-    std::vector<MdbColumn*> mdbColumns;
-    for (std::size_t i = 0; i < count; ++i) {
-        auto* column = static_cast<MdbColumn*>(g_ptr_array_index(def->columns, i));
+    std::vector<const MdbColumn*> mdbColumns;
+    for (unsigned i = 0; i < definition.num_cols; ++i) {
+        const auto* column = static_cast<const MdbColumn*>(g_ptr_array_index(definition.columns, i));
         mdbColumns.push_back(column);
         described.push_back({column->name, typeOf(column->col_type)});
-        buffers[i].assign(static_cast<std::size_t>(database_->bind_size) + 1, '\0');
-        mdb_bind_column(def, static_cast<int>(i) + 1, buffers[i].data(), &lengths[i]);
+        table->bind(column->name);
     }
     columns(described);
     std::size_t dataSize = 0;
-    while (mdb_fetch_row(def)) {
-        const RowPlace place{def->cur_phys_pg, static_cast<std::uint16_t>(def->cur_row - 1)};
-        const auto verdict = checked->take(place);
-        if (verdict == TableRows::Verdict::Drop) continue;
-        if (verdict == TableRows::Verdict::Damaged) throw QueryError("The table '" + name + "' is damaged.");
+    const bool whole = table->forEachRow([&] {
         std::vector<Value> values;
-        values.reserve(count);
-        for (std::size_t i = 0; i < count; ++i) {
-            MdbColumn* column = mdbColumns[i];
-            const std::string text(buffers[i].data(), strnlen(buffers[i].data(), buffers[i].size()));
-            const auto* raw =
-                reinterpret_cast<const std::uint8_t*>(database_->pg_buf) + column->cur_value_start;
-            const int length = column->cur_value_len;
-            const bool inPage =
-                column->cur_value_start >= 0 && length >= 0 &&
-                static_cast<std::size_t>(column->cur_value_start) + static_cast<std::size_t>(length) <=
-                    static_cast<std::size_t>(database_->fmt->pg_size);
-            const std::span<const std::uint8_t> bytes(raw, inPage ? static_cast<std::size_t>(length) : 0);
-            Value value;
-            switch (column->col_type) {
-                case MDB_BOOL:
-                    value = text == "1" || text == "True" || text == "true" || text == "-1";
-                    break;
-                case MDB_MONEY:
-                    if (length == 8 && inPage) value = Currency{littleEndianInt64(bytes)};
-                    break;
-                case MDB_DATETIME:
-                    if (length == 8 && inPage) value = Date{getDouble(bytes, 0)};
-                    break;
-                case MDB_DOUBLE:
-                    if (length == 8 && inPage) value = getDouble(bytes, 0);
-                    break;
-                case MDB_FLOAT:
-                    if (length == 4 && inPage)
-                        value = static_cast<double>(std::bit_cast<float>(getU32(bytes, 0)));
-                    break;
-                case MDB_BYTE:
-                case MDB_INT:
-                case MDB_LONGINT:
-                    if (length > 0)
-                        value = static_cast<std::int64_t>(std::strtoll(text.c_str(), nullptr, 10));
-                    break;
-                case MDB_NUMERIC:
-                    if (length > 0) value = std::strtod(text.c_str(), nullptr);
-                    break;
-                case MDB_OLE:
-                case MDB_BINARY:
-                    if (length > 0) {
-                        std::size_t size = 0;
-                        std::unique_ptr<void, GFree> data(column->col_type == MDB_OLE
-                                                              ? mdb_ole_read_full(database_, column, &size)
-                                                              : nullptr);
-                        if (column->col_type == MDB_BINARY && inPage) {
-                            value = Binary{std::vector<std::uint8_t>(raw, raw + length)};
-                        } else if (data) {
-                            const auto* start = static_cast<const std::uint8_t*>(data.get());
-                            value = Binary{std::vector<std::uint8_t>(start, start + size)};
-                        }
-                    }
-                    break;
-                default:
-                    if (length > 0) value = text;
-                    break;
-            }
-            if (value.holds<std::string>()) dataSize += value.get<std::string>().size();
-            if (value.holds<Binary>()) dataSize += value.get<Binary>().bytes.size();
-            values.push_back(std::move(value));
+        values.reserve(mdbColumns.size());
+        for (const MdbColumn* column : mdbColumns) {
+            values.push_back(valueOf(*table, *column));
+            if (values.back().holds<std::string>()) dataSize += values.back().get<std::string>().size();
+            if (values.back().holds<Binary>()) dataSize += values.back().get<Binary>().bytes.size();
         }
-        dataSize += count * sizeof(Value);
+        dataSize += values.size() * sizeof(Value);
         if (dataSize > maxBytes_)
             throw QueryError("The table '" + name + "' holds more data than can be read (" +
                              std::to_string(maxBytes_ / (1024 * 1024)) + " MB).");
         row(std::move(values));
+    });
+    if (!whole) throw QueryError("The table '" + name + "' is damaged.");
+}
+
+Value TableReader::valueOf(const helper::CheckedTable& table, const MdbColumn& column) const {
+    const std::string text = table.text(column.name);
+    // Numbers libmdb would print are taken from the row's bytes, exact, where libmdb found them.
+    const int length = column.cur_value_len;
+    const bool inPage = column.cur_value_start >= 0 && length >= 0 &&
+                        static_cast<std::size_t>(column.cur_value_start) + static_cast<std::size_t>(length) <=
+                            static_cast<std::size_t>(database_->fmt->pg_size);
+    const auto* raw = reinterpret_cast<const std::uint8_t*>(database_->pg_buf) + column.cur_value_start;
+    const std::span<const std::uint8_t> bytes(raw, inPage ? static_cast<std::size_t>(length) : 0);
+    switch (column.col_type) {
+        case MDB_BOOL:
+            return text == "1" || text == "True" || text == "true" || text == "-1";
+        case MDB_MONEY:
+            return bytes.size() == 8 ? Value(Currency{littleEndianInt64(bytes)}) : Value();
+        case MDB_DATETIME:
+            return bytes.size() == 8 ? Value(Date{getDouble(bytes, 0)}) : Value();
+        case MDB_DOUBLE:
+            return bytes.size() == 8 ? Value(getDouble(bytes, 0)) : Value();
+        case MDB_FLOAT:
+            return bytes.size() == 4 ? Value(static_cast<double>(std::bit_cast<float>(getU32(bytes, 0))))
+                                     : Value();
+        case MDB_BYTE:
+        case MDB_INT:
+        case MDB_LONGINT:
+            return text.empty() ? Value()
+                                : Value(static_cast<std::int64_t>(std::strtoll(text.c_str(), nullptr, 10)));
+        case MDB_NUMERIC:
+            return text.empty() ? Value() : Value(std::strtod(text.c_str(), nullptr));
+        case MDB_BINARY:
+            return bytes.empty() ? Value()
+                                 : Value(Binary{std::vector<std::uint8_t>(bytes.begin(), bytes.end())});
+        case MDB_OLE: {
+            auto data = table.longValue(column.name);
+            return data.empty() ? Value() : Value(Binary{std::move(data)});
+        }
+        default:
+            return text.empty() ? Value() : Value(text);
     }
-    if (!checked->complete()) throw QueryError("The table '" + name + "' is damaged.");
 }
 
 }  // namespace platform::jet::query

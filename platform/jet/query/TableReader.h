@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/jet/helper/CheckedTable.h"
 #include "platform/jet/helper/PageFile.h"
 #include "platform/jet/query/ColumnType.h"
 #include "platform/jet/query/RecordSource.h"
@@ -29,6 +30,8 @@ class TableReader {
               const std::function<void(std::vector<Value>&&)>& row);
 
   private:
+    Value valueOf(const helper::CheckedTable& table, const MdbColumn& column) const;
+
     MdbHandle* database_;
     helper::PageFile file_;
     std::size_t maxRows_, maxBytes_;
