@@ -1,5 +1,6 @@
 #include "tests/platform/win32/servers/AccessStandIn.h"
 
+#include <algorithm>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -29,7 +30,8 @@ bool sameText(const std::wstring& a, const std::wstring& b) {
 
 struct Instance {
     std::optional<DatabaseDescription> database;
-    std::wstring currentPrinter;  // empty until asked: then the first printer, as Windows' default
+    std::vector<std::wstring> ownPrinters;  // the printers the databases opened so far brought along
+    std::wstring currentPrinter;            // empty until asked: then the first printer, as Windows' default
     bool visible = false;
 
     const DatabaseDescription& open() const {
@@ -52,7 +54,7 @@ struct Instance {
         std::vector<std::wstring> names;
         for (const auto& name : platform::win32::WinPrinters().deviceNames())
             names.push_back(platform::win32::toWide(name));
-        if (database) names.insert(names.end(), database->printers.begin(), database->printers.end());
+        names.insert(names.end(), ownPrinters.begin(), ownPrinters.end());
         return names;
     }
 
@@ -174,6 +176,10 @@ ComPtr<AutomationObject> createAccessApplication() {
         conductFor(*read.description, L"OpenCurrentDatabase");
         if ((call.given(2) ? call.text(2) : L"") != read.description->password)
             throw ServerError{L"Not a valid password.", accessError(3031)};
+        for (const auto& printer : read.description->printers)
+            if (std::find(instance->ownPrinters.begin(), instance->ownPrinters.end(), printer) ==
+                instance->ownPrinters.end())
+                instance->ownPrinters.push_back(printer);
         instance->database = std::move(read.description);
     });
     application->define(L"CurrentProject", [instance, conduct](Call&, VARIANT* result) {

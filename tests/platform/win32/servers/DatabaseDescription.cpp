@@ -6,6 +6,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "platform/win32/ScopedHandles.h"
 #include "platform/win32/WideText.h"
 #include "tests/platform/win32/servers/AutomationObject.h"
 
@@ -68,11 +69,19 @@ ReadDescription readDescription(const std::wstring& path) {
     text << file.rdbuf();
     const std::string content = text.str();
     if (!file || !content.starts_with(kDescriptionSignature)) return {{}, DescriptionProblem::NotADatabase};
-    return {parseDescription(content), DescriptionProblem::Missing};
+    DatabaseDescription description = parseDescription(content);
+    description.path = path;
+    return {std::move(description), DescriptionProblem::Missing};
 }
 
 void conductFor(const DatabaseDescription& description, const std::wstring& member) {
-    if (auto delay = description.delays.find(member); delay != description.delays.end()) Sleep(delay->second);
+    if (auto delay = description.delays.find(member); delay != description.delays.end()) {
+        const std::wstring marker = description.path + L".delaying";
+        HANDLE created = CreateFileW(marker.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                                     nullptr, CREATE_ALWAYS, FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+        const platform::win32::UniqueHandle delaying(created == INVALID_HANDLE_VALUE ? nullptr : created);
+        Sleep(delay->second);
+    }
     if (auto failure = description.failures.find(member); failure != description.failures.end())
         throw ServerError{failure->second, E_FAIL};
 }

@@ -22,6 +22,7 @@ struct CatalogueEntry {
 };
 
 struct DatabaseDescription {
+    std::wstring path;  // the file it was read from
     std::wstring password;
     std::vector<CatalogueEntry> tables;
     std::vector<std::wstring> reports;
@@ -43,7 +44,8 @@ struct ReadDescription {
 ReadDescription readDescription(const std::wstring& path);
 DatabaseDescription parseDescription(const std::string& text);
 
-// Sleeps as the description says for `member`, then raises its failure if it has one.
+// Sleeps as the description says for `member`, then raises its failure if it has one. While it sleeps,
+// a file named after the database with ".delaying" appended exists, so that a test knows when to look.
 void conductFor(const DatabaseDescription& description, const std::wstring& member);
 
 }  // namespace calvenor::stand_in

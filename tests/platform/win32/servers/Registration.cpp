@@ -38,10 +38,10 @@ std::wstring standInServerProgram() {
     return folder + L"stand_in_servers.exe";
 }
 
-RegisteredServers::RegisteredServers(const std::wstring& serverProgram) {
+RegisteredServers::RegisteredServers(const std::wstring& serverProgram, Serve serve) {
     remove();
     const std::wstring quoted = L"\"" + serverProgram + L"\" ";
-    registerServer(kAccessClass, quoted + kServeAccess);
+    if (serve == Serve::AccessAndAdo) registerServer(kAccessClass, quoted + kServeAccess);
     registerServer(kAdoClass, quoted + kServeAdo);
     setText(HKEY_CLASSES_ROOT, std::wstring(kAdoProgId) + L"\\CLSID", nullptr, kAdoClass);
 }

@@ -12,7 +12,9 @@ std::wstring standInServerProgram();
 // user's Software\Classes, so they go there; the Wine prefix is the test run's own.
 class RegisteredServers {
   public:
-    explicit RegisteredServers(const std::wstring& serverProgram = standInServerProgram());
+    enum class Serve { AccessAndAdo, AdoOnly };
+    explicit RegisteredServers(const std::wstring& serverProgram = standInServerProgram(),
+                               Serve serve = Serve::AccessAndAdo);
     RegisteredServers(const RegisteredServers&) = delete;
     RegisteredServers& operator=(const RegisteredServers&) = delete;
     ~RegisteredServers();
