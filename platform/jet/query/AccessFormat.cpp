@@ -200,6 +200,14 @@ std::string formatNumber(double value, const std::vector<std::string>& parts) {
     return text;
 }
 
+// A day or month as a format's run of letters asks: 4, 04, a name's first three letters, or the name.
+std::string calendarPart(std::size_t run, int number, const char* name) {
+    if (run == 1) return std::to_string(number);
+    if (run == 2) return twoDigits(number);
+    if (run == 3) return std::string(name).substr(0, 3);
+    return name;
+}
+
 // A custom date section: d dd ddd dddd ddddd dddddd, w, m mm mmm mmmm (minutes after h), q, y yy yyyy,
 // h hh, n nn, s ss, ttttt, AM/PM am/pm A/P a/p AMPM, c, and literal text.
 std::string formatDateSection(double days, std::string_view section) {
@@ -235,31 +243,18 @@ std::string formatDateSection(double days, std::string_view section) {
             result += section[i + 1];
             i += 2;
         } else if (c == 'd') {
-            if (run == 1)
-                result += std::to_string(t.day);
-            else if (run == 2)
-                result += twoDigits(t.day);
-            else if (run == 3)
-                result += std::string(kWeekdays[static_cast<std::size_t>(t.weekday - 1)]).substr(0, 3);
-            else if (run == 4)
-                result += kWeekdays[static_cast<std::size_t>(t.weekday - 1)];
-            else if (run == 5)
+            if (run == 5)
                 result += formatDateSection(std::trunc(days), "m/d/yyyy");
-            else
+            else if (run > 5)
                 result += formatDateSection(std::trunc(days), "dddd, mmmm dd, yyyy");
+            else
+                result += calendarPart(run, t.day, kWeekdays[static_cast<std::size_t>(t.weekday - 1)]);
             i += run;
         } else if (c == 'm' && (afterHour && run <= 2)) {
             result += run == 1 ? std::to_string(t.minute) : twoDigits(t.minute);
             i += run;
         } else if (c == 'm') {
-            if (run == 1)
-                result += std::to_string(t.month);
-            else if (run == 2)
-                result += twoDigits(t.month);
-            else if (run == 3)
-                result += std::string(kMonths[static_cast<std::size_t>(t.month - 1)]).substr(0, 3);
-            else
-                result += kMonths[static_cast<std::size_t>(t.month - 1)];
+            result += calendarPart(run, t.month, kMonths[static_cast<std::size_t>(t.month - 1)]);
             i += run;
         } else if (c == 'y') {
             if (run >= 3)

@@ -261,7 +261,17 @@ struct ScalarFunction {
     int arguments;  // -1: any number
     Scalar body;
     bool deterministic = true;
+    const char* interval = nullptr;  // for the date parts: DatePart's interval
 };
+
+// Year(), Month(), ... as DatePart with the interval the function was registered with.
+void datePartOf(sqlite3_context* context, int, Args args) {
+    if (isNull(args[0])) return sqlite3_result_null(context);
+    guarded(context, [&] {
+        const auto* interval = static_cast<const char*>(sqlite3_user_data(context));
+        sqlite3_result_int(context, datePart(interval, requireNumber(args[0], "DatePart")));
+    });
+}
 
 #define NULL_IN_NULL_OUT              \
     if (anyNull(count, args)) {       \
@@ -460,47 +470,13 @@ const ScalarFunction kScalars[] = {
          NULL_IN_NULL_OUT
          sqlite3_result_double(context, std::strtod(text(args[0]).c_str(), nullptr));
      }},
-    {"access_year", 1,
-     [](sqlite3_context* context, int count, Args args) {
-         NULL_IN_NULL_OUT
-         guarded(context,
-                 [&] { sqlite3_result_int(context, civilTime(requireNumber(args[0], "Year")).year); });
-     }},
-    {"access_month", 1,
-     [](sqlite3_context* context, int count, Args args) {
-         NULL_IN_NULL_OUT
-         guarded(context,
-                 [&] { sqlite3_result_int(context, civilTime(requireNumber(args[0], "Month")).month); });
-     }},
-    {"access_day", 1,
-     [](sqlite3_context* context, int count, Args args) {
-         NULL_IN_NULL_OUT
-         guarded(context, [&] { sqlite3_result_int(context, civilTime(requireNumber(args[0], "Day")).day); });
-     }},
-    {"access_hour", 1,
-     [](sqlite3_context* context, int count, Args args) {
-         NULL_IN_NULL_OUT
-         guarded(context,
-                 [&] { sqlite3_result_int(context, civilTime(requireNumber(args[0], "Hour")).hour); });
-     }},
-    {"access_minute", 1,
-     [](sqlite3_context* context, int count, Args args) {
-         NULL_IN_NULL_OUT
-         guarded(context,
-                 [&] { sqlite3_result_int(context, civilTime(requireNumber(args[0], "Minute")).minute); });
-     }},
-    {"access_second", 1,
-     [](sqlite3_context* context, int count, Args args) {
-         NULL_IN_NULL_OUT
-         guarded(context,
-                 [&] { sqlite3_result_int(context, civilTime(requireNumber(args[0], "Second")).second); });
-     }},
-    {"access_weekday", -1,
-     [](sqlite3_context* context, int count, Args args) {
-         NULL_IN_NULL_OUT
-         guarded(context,
-                 [&] { sqlite3_result_int(context, civilTime(requireNumber(args[0], "Weekday")).weekday); });
-     }},
+    {"access_year", 1, datePartOf, true, "yyyy"},
+    {"access_month", 1, datePartOf, true, "m"},
+    {"access_day", 1, datePartOf, true, "d"},
+    {"access_hour", 1, datePartOf, true, "h"},
+    {"access_minute", 1, datePartOf, true, "n"},
+    {"access_second", 1, datePartOf, true, "s"},
+    {"access_weekday", -1, datePartOf, true, "w"},
     {"access_monthname", -1,
      [](sqlite3_context* context, int count, Args args) {
          NULL_IN_NULL_OUT
@@ -646,8 +622,8 @@ void keepFinal(sqlite3_context* context) {
 bool registerAccessFunctions(sqlite3* database) {
     for (const ScalarFunction& f : kScalars) {
         const int flags = SQLITE_UTF8 | (f.deterministic ? SQLITE_DETERMINISTIC : 0);
-        if (sqlite3_create_function_v2(database, f.name, f.arguments, flags, nullptr, f.body, nullptr,
-                                       nullptr, nullptr) != SQLITE_OK)
+        if (sqlite3_create_function_v2(database, f.name, f.arguments, flags, const_cast<char*>(f.interval),
+                                       f.body, nullptr, nullptr, nullptr) != SQLITE_OK)
             return false;
     }
     return sqlite3_create_function_v2(database, "access_first", 1, SQLITE_UTF8, nullptr, nullptr,
