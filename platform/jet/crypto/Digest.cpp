@@ -21,20 +21,6 @@ struct CipherDeleter {
     throw std::runtime_error(std::string("the cryptography library failed to ") + what + ".");
 }
 
-const char* nameOf(HashAlgorithm algorithm) {
-    switch (algorithm) {
-        case HashAlgorithm::Sha1:
-            return "SHA1";
-        case HashAlgorithm::Sha256:
-            return "SHA256";
-        case HashAlgorithm::Sha384:
-            return "SHA384";
-        case HashAlgorithm::Sha512:
-            return "SHA512";
-    }
-    return "";
-}
-
 const char* aesName(std::size_t keyBytes, bool chained) {
     switch (keyBytes) {
         case 16:
@@ -48,6 +34,20 @@ const char* aesName(std::size_t keyBytes, bool chained) {
 }
 
 }  // namespace
+
+const char* hashName(HashAlgorithm algorithm) {
+    switch (algorithm) {
+        case HashAlgorithm::Sha1:
+            return "SHA1";
+        case HashAlgorithm::Sha256:
+            return "SHA256";
+        case HashAlgorithm::Sha384:
+            return "SHA384";
+        case HashAlgorithm::Sha512:
+            return "SHA512";
+    }
+    return "";
+}
 
 std::size_t hashSize(HashAlgorithm algorithm) {
     switch (algorithm) {
@@ -76,7 +76,7 @@ struct Hasher::Handles {
 
 Hasher::Hasher(HashAlgorithm algorithm) : handles_(std::make_unique<Handles>()), size_(hashSize(algorithm)) {
     // Fetched once: looking the algorithm up at each hash would cost more than the hash.
-    handles_->md.reset(EVP_MD_fetch(nullptr, nameOf(algorithm), nullptr));
+    handles_->md.reset(EVP_MD_fetch(nullptr, hashName(algorithm), nullptr));
     handles_->context.reset(EVP_MD_CTX_new());
     if (!handles_->md || !handles_->context) cryptoFailed("provide a hash function");
 }

@@ -20,6 +20,8 @@ using ByteView = std::span<const std::uint8_t>;
 enum class HashAlgorithm { Sha1, Sha256, Sha384, Sha512 };
 
 std::size_t hashSize(HashAlgorithm algorithm);
+// "SHA1", "SHA512", ...: the name both libcrypto and the XML encryption info give it.
+const char* hashName(HashAlgorithm algorithm);
 
 // Hashes the concatenation of byte strings, one hash after another through one context: key
 // derivation hashes up to millions of times.

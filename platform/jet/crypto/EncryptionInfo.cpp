@@ -155,25 +155,11 @@ Bytes base64(const Attributes& attributes, std::string_view name, std::size_t ma
 }
 
 HashAlgorithm hashNamed(const std::string& name) {
-    if (name == "SHA1" || name == "SHA-1") return HashAlgorithm::Sha1;
-    if (name == "SHA256") return HashAlgorithm::Sha256;
-    if (name == "SHA384") return HashAlgorithm::Sha384;
-    if (name == "SHA512") return HashAlgorithm::Sha512;
+    for (auto hash :
+         {HashAlgorithm::Sha1, HashAlgorithm::Sha256, HashAlgorithm::Sha384, HashAlgorithm::Sha512})
+        if (name == hashName(hash)) return hash;
+    if (name == "SHA-1") return HashAlgorithm::Sha1;
     fail("the encryption uses an unknown hash, " + name);
-}
-
-const char* hashName(HashAlgorithm hash) {
-    switch (hash) {
-        case HashAlgorithm::Sha1:
-            return "SHA1";
-        case HashAlgorithm::Sha256:
-            return "SHA256";
-        case HashAlgorithm::Sha384:
-            return "SHA384";
-        case HashAlgorithm::Sha512:
-            return "SHA512";
-    }
-    return "";
 }
 
 AgileKey agileKey(const Attributes& attributes) {

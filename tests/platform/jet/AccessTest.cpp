@@ -11,6 +11,7 @@
 #include "tests/support/NoPrintQueues.h"
 
 using namespace platform;
+using jet_tests::failureOf;
 using jet_tests::testFile;
 using testing::ElementsAre;
 using testing::HasSubstr;
@@ -45,17 +46,6 @@ class AccessTest : public testing::Test {
     test_support::NoPrintQueues queues_;
     jet::JetAccess access_{registry_, queues_, jet_tests::testOptions()};
 };
-
-// "number: description" of the failure the call raises; "" when it raises none.
-template <typename Call>
-std::string failureOf(Call call) {
-    try {
-        call();
-    } catch (const Failure& failure) {
-        return std::to_string(failure.number()) + ": " + failure.description();
-    }
-    return "";
-}
 
 }  // namespace
 

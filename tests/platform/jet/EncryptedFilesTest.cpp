@@ -27,6 +27,7 @@
 
 using namespace platform;
 using namespace platform::jet;
+using jet_tests::failureOf;
 using testing::ElementsAre;
 using testing::HasSubstr;
 using namespace std::chrono_literals;
@@ -62,17 +63,6 @@ std::vector<std::string> reportsThroughAccess(const std::string& path, const std
     for (const auto& report : application->allReports()) names.push_back(report->name());
     application->closeCurrentDatabase();
     return names;
-}
-
-// "number: description" of the failure, "" when there is none.
-template <typename Call>
-std::string failureOf(Call call) {
-    try {
-        call();
-    } catch (const Failure& failure) {
-        return std::to_string(failure.number()) + ": " + failure.description();
-    }
-    return "";
 }
 
 std::string accessFailure(const std::string& path, const std::string& password,

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <string>
 
+#include "platform/Failure.h"
 #include "platform/jet/EngineOptions.h"
 #include "tests/support/TestSupport.h"
 
@@ -27,6 +28,17 @@ inline platform::jet::EngineOptions testOptions() {
     options.helperFolder = CALVENOR_HELPER_DIR;
     options.timeLimit = std::chrono::milliseconds(3000);
     return options;
+}
+
+// "number: description" of the failure the call raises; "" when it raises none.
+template <typename Call>
+std::string failureOf(Call call) {
+    try {
+        call();
+    } catch (const platform::Failure& failure) {
+        return std::to_string(failure.number()) + ": " + failure.description();
+    }
+    return "";
 }
 
 }  // namespace jet_tests
