@@ -136,7 +136,8 @@ std::vector<CatalogueObject> catalogueOf(CheckedFile& checked, const std::string
     CatalogueCache& cache = *options.catalogueCache;
     const CatalogueCache::Key key{
         fileVersion(checked.file.get(), checked.status, pageSize(checked.header.format)),
-        options.helperFolder + '\n' + std::to_string(options.timeLimit.count())};
+        options.helperFolder + '\n' + std::to_string(options.timeLimit.count()) + '\n' +
+            std::to_string(options.decryptionLimit)};
     auto outcome = cache.take(key, WallClock::now());
     if (!outcome) {
         const auto started = WallClock::now();

@@ -17,7 +17,9 @@ constexpr std::array<std::uint8_t, 8> kKeyValueBlock{0x14, 0x6E, 0x0B, 0xE7, 0xA
 
 constexpr std::uint32_t kStandardSpinCount = 50000;
 constexpr std::size_t kVerifierSize = 16;
-constexpr std::size_t kRc4MinimumKey = 16;  // a 40-bit RC4 key is padded with zeros to 128 bits
+// A 40-bit RC4 key is padded with zeros to 128 bits; longer ones are used as they are.
+constexpr std::size_t kRc4ShortKey = 5;
+constexpr std::size_t kRc4PaddedKey = 16;
 
 // The password's UTF-16 in little-endian order, whatever the machine's.
 Bytes passwordBytes(std::u16string_view password) {
@@ -52,7 +54,7 @@ Bytes cryptoApiKey(Hasher& sha1, ByteView passwordHash, std::uint32_t block, std
     const Bytes blockHash = sha1.hash({passwordHash, littleEndian(block)});
     if (!aes)
         return fitted(Bytes(blockHash.begin(), blockHash.begin() + keyBytes),
-                      std::max(keyBytes, kRc4MinimumKey), 0);
+                      keyBytes == kRc4ShortKey ? kRc4PaddedKey : keyBytes, 0);
     std::array<std::uint8_t, 64> inner, outer;
     inner.fill(0x36);
     outer.fill(0x5C);

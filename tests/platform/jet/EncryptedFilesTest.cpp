@@ -227,6 +227,19 @@ TEST_F(EncryptedFiles, EveryProtectionOurWriterWritesReadsBack) {
     }
 }
 
+TEST_F(EncryptedFiles, AReportOfAnEncryptedFileIsSavedAsPdf) {
+    const std::string path = written(mkmdb::Encryption::Agile, "secret");
+    fakes::FakeRegistry registry;
+    test_support::NoPrintQueues queues;
+    JetAccess access(registry, queues, jet_tests::testOptions());
+    auto application = access.createApplication();
+    application->openCurrentDatabase(path, false, "secret");
+    const std::string pdf = folder_ / "Customer List.pdf";
+    application->outputReport("Customer List", access::kFormatPdf, pdf);
+    application->quit(access::QuitOption::SaveAll);
+    EXPECT_EQ(test_support::readFile(pdf).rfind("%PDF-", 0), 0u);
+}
+
 TEST_F(EncryptedFiles, TheDecryptedCopyIsASealedPlainFileInMemory) {
     REQUIRE_TEST_FILE("ace-agile-encrypted.accdb");
     const std::string path = jet_tests::testFile(kAgileFile);
