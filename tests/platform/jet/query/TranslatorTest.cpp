@@ -154,9 +154,22 @@ INSTANTIATE_TEST_SUITE_P(
                       ErrorCase{"SELECT Left(Name) FROM Items", "Left"},
                       ErrorCase{"SELECT ID FROM Items WHERE ID In (SELECT ID FROM Items)", "Sub-queries"}));
 
-TEST_F(EngineTest, AQueryBasedOnItselfIsAnError) {
+TEST_F(EngineTest, QueriesBasedOnThemselvesOrNestedTooDeeplyAreErrors) {
+    const auto failure = [&](const std::string& sql) -> std::string {
+        try {
+            run(sql);
+        } catch (const QueryError& error) {
+            return error.what();
+        }
+        return "no error";
+    };
     tables_.queries["Loop"] = "SELECT * FROM Loop";
-    EXPECT_THROW(run("SELECT * FROM Loop"), QueryError);
+    EXPECT_NE(failure("SELECT * FROM Loop").find("'Loop' is based on itself"), std::string::npos);
+    for (int i = 1; i <= 60; ++i)
+        tables_.queries["Q" + std::to_string(i)] = "SELECT * FROM Q" + std::to_string(i + 1);
+    tables_.queries["Q61"] = "SELECT ID FROM Items";
+    EXPECT_NE(failure("SELECT * FROM Q1").find("nested in too many"), std::string::npos);
+    EXPECT_EQ(run("SELECT * FROM Q20").rows.size(), 4u);
 }
 
 // Hostile queries stop within the limits, with a message saying which one.
