@@ -67,6 +67,8 @@ constexpr SlotEntry kSlots[] = {
     {kTextBox, 0x6A, Property::FontWeight},
     {kTextBox, 0x3B, Property::TextAlign},
     {kTextBox, 0x30, Property::DecimalPlaces},
+    {kTextBox, 0x00, Property::Hidden},
+    {kTextBox, 0x09, Property::FontItalic},
     {kTextBox, 0x04, Property::CanGrow},
     {kTextBox, 0x05, Property::CanShrink},
     {kTextBox, 0x9C, Property::BackColor},

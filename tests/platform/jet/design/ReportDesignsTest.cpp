@@ -134,14 +134,25 @@ TEST(ReportDesigns, KnownReportsHoldWhatTheirBytesSay) {
     }
 }
 
-TEST(ReportDesigns, SubreportLinksAndPageSetupAreRead) {
+TEST(ReportDesigns, LinksFlagsAndPageSetupAreRead) {
     REQUIRE_TEST_FILE("asample.accdb");
     REQUIRE_TEST_FILE("northwind-jet4.mdb");
-    const ReportDesign catalog = OpenFile("northwind-jet4.mdb").design("Catalog");
+    OpenFile northwind("northwind-jet4.mdb");
+    const ReportDesign catalog = northwind.design("Catalog");
     const Control* subreport = findControl(catalog, "CatalogSubreport");
     ASSERT_NE(subreport, nullptr);
     EXPECT_EQ(subreport->linkChildFields, "CategoryID");
     EXPECT_EQ(subreport->linkMasterFields, "CategoryID");
+    // Flags: "Show" (the only flag 0x00), "DatePrinted" (0x09), "ProductName" (none).
+    const ReportDesign salesByYear = northwind.design("Sales by Year");
+    const ReportDesign products = northwind.design("Alphabetical List of Products");
+    ASSERT_NE(findControl(salesByYear, "Show"), nullptr);
+    EXPECT_FALSE(findControl(salesByYear, "Show")->visible);
+    ASSERT_NE(findControl(products, "DatePrinted"), nullptr);
+    EXPECT_TRUE(findControl(products, "DatePrinted")->font.italic);
+    ASSERT_NE(findControl(products, "ProductName"), nullptr);
+    EXPECT_TRUE(findControl(products, "ProductName")->visible);
+    EXPECT_FALSE(findControl(products, "ProductName")->font.italic);
     // PrtMip: 1417 twips all round; the DEVMODE: landscape (2) on A4 (9).
     const PageSetup page = OpenFile("asample.accdb").design("rptGSTPaidByMonth").page;
     EXPECT_EQ(std::vector<int>({page.leftMargin, page.topMargin, page.rightMargin, page.bottomMargin}),
