@@ -1,6 +1,6 @@
 // The Windows edition as a whole under Wine: the real program, started as a user starts it, driven
 // through its windows, against the stand-in Access and ADO servers and a registered PDF printer.
-// Arguments: the program, the stand-in server program, the folder for screenshots of the pages.
+// Arguments: the program, the stand-in servers' folder, the folder for screenshots of the pages.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -25,7 +25,7 @@ using namespace calvenor::e2e;
 using platform::win32::toUtf8;
 using platform::win32::toWide;
 
-std::wstring program, servers, screenshots;
+std::wstring program, serverFolder, screenshots;
 
 constexpr wchar_t kSettings[] = L"Software\\VB and VBA Program Settings\\Drevmark\\Calvenor";
 constexpr wchar_t kNext[] = L"Next >";
@@ -101,6 +101,10 @@ class EndToEnd : public ::testing::Test {
 
     static void screenshot(HWND page, const wchar_t* name) {
         if (screenshots.empty()) return;
+        // Painting comes last in a window's queue: once it has answered and had a moment, it is drawn.
+        RedrawWindow(page, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
+        answers(page, 2s);
+        Sleep(300);
         std::filesystem::create_directories(screenshots);
         EXPECT_TRUE(saveScreenshot(page, screenshots + L"\\" + name)) << toUtf8(name);
     }
@@ -112,7 +116,7 @@ class EndToEnd : public ::testing::Test {
 
 TEST_F(EndToEnd, SavesTheCheckedReportsThroughThePdfPrinter) {
     InstalledPrinter pdfPrinter(toWide(calvenor::pdf_printer::kDeviceName));
-    RegisteredServers registered(servers);
+    RegisteredServers registered(serverFolder);
     describe("password: pa ss\nreport: Sales by Month\nreport: Stock (all)\nreport: Draft\n");
     std::filesystem::create_directories(toWide(output_));
 
@@ -152,12 +156,17 @@ TEST_F(EndToEnd, SavesTheCheckedReportsThroughThePdfPrinter) {
     EXPECT_NE(contentOf(sales).find("(Sales by Month) Tj"), std::string::npos);
     EXPECT_NE(contentOf(stock).find("(Stock \\(all\\)) Tj"), std::string::npos);
     EXPECT_FALSE(std::filesystem::exists(toWide(output_ + "\\Draft.pdf")));
+    wchar_t lastFile[MAX_PATH] = {};
+    DWORD size = sizeof lastFile;
+    RegGetValueW(HKEY_CURRENT_USER, toWide(calvenor::pdf_printer::kKey).c_str(), L"OutputFile", RRF_RT_REG_SZ,
+                 nullptr, lastFile, &size);
+    EXPECT_EQ(toUtf8(lastFile), stock) << "the printer's key keeps the last report's file";
     closeProgram(running, listPage);
 }
 
 TEST_F(EndToEnd, AWrongPasswordIsReportedAndTheFirstPageStays) {
     InstalledPrinter pdfPrinter(toWide(calvenor::pdf_printer::kDeviceName));
-    RegisteredServers registered(servers);
+    RegisteredServers registered(serverFolder);
     describe("password: pa ss\nreport: Sales by Month\n");
 
     RunningProgram running(program);
@@ -173,7 +182,7 @@ TEST_F(EndToEnd, AWrongPasswordIsReportedAndTheFirstPageStays) {
 
 TEST_F(EndToEnd, WithoutAccessTheReportNamesTheMissingClassAndTheListStaysEmpty) {
     InstalledPrinter pdfPrinter(toWide(calvenor::pdf_printer::kDeviceName));
-    RegisteredServers registered(servers, RegisteredServers::Serve::AdoOnly);
+    RegisteredServers registered(serverFolder, RegisteredServers::Serve::AdoOnly);
     describe("report: Sales by Month\n");
 
     RunningProgram running(program);
@@ -189,7 +198,7 @@ TEST_F(EndToEnd, WithoutAccessTheReportNamesTheMissingClassAndTheListStaysEmpty)
 }
 
 TEST_F(EndToEnd, WithoutThePdfPrinterStartUpSaysHowToAddItAndAccessWritesThePdfs) {
-    RegisteredServers registered(servers);
+    RegisteredServers registered(serverFolder);
     describe("report: Sales by Month\nreport: Stock\nprinter: Office Laser\n");
     std::filesystem::create_directories(toWide(output_));
 
@@ -209,7 +218,7 @@ TEST_F(EndToEnd, WithoutThePdfPrinterStartUpSaysHowToAddItAndAccessWritesThePdfs
 // Access answering late must not freeze the page: its window keeps taking messages meanwhile.
 TEST_F(EndToEnd, ThePageKeepsAnsweringWhileAccessIsSlow) {
     InstalledPrinter pdfPrinter(toWide(calvenor::pdf_printer::kDeviceName));
-    RegisteredServers registered(servers);
+    RegisteredServers registered(serverFolder);
     describe("report: Sales by Month\ndelay: OpenCurrentDatabase | 3000\n");
     const std::filesystem::path delaying = toWide(database_ + ".delaying");
 
@@ -231,11 +240,11 @@ TEST_F(EndToEnd, ThePageKeepsAnsweringWhileAccessIsSlow) {
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
     if (argc < 3) {
-        fprintf(stderr, "usage: %s <program> <stand-in servers> [<screenshot folder>]\n", argv[0]);
+        fprintf(stderr, "usage: %s <program> <stand-in servers' folder> [<screenshot folder>]\n", argv[0]);
         return 2;
     }
     program = windowsPath(argv[1]);
-    servers = windowsPath(argv[2]);
+    serverFolder = windowsPath(argv[2]);
     if (argc > 3) screenshots = windowsPath(argv[3]);
     return RUN_ALL_TESTS();
 }

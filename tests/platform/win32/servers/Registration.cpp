@@ -24,25 +24,27 @@ void setNumber(HKEY root, const std::wstring& key, const wchar_t* name, DWORD va
         throw std::runtime_error("cannot install the printer");
 }
 
-void registerServer(const wchar_t* classId, const std::wstring& commandLine) {
-    setText(HKEY_CLASSES_ROOT, std::wstring(L"CLSID\\") + classId + L"\\LocalServer32", nullptr, commandLine);
+std::wstring classKey(const wchar_t* classId) {
+    return std::wstring(L"CLSID\\") + classId;
 }
 
 }  // namespace
 
-std::wstring standInServerProgram() {
+std::wstring folderOfThisProgram() {
     wchar_t path[MAX_PATH] = {};
     GetModuleFileNameW(nullptr, path, MAX_PATH);
     std::wstring folder = path;
-    folder.erase(folder.find_last_of(L'\\') + 1);
-    return folder + L"stand_in_servers.exe";
+    return folder.substr(0, folder.find_last_of(L'\\'));
 }
 
-RegisteredServers::RegisteredServers(const std::wstring& serverProgram, Serve serve) {
+RegisteredServers::RegisteredServers(const std::wstring& folder, Serve serve) {
     remove();
-    const std::wstring quoted = L"\"" + serverProgram + L"\" ";
-    if (serve == Serve::AccessAndAdo) registerServer(kAccessClass, quoted + kServeAccess);
-    registerServer(kAdoClass, quoted + kServeAdo);
+    if (serve == Serve::AccessAndAdo)
+        setText(HKEY_CLASSES_ROOT, classKey(kAccessClass) + L"\\LocalServer32", nullptr,
+                L"\"" + folder + L"\\" + kAccessServerProgram + L"\"");
+    const std::wstring adoServer = classKey(kAdoClass) + L"\\InprocServer32";
+    setText(HKEY_CLASSES_ROOT, adoServer, nullptr, folder + L"\\" + kAdoServerModule);
+    setText(HKEY_CLASSES_ROOT, adoServer, L"ThreadingModel", L"Apartment");
     setText(HKEY_CLASSES_ROOT, std::wstring(kAdoProgId) + L"\\CLSID", nullptr, kAdoClass);
 }
 
@@ -51,8 +53,8 @@ RegisteredServers::~RegisteredServers() {
 }
 
 void RegisteredServers::remove() {
-    RegDeleteTreeW(HKEY_CLASSES_ROOT, (std::wstring(L"CLSID\\") + kAccessClass).c_str());
-    RegDeleteTreeW(HKEY_CLASSES_ROOT, (std::wstring(L"CLSID\\") + kAdoClass).c_str());
+    RegDeleteTreeW(HKEY_CLASSES_ROOT, classKey(kAccessClass).c_str());
+    RegDeleteTreeW(HKEY_CLASSES_ROOT, classKey(kAdoClass).c_str());
     RegSetKeyValueW(HKEY_CLASSES_ROOT, (std::wstring(kAdoProgId) + L"\\CLSID").c_str(), nullptr, REG_SZ,
                     kSystemAdoClass, sizeof kSystemAdoClass);
 }

@@ -4,8 +4,8 @@
 
 namespace calvenor::stand_in {
 
-// The stand-in server program beside the running test program.
-std::wstring standInServerProgram();
+// The folder of the running test program, where the stand-in servers are built.
+std::wstring folderOfThisProgram();
 
 // Registers the stand-in Access and ADO classes for as long as the object lives and removes them after,
 // leftovers of an interrupted run included. Wine reads classes only from HKEY_CLASSES_ROOT, not from the
@@ -13,7 +13,8 @@ std::wstring standInServerProgram();
 class RegisteredServers {
   public:
     enum class Serve { AccessAndAdo, AdoOnly };
-    explicit RegisteredServers(const std::wstring& serverProgram = standInServerProgram(),
+    // `folder` holds the servers' files.
+    explicit RegisteredServers(const std::wstring& folder = folderOfThisProgram(),
                                Serve serve = Serve::AccessAndAdo);
     RegisteredServers(const RegisteredServers&) = delete;
     RegisteredServers& operator=(const RegisteredServers&) = delete;
