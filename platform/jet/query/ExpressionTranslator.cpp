@@ -244,7 +244,8 @@ class Parser : TokenCursor {
         else if (parts.size() == 2)
             column = resolve_(parts[0], parts[1]);
         if (!column)
-            throw QueryError("It asks for a value for " + written + " (a parameter or an unknown name).");
+            throw QueryError("It asks for a value for " + written +
+                             " (a parameter, or a name it does not know).");
         return *column;
     }
 

@@ -181,8 +181,21 @@ void QueryEngine::endTable() {
     loaded_[key(tableName_)] = tableColumns_;
 }
 
+CompiledQuery QueryEngine::compile(const SelectQuery& query, const std::string& description) {
+    try {
+        return compileSelect(query, *this);
+    } catch (const QueryError& error) {
+        // Messages about a table or query name it already; the others are about this one.
+        const std::string message = error.what();
+        if (message.starts_with("The query '") || message.starts_with("The table '") ||
+            message.starts_with("There is no ") || message.starts_with("Computing "))
+            throw;
+        throw QueryError(capitalised(description) + " cannot be computed. " + message);
+    }
+}
+
 void QueryEngine::addQuery(const std::string& name, const SelectQuery& query) {
-    CompiledQuery compiled = compileSelect(query, *this);
+    CompiledQuery compiled = compile(query, "the query '" + name + "'");
     execute("CREATE VIEW " + quoteName(name) + " AS " + compiled.sql, "the query '" + name + "'");
     loaded_[key(name)] = std::move(compiled.columns);
 }
@@ -207,7 +220,7 @@ const std::vector<Column>& QueryEngine::columnsOf(const std::string& name) {
 }
 
 RowSet QueryEngine::select(const SelectQuery& query, const std::string& description) {
-    const CompiledQuery compiled = compileSelect(query, *this);
+    const CompiledQuery compiled = compile(query, description);
     SqliteStatement statement = prepare(compiled.sql, description);
     RowSet result;
     for (const Column& column : compiled.columns) result.columns.push_back(column.name);

@@ -37,6 +37,7 @@ class QueryEngine : public Sources {
     const std::vector<Column>& columnsOf(const std::string& name) override;
 
   private:
+    CompiledQuery compile(const SelectQuery& query, const std::string& description);
     void execute(const std::string& sql, const std::string& description);
     SqliteStatement prepare(const std::string& sql, const std::string& description);
     [[noreturn]] void fail(int code, const std::string& description);

@@ -145,16 +145,8 @@ RowSet readRecordSource(MdbHandle* mdb, std::string_view recordSource, const Que
             throw QueryError("The table '" + name +
                              "' is linked from another database, which is not supported.");
         if (object->type == LocalTable) return database.loadTable(into, *object);
-        try {
-            into.addQuery(object->name,
-                          rebuildSavedQuery(object->name, object->flags, database.queryRows(object->id)));
-        } catch (const QueryError& error) {
-            const std::string message = error.what();
-            if (message.starts_with("The query '") || message.starts_with("The table '") ||
-                message.starts_with("There is no "))
-                throw;
-            throw QueryError("The query '" + object->name + "' cannot be read: " + message);
-        }
+        into.addQuery(object->name,
+                      rebuildSavedQuery(object->name, object->flags, database.queryRows(object->id)));
     });
     if (isSqlText(source)) {
         SelectQuery query;
