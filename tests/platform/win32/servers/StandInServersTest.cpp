@@ -144,8 +144,9 @@ TEST_F(StandInServers, PrintingOnThePdfPrinterWritesTheFileItsKeyNames) {
         names.push_back(printer->deviceName());
         if (names.back() == calvenor::pdf_printer::kDeviceName) pdf = printer;
     }
-    EXPECT_EQ(names, (std::vector<std::string>{calvenor::pdf_printer::kDeviceName, "Office Laser"}));
+    // The system's printers (a print server may add more), then the database's own.
     ASSERT_TRUE(pdf);
+    EXPECT_EQ(names.back(), "Office Laser");
 
     // On another printer nothing reaches a file; on the PDF printer the report does.
     const std::string path = folder_ / "Stock (all).pdf";
