@@ -65,7 +65,9 @@ Answer printAnswer(const std::string& answer) {
         } else if (fields[0] == "text" && fields.size() == 2) {
             std::cout << fields[1] << '\n';
         } else if (fields[0] == "end" && fields.size() == 2) {
-            return fields[1] == std::to_string(reports) ? Answer::Whole : Answer::Broken;
+            if (fields[1] != std::to_string(reports)) return Answer::Broken;
+            if (reports == 0) std::cout << "The database has no reports.\n";
+            return Answer::Whole;
         } else if (fields[0] == "error" && fields.size() == 2) {
             std::cerr << "calvenor-describe: " << fields[1] << '\n';
             return Answer::Refused;

@@ -53,6 +53,14 @@ TEST(DescribeTool, PrintsADesignAndItsRows) {
     EXPECT_NE(run.output.find("rows 65 of qryGSTCalculations"), std::string::npos) << run.output;
 }
 
+TEST(DescribeTool, SaysSoWhenADatabaseHasNoReports) {
+    const std::string file = test_support::testDataFile("jet3-v1997.mdb").string();
+    if (!std::filesystem::exists(file)) GTEST_SKIP() << "no jet3-v1997.mdb";
+    const ToolRun run = describe("--all", file);
+    EXPECT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_EQ(run.output, "The database has no reports.\n");
+}
+
 TEST(DescribeTool, RefusesWhatItCannotDescribeWithAMessage) {
     const std::string northwind = test_support::testDataFile("northwind-jet4.mdb").string();
     if (!std::filesystem::exists(northwind)) GTEST_SKIP() << "no northwind-jet4.mdb";
