@@ -140,47 +140,58 @@ std::int64_t bankers(double value) {
 
 // Like with Access's wildcards: * any run, ? one character, # one digit, [abc], [a-z], [!abc]; letters
 // compare without regard to case.
-bool like(const std::vector<std::string>& s, std::size_t si, const std::vector<std::string>& p,
-          std::size_t pi) {
-    while (pi < p.size()) {
-        const std::string& token = p[pi];
-        if (token == "*") {
-            while (pi < p.size() && p[pi] == "*") ++pi;
-            if (pi == p.size()) return true;
-            for (std::size_t k = si; k <= s.size(); ++k)
-                if (like(s, k, p, pi)) return true;
-            return false;
+// Whether the pattern's element at pi (a character, ?, # or a [class]) matches the character c; next
+// is set to the element after it.
+bool matchesOne(const std::string& c, const std::vector<std::string>& p, std::size_t pi, std::size_t& next) {
+    next = pi + 1;
+    const std::string& token = p[pi];
+    if (token == "?") return true;
+    if (token == "#") return c.size() == 1 && std::isdigit(static_cast<unsigned char>(c[0]));
+    if (token != "[") return lowerAscii(token) == lowerAscii(c);
+    std::size_t end = pi + 1;
+    while (end < p.size() && p[end] != "]") ++end;
+    if (end == p.size()) return false;
+    next = end + 1;
+    std::size_t k = pi + 1;
+    const bool negate = k < end && p[k] == "!";
+    if (negate) ++k;
+    bool matched = false;
+    const std::string lowered = lowerAscii(c);
+    for (; k < end; ++k) {
+        if (k + 2 < end && p[k + 1] == "-") {
+            matched = matched || (lowerAscii(p[k]) <= lowered && lowered <= lowerAscii(p[k + 2]));
+            k += 2;
+        } else {
+            matched = matched || lowerAscii(p[k]) == lowered;
         }
-        if (si >= s.size()) return false;
-        if (token == "?") {
-        } else if (token == "#") {
-            if (s[si].size() != 1 || !std::isdigit(static_cast<unsigned char>(s[si][0]))) return false;
-        } else if (token == "[") {
-            std::size_t end = pi + 1;
-            while (end < p.size() && p[end] != "]") ++end;
-            if (end == p.size()) return false;
-            std::size_t k = pi + 1;
-            const bool negate = k < end && p[k] == "!";
-            if (negate) ++k;
-            bool matched = false;
-            const std::string c = lowerAscii(s[si]);
-            for (; k < end; ++k) {
-                if (k + 2 < end && p[k + 1] == "-") {
-                    matched = matched || (lowerAscii(p[k]) <= c && c <= lowerAscii(p[k + 2]));
-                    k += 2;
-                } else {
-                    matched = matched || lowerAscii(p[k]) == c;
-                }
-            }
-            if (matched == negate) return false;
-            pi = end;
-        } else if (lowerAscii(token) != lowerAscii(s[si])) {
-            return false;
-        }
-        ++si;
-        ++pi;
     }
-    return si == s.size();
+    return matched != negate;
+}
+
+// Like with Access's wildcards: * any run, ? one character, # one digit, [abc], [a-z], [!abc]; letters
+// compare without regard to case. Backtracks only to the last *, so any pattern takes time linear in
+// the text times the pattern, never more.
+bool like(const std::vector<std::string>& s, const std::vector<std::string>& p) {
+    std::size_t si = 0, pi = 0;
+    std::optional<std::size_t> star;  // the element after the last * met
+    std::size_t starText = 0;         // where the text stood when it was met
+    while (si < s.size()) {
+        std::size_t next = 0;
+        if (pi < p.size() && p[pi] == "*") {
+            star = ++pi;
+            starText = si;
+        } else if (pi < p.size() && matchesOne(s[si], p, pi, next)) {
+            pi = next;
+            ++si;
+        } else if (star) {
+            pi = *star;
+            si = ++starText;
+        } else {
+            return false;
+        }
+    }
+    while (pi < p.size() && p[pi] == "*") ++pi;
+    return pi == p.size();
 }
 
 // Intervals of DatePart, DateAdd and DateDiff.
@@ -348,8 +359,7 @@ const ScalarFunction kScalars[] = {
     {"access_like", 2,
      [](sqlite3_context* context, int count, Args args) {
          NULL_IN_NULL_OUT
-         sqlite3_result_int(context,
-                            like(characters(text(args[0])), 0, characters(text(args[1])), 0) ? -1 : 0);
+         sqlite3_result_int(context, like(characters(text(args[0])), characters(text(args[1]))) ? -1 : 0);
      }},
     {"access_left", 2,
      [](sqlite3_context* context, int count, Args args) {
@@ -432,11 +442,17 @@ const ScalarFunction kScalars[] = {
              const double start = hasStart ? requireNumber(args[0], "InStr") : 1;
              if (start < 1)
                  throw QueryError("The function InStr was given a start before the first character.");
-             const auto haystack = characters(lowerAscii(text(args[hasStart ? 1 : 0])));
+             const std::string haystack = lowerAscii(text(args[hasStart ? 1 : 0]));
              const std::string needle = lowerAscii(text(args[hasStart ? 2 : 1]));
-             for (std::size_t i = static_cast<std::size_t>(start) - 1; i <= haystack.size(); ++i)
-                 if (join(haystack, i, haystack.size()).starts_with(needle))
-                     return sqlite3_result_int64(context, static_cast<std::int64_t>(i) + 1);
+             // Characters before the start, then the search by bytes; the answer counts characters.
+             const auto chars = characters(haystack);
+             const auto skipped = static_cast<std::size_t>(start) - 1;
+             if (skipped > chars.size()) return sqlite3_result_int64(context, 0);
+             const std::size_t from = join(chars, 0, skipped).size();
+             const std::size_t found = haystack.find(needle, from);
+             if (found != std::string::npos)
+                 return sqlite3_result_int64(
+                     context, static_cast<std::int64_t>(characters(haystack.substr(0, found)).size()) + 1);
              sqlite3_result_int64(context, 0);
          });
      }},

@@ -30,6 +30,8 @@ INSTANTIATE_TEST_SUITE_P(
         SqlCase{"SELECT ID FROM Items WHERE Name Like 'APP?E' OR Name Like '*an*' ORDER BY ID", {"1", "2"}},
         SqlCase{"SELECT ID FROM Items WHERE Name Like '[!a-c]*'", {"4"}},
         SqlCase{"SELECT ID FROM Items WHERE Name Like '[[]odd]#' OR Name Like '*[*]'", {"4"}},
+        // Many stars against a long text: quick, however the stars could be placed.
+        SqlCase{"SELECT ID FROM Items WHERE Space(5000) & Name Like '* * * * * * * * * * * * * *x'", {}},
         SqlCase{"SELECT ID FROM Items WHERE Active = True ORDER BY ID", {"1", "3"}},
         SqlCase{"SELECT ID FROM Items WHERE Not Active And Ratio > 0", {"2"}},
         SqlCase{"SELECT IIf(Price > 1, 'dear', 'cheap') FROM Items ORDER BY ID",
