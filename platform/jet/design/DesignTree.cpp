@@ -56,8 +56,8 @@ class Decoder {
     DesignObject root(std::uint16_t type) {
         DesignObject object{type, {}, {}};
         readObject(object, 0);
-        // Access ends a design with a lone sibling marker (a u32 one, or four bytes, in the newer form).
-        if (!reader_.atEnd() && nextMarker() == kNextSibling && reader_.left() == markerSize())
+        // Access ends a design with a lone sibling marker; the newer form with four bytes, taken as they are.
+        if (!reader_.atEnd() && reader_.left() == markerSize() && (records_ || nextMarker() == kNextSibling))
             reader_.take(markerSize());
         if (!reader_.atEnd()) reader_.fail("bytes are left after the design");
         return object;
@@ -77,6 +77,7 @@ class Decoder {
         while (!reader_.atEnd()) {
             switch (nextMarker()) {
                 case 0:
+                    if (records_ && reader_.left() == markerSize()) return;  // the closing four bytes
                     readProperty(object);
                     break;
                 case kNextSibling:

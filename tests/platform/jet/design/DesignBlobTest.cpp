@@ -107,6 +107,14 @@ TEST(DesignBlob, BothEncodingsGiveTheSameReport) {
     }
 }
 
+TEST(DesignBlob, TheNewerFormEndsWithAnyFourBytes) {
+    Bytes blob = BlobWriter(kVersionRecords).text(0xDC, "Orders").group(1, 152).bytes();
+    blob.insert(blob.end(), {0, 0, 0, 0});
+    EXPECT_EQ(decodeReportDesign(blob).recordSource, "Orders");
+    blob.push_back(0);  // a fifth is one too many
+    EXPECT_THROW(decodeReportDesign(blob), DesignError);
+}
+
 TEST(DesignBlob, UnsetValuesComeFromThePrototypeThenFromAccess) {
     const ReportDesign report = decodeReportDesign(groupedReport(kVersionCompact).bytes());
     const Control& freight = report.sections[1].controls[0];
