@@ -30,7 +30,8 @@ std::unique_ptr<CheckedTable> CheckedTable::open(MdbHandle* mdb, const PageFile&
                                                  std::size_t maxRows) {
     auto rows = TableRows::read(file, definitionPage, maxRows);
     if (!rows) return nullptr;
-    std::unique_ptr<CheckedTable> table(new CheckedTable(mdb, file, std::move(*rows)));
+    auto table = std::make_unique<CheckedTable>(Key{}, mdb, file,
+                                                std::move(*rows));  // stays put: libmdb keeps &entry_
     std::strncpy(table->entry_.object_name, name.c_str(), MDB_MAX_OBJ_NAME);
     table->entry_.object_type = MDB_TABLE;
     table->entry_.table_pg = definitionPage;

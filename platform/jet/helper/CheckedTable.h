@@ -49,10 +49,16 @@ class CheckedTable {
     bool forEachRow(const std::function<void()>& row);
 
   private:
-    CheckedTable(MdbHandle* mdb, const PageFile& file, TableRows rows) : file_(file), rows_(std::move(rows)) {
+    struct Key {};  // lets open() alone construct one, through make_unique
+
+  public:
+    CheckedTable(Key, MdbHandle* mdb, const PageFile& file, TableRows rows)
+        : file_(file), rows_(std::move(rows)) {
         std::memset(&entry_, 0, sizeof entry_);
         entry_.mdb = mdb;
     }
+
+  private:
     MdbColumn* column(const std::string& name) const;
 
     struct Binding {
