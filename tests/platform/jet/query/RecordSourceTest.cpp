@@ -116,6 +116,28 @@ INSTANTIATE_TEST_SUITE_P(
                      "GROUP BY [Asset Items].Owner ORDER BY [Asset Items].Owner;",
                      nullptr}));
 
+TEST(RecordSourceLimits, ALargeTableOrADamagedFileIsAClearError) {
+    OPEN_OR_SKIP(database, "northwind-jet4.mdb");
+    QueryLimits limits;
+    limits.maxRowsPerTable = 1000;
+    try {
+        readRecordSource(database.get(), "Invoices", limits);  // Order Details holds 2155 rows
+        FAIL() << "no error";
+    } catch (const QueryError& error) {
+        EXPECT_NE(std::string(error.what()).find("'Order Details'"), std::string::npos) << error.what();
+    }
+
+    // The file cut short: its catalogue reaches past the end.
+    const auto cut = std::filesystem::path(SCRATCH_FOLDER) / "cut-short.mdb";
+    std::filesystem::create_directories(cut.parent_path());
+    std::filesystem::copy_file(test_support::testDataFile("northwind-jet4.mdb"), cut,
+                               std::filesystem::copy_options::overwrite_existing);
+    std::filesystem::resize_file(cut, 600'000);
+    Database damaged(mdb_open(cut.c_str(), MDB_NOFLAGS));
+    ASSERT_TRUE(damaged);
+    EXPECT_THROW(readRecordSource(damaged.get(), "Order Details"), QueryError);
+}
+
 struct Totals {
     const char* source;
     const char* moneyColumn;
