@@ -92,9 +92,7 @@ std::string capitalised(std::string text) {
 }  // namespace
 
 QueryEngine::QueryEngine(const QueryLimits& limits, Loader loader)
-    : limits_(limits), loader_(std::move(loader)), previousHeapLimit_(sqlite3_hard_heap_limit64(-1)) {
-    // The limit is SQLite's, for the whole process: this engine's work is the process's work.
-    sqlite3_hard_heap_limit64(static_cast<sqlite3_int64>(limits_.maxBytes));
+    : limits_(limits), loader_(std::move(loader)), heapLimit_(static_cast<sqlite3_int64>(limits.maxBytes)) {
     sqlite3* opened = nullptr;
     const sqlite3_vfs* fileSystem = memoryOnlyFileSystem();
     const int code = fileSystem
@@ -118,7 +116,6 @@ QueryEngine::QueryEngine(const QueryLimits& limits, Loader loader)
 QueryEngine::~QueryEngine() {
     insert_.reset();
     database_.reset();
-    sqlite3_hard_heap_limit64(previousHeapLimit_);
 }
 
 void QueryEngine::fail(int code, const std::string& description) {
@@ -168,6 +165,7 @@ void QueryEngine::insertRow(const std::vector<Value>& row) {
                          std::to_string(limits_.maxRowsPerTable) + " rows.");
     sqlite3_stmt* statement = insert_.get();
     sqlite3_reset(statement);
+    sqlite3_clear_bindings(statement);  // a short row leaves the rest Null, not the row before's
     for (std::size_t i = 0; i < row.size() && i < tableColumns_.size(); ++i)
         if (const int code = bind(statement, static_cast<int>(i) + 1, row[i]); code != SQLITE_OK)
             fail(code, "the table '" + tableName_ + "'");
@@ -237,8 +235,9 @@ RowSet QueryEngine::select(const SelectQuery& query, const std::string& descript
         row.reserve(compiled.columns.size());
         for (std::size_t i = 0; i < compiled.columns.size(); ++i) {
             row.push_back(resultValue(statement.get(), static_cast<int>(i), compiled.columns[i].type));
-            resultBytes += sizeof(Value) + static_cast<std::size_t>(
-                                               sqlite3_column_bytes(statement.get(), static_cast<int>(i)));
+            resultBytes += sizeof(Value);
+            if (row.back().holds<std::string>()) resultBytes += row.back().get<std::string>().size();
+            if (row.back().holds<Binary>()) resultBytes += row.back().get<Binary>().bytes.size();
         }
         if (resultBytes > limits_.maxBytes)
             throw QueryError(capitalised(description) + " gives more data than allowed (" +

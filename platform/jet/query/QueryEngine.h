@@ -42,10 +42,22 @@ class QueryEngine : public Sources {
     SqliteStatement prepare(const std::string& sql, const std::string& description);
     [[noreturn]] void fail(int code, const std::string& description);
 
+    // SQLite's memory limit, which is the whole process's: set while the engine lives.
+    class HeapLimit {
+      public:
+        explicit HeapLimit(sqlite3_int64 limit) : previous_(sqlite3_hard_heap_limit64(limit)) {}
+        ~HeapLimit() { sqlite3_hard_heap_limit64(previous_); }
+        HeapLimit(const HeapLimit&) = delete;
+        HeapLimit& operator=(const HeapLimit&) = delete;
+
+      private:
+        sqlite3_int64 previous_;
+    };
+
     QueryLimits limits_;
     Loader loader_;
+    HeapLimit heapLimit_;
     SqliteDatabase database_;
-    std::int64_t previousHeapLimit_;
     std::uint64_t stepsLeft_ = 0;
     std::map<std::string, std::vector<Column>> loaded_;  // by lower-case name
     std::set<std::string> loading_;
