@@ -8,6 +8,7 @@
 #include <optional>
 #include <vector>
 
+#include "platform/jet/query/AsciiCase.h"
 #include "platform/jet/query/DayNumbers.h"
 
 namespace platform::jet::query {
@@ -18,18 +19,6 @@ const std::array<const char*, 12> kMonths = {"January",   "February", "March",  
                                              "September", "October",  "November", "December"};
 const std::array<const char*, 7> kWeekdays = {"Sunday",   "Monday", "Tuesday", "Wednesday",
                                               "Thursday", "Friday", "Saturday"};
-
-std::string lower(std::string_view text) {
-    std::string result(text);
-    for (char& c : result) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return result;
-}
-
-std::string upper(std::string_view text) {
-    std::string result(text);
-    for (char& c : result) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return result;
-}
 
 std::string twoDigits(int n) {
     char buffer[16];
@@ -212,9 +201,9 @@ std::string calendarPart(std::size_t run, int number, const char* name) {
 // h hh, n nn, s ss, ttttt, AM/PM am/pm A/P a/p AMPM, c, and literal text.
 std::string formatDateSection(double days, std::string_view section) {
     const CivilTime t = civilTime(days);
-    const bool twelveHour = lower(section).find("am/pm") != std::string::npos ||
-                            lower(section).find("a/p") != std::string::npos ||
-                            lower(section).find("ampm") != std::string::npos;
+    const bool twelveHour = lowerAscii(section).find("am/pm") != std::string::npos ||
+                            lowerAscii(section).find("a/p") != std::string::npos ||
+                            lowerAscii(section).find("ampm") != std::string::npos;
     const int hour = twelveHour ? (t.hour % 12 == 0 ? 12 : t.hour % 12) : t.hour;
     std::string result;
     bool afterHour = false;
@@ -223,7 +212,7 @@ std::string formatDateSection(double days, std::string_view section) {
         std::size_t run = 1;
         while (i + run < section.size() && std::tolower(static_cast<unsigned char>(section[i + run])) == c)
             ++run;
-        const std::string rest = lower(section.substr(i));
+        const std::string rest = lowerAscii(section.substr(i));
         if (rest.starts_with("am/pm")) {
             const bool keepCase = section[i] == 'A';
             result += t.hour < 12 ? (keepCase ? "AM" : "am") : (keepCase ? "PM" : "pm");
@@ -349,15 +338,15 @@ std::string generalText(const Value& value) {
 }
 
 std::string formatText(const std::string& text, std::string_view format) {
-    if (format.find('>') != std::string_view::npos) return upper(text);
-    if (format.find('<') != std::string_view::npos) return lower(text);
+    if (format.find('>') != std::string_view::npos) return upperAscii(text);
+    if (format.find('<') != std::string_view::npos) return lowerAscii(text);
     return text;
 }
 
 }  // namespace
 
 std::string formatValue(const Value& value, std::string_view format) {
-    const std::string name = lower(format);
+    const std::string name = lowerAscii(format);
     if (value.isNull()) {
         const auto parts = sections(format);
         return parts.size() >= 4 ? formatNumberSection(0, parts[3]) : "";

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "platform/jet/query/AccessFormat.h"
+#include "platform/jet/query/AsciiCase.h"
 #include "platform/jet/query/ColumnType.h"
 #include "platform/jet/query/DayNumbers.h"
 #include "platform/jet/query/RecordSource.h"
@@ -127,11 +128,6 @@ std::string join(const std::vector<std::string>& parts, std::size_t from, std::s
     std::string result;
     for (std::size_t i = from; i < parts.size() && i < from + count; ++i) result += parts[i];
     return result;
-}
-
-std::string lowerAscii(std::string s) {
-    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
 }
 
 std::int64_t bankers(double value) {
@@ -419,9 +415,7 @@ const ScalarFunction kScalars[] = {
     {"access_ucase", 1,
      [](sqlite3_context* context, int count, Args args) {
          NULL_IN_NULL_OUT
-         std::string s = text(args[0]);
-         for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-         resultText(context, s);
+         resultText(context, upperAscii(text(args[0])));
      }},
     {"access_lcase", 1,
      [](sqlite3_context* context, int count, Args args) {

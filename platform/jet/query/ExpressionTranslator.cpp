@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <map>
 
+#include "platform/jet/query/AsciiCase.h"
 #include "platform/jet/query/DayNumbers.h"
 #include "platform/jet/query/RecordSource.h"
 
@@ -12,11 +13,6 @@ namespace platform::jet::query {
 namespace {
 
 constexpr int kMaxNesting = 100;  // far deeper than any real expression; keeps the stack bounded
-
-std::string lower(std::string text) {
-    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return text;
-}
 
 bool isWhole(ColumnType type) {
     return type == ColumnType::Integer || type == ColumnType::Boolean;
@@ -266,7 +262,7 @@ class Parser : TokenCursor {
     }
 
     Translated function(std::string written) {
-        std::string name = lower(written);
+        std::string name = lowerAscii(written);
         if (name.ends_with('$')) name.pop_back();
         if (name == "count" && peek(1).isSymbol("*") && peek(2).isSymbol(")")) {
             position_ += 3;

@@ -3,20 +3,13 @@
 #include <cctype>
 #include <map>
 
+#include "platform/jet/query/AsciiCase.h"
 #include "platform/jet/query/ExpressionTranslator.h"
 #include "platform/jet/query/RecordSource.h"
 #include "platform/jet/query/Sqlite.h"
 
 namespace platform::jet::query {
 namespace {
-
-bool sameName(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
-}
 
 struct SourceInScope {
     std::string key;  // its alias, or its name

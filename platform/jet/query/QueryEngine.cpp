@@ -4,17 +4,13 @@
 #include <cmath>
 
 #include "platform/jet/query/AccessFunctions.h"
+#include "platform/jet/query/AsciiCase.h"
 
 namespace platform::jet::query {
 namespace {
 
 constexpr int kStepsPerCheck = 10'000;
 constexpr std::size_t kMaxQueryNesting = 50;
-
-std::string key(std::string name) {
-    for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return name;
-}
 
 int bind(sqlite3_stmt* statement, int index, const Value& value) {
     const auto& data = value.data;
@@ -176,7 +172,7 @@ void QueryEngine::insertRow(const std::vector<Value>& row) {
 void QueryEngine::endTable() {
     insert_.reset();
     execute("COMMIT", "the table '" + tableName_ + "'");
-    loaded_[key(tableName_)] = tableColumns_;
+    loaded_[lowerAscii(tableName_)] = tableColumns_;
 }
 
 CompiledQuery QueryEngine::compile(const SelectQuery& query, const std::string& description) {
@@ -195,11 +191,11 @@ CompiledQuery QueryEngine::compile(const SelectQuery& query, const std::string& 
 void QueryEngine::addQuery(const std::string& name, const SelectQuery& query) {
     CompiledQuery compiled = compile(query, "the query '" + name + "'");
     execute("CREATE VIEW " + quoteName(name) + " AS " + compiled.sql, "the query '" + name + "'");
-    loaded_[key(name)] = std::move(compiled.columns);
+    loaded_[lowerAscii(name)] = std::move(compiled.columns);
 }
 
 const std::vector<Column>& QueryEngine::columnsOf(const std::string& name) {
-    const std::string k = key(name);
+    const std::string k = lowerAscii(name);
     if (const auto found = loaded_.find(k); found != loaded_.end()) return found->second;
     if (loading_.count(k)) throw QueryError("The query '" + name + "' is based on itself.");
     if (loading_.size() >= kMaxQueryNesting)

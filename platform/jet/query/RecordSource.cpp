@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "platform/jet/JetFormat.h"
+#include "platform/jet/query/AsciiCase.h"
 #include "platform/jet/query/QueryEngine.h"
 #include "platform/jet/query/SavedQuery.h"
 #include "platform/jet/query/TableReader.h"
@@ -14,12 +15,6 @@ namespace {
 
 constexpr long kTableDefinitionPageMask = 0x00FFFFFF;  // a table's Id holds its definition page
 enum ObjectType { LocalTable = 1, Query = 5, LinkedTable = 6, LinkedOdbcTable = 4 };
-
-std::string key(std::string_view name) {
-    std::string result(name);
-    for (char& c : result) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return result;
-}
 
 struct CatalogueEntry {
     std::string name;
@@ -45,7 +40,7 @@ class NamedColumns {
         for (const auto& name : wanted_) {
             std::optional<std::size_t> index;
             for (std::size_t i = 0; i < columns.size(); ++i)
-                if (key(columns[i].name) == key(name)) index = i;
+                if (lowerAscii(columns[i].name) == lowerAscii(name)) index = i;
             if (!index) throw QueryError("The database's catalogue lacks the column " + name + ".");
             indexes_.push_back(*index);
         }
@@ -74,12 +69,12 @@ class Database {
                                      static_cast<int>(wholeNumber(columns(row, 2)))};
                 if (entry.type == LocalTable || entry.type == Query || entry.type == LinkedTable ||
                     entry.type == LinkedOdbcTable)
-                    objects_.emplace(key(entry.name), entry);
+                    objects_.emplace(lowerAscii(entry.name), entry);
             });
     }
 
     const CatalogueEntry* find(std::string_view name) const {
-        const auto found = objects_.find(key(name));
+        const auto found = objects_.find(lowerAscii(name));
         return found == objects_.end() ? nullptr : &found->second;
     }
 
@@ -121,7 +116,7 @@ class Database {
 };
 
 bool isSqlText(std::string_view source) {
-    const std::string start = key(source.substr(0, 12));
+    const std::string start = lowerAscii(source.substr(0, 12));
     return start.starts_with("select") || start.starts_with("parameters") || start.starts_with("transform") ||
            start.starts_with("(");
 }

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <map>
 
+#include "platform/jet/query/AsciiCase.h"
 #include "platform/jet/query/RecordSource.h"
 
 namespace platform::jet::query {
@@ -23,11 +24,6 @@ enum Attribute {
 };
 enum FlagBits { Distinct = 0x02, Top = 0x10, Percent = 0x20 };
 enum Kind { Select = 0, Crosstab = 16, Union = 128 };
-
-std::string key(std::string name) {
-    for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return name;
-}
 
 FromItem::Join joinKind(int flag) {
     switch (flag) {
@@ -59,12 +55,12 @@ std::vector<std::shared_ptr<const FromItem>> fromItems(const std::string& queryN
         auto table = std::make_shared<FromItem>();
         table->table = row.name1;
         table->alias = row.name2;
-        const std::string k = key(row.name2.empty() ? row.name1 : row.name2);
+        const std::string k = lowerAscii(row.name2.empty() ? row.name1 : row.name2);
         tables[k] = table;
         order.push_back(k);
     }
     const auto source = [&](const std::string& name) {
-        const auto found = tables.find(key(name));
+        const auto found = tables.find(lowerAscii(name));
         if (found == tables.end())
             throw QueryError("The query '" + queryName + "' joins '" + name +
                              "', which is not among its tables.");
@@ -72,7 +68,7 @@ std::vector<std::shared_ptr<const FromItem>> fromItems(const std::string& queryN
     };
     for (const QueryRow& row : rows) {
         if (row.attribute != Join) continue;
-        const std::string a = key(row.name1), b = key(row.name2);
+        const std::string a = lowerAscii(row.name1), b = lowerAscii(row.name2);
         source(row.name1), source(row.name2);
         const auto inA = treeOf.find(a), inB = treeOf.find(b);
         auto join = std::make_shared<FromItem>();
@@ -186,7 +182,7 @@ SelectQuery rebuildSavedQuery(const std::string& name, long objectFlags, const s
         if (query.columns.empty()) throw QueryError("The query '" + name + "' selects no columns.");
     }
     for (const QueryRow& row : rows)
-        if (row.attribute == OrderBy) query.orderBy.push_back({row.expression, key(row.name1) == "d"});
+        if (row.attribute == OrderBy) query.orderBy.push_back({row.expression, lowerAscii(row.name1) == "d"});
     return query;
 }
 

@@ -2,6 +2,7 @@
 
 #include <cctype>
 
+#include "platform/jet/query/AsciiCase.h"
 #include "platform/jet/query/RecordSource.h"
 
 namespace platform::jet::query {
