@@ -16,12 +16,7 @@ bool isWordCharacter(char c) {
 }  // namespace
 
 bool Token::isWord(std::string_view word) const {
-    if (kind != Kind::Word || text.size() != word.size()) return false;
-    for (std::size_t i = 0; i < word.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(text[i])) !=
-            std::tolower(static_cast<unsigned char>(word[i])))
-            return false;
-    return true;
+    return kind == Kind::Word && sameName(text, word);
 }
 
 std::vector<Token> tokenize(std::string_view sql) {
