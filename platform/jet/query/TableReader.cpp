@@ -72,12 +72,16 @@ void TableReader::read(const std::string& name, std::uint32_t definitionPage,
     columns(described);
     std::size_t dataSize = 0;
     const bool whole = table->forEachRow([&] {
-        std::vector<Value> values;
-        values.reserve(mdbColumns.size());
-        for (const MdbColumn* column : mdbColumns) {
-            values.push_back(valueOf(*table, *column));
-            if (values.back().holds<std::string>()) dataSize += values.back().get<std::string>().size();
-            if (values.back().holds<Binary>()) dataSize += values.back().get<Binary>().bytes.size();
+        std::vector<Value> values(mdbColumns.size());
+        // Long binary values last: libmdb reads them from other pages, through the page buffer the
+        // other values are taken from.
+        for (const bool longBinary : {false, true})
+            for (std::size_t i = 0; i < mdbColumns.size(); ++i)
+                if ((mdbColumns[i]->col_type == MDB_OLE) == longBinary)
+                    values[i] = valueOf(*table, *mdbColumns[i]);
+        for (const Value& value : values) {
+            if (value.holds<std::string>()) dataSize += value.get<std::string>().size();
+            if (value.holds<Binary>()) dataSize += value.get<Binary>().bytes.size();
         }
         dataSize += values.size() * sizeof(Value);
         if (dataSize > maxBytes_)
