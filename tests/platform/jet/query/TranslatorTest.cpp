@@ -57,6 +57,12 @@ INSTANTIATE_TEST_SUITE_P(
                 "Sold) "
                 "FROM Items WHERE ID = 2",
                 {"1997|1|15|1|1998-02-01 00:00:00|1997-02-28 00:00:00|14|1"}},
+        SqlCase{
+            "SELECT DateAdd('m', 1, #1/31/1996#), DateAdd('yyyy', 1, #2/29/1996#), "
+            "DateDiff('yyyy', #12/31/1996#, #1/1/1997#), DateDiff('ww', #1/4/1997#, #1/5/1997#), "
+            "DateDiff('d', #1/2/1997#, #1/1/1997#), Weekday(#7/4/1996#), DatePart('y', #12/31/1996#), "
+            "DateSerial(1997, 3, 0), CDate(-1.25) FROM Items WHERE ID = 1",
+            {"1996-02-29 00:00:00|1997-02-28 00:00:00|1|1|-1|5|366|1997-02-28 00:00:00|1899-12-29 06:00:00"}},
         SqlCase{"SELECT CInt(2.5), CInt(3.5), Round(2.5), Round(0.125, 2), Int(-1.5), Fix(-1.5), CLng(-2.5), "
                 "CCur(1.23456), CDbl('2.5'), CStr(Sold) FROM Items WHERE ID = 1",
                 {"2|4|2|0.12|-2|-1|-2|1.2346|2.5|7/4/1996"}},

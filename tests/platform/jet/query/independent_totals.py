@@ -3,7 +3,7 @@
 underlying tables: a second reader of the file and a second way of joining and grouping, to check the
 query engine against. Amounts are printed as whole ten-thousandths.
 
-    independent_totals.py DATABASE order-subtotals|sales-by-quarter|invoices|costs-by-owner
+    independent_totals.py DATABASE order-subtotals|sales-by-quarter|invoices|freight-by-year|costs-by-owner
 """
 import csv
 import io
@@ -65,6 +65,15 @@ def main():
                 count += 1
                 total += extended_price(line)
         print(count, total)
+    elif check == "freight-by-year":
+        totals = defaultdict(lambda: [0, 0])
+        for order in table(database, "Orders"):
+            # mdb-export writes dates as MM/DD/YY: Northwind's orders are all from the 1990s.
+            year = "none" if not order["ShippedDate"] else str(1900 + int(order["ShippedDate"][6:8]))
+            totals[year][0] += 1
+            totals[year][1] += ten_thousandths(order["Freight"] or "0")
+        for year, (count, total) in sorted(totals.items()):
+            print(f"{year}\t{count}\t{total}")
     elif check == "costs-by-owner":
         totals = defaultdict(int)
         for item in table(database, "Asset Items"):
