@@ -105,8 +105,8 @@ Nothing is ever asked and no window opens, so the program can run as a scheduled
   - a file that is already in DIR under a report's name is replaced (on Linux whole: the new file
     is written beside it and renamed over it, so no reader ever sees half a file);
   - a report name that no file name can hold is made safe, and two reports never share a file;
-  - without the "Drevmark PDF Writer" printer Access writes the PDF files itself, and nothing is
-    printed on paper;
+  - without the "Drevmark PDF Writer" printer Access writes the PDF files itself (a note says so;
+    no installation steps are shown), and nothing is printed on paper;
   - a missing database driver is reported as an error; no download page is offered;
   - a missing output folder is an error; no folder is chosen or created.
 The wizard's remembered settings (database, password, folders) are neither read nor changed.

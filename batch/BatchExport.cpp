@@ -12,6 +12,8 @@
 #include "batch/StreamReporting.h"
 #include "catalogue/Access1.h"
 #include "catalogue/ReportSelection.h"
+#include "export/PdfPrinter.h"
+#include "export/PdfPrinterCheck.h"
 #include "export/SaveReports.h"
 
 namespace calvenor::batch {
@@ -98,6 +100,18 @@ std::vector<std::string> listReports(const Services& services, const std::string
     }
 }
 
+// Where the wizard's start-up explains how to install the PDF printer, a run says in one line that
+// Access writes the files itself; it asks nothing and goes on.
+void noteMissingPdfPrinter(const Services& services, StatusLines& status) {
+    try {
+        if (IsPdfPrinterInstalled(services.printers)) return;
+        status.line(std::string{"note: the printer \""} + pdf_printer::kDeviceName +
+                    "\" is not installed; Access writes the PDF files itself");
+    } catch (const std::exception& e) {
+        status.line(std::string{"note: the printers cannot be listed: "} + printableName(e.what()));
+    }
+}
+
 int save(const Options& options, const Services& services, const Environment& environment,
          std::ostream& errors) {
     const std::string database = environment.fullPath(options.database);
@@ -108,6 +122,7 @@ int save(const Options& options, const Services& services, const Environment& en
     if (chosen.empty()) throw Stop{"no report of " + database + " is chosen"};
 
     StatusLines status{errors, environment.errorsToTerminal};
+    noteMissingPdfPrinter(services, status);
     StreamReporting reporting{status, chosen, environment.clock};
     const ChosenReports choice{chosen, folder, database, password};
     SaveReports({services.files, services.registry, services.access}, choice, reporting);

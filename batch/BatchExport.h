@@ -10,6 +10,7 @@
 
 namespace platform {
 class FileSystem;
+class Printers;
 class Registry;
 namespace ado {
 class Ado;
@@ -31,6 +32,8 @@ struct Services {
     platform::Registry& registry;  // where the PDF printer learns its output file; nothing else
     platform::ado::Ado& ado;
     platform::access::Access& access;
+    platform::Printers&
+        printers;  // looked at for the PDF printer, to say when Access writes the files itself
 };
 
 // What the program learns from the system it runs on.

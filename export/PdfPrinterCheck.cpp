@@ -8,10 +8,15 @@
 
 namespace calvenor {
 
-void CheckPdfPrinter(platform::Printers& printers, platform::Ui& ui) {
+bool IsPdfPrinterInstalled(platform::Printers& printers) {
     for (const auto& name : printers.deviceNames()) {
-        if (name == pdf_printer::kDeviceName) return;
+        if (name == pdf_printer::kDeviceName) return true;
     }
+    return false;
+}
+
+void CheckPdfPrinter(platform::Printers& printers, platform::Ui& ui) {
+    if (IsPdfPrinterInstalled(printers)) return;
     const std::string printer = pdf_printer::kDeviceName;
     ui.messageBox(printer + " is not installed. Please follow these instructions:" + "\r\n\r\n" +
                       "1) Go to Control Panel -> Printers and Faxes to add a local printer." + "\r\n" +

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "batch/BatchExport.h"
+#include "platform/jet/InstalledPrinters.h"
 #include "platform/jet/JetAccess.h"
 #include "platform/jet/JetAdo.h"
 #include "platform/jet/PrintQueues.h"
@@ -45,11 +46,12 @@ int main(int argc, char* argv[]) {
         platform::jet::CupsPrintQueues queues;
         platform::jet::JetAdo ado;
         platform::jet::JetAccess access(registry, queues);
+        platform::jet::InstalledPrinters printers(queues);
         const calvenor::batch::Environment environment{environmentVariable, fullPath,
                                                        [] { return std::chrono::steady_clock::now(); },
                                                        ::isatty(STDERR_FILENO) == 1};
-        return calvenor::batch::runBatchExport(arguments, {files, registry, ado, access}, environment,
-                                               std::cout, std::cerr);
+        return calvenor::batch::runBatchExport(arguments, {files, registry, ado, access, printers},
+                                               environment, std::cout, std::cerr);
     } catch (const std::exception& e) {
         std::cerr << "calvenor-export: " << e.what() << '\n';
         return calvenor::batch::kCannotRun;

@@ -10,6 +10,7 @@
 #include "batch/BatchExport.h"
 #include "batch/PrintableName.h"
 #include "tests/fakes/FakeDatabase.h"
+#include "tests/fakes/FakeDevices.h"
 #include "tests/fakes/FakeFileSystem.h"
 #include "tests/fakes/FakeRegistry.h"
 
@@ -27,6 +28,7 @@ struct BatchOverFakes {
     fakes::FakeRegistry registry;
     fakes::FakeAdo ado;
     fakes::FakeAccess access;
+    fakes::FakePrinters printers;
     std::map<std::string, std::string> variables;
     bool terminal = false;
     std::chrono::steady_clock::time_point now{};
@@ -49,13 +51,15 @@ struct BatchOverFakes {
                 return path.starts_with("C:") || path.starts_with("/") ? path : "C:\\Work\\" + path;
             },
             [this] { return now += std::chrono::seconds{65}; }, terminal};
-        return runBatchExport(arguments, {files, registry, ado, access}, environment, out, errors);
+        return runBatchExport(arguments, {files, registry, ado, access, printers}, environment, out, errors);
     }
-    // What Access was asked to print, in order.
+    // What Access was asked to print or to write as PDF itself, in order.
     Lines printed() const {
         Lines result;
         for (const auto& call : access.calls) {
             if (call.starts_with("print ")) result.push_back(call.substr(6, call.find(" on ") - 6));
+            if (call.starts_with("output "))
+                result.push_back(call.substr(7, call.find(" as ") - 7) + " itself");
         }
         return result;
     }
@@ -165,6 +169,12 @@ TEST(BatchExport, ExitStatusSaysWhetherEveryChosenReportWasSaved) {
          kSomeFailed,
          "failed: step 156: Access failed at printer = Office Laser",
          {"Sales"}},
+        {"without the PDF printer Access writes the files itself, and the run says so",
+         [](auto& p) { p.printers.names = p.access.printers = {"Office Laser"}; },
+         with({"--report", "Costs"}),
+         kAllSaved,
+         "note: the printer \"Drevmark PDF Writer\" is not installed; Access writes the PDF files itself",
+         {"Costs itself"}},
         {"no such database",
          [](auto& p) { p.files = fakes::FakeFileSystem{}, p.files.addFolder(kOut); },
          save,

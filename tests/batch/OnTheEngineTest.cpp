@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "batch/BatchExport.h"
+#include "platform/jet/InstalledPrinters.h"
 #include "platform/jet/JetAccess.h"
 #include "platform/jet/JetAdo.h"
 #include "platform/posix/FileRegistry.h"
@@ -32,13 +33,14 @@ struct BatchOnTheEngine {
     test_support::NoPrintQueues queues;
     platform::jet::JetAdo ado{engineOptions()};
     platform::jet::JetAccess access{registry, queues, engineOptions()};
+    platform::jet::InstalledPrinters printers{queues};
     std::ostringstream out, errors;
 
     int run(const std::vector<std::string>& arguments) {
         const Environment environment{[](std::string_view) { return std::nullopt; },
                                       [](const std::string& path) { return path; },
                                       [] { return std::chrono::steady_clock::now(); }, false};
-        return runBatchExport(arguments, {files, registry, ado, access}, environment, out, errors);
+        return runBatchExport(arguments, {files, registry, ado, access, printers}, environment, out, errors);
     }
 };
 
