@@ -7,6 +7,7 @@
 #include <ctime>
 #include <optional>
 #include <string>
+#include <type_traits>
 
 #include "platform/jet/query/AccessFormat.h"
 #include "platform/jet/query/AsciiCase.h"
@@ -268,8 +269,22 @@ struct ScalarFunction {
     int arguments;  // -1: any number
     Scalar body;
     bool deterministic = true;
-    const char* interval = nullptr;  // for the date parts: DatePart's interval
+    const char* detail = nullptr;  // DatePart's interval for the date parts, else the function's name
 };
+
+// A conversion of one number: Null gives Null, a value that is no number an error naming the function.
+template <auto convert>
+void convertNumber(sqlite3_context* context, int, Args args) {
+    if (isNull(args[0])) return sqlite3_result_null(context);
+    guarded(context, [&] {
+        const auto result =
+            convert(requireNumber(args[0], static_cast<const char*>(sqlite3_user_data(context))));
+        if constexpr (std::is_integral_v<decltype(result)>)
+            sqlite3_result_int64(context, result);
+        else
+            sqlite3_result_double(context, result);
+    });
+}
 
 // Year(), Month(), ... as DatePart with the interval the function was registered with.
 void datePartOf(sqlite3_context* context, int, Args args) {
@@ -287,50 +302,16 @@ void datePartOf(sqlite3_context* context, int, Args args) {
     }
 
 const ScalarFunction kScalars[] = {
-    {"access_ccur", 1,
-     [](sqlite3_context* context, int count, Args args) {
-         NULL_IN_NULL_OUT
-         guarded(context,
-                 [&] { sqlite3_result_int64(context, bankers(requireNumber(args[0], "CCur") * 10000.0)); });
-     }},
-    {"access_clng", 1,
-     [](sqlite3_context* context, int count, Args args) {
-         NULL_IN_NULL_OUT
-         guarded(context, [&] { sqlite3_result_int64(context, bankers(requireNumber(args[0], "CLng"))); });
-     }},
-    {"access_cint", 1,
-     [](sqlite3_context* context, int count, Args args) {
-         NULL_IN_NULL_OUT
-         guarded(context, [&] { sqlite3_result_int64(context, bankers(requireNumber(args[0], "CInt"))); });
-     }},
-    {"access_cdbl", 1,
-     [](sqlite3_context* context, int count, Args args) {
-         NULL_IN_NULL_OUT
-         guarded(context, [&] { sqlite3_result_double(context, requireNumber(args[0], "CDbl")); });
-     }},
-    {"access_csng", 1,
-     [](sqlite3_context* context, int count, Args args) {
-         NULL_IN_NULL_OUT
-         guarded(context,
-                 [&] { sqlite3_result_double(context, static_cast<float>(requireNumber(args[0], "CSng"))); });
-     }},
-    {"access_cbool", 1,
-     [](sqlite3_context* context, int count, Args args) {
-         NULL_IN_NULL_OUT
-         guarded(context,
-                 [&] { sqlite3_result_int(context, requireNumber(args[0], "CBool") != 0 ? -1 : 0); });
-     }},
-    {"access_cdate", 1,
-     [](sqlite3_context* context, int count, Args args) {
-         NULL_IN_NULL_OUT
-         guarded(context, [&] { sqlite3_result_double(context, requireNumber(args[0], "CDate")); });
-     }},
-    {"access_datevalue", 1,
-     [](sqlite3_context* context, int count, Args args) {
-         NULL_IN_NULL_OUT
-         guarded(context,
-                 [&] { sqlite3_result_double(context, std::trunc(requireNumber(args[0], "DateValue"))); });
-     }},
+    {"access_ccur", 1, convertNumber<+[](double x) { return bankers(x * 10000.0); }>, true, "CCur"},
+    {"access_clng", 1, convertNumber<+[](double x) { return bankers(x); }>, true, "CLng"},
+    {"access_cint", 1, convertNumber<+[](double x) { return bankers(x); }>, true, "CInt"},
+    {"access_cdbl", 1, convertNumber<+[](double x) { return x; }>, true, "CDbl"},
+    {"access_csng", 1, convertNumber<+[](double x) { return static_cast<double>(static_cast<float>(x)); }>,
+     true, "CSng"},
+    {"access_cbool", 1, convertNumber<+[](double x) { return std::int64_t{x != 0 ? -1 : 0}; }>, true,
+     "CBool"},
+    {"access_cdate", 1, convertNumber<+[](double x) { return x; }>, true, "CDate"},
+    {"access_datevalue", 1, convertNumber<+[](double x) { return std::trunc(x); }>, true, "DateValue"},
     {"access_cstr", 2,
      [](sqlite3_context* context, int count, Args args) {
          if (anyNull(1, args)) return sqlite3_result_null(context);
@@ -537,16 +518,8 @@ const ScalarFunction kScalars[] = {
                                                     requireNumber(args[2], "DateDiff")));
          });
      }},
-    {"access_int", 1,
-     [](sqlite3_context* context, int count, Args args) {
-         NULL_IN_NULL_OUT
-         guarded(context, [&] { sqlite3_result_double(context, std::floor(requireNumber(args[0], "Int"))); });
-     }},
-    {"access_fix", 1,
-     [](sqlite3_context* context, int count, Args args) {
-         NULL_IN_NULL_OUT
-         guarded(context, [&] { sqlite3_result_double(context, std::trunc(requireNumber(args[0], "Fix"))); });
-     }},
+    {"access_int", 1, convertNumber<+[](double x) { return std::floor(x); }>, true, "Int"},
+    {"access_fix", 1, convertNumber<+[](double x) { return std::trunc(x); }>, true, "Fix"},
     {"access_round", -1,
      [](sqlite3_context* context, int count, Args args) {
          NULL_IN_NULL_OUT
@@ -632,7 +605,7 @@ void keepFinal(sqlite3_context* context) {
 bool registerAccessFunctions(sqlite3* database) {
     for (const ScalarFunction& f : kScalars) {
         const int flags = SQLITE_UTF8 | (f.deterministic ? SQLITE_DETERMINISTIC : 0);
-        if (sqlite3_create_function_v2(database, f.name, f.arguments, flags, const_cast<char*>(f.interval),
+        if (sqlite3_create_function_v2(database, f.name, f.arguments, flags, const_cast<char*>(f.detail),
                                        f.body, nullptr, nullptr, nullptr) != SQLITE_OK)
             return false;
     }
