@@ -91,6 +91,15 @@ Bytes aesCopy(ByteView key, ByteView iv, ByteView data, Direction direction) {
     return copy;
 }
 
+// RC4 CryptoAPI runs one key stream over the verifier and then its hash.
+void applyRc4ToVerifier(ByteView key, Bytes& verifier, Bytes& verifierHash) {
+    Bytes both = verifier;
+    both.insert(both.end(), verifierHash.begin(), verifierHash.end());
+    applyRc4(key, both);
+    verifier.assign(both.begin(), both.begin() + kVerifierSize);
+    verifierHash.assign(both.begin() + kVerifierSize, both.end());
+}
+
 Bytes padToBlocks(Bytes bytes) {
     bytes.resize((bytes.size() + 15) / 16 * 16, 0);
     return bytes;
@@ -174,12 +183,7 @@ std::optional<PageCipher> PageCipher::unlock(const EncryptionInfo& info, std::u1
         applyAes(key, {}, verifier, Direction::Decrypt);
         applyAes(key, {}, verifierHash, Direction::Decrypt);
     } else {
-        // One key stream runs over the verifier and then its hash.
-        Bytes both = verifier;
-        both.insert(both.end(), verifierHash.begin(), verifierHash.end());
-        applyRc4(key, both);
-        verifier.assign(both.begin(), both.begin() + kVerifierSize);
-        verifierHash.assign(both.begin() + kVerifierSize, both.end());
+        applyRc4ToVerifier(key, verifier, verifierHash);
     }
     const Bytes expected = sha1->hash({verifier});
     if (!sameBytes(expected, ByteView(verifierHash).first(expected.size()))) return std::nullopt;
@@ -225,14 +229,10 @@ std::pair<EncryptionInfo, PageCipher> PageCipher::create(EncryptionKind kind, st
         verifierHash = padToBlocks(std::move(verifierHash));
         applyAes(key, {}, info.encryptedVerifier, Direction::Encrypt);
         applyAes(key, {}, verifierHash, Direction::Encrypt);
-        info.encryptedVerifierHash = verifierHash;
     } else {
-        Bytes both = verifier;
-        both.insert(both.end(), verifierHash.begin(), verifierHash.end());
-        applyRc4(key, both);
-        info.encryptedVerifier.assign(both.begin(), both.begin() + kVerifierSize);
-        info.encryptedVerifierHash.assign(both.begin() + kVerifierSize, both.end());
+        applyRc4ToVerifier(key, info.encryptedVerifier, verifierHash);
     }
+    info.encryptedVerifierHash = std::move(verifierHash);
     auto cipher = unlock(info, password, pageKey);
     return {std::move(info), std::move(*cipher)};
 }
