@@ -6,9 +6,6 @@
 // The database password, if any, comes from CALVENOR_PASSWORD. The file is checked as the program
 // checks it, then read by the contained helper calvenor-report, never in this process.
 
-#include <fcntl.h>
-#include <sys/stat.h>
-
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
@@ -44,16 +41,6 @@ int failure(const std::string& message) {
     return 1;
 }
 
-// The file opened for the helper: the one just checked, unless it was replaced in between.
-platform::posix::ScopedFd openChecked(const std::string& path) {
-    platform::posix::ScopedFd file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY));
-    struct stat opened, named;
-    if (!file.valid() || ::fstat(file.get(), &opened) != 0 || ::stat(path.c_str(), &named) != 0 ||
-        opened.st_dev != named.st_dev || opened.st_ino != named.st_ino)
-        return {};
-    return file;
-}
-
 enum class Answer { Whole, Refused, Broken };
 
 // Prints the helper's answer: whole, a refusal it explained (printed here), or broken off.
@@ -87,11 +74,10 @@ int main(int argc, char** argv) {
     if (!all && report[0] == '-') return usage();
     const char* password = std::getenv("CALVENOR_PASSWORD");
     try {
-        const FileHeader header =
-            checkDatabaseFile(path, password ? password : "", AcceptedFormats::JetAndAce);
-        if (header.encryptedAsWhole) return failure("encrypted databases cannot be described.");
-        const platform::posix::ScopedFd file = openChecked(path);
-        if (!file.valid()) return failure("the file " + path + " changed while it was being opened.");
+        // The file the password was checked on, or the decrypted copy of an encoded or encrypted one.
+        const ReadableDatabase database =
+            openReadableDatabase(path, password ? password : "", AcceptedFormats::JetAndAce, EngineOptions{});
+        const FileHeader& header = database.header;
         const std::string input = "/proc/self/fd/" + std::to_string(kInputDescriptor);
         std::vector<std::string> arguments =
             all ? std::vector<std::string>{"all", input}
@@ -100,7 +86,7 @@ int main(int argc, char** argv) {
         limits.timeLimit = kTimeLimit;
         const ChildResult result =
             runChild(helperProgramPath("", kReportProgram), arguments, limits, {"MDBOPTS", "MDBPATH"},
-                     textConversionEnvironment(header), file.get());
+                     textConversionEnvironment(header), database.descriptor.get());
         if (result.ending == ChildResult::Ending::TimedOut)
             return failure("reading the designs took longer than " + secondsText(limits.timeLimit) +
                            " seconds.");
