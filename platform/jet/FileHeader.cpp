@@ -1,7 +1,5 @@
 #include "platform/jet/FileHeader.h"
 
-#include <iconv.h>
-
 #include <algorithm>
 #include <array>
 #include <cerrno>
@@ -9,6 +7,7 @@
 
 #include "platform/jet/JetFormat.h"
 #include "platform/jet/LittleEndian.h"
+#include "platform/jet/TextConversion.h"
 
 namespace platform::jet {
 
@@ -16,50 +15,14 @@ using namespace header;
 
 namespace {
 
-// An iconv conversion to UTF-8, closed when the object goes; false when the character set is unknown.
-class ScopedIconv {
-  public:
-    explicit ScopedIconv(const std::string& from) : handle_(::iconv_open("UTF-8", from.c_str())) {}
-    ScopedIconv(const ScopedIconv&) = delete;
-    ScopedIconv& operator=(const ScopedIconv&) = delete;
-    ~ScopedIconv() {
-        if (handle_ != kNone) ::iconv_close(handle_);
-    }
-
-    explicit operator bool() const { return handle_ != kNone; }
-    iconv_t get() const { return handle_; }
-
-  private:
-    static inline const iconv_t kNone = reinterpret_cast<iconv_t>(-1);
-    iconv_t handle_;
-};
-
 // Each whole page of a file of this size; Jet needs at least the header, the free map and the catalogue.
 constexpr std::uint64_t kMinimumPages = 3;
-
-void appendUtf8(std::string& text, char32_t c) {
-    if (c < 0x80) {
-        text += static_cast<char>(c);
-    } else if (c < 0x800) {
-        text += static_cast<char>(0xC0 | (c >> 6));
-        text += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        text += static_cast<char>(0xE0 | (c >> 12));
-        text += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        text += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        text += static_cast<char>(0xF0 | (c >> 18));
-        text += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        text += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        text += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
 
 // Jet 3 keeps the password in the file's code page, one or two bytes per character.
 std::string fromCodePage(std::span<const unsigned char> bytes, std::uint16_t codePage) {
     std::string input(bytes.begin(), std::find(bytes.begin(), bytes.end(), 0));
     std::string text;
-    ScopedIconv convert(charsetOfCodePage(codePage));
+    ToUtf8Conversion convert(charsetOfCodePage(codePage));
     if (!convert) {  // no conversion modules installed: ASCII is all that can be told
         for (unsigned char b : input) appendUtf8(text, b < 0x80 ? b : 0xFFFD);
         return text;
@@ -82,22 +45,11 @@ std::string fromCodePage(std::span<const unsigned char> bytes, std::uint16_t cod
     return text;
 }
 
+// Up to the first NUL character.
 std::string fromUtf16Le(std::span<const unsigned char> bytes) {
-    std::string text;
-    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
-        char32_t unit = getU16(bytes, i);
-        if (unit == 0) break;
-        if (unit >= 0xD800 && unit < 0xDC00 && i + 3 < bytes.size()) {
-            char32_t low = getU16(bytes, i + 2);
-            if (low >= 0xDC00 && low < 0xE000) {
-                appendUtf8(text, 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00));
-                i += 2;
-                continue;
-            }
-        }
-        appendUtf8(text, unit >= 0xD800 && unit < 0xE000 ? 0xFFFD : unit);
-    }
-    return text;
+    std::size_t length = 0;
+    while (length + 1 < bytes.size() && getU16(bytes, length) != 0) length += 2;
+    return utf8OfUtf16Le(bytes.first(length));
 }
 
 std::optional<DatabaseFormat> formatOf(std::span<const unsigned char> start) {
