@@ -235,6 +235,23 @@ TEST_F(EndToEnd, ThePageKeepsAnsweringWhileAccessIsSlow) {
     closeProgram(running, running.waitForPage(kSave));
 }
 
+// Closing the page while Access is busy ends the program, and the Access it started goes with it: no
+// hidden Access is left behind holding the database.
+TEST_F(EndToEnd, ClosingThePageWhileAccessIsBusyQuitsThatAccess) {
+    InstalledPrinter pdfPrinter(toWide(calvenor::pdf_printer::kDeviceName));
+    RegisteredServers registered(serverFolder);
+    describe("report: Sales by Month\ndelay: OpenCurrentDatabase | 2000\n");
+    const std::filesystem::path delaying = toWide(database_ + ".delaying"),
+                                quit = toWide(database_ + ".quit");
+
+    RunningProgram running(program);
+    HWND firstPage = running.waitForPage(kNext);
+    openDatabase(firstPage, database_, "");
+    waitUntil([&] { return std::filesystem::exists(delaying); }, 20s, "Access to be busy");
+    closeProgram(running, firstPage);
+    waitUntil([&] { return std::filesystem::exists(quit); }, 10s, "Access to be told to quit");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {

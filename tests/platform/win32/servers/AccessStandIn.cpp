@@ -33,6 +33,7 @@ struct Instance {
     std::vector<std::wstring> ownPrinters;  // the printers the databases opened so far brought along
     std::wstring currentPrinter;            // empty until asked: then the first printer, as Windows' default
     bool visible = false;
+    std::wstring lastOpened;  // the database last asked for: its ".quit" marker says Access was told to quit
 
     const DatabaseDescription& open() const {
         if (!database)
@@ -162,6 +163,7 @@ ComPtr<AutomationObject> createAccessApplication() {
     application->define(L"OpenCurrentDatabase", [instance](Call& call, VARIANT*) {
         if (instance->database) throw ServerError{L"You already have the database open.", accessError(7867)};
         const std::wstring path = call.text(0);
+        instance->lastOpened = path;
         if (call.given(1)) call.boolean(1);
         call.requireOmittedOr(2, VT_BSTR);
         ReadDescription read = readDescription(path);
@@ -215,6 +217,11 @@ ComPtr<AutomationObject> createAccessApplication() {
     application->define(L"CloseCurrentDatabase", [instance](Call&, VARIANT*) { instance->database.reset(); });
     application->define(L"Quit", [instance](Call& call, VARIANT*) {
         call.requireOmittedOr(0, VT_I4);
+        if (!instance->lastOpened.empty()) {
+            const HANDLE marker = CreateFileW((instance->lastOpened + L".quit").c_str(), GENERIC_WRITE, 0,
+                                              nullptr, CREATE_ALWAYS, 0, nullptr);
+            if (marker != INVALID_HANDLE_VALUE) CloseHandle(marker);
+        }
         instance->database.reset();  // the process ends as the caller lets go of the instance
     });
     application->define(L"Visible", [instance](Call& call, VARIANT* result) {
