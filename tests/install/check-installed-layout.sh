@@ -22,9 +22,11 @@ expected=(
   lib/calvenor/HAND-M.CUR
   lib/calvenor/Samples/sample.mdb
   lib/calvenor/calvenor
+  lib/calvenor/calvenor-describe
   lib/calvenor/calvenor-export
   lib/calvenor/calvenor-jet
   lib/calvenor/calvenor-print
+  lib/calvenor/calvenor-report
   share/applications/calvenor.desktop
 )
 for size in 128 256 32 48; do expected+=("share/icons/hicolor/${size}x${size}/apps/calvenor.png"); done
@@ -33,7 +35,7 @@ wanted=$(printf '%s\n' "${expected[@]}" | LC_ALL=C sort)
 [ "$actual" = "$wanted" ] || fail "installed files differ from the expected ones:
 $(diff <(echo "$wanted") <(echo "$actual") || true)"
 
-for program in calvenor calvenor-export calvenor-jet calvenor-print; do
+for program in calvenor calvenor-describe calvenor-export calvenor-jet calvenor-print calvenor-report; do
   [ -f "$root/lib/calvenor/$program" ] && [ -x "$root/lib/calvenor/$program" ] ||
     fail "lib/calvenor/$program is not an executable file"
 done
