@@ -6,6 +6,7 @@
 
 #include "platform/Failure.h"
 #include "platform/jet/Catalogue.h"
+#include "platform/jet/CatalogueReader.h"
 #include "platform/jet/DatabaseError.h"
 #include "platform/jet/DatabaseFile.h"
 #include "platform/jet/InstalledPrinters.h"
@@ -48,6 +49,7 @@ class JetApplication : public access::Application {
         try {
             database_ = openDatabaseFile(path, password, AcceptedFormats::JetAndAce, options_);
             reports_ = reportNames(database_->objects);
+            password_ = password;
         } catch (const DatabaseError& error) {
             if (error.problem() == DatabaseProblem::FileNotFound)
                 throw Failure("Access can't open the database '" + std::string(path) +
@@ -99,7 +101,7 @@ class JetApplication : public access::Application {
                     "' you entered in either the property sheet or macro is misspelled or refers to a "
                     "report that doesn't exist.",
                 2103);
-        std::string pdf = renderer_.render(jobFor(*report));
+        std::string pdf = render(*report);
         const std::string& printerName = printerList().defaultName;
         if (printerName == kPdfWriterName)
             PdfWriterPrinter(registry_).print(pdf);
@@ -121,7 +123,7 @@ class JetApplication : public access::Application {
         std::error_code error;
         if (!isPlainFullPath(path) || !std::filesystem::is_directory(path.parent_path(), error))
             throw Failure("Access can't save the output data to the file you've selected.", 2302);
-        std::string pdf = renderer_.render(jobFor(*report));
+        std::string pdf = render(*report);
         try {
             posix::writeFileAtomically(std::string(outputFile), pdf, posix::FileAccess::Ordinary,
                                        posix::Overwrite::Replace);
@@ -133,12 +135,13 @@ class JetApplication : public access::Application {
     void closeCurrentDatabase() override {
         requireRunning();
         database_.reset();  // with no database open this does nothing, as in Access
+        forgetReadableDatabase();
     }
 
     void quit(access::QuitOption) override {
         requireRunning();
         database_.reset();
-        renderer_.stop();
+        forgetReadableDatabase();
         ended_ = true;
     }
 
@@ -160,6 +163,32 @@ class JetApplication : public access::Application {
         return std::nullopt;
     }
 
+    // The report drawn by the renderer, which reads it from the open database: the file checked as at
+    // its opening, or its decrypted copy, opened at the first job. A file that can no longer be read
+    // leaves the renderer without it, and the document says so.
+    std::string render(const std::string& report) {
+        if (!readable_) {
+            try {
+                readable_ =
+                    openReadableDatabase(database_->path, password_, AcceptedFormats::JetAndAce, options_);
+            } catch (const DatabaseError&) {
+                readable_.reset();
+            }
+        }
+        if (readable_)
+            renderer_.useDatabase(readable_->descriptor.get(), textConversionEnvironment(readable_->header));
+        else
+            renderer_.useDatabase(-1, {});
+        return renderer_.render(jobFor(report));
+    }
+
+    void forgetReadableDatabase() {
+        renderer_.stop();
+        renderer_.useDatabase(-1, {});
+        readable_.reset();
+        password_.clear();
+    }
+
     PrintJob jobFor(const std::string& report) const {
         return {report, std::filesystem::path(database_->path).filename().string(),
                 localDateTime(std::chrono::system_clock::now())};
@@ -175,9 +204,11 @@ class JetApplication : public access::Application {
     PrintQueues& queues_;
     EngineOptions options_;
     std::optional<DatabaseFile> database_;
-    std::vector<std::string> reports_;     // the open database's, ordered as reportNames orders them
-    std::optional<PrinterList> printers_;  // defaultName: the current printer
-    PrintRenderer renderer_;               // one helper serves every job until quit or release
+    std::string password_;                      // the open database's, for the renderer's reading
+    std::optional<ReadableDatabase> readable_;  // what the renderer reads, once it has been asked to
+    std::vector<std::string> reports_;          // the open database's, ordered as reportNames orders them
+    std::optional<PrinterList> printers_;       // defaultName: the current printer
+    PrintRenderer renderer_;                    // one helper serves every job until quit or release
     bool ended_ = false;
 };
 

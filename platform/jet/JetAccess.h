@@ -11,8 +11,9 @@ namespace platform::jet {
 
 // Access on Linux: an application object that opens a database file read-only, lists its reports
 // and prints them as PDF documents on the "Drevmark PDF Writer" stand-in (which reads its registry
-// key) or on a print server's queue. Report layouts are not drawn: a job's page carries the report's
-// name, the database file's name and the time it was printed.
+// key) or on a print server's queue. Each report is drawn from its design and its record source's rows
+// (by the helper calvenor-print); one whose design cannot be read gets a page naming it, the database
+// file and the time it was printed, and saying why.
 class JetAccess : public access::Access {
   public:
     JetAccess(Registry& registry, PrintQueues& queues, EngineOptions options = {});

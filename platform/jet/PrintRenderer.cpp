@@ -64,14 +64,15 @@ std::optional<std::size_t> announcedSize(std::string_view line) {
 // A running renderer and our end of the socket it talks on.
 class PrintRenderer::Helper {
   public:
-    explicit Helper(const EngineOptions& options) {
+    Helper(const EngineOptions& options, int database, std::vector<std::string> environment) {
         const std::string program = helperProgramPath(options.helperFolder, kRendererProgram);
         int ends[2];
         if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends) != 0)
             throw Failure("Cannot start the helper program '" + program + "': " + std::strerror(errno));
         ScopedFd theirs(ends[1]);
         channel_.reset(ends[0]);
-        child_ = startChild(program, {"serve"}, theirs.get(), {}, {"QT_QPA_PLATFORM=offscreen"});
+        environment.push_back("QT_QPA_PLATFORM=offscreen");
+        child_ = startChild(program, {"serve"}, theirs.get(), {"MDBOPTS", "MDBPATH"}, environment, database);
         // Sends and reads wait in poll, under the job's deadline, never in the call itself.
         ::fcntl(channel_.get(), F_SETFL, O_NONBLOCK);
     }
@@ -145,20 +146,28 @@ PrintRenderer::PrintRenderer(EngineOptions options) : options_(std::move(options
 
 PrintRenderer::~PrintRenderer() = default;
 
+void PrintRenderer::useDatabase(int descriptor, std::vector<std::string> environment) {
+    if (descriptor == database_ && environment == databaseEnvironment_) return;
+    stop();
+    database_ = descriptor;
+    databaseEnvironment_ = std::move(environment);
+}
+
 void PrintRenderer::stop() {
     helper_.reset();
 }
 
 std::string PrintRenderer::render(const PrintJob& job) {
     const auto deadline = Clock::now() + options_.timeLimit;
-    const std::string request = joinFields({kRenderRequest, job.title, job.databaseName, job.printedAt});
+    const std::string request =
+        joinFields({kRenderRequest, job.title, job.databaseName, job.printedAt, job.title});
     if (helper_ && (helper_->jobs() >= kJobsPerHelper || !helper_->idle())) stop();
-    if (!helper_) helper_ = std::make_unique<Helper>(options_);
+    if (!helper_) helper_ = std::make_unique<Helper>(options_, database_, databaseEnvironment_);
     Outcome outcome = helper_->send(request, deadline);
     if (outcome == Outcome::Failed) {
         // It ended between jobs, after it was found idle: the job was never taken, so a fresh helper
         // takes it.
-        helper_ = std::make_unique<Helper>(options_);
+        helper_ = std::make_unique<Helper>(options_, database_, databaseEnvironment_);
         outcome = helper_->send(request, deadline);
     }
     std::string document;

@@ -3,6 +3,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/jet/EngineOptions.h"
 #include "platform/jet/PrintJob.h"
@@ -21,6 +22,11 @@ class PrintRenderer {
     PrintRenderer(const PrintRenderer&) = delete;
     PrintRenderer& operator=(const PrintRenderer&) = delete;
 
+    // The database the reports are read from: a descriptor the helper is handed as its descriptor 4
+    // (not owned; -1 for none) and the environment it reads the file's texts with. A different one
+    // ends the helper, so that the next job starts one reading it.
+    void useDatabase(int descriptor, std::vector<std::string> environment);
+
     // The job as a whole PDF document, within the options' time limit. Raises Failure when it cannot
     // be rendered.
     std::string render(const PrintJob& job);
@@ -32,6 +38,8 @@ class PrintRenderer {
     class Helper;
 
     EngineOptions options_;
+    int database_ = -1;
+    std::vector<std::string> databaseEnvironment_;
     std::unique_ptr<Helper> helper_;  // none until the first job, and after stop()
 };
 

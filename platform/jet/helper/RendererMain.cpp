@@ -2,10 +2,15 @@
 // requests on its result descriptor, a socket, and answers each with the whole document on the same
 // socket (RendererProtocol.h), until the program closes its side. A child of the program, so that
 // printing needs no application object in the program and works without a display (Qt's offscreen
-// platform); it serves a whole run, so that Qt starts once, not once per report.
+// platform); it serves a whole run, so that Qt starts once, not once per report. The database, when
+// one is open, is its descriptor 4: each job reads its report's design and rows from it and draws them;
+// a report it cannot read gets a title page saying why.
 //
 //   calvenor-print serve
 
+#include <fcntl.h>
+#include <glib.h>  // mdbtools.h includes it inside extern "C"
+#include <mdbtools.h>
 #include <unistd.h>
 
 #include <QBuffer>
@@ -17,7 +22,9 @@
 #include <QPdfWriter>
 #include <QRectF>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -25,7 +32,14 @@
 #include "platform/jet/ChildProcess.h"
 #include "platform/jet/LineProtocol.h"
 #include "platform/jet/RendererProtocol.h"
+#include "platform/jet/design/DesignError.h"
+#include "platform/jet/design/ReportDesignReader.h"
 #include "platform/jet/helper/HelperProcess.h"
+#include "platform/jet/helper/PageFile.h"
+#include "platform/jet/helper/ReportStorage.h"
+#include "platform/jet/query/RecordSource.h"
+#include "platform/jet/render/DocumentInfo.h"
+#include "platform/jet/render/ReportDocument.h"
 
 namespace {
 
@@ -34,7 +48,8 @@ using platform::jet::joinFields;
 constexpr double kMargin = 56.0;                      // points, about 2 cm
 constexpr std::size_t kMaxRequestLine = 1024 * 1024;  // far beyond a report's name and a file name
 
-void drawJob(QPdfWriter& writer, const QString& title, const QString& database, const QString& printedAt) {
+void drawTitlePage(QPdfWriter& writer, const QString& title, const QString& database,
+                   const QString& printedAt, const QString& reason) {
     QPainter painter(&writer);
     const QRectF page = painter.viewport();
     const double scale = writer.resolution() / 72.0;  // points to device units
@@ -52,11 +67,11 @@ void drawJob(QPdfWriter& writer, const QString& title, const QString& database, 
     drawBlock(title, 24, true);
     drawBlock("Database: " + database, 12, false);
     drawBlock("Printed: " + printedAt, 12, false);
-    drawBlock("The report's own layout can be drawn only by Microsoft Access; this page stands in for it.", 9,
-              false);
+    drawBlock("The report could not be drawn: " + reason + " This page stands in for it.", 9, false);
 }
 
-QByteArray renderJob(const std::string& title, const std::string& database, const std::string& printedAt) {
+QByteArray titlePage(const std::string& title, const std::string& database, const std::string& printedAt,
+                     const std::string& reason) {
     QBuffer pdf;
     pdf.open(QIODevice::WriteOnly);
     {
@@ -67,9 +82,60 @@ QByteArray renderJob(const std::string& title, const std::string& database, cons
         writer.setPageSize(QPageSize(QPageSize::A4));
         writer.setPageMargins(QMarginsF(0, 0, 0, 0), QPageLayout::Point);
         writer.setResolution(300);
-        drawJob(writer, documentTitle, QString::fromStdString(database), QString::fromStdString(printedAt));
+        drawTitlePage(writer, documentTitle, QString::fromStdString(database),
+                      QString::fromStdString(printedAt), QString::fromStdString(reason));
     }
     return pdf.data();
+}
+
+struct MdbClose {
+    void operator()(MdbHandle* mdb) const { mdb_close(mdb); }
+};
+using ScopedMdb = std::unique_ptr<MdbHandle, MdbClose>;
+
+// The charset of Access 97 texts, as the program found it in the file's header.
+std::string jet3Charset() {
+    const char* charset = std::getenv("MDB_JET3_CHARSET");
+    return charset && *charset ? charset : "CP1252";
+}
+
+// The report drawn from the database's design and rows; the title page with the reason when either
+// cannot be read.
+QByteArray renderJob(const std::string& title, const std::string& database, const std::string& printedAt,
+                     const std::string& report) {
+    const auto fallback = [&](const std::string& reason) {
+        return titlePage(title, database, printedAt, reason);
+    };
+    if (report.empty() || ::fcntl(platform::jet::kInputDescriptor, F_GETFD) < 0)
+        return fallback("no database was open to read it from.");
+    const std::string path = "/proc/self/fd/" + std::to_string(platform::jet::kInputDescriptor);
+    auto file = platform::jet::helper::PageFile::open(path.c_str());
+    ScopedMdb mdb(file ? mdb_open(path.c_str(), MDB_NOFLAGS) : nullptr);
+    if (!mdb) return fallback("the database file cannot be read.");
+    try {
+        platform::jet::helper::ReportStorage storage(mdb.get(), *file);
+        const auto design =
+            platform::jet::design::decodeReportDesign(storage.designBlob(report), jet3Charset());
+        platform::jet::query::RowSet rows;
+        std::string rowsMissing;
+        try {
+            if (!design.recordSource.empty())
+                rows = platform::jet::query::readRecordSource(mdb.get(), design.recordSource);
+        } catch (const platform::jet::query::QueryError& error) {
+            // Its sections are still worth seeing, without rows, as Access shows them for an empty source.
+            rowsMissing = std::string("its rows (") + error.what() + ")";
+        }
+        auto drawn = platform::jet::render::drawReport(design, rows, title);
+        if (!rowsMissing.empty()) drawn.omissions.insert(rowsMissing);
+        return QByteArray::fromStdString(
+            platform::jet::render::withDocumentInfo(drawn.pdf.toStdString(), title, drawn.omissions));
+    } catch (const platform::jet::design::DesignError& error) {
+        return fallback(std::string("its design cannot be read (") + error.what() + ").");
+    } catch (const platform::jet::query::QueryError& error) {
+        return fallback(std::string("its data cannot be read (") + error.what() + ").");
+    } catch (const std::exception& error) {
+        return fallback(std::string("it failed (") + error.what() + ").");
+    }
 }
 
 // The requests, one line each, as the program sends them; none once it has closed its side.
@@ -97,9 +163,9 @@ class Requests {
 
 bool answer(const std::vector<std::string>& request) {
     using platform::jet::helper::writeResult;
-    if (request.size() != 4 || request[0] != platform::jet::kRenderRequest)
+    if (request.size() != 5 || request[0] != platform::jet::kRenderRequest)
         return writeResult(joinFields({platform::jet::kErrorAnswer, "not a render request"}));
-    const QByteArray pdf = renderJob(request[1], request[2], request[3]);
+    const QByteArray pdf = renderJob(request[1], request[2], request[3], request[4]);
     return writeResult(joinFields({platform::jet::kPdfAnswer, std::to_string(pdf.size())})) &&
            writeResult(std::string_view(pdf.constData(), static_cast<std::size_t>(pdf.size())));
 }

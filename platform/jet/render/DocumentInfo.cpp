@@ -1,0 +1,73 @@
+#include "platform/jet/render/DocumentInfo.h"
+
+#include <QString>
+#include <charconv>
+#include <cstdio>
+#include <optional>
+#include <string_view>
+
+namespace platform::jet::render {
+namespace {
+
+// A text as a PDF string in UTF-16BE, as hex: any character, nothing to escape.
+std::string pdfText(const std::string& text) {
+    std::string hex = "<FEFF";
+    char digits[5];
+    for (char16_t unit : QString::fromStdString(text).toStdU16String()) {
+        std::snprintf(digits, sizeof digits, "%04X", static_cast<unsigned>(unit));
+        hex += digits;
+    }
+    return hex + ">";
+}
+
+// The number after the last key in the text's trailer part, as written.
+std::optional<std::string> lastValue(std::string_view pdf, std::string_view key, bool reference) {
+    const std::size_t at = pdf.rfind(key);
+    if (at == std::string_view::npos) return std::nullopt;
+    std::size_t start = pdf.find_first_not_of(" \r\n", at + key.size());
+    if (start == std::string_view::npos) return std::nullopt;
+    std::size_t end = pdf.find_first_not_of("0123456789", start);
+    if (reference && end != std::string_view::npos) end = pdf.find('R', end) + 1;  // "2 0 R"
+    if (end == std::string_view::npos || end == start) return std::nullopt;
+    return std::string(pdf.substr(start, end - start));
+}
+
+}  // namespace
+
+std::string approximationNote(const std::set<std::string>& omissions) {
+    if (omissions.empty()) return {};
+    std::string list;
+    for (const auto& omission : omissions) list += (list.empty() ? "" : ", ") + omission;
+    return "An approximation of the Access report: " + list +
+           " are not drawn, and Visual Basic code in the report does not run.";
+}
+
+std::string withDocumentInfo(std::string pdf, const std::string& title,
+                             const std::set<std::string>& omissions) {
+    const auto root = lastValue(pdf, "/Root", true);
+    const auto sizeText = lastValue(pdf, "/Size", false);
+    const auto previous = lastValue(pdf, "startxref", false);
+    std::size_t size = 0;
+    if (!root || !sizeText || !previous ||
+        std::from_chars(sizeText->data(), sizeText->data() + sizeText->size(), size).ec != std::errc())
+        return pdf;
+    if (!pdf.ends_with('\n')) pdf += '\n';
+    const std::size_t infoOffset = pdf.size();
+    pdf += std::to_string(size) + " 0 obj\n<< /Title " + pdfText(title) + " /Creator " + pdfText("Calvenor");
+    if (!omissions.empty()) {
+        std::string keywords = "approximation";
+        for (const auto& omission : omissions) keywords += "; not drawn: " + omission;
+        pdf += " /Subject " + pdfText(approximationNote(omissions)) + " /Keywords " + pdfText(keywords);
+    }
+    pdf += " >>\nendobj\n";
+    const std::size_t xrefOffset = pdf.size();
+    char entry[32];
+    std::snprintf(entry, sizeof entry, "%010zu 00000 n \n", infoOffset);
+    pdf += "xref\n" + std::to_string(size) + " 1\n" + entry;
+    pdf += "trailer\n<< /Size " + std::to_string(size + 1) + " /Root " + *root + " /Info " +
+           std::to_string(size) + " 0 R /Prev " + *previous + " >>\nstartxref\n" +
+           std::to_string(xrefOffset) + "\n%%EOF\n";
+    return pdf;
+}
+
+}  // namespace platform::jet::render

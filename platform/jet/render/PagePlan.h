@@ -1,0 +1,30 @@
+#pragma once
+
+#include <vector>
+
+#include "platform/jet/design/ReportDesign.h"
+#include "platform/jet/render/ReportEvaluator.h"
+#include "platform/jet/render/ReportGrouping.h"
+
+namespace platform::jet::render {
+
+// One section printed once: where on its page (twips below the printable area's top) and over which
+// rows (positions in the grouping's order).
+struct Band {
+    const design::Section* section = nullptr;
+    int top = 0;
+    RowScope scope;
+};
+
+struct PlannedPage {
+    std::vector<Band> bands;
+};
+
+// The report's sections placed on pages: the report header, then for each row the footers of the
+// groups that end and the headers of those that start before its detail, then the report footer; a
+// page header at each page's top and a page footer at its bottom. A section that does not fit on what
+// is left of a page, or that forces one, starts the next. Always at least one page.
+std::vector<PlannedPage> planPages(const design::ReportDesign& design, const Grouping& grouping,
+                                   int printableHeight);
+
+}  // namespace platform::jet::render

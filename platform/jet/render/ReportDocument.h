@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QByteArray>
+#include <set>
+#include <string>
+
+#include "platform/jet/design/ReportDesign.h"
+#include "platform/jet/query/RecordSource.h"
+
+namespace platform::jet::render {
+
+// A report drawn: its PDF document, its pages and what the drawing left out.
+struct DrawnReport {
+    QByteArray pdf;
+    int pages = 0;
+    std::set<std::string> omissions;
+};
+
+// Draws the report's design over its record source's rows (as the record source ordered them) as a
+// PDF document titled title. Raises query::QueryError for what its expressions cannot do as a whole
+// (a grouping expression it cannot evaluate).
+DrawnReport drawReport(const design::ReportDesign& design, const query::RowSet& rows,
+                       const std::string& title);
+
+}  // namespace platform::jet::render

@@ -1,0 +1,169 @@
+#include "platform/jet/render/ReportEvaluator.h"
+
+#include <algorithm>
+
+#include "platform/jet/query/AsciiCase.h"
+#include "platform/jet/query/SelectQuery.h"
+#include "platform/jet/query/SqlLexer.h"
+
+namespace platform::jet::render {
+namespace {
+
+using query::Column;
+using query::ColumnType;
+using query::QueryError;
+using query::Value;
+
+constexpr char kTable[] = "Calvenor Report Rows";
+constexpr char kPosition[] = "Calvenor Row Position";
+constexpr int kMaxControlDepth = 8;  // controls naming each other in a circle stop here
+
+ColumnType typeOf(const Value& value) {
+    if (value.holds<bool>()) return ColumnType::Boolean;
+    if (value.holds<std::int64_t>()) return ColumnType::Integer;
+    if (value.holds<double>()) return ColumnType::Double;
+    if (value.holds<query::Currency>()) return ColumnType::Currency;
+    if (value.holds<query::Date>()) return ColumnType::Date;
+    if (value.holds<std::string>()) return ColumnType::Text;
+    if (value.holds<query::Binary>()) return ColumnType::Binary;
+    return ColumnType::Unknown;
+}
+
+// The columns' types, from each column's first value that is not Null.
+std::vector<Column> columnsOf(const query::RowSet& rows) {
+    std::vector<Column> columns;
+    for (std::size_t i = 0; i < rows.columns.size(); ++i) {
+        Column column{rows.columns[i], ColumnType::Unknown};
+        for (const auto& row : rows.rows)
+            if (i < row.size() && !row[i].isNull()) {
+                column.type = typeOf(row[i]);
+                break;
+            }
+        columns.push_back(column);
+    }
+    columns.push_back({kPosition, ColumnType::Integer});
+    return columns;
+}
+
+std::string bracketed(const std::string& name) {
+    return "[" + name + "]";
+}
+
+}  // namespace
+
+ReportEvaluator::ReportEvaluator(const query::RowSet& rows, std::map<std::string, std::string> controlSources)
+    : rows_(rows) {
+    for (auto& [name, source] : controlSources) controlSources_[query::lowerAscii(name)] = std::move(source);
+    engine_ = std::make_unique<query::QueryEngine>(
+        query::QueryLimits{}, [this](query::QueryEngine& engine, const std::string& name) {
+            if (name != kTable) throw QueryError("There is no table '" + name + "'.");
+            engine.beginTable(kTable, columnsOf(rows_));
+            for (std::size_t i = 0; i < rows_.rows.size(); ++i) {
+                std::vector<Value> row = rows_.rows[i];
+                row.resize(rows_.columns.size());
+                row.emplace_back(static_cast<std::int64_t>(i));
+                engine.insertRow(row);
+            }
+            engine.endTable();
+        });
+}
+
+ReportEvaluator::~ReportEvaluator() = default;
+
+int ReportEvaluator::columnIndex(const std::string& name) const {
+    for (std::size_t i = 0; i < rows_.columns.size(); ++i)
+        if (query::lowerAscii(rows_.columns[i]) == query::lowerAscii(name)) return static_cast<int>(i);
+    return -1;
+}
+
+// The source as one expression over the table's columns: page numbers written in, other controls'
+// names replaced by their own sources.
+std::string ReportEvaluator::expressionOf(const std::string& source, const PageNumbers& pages,
+                                          int depth) const {
+    if (depth > kMaxControlDepth) throw QueryError("The controls' sources refer to each other in a circle.");
+    if (!source.starts_with('=')) return bracketed(source);
+    const std::string text = source.substr(1);
+    const std::vector<query::Token> tokens = query::tokenize(text);
+    std::string result;
+    std::size_t copied = 0;
+    for (std::size_t i = 0; i + 1 < tokens.size(); ++i) {
+        const query::Token& token = tokens[i];
+        const bool isName = token.kind == query::Token::Kind::BracketedName ||
+                            (token.kind == query::Token::Kind::Word && !tokens[i + 1].isSymbol("("));
+        const bool qualified = (i > 0 && (tokens[i - 1].isSymbol(".") || tokens[i - 1].isSymbol("!"))) ||
+                               tokens[i + 1].isSymbol(".") || tokens[i + 1].isSymbol("!");
+        if (!isName || qualified || columnIndex(token.text) >= 0) continue;
+        const std::string name = query::lowerAscii(token.text);
+        std::string replacement;
+        if (name == "page" || name == "pages") {
+            replacement = std::to_string(name == "page" ? pages.page : pages.pages);
+        } else if (auto control = controlSources_.find(name); control != controlSources_.end()) {
+            if (control->second.empty()) continue;
+            replacement = "(" + expressionOf(control->second, pages, depth + 1) + ")";
+        } else {
+            continue;
+        }
+        result += text.substr(copied, token.offset - copied) + replacement + " ";
+        copied = tokens[i + 1].offset;
+    }
+    return result + text.substr(copied);
+}
+
+query::RowSet ReportEvaluator::select(const std::string& expression, const std::string& where) {
+    query::SelectQuery query;
+    query.columns.push_back({expression, "Value"});
+    auto table = std::make_shared<query::FromItem>();
+    table->table = kTable;
+    query.from.push_back(table);
+    query.where = where;
+    return engine_->select(query, "the expression " + expression);
+}
+
+const std::vector<Value>& ReportEvaluator::perRow(const std::string& expression) {
+    auto cached = perRowCache_.find(expression);
+    if (cached != perRowCache_.end()) return cached->second;
+    query::RowSet result = select(expression, "");
+    std::vector<Value> values;
+    // An aggregate gives one row for all: it has no value per row.
+    if (result.rows.size() == rows_.rows.size())
+        for (auto& row : result.rows) values.push_back(row.empty() ? Value() : std::move(row[0]));
+    return perRowCache_.emplace(expression, std::move(values)).first->second;
+}
+
+query::Value ReportEvaluator::value(const std::string& source, const RowScope& scope,
+                                    const PageNumbers& pages) {
+    if (source.empty()) return {};
+    if (!source.starts_with('=')) {
+        if (const int index = columnIndex(source); index >= 0)
+            return scope.current < rows_.rows.size() &&
+                           static_cast<std::size_t>(index) < rows_.rows[scope.current].size()
+                       ? rows_.rows[scope.current][static_cast<std::size_t>(index)]
+                       : Value();
+    }
+    const std::string expression = expressionOf(source, pages, 0);
+    if (scope.first == scope.last && scope.current == scope.first) {
+        const auto& values = perRow(expression);
+        if (!values.empty()) return scope.current < values.size() ? values[scope.current] : Value();
+    }
+    if (rows_.rows.empty()) {
+        query::RowSet result = select(expression, "");
+        return result.rows.empty() || result.rows[0].empty() ? Value() : result.rows[0][0];
+    }
+    const std::string position = bracketed(kPosition);
+    query::RowSet result = select(expression, position + " Between " + std::to_string(scope.first) + " And " +
+                                                  std::to_string(scope.last));
+    if (result.rows.empty() || result.rows[0].empty()) return {};
+    // Without an aggregate each row has its own value: the current row's counts.
+    const std::size_t at =
+        result.rows.size() > 1 && scope.current >= scope.first ? scope.current - scope.first : 0;
+    return at < result.rows.size() ? result.rows[at][0] : result.rows[0][0];
+}
+
+std::vector<Value> ReportEvaluator::column(const std::string& source) {
+    std::vector<Value> values;
+    values.reserve(rows_.rows.size());
+    for (std::size_t i = 0; i < rows_.rows.size(); ++i) values.push_back(value(source, {i, i, i}, {}));
+    return values;
+}
+
+}  // namespace platform::jet::render

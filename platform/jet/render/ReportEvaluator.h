@@ -1,0 +1,55 @@
+#pragma once
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/jet/query/QueryEngine.h"
+#include "platform/jet/query/RecordSource.h"
+
+namespace platform::jet::render {
+
+// Rows [first, last] of the evaluator's rows, and the row a plain field is read from.
+struct RowScope {
+    std::size_t first = 0, last = 0, current = 0;
+};
+
+// The page a band is drawn on, for [Page] and [Pages].
+struct PageNumbers {
+    int page = 1, pages = 1;
+};
+
+// The values of a report's control sources over its rows: a field's value, or an expression's
+// evaluated by the query engine (the same functions and rules as the record source's), aggregates
+// over the scope's rows. Names that are not columns may name other controls, whose sources stand in
+// for them, as in Access.
+class ReportEvaluator {
+  public:
+    ReportEvaluator(const query::RowSet& rows, std::map<std::string, std::string> controlSources);
+    ~ReportEvaluator();
+    ReportEvaluator(const ReportEvaluator&) = delete;
+    ReportEvaluator& operator=(const ReportEvaluator&) = delete;
+
+    std::size_t rowCount() const { return rows_.rows.size(); }
+
+    // The value of a control source ("Field" or "=expression"); Null for an empty one. Raises
+    // query::QueryError for an expression it cannot evaluate.
+    query::Value value(const std::string& source, const RowScope& scope, const PageNumbers& pages);
+
+    // The source's value for every row, in order.
+    std::vector<query::Value> column(const std::string& source);
+
+  private:
+    std::string expressionOf(const std::string& source, const PageNumbers& pages, int depth) const;
+    const std::vector<query::Value>& perRow(const std::string& expression);
+    query::RowSet select(const std::string& expression, const std::string& where);
+    int columnIndex(const std::string& name) const;
+
+    const query::RowSet& rows_;
+    std::map<std::string, std::string> controlSources_;  // by lower-case control name
+    std::unique_ptr<query::QueryEngine> engine_;
+    std::map<std::string, std::vector<query::Value>> perRowCache_;
+};
+
+}  // namespace platform::jet::render

@@ -1,0 +1,208 @@
+#include "platform/jet/render/ReportPainter.h"
+
+#include <QFont>
+#include <QPen>
+
+#include "platform/jet/render/ControlText.h"
+#include "platform/jet/render/FontTable.h"
+
+namespace platform::jet::render {
+namespace {
+
+using design::Control;
+using design::ControlKind;
+
+constexpr int kTextInset = 30;       // twips between a control's edge and its text, as Access leaves
+constexpr int kDefaultFontSize = 8;  // points, for a design that names none
+constexpr int kHairline = 10;        // twips: a border of width 0 is a hairline
+
+bool isNumeric(const query::Value& value) {
+    return value.holds<std::int64_t>() || value.holds<double>() || value.holds<query::Currency>() ||
+           value.holds<query::Date>();
+}
+
+bool isTrue(const query::Value& value) {
+    if (value.holds<bool>()) return value.get<bool>();
+    if (value.holds<std::int64_t>()) return value.get<std::int64_t>() != 0;
+    if (value.holds<double>()) return value.get<double>() != 0;
+    return false;
+}
+
+const char* omissionOf(ControlKind kind) {
+    switch (kind) {
+        case ControlKind::Subreport:
+            return "subreports";
+        case ControlKind::Chart:
+            return "charts";
+        case ControlKind::Image:
+        case ControlKind::ObjectFrame:
+        case ControlKind::BoundObjectFrame:
+            return "images and objects";
+        case ControlKind::ListBox:
+        case ControlKind::ComboBox:
+            return "list boxes";
+        case ControlKind::Tab:
+        case ControlKind::Page:
+            return "tab controls";
+        case ControlKind::Other:
+            return "controls of unknown kinds";
+        default:
+            return nullptr;
+    }
+}
+
+}  // namespace
+
+QColor colorOf(std::uint32_t colorRef, const QColor& fallback) {
+    if (colorRef & 0xFF000000u) return fallback;
+    return QColor(static_cast<int>(colorRef & 0xFF), static_cast<int>((colorRef >> 8) & 0xFF),
+                  static_cast<int>((colorRef >> 16) & 0xFF));
+}
+
+ReportPainter::ReportPainter(QPainter& painter, double devicePerTwip, QPointF origin, int printableWidth,
+                             ReportEvaluator& evaluator)
+    : painter_(painter),
+      scale_(devicePerTwip),
+      origin_(origin),
+      printableWidth_(printableWidth),
+      evaluator_(evaluator) {}
+
+QRectF ReportPainter::areaOf(const Control& control, int bandTop) const {
+    return QRectF(origin_.x() + control.left * scale_, origin_.y() + (bandTop + control.top) * scale_,
+                  control.width * scale_, control.height * scale_);
+}
+
+void ReportPainter::drawPage(const PlannedPage& page, const PageNumbers& numbers) {
+    for (const Band& band : page.bands) {
+        const design::Section& section = *band.section;
+        const QColor back = colorOf(section.backColor, Qt::white);
+        if (back != Qt::white)
+            painter_.fillRect(QRectF(origin_.x(), origin_.y() + band.top * scale_, printableWidth_ * scale_,
+                                     section.height * scale_),
+                              back);
+        for (const Control& control : section.controls) drawControl(control, band.top, band, numbers);
+    }
+}
+
+void ReportPainter::drawControl(const Control& control, int bandTop, const Band& band,
+                                const PageNumbers& numbers) {
+    if (!control.visible) return;
+    if (const char* omission = omissionOf(control.kind)) {
+        omissions_.insert(omission);
+        return;
+    }
+    const QRectF area = areaOf(control, bandTop);
+    const QColor border = colorOf(control.borderColor, Qt::black);
+    const double penWidth =
+        std::max(control.borderWidth, 0) == 0 ? kHairline * scale_ : control.borderWidth * 20 * scale_;
+    const auto outline = [&](bool always) {
+        if (!always && control.borderStyle == 0) return;
+        painter_.setPen(QPen(border, penWidth));
+        painter_.setBrush(Qt::NoBrush);
+        painter_.drawRect(area);
+    };
+    const auto background = [&] {
+        if (control.backStyle != 0) painter_.fillRect(area, colorOf(control.backColor, Qt::white));
+    };
+
+    switch (control.kind) {
+        case ControlKind::Line:
+            if (control.borderStyle == 0) break;
+            painter_.setPen(QPen(border, penWidth));
+            painter_.drawLine(area.topLeft(), area.bottomRight());
+            break;
+        case ControlKind::Rectangle:
+            background();
+            outline(false);
+            break;
+        case ControlKind::Label:
+        case ControlKind::CommandButton:
+        case ControlKind::ToggleButton:
+            background();
+            outline(control.kind != ControlKind::Label);
+            drawText(control, area, control.caption, false);
+            break;
+        case ControlKind::TextBox: {
+            background();
+            outline(false);
+            query::Value value;
+            try {
+                value = evaluator_.value(control.controlSource, band.scope, numbers);
+            } catch (const query::QueryError&) {
+                omissions_.insert("expressions it cannot evaluate (shown as #Error)");
+                drawText(control, area, "#Error", false);
+                break;
+            }
+            drawText(control, area, controlText(value, control.format, control.decimalPlaces),
+                     isNumeric(value));
+            break;
+        }
+        case ControlKind::CheckBox:
+        case ControlKind::OptionButton: {
+            query::Value value;
+            try {
+                value = evaluator_.value(control.controlSource, band.scope, numbers);
+            } catch (const query::QueryError&) {
+                omissions_.insert("expressions it cannot evaluate (shown as #Error)");
+            }
+            const double side = std::min(area.width(), area.height());
+            const QRectF box(area.left(), area.top(), side, side);
+            painter_.setPen(QPen(Qt::black, kHairline * scale_));
+            painter_.setBrush(Qt::NoBrush);
+            painter_.drawRect(box);
+            if (isTrue(value)) {
+                const QRectF mark = box.adjusted(side * 0.2, side * 0.2, -side * 0.2, -side * 0.2);
+                painter_.drawLine(mark.topLeft(), mark.bottomRight());
+                painter_.drawLine(mark.bottomLeft(), mark.topRight());
+            }
+            break;
+        }
+        case ControlKind::OptionGroup:
+            background();
+            outline(false);
+            break;
+        default:
+            break;  // page breaks: the layout keeps to sections
+    }
+    for (const Control& child : control.children) drawControl(child, bandTop, band, numbers);
+}
+
+void ReportPainter::drawText(const Control& control, const QRectF& area, const std::string& text,
+                             bool number) {
+    if (text.empty()) return;
+    QFont font(QString::fromStdString(substituteFamily(control.font.name)));
+    font.setPointSizeF(control.font.size > 0 ? control.font.size : kDefaultFontSize);
+    if (control.font.weight > 0)
+        font.setWeight(static_cast<QFont::Weight>(std::clamp(control.font.weight, 100, 900)));
+    font.setItalic(control.font.italic);
+    font.setUnderline(control.font.underline);
+    painter_.setFont(font);
+    painter_.setPen(colorOf(control.foreColor, Qt::black));
+
+    int horizontal = Qt::AlignLeft;
+    switch (control.textAlign) {
+        case design::TextAlign::General:
+            horizontal = number ? Qt::AlignRight : Qt::AlignLeft;
+            break;
+        case design::TextAlign::Left:
+            horizontal = Qt::AlignLeft;
+            break;
+        case design::TextAlign::Center:
+            horizontal = Qt::AlignHCenter;
+            break;
+        case design::TextAlign::Right:
+            horizontal = Qt::AlignRight;
+            break;
+        case design::TextAlign::Distribute:
+            horizontal = Qt::AlignJustify;
+            break;
+    }
+    const double inset = kTextInset * scale_;
+    const QRectF textArea = area.adjusted(inset, 0, -inset, 0);
+    painter_.save();
+    painter_.setClipRect(area);
+    painter_.drawText(textArea, horizontal | Qt::AlignTop | Qt::TextWordWrap, QString::fromStdString(text));
+    painter_.restore();
+}
+
+}  // namespace platform::jet::render

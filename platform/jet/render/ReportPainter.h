@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QPainter>
+#include <QPointF>
+#include <set>
+#include <string>
+
+#include "platform/jet/design/ReportDesign.h"
+#include "platform/jet/render/PagePlan.h"
+#include "platform/jet/render/ReportEvaluator.h"
+
+namespace platform::jet::render {
+
+// Draws planned pages with a painter: each band's background and controls (labels, text boxes with
+// their values, lines, rectangles, check boxes), text in the control's font, colours and alignment,
+// clipped to the control. What it cannot draw is left out and named in omissions().
+class ReportPainter {
+  public:
+    // devicePerTwip: the painter's units in a twip; origin: the printable area's top left corner.
+    ReportPainter(QPainter& painter, double devicePerTwip, QPointF origin, int printableWidth,
+                  ReportEvaluator& evaluator);
+
+    void drawPage(const PlannedPage& page, const PageNumbers& numbers);
+
+    // What the drawing leaves out ("subreports", "charts", ...), for the document to say so.
+    const std::set<std::string>& omissions() const { return omissions_; }
+
+  private:
+    void drawControl(const design::Control& control, int bandTop, const Band& band,
+                     const PageNumbers& numbers);
+    void drawText(const design::Control& control, const QRectF& area, const std::string& text, bool number);
+    QRectF areaOf(const design::Control& control, int bandTop) const;
+
+    QPainter& painter_;
+    double scale_;
+    QPointF origin_;
+    int printableWidth_;
+    ReportEvaluator& evaluator_;
+    std::set<std::string> omissions_;
+};
+
+// A Windows COLORREF (0x00BBGGRR) as a colour; a system colour (high bit set) as the fallback.
+QColor colorOf(std::uint32_t colorRef, const QColor& fallback);
+
+}  // namespace platform::jet::render
