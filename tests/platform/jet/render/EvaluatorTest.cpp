@@ -1,0 +1,80 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "platform/jet/render/ControlText.h"
+#include "platform/jet/render/DocumentInfo.h"
+#include "platform/jet/render/ReportEvaluator.h"
+
+using namespace platform::jet;
+using query::Currency;
+using query::Value;
+
+TEST(ReportEvaluator, ControlSourcesAreFieldsAndExpressionsOverTheirScope) {
+    query::RowSet rows;
+    rows.columns = {"Owner", "Cost", "Units"};
+    rows.rows = {{Value("Sales"), Value(Currency{12'500}), Value(std::int64_t{2})},
+                 {Value("Sales"), Value(Currency{7'500}), Value()},
+                 {Value("Admin"), Value(Currency{100'000}), Value(std::int64_t{3})}};
+    render::ReportEvaluator evaluator(rows, {{"Total Cost", "=Sum([Cost])"}, {"Loop", "=[Loop]+1"}});
+    struct Case {
+        std::string source;
+        render::RowScope scope;
+        Value expected;
+    };
+    const Case cases[] = {
+        {"owner", {1, 1, 1}, Value("Sales")},
+        {"=[Owner] & \": \" & Nz([Units], 0)", {1, 1, 1}, Value("Sales: 0")},
+        {"=IIf([Cost] > 1, \"big\", \"small\")", {2, 2, 2}, Value("big")},
+        {"=Sum([Cost])", {0, 1, 0}, Value(Currency{20'000})},
+        {"=Count(*)", {0, 2, 0}, Value(std::int64_t{3})},
+        {"=[Total Cost] * 2", {2, 2, 2}, Value(Currency{200'000})},
+        {"=\"Page \" & [Page] & \" of \" & [Pages]", {0, 0, 0}, Value("Page 2 of 5")},
+        {"=[Owner]", {0, 1, 1}, Value("Sales")},
+        {"", {0, 0, 0}, Value()},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.source);
+        EXPECT_EQ(evaluator.value(c.source, c.scope, {2, 5}), c.expected);
+    }
+    EXPECT_THROW(evaluator.value("=[Loop]", {0, 0, 0}, {}), query::QueryError) << "a circle of controls";
+    EXPECT_THROW(evaluator.value("=[Nothing]", {0, 0, 0}, {}), query::QueryError);
+}
+
+TEST(ControlText, DecimalPlacesApplyToNamedNumberFormats) {
+    struct Case {
+        Value value;
+        std::string format;
+        int places;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {Value(1234.5), "Fixed", 0, "1235"},
+        {Value(1234.5), "Standard", 3, "1,234.500"},
+        {Value(Currency{12'345}), "Currency", 1, "$1.2"},
+        {Value(0.25), "Percent", 0, "25%"},
+        {Value(1234.5), "Standard", 255, "1,234.50"},
+        {Value(1234.5), "", 1, "1234.5"},
+        {Value("text"), "Fixed", 2, "text"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.format + " " + std::to_string(c.places));
+        EXPECT_EQ(render::controlText(c.value, c.format, c.places), c.expected);
+    }
+}
+
+TEST(DocumentInfo, AnApproximationSaysSoInAnAppendedUpdate) {
+    const std::string pdf =
+        "%PDF-1.4\n1 0 obj\n<< /Title (x) >>\nendobj\nxref\n0 2\ntrailer\n<< /Size 2 /Info 1 0 R /Root 7 0 R "
+        ">>"
+        "\nstartxref\n42\n%%EOF";
+    const std::string updated = render::withDocumentInfo(pdf, "Q", {"charts", "subreports"});
+    ASSERT_EQ(updated.substr(0, pdf.size()), pdf) << "the document itself is kept";
+    const std::string update = updated.substr(pdf.size());
+    EXPECT_THAT(update, testing::HasSubstr("2 0 obj"));
+    EXPECT_THAT(update, testing::HasSubstr("/Size 3 /Root 7 0 R /Info 2 0 R /Prev 42"));
+    EXPECT_THAT(update, testing::HasSubstr("/Keywords <FEFF"));
+    EXPECT_THAT(render::approximationNote({"charts", "subreports"}),
+                testing::HasSubstr("charts, subreports are not drawn"));
+    EXPECT_TRUE(updated.ends_with("%%EOF\n"));
+    EXPECT_EQ(render::withDocumentInfo("not a PDF", "Q", {"charts"}), "not a PDF");
+}
