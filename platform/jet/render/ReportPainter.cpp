@@ -15,6 +15,8 @@ using design::ControlKind;
 constexpr int kTextInset = 30;       // twips between a control's edge and its text, as Access leaves
 constexpr int kDefaultFontSize = 8;  // points, for a design that names none
 constexpr int kHairline = 10;        // twips: a border of width 0 is a hairline
+constexpr int kTwipsPerPoint = 20;
+constexpr int kDefaultTextWidth = 1440;  // twips: Access's text box prototype
 
 bool isNumeric(const query::Value& value) {
     return value.holds<std::int64_t>() || value.holds<double>() || value.holds<query::Currency>() ||
@@ -68,8 +70,15 @@ ReportPainter::ReportPainter(QPainter& painter, double devicePerTwip, QPointF or
       evaluator_(evaluator) {}
 
 QRectF ReportPainter::areaOf(const Control& control, int bandTop) const {
+    int width = control.width, height = control.height;
+    // A text control the design gives no size kept its prototype's: a line of its font, an inch wide.
+    if (control.kind == ControlKind::TextBox || control.kind == ControlKind::Label) {
+        const int fontSize = control.font.size > 0 ? control.font.size : kDefaultFontSize;
+        if (height <= 0) height = fontSize * kTwipsPerPoint * 6 / 5 + 2 * kTextInset;
+        if (width <= 0) width = kDefaultTextWidth;
+    }
     return QRectF(origin_.x() + control.left * scale_, origin_.y() + (bandTop + control.top) * scale_,
-                  control.width * scale_, control.height * scale_);
+                  width * scale_, height * scale_);
 }
 
 void ReportPainter::drawPage(const PlannedPage& page, const PageNumbers& numbers) {
