@@ -134,26 +134,17 @@ void ReportPainter::drawControl(const Control& control, int bandTop, const Band&
         case ControlKind::TextBox: {
             background();
             outline(false);
-            query::Value value;
-            try {
-                value = evaluator_.value(control.controlSource, band.scope, numbers);
-            } catch (const query::QueryError&) {
-                omissions_.insert("expressions it cannot evaluate (shown as #Error)");
+            const auto value = valueOf(control, band, numbers);
+            if (!value)
                 drawText(control, area, "#Error", false);
-                break;
-            }
-            drawText(control, area, controlText(value, control.format, control.decimalPlaces),
-                     isNumeric(value));
+            else
+                drawText(control, area, controlText(*value, control.format, control.decimalPlaces),
+                         isNumeric(*value));
             break;
         }
         case ControlKind::CheckBox:
         case ControlKind::OptionButton: {
-            query::Value value;
-            try {
-                value = evaluator_.value(control.controlSource, band.scope, numbers);
-            } catch (const query::QueryError&) {
-                omissions_.insert("expressions it cannot evaluate (shown as #Error)");
-            }
+            const query::Value value = valueOf(control, band, numbers).value_or(query::Value());
             const double side = std::min(area.width(), area.height());
             const QRectF box(area.left(), area.top(), side, side);
             painter_.setPen(QPen(Qt::black, kHairline * scale_));
@@ -174,6 +165,16 @@ void ReportPainter::drawControl(const Control& control, int bandTop, const Band&
             break;  // page breaks: the layout keeps to sections
     }
     for (const Control& child : control.children) drawControl(child, bandTop, band, numbers);
+}
+
+std::optional<query::Value> ReportPainter::valueOf(const Control& control, const Band& band,
+                                                   const PageNumbers& numbers) {
+    try {
+        return evaluator_.value(control.controlSource, band.scope, numbers);
+    } catch (const query::QueryError&) {
+        omissions_.insert("expressions it cannot evaluate (shown as #Error)");
+        return std::nullopt;
+    }
 }
 
 void ReportPainter::drawText(const Control& control, const QRectF& area, const std::string& text,

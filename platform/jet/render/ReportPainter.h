@@ -2,6 +2,7 @@
 
 #include <QPainter>
 #include <QPointF>
+#include <optional>
 #include <set>
 #include <string>
 
@@ -29,6 +30,9 @@ class ReportPainter {
     void drawControl(const design::Control& control, int bandTop, const Band& band,
                      const PageNumbers& numbers);
     void drawText(const design::Control& control, const QRectF& area, const std::string& text, bool number);
+    // The control's value; none when its expression cannot be evaluated (noted as an omission).
+    std::optional<query::Value> valueOf(const design::Control& control, const Band& band,
+                                        const PageNumbers& numbers);
     QRectF areaOf(const design::Control& control, int bandTop) const;
 
     QPainter& painter_;
