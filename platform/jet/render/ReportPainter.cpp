@@ -12,7 +12,7 @@ namespace {
 using design::Control;
 using design::ControlKind;
 
-constexpr int kTextInset = 30;       // twips between a control's edge and its text, as Access leaves
+constexpr int kTextInset = 15;       // twips between a control's edge and its text, as Access leaves
 constexpr int kDefaultFontSize = 8;  // points, for a design that names none
 constexpr int kHairline = 10;        // twips: a border of width 0 is a hairline
 constexpr int kTwipsPerPoint = 20;
@@ -211,7 +211,11 @@ void ReportPainter::drawText(const Control& control, const QRectF& area, const s
     const QRectF textArea = area.adjusted(inset, 0, -inset, 0);
     painter_.save();
     painter_.setClipRect(area);
-    painter_.drawText(textArea, horizontal | Qt::AlignTop | Qt::TextWordWrap, QString::fromStdString(text));
+    // Text wraps only in a control with room for a second line: in a one-line control Access's
+    // narrower measuring keeps the whole text on its line, where wrapping would lose the last word.
+    const bool roomForTwoLines = area.height() >= 1.8 * painter_.fontMetrics().height();
+    painter_.drawText(textArea, horizontal | Qt::AlignTop | (roomForTwoLines ? Qt::TextWordWrap : 0),
+                      QString::fromStdString(text));
     painter_.restore();
 }
 
