@@ -43,11 +43,13 @@ class Planner {
         placePageHeader();
     }
 
-    void place(const Section* section, const RowScope& scope) {
+    // keptWith: the height that must fit below the section on its page (a group header kept with its
+    // first detail).
+    void place(const Section* section, const RowScope& scope, int keptWith = 0) {
         if (!printed(section)) return;
         if (breakPending_ || ((section->forceNewPage & 1) && bodyOnPage_)) newPage();
         breakPending_ = false;
-        if (top_ + section->height > height_ - footerHeight_ && bodyOnPage_) newPage();
+        if (top_ + section->height + keptWith > height_ - footerHeight_ && bodyOnPage_) newPage();
         if (!bodyOnPage_ && pageHeaderBand_ >= 0)
             pages_.back().bands[static_cast<std::size_t>(pageHeaderBand_)].scope = scope;
         pages_.back().bands.push_back({section, top_, scope});
@@ -123,6 +125,7 @@ std::vector<PlannedPage> planPages(const design::ReportDesign& design, const Gro
         }
     };
 
+    const Section* detail = findSection(design, SectionKind::Detail);
     for (std::size_t position = 0; position < rows; ++position) {
         std::size_t firstChanged = levels;
         for (std::size_t level = 0; level < levels; ++level)
@@ -134,10 +137,12 @@ std::vector<PlannedPage> planPages(const design::ReportDesign& design, const Gro
         if (position > 0) closeGroups(firstChanged);
         for (std::size_t level = firstChanged; level < levels; ++level) {
             open[level] = groupAt(level, position);
-            planner.place(findSection(design, SectionKind::GroupHeader, static_cast<int>(level)),
-                          open[level]);
+            const bool keptWithDetail =
+                level < design.groups.size() && design.groups[level].keepTogether != 0;
+            planner.place(findSection(design, SectionKind::GroupHeader, static_cast<int>(level)), open[level],
+                          keptWithDetail && printed(detail) ? detail->height : 0);
         }
-        planner.place(findSection(design, SectionKind::Detail), {position, position, position});
+        planner.place(detail, {position, position, position});
     }
     if (rows > 0) closeGroups(0);
     RowScope last = all;

@@ -23,7 +23,8 @@ struct PlannedPage {
 // The report's sections placed on pages: the report header, then for each row the footers of the
 // groups that end and the headers of those that start before its detail, then the report footer; a
 // page header at each page's top and a page footer at its bottom. A section that does not fit on what
-// is left of a page, or that forces one, starts the next. Always at least one page.
+// is left of a page, or that forces one, starts the next; a group header kept together with its group
+// starts the next page unless its first detail fits below it. Always at least one page.
 std::vector<PlannedPage> planPages(const design::ReportDesign& design, const Grouping& grouping,
                                    int printableHeight);
 

@@ -103,7 +103,7 @@ TEST(PagePlan, SectionsFollowTheGroupsAndABandThatDoesNotFitStartsANewPage) {
                                  "GroupFooter@190 2-2", "ReportFooter@220 0-2", "PageFooter@440 0-2")));
 }
 
-TEST(PagePlan, ForcedPageBreaksAndHiddenSectionsAreKept) {
+TEST(PagePlan, ForcedBreaksHiddenSectionsAndGroupsKeptTogether) {
     design::ReportDesign report;
     report.groups.resize(1);
     auto hidden = section(SectionKind::Detail, 100);
@@ -113,6 +113,18 @@ TEST(PagePlan, ForcedPageBreaksAndHiddenSectionsAreKept) {
     EXPECT_THAT(describe(render::planPages(report, grouping, 10000)),
                 testing::ElementsAre(testing::ElementsAre("GroupHeader@0 0-0"),
                                      testing::ElementsAre("GroupHeader@0 1-1")));
+
+    // A header kept with its first detail moves to the next page with it; one not kept stays behind.
+    report.sections = {section(SectionKind::GroupHeader, 40), section(SectionKind::Detail, 100)};
+    const render::Grouping twoGroups{{0, 1}, {{0, 1}}};
+    EXPECT_THAT(describe(render::planPages(report, twoGroups, 250)),
+                testing::ElementsAre(
+                    testing::ElementsAre("GroupHeader@0 0-0", "Detail@40 0-0", "GroupHeader@140 1-1"),
+                    testing::ElementsAre("Detail@0 1-1")));
+    report.groups[0].keepTogether = 2;
+    EXPECT_THAT(describe(render::planPages(report, twoGroups, 250)),
+                testing::ElementsAre(testing::ElementsAre("GroupHeader@0 0-0", "Detail@40 0-0"),
+                                     testing::ElementsAre("GroupHeader@0 1-1", "Detail@40 1-1")));
     EXPECT_EQ(render::planPages(design::ReportDesign{}, render::Grouping{}, 10000).size(), 1u)
         << "an empty report is one page";
 }
