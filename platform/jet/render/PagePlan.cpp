@@ -22,8 +22,9 @@ bool printed(const Section* section) {
 
 class Planner {
   public:
-    Planner(const design::ReportDesign& design, int printableHeight)
-        : pageHeader_(findSection(design, SectionKind::PageHeader)),
+    Planner(const design::ReportDesign& design, int printableHeight, const SectionHeight& heightOf)
+        : heightOf_(heightOf),
+          pageHeader_(findSection(design, SectionKind::PageHeader)),
           pageFooter_(findSection(design, SectionKind::PageFooter)),
           footerHeight_(printed(pageFooter_) ? pageFooter_->height : 0),
           height_(printableHeight) {}
@@ -32,8 +33,9 @@ class Planner {
         pages_.emplace_back();
         // The report header comes before the first page header; one that forces a new page stands alone.
         if (printed(reportHeader)) {
-            pages_.back().bands.push_back({reportHeader, 0, all});
-            top_ = reportHeader->height;
+            const int height = heightOf_(*reportHeader, all);
+            pages_.back().bands.push_back({reportHeader, 0, all, height});
+            top_ = height;
             if (reportHeader->forceNewPage >= 2) {
                 finishPage();
                 pages_.emplace_back();
@@ -49,11 +51,12 @@ class Planner {
         if (!printed(section)) return;
         if (breakPending_ || ((section->forceNewPage & 1) && bodyOnPage_)) newPage();
         breakPending_ = false;
-        if (top_ + section->height + keptWith > height_ - footerHeight_ && bodyOnPage_) newPage();
+        const int height = heightOf_(*section, scope);
+        if (top_ + height + keptWith > height_ - footerHeight_ && bodyOnPage_) newPage();
         if (!bodyOnPage_ && pageHeaderBand_ >= 0)
             pages_.back().bands[static_cast<std::size_t>(pageHeaderBand_)].scope = scope;
-        pages_.back().bands.push_back({section, top_, scope});
-        top_ += section->height;
+        pages_.back().bands.push_back({section, top_, scope, height});
+        top_ += height;
         bodyOnPage_ = true;
         lastScope_ = scope;
         breakPending_ = (section->forceNewPage & 2) != 0;
@@ -69,13 +72,14 @@ class Planner {
         pageHeaderBand_ = -1;
         if (!printed(pageHeader_)) return;
         pageHeaderBand_ = static_cast<int>(pages_.back().bands.size());
-        pages_.back().bands.push_back({pageHeader_, top_, lastScope_});
+        pages_.back().bands.push_back({pageHeader_, top_, lastScope_, pageHeader_->height});
         top_ += pageHeader_->height;
     }
 
     void finishPage() {
         if (printed(pageFooter_))
-            pages_.back().bands.push_back({pageFooter_, std::max(top_, height_ - footerHeight_), lastScope_});
+            pages_.back().bands.push_back(
+                {pageFooter_, std::max(top_, height_ - footerHeight_), lastScope_, pageFooter_->height});
     }
 
     void newPage() {
@@ -86,6 +90,7 @@ class Planner {
         placePageHeader();
     }
 
+    SectionHeight heightOf_;
     const Section* pageHeader_;
     const Section* pageFooter_;
     int footerHeight_;
@@ -101,11 +106,13 @@ class Planner {
 }  // namespace
 
 std::vector<PlannedPage> planPages(const design::ReportDesign& design, const Grouping& grouping,
-                                   int printableHeight) {
+                                   int printableHeight, const SectionHeight& heightOf) {
     const std::size_t rows = grouping.order.size();
     const std::size_t levels = grouping.starts.size();
     const RowScope all{0, rows == 0 ? 0 : rows - 1, 0};
-    Planner planner(design, printableHeight);
+    Planner planner(
+        design, printableHeight,
+        heightOf ? heightOf : [](const Section& section, const RowScope&) { return section.height; });
     planner.start(findSection(design, SectionKind::ReportHeader), all);
 
     // The group each level is in: its first and last row.

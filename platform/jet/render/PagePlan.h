@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <vector>
 
 #include "platform/jet/design/ReportDesign.h"
@@ -14,7 +15,11 @@ struct Band {
     const design::Section* section = nullptr;
     int top = 0;
     RowScope scope;
+    int height = 0;  // the section's, or more where its text grew
 };
+
+// A section's height over a scope's rows: more than its design's where growing text needs it.
+using SectionHeight = std::function<int(const design::Section&, const RowScope&)>;
 
 struct PlannedPage {
     std::vector<Band> bands;
@@ -26,6 +31,6 @@ struct PlannedPage {
 // is left of a page, or that forces one, starts the next; a group header kept together with its group
 // starts the next page unless its first detail fits below it. Always at least one page.
 std::vector<PlannedPage> planPages(const design::ReportDesign& design, const Grouping& grouping,
-                                   int printableHeight);
+                                   int printableHeight, const SectionHeight& heightOf = {});
 
 }  // namespace platform::jet::render

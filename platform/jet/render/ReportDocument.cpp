@@ -66,7 +66,6 @@ DrawnReport drawReport(const design::ReportDesign& design, const query::RowSet& 
     const QRectF printable = layout.paintRect(QPageLayout::Inch);
     const int printableHeight = static_cast<int>(printable.height() * kTwipsPerInch);
     const int printableWidth = static_cast<int>(printable.width() * kTwipsPerInch);
-    const std::vector<PlannedPage> pages = planPages(design, grouping, printableHeight);
 
     DrawnReport drawn;
     QBuffer buffer;
@@ -81,6 +80,12 @@ DrawnReport drawReport(const design::ReportDesign& design, const query::RowSet& 
         const double devicePerTwip = kResolution / kTwipsPerInch;
         // The painter's origin is the printable area's corner: the margins are the layout's.
         ReportPainter reportPainter(painter, devicePerTwip, QPointF(0, 0), printableWidth, evaluator);
+        // Growing text is measured with the painter's fonts before any page is drawn.
+        const std::vector<PlannedPage> pages = planPages(
+            design, grouping, printableHeight, [&](const design::Section& section, const RowScope& scope) {
+                return reportPainter.grownHeight(section, scope);
+            });
+        drawn.pages = static_cast<int>(pages.size());
         for (std::size_t i = 0; i < pages.size(); ++i) {
             if (i > 0) writer.newPage();
             reportPainter.drawPage(pages[i], {static_cast<int>(i + 1), static_cast<int>(pages.size())});
@@ -88,7 +93,6 @@ DrawnReport drawReport(const design::ReportDesign& design, const query::RowSet& 
         drawn.omissions = reportPainter.omissions();
     }
     drawn.pdf = buffer.data();
-    drawn.pages = static_cast<int>(pages.size());
     return drawn;
 }
 

@@ -87,7 +87,7 @@ void ReportPainter::drawPage(const PlannedPage& page, const PageNumbers& numbers
         const QColor back = colorOf(section.backColor, Qt::white);
         if (back != Qt::white)
             painter_.fillRect(QRectF(origin_.x(), origin_.y() + band.top * scale_, printableWidth_ * scale_,
-                                     section.height * scale_),
+                                     band.height * scale_),
                               back);
         for (const Control& control : section.controls) drawControl(control, band.top, band, numbers);
     }
@@ -135,11 +135,15 @@ void ReportPainter::drawControl(const Control& control, int bandTop, const Band&
             background();
             outline(false);
             const auto value = valueOf(control, band, numbers);
-            if (!value)
+            if (!value) {
                 drawText(control, area, "#Error", false);
-            else
-                drawText(control, area, controlText(*value, control.format, control.decimalPlaces),
-                         isNumeric(*value));
+                break;
+            }
+            const std::string text = controlText(*value, control.format, control.decimalPlaces);
+            QRectF textArea = area;
+            if (control.canGrow && band.section->canGrow)
+                textArea.setHeight(std::max(area.height(), textHeight(control, text) * scale_));
+            drawText(control, textArea, text, isNumeric(*value));
             break;
         }
         case ControlKind::CheckBox:
@@ -177,9 +181,7 @@ std::optional<query::Value> ReportPainter::valueOf(const Control& control, const
     }
 }
 
-void ReportPainter::drawText(const Control& control, const QRectF& area, const std::string& text,
-                             bool number) {
-    if (text.empty()) return;
+void ReportPainter::setFontOf(const Control& control) {
     QFont font(QString::fromStdString(substituteFamily(control.font.name)));
     font.setPointSizeF(control.font.size > 0 ? control.font.size : kDefaultFontSize);
     if (control.font.weight > 0)
@@ -187,6 +189,34 @@ void ReportPainter::drawText(const Control& control, const QRectF& area, const s
     font.setItalic(control.font.italic);
     font.setUnderline(control.font.underline);
     painter_.setFont(font);
+}
+
+int ReportPainter::textHeight(const Control& control, const std::string& text) {
+    if (text.empty()) return 0;
+    setFontOf(control);
+    const QRectF area = areaOf(control, 0).adjusted(kTextInset * scale_, 0, -kTextInset * scale_, 0);
+    const QRectF used = painter_.fontMetrics().boundingRect(area.toRect(), Qt::AlignTop | Qt::TextWordWrap,
+                                                            QString::fromStdString(text));
+    return static_cast<int>(used.height() / scale_) + 1;
+}
+
+int ReportPainter::grownHeight(const design::Section& section, const RowScope& scope) {
+    int height = section.height;
+    if (!section.canGrow) return height;
+    for (const Control& control : section.controls) {
+        if (control.kind != ControlKind::TextBox || !control.canGrow || !control.visible) continue;
+        const auto value = valueOf(control, Band{&section, 0, scope, height}, {});
+        if (!value) continue;
+        const int grown = textHeight(control, controlText(*value, control.format, control.decimalPlaces));
+        if (grown > control.height) height = std::max(height, section.height + grown - control.height);
+    }
+    return height;
+}
+
+void ReportPainter::drawText(const Control& control, const QRectF& area, const std::string& text,
+                             bool number) {
+    if (text.empty()) return;
+    setFontOf(control);
     painter_.setPen(colorOf(control.foreColor, Qt::black));
 
     int horizontal = Qt::AlignLeft;

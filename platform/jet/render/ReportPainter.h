@@ -23,6 +23,10 @@ class ReportPainter {
 
     void drawPage(const PlannedPage& page, const PageNumbers& numbers);
 
+    // The section's height over the rows with its growing text boxes (in a section that can grow)
+    // as tall as their text; never less than its design's.
+    int grownHeight(const design::Section& section, const RowScope& scope);
+
     // What the drawing leaves out ("subreports", "charts", ...), for the document to say so.
     const std::set<std::string>& omissions() const { return omissions_; }
 
@@ -34,6 +38,9 @@ class ReportPainter {
     std::optional<query::Value> valueOf(const design::Control& control, const Band& band,
                                         const PageNumbers& numbers);
     QRectF areaOf(const design::Control& control, int bandTop) const;
+    // The height in twips the text takes in the control's font at the control's width.
+    int textHeight(const design::Control& control, const std::string& text);
+    void setFontOf(const design::Control& control);
 
     QPainter& painter_;
     double scale_;

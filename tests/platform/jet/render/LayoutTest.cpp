@@ -125,6 +125,16 @@ TEST(PagePlan, ForcedBreaksHiddenSectionsAndGroupsKeptTogether) {
     EXPECT_THAT(describe(render::planPages(report, twoGroups, 250)),
                 testing::ElementsAre(testing::ElementsAre("GroupHeader@0 0-0", "Detail@40 0-0"),
                                      testing::ElementsAre("GroupHeader@0 1-1", "Detail@40 1-1")));
+    // A band grown by its text takes its grown height on the page.
+    const auto grownDetail = [](const design::Section& s, const render::RowScope&) {
+        return s.kind == SectionKind::Detail ? 150 : s.height;
+    };
+    report.groups[0].keepTogether = 0;
+    EXPECT_THAT(describe(render::planPages(report, twoGroups, 250, grownDetail)),
+                testing::ElementsAre(
+                    testing::ElementsAre("GroupHeader@0 0-0", "Detail@40 0-0", "GroupHeader@190 1-1"),
+                    testing::ElementsAre("Detail@0 1-1")));
+    EXPECT_EQ(render::planPages(report, twoGroups, 250, grownDetail)[0].bands[1].height, 150);
     EXPECT_EQ(render::planPages(design::ReportDesign{}, render::Grouping{}, 10000).size(), 1u)
         << "an empty report is one page";
 }
