@@ -30,6 +30,24 @@ bool isTrue(const query::Value& value) {
     return false;
 }
 
+// Access's border styles: solid, dashes, short dashes, dots, sparse dots, dash dot, dash dot dot.
+Qt::PenStyle penStyleOf(int borderLineStyle) {
+    switch (borderLineStyle) {
+        case 1:
+        case 2:
+            return Qt::DashLine;
+        case 3:
+        case 4:
+            return Qt::DotLine;
+        case 5:
+            return Qt::DashDotLine;
+        case 6:
+            return Qt::DashDotDotLine;
+        default:
+            return Qt::SolidLine;
+    }
+}
+
 const char* omissionOf(ControlKind kind) {
     switch (kind) {
         case ControlKind::Subreport:
@@ -106,7 +124,7 @@ void ReportPainter::drawControl(const Control& control, int bandTop, const Band&
         std::max(control.borderWidth, 0) == 0 ? kHairline * scale_ : control.borderWidth * 20 * scale_;
     const auto outline = [&](bool always) {
         if (!always && control.borderStyle == 0) return;
-        painter_.setPen(QPen(border, penWidth));
+        painter_.setPen(QPen(border, penWidth, penStyleOf(control.borderLineStyle)));
         painter_.setBrush(Qt::NoBrush);
         painter_.drawRect(area);
     };
@@ -117,7 +135,7 @@ void ReportPainter::drawControl(const Control& control, int bandTop, const Band&
     switch (control.kind) {
         case ControlKind::Line:
             if (control.borderStyle == 0) break;
-            painter_.setPen(QPen(border, penWidth));
+            painter_.setPen(QPen(border, penWidth, penStyleOf(control.borderLineStyle)));
             painter_.drawLine(area.topLeft(), area.bottomRight());
             break;
         case ControlKind::Rectangle:
