@@ -30,9 +30,10 @@ bool isTrue(const query::Value& value) {
     return false;
 }
 
-// Access's border styles: solid, dashes, short dashes, dots, sparse dots, dash dot, dash dot dot.
-Qt::PenStyle penStyleOf(int borderLineStyle) {
-    switch (borderLineStyle) {
+// Access's line styles: solid, dashes, short dashes, dots, sparse dots, dash dot, dash dot dot; kept
+// apart in BorderLineStyle by Access 97, after "transparent" in BorderStyle by later versions.
+Qt::PenStyle penStyleOf(const Control& control) {
+    switch (control.borderLineStyle != 0 ? control.borderLineStyle : std::max(0, control.borderStyle - 1)) {
         case 1:
         case 2:
             return Qt::DashLine;
@@ -124,7 +125,7 @@ void ReportPainter::drawControl(const Control& control, int bandTop, const Band&
         std::max(control.borderWidth, 0) == 0 ? kHairline * scale_ : control.borderWidth * 20 * scale_;
     const auto outline = [&](bool always) {
         if (!always && control.borderStyle == 0) return;
-        painter_.setPen(QPen(border, penWidth, penStyleOf(control.borderLineStyle)));
+        painter_.setPen(QPen(border, penWidth, penStyleOf(control)));
         painter_.setBrush(Qt::NoBrush);
         painter_.drawRect(area);
     };
@@ -135,7 +136,7 @@ void ReportPainter::drawControl(const Control& control, int bandTop, const Band&
     switch (control.kind) {
         case ControlKind::Line:
             if (control.borderStyle == 0) break;
-            painter_.setPen(QPen(border, penWidth, penStyleOf(control.borderLineStyle)));
+            painter_.setPen(QPen(border, penWidth, penStyleOf(control)));
             painter_.drawLine(area.topLeft(), area.bottomRight());
             break;
         case ControlKind::Rectangle:
