@@ -65,4 +65,9 @@ bool writeResult(std::string_view result) {
     return true;
 }
 
+std::string jet3Charset() {
+    const char* charset = std::getenv("MDB_JET3_CHARSET");
+    return charset && *charset ? charset : "CP1252";
+}
+
 }  // namespace platform::jet::helper

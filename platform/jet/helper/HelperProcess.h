@@ -1,5 +1,6 @@
 #pragma once
 
+#include <string>
 #include <string_view>
 
 namespace platform::jet::helper {
@@ -7,6 +8,10 @@ namespace platform::jet::helper {
 // Limits a helper process before it touches a file: no core dumps, bounded memory and processor
 // time, and it dies with the program that started it.
 void prepareHelperProcess();
+
+// The character set of Access 97 texts, as the program found it in the file's header and passed on in
+// the helper's environment (MDB_JET3_CHARSET); Windows' Western code page when it said none.
+std::string jet3Charset();
 
 // Writes the helper's whole result to the result descriptor; false when it could not.
 bool writeResult(std::string_view result);

@@ -93,12 +93,6 @@ struct MdbClose {
 };
 using ScopedMdb = std::unique_ptr<MdbHandle, MdbClose>;
 
-// The charset of Access 97 texts, as the program found it in the file's header.
-std::string jet3Charset() {
-    const char* charset = std::getenv("MDB_JET3_CHARSET");
-    return charset && *charset ? charset : "CP1252";
-}
-
 // The report drawn from the database's design and rows; the title page with the reason when either
 // cannot be read.
 QByteArray renderJob(const std::string& title, const std::string& database, const std::string& printedAt,
@@ -114,8 +108,8 @@ QByteArray renderJob(const std::string& title, const std::string& database, cons
     if (!mdb) return fallback("the database file cannot be read.");
     try {
         platform::jet::helper::ReportStorage storage(mdb.get(), *file);
-        const auto design =
-            platform::jet::design::decodeReportDesign(storage.designBlob(report), jet3Charset());
+        const auto design = platform::jet::design::decodeReportDesign(storage.designBlob(report),
+                                                                      platform::jet::helper::jet3Charset());
         platform::jet::query::RowSet rows;
         std::string rowsMissing;
         try {

@@ -42,12 +42,6 @@ using platform::jet::design::DesignError;
     answer(joinFields({"error", message}), 1);
 }
 
-// The charset of Access 97 texts, as the program found it in the file's header.
-std::string jet3Charset() {
-    const char* charset = std::getenv("MDB_JET3_CHARSET");
-    return charset && *charset ? charset : "CP1252";
-}
-
 // The first rows of the record source, as lines of tab-separated values under a line of column names.
 std::string rowsOf(MdbHandle* mdb, const std::string& recordSource, std::size_t count) {
     using namespace platform::jet::query;
@@ -73,7 +67,8 @@ std::string rowsOf(MdbHandle* mdb, const std::string& recordSource, std::size_t 
 
 std::string describedReport(MdbHandle* mdb, platform::jet::helper::ReportStorage& storage,
                             const std::string& name, std::size_t rows) {
-    const auto design = platform::jet::design::decodeReportDesign(storage.designBlob(name), jet3Charset());
+    const auto design = platform::jet::design::decodeReportDesign(storage.designBlob(name),
+                                                                  platform::jet::helper::jet3Charset());
     std::string result = joinFields({"report", name});
     std::istringstream lines(platform::jet::design::describeReportDesign(design));
     for (std::string line; std::getline(lines, line);) result += joinFields({"text", line});
