@@ -306,9 +306,17 @@ class Parser : TokenCursor {
             return {"access_cstr(" + plainValue(args[0]) + ", " + kind(args[0]) + ")", ColumnType::Text};
         }
         if (name == "format") {
-            count(1, 2);
+            count(1, 4);
+            // The first day of the week and the first week of the year (the third and fourth arguments)
+            // matter only to a format's week tokens; beside a written format without any, they change
+            // nothing. Anything else would be drawn with weeks counted otherwise than asked.
+            if (args.size() > 2 &&
+                !(args[1].sql.starts_with('\'') && args[1].sql.find_first_of("wW") == std::string::npos))
+                throw QueryError("The function " + written +
+                                 " is given a first day of the week or week of the year, "
+                                 "which is not taken into account here.");
             return {"access_format(" + plainValue(args[0]) + ", " + kind(args[0]) + ", " +
-                        (args.size() == 2 ? plainValue(args[1]) : "''") + ")",
+                        (args.size() >= 2 ? plainValue(args[1]) : "''") + ")",
                     ColumnType::Text};
         }
         if (name == "abs") return aggregate("abs");

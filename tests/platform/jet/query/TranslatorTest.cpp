@@ -68,9 +68,10 @@ INSTANTIATE_TEST_SUITE_P(
                 {"2|4|2|0.12|-2|-1|-2|1.2346|2.5|7/4/1996"}},
         SqlCase{"SELECT Nz(Price, 0), Nz(Category, 'none'), Nz(Ratio) FROM Items WHERE ID = 4",
                 {"0|none|-1.5"}},
-        SqlCase{"SELECT Format(Price, 'Currency'), Format(Sold, 'yyyy-mm-dd'), Format$(Sold, 'mmmm yyyy') "
-                "FROM Items WHERE ID = 1",
-                {"$1.50|1996-07-04|July 1996"}},
+        SqlCase{
+            "SELECT Format(Price, 'Currency'), Format(Sold, 'yyyy-mm-dd'), Format$(Sold, 'mmmm yyyy', 0, 0) "
+            "FROM Items WHERE ID = 1",
+            {"$1.50|1996-07-04|July 1996"}},
         SqlCase{
             "SELECT Items.ID, c.Label FROM Items LEFT JOIN Categories AS c ON Items.Category = c.Category "
             "ORDER BY Items.ID",
@@ -160,6 +161,7 @@ INSTANTIATE_TEST_SUITE_P(
                       ErrorCase{"SELECT ID FROM Items WHERE Sold = #32/1/1997#", "#32/1/1997#"},
                       ErrorCase{"SELECT ID Xor 1 FROM Items", "Xor"},
                       ErrorCase{"SELECT Left(Name) FROM Items", "Left"},
+                      ErrorCase{"SELECT Format(Sold, 'ww', 2) FROM Items", "first day of the week"},
                       ErrorCase{"SELECT ID FROM Items WHERE ID In (SELECT ID FROM Items)", "Sub-queries"}));
 
 TEST_F(EngineTest, QueriesBasedOnThemselvesOrNestedTooDeeplyAreErrors) {
