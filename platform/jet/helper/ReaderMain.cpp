@@ -27,14 +27,12 @@
 #include "platform/jet/helper/CheckedTable.h"
 #include "platform/jet/helper/HelperProcess.h"
 #include "platform/jet/helper/PageFile.h"
-#include "platform/jet/helper/TableRows.h"
 
 namespace {
 
 using platform::jet::joinFields;
 using platform::jet::helper::CheckedTable;
 using platform::jet::helper::PageFile;
-using platform::jet::helper::TableRows;
 
 constexpr std::size_t kMaxRows = 1'000'000;            // far beyond any real catalogue
 constexpr long kTableDefinitionPageMask = 0x00FFFFFF;  // a table's Id holds its definition page
@@ -79,8 +77,7 @@ std::set<std::string> parameterisedQueries(MdbHandle* mdb, const PageFile& file,
 [[noreturn]] void readCatalogue(const char* path) {
     auto file = PageFile::open(path);
     if (!file) fail("open");
-    // Our own reading of the catalogue's pages comes first: libmdb opens no file whose catalogue is damaged.
-    if (!TableRows::read(*file, platform::jet::page::kCatalogueDefinitionPage, kMaxRows)) fail("damaged");
+    // libmdb opening the file reads its header alone; the catalogue's pages are checked before it reads them.
     MdbHandle* mdb = mdb_open(path, MDB_NOFLAGS);
     if (!mdb) fail("open");
 

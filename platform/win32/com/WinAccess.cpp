@@ -12,34 +12,23 @@ namespace {
 constexpr char kApplicationClass[] = "{73A4C9C1-D68D-11D0-98BF-00A0C90DC8D9}";
 constexpr long kOutputReport = 3;  // acOutputReport
 
-// An object Access answers with, read by one text property ("Name", "DeviceName").
-class NamedObject {
-  public:
-    explicit NamedObject(Dispatch object) : object_(std::move(object)) {}
-    std::string text(std::string_view property) { return object_.get(property).asText(); }
-    const ComPtr<IDispatch>& object() const { return object_.object(); }
-
-  private:
-    Dispatch object_;
-};
-
 class WinPrinter : public access::Printer {
   public:
     explicit WinPrinter(Dispatch printer) : printer_(std::move(printer)) {}
-    std::string deviceName() override { return printer_.text("DeviceName"); }
+    std::string deviceName() override { return printer_.get("DeviceName").asText(); }
     const ComPtr<IDispatch>& object() const { return printer_.object(); }
 
   private:
-    NamedObject printer_;
+    Dispatch printer_;
 };
 
 class WinReport : public access::AccessObject {
   public:
     explicit WinReport(Dispatch report) : report_(std::move(report)) {}
-    std::string name() override { return report_.text("Name"); }
+    std::string name() override { return report_.get("Name").asText(); }
 
   private:
-    NamedObject report_;
+    Dispatch report_;
 };
 
 // Each member of a collection that counts from 0 (Item(0) ... Item(Count - 1)).

@@ -38,16 +38,13 @@ std::string WinUi::applicationTitle() const {
     return applicationTitle_;
 }
 
-std::string WinUi::defaultCaption() const {
-    return applicationTitle_;
-}
-
 MessageAnswer WinUi::messageBox(std::string_view text, std::string_view caption, MessageButtons buttons,
                                 MessageIcon icon) {
     stopIfEnded();
     try {
         const MessageAnswer answer =
-            showMessageBox(activePage(), text, caption.empty() ? defaultCaption() : caption, buttons, icon);
+            showMessageBox(activePage(), text,
+                           caption.empty() ? std::string_view{applicationTitle_} : caption, buttons, icon);
         stopIfEnded();  // the box was closed by the program's end, not answered
         return answer;
     } catch (const Failure&) {
@@ -58,15 +55,13 @@ MessageAnswer WinUi::messageBox(std::string_view text, std::string_view caption,
 
 void WinUi::showOpen(Window& owner, OpenFileDialog& dialog) {
     stopIfEnded();
-    OpenFileDialog answered = dialog;
-    showOpenFile(handleOf(owner), answered);
+    showOpenFile(handleOf(owner), dialog);  // a dialog closed by the program's end leaves the name alone
     stopIfEnded();
-    dialog = answered;
 }
 
 std::string WinUi::inputBox(std::string_view prompt) {
     stopIfEnded();
-    std::string typed = showInputBox(activePage(), prompt, defaultCaption());
+    std::string typed = showInputBox(activePage(), prompt, applicationTitle_);
     stopIfEnded();  // closed by the program's end, not answered
     return typed;
 }

@@ -44,10 +44,8 @@ class WinUi final : public Ui {
     // Serves one message; false when it was the loop's end.
     bool dispatch(MSG& message);
     void stopIfEnded() const;
-    // The caption of a dialog that names none of its own.
-    std::string defaultCaption() const;
 
-    std::string applicationTitle_;
+    std::string applicationTitle_;  // also the caption of every dialog that names none of its own
     bool ended_ = false;
     std::chrono::steady_clock::time_point eventsProcessed_{};
 };
