@@ -9,13 +9,16 @@
 
 namespace platform::jet::render {
 
-// One section printed once: where on its page (twips below the printable area's top) and over which
-// rows (positions in the grouping's order).
+// One section printed once, or one part of a section split over pages: where on its page (twips below
+// the printable area's top, right of its left edge) and over which rows (positions in the grouping's
+// order).
 struct Band {
     const design::Section* section = nullptr;
     int top = 0;
     RowScope scope;
-    int height = 0;  // the section's, or more where its text grew
+    int height = 0;  // the section's, or more where its text grew; of a part, the part's
+    int offset = 0;  // of a part: how much of the section's top earlier pages printed
+    int left = 0;    // of a band in a column other than the first: where its column starts
 };
 
 // A section's height over a scope's rows: more than its design's where growing text needs it.

@@ -103,12 +103,17 @@ QRectF ReportPainter::areaOf(const Control& control, int bandTop) const {
 void ReportPainter::drawPage(const PlannedPage& page, const PageNumbers& numbers) {
     for (const Band& band : page.bands) {
         const design::Section& section = *band.section;
+        const QRectF bandArea(origin_.x() + band.left * scale_, origin_.y() + band.top * scale_,
+                              (printableWidth_ - band.left) * scale_, band.height * scale_);
         const QColor back = colorOf(section.backColor, Qt::white);
-        if (back != Qt::white)
-            painter_.fillRect(QRectF(origin_.x(), origin_.y() + band.top * scale_, printableWidth_ * scale_,
-                                     band.height * scale_),
-                              back);
-        for (const Control& control : section.controls) drawControl(control, band.top, band, numbers);
+        if (back != Qt::white) painter_.fillRect(bandArea, back);
+        // A part of a section shows the section's controls moved up by what earlier pages showed.
+        painter_.save();
+        if (band.offset > 0) painter_.setClipRect(bandArea);
+        painter_.translate(band.left * scale_, 0);
+        for (const Control& control : section.controls)
+            drawControl(control, band.top - band.offset, band, numbers);
+        painter_.restore();
     }
 }
 
@@ -160,8 +165,7 @@ void ReportPainter::drawControl(const Control& control, int bandTop, const Band&
             }
             const std::string text = controlText(*value, control.format, control.decimalPlaces);
             QRectF textArea = area;
-            if (control.canGrow && band.section->canGrow)
-                textArea.setHeight(std::max(area.height(), textHeight(control, text) * scale_));
+            textArea.setHeight(std::max(area.height(), neededHeight(control, band) * scale_));
             drawText(control, textArea, text, isNumeric(*value));
             break;
         }
@@ -222,14 +226,22 @@ int ReportPainter::textHeight(const Control& control, const std::string& text) {
 int ReportPainter::grownHeight(const design::Section& section, const RowScope& scope) {
     int height = section.height;
     if (!section.canGrow) return height;
+    const Band band{&section, 0, scope, height};
     for (const Control& control : section.controls) {
-        if (control.kind != ControlKind::TextBox || !control.canGrow || !control.visible) continue;
-        const auto value = valueOf(control, Band{&section, 0, scope, height}, {});
-        if (!value) continue;
-        const int grown = textHeight(control, controlText(*value, control.format, control.decimalPlaces));
-        if (grown > control.height) height = std::max(height, section.height + grown - control.height);
+        if (!control.visible || !control.canGrow) continue;
+        const int needed = neededHeight(control, band);
+        if (needed > control.height) height = std::max(height, section.height + needed - control.height);
     }
     return height;
+}
+
+int ReportPainter::neededHeight(const Control& control, const Band& band) {
+    if (control.kind != ControlKind::TextBox || !control.canGrow || !band.section->canGrow)
+        return control.height;
+    const auto value = valueOf(control, band, {});
+    if (!value) return control.height;
+    return std::max(control.height,
+                    textHeight(control, controlText(*value, control.format, control.decimalPlaces)));
 }
 
 void ReportPainter::drawText(const Control& control, const QRectF& area, const std::string& text,
@@ -259,7 +271,7 @@ void ReportPainter::drawText(const Control& control, const QRectF& area, const s
     const double inset = kTextInset * scale_;
     const QRectF textArea = area.adjusted(inset, 0, -inset, 0);
     painter_.save();
-    painter_.setClipRect(area);
+    painter_.setClipRect(area, Qt::IntersectClip);
     // Text wraps only in a control with room for a second line: in a one-line control Access's
     // narrower measuring keeps the whole text on its line, where wrapping would lose the last word.
     const bool roomForTwoLines = area.height() >= 1.8 * painter_.fontMetrics().height();

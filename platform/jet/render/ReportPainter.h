@@ -23,9 +23,13 @@ class ReportPainter {
 
     void drawPage(const PlannedPage& page, const PageNumbers& numbers);
 
-    // The section's height over the rows with its growing text boxes (in a section that can grow)
-    // as tall as their text; never less than its design's.
+    // The section's height over the rows with its growing controls (in a section that can grow) as
+    // tall as their contents; never less than its design's.
     int grownHeight(const design::Section& section, const RowScope& scope);
+
+    // The height a control takes in the band: a text box that can grow, as tall as its text; any
+    // other control, its design's.
+    int neededHeight(const design::Control& control, const Band& band);
 
     // What the drawing leaves out ("subreports", "charts", ...), for the document to say so.
     const std::set<std::string>& omissions() const { return omissions_; }
