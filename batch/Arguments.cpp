@@ -113,7 +113,9 @@ The wizard's remembered settings (database, password, folders) are neither read 
 
 Progress goes to the standard error: one line rewritten in place on a terminal, plain lines otherwise.
 Each report that could not be saved is named there on a line of its own, with the step that failed
-and the reason.
+and the reason. A report drawn without Access (the Linux edition) that leaves out what cannot be drawn
+there (charts, program code, ...) is saved all the same, and named on a line starting "approximated:"
+that says what its PDF file lacks.
 
 Exit status: 0 every chosen report was saved; 1 some report or another step of the run failed;
 2 bad usage, the database did not open, or no report was chosen (or a --report named none).

@@ -123,13 +123,15 @@ int save(const Options& options, const Services& services, const Environment& en
 
     StatusLines status{errors, environment.errorsToTerminal};
     noteMissingPdfPrinter(services, status);
-    StreamReporting reporting{status, chosen, environment.clock};
+    StreamReporting reporting{status, chosen, environment.clock, environment.approximationNote};
     const ChosenReports choice{chosen, folder, database, password};
     SaveReports({services.files, services.registry, services.access}, choice, reporting);
     if (reporting.wasFolderMissing()) throw Stop{"the output folder " + folder + " does not exist"};
     if (!reporting.wasDone()) throw Stop{"the database " + database + " did not open"};
+    const int approximated = reporting.approximations();
     status.line("saved " + std::to_string(reporting.reportsSaved()) + " of " + std::to_string(chosen.size()) +
-                " reports to " + folder + " in " + reporting.elapsed());
+                " reports to " + folder + " in " + reporting.elapsed() +
+                (approximated > 0 ? ", " + std::to_string(approximated) + " of them approximations" : ""));
     return reporting.failures() == 0 ? kAllSaved : kSomeFailed;
 }
 

@@ -45,6 +45,9 @@ struct Environment {
     std::function<std::string(const std::string& path)> fullPath;
     std::function<std::chrono::steady_clock::time_point()> clock;
     bool errorsToTerminal = false;  // whether the error stream is a terminal
+    // What a PDF file just written says when it only approximates its report (drawn without Access);
+    // nothing otherwise, or where reports are always drawn by Access itself.
+    std::function<std::optional<std::string>(const std::string& path)> approximationNote;
 };
 
 // The whole program: the arguments after its name in, the exit status out. Report names go to out,

@@ -7,8 +7,13 @@
 
 namespace calvenor::batch {
 
-StreamReporting::StreamReporting(StatusLines& status, std::vector<std::string> names, Clock clock)
-    : status_(status), names_(std::move(names)), clock_(std::move(clock)), start_(clock_()) {}
+StreamReporting::StreamReporting(StatusLines& status, std::vector<std::string> names, Clock clock,
+                                 NoteOf noteOf)
+    : status_(status),
+      names_(std::move(names)),
+      clock_(std::move(clock)),
+      noteOf_(std::move(noteOf)),
+      start_(clock_()) {}
 
 bool StreamReporting::step(int number, const std::function<void()>& statement) {
     std::string description;
@@ -41,6 +46,15 @@ void StreamReporting::reportStarting(int position, int count) {
 void StreamReporting::reportFinished(int) {
     if (!currentFailed_) ++saved_;
     current_.reset();
+}
+
+void StreamReporting::reportWritten(int position, const std::string& path) {
+    if (!noteOf_) return;
+    if (const auto note = noteOf_(path)) {
+        ++approximations_;
+        status_.line("approximated: " + printableName(names_.at(static_cast<std::size_t>(position - 1))) +
+                     ": " + printableName(*note));
+    }
 }
 
 std::string StreamReporting::elapsed() const {

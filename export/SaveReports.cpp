@@ -81,17 +81,19 @@ struct Saving {
                      reporting.step(140, [&] { key->writeString(pdf_printer::kBypassSaveAs, bypass); });
         ready = reporting.step(142, [&] { key.reset(); }) && ready;
         if (!ready) return;
-        reporting.step(148, [&] {
-            access.openReport(report, platform::access::ReportView::Normal,
-                              platform::access::WindowMode::Normal);
-        });
+        if (reporting.step(148, [&] {
+                access.openReport(report, platform::access::ReportView::Normal,
+                                  platform::access::WindowMode::Normal);
+            }))
+            reporting.reportWritten(position, path);
     }
 
     // Without the PDF printer, Access writes the PDF file itself.
     void outputAsPdf(int position) {
         std::string report, path;
         if (!nameFile(position, report, path)) return;
-        reporting.step(148, [&] { access.outputReport(report, platform::access::kFormatPdf, path); });
+        if (reporting.step(148, [&] { access.outputReport(report, platform::access::kFormatPdf, path); }))
+            reporting.reportWritten(position, path);
     }
 };
 

@@ -43,6 +43,8 @@ class ExportReporting {
     // Around the statements that save the checked report at the position.
     virtual void reportStarting(int position, int count) = 0;
     virtual void reportFinished(int position) = 0;
+    // After Access has printed or output the report at the position to the file at the path.
+    virtual void reportWritten(int /*position*/, const std::string& /*path*/) {}
     virtual void folderMissing() = 0;
     virtual void done() = 0;
 };

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "batch/BatchExport.h"
+#include "platform/jet/DocumentNote.h"
 #include "platform/jet/InstalledPrinters.h"
 #include "platform/jet/JetAccess.h"
 #include "platform/jet/JetAdo.h"
@@ -47,9 +48,9 @@ int main(int argc, char* argv[]) {
         platform::jet::JetAdo ado;
         platform::jet::JetAccess access(registry, queues);
         platform::jet::InstalledPrinters printers(queues);
-        const calvenor::batch::Environment environment{environmentVariable, fullPath,
-                                                       [] { return std::chrono::steady_clock::now(); },
-                                                       ::isatty(STDERR_FILENO) == 1};
+        const calvenor::batch::Environment environment{
+            environmentVariable, fullPath, [] { return std::chrono::steady_clock::now(); },
+            ::isatty(STDERR_FILENO) == 1, platform::jet::approximationNoteOfFile};
         return calvenor::batch::runBatchExport(arguments, {files, registry, ado, access, printers},
                                                environment, std::cout, std::cerr);
     } catch (const std::exception& e) {

@@ -76,9 +76,11 @@ int wmain(int argc, wchar_t* argv[]) {
         win32::WinPrinters printers;
         win32::com::WinAdo ado;
         win32::com::WinAccess access;
-        const calvenor::batch::Environment environment{environmentVariable, fullPath,
+        const calvenor::batch::Environment environment{environmentVariable,
+                                                       fullPath,
                                                        [] { return std::chrono::steady_clock::now(); },
-                                                       errorsToTerminal()};
+                                                       errorsToTerminal(),
+                                                       {}};  // Access draws every report itself
         return calvenor::batch::runBatchExport(arguments, {files, registry, ado, access, printers},
                                                environment, std::cout, std::cerr);
     } catch (const std::exception& e) {

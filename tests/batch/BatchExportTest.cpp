@@ -50,7 +50,9 @@ struct BatchOverFakes {
             [](const std::string& path) {
                 return path.starts_with("C:") || path.starts_with("/") ? path : "C:\\Work\\" + path;
             },
-            [this] { return now += std::chrono::seconds{65}; }, terminal};
+            [this] { return now += std::chrono::seconds{65}; },
+            terminal,
+            {}};
         return runBatchExport(arguments, {files, registry, ado, access, printers}, environment, out, errors);
     }
     // What Access was asked to print or to write as PDF itself, in order.

@@ -6,12 +6,14 @@
 #include <sstream>
 
 #include "batch/BatchExport.h"
+#include "platform/jet/DocumentNote.h"
 #include "platform/jet/InstalledPrinters.h"
 #include "platform/jet/JetAccess.h"
 #include "platform/jet/JetAdo.h"
 #include "platform/posix/FileRegistry.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "tests/platform/jet/PdfTools.h"
+#include "tests/platform/jet/TestFiles.h"
 #include "tests/support/NoPrintQueues.h"
 #include "tests/support/TestSupport.h"
 
@@ -37,9 +39,9 @@ struct BatchOnTheEngine {
     std::ostringstream out, errors;
 
     int run(const std::vector<std::string>& arguments) {
-        const Environment environment{[](std::string_view) { return std::nullopt; },
-                                      [](const std::string& path) { return path; },
-                                      [] { return std::chrono::steady_clock::now(); }, false};
+        const Environment environment{
+            [](std::string_view) { return std::nullopt; }, [](const std::string& path) { return path; },
+            [] { return std::chrono::steady_clock::now(); }, false, platform::jet::approximationNoteOfFile};
         return runBatchExport(arguments, {files, registry, ado, access, printers}, environment, out, errors);
     }
 };
@@ -70,6 +72,28 @@ TEST(BatchOnTheEngine, SavesEverySampleReportAsAPdfNamedAfterIt) {
     }
     EXPECT_EQ(namesIn(out), expected) << "nothing else is left in the folder";
     EXPECT_NE(p.errors.str().find("saved 7 of 7 reports"), std::string::npos) << p.errors.str();
+}
+
+TEST(BatchOnTheEngine, AReportDrawnWithoutWhatCannotBeDrawnIsSavedAndNamedOnALineOfItsOwn) {
+    REQUIRE_TEST_FILE("northwind-jet4.mdb");
+    BatchOnTheEngine p;
+    const fs::path out = p.root.path() / "out";
+    fs::create_directory(out);
+    // Sales by Category holds a chart; Alphabetical List of Products nothing that cannot be drawn.
+    ASSERT_EQ(p.run({jet_tests::testFile("northwind-jet4.mdb"), "--output", out.string(), "--report",
+                     "Sales by Category", "--report", "Alphabetical List of Products"}),
+              kAllSaved)
+        << p.errors.str();
+    std::vector<std::string> approximated;
+    std::istringstream lines{p.errors.str()};
+    for (std::string line; std::getline(lines, line);)
+        if (line.starts_with("approximated: ")) approximated.push_back(line);
+    ASSERT_EQ(approximated.size(), 1u) << p.errors.str();
+    EXPECT_TRUE(approximated[0].starts_with("approximated: Sales by Category: An approximation"))
+        << approximated[0];
+    EXPECT_NE(approximated[0].find("charts"), std::string::npos) << approximated[0];
+    EXPECT_NE(p.errors.str().find("saved 2 of 2 reports"), std::string::npos) << p.errors.str();
+    EXPECT_NE(p.errors.str().find("1 of them approximations"), std::string::npos) << p.errors.str();
 }
 
 TEST(BatchOnTheEngine, AFileThatIsNoDatabaseDoesNotOpenAndWritesNothing) {

@@ -6,6 +6,8 @@
 #include <optional>
 #include <string_view>
 
+#include "platform/jet/DocumentNote.h"
+
 namespace platform::jet::render {
 namespace {
 
@@ -55,7 +57,7 @@ std::string withDocumentInfo(std::string pdf, const std::string& title,
     const std::size_t infoOffset = pdf.size();
     pdf += std::to_string(size) + " 0 obj\n<< /Title " + pdfText(title) + " /Creator " + pdfText("Calvenor");
     if (!omissions.empty()) {
-        std::string keywords = "approximation";
+        std::string keywords{kApproximationKeyword};
         for (const auto& omission : omissions) keywords += "; not drawn: " + omission;
         pdf += " /Subject " + pdfText(approximationNote(omissions)) + " /Keywords " + pdfText(keywords);
     }
