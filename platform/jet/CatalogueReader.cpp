@@ -59,7 +59,8 @@ CatalogueAnswer parseCatalogueAnswer(std::string_view answer) {
 }
 
 std::vector<std::string> textConversionEnvironment(const FileHeader& header) {
-    return {"MDBICONV=UTF-8", "MDB_JET3_CHARSET=" + charsetOfCodePage(header.codePage)};
+    return {"MDBICONV=UTF-8", "MDB_JET3_CHARSET=" + charsetOfCodePage(header.codePage),
+            std::string{kCodePageVariable} + "=" + std::to_string(header.codePage)};
 }
 
 std::vector<CatalogueObject> readCatalogue(int databaseFile, const FileHeader& header,

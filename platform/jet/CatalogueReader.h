@@ -19,7 +19,7 @@ std::vector<CatalogueObject> readCatalogue(int databaseFile, const FileHeader& h
                                            const std::string& path, const EngineOptions& options);
 
 // The environment libmdb reads its text conversion from: object names as UTF-8, and Jet 3's one-byte
-// text in the file's own code page.
+// text in the file's own code page; and the code page itself, whose region the helpers format in.
 std::vector<std::string> textConversionEnvironment(const FileHeader& header);
 
 // The helper's answer as catalogue rows; empty when the answer is not a complete, well-formed one.

@@ -37,6 +37,9 @@ inline constexpr int kInputDescriptor = 4;
 // it can tell whether that program has ended already.
 inline constexpr char kParentProcessVariable[] = "CALVENOR_PARENT_PID";
 
+// The environment variable that tells a helper the code page of the database it reads.
+inline constexpr char kCodePageVariable[] = "CALVENOR_CODE_PAGE";
+
 // A started child that is killed and reaped on every way out, so that none is ever left behind.
 class RunningChild {
   public:

@@ -6,7 +6,9 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <charconv>
 #include <cstdlib>
+#include <cstring>
 
 #include "platform/jet/ChildProcess.h"
 
@@ -68,6 +70,14 @@ bool writeResult(std::string_view result) {
 std::string jet3Charset() {
     const char* charset = std::getenv("MDB_JET3_CHARSET");
     return charset && *charset ? charset : "CP1252";
+}
+
+std::uint16_t databaseCodePage() {
+    const char* text = std::getenv(kCodePageVariable);
+    unsigned value = 0;
+    if (!text || std::from_chars(text, text + std::strlen(text), value).ec != std::errc() || value > 0xFFFF)
+        return 0;
+    return static_cast<std::uint16_t>(value);
 }
 
 }  // namespace platform::jet::helper

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -12,6 +13,10 @@ void prepareHelperProcess();
 // The character set of Access 97 texts, as the program found it in the file's header and passed on in
 // the helper's environment (MDB_JET3_CHARSET); Windows' Western code page when it said none.
 std::string jet3Charset();
+
+// The Windows code page of the file's header, as the program passed it on (CALVENOR_CODE_PAGE); 0 when
+// it said none.
+std::uint16_t databaseCodePage();
 
 // Writes the helper's whole result to the result descriptor; false when it could not.
 bool writeResult(std::string_view result);

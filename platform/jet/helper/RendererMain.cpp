@@ -40,6 +40,7 @@
 #include "platform/jet/query/RecordSource.h"
 #include "platform/jet/render/DocumentInfo.h"
 #include "platform/jet/render/ReportDocument.h"
+#include "platform/jet/render/ReportRegion.h"
 
 namespace {
 
@@ -172,6 +173,9 @@ int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");  // never a window, with or without a display
     int qtArgc = 1;
     QGuiApplication application(qtArgc, argv);
+    // Access formats values in its machine's regional settings; here, the database's region decides.
+    platform::jet::query::useRegion(
+        platform::jet::render::reportRegion(platform::jet::helper::databaseCodePage()));
 
     Requests requests;
     while (auto request = requests.next())

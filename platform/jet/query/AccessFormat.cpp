@@ -10,15 +10,10 @@
 
 #include "platform/jet/query/AsciiCase.h"
 #include "platform/jet/query/DayNumbers.h"
+#include "platform/jet/query/Region.h"
 
 namespace platform::jet::query {
 namespace {
-
-const std::array<const char*, 12> kMonths = {"January",   "February", "March",    "April",
-                                             "May",       "June",     "July",     "August",
-                                             "September", "October",  "November", "December"};
-const std::array<const char*, 7> kWeekdays = {"Sunday",   "Monday", "Tuesday", "Wednesday",
-                                              "Thursday", "Friday", "Saturday"};
 
 std::string twoDigits(int n) {
     char buffer[16];
@@ -91,6 +86,8 @@ std::string generalNumber(double value) {
         mantissa.erase(mantissa.find_last_not_of('0') + 1);
         if (mantissa.back() == '.') mantissa.pop_back();
     }
+    if (const auto point = mantissa.find('.'); point != std::string::npos)
+        mantissa.replace(point, 1, currentRegion().decimal);
     if (exponent == std::string::npos) return mantissa == "-0" ? "0" : mantissa;
     const int power = std::atoi(text.c_str() + exponent + 1);
     return mantissa + (power < 0 ? "E-" : "E+") + twoDigits(std::abs(power));
@@ -99,7 +96,7 @@ std::string generalNumber(double value) {
 std::string withThousands(const std::string& whole) {
     std::string result;
     for (std::size_t i = 0; i < whole.size(); ++i) {
-        if (i > 0 && (whole.size() - i) % 3 == 0) result += ',';
+        if (i > 0 && (whole.size() - i) % 3 == 0) result += currentRegion().thousands;
         result += whole[i];
     }
     return result;
@@ -165,6 +162,8 @@ std::string formatNumberSection(double value, std::string_view section) {
                                          ? twoDigits(std::abs(power))
                                          : std::to_string(std::abs(power));
         text = text.substr(0, e) + "E" + (power < 0 ? "-" : (plus ? "+" : "")) + exponentDigits;
+        if (const auto dot = text.find('.'); dot != std::string::npos)
+            text.replace(dot, 1, currentRegion().decimal);
         return prefix + text + suffix;
     }
     auto [whole, fraction] = decimalDigits(value, decimals);
@@ -174,8 +173,9 @@ std::string formatNumberSection(double value, std::string_view section) {
         fraction.pop_back();
     if (thousands) whole = withThousands(whole);
     std::string number = whole;
-    if (point && (!fraction.empty() || decimals == 0)) number += "." + fraction;
-    if (point && decimals == 0 && number.back() == '.' && whole.empty()) number = ".";
+    const std::string& decimal = currentRegion().decimal;
+    if (point && (!fraction.empty() || decimals == 0)) number += decimal + fraction;
+    if (point && decimals == 0 && whole.empty() && fraction.empty()) number = decimal;
     return prefix + number + suffix;
 }
 
@@ -189,17 +189,18 @@ std::string formatNumber(double value, const std::vector<std::string>& parts) {
     return text;
 }
 
-// A day or month as a format's run of letters asks: 4, 04, a name's first three letters, or the name.
-std::string calendarPart(std::size_t run, int number, const char* name) {
+// A day or month as a format's run of letters asks: 4, 04, its short name, or its name.
+std::string calendarPart(std::size_t run, int number, const std::string& shortName, const std::string& name) {
     if (run == 1) return std::to_string(number);
     if (run == 2) return twoDigits(number);
-    if (run == 3) return std::string(name).substr(0, 3);
+    if (run == 3) return shortName;
     return name;
 }
 
 // A custom date section: d dd ddd dddd ddddd dddddd, w, m mm mmm mmmm (minutes after h), q, y yy yyyy,
 // h hh, n nn, s ss, ttttt, AM/PM am/pm A/P a/p AMPM, c, and literal text.
 std::string formatDateSection(double days, std::string_view section) {
+    const Region& region = currentRegion();
     const CivilTime t = civilTime(days);
     const bool twelveHour = lowerAscii(section).find("am/pm") != std::string::npos ||
                             lowerAscii(section).find("a/p") != std::string::npos ||
@@ -221,7 +222,7 @@ std::string formatDateSection(double days, std::string_view section) {
             result += t.hour < 12 ? (section[i] == 'A' ? "A" : "a") : (section[i] == 'A' ? "P" : "p");
             i += 3;
         } else if (rest.starts_with("ampm")) {
-            result += t.hour < 12 ? "AM" : "PM";
+            result += t.hour < 12 ? region.am : region.pm;
             i += 4;
         } else if (c == '"') {
             const auto end = section.find('"', i + 1);
@@ -232,18 +233,20 @@ std::string formatDateSection(double days, std::string_view section) {
             result += section[i + 1];
             i += 2;
         } else if (c == 'd') {
+            const auto weekday = static_cast<std::size_t>(t.weekday - 1);
             if (run == 5)
-                result += formatDateSection(std::trunc(days), "m/d/yyyy");
+                result += formatDateSection(std::trunc(days), region.shortDate);
             else if (run > 5)
-                result += formatDateSection(std::trunc(days), "dddd, mmmm dd, yyyy");
+                result += formatDateSection(std::trunc(days), region.longDate);
             else
-                result += calendarPart(run, t.day, kWeekdays[static_cast<std::size_t>(t.weekday - 1)]);
+                result += calendarPart(run, t.day, region.shortWeekdays[weekday], region.weekdays[weekday]);
             i += run;
         } else if (c == 'm' && (afterHour && run <= 2)) {
             result += run == 1 ? std::to_string(t.minute) : twoDigits(t.minute);
             i += run;
         } else if (c == 'm') {
-            result += calendarPart(run, t.month, kMonths[static_cast<std::size_t>(t.month - 1)]);
+            const auto month = static_cast<std::size_t>(t.month - 1);
+            result += calendarPart(run, t.month, region.shortMonths[month], region.months[month]);
             i += run;
         } else if (c == 'y') {
             if (run >= 3)
@@ -274,8 +277,14 @@ std::string formatDateSection(double days, std::string_view section) {
             result += run == 1 ? std::to_string(t.second) : twoDigits(t.second);
             i += run;
         } else if (c == 't' && run >= 5) {
-            result += formatDateSection(days, "h:nn:ss AM/PM");
+            result += formatDateSection(days, region.longTime);
             i += run;
+        } else if (c == '/') {
+            result += region.dateSeparator;
+            i += 1;
+        } else if (c == ':') {
+            result += region.timeSeparator;
+            i += 1;
         } else if (c == 'c') {
             result += formatValue(Value(Date{days}), "General Date");
             i += 1;
@@ -357,7 +366,7 @@ std::string formatValue(const Value& value, std::string_view format) {
         if (name == "yes/no") return *number != 0 ? "Yes" : "No";
         if (name == "true/false") return *number != 0 ? "True" : "False";
         if (name == "on/off") return *number != 0 ? "On" : "Off";
-        if (name == "currency") return formatNumber(*number, {"$#,##0.00", "($#,##0.00)"});
+        if (name == "currency") return formatNumber(*number, sections(currentRegion().currency));
         if (name == "euro") return formatNumber(*number, {"€#,##0.00", "(€#,##0.00)"});
         if (name == "fixed") return formatNumber(*number, {"0.00"});
         if (name == "standard") return formatNumber(*number, {"#,##0.00"});
@@ -370,16 +379,17 @@ std::string formatValue(const Value& value, std::string_view format) {
         std::optional<double> days =
             value.holds<std::string>() ? parseDate(value.get<std::string>()) : number;
         if (!days) return generalText(value);
+        const Region& region = currentRegion();
         if (name == "general date") {
             const double whole = std::trunc(*days);
-            if (*days == whole) return formatDateSection(*days, "m/d/yyyy");
-            if (whole == 0) return formatDateSection(*days, "h:nn:ss AM/PM");
-            return formatDateSection(*days, "m/d/yyyy h:nn:ss AM/PM");
+            if (*days == whole) return formatDateSection(*days, region.shortDate);
+            if (whole == 0) return formatDateSection(*days, region.longTime);
+            return formatDateSection(*days, region.shortDate + " " + region.longTime);
         }
-        if (name == "long date") return formatDateSection(*days, "dddd, mmmm d, yyyy");
+        if (name == "long date") return formatDateSection(*days, region.longDate);
         if (name == "medium date") return formatDateSection(*days, "dd-mmm-yy");
-        if (name == "short date") return formatDateSection(*days, "m/d/yyyy");
-        if (name == "long time") return formatDateSection(*days, "h:nn:ss AM/PM");
+        if (name == "short date") return formatDateSection(*days, region.shortDate);
+        if (name == "long time") return formatDateSection(*days, region.longTime);
         if (name == "medium time") return formatDateSection(*days, "hh:nn AM/PM");
         if (name == "short time") return formatDateSection(*days, "hh:nn");
         return formatDateSection(*days, sections(format)[0]);
