@@ -21,9 +21,13 @@ inline std::string pdfTitle(const std::string& path) {
     start += 17;
     return info.substr(start, info.find('\n', start) - start);
 }
-inline std::string pdfText(const std::string& path) {
-    auto result =
-        platform::jet::runChild("/bin/sh", {"-c", "exec pdftotext -enc UTF-8 \"$1\" - >&3", "sh", path}, {});
+// layout: the text in its lines as the page shows them, rather than in the order it was drawn.
+inline std::string pdfText(const std::string& path, bool layout = false) {
+    auto result = platform::jet::runChild(
+        "/bin/sh",
+        {"-c", std::string("exec pdftotext ") + (layout ? "-layout " : "") + "-enc UTF-8 \"$1\" - >&3", "sh",
+         path},
+        {});
     return result.succeeded() ? result.output : std::string();
 }
 

@@ -3,6 +3,7 @@
 
 #include <filesystem>
 #include <map>
+#include <sstream>
 
 #include "PdfTools.h"
 #include "TestFiles.h"
@@ -60,6 +61,19 @@ std::string exportedSum(const std::string& database, const std::string& table, i
     for (int at = static_cast<int>(digits.size()) - 3; at > 0; at -= 3)
         digits.insert(static_cast<std::size_t>(at), ",");
     return "$" + digits + result.output.substr(result.output.find('.'));
+}
+
+// The text with every run of white space one space.
+std::string oneSpaced(const std::string& text) {
+    std::string result;
+    for (char c : text) {
+        const bool space = c == ' ' || c == '\n' || c == '\t' || c == '\f' || c == '\r';
+        if (!space)
+            result += c;
+        else if (!result.empty() && result.back() != ' ')
+            result += ' ';
+    }
+    return result;
 }
 
 std::string saveReport(const std::string& database, const std::string& report,
@@ -124,4 +138,31 @@ TEST(RenderedReports, AReportWhoseDesignCannotBeReadGetsATitlePageSayingWhy) {
     EXPECT_THAT(text, HasSubstr("Catalog"));
     EXPECT_THAT(text, HasSubstr("Database: damaged.mdb"));
     EXPECT_THAT(text, HasSubstr("could not be drawn: its design cannot be read"));
+}
+
+TEST(RenderedReports, QuarterTotalsAreWhatTheOrdersAddUpTo) {
+    const std::string northwind = testFile("northwind-jet4.mdb");
+    if (!std::filesystem::exists(northwind)) GTEST_SKIP() << "no northwind-jet4.mdb";
+    if (std::system("command -v python3 >/dev/null && command -v mdb-export >/dev/null") != 0)
+        GTEST_SKIP() << "no python3 or mdb-export";
+    test_support::TemporaryFolder folder;
+    const std::string text =
+        oneSpaced(pdfText(saveReport(northwind, "Summary of Sales by Quarter", folder.path()), true));
+    // "quarter<tab>year orders $sales", one line per year of a quarter, from the script's own reading.
+    const auto expected = jet::runChild(
+        "/bin/sh",
+        {"-c", "python3 \"$1\" \"$2\" quarter-lines >&3", "sh", INDEPENDENT_TOTALS_SCRIPT, northwind}, {});
+    std::istringstream lines(expected.output);
+    int checked = 0;
+    for (std::string line; std::getline(lines, line); ++checked) {
+        const std::string quarter = "Quarter: " + line.substr(0, line.find('\t'));
+        const std::string values = line.substr(line.find('\t') + 1);
+        const auto section = text.find(quarter);
+        ASSERT_NE(section, std::string::npos) << quarter;
+        const auto next = text.find("Quarter:", section + quarter.size());
+        EXPECT_THAT(text.substr(section, next == std::string::npos ? next : next - section),
+                    HasSubstr(values))
+            << quarter;
+    }
+    EXPECT_EQ(checked, 8);
 }

@@ -3,7 +3,8 @@
 underlying tables: a second reader of the file and a second way of joining and grouping, to check the
 query engine against. Amounts are printed as whole ten-thousandths.
 
-    independent_totals.py DATABASE order-subtotals|sales-by-quarter|invoices|freight-by-year|costs-by-owner
+    independent_totals.py DATABASE order-subtotals|sales-by-quarter|quarter-lines|invoices|freight-by-year|
+                                   costs-by-owner
 """
 import csv
 import io
@@ -11,7 +12,7 @@ import struct
 import subprocess
 import sys
 from collections import defaultdict
-from decimal import Decimal
+from decimal import ROUND_HALF_UP, Decimal
 
 
 def table(database, name):
@@ -51,6 +52,19 @@ def main():
         totals = order_subtotals(database)
         shipped = [o for o in table(database, "Orders") if o["ShippedDate"] and o["OrderID"] in totals]
         print(len(shipped), sum(totals[o["OrderID"]] for o in shipped))
+    elif check == "quarter-lines":
+        # Each quarter's years as a report shows them: the year, the orders shipped, the sales in dollars.
+        totals = order_subtotals(database)
+        groups = defaultdict(lambda: [0, 0])
+        for order in table(database, "Orders"):
+            if order["ShippedDate"] and order["OrderID"] in totals:
+                month, year = int(order["ShippedDate"][0:2]), 1900 + int(order["ShippedDate"][6:8])
+                group = groups[((month - 1) // 3 + 1, year)]
+                group[0] += 1
+                group[1] += totals[order["OrderID"]]
+        for (quarter, year), (count, total) in sorted(groups.items()):
+            dollars = (Decimal(total) / 10000).quantize(Decimal("0.01"), rounding=ROUND_HALF_UP)
+            print(f"{quarter}\t{year} {count} ${dollars:,}")
     elif check == "invoices":
         orders = {o["OrderID"]: o for o in table(database, "Orders")}
         customers = {c["CustomerID"] for c in table(database, "Customers")}
