@@ -1,30 +1,44 @@
 #include "platform/jet/render/FontTable.h"
 
 #include <array>
-#include <utility>
 
 #include "platform/jet/query/AsciiCase.h"
 
 namespace platform::jet::render {
+namespace {
 
-std::string substituteFamily(std::string_view accessFont) {
-    static constexpr std::array<std::pair<std::string_view, std::string_view>, 11> kFamilies{{
-        {"arial", "Liberation Sans"},
-        {"arial narrow", "Liberation Sans Narrow"},
-        {"helvetica", "Liberation Sans"},
-        {"times new roman", "Liberation Serif"},
-        {"times", "Liberation Serif"},
-        {"ms serif", "Liberation Serif"},
-        {"courier new", "Liberation Mono"},
-        {"courier", "Liberation Mono"},
-        {"lucida console", "Liberation Mono"},
-        {"calibri", "Carlito"},
-        {"cambria", "Caladea"},
-    }};
+struct Family {
+    std::string_view access, debian;
+    bool sameWidths;
+};
+
+constexpr std::array<Family, 15> kFamilies{{
+    {"arial", "Liberation Sans", true},
+    {"arial narrow", "Liberation Sans Narrow", true},
+    {"helvetica", "Liberation Sans", true},
+    {"times new roman", "Liberation Serif", true},
+    {"times", "Liberation Serif", true},
+    {"ms serif", "Liberation Serif", false},
+    {"courier new", "Liberation Mono", true},
+    {"courier", "Liberation Mono", true},
+    {"lucida console", "Liberation Mono", false},
+    {"calibri", "Carlito", true},
+    {"cambria", "Caladea", true},
+    // The wide humanist faces, and the condensed display faces, which would overflow their labels in
+    // a face of normal width.
+    {"verdana", "DejaVu Sans", false},
+    {"tahoma", "DejaVu Sans Condensed", false},
+    {"haettenschweiler", "Liberation Sans Narrow", false},
+    {"impact", "Liberation Sans Narrow", false},
+}};
+
+}  // namespace
+
+FontStandIn fontStandIn(std::string_view accessFont) {
     const std::string wanted = query::lowerAscii(accessFont);
-    for (const auto& [access, debian] : kFamilies)
-        if (wanted == access) return std::string(debian);
-    return "Liberation Sans";  // MS Sans Serif, Tahoma, Verdana and the rest
+    for (const auto& family : kFamilies)
+        if (wanted == family.access) return {std::string(family.debian), family.sameWidths};
+    return {"Liberation Sans", false};  // MS Sans Serif, Segoe UI and the rest
 }
 
 }  // namespace platform::jet::render

@@ -205,7 +205,7 @@ std::optional<query::Value> ReportPainter::valueOf(const Control& control, const
 }
 
 void ReportPainter::setFontOf(const Control& control) {
-    QFont font(QString::fromStdString(substituteFamily(control.font.name)));
+    QFont font(QString::fromStdString(fontStandIn(control.font.name).family));
     font.setPointSizeF(control.font.size > 0 ? control.font.size : kDefaultFontSize);
     if (control.font.weight > 0)
         font.setWeight(static_cast<QFont::Weight>(std::clamp(control.font.weight, 100, 900)));
@@ -275,8 +275,20 @@ void ReportPainter::drawText(const Control& control, const QRectF& area, const s
     // Text wraps only in a control with room for a second line: in a one-line control Access's
     // narrower measuring keeps the whole text on its line, where wrapping would lose the last word.
     const bool roomForTwoLines = area.height() >= 1.8 * painter_.fontMetrics().height();
-    painter_.drawText(textArea, horizontal | Qt::AlignTop | (roomForTwoLines ? Qt::TextWordWrap : 0),
-                      QString::fromStdString(text));
+    // A look-alike face wider than the font the label was sized for is narrowed to the room the
+    // design gave the text, as the original would have fitted it.
+    QRectF drawnArea = textArea;
+    const QString shown = QString::fromStdString(text);
+    if (!roomForTwoLines && !fontStandIn(control.font.name).sameWidths && textArea.width() > 0) {
+        const double width = painter_.fontMetrics().horizontalAdvance(shown);
+        if (width > textArea.width()) {
+            const double narrowing = std::max(0.5, textArea.width() / width);
+            painter_.translate(textArea.left(), 0);
+            painter_.scale(narrowing, 1);
+            drawnArea = QRectF(0, textArea.top(), textArea.width() / narrowing, textArea.height());
+        }
+    }
+    painter_.drawText(drawnArea, horizontal | Qt::AlignTop | (roomForTwoLines ? Qt::TextWordWrap : 0), shown);
     painter_.restore();
 }
 
