@@ -2,6 +2,7 @@
 
 #include "platform/jet/query/AccessFormat.h"
 #include "platform/jet/query/AsciiCase.h"
+#include "platform/jet/query/Region.h"
 
 namespace platform::jet::render {
 namespace {
@@ -16,7 +17,12 @@ std::string withDecimals(std::string_view format, int places) {
     const std::string name = query::lowerAscii(format);
     if (name == "fixed") return "0" + decimals;
     if (name == "standard") return "#,##0" + decimals;
-    if (name == "currency") return "$#,##0" + decimals + ";($#,##0" + decimals + ")";
+    if (name == "currency") {
+        std::string sections = query::currentRegion().currency;
+        for (auto at = sections.find("0.00"); at != std::string::npos; at = sections.find("0.00", at + 1))
+            sections.replace(at, 4, "0" + decimals);
+        return sections;
+    }
     if (name == "euro") return "\u20AC#,##0" + decimals + ";(\u20AC#,##0" + decimals + ")";
     if (name == "percent") return "0" + decimals + "%";
     return {};
@@ -25,6 +31,9 @@ std::string withDecimals(std::string_view format, int places) {
 }  // namespace
 
 std::string controlText(const query::Value& value, std::string_view format, int decimalPlaces) {
+    // A Currency field shows as money unless its control says otherwise, as the field's own Format
+    // (which Access's table design sets for it) would have it.
+    if (format.empty() && value.holds<query::Currency>()) format = "Currency";
     if (decimalPlaces >= 0 && decimalPlaces <= 15 && isNumber(value)) {
         if (const std::string written = withDecimals(format, decimalPlaces); !written.empty())
             return query::formatValue(value, written);

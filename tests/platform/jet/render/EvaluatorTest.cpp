@@ -51,6 +51,8 @@ TEST(ControlText, DecimalPlacesApplyToNamedNumberFormats) {
         {Value(1234.5), "Fixed", 0, "1235"},
         {Value(1234.5), "Standard", 3, "1,234.500"},
         {Value(Currency{12'345}), "Currency", 1, "$1.2"},
+        {Value(Currency{-12'345}), "Currency", 0, "($1)"},
+        {Value(Currency{180'000}), "", 255, "$18.00"},  // a Currency field without a format of its own
         {Value(0.25), "Percent", 0, "25%"},
         {Value(1234.5), "Standard", 255, "1,234.50"},
         {Value(1234.5), "", 1, "1234.5"},
