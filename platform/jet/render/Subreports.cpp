@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "platform/jet/query/AsciiCase.h"
+#include "platform/jet/render/Datasheet.h"
 #include "platform/jet/render/PagePlan.h"
 #include "platform/jet/render/ReportPainter.h"
 #include "platform/jet/render/ReportRows.h"
@@ -32,6 +33,23 @@ bool startsWithWord(const std::string& text, const std::string& word) {
     return text.size() > word.size() && query::lowerAscii(text.substr(0, word.size())) == word;
 }
 
+// What a SourceObject names: "Report.NAME" (or a bare name) a report, "Table.NAME" and "Query.NAME"
+// a datasheet of its rows, "Form.NAME" a form.
+struct ShownObject {
+    std::string name;
+    bool datasheet = false, form = false;
+};
+
+ShownObject shownObjectOf(const std::string& sourceObject) {
+    for (const char* kind : {"report.", "table.", "query.", "form."})
+        if (startsWithWord(sourceObject, kind)) {
+            const std::string prefix = kind;
+            return {sourceObject.substr(prefix.size()), prefix == "table." || prefix == "query.",
+                    prefix == "form."};
+        }
+    return {sourceObject};
+}
+
 // The control's height for what its subreport needs: no more than its design's when it cannot grow,
 // no less when it cannot shrink.
 int fitted(const Control& control, int needed) {
@@ -42,7 +60,7 @@ int fitted(const Control& control, int needed) {
 
 }  // namespace
 
-// Each report a subreport shows, read once for the whole document.
+// Each report, table or query a subreport shows, read once for the whole document.
 struct Subreports::Library {
     struct Shown {
         design::ReportDesign design;
@@ -52,26 +70,29 @@ struct Subreports::Library {
 
     explicit Library(ReportSource& source) : source(source) {}
 
-    const Shown& shown(const std::string& report) {
-        const std::string key = query::lowerAscii(report);
-        if (auto found = reports.find(key); found != reports.end()) return found->second;
+    const Shown& shown(const ShownObject& object) {
+        const std::string key =
+            (object.datasheet ? "datasheet " : "report ") + query::lowerAscii(object.name);
+        if (auto found = shownByKey.find(key); found != shownByKey.end()) return found->second;
         Shown shown;
-        const std::string named = "the subreport " + report;
+        const std::string named = "the subreport " + object.name;
         try {
-            shown.design = asSubreport(source.design(report));
+            if (!object.datasheet) shown.design = asSubreport(source.design(object.name));
         } catch (const std::exception& error) {
             shown.failure = named + ", whose design cannot be read (" + error.what() + ")";
         }
+        const std::string recordSource = object.datasheet ? object.name : shown.design.recordSource;
         if (shown.failure.empty()) try {
-                if (!shown.design.recordSource.empty()) shown.rows = source.rows(shown.design.recordSource);
+                if (!recordSource.empty()) shown.rows = source.rows(recordSource);
+                if (object.datasheet) shown.design = datasheetDesign(recordSource, shown.rows.columns);
             } catch (const std::exception& error) {
                 shown.failure = named + ", whose rows cannot be read (" + error.what() + ")";
             }
-        return reports.emplace(key, std::move(shown)).first->second;
+        return shownByKey.emplace(key, std::move(shown)).first->second;
     }
 
     ReportSource& source;
-    std::map<std::string, Shown> reports;  // by lower-case name
+    std::map<std::string, Shown> shownByKey;
 };
 
 Subreports::Subreports(ReportSource& source, const std::string& mainReport)
@@ -97,20 +118,19 @@ int Subreports::draw(const Control& control, const Place& place, QPointF topLeft
 }
 
 int Subreports::show(const Control& control, const Place& place, std::optional<QPointF> topLeft) {
-    std::string report = control.sourceObject;
-    if (startsWithWord(report, "table.") || startsWithWord(report, "query.")) {
-        place.omissions.insert("subreports showing tables or queries");
+    const ShownObject object = shownObjectOf(control.sourceObject);
+    if (object.name.empty()) return control.height;
+    if (object.form) {
+        place.omissions.insert("subreports showing forms");
         return control.height;
     }
-    if (startsWithWord(report, "report.")) report = report.substr(7);
-    if (report.empty()) return control.height;
-    const std::string key = query::lowerAscii(report);
-    if (chain_.size() > static_cast<std::size_t>(kMaxSubreportDepth) ||
-        std::find(chain_.begin(), chain_.end(), key) != chain_.end()) {
+    const std::string key = query::lowerAscii(object.name);
+    if (!object.datasheet && (chain_.size() > static_cast<std::size_t>(kMaxSubreportDepth) ||
+                              std::find(chain_.begin(), chain_.end(), key) != chain_.end())) {
         place.omissions.insert("subreports nested too deeply");
         return control.height;
     }
-    const Library::Shown& shown = library_.shown(report);
+    const Library::Shown& shown = library_.shown(object);
     if (!shown.failure.empty()) {
         place.omissions.insert(shown.failure);
         return control.height;
@@ -156,7 +176,7 @@ int Subreports::show(const Control& control, const Place& place, std::optional<Q
         place.omissions.insert(painter.omissions().begin(), painter.omissions().end());
         return height;
     } catch (const query::QueryError& error) {
-        place.omissions.insert("the subreport " + report + " (" + error.what() + ")");
+        place.omissions.insert("the subreport " + object.name + " (" + error.what() + ")");
         return control.height;
     }
 }

@@ -144,6 +144,9 @@ TEST(Subreports, TakeTheHeightOfTheirLinkedRowsWithoutPageSections) {
     master.rows = {
         {Value(std::int64_t{1}), Value("1")}, {Value(std::int64_t{9}), Value("9")}, {Value(), Value()}};
 
+    reports.tables["Products Table"] = rows;
+    design::Control table = subreport("", "CategoryID", "ID");
+    table.sourceObject = "Table.Products Table";
     design::Control fixed = subreport("Products", "CategoryID", "ID", 700);
     fixed.canGrow = fixed.canShrink = false;
     struct Case {
@@ -160,6 +163,7 @@ TEST(Subreports, TakeTheHeightOfTheirLinkedRowsWithoutPageSections) {
         {"cannot grow: kept to its design", fixed, 0, 700},
         {"cannot shrink: kept to its design", fixed, 1, 700},
         {"unlinked: every row", subreport("Products", "", ""), 1, 300 + 4 * 100 + 50},
+        {"a table: its datasheet's titles and rows", table, 0, 300 + 3 * 300},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -185,7 +189,10 @@ TEST(Subreports, WhatCannotBeShownLeavesItsAreaEmptyAndIsNamed) {
         design::Control control;
         std::string omission;
     };
+    design::Control form = subreport("", "ID", "ID");
+    form.sourceObject = "Form.Orders";
     const Case cases[] = {
+        {form, "subreports showing forms"},
         {subreport("Nowhere", "ID", "ID"),
          "the subreport Nowhere, whose design cannot be read (no report Nowhere)"},
         {subreport("No Rows", "ID", "ID"),
