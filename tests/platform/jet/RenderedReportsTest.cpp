@@ -48,36 +48,38 @@ int pageCount(const std::string& path) {
     return at == std::string::npos ? 0 : std::atoi(info.c_str() + at + 6);
 }
 
-// The amount of one column summed by mdb-export and awk over the table's rows whose key column holds
-// the key (every row for an empty key), as "$1,234.50".
-std::string exportedSum(const std::string& database, const std::string& table, int keyColumn,
-                        const std::string& key, int valueColumn) {
+// What an awk program prints over the table's rows, exported by mdb-export, whose key column holds the
+// key (every row for an empty key); in the program, $vc is the row's value column.
+std::string exportedThroughAwk(const std::string& database, const std::string& table, int keyColumn,
+                               const std::string& key, int valueColumn, const std::string& program) {
     const std::string script =
         "mdb-export -H -d '|' -q '' \"$1\" \"$2\" | awk -F'|' -v k=\"$3\" -v kc=\"$4\" -v vc=\"$5\" "
-        "'k == \"\" || $kc == k { s += $vc } END { printf \"%.2f\", s }' >&3";
-    auto result = jet::runChild(
-        "/bin/sh",
-        {"-c", script, "sh", database, table, key, std::to_string(keyColumn), std::to_string(valueColumn)},
-        {});
-    std::string digits = result.output.substr(0, result.output.find('.'));
-    for (int at = static_cast<int>(digits.size()) - 3; at > 0; at -= 3)
-        digits.insert(static_cast<std::size_t>(at), ",");
-    return "$" + digits + result.output.substr(result.output.find('.'));
+        "'k == \"\" || $kc == k " +
+        program + "' >&3";
+    return jet::runChild("/bin/sh",
+                         {"-c", script, "sh", database, table, key, std::to_string(keyColumn),
+                          std::to_string(valueColumn)},
+                         {})
+        .output;
 }
 
-// The values of one column over the table's rows whose key column holds the key, by mdb-export and
-// awk, sorted.
+// The amount of one column summed over the table's rows whose key column holds the key, as "$1,234.50".
+std::string exportedSum(const std::string& database, const std::string& table, int keyColumn,
+                        const std::string& key, int valueColumn) {
+    const std::string sum = exportedThroughAwk(database, table, keyColumn, key, valueColumn,
+                                               "{ s += $vc } END { printf \"%.2f\", s }");
+    std::string digits = sum.substr(0, sum.find('.'));
+    for (int at = static_cast<int>(digits.size()) - 3; at > 0; at -= 3)
+        digits.insert(static_cast<std::size_t>(at), ",");
+    return "$" + digits + sum.substr(sum.find('.'));
+}
+
+// The values of one column over the table's rows whose key column holds the key, sorted.
 std::vector<std::string> exportedValues(const std::string& database, const std::string& table, int keyColumn,
                                         const std::string& key, int valueColumn) {
-    const std::string script =
-        "mdb-export -H -d '|' -q '' \"$1\" \"$2\" | awk -F'|' -v k=\"$3\" -v kc=\"$4\" -v vc=\"$5\" "
-        "'$kc == k { print $vc }' >&3";
-    auto result = jet::runChild(
-        "/bin/sh",
-        {"-c", script, "sh", database, table, key, std::to_string(keyColumn), std::to_string(valueColumn)},
-        {});
+    std::istringstream lines(
+        exportedThroughAwk(database, table, keyColumn, key, valueColumn, "{ print $vc }"));
     std::vector<std::string> values;
-    std::istringstream lines(result.output);
     for (std::string line; std::getline(lines, line);) values.push_back(line);
     std::sort(values.begin(), values.end());
     return values;
