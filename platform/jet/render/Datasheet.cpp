@@ -43,6 +43,7 @@ design::ReportDesign datasheetDesign(const std::string& recordSource,
     titles.kind = SectionKind::ReportHeader;
     rows.kind = SectionKind::Detail;
     titles.height = rows.height = kRowHeight;
+    titles.backColor = rows.backColor = 0xFFFFFF;
     for (std::size_t i = 0; i < columns.size(); ++i) {
         titles.controls.push_back(cell(design::ControlKind::Label, static_cast<int>(i), columns[i]));
         rows.controls.push_back(cell(design::ControlKind::TextBox, static_cast<int>(i), columns[i]));

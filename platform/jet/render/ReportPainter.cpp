@@ -195,7 +195,7 @@ void ReportPainter::drawControl(const Control& control, int bandTop, const Band&
             const int height = subreports_->draw(
                 control, {painter_, scale_, evaluator_, band.scope, numbers, omissions_}, area.topLeft());
             const QRectF drawn(area.topLeft(), QSizeF(area.width(), height * scale_));
-            outline(false, &drawn);
+            if (height > 0) outline(false, &drawn);  // one shrunk away shows nothing
             break;
         }
         default:
