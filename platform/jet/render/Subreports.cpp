@@ -58,6 +58,22 @@ int fitted(const Control& control, int needed) {
     return needed;
 }
 
+// The rows whose child fields hold the values the control's master fields have in the master's
+// current row. Raises query::QueryError for fields it cannot pair, find or evaluate.
+query::RowSet rowsLinkedTo(const Control& control, const query::RowSet& rows,
+                           const Subreports::Place& place) {
+    const std::vector<std::string> children = linkFieldNames(control.linkChildFields);
+    const std::vector<std::string> masters = linkFieldNames(control.linkMasterFields);
+    if (children.size() != masters.size())
+        throw query::QueryError("it links " + std::to_string(children.size()) + " fields to " +
+                                std::to_string(masters.size()));
+    std::vector<query::Value> values;
+    // A master name is the main report's field, or else one of its controls.
+    for (const auto& master : masters)
+        values.push_back(place.master.value("=[" + master + "]", place.scope, place.numbers));
+    return linkedRows(rows, children, values);
+}
+
 }  // namespace
 
 // Each report, table or query a subreport shows, read once for the whole document.
@@ -137,16 +153,7 @@ int Subreports::show(const Control& control, const Place& place, std::optional<Q
     }
 
     try {
-        const std::vector<std::string> children = linkFieldNames(control.linkChildFields);
-        const std::vector<std::string> masters = linkFieldNames(control.linkMasterFields);
-        if (children.size() != masters.size())
-            throw query::QueryError("it links " + std::to_string(children.size()) + " fields to " +
-                                    std::to_string(masters.size()));
-        std::vector<query::Value> values;
-        // A master name is the main report's field, or else one of its controls.
-        for (const auto& master : masters)
-            values.push_back(place.master.value("=[" + master + "]", place.scope, place.numbers));
-        const query::RowSet linked = linkedRows(shown.rows, children, values);
+        const query::RowSet linked = rowsLinkedTo(control, shown.rows, place);
         if (linked.rows.empty()) return fitted(control, 0);
 
         ReportRows rows(shown.design, linked);
