@@ -266,8 +266,11 @@ class ReportBuilder {
         control.borderLineStyle = read_.number(object, Property::BorderLineStyle);
         control.specialEffect = read_.number(object, Property::SpecialEffect);
         control.visible = !read_.flag(object, Property::Hidden);
-        control.canGrow = read_.flag(object, Property::CanGrow);
-        control.canShrink = read_.flag(object, Property::CanShrink);
+        // A subreport control grows and shrinks with its rows by default; no design was seen to say
+        // otherwise.
+        const bool subreport = control.kind == ControlKind::Subreport;
+        control.canGrow = subreport || read_.flag(object, Property::CanGrow);
+        control.canShrink = subreport || read_.flag(object, Property::CanShrink);
         control.sourceObject = read_.text(object, Property::SourceObject);
         control.linkChildFields = read_.text(object, Property::LinkChildFields);
         control.linkMasterFields = read_.text(object, Property::LinkMasterFields);

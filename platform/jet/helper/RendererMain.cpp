@@ -41,6 +41,7 @@
 #include "platform/jet/render/DocumentInfo.h"
 #include "platform/jet/render/ReportDocument.h"
 #include "platform/jet/render/ReportRegion.h"
+#include "platform/jet/render/ReportSource.h"
 
 namespace {
 
@@ -94,6 +95,25 @@ struct MdbClose {
 };
 using ScopedMdb = std::unique_ptr<MdbHandle, MdbClose>;
 
+// The reports of the open database, for a report's subreports.
+class DatabaseReports : public platform::jet::render::ReportSource {
+  public:
+    DatabaseReports(MdbHandle* mdb, platform::jet::helper::ReportStorage& storage)
+        : mdb_(mdb), storage_(storage) {}
+
+    platform::jet::design::ReportDesign design(const std::string& report) override {
+        return platform::jet::design::decodeReportDesign(storage_.designBlob(report),
+                                                         platform::jet::helper::jet3Charset());
+    }
+    platform::jet::query::RowSet rows(const std::string& recordSource) override {
+        return platform::jet::query::readRecordSource(mdb_, recordSource);
+    }
+
+  private:
+    MdbHandle* mdb_;
+    platform::jet::helper::ReportStorage& storage_;
+};
+
 // The report drawn from the database's design and rows; the title page with the reason when either
 // cannot be read.
 QByteArray renderJob(const std::string& title, const std::string& database, const std::string& printedAt,
@@ -109,18 +129,17 @@ QByteArray renderJob(const std::string& title, const std::string& database, cons
     if (!mdb) return fallback("the database file cannot be read.");
     try {
         platform::jet::helper::ReportStorage storage(mdb.get(), *file);
-        const auto design = platform::jet::design::decodeReportDesign(storage.designBlob(report),
-                                                                      platform::jet::helper::jet3Charset());
+        DatabaseReports reports(mdb.get(), storage);
+        const auto design = reports.design(report);
         platform::jet::query::RowSet rows;
         std::string rowsMissing;
         try {
-            if (!design.recordSource.empty())
-                rows = platform::jet::query::readRecordSource(mdb.get(), design.recordSource);
+            if (!design.recordSource.empty()) rows = reports.rows(design.recordSource);
         } catch (const platform::jet::query::QueryError& error) {
             // Its sections are still worth seeing, without rows, as Access shows them for an empty source.
             rowsMissing = std::string("its rows (") + error.what() + ")";
         }
-        auto drawn = platform::jet::render::drawReport(design, rows, title);
+        auto drawn = platform::jet::render::drawReport(design, rows, title, &reports, report);
         if (!rowsMissing.empty()) drawn.omissions.insert(rowsMissing);
         return QByteArray::fromStdString(
             platform::jet::render::withDocumentInfo(drawn.pdf.toStdString(), title, drawn.omissions));

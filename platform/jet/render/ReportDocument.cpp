@@ -5,14 +5,13 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
-#include <map>
 #include <optional>
 
 #include "platform/jet/render/PagePlan.h"
 #include "platform/jet/render/PageSetup.h"
-#include "platform/jet/render/ReportEvaluator.h"
-#include "platform/jet/render/ReportGrouping.h"
 #include "platform/jet/render/ReportPainter.h"
+#include "platform/jet/render/ReportRows.h"
+#include "platform/jet/render/Subreports.h"
 
 namespace platform::jet::render {
 namespace {
@@ -20,47 +19,13 @@ namespace {
 constexpr int kResolution = 300;  // dots per inch of the document's drawing units
 constexpr double kTwipsPerInch = 1440.0;
 
-void collectSources(const design::Control& control, std::map<std::string, std::string>& sources) {
-    if (!control.name.empty() && control.kind == design::ControlKind::TextBox)
-        sources.emplace(control.name, control.controlSource);
-    for (const auto& child : control.children) collectSources(child, sources);
-}
-
-// The rows in the order the report's grouping levels put them, with where each group starts.
-query::RowSet groupedRows(const design::ReportDesign& design, const query::RowSet& rows,
-                          const std::map<std::string, std::string>& sources, Grouping& grouping) {
-    std::vector<std::vector<query::Value>> keys;
-    {
-        ReportEvaluator evaluator(rows, sources);
-        for (const auto& level : design.groups) {
-            std::vector<query::Value> values = evaluator.column(level.expression);
-            for (auto& value : values) value = groupKey(value, level);
-            keys.push_back(std::move(values));
-        }
-    }
-    grouping = groupRows(design.groups, keys);
-    if (design.groups.empty()) {
-        grouping.order.resize(rows.rows.size());
-        for (std::size_t i = 0; i < grouping.order.size(); ++i) grouping.order[i] = i;
-    }
-    query::RowSet ordered;
-    ordered.columns = rows.columns;
-    ordered.rows.reserve(rows.rows.size());
-    for (std::size_t index : grouping.order) ordered.rows.push_back(rows.rows[index]);
-    return ordered;
-}
-
 }  // namespace
 
 DrawnReport drawReport(const design::ReportDesign& design, const query::RowSet& rows,
-                       const std::string& title) {
-    std::map<std::string, std::string> sources;
-    for (const auto& section : design.sections)
-        for (const auto& control : section.controls) collectSources(control, sources);
-
-    Grouping grouping;
-    const query::RowSet ordered = groupedRows(design, rows, sources, grouping);
-    ReportEvaluator evaluator(ordered, sources);
+                       const std::string& title, ReportSource* reports, const std::string& report) {
+    ReportRows ordered(design, rows);
+    std::optional<Subreports> subreports;
+    if (reports) subreports.emplace(*reports, report);
 
     const QPageLayout layout = pageLayoutOf(design.page);
     const QRectF printable = layout.paintRect(QPageLayout::Inch);
@@ -79,12 +44,15 @@ DrawnReport drawReport(const design::ReportDesign& design, const query::RowSet& 
         QPainter painter(&writer);
         const double devicePerTwip = kResolution / kTwipsPerInch;
         // The painter's origin is the printable area's corner: the margins are the layout's.
-        ReportPainter reportPainter(painter, devicePerTwip, QPointF(0, 0), printableWidth, evaluator);
+        ReportPainter reportPainter(painter, devicePerTwip, QPointF(0, 0), printableWidth,
+                                    ordered.evaluator());
+        if (subreports) reportPainter.setSubreports(&*subreports);
         // Growing text is measured with the painter's fonts before any page is drawn.
-        const std::vector<PlannedPage> pages = planPages(
-            design, grouping, printableHeight, [&](const design::Section& section, const RowScope& scope) {
-                return reportPainter.grownHeight(section, scope);
-            });
+        const std::vector<PlannedPage> pages =
+            planPages(design, ordered.grouping(), printableHeight,
+                      [&](const design::Section& section, const RowScope& scope) {
+                          return reportPainter.grownHeight(section, scope);
+                      });
         drawn.pages = static_cast<int>(pages.size());
         for (std::size_t i = 0; i < pages.size(); ++i) {
             if (i > 0) writer.newPage();

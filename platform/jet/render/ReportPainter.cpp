@@ -5,6 +5,7 @@
 
 #include "platform/jet/render/ControlText.h"
 #include "platform/jet/render/FontTable.h"
+#include "platform/jet/render/Subreports.h"
 
 namespace platform::jet::render {
 namespace {
@@ -51,8 +52,6 @@ Qt::PenStyle penStyleOf(const Control& control) {
 
 const char* omissionOf(ControlKind kind) {
     switch (kind) {
-        case ControlKind::Subreport:
-            return "subreports";
         case ControlKind::Chart:
             return "charts";
         case ControlKind::Image:
@@ -128,11 +127,11 @@ void ReportPainter::drawControl(const Control& control, int bandTop, const Band&
     const QColor border = colorOf(control.borderColor, Qt::black);
     const double penWidth =
         std::max(control.borderWidth, 0) == 0 ? kHairline * scale_ : control.borderWidth * 20 * scale_;
-    const auto outline = [&](bool always) {
+    const auto outline = [&](bool always, const QRectF* shape = nullptr) {
         if (!always && control.borderStyle == 0) return;
         painter_.setPen(QPen(border, penWidth, penStyleOf(control)));
         painter_.setBrush(Qt::NoBrush);
-        painter_.drawRect(area);
+        painter_.drawRect(shape ? *shape : area);
     };
     const auto background = [&] {
         if (control.backStyle != 0) painter_.fillRect(area, colorOf(control.backColor, Qt::white));
@@ -188,6 +187,17 @@ void ReportPainter::drawControl(const Control& control, int bandTop, const Band&
             background();
             outline(false);
             break;
+        case ControlKind::Subreport: {
+            if (!subreports_) {
+                omissions_.insert("subreports");
+                break;
+            }
+            const int height = subreports_->draw(
+                control, {painter_, scale_, evaluator_, band.scope, numbers, omissions_}, area.topLeft());
+            const QRectF drawn(area.topLeft(), QSizeF(area.width(), height * scale_));
+            if (height > 0) outline(false, &drawn);  // one shrunk away shows nothing
+            break;
+        }
         default:
             break;  // page breaks: the layout keeps to sections
     }
@@ -236,6 +246,8 @@ int ReportPainter::grownHeight(const design::Section& section, const RowScope& s
 }
 
 int ReportPainter::neededHeight(const Control& control, const Band& band) {
+    if (control.kind == ControlKind::Subreport && subreports_)
+        return subreports_->height(control, {painter_, scale_, evaluator_, band.scope, {}, omissions_});
     if (control.kind != ControlKind::TextBox || !control.canGrow || !band.section->canGrow)
         return control.height;
     const auto value = valueOf(control, band, {});

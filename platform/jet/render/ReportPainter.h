@@ -12,6 +12,8 @@
 
 namespace platform::jet::render {
 
+class Subreports;
+
 // Draws planned pages with a painter: each band's background and controls (labels, text boxes with
 // their values, lines, rectangles, check boxes), text in the control's font, colours and alignment,
 // clipped to the control. What it cannot draw is left out and named in omissions().
@@ -23,12 +25,15 @@ class ReportPainter {
 
     void drawPage(const PlannedPage& page, const PageNumbers& numbers);
 
+    // Where subreport controls find their reports; without it they are left out.
+    void setSubreports(Subreports* subreports) { subreports_ = subreports; }
+
     // The section's height over the rows with its growing controls (in a section that can grow) as
     // tall as their contents; never less than its design's.
     int grownHeight(const design::Section& section, const RowScope& scope);
 
-    // The height a control takes in the band: a text box that can grow, as tall as its text; any
-    // other control, its design's.
+    // The height a control takes in the band: a text box that can grow, as tall as its text; a
+    // subreport, as tall as its linked rows draw; any other control, its design's.
     int neededHeight(const design::Control& control, const Band& band);
 
     // What the drawing leaves out ("subreports", "charts", ...), for the document to say so.
@@ -52,6 +57,7 @@ class ReportPainter {
     int printableWidth_;
     ReportEvaluator& evaluator_;
     std::set<std::string> omissions_;
+    Subreports* subreports_ = nullptr;
 };
 
 // A Windows COLORREF (0x00BBGGRR) as a colour; a system colour (high bit set) as the fallback.

@@ -1,9 +1,11 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <map>
 #include <sstream>
+#include <vector>
 
 #include "PdfTools.h"
 #include "TestFiles.h"
@@ -46,21 +48,66 @@ int pageCount(const std::string& path) {
     return at == std::string::npos ? 0 : std::atoi(info.c_str() + at + 6);
 }
 
-// The amount of one column summed by mdb-export and awk over the table's rows whose key column holds
-// the key (every row for an empty key), as "$1,234.50".
-std::string exportedSum(const std::string& database, const std::string& table, int keyColumn,
-                        const std::string& key, int valueColumn) {
+// What an awk program prints over the table's rows, exported by mdb-export, whose key column holds the
+// key (every row for an empty key); in the program, $vc is the row's value column.
+std::string exportedThroughAwk(const std::string& database, const std::string& table, int keyColumn,
+                               const std::string& key, int valueColumn, const std::string& program) {
     const std::string script =
         "mdb-export -H -d '|' -q '' \"$1\" \"$2\" | awk -F'|' -v k=\"$3\" -v kc=\"$4\" -v vc=\"$5\" "
-        "'k == \"\" || $kc == k { s += $vc } END { printf \"%.2f\", s }' >&3";
-    auto result = jet::runChild(
-        "/bin/sh",
-        {"-c", script, "sh", database, table, key, std::to_string(keyColumn), std::to_string(valueColumn)},
-        {});
-    std::string digits = result.output.substr(0, result.output.find('.'));
+        "'k == \"\" || $kc == k " +
+        program + "' >&3";
+    return jet::runChild("/bin/sh",
+                         {"-c", script, "sh", database, table, key, std::to_string(keyColumn),
+                          std::to_string(valueColumn)},
+                         {})
+        .output;
+}
+
+// The amount of one column summed over the table's rows whose key column holds the key, as "$1,234.50".
+std::string exportedSum(const std::string& database, const std::string& table, int keyColumn,
+                        const std::string& key, int valueColumn) {
+    const std::string sum = exportedThroughAwk(database, table, keyColumn, key, valueColumn,
+                                               "{ s += $vc } END { printf \"%.2f\", s }");
+    std::string digits = sum.substr(0, sum.find('.'));
     for (int at = static_cast<int>(digits.size()) - 3; at > 0; at -= 3)
         digits.insert(static_cast<std::size_t>(at), ",");
-    return "$" + digits + result.output.substr(result.output.find('.'));
+    return "$" + digits + sum.substr(sum.find('.'));
+}
+
+// The values of one column over the table's rows whose key column holds the key, sorted.
+std::vector<std::string> exportedValues(const std::string& database, const std::string& table, int keyColumn,
+                                        const std::string& key, int valueColumn) {
+    std::istringstream lines(
+        exportedThroughAwk(database, table, keyColumn, key, valueColumn, "{ print $vc }"));
+    std::vector<std::string> values;
+    for (std::string line; std::getline(lines, line);) values.push_back(line);
+    std::sort(values.begin(), values.end());
+    return values;
+}
+
+// The first column of the rows listed under a heading of a PDF's text as pdftotext lays it out: the
+// lines after the heading's column titles (the line holding titleLine) up to the page footer (the line
+// holding footerLine), sorted.
+std::vector<std::string> listedUnder(const std::string& path, const std::string& heading,
+                                     const std::string& titleLine, const std::string& footerLine) {
+    std::istringstream lines(pdfText(path, true));
+    std::string line;
+    const auto trimmed = [](const std::string& text) {
+        const auto first = text.find_first_not_of(" \f");  // a page starts with a form feed
+        return first == std::string::npos ? std::string()
+                                          : text.substr(first, text.find_last_not_of(' ') - first + 1);
+    };
+    while (std::getline(lines, line) && trimmed(line) != heading) {
+    }
+    while (std::getline(lines, line) && line.find(titleLine) == std::string::npos) {
+    }
+    std::vector<std::string> values;
+    while (std::getline(lines, line) && line.find(footerLine) == std::string::npos) {
+        const std::string cells = trimmed(line);
+        if (!cells.empty()) values.push_back(cells.substr(0, cells.find("  ")));
+    }
+    std::sort(values.begin(), values.end());
+    return values;
 }
 
 // The text with every run of white space one space.
@@ -119,6 +166,21 @@ TEST(RenderedReports, GroupTotalsAreTheSumsOfTheirRows) {
         const std::string sum = exportedSum(file, "Asset Items", 6, owner, 9);
         EXPECT_NE(sum, "$0.00");
         EXPECT_THAT(text, HasSubstr(sum));
+    }
+}
+
+TEST(RenderedReports, SubreportsListTheRowsLinkedToTheirMasterRow) {
+    const std::string northwind = testFile("northwind-jet4.mdb");
+    if (!std::filesystem::exists(northwind)) GTEST_SKIP() << "no northwind-jet4.mdb";
+    test_support::TemporaryFolder folder;
+    const std::string catalog = saveReport(northwind, "Catalog", folder.path());
+    EXPECT_THAT(pdfInfo(catalog), testing::Not(HasSubstr("subreport"))) << "nothing about them left out";
+    // "Products": ProductName is the 2nd column, CategoryID the 4th.
+    for (const auto& [category, id] : {std::pair{"Beverages", "1"}, {"Condiments", "2"}, {"Seafood", "8"}}) {
+        SCOPED_TRACE(category);
+        const auto products = exportedValues(northwind, "Products", 4, id, 2);
+        EXPECT_GE(products.size(), 10u);
+        EXPECT_EQ(listedUnder(catalog, category, "Product Name:", "Fall Catalog"), products);
     }
 }
 

@@ -1,0 +1,42 @@
+#include "platform/jet/render/ReportRows.h"
+
+#include <map>
+#include <string>
+
+namespace platform::jet::render {
+namespace {
+
+void collectSources(const design::Control& control, std::map<std::string, std::string>& sources) {
+    if (!control.name.empty() && control.kind == design::ControlKind::TextBox)
+        sources.emplace(control.name, control.controlSource);
+    for (const auto& child : control.children) collectSources(child, sources);
+}
+
+}  // namespace
+
+ReportRows::ReportRows(const design::ReportDesign& design, const query::RowSet& rows) {
+    std::map<std::string, std::string> sources;
+    for (const auto& section : design.sections)
+        for (const auto& control : section.controls) collectSources(control, sources);
+
+    std::vector<std::vector<query::Value>> keys;
+    {
+        ReportEvaluator evaluator(rows, sources);
+        for (const auto& level : design.groups) {
+            std::vector<query::Value> values = evaluator.column(level.expression);
+            for (auto& value : values) value = groupKey(value, level);
+            keys.push_back(std::move(values));
+        }
+    }
+    grouping_ = groupRows(design.groups, keys);
+    if (design.groups.empty()) {
+        grouping_.order.resize(rows.rows.size());
+        for (std::size_t i = 0; i < grouping_.order.size(); ++i) grouping_.order[i] = i;
+    }
+    ordered_.columns = rows.columns;
+    ordered_.rows.reserve(rows.rows.size());
+    for (std::size_t index : grouping_.order) ordered_.rows.push_back(rows.rows[index]);
+    evaluator_ = std::make_unique<ReportEvaluator>(ordered_, std::move(sources));
+}
+
+}  // namespace platform::jet::render

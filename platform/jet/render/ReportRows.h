@@ -1,0 +1,30 @@
+#pragma once
+
+#include <memory>
+
+#include "platform/jet/design/ReportDesign.h"
+#include "platform/jet/query/RecordSource.h"
+#include "platform/jet/render/ReportEvaluator.h"
+#include "platform/jet/render/ReportGrouping.h"
+
+namespace platform::jet::render {
+
+// A report's rows as it prints them: in the order of its sorting and grouping levels, where each group
+// starts, and its control sources evaluated over them. Raises query::QueryError for a grouping
+// expression it cannot evaluate.
+class ReportRows {
+  public:
+    ReportRows(const design::ReportDesign& design, const query::RowSet& rows);
+    ReportRows(const ReportRows&) = delete;
+    ReportRows& operator=(const ReportRows&) = delete;
+
+    const Grouping& grouping() const { return grouping_; }
+    ReportEvaluator& evaluator() { return *evaluator_; }
+
+  private:
+    query::RowSet ordered_;
+    Grouping grouping_;
+    std::unique_ptr<ReportEvaluator> evaluator_;  // over ordered_
+};
+
+}  // namespace platform::jet::render

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <string>
+
+#include "platform/jet/design/ReportDesign.h"
+#include "platform/jet/query/RecordSource.h"
+
+namespace platform::jet::render {
+
+// Where a report's subreports come from: the other reports' designs and record sources of the same
+// database. Each raises an exception saying why when it cannot read what is asked.
+class ReportSource {
+  public:
+    virtual ~ReportSource() = default;
+    virtual design::ReportDesign design(const std::string& report) = 0;
+    virtual query::RowSet rows(const std::string& recordSource) = 0;
+};
+
+}  // namespace platform::jet::render

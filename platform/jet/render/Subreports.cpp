@@ -1,0 +1,191 @@
+#include "platform/jet/render/Subreports.h"
+
+#include <algorithm>
+#include <limits>
+
+#include "platform/jet/query/AsciiCase.h"
+#include "platform/jet/render/Datasheet.h"
+#include "platform/jet/render/PagePlan.h"
+#include "platform/jet/render/ReportPainter.h"
+#include "platform/jet/render/ReportRows.h"
+#include "platform/jet/render/SubreportLink.h"
+
+namespace platform::jet::render {
+namespace {
+
+using design::Control;
+using design::SectionKind;
+
+// A subreport is one long band of sections: it never reaches a page's end.
+constexpr int kUnboundedHeight = std::numeric_limits<int>::max() / 4;
+
+// The design as a subreport prints it: no page header or footer, no page breaks, nothing kept together.
+design::ReportDesign asSubreport(design::ReportDesign design) {
+    std::erase_if(design.sections, [](const design::Section& section) {
+        return section.kind == SectionKind::PageHeader || section.kind == SectionKind::PageFooter;
+    });
+    for (auto& section : design.sections) section.forceNewPage = 0;
+    for (auto& level : design.groups) level.keepTogether = 0;
+    return design;
+}
+
+bool startsWithWord(const std::string& text, const std::string& word) {
+    return text.size() > word.size() && query::lowerAscii(text.substr(0, word.size())) == word;
+}
+
+// What a SourceObject names: "Report.NAME" (or a bare name) a report, "Table.NAME" and "Query.NAME"
+// a datasheet of its rows, "Form.NAME" a form.
+struct ShownObject {
+    std::string name;
+    bool datasheet = false, form = false;
+};
+
+ShownObject shownObjectOf(const std::string& sourceObject) {
+    for (const char* kind : {"report.", "table.", "query.", "form."})
+        if (startsWithWord(sourceObject, kind)) {
+            const std::string prefix = kind;
+            return {sourceObject.substr(prefix.size()), prefix == "table." || prefix == "query.",
+                    prefix == "form."};
+        }
+    return {sourceObject};
+}
+
+// The control's height for what its subreport needs: no more than its design's when it cannot grow,
+// no less when it cannot shrink.
+int fitted(const Control& control, int needed) {
+    if (!control.canGrow) needed = std::min(needed, control.height);
+    if (!control.canShrink) needed = std::max(needed, control.height);
+    return needed;
+}
+
+// The rows whose child fields hold the values the control's master fields have in the master's
+// current row. Raises query::QueryError for fields it cannot pair, find or evaluate.
+query::RowSet rowsLinkedTo(const Control& control, const query::RowSet& rows,
+                           const Subreports::Place& place) {
+    const std::vector<std::string> children = linkFieldNames(control.linkChildFields);
+    const std::vector<std::string> masters = linkFieldNames(control.linkMasterFields);
+    if (children.size() != masters.size())
+        throw query::QueryError("it links " + std::to_string(children.size()) + " fields to " +
+                                std::to_string(masters.size()));
+    std::vector<query::Value> values;
+    // A master name is the main report's field, or else one of its controls.
+    for (const auto& master : masters)
+        values.push_back(place.master.value("=[" + master + "]", place.scope, place.numbers));
+    return linkedRows(rows, children, values);
+}
+
+}  // namespace
+
+// Each report, table or query a subreport shows, read once for the whole document.
+struct Subreports::Library {
+    struct Shown {
+        design::ReportDesign design;
+        query::RowSet rows;
+        std::string failure;  // why it cannot be shown, as an omission
+    };
+
+    explicit Library(ReportSource& source) : source(source) {}
+
+    const Shown& shown(const ShownObject& object) {
+        const std::string key =
+            (object.datasheet ? "datasheet " : "report ") + query::lowerAscii(object.name);
+        if (auto found = shownByKey.find(key); found != shownByKey.end()) return found->second;
+        Shown shown;
+        const std::string named = "the subreport " + object.name;
+        try {
+            if (!object.datasheet) shown.design = asSubreport(source.design(object.name));
+        } catch (const std::exception& error) {
+            shown.failure = named + ", whose design cannot be read (" + error.what() + ")";
+        }
+        const std::string recordSource = object.datasheet ? object.name : shown.design.recordSource;
+        if (shown.failure.empty()) try {
+                if (!recordSource.empty()) shown.rows = source.rows(recordSource);
+                if (object.datasheet) shown.design = datasheetDesign(recordSource, shown.rows.columns);
+            } catch (const std::exception& error) {
+                shown.failure = named + ", whose rows cannot be read (" + error.what() + ")";
+            }
+        return shownByKey.emplace(key, std::move(shown)).first->second;
+    }
+
+    ReportSource& source;
+    std::map<std::string, Shown> shownByKey;
+};
+
+Subreports::Subreports(ReportSource& source, const std::string& mainReport)
+    : ownLibrary_(std::make_unique<Library>(source)),
+      library_(*ownLibrary_),
+      chain_{query::lowerAscii(mainReport)} {}
+
+Subreports::Subreports(Library& library, std::vector<std::string> chain)
+    : library_(library), chain_(std::move(chain)) {}
+
+Subreports::~Subreports() = default;
+
+int Subreports::height(const Control& control, const Place& place) {
+    const auto key = std::make_tuple(&control, place.scope.first, place.scope.last, place.scope.current);
+    if (auto known = heights_.find(key); known != heights_.end()) return known->second;
+    const int height = show(control, place, std::nullopt);
+    heights_.emplace(key, height);
+    return height;
+}
+
+int Subreports::draw(const Control& control, const Place& place, QPointF topLeft) {
+    return show(control, place, topLeft);
+}
+
+int Subreports::show(const Control& control, const Place& place, std::optional<QPointF> topLeft) {
+    const ShownObject object = shownObjectOf(control.sourceObject);
+    if (object.name.empty()) return control.height;
+    if (object.form) {
+        place.omissions.insert("subreports showing forms");
+        return control.height;
+    }
+    const std::string key = query::lowerAscii(object.name);
+    if (!object.datasheet && (chain_.size() > static_cast<std::size_t>(kMaxSubreportDepth) ||
+                              std::find(chain_.begin(), chain_.end(), key) != chain_.end())) {
+        place.omissions.insert("subreports nested too deeply");
+        return control.height;
+    }
+    const Library::Shown& shown = library_.shown(object);
+    if (!shown.failure.empty()) {
+        place.omissions.insert(shown.failure);
+        return control.height;
+    }
+
+    try {
+        const query::RowSet linked = rowsLinkedTo(control, shown.rows, place);
+        if (linked.rows.empty()) return fitted(control, 0);
+
+        ReportRows rows(shown.design, linked);
+        std::vector<std::string> chain = chain_;
+        chain.push_back(key);
+        Subreports nested(library_, std::move(chain));
+        ReportPainter painter(place.painter, place.devicePerTwip, topLeft.value_or(QPointF()), control.width,
+                              rows.evaluator());
+        painter.setSubreports(&nested);
+        const std::vector<PlannedPage> pages =
+            planPages(shown.design, rows.grouping(), kUnboundedHeight,
+                      [&](const design::Section& section, const RowScope& scope) {
+                          return painter.grownHeight(section, scope);
+                      });
+        int needed = 0;
+        for (const auto& page : pages)
+            for (const auto& band : page.bands) needed = std::max(needed, band.top + band.height);
+        const int height = fitted(control, needed);
+        if (topLeft) {
+            place.painter.save();
+            const double scale = place.devicePerTwip;
+            place.painter.setClipRect(QRectF(*topLeft, QSizeF(control.width * scale, height * scale)),
+                                      Qt::IntersectClip);
+            for (const auto& page : pages) painter.drawPage(page, place.numbers);
+            place.painter.restore();
+        }
+        place.omissions.insert(painter.omissions().begin(), painter.omissions().end());
+        return height;
+    } catch (const query::QueryError& error) {
+        place.omissions.insert("the subreport " + object.name + " (" + error.what() + ")");
+        return control.height;
+    }
+}
+
+}  // namespace platform::jet::render
