@@ -268,6 +268,9 @@ class ReportBuilder {
         control.visible = !read_.flag(object, Property::Hidden);
         control.canGrow = read_.flag(object, Property::CanGrow);
         control.canShrink = read_.flag(object, Property::CanShrink);
+        control.runningSum = read_.number(object, Property::RunningSum);
+        control.sizeMode = read_.number(object, Property::SizeMode);
+        control.pictureAlignment = read_.number(object, Property::PictureAlignment);
         control.sourceObject = read_.text(object, Property::SourceObject);
         control.linkChildFields = read_.text(object, Property::LinkChildFields);
         control.linkMasterFields = read_.text(object, Property::LinkMasterFields);

@@ -161,6 +161,41 @@ TEST(ReportDesigns, LinksFlagsAndPageSetupAreRead) {
     EXPECT_EQ(page.paperSize, 9);
 }
 
+// What Access shows of sizes and styles the designs leave at Access's own values.
+TEST(ReportDesigns, BuiltInSizesStylesAndRunningSumsOfNorthwind) {
+    REQUIRE_TEST_FILE("northwind-jet4.mdb");
+    OpenFile northwind("northwind-jet4.mdb");
+    // The label report's detail is one label high: the four lines end at 1440, as the label stock's height.
+    const ReportDesign labels = northwind.design("Customer Labels");
+    ASSERT_EQ(labels.sections.size(), 1u);
+    EXPECT_EQ(labels.sections[0].height, 1440);
+    const ReportDesign invoice = northwind.design("Invoice");
+    for (const char* name : {"InvoiceSubtotal", "Freight", "InvoiceTotal"}) {
+        SCOPED_TRACE(name);
+        ASSERT_NE(findControl(invoice, name), nullptr);
+        EXPECT_EQ(findControl(invoice, name)->width, 1440);
+    }
+    // The maroon bars behind white captions are filled; the box around the order lines is not.
+    for (const auto& [name, backStyle] :
+         {std::pair{"BackgroundBox3", 1}, {"BackgrounBox1", 1}, {"BackgroundBox2", 0}}) {
+        SCOPED_TRACE(name);
+        ASSERT_NE(findControl(invoice, name), nullptr);
+        EXPECT_EQ(findControl(invoice, name)->backStyle, backStyle);
+    }
+    const ReportDesign products = northwind.design("Products by Category");
+    ASSERT_NE(findControl(products, "PageNumber"), nullptr);
+    EXPECT_EQ(findControl(products, "PageNumber")->width, 1440);
+    // Row numbers: "=1" summed over the whole report, and over each group.
+    const ReportDesign salesTotals = northwind.design("Sales Totals by Amount");
+    const ReportDesign salesByYear = northwind.design("Sales by Year");
+    const Control* counter = findControl(salesTotals, "Counter");
+    const Control* lineNumber = findControl(salesByYear, "LineNumber");
+    ASSERT_NE(counter, nullptr);
+    ASSERT_NE(lineNumber, nullptr);
+    EXPECT_EQ(counter->runningSum, 2);
+    EXPECT_EQ(lineNumber->runningSum, 1);
+}
+
 TEST(ReportDesigns, AnUnknownReportIsAClearError) {
     REQUIRE_TEST_FILE("northwind-jet4.mdb");
     OpenFile file("northwind-jet4.mdb");
