@@ -60,7 +60,7 @@ DrawnReport drawReport(const design::ReportDesign& design, const query::RowSet& 
 
     Grouping grouping;
     const query::RowSet ordered = groupedRows(design, rows, sources, grouping);
-    ReportEvaluator evaluator(ordered, sources);
+    ReportEvaluator evaluator(ordered, sources, grouping.starts);
 
     const QPageLayout layout = pageLayoutOf(design.page);
     const QRectF printable = layout.paintRect(QPageLayout::Inch);

@@ -197,6 +197,14 @@ void ReportPainter::drawControl(const Control& control, int bandTop, const Band&
 std::optional<query::Value> ReportPainter::valueOf(const Control& control, const Band& band,
                                                    const PageNumbers& numbers) {
     try {
+        // A running sum runs over a detail's rows or a group section's groups; elsewhere it is the value.
+        const design::SectionKind kind = band.section->kind;
+        if (control.runningSum != 0 &&
+            (kind == design::SectionKind::Detail || kind == design::SectionKind::GroupHeader ||
+             kind == design::SectionKind::GroupFooter))
+            return evaluator_.runningSum(control.controlSource, band.scope,
+                                         kind == design::SectionKind::Detail ? -1 : band.section->groupLevel,
+                                         control.runningSum == 1, numbers);
         return evaluator_.value(control.controlSource, band.scope, numbers);
     } catch (const query::QueryError&) {
         omissions_.insert("expressions it cannot evaluate (shown as #Error)");
