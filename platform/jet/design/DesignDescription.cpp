@@ -54,6 +54,9 @@ void describeControl(std::ostringstream& out, const Control& control, int depth)
     if (!control.visible) out << " hidden";
     if (control.canGrow) out << " cangrow";
     if (control.canShrink) out << " canshrink";
+    if (control.runningSum) out << " runningsum=" << control.runningSum;
+    if (control.kind == ControlKind::Image || control.kind == ControlKind::BoundObjectFrame)
+        out << " sizemode=" << control.sizeMode << " align=" << control.pictureAlignment;
     if (!control.sourceObject.empty())
         out << " object=" << quoted(control.sourceObject) << " child=" << quoted(control.linkChildFields)
             << " master=" << quoted(control.linkMasterFields);

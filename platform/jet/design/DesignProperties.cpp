@@ -56,6 +56,7 @@ constexpr SlotEntry kSlots[] = {
     {kLabel, 0x02, Property::FontUnderline},
     {kLabel, 0x37, Property::TextAlign},
     {kLabel, 0x32, Property::BackStyle},
+    {kLabel, 0x33, Property::BorderStyle},
     {kLabel, 0x9C, Property::BackColor},
     {kLabel, 0x9D, Property::BorderColor},
     {kLabel, 0x9E, Property::ForeColor},
@@ -67,20 +68,25 @@ constexpr SlotEntry kSlots[] = {
     {kTextBox, 0x6A, Property::FontWeight},
     {kTextBox, 0x3B, Property::TextAlign},
     {kTextBox, 0x30, Property::DecimalPlaces},
-    {kTextBox, 0x00, Property::Hidden},
     {kTextBox, 0x09, Property::FontItalic},
     {kTextBox, 0x04, Property::CanGrow},
     {kTextBox, 0x05, Property::CanShrink},
+    {kTextBox, 0x0A, Property::FontUnderline},
+    {kTextBox, 0x33, Property::RunningSum},
+    {kTextBox, 0x35, Property::BorderStyle},
+    {kTextBox, 0x43, Property::BackStyle},
     {kTextBox, 0x9C, Property::BackColor},
     {kTextBox, 0x9D, Property::BorderColor},
     {kTextBox, 0x9F, Property::ForeColor},
 
+    {kLine, 0x31, Property::BorderStyle},
     {kLine, 0x32, Property::BorderWidth},
     {kLine, 0x34, Property::BorderLineStyle},
     {kLine, 0x9C, Property::BorderColor},
 
     {kRectangle, 0x31, Property::SpecialEffect},
     {kRectangle, 0x32, Property::BackStyle},
+    {kRectangle, 0x33, Property::BorderStyle},
     {kRectangle, 0x34, Property::BorderWidth},
     {kRectangle, 0x9C, Property::BackColor},
     {kRectangle, 0x9D, Property::BorderColor},
@@ -91,13 +97,22 @@ constexpr SlotEntry kSlots[] = {
 
     {kCheckBox, 0xDD, Property::ControlSource},
     {kBoundObjectFrame, 0xDD, Property::ControlSource},
+    {kBoundObjectFrame, 0x30, Property::SizeMode},
+    {kImage, 0x33, Property::BorderStyle},
+    {kImage, 0x37, Property::PictureAlignment},
     {kImage, 0xDF, Property::Picture},
+
+    // Visible (kept as "hidden") is the first flag of most controls; these keep other flags before it.
+    {kListBox, 0x01, Property::Hidden},
+    {kComboBox, 0x02, Property::Hidden},
+    {kCommandButton, 0x04, Property::Hidden},
 
     {kAnyControl, 0x60, Property::Left},
     {kAnyControl, 0x61, Property::Top},
     {kAnyControl, 0x62, Property::Width},
     {kAnyControl, 0x63, Property::Height},
     {kAnyControl, 0xDC, Property::Name},
+    {kAnyControl, 0x00, Property::Hidden},
 };
 
 struct PropertyInfo {
@@ -148,6 +163,9 @@ constexpr PropertyInfo kProperties[] = {
     {Property::KeepTogether, "KeepTogether", ValueKind::Integer},
     {Property::GroupOn, "GroupOn", ValueKind::Integer},
     {Property::GroupInterval, "GroupInterval", ValueKind::Integer},
+    {Property::RunningSum, "RunningSum", ValueKind::Integer},
+    {Property::SizeMode, "SizeMode", ValueKind::Integer},
+    {Property::PictureAlignment, "PictureAlignment", ValueKind::Integer},
 };
 
 const PropertyInfo& infoOf(Property property) {
@@ -163,23 +181,32 @@ struct DefaultEntry {
 };
 
 constexpr std::int64_t kWhite = 0xFFFFFF;
+constexpr std::int64_t kInch = 1440;
 
 // Access's built-in values, for what neither an object nor its type's prototype sets. The first entry
-// covering an object wins; properties with no entry default to 0, "" or no.
+// covering an object wins; properties with no entry default to 0, "" or no. Access leaves out what
+// equals these, so a prototype storing BackStyle 0 or BorderStyle 0 shows the built-in value is not 0;
+// a section or a text box at its built-in size stores none.
 constexpr DefaultEntry kDefaults[] = {
-    {kAnySection, Property::BackColor, kWhite},  {kLabel, Property::BackColor, kWhite},
-    {kTextBox, Property::BackColor, kWhite},     {kRectangle, Property::BackColor, kWhite},
-    {kTextBox, Property::BackStyle, 1},          {kAnyControl, Property::FontName, std::string_view("Arial")},
+    {kAnySection, Property::BackColor, kWhite},  {kAnySection, Property::Height, kInch},
+    {kLabel, Property::BackColor, kWhite},       {kTextBox, Property::BackColor, kWhite},
+    {kRectangle, Property::BackColor, kWhite},   {kTextBox, Property::BackStyle, 1},
+    {kRectangle, Property::BackStyle, 1},        {kTextBox, Property::Width, kInch},
+    {kTextBox, Property::Height, 240},           {kAnyControl, Property::FontName, std::string_view("Arial")},
     {kAnyControl, Property::FontSize, 8},        {kAnyControl, Property::FontWeight, 400},
     {kAnyControl, Property::DecimalPlaces, 255}, {kLine, Property::BorderStyle, 1},
-    {kRectangle, Property::BorderStyle, 1},      {kGroupLevel, Property::GroupInterval, 1},
+    {kRectangle, Property::BorderStyle, 1},      {kTextBox, Property::BorderStyle, 1},
+    {kImage, Property::BorderStyle, 1},          {kGroupLevel, Property::GroupInterval, 1},
 };
 
 }  // namespace
 
 std::optional<Property> propertyOfSlot(std::uint16_t objectType, std::uint32_t slot) {
+    // A type's own slot for a property hides the one every control shares (a list box's hidden flag).
     for (const auto& entry : kSlots)
-        if (entry.slot == slot && covers(entry.objectType, objectType)) return entry.property;
+        if (entry.slot == slot && covers(entry.objectType, objectType) &&
+            slotOfProperty(objectType, entry.property) == slot)
+            return entry.property;
     return std::nullopt;
 }
 

@@ -51,6 +51,9 @@ enum class Property {
     KeepTogether,
     GroupOn,
     GroupInterval,
+    RunningSum,
+    SizeMode,
+    PictureAlignment,
 };
 
 // Object types as blobs store them.

@@ -74,6 +74,9 @@ struct Control {
     int specialEffect = 0;
     bool visible = true;
     bool canGrow = false, canShrink = false;
+    int runningSum = 0;        // a text box's: 0 no, 1 over its group, 2 over the whole report
+    int sizeMode = 0;          // a picture's: 0 clip, 1 stretch, 3 zoom
+    int pictureAlignment = 0;  // 0 top left, 1 top right, 2 centre, 3 bottom left, 4 bottom right
     std::string sourceObject;  // a subreport's "Report.NAME" or table
     std::string linkChildFields, linkMasterFields;
     std::vector<std::uint8_t> picture;  // an image's stored picture

@@ -271,6 +271,9 @@ class ReportBuilder {
         const bool subreport = control.kind == ControlKind::Subreport;
         control.canGrow = subreport || read_.flag(object, Property::CanGrow);
         control.canShrink = subreport || read_.flag(object, Property::CanShrink);
+        control.runningSum = read_.number(object, Property::RunningSum);
+        control.sizeMode = read_.number(object, Property::SizeMode);
+        control.pictureAlignment = read_.number(object, Property::PictureAlignment);
         control.sourceObject = read_.text(object, Property::SourceObject);
         control.linkChildFields = read_.text(object, Property::LinkChildFields);
         control.linkMasterFields = read_.text(object, Property::LinkMasterFields);

@@ -45,14 +45,66 @@ std::vector<Column> columnsOf(const query::RowSet& rows) {
     return columns;
 }
 
+// How a running sum adds a value, from the narrowest to the widest kind: a sum takes the wider kind of
+// its two values (whole numbers and money stay exact; a date stays a date).
+enum class SumKind { Whole, Money, Real, Day };
+
+SumKind sumKindOf(const Value& value) {
+    if (value.holds<bool>() || value.holds<std::int64_t>()) return SumKind::Whole;
+    if (value.holds<query::Currency>()) return SumKind::Money;
+    if (value.holds<double>()) return SumKind::Real;
+    if (value.holds<query::Date>()) return SumKind::Day;
+    throw QueryError("A running sum adds up numbers only.");
+}
+
+std::int64_t wholeOf(const Value& value) {
+    if (value.holds<bool>()) return value.get<bool>() ? -1 : 0;  // Access's True
+    return value.get<std::int64_t>();
+}
+
+double realOf(const Value& value) {
+    switch (sumKindOf(value)) {
+        case SumKind::Whole:
+            return static_cast<double>(wholeOf(value));
+        case SumKind::Money:
+            return static_cast<double>(value.get<query::Currency>().tenThousandths) / 1e4;
+        case SumKind::Real:
+            return value.get<double>();
+        case SumKind::Day:
+            return value.get<query::Date>().days;
+    }
+    return 0;
+}
+
+// The running sum so far plus the value; Null adds nothing.
+Value addedValues(const Value& sum, const Value& value) {
+    if (value.isNull()) return sum;
+    const Value base = sum.isNull() ? Value(std::int64_t{0}) : sum;
+    const SumKind kind = std::max(sumKindOf(base), sumKindOf(value));
+    std::int64_t exact = 0;
+    if (kind == SumKind::Whole && !__builtin_add_overflow(wholeOf(base), wholeOf(value), &exact))
+        return Value(exact);
+    std::int64_t left = 0, right = 0;
+    const auto tenThousandths = [](const Value& v, std::int64_t& out) {
+        if (v.holds<query::Currency>()) return (out = v.get<query::Currency>().tenThousandths), true;
+        return !__builtin_mul_overflow(wholeOf(v), 10'000, &out);
+    };
+    if (kind == SumKind::Money && tenThousandths(base, left) && tenThousandths(value, right) &&
+        !__builtin_add_overflow(left, right, &exact))
+        return Value(query::Currency{exact});
+    const double total = realOf(base) + realOf(value);
+    return kind == SumKind::Day ? Value(query::Date{total}) : Value(total);
+}
+
 std::string bracketed(const std::string& name) {
     return "[" + name + "]";
 }
 
 }  // namespace
 
-ReportEvaluator::ReportEvaluator(const query::RowSet& rows, std::map<std::string, std::string> controlSources)
-    : rows_(rows) {
+ReportEvaluator::ReportEvaluator(const query::RowSet& rows, std::map<std::string, std::string> controlSources,
+                                 std::vector<std::vector<std::size_t>> groupStarts)
+    : rows_(rows), groupStarts_(std::move(groupStarts)) {
     for (auto& [name, source] : controlSources) controlSources_[query::lowerAscii(name)] = std::move(source);
     engine_ = std::make_unique<query::QueryEngine>(
         query::QueryLimits{}, [this](query::QueryEngine& engine, const std::string& name) {
@@ -140,7 +192,10 @@ query::Value ReportEvaluator::value(const std::string& source, const RowScope& s
                        ? rows_.rows[scope.current][static_cast<std::size_t>(index)]
                        : Value();
     }
-    const std::string expression = expressionOf(source, pages, 0);
+    return evaluate(expressionOf(source, pages, 0), scope);
+}
+
+query::Value ReportEvaluator::evaluate(const std::string& expression, const RowScope& scope) {
     if (scope.first == scope.last && scope.current == scope.first) {
         const auto& values = perRow(expression);
         if (!values.empty()) return scope.current < values.size() ? values[scope.current] : Value();
@@ -157,6 +212,44 @@ query::Value ReportEvaluator::value(const std::string& source, const RowScope& s
     const std::size_t at =
         result.rows.size() > 1 && scope.current >= scope.first ? scope.current - scope.first : 0;
     return at < result.rows.size() ? result.rows[at][0] : result.rows[0][0];
+}
+
+std::vector<std::size_t> ReportEvaluator::unitStarts(int groupLevel) const {
+    if (groupLevel >= 0 && static_cast<std::size_t>(groupLevel) < groupStarts_.size())
+        return groupStarts_[static_cast<std::size_t>(groupLevel)];
+    std::vector<std::size_t> rows(rows_.rows.size());
+    for (std::size_t i = 0; i < rows.size(); ++i) rows[i] = i;
+    return rows;
+}
+
+query::Value ReportEvaluator::runningSum(const std::string& source, const RowScope& scope, int groupLevel,
+                                         bool overGroup, const PageNumbers& pages) {
+    if (source.empty() || rows_.rows.empty()) return {};
+    const std::vector<std::size_t> starts = unitStarts(groupLevel);
+    if (starts.empty()) return {};
+    // A group header's values are read at its first row, a footer's at its last, as the band's are.
+    const bool atEnd = scope.current != scope.first;
+    const std::string expression = expressionOf(source, pages, 0);
+    const auto key = std::make_tuple(expression, groupLevel, overGroup, atEnd);
+    auto cached = runningCache_.find(key);
+    if (cached == runningCache_.end()) {
+        // The level whose groups start the sum again: the one enclosing the units, if over a group.
+        const int enclosing = groupLevel < 0 ? static_cast<int>(groupStarts_.size()) - 1 : groupLevel - 1;
+        std::vector<std::size_t> restarts{0};
+        if (overGroup && enclosing >= 0 && static_cast<std::size_t>(enclosing) < groupStarts_.size())
+            restarts = groupStarts_[static_cast<std::size_t>(enclosing)];
+        std::vector<Value> sums;
+        Value sum;
+        for (std::size_t i = 0; i < starts.size(); ++i) {
+            if (std::binary_search(restarts.begin(), restarts.end(), starts[i])) sum = Value();
+            const std::size_t last = i + 1 < starts.size() ? starts[i + 1] - 1 : rows_.rows.size() - 1;
+            sum = addedValues(sum, evaluate(expression, {starts[i], last, atEnd ? last : starts[i]}));
+            sums.push_back(sum);
+        }
+        cached = runningCache_.emplace(key, std::move(sums)).first;
+    }
+    const auto unit = std::upper_bound(starts.begin(), starts.end(), scope.first) - starts.begin() - 1;
+    return unit >= 0 ? cached->second[static_cast<std::size_t>(unit)] : Value();
 }
 
 std::vector<Value> ReportEvaluator::column(const std::string& source) {

@@ -3,6 +3,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "platform/jet/query/QueryEngine.h"
@@ -26,7 +27,9 @@ struct PageNumbers {
 // for them, as in Access.
 class ReportEvaluator {
   public:
-    ReportEvaluator(const query::RowSet& rows, std::map<std::string, std::string> controlSources);
+    // groupStarts: for each grouping level, where its groups start in the rows (for running sums).
+    ReportEvaluator(const query::RowSet& rows, std::map<std::string, std::string> controlSources,
+                    std::vector<std::vector<std::size_t>> groupStarts = {});
     ~ReportEvaluator();
     ReportEvaluator(const ReportEvaluator&) = delete;
     ReportEvaluator& operator=(const ReportEvaluator&) = delete;
@@ -37,10 +40,20 @@ class ReportEvaluator {
     // query::QueryError for an expression it cannot evaluate.
     query::Value value(const std::string& source, const RowScope& scope, const PageNumbers& pages);
 
+    // The source's running sum at the scope: its values added up over the rows (groupLevel -1, a
+    // detail's) or over the groups of that level (a group header's or footer's) so far, from the start
+    // of the report or, over a group, from the start of the enclosing group. Nulls add nothing; a value
+    // that is not a number raises query::QueryError.
+    query::Value runningSum(const std::string& source, const RowScope& scope, int groupLevel, bool overGroup,
+                            const PageNumbers& pages);
+
     // The source's value for every row, in order.
     std::vector<query::Value> column(const std::string& source);
 
   private:
+    query::Value evaluate(const std::string& expression, const RowScope& scope);
+    // Where the units a running sum adds start: every row, or the groups of a level.
+    std::vector<std::size_t> unitStarts(int groupLevel) const;
     std::string expressionOf(const std::string& source, const PageNumbers& pages, int depth) const;
     const std::vector<query::Value>& perRow(const std::string& expression);
     query::RowSet select(const std::string& expression, const std::string& where);
@@ -50,6 +63,9 @@ class ReportEvaluator {
     std::map<std::string, std::string> controlSources_;  // by lower-case control name
     std::unique_ptr<query::QueryEngine> engine_;
     std::map<std::string, std::vector<query::Value>> perRowCache_;
+    std::vector<std::vector<std::size_t>> groupStarts_;
+    // Running sums of every unit, by expression, level, whether over a group and whether at a unit's end.
+    std::map<std::tuple<std::string, int, bool, bool>, std::vector<query::Value>> runningCache_;
 };
 
 }  // namespace platform::jet::render

@@ -5,6 +5,7 @@
 
 #include "platform/jet/render/ControlText.h"
 #include "platform/jet/render/FontTable.h"
+#include "platform/jet/render/Picture.h"
 #include "platform/jet/render/Subreports.h"
 
 namespace platform::jet::render {
@@ -54,9 +55,7 @@ const char* omissionOf(ControlKind kind) {
     switch (kind) {
         case ControlKind::Chart:
             return "charts";
-        case ControlKind::Image:
         case ControlKind::ObjectFrame:
-        case ControlKind::BoundObjectFrame:
             return "images and objects";
         case ControlKind::ListBox:
         case ControlKind::ComboBox:
@@ -198,15 +197,62 @@ void ReportPainter::drawControl(const Control& control, int bandTop, const Band&
             if (height > 0) outline(false, &drawn);  // one shrunk away shows nothing
             break;
         }
+        case ControlKind::Image:
+        case ControlKind::BoundObjectFrame:
+            background();
+            drawPicture(control, area, band, numbers);
+            outline(false);
+            break;
         default:
             break;  // page breaks: the layout keeps to sections
     }
     for (const Control& child : control.children) drawControl(child, bandTop, band, numbers);
 }
 
+void ReportPainter::drawPicture(const Control& control, const QRectF& area, const Band& band,
+                                const PageNumbers& numbers) {
+    std::vector<std::uint8_t> bound;
+    if (control.kind == ControlKind::BoundObjectFrame) {
+        const auto value = valueOf(control, band, numbers);
+        if (value && value->holds<query::Binary>()) bound = value->get<query::Binary>().bytes;
+    }
+    const std::vector<std::uint8_t>& bytes = control.kind == ControlKind::Image ? control.picture : bound;
+    if (bytes.empty()) return;  // a field without an object, an image without a picture
+    const QImage image = control.kind == ControlKind::Image ? pictureOf(control) : decodePicture(bytes);
+    if (image.isNull()) {
+        omissions_.insert("images in formats it cannot draw");
+        return;
+    }
+    // A bound frame has no alignment of its own: a clipped object shows its top left, a zoomed one is
+    // centred.
+    const int alignment = control.kind == ControlKind::Image ? control.pictureAlignment
+                          : control.sizeMode == 3            ? 2
+                                                             : 0;
+    painter_.save();
+    painter_.setClipRect(area, Qt::IntersectClip);
+    painter_.setRenderHint(QPainter::LosslessImageRendering);  // bitmaps of few colours, not photographs
+    painter_.drawImage(pictureArea(naturalSize(image) * scale_, area, control.sizeMode, alignment), image);
+    painter_.restore();
+}
+
+const QImage& ReportPainter::pictureOf(const Control& control) {
+    auto cached = pictures_.find(control.picture);
+    if (cached == pictures_.end())
+        cached = pictures_.emplace(control.picture, decodePicture(control.picture)).first;
+    return cached->second;
+}
+
 std::optional<query::Value> ReportPainter::valueOf(const Control& control, const Band& band,
                                                    const PageNumbers& numbers) {
     try {
+        // A running sum runs over a detail's rows or a group section's groups; elsewhere it is the value.
+        const design::SectionKind kind = band.section->kind;
+        if (control.runningSum != 0 &&
+            (kind == design::SectionKind::Detail || kind == design::SectionKind::GroupHeader ||
+             kind == design::SectionKind::GroupFooter))
+            return evaluator_.runningSum(control.controlSource, band.scope,
+                                         kind == design::SectionKind::Detail ? -1 : band.section->groupLevel,
+                                         control.runningSum == 1, numbers);
         return evaluator_.value(control.controlSource, band.scope, numbers);
     } catch (const query::QueryError&) {
         omissions_.insert("expressions it cannot evaluate (shown as #Error)");

@@ -1,10 +1,13 @@
 #pragma once
 
+#include <QImage>
 #include <QPainter>
 #include <QPointF>
+#include <map>
 #include <optional>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "platform/jet/design/ReportDesign.h"
 #include "platform/jet/render/PagePlan.h"
@@ -15,8 +18,8 @@ namespace platform::jet::render {
 class Subreports;
 
 // Draws planned pages with a painter: each band's background and controls (labels, text boxes with
-// their values, lines, rectangles, check boxes), text in the control's font, colours and alignment,
-// clipped to the control. What it cannot draw is left out and named in omissions().
+// their values, lines, rectangles, check boxes, pictures), text in the control's font, colours and
+// alignment, clipped to the control. What it cannot draw is left out and named in omissions().
 class ReportPainter {
   public:
     // devicePerTwip: the painter's units in a twip; origin: the printable area's top left corner.
@@ -43,6 +46,11 @@ class ReportPainter {
     void drawControl(const design::Control& control, int bandTop, const Band& band,
                      const PageNumbers& numbers);
     void drawText(const design::Control& control, const QRectF& area, const std::string& text, bool number);
+    // An image's stored picture, or the object in a bound frame's field, by its size mode.
+    void drawPicture(const design::Control& control, const QRectF& area, const Band& band,
+                     const PageNumbers& numbers);
+    // An image control's picture, decoded once: the document then keeps one copy for all its pages.
+    const QImage& pictureOf(const design::Control& control);
     // The control's value; none when its expression cannot be evaluated (noted as an omission).
     std::optional<query::Value> valueOf(const design::Control& control, const Band& band,
                                         const PageNumbers& numbers);
@@ -58,6 +66,7 @@ class ReportPainter {
     ReportEvaluator& evaluator_;
     std::set<std::string> omissions_;
     Subreports* subreports_ = nullptr;
+    std::map<std::vector<std::uint8_t>, QImage> pictures_;  // by the bytes they were decoded from
 };
 
 // A Windows COLORREF (0x00BBGGRR) as a colour; a system colour (high bit set) as the fallback.

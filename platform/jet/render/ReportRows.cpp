@@ -36,7 +36,7 @@ ReportRows::ReportRows(const design::ReportDesign& design, const query::RowSet& 
     ordered_.columns = rows.columns;
     ordered_.rows.reserve(rows.rows.size());
     for (std::size_t index : grouping_.order) ordered_.rows.push_back(rows.rows[index]);
-    evaluator_ = std::make_unique<ReportEvaluator>(ordered_, std::move(sources));
+    evaluator_ = std::make_unique<ReportEvaluator>(ordered_, std::move(sources), grouping_.starts);
 }
 
 }  // namespace platform::jet::render

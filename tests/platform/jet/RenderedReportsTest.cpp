@@ -184,6 +184,23 @@ TEST(RenderedReports, SubreportsListTheRowsLinkedToTheirMasterRow) {
     }
 }
 
+// Catalog's three logos are bitmaps in its design, its eight category pictures Paintbrush objects in the
+// Categories table's OLE Object field: all drawn, none named as left out.
+TEST(RenderedReports, PicturesOfTheDesignAndOfOleObjectFieldsAreDrawn) {
+    const std::string file = testFile("northwind-jet4.mdb");
+    if (!std::filesystem::exists(file)) GTEST_SKIP() << "no northwind-jet4.mdb";
+    test_support::TemporaryFolder folder;
+    const std::string path = saveReport(file, "Catalog", folder.path());
+    auto images = jet::runChild("/bin/sh", {"-c", "exec pdfimages -list \"$1\" >&3", "sh", path}, {});
+    ASSERT_TRUE(images.succeeded());
+    std::size_t count = 0;
+    for (std::size_t at = images.output.find(" image "); at != std::string::npos;
+         at = images.output.find(" image ", at + 1))
+        ++count;
+    EXPECT_GE(count, 11u);
+    EXPECT_THAT(pdfInfo(path), testing::Not(HasSubstr("image")));
+}
+
 TEST(RenderedReports, AReportWhoseDesignCannotBeReadGetsATitlePageSayingWhy) {
     const std::string northwind = testFile("northwind-jet4.mdb");
     if (!std::filesystem::exists(northwind)) GTEST_SKIP() << "no northwind-jet4.mdb";

@@ -130,6 +130,62 @@ TEST(DesignBlob, UnsetValuesComeFromThePrototypeThenFromAccess) {
     EXPECT_EQ(report.groups[0].groupInterval, 1);
 }
 
+// One control of a type in a detail section, with one property set or none (slot 0: none).
+Control soleControl(std::uint16_t type, std::uint8_t slot, std::int32_t value) {
+    BlobWriter blob;
+    blob.group(1, 152).number(0x60, 300).group(1, type).text(0xDC, "Control");
+    if (slot != 0xFF) blob.number(slot, value);
+    return decodeReportDesign(blob.end().bytes()).sections.at(0).controls.at(0);
+}
+
+TEST(DesignBlob, SlotsAndBuiltInValuesOfControls) {
+    constexpr std::uint8_t kUnset = 0xFF;
+    struct Case {
+        const char* what;
+        std::uint16_t type;
+        std::uint8_t slot;
+        std::int32_t value;
+        int (*read)(const Control&);
+        int expected;
+    };
+    const auto backStyle = [](const Control& c) { return c.backStyle; };
+    const auto borderStyle = [](const Control& c) { return c.borderStyle; };
+    const auto hidden = [](const Control& c) { return int(!c.visible); };
+    const Case cases[] = {
+        {"text box width unset", 109, kUnset, 0, [](const Control& c) { return c.width; }, 1440},
+        {"text box height unset", 109, kUnset, 0, [](const Control& c) { return c.height; }, 240},
+        {"text box transparent", 109, 0x43, 0, backStyle, 0},
+        {"text box normal by default", 109, kUnset, 0, backStyle, 1},
+        {"text box borderless", 109, 0x35, 0, borderStyle, 0},
+        {"text box bordered by default", 109, kUnset, 0, borderStyle, 1},
+        {"text box underlined", 109, 0x0A, 0, [](const Control& c) { return int(c.font.underline); }, 1},
+        {"running sum over all", 109, 0x33, 2, [](const Control& c) { return c.runningSum; }, 2},
+        {"rectangle filled by default", 101, kUnset, 0, backStyle, 1},
+        {"rectangle transparent", 101, 0x32, 0, backStyle, 0},
+        {"rectangle borderless", 101, 0x33, 0, borderStyle, 0},
+        {"label bordered", 100, 0x33, 1, borderStyle, 1},
+        {"label borderless by default", 100, kUnset, 0, borderStyle, 0},
+        {"label hidden", 100, 0x00, 0, hidden, 1},
+        {"list box: 0x00 is not its visibility", 110, 0x00, 0, hidden, 0},
+        {"list box hidden", 110, 0x01, 0, hidden, 1},
+        {"image aligned", 103, 0x37, 2, [](const Control& c) { return c.pictureAlignment; }, 2},
+        {"object frame stretched", 108, 0x30, 1, [](const Control& c) { return c.sizeMode; }, 1},
+        {"object frame clipped by default", 108, kUnset, 0, [](const Control& c) { return c.sizeMode; }, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(c.read(soleControl(c.type, c.slot, c.value)), c.expected);
+    }
+}
+
+TEST(DesignBlob, ASectionWithoutAHeightIsAnInchHigh) {
+    BlobWriter blob;
+    blob.group(2, 153).number(0x60, 500).sibling(152).text(0xDF, "Detail").end();
+    const ReportDesign report = decodeReportDesign(blob.bytes());
+    EXPECT_EQ(report.sections.at(0).height, 500);
+    EXPECT_EQ(report.sections.at(1).height, 1440);
+}
+
 TEST(DesignBlob, Access97TextsAreInTheFilesCodePage) {
     BlobWriter blob(kVersionAccess97);
     blob.property(0xDC, {'C', 'a', 'f', 0xE9}).group(1, 152).text(0xDF, "Detail").end();

@@ -161,6 +161,34 @@ TEST(ReportDesigns, LinksFlagsAndPageSetupAreRead) {
     EXPECT_EQ(page.paperSize, 9);
 }
 
+// What Access shows of sizes and styles the designs leave at Access's own values, and the running sums.
+TEST(ReportDesigns, BuiltInSizesStylesAndRunningSumsOfNorthwind) {
+    REQUIRE_TEST_FILE("northwind-jet4.mdb");
+    OpenFile northwind("northwind-jet4.mdb");
+    // The label report's detail is one label high: its four lines end at 1440, the labels' height.
+    EXPECT_EQ(northwind.design("Customer Labels").sections.at(0).height, 1440);
+    const struct {
+        const char* report;
+        const char* control;
+        int Control::*property;
+        int expected;
+    } cases[] = {
+        {"Invoice", "InvoiceSubtotal", &Control::width, 1440},
+        {"Products by Category", "PageNumber", &Control::width, 1440},
+        {"Invoice", "BackgroundBox3", &Control::backStyle, 1},  // the dark bar behind white captions
+        {"Invoice", "BackgroundBox2", &Control::backStyle, 0},  // the box around the order's lines
+        {"Sales Totals by Amount", "Counter", &Control::runningSum, 2},
+        {"Sales by Year", "LineNumber", &Control::runningSum, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.control);
+        const ReportDesign design = northwind.design(c.report);
+        const Control* control = findControl(design, c.control);
+        ASSERT_NE(control, nullptr);
+        EXPECT_EQ(control->*c.property, c.expected);
+    }
+}
+
 TEST(ReportDesigns, AnUnknownReportIsAClearError) {
     REQUIRE_TEST_FILE("northwind-jet4.mdb");
     OpenFile file("northwind-jet4.mdb");

@@ -40,6 +40,47 @@ TEST(ReportEvaluator, ControlSourcesAreFieldsAndExpressionsOverTheirScope) {
     EXPECT_THROW(evaluator.value("=[Nothing]", {0, 0, 0}, {}), query::QueryError);
 }
 
+TEST(ReportEvaluator, RunningSumsAddUpOverTheRowsOrGroupsSoFar) {
+    query::RowSet rows;
+    rows.columns = {"Region", "City", "Cost", "Units"};
+    const auto row = [](const char* region, const char* city, std::int64_t cost, Value units) {
+        return std::vector<Value>{Value(region), Value(city), Value(Currency{cost}), std::move(units)};
+    };
+    rows.rows = {row("East", "Ayr", 10'000, Value(std::int64_t{1})), row("East", "Ayr", 20'000, Value()),
+                 row("East", "Bray", 40'000, Value(std::int64_t{4})),
+                 row("West", "Cork", 80'000, Value(true)),
+                 row("West", "Dover", 160'000, Value(std::int64_t{16}))};
+    // Level 0 by region starts at 0 and 3; level 1 by city at 0, 2, 3 and 4.
+    render::ReportEvaluator evaluator(rows, {}, {{0, 3}, {0, 2, 3, 4}});
+    constexpr int kRows = -1;
+    struct Case {
+        const char* what;
+        std::string source;
+        render::RowScope scope;
+        int level;
+        bool overGroup;
+        Value expected;
+    };
+    const Case cases[] = {
+        {"numbering all rows", "=1", {4, 4, 4}, kRows, false, Value(std::int64_t{5})},
+        {"numbering the rows of the city", "=1", {1, 1, 1}, kRows, true, Value(std::int64_t{2})},
+        {"starting again with a city", "=1", {2, 2, 2}, kRows, true, Value(std::int64_t{1})},
+        {"money stays exact", "Cost", {2, 2, 2}, kRows, false, Value(Currency{70'000})},
+        {"Null adds nothing, True -1", "Units", {3, 3, 3}, kRows, false, Value(std::int64_t{4})},
+        {"city totals over all", "=Sum([Cost])", {3, 3, 3}, 1, false, Value(Currency{150'000})},
+        {"city totals within the region", "=Sum([Cost])", {4, 4, 4}, 1, true, Value(Currency{240'000})},
+        {"city counts within the region", "=Count(*)", {2, 2, 2}, 1, true, Value(std::int64_t{3})},
+        {"region totals: no enclosing group", "=Sum([Cost])", {3, 4, 4}, 0, true, Value(Currency{310'000})},
+        {"a header's rows", "=Count(*)", {3, 4, 3}, 0, false, Value(std::int64_t{5})},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(evaluator.runningSum(c.source, c.scope, c.level, c.overGroup, {}), c.expected);
+    }
+    EXPECT_THROW(evaluator.runningSum("City", {0, 0, 0}, kRows, false, {}), query::QueryError);
+    EXPECT_EQ(evaluator.runningSum("", {0, 0, 0}, kRows, false, {}), Value());
+}
+
 TEST(ControlText, DecimalPlacesApplyToNamedNumberFormats) {
     struct Case {
         Value value;
