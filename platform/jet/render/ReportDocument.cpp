@@ -50,10 +50,19 @@ query::RowSet groupedRows(const design::ReportDesign& design, const query::RowSe
     return ordered;
 }
 
+// Columns given a size of their own print each detail at its height.
+design::ReportDesign withColumnSize(design::ReportDesign design) {
+    if (design.page.columns > 1 && !design.page.sameAsDetail && design.page.itemHeight > 0)
+        for (auto& section : design.sections)
+            if (section.kind == design::SectionKind::Detail) section.height = design.page.itemHeight;
+    return design;
+}
+
 }  // namespace
 
-DrawnReport drawReport(const design::ReportDesign& design, const query::RowSet& rows,
+DrawnReport drawReport(const design::ReportDesign& designed, const query::RowSet& rows,
                        const std::string& title) {
+    const design::ReportDesign design = withColumnSize(designed);
     std::map<std::string, std::string> sources;
     for (const auto& section : design.sections)
         for (const auto& control : section.controls) collectSources(control, sources);
@@ -81,10 +90,11 @@ DrawnReport drawReport(const design::ReportDesign& design, const query::RowSet& 
         // The painter's origin is the printable area's corner: the margins are the layout's.
         ReportPainter reportPainter(painter, devicePerTwip, QPointF(0, 0), printableWidth, evaluator);
         // Growing text is measured with the painter's fonts before any page is drawn.
-        const std::vector<PlannedPage> pages = planPages(
-            design, grouping, printableHeight, [&](const design::Section& section, const RowScope& scope) {
-                return reportPainter.grownHeight(section, scope);
-            });
+        const std::vector<PlannedPage> pages =
+            planPages(design, grouping, {printableWidth, printableHeight},
+                      [&](const design::Section& section, const RowScope& scope) {
+                          return reportPainter.measure(section, scope);
+                      });
         drawn.pages = static_cast<int>(pages.size());
         for (std::size_t i = 0; i < pages.size(); ++i) {
             if (i > 0) writer.newPage();
