@@ -27,31 +27,34 @@ design::Section section(SectionKind kind, int height, int level = 0, int forceNe
     return s;
 }
 
-// Each page's bands as "kind@top rows first-last".
-std::vector<std::vector<std::string>> describe(const std::vector<render::PlannedPage>& pages) {
+// Each page's bands, each as the text the function makes of it after its section's kind and "@".
+template <typename Describe>
+std::vector<std::vector<std::string>> eachBand(const std::vector<render::PlannedPage>& pages,
+                                               Describe describe) {
     std::vector<std::vector<std::string>> result;
     for (const auto& page : pages) {
         result.emplace_back();
         for (const auto& band : page.bands)
             result.back().push_back(std::string(design::sectionKindName(band.section->kind)) + "@" +
-                                    std::to_string(band.top) + " " + std::to_string(band.scope.first) + "-" +
-                                    std::to_string(band.scope.last));
+                                    describe(band));
     }
     return result;
 }
 
+// Each page's bands as "kind@top rows first-last".
+std::vector<std::vector<std::string>> describe(const std::vector<render::PlannedPage>& pages) {
+    return eachBand(pages, [](const render::Band& band) {
+        return std::to_string(band.top) + " " + std::to_string(band.scope.first) + "-" +
+               std::to_string(band.scope.last);
+    });
+}
+
 // Each page's bands as "kind@left,top height", with "+offset" for a part of a section.
 std::vector<std::vector<std::string>> places(const std::vector<render::PlannedPage>& pages) {
-    std::vector<std::vector<std::string>> result;
-    for (const auto& page : pages) {
-        result.emplace_back();
-        for (const auto& band : page.bands)
-            result.back().push_back(std::string(design::sectionKindName(band.section->kind)) + "@" +
-                                    std::to_string(band.left) + "," + std::to_string(band.top) + " " +
-                                    std::to_string(band.height) +
-                                    (band.offset > 0 ? "+" + std::to_string(band.offset) : ""));
-    }
-    return result;
+    return eachBand(pages, [](const render::Band& band) {
+        return std::to_string(band.left) + "," + std::to_string(band.top) + " " +
+               std::to_string(band.height) + (band.offset > 0 ? "+" + std::to_string(band.offset) : "");
+    });
 }
 
 design::Control control(design::ControlKind kind, int top, int height) {
