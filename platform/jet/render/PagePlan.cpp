@@ -1,6 +1,7 @@
 #include "platform/jet/render/PagePlan.h"
 
 #include <algorithm>
+#include <iterator>
 
 namespace platform::jet::render {
 namespace {
@@ -34,6 +35,7 @@ void addControls(const design::Control& control, SectionExtent& extent) {
 // How the report's items (details, and group sections laid out down then across) fill its columns.
 struct Columns {
     int count = 1;
+    int width = 0;
     int pitch = 0;  // from one column's left edge to the next's
     int rowSpacing = 0;
     bool acrossThenDown = true;
@@ -42,8 +44,8 @@ struct Columns {
 Columns columnsOf(const design::ReportDesign& design, int printableWidth) {
     const design::PageSetup& page = design.page;
     Columns columns;
-    const int width = page.sameAsDetail || page.itemWidth <= 0 ? design.width : page.itemWidth;
-    columns.pitch = std::max(width, 0) + page.columnSpacing;
+    columns.width = std::max(page.sameAsDetail || page.itemWidth <= 0 ? design.width : page.itemWidth, 0);
+    columns.pitch = columns.width + page.columnSpacing;
     // As many of the columns asked for as the page has room for.
     if (page.columns > 1 && columns.pitch > 0)
         columns.count = std::clamp((printableWidth + page.columnSpacing) / columns.pitch, 1, page.columns);
@@ -90,6 +92,9 @@ class Planner {
         return std::move(pages_);
     }
 
+    // The room a section has on a page of its own, below the page header.
+    int roomOnNewPage() const { return bottom() - (printed(pageHeader_) ? pageHeader_->height : 0); }
+
   private:
     bool inColumns(const Section& section) const {
         if (columns_.count < 2) return false;
@@ -99,8 +104,6 @@ class Planner {
     }
 
     int bottom() const { return height_ - footerHeight_; }
-    // The room a section has on a page of its own, below the page header.
-    int roomOnNewPage() const { return bottom() - (printed(pageHeader_) ? pageHeader_->height : 0); }
 
     // A section across the page, split where it is taller than the room left on a page and at its
     // page-break controls.
@@ -173,7 +176,7 @@ class Planner {
                 openColumns();
             }
         }
-        addBand({&section, cursor_, scope, height, 0, column_ * columns_.pitch});
+        addBand({&section, cursor_, scope, height, 0, column_ * columns_.pitch, columns_.width});
         blockBottom_ = std::max(blockBottom_, cursor_ + height);
         if (columns_.acrossThenDown)
             ++column_;
@@ -249,6 +252,52 @@ class Planner {
     int cursor_ = 0;  // down then across: the next item's top in its column; across then down: the row's
 };
 
+// The sections printed over a run of rows, in order: for each group of a level in it, the group's
+// header, the groups of the next level within it (below the last level, the details), its footer.
+class SectionWalk {
+  public:
+    // Given each printed section and its rows; returning false stops the walk.
+    using Visitor = std::function<bool(const Section&, const RowScope&)>;
+
+    SectionWalk(const design::ReportDesign& design, const Grouping& grouping)
+        : grouping_(grouping), detail_(printedOrNull(findSection(design, SectionKind::Detail))) {
+        for (std::size_t level = 0; level < grouping.starts.size(); ++level) {
+            const int index = static_cast<int>(level);
+            headers_.push_back(printedOrNull(findSection(design, SectionKind::GroupHeader, index)));
+            footers_.push_back(printedOrNull(findSection(design, SectionKind::GroupFooter, index)));
+        }
+    }
+
+    const Section* footer(std::size_t level) const { return footers_[level]; }
+
+    bool visit(std::size_t level, std::size_t first, std::size_t last, const Visitor& visitor) const {
+        if (level == headers_.size()) {
+            for (std::size_t row = first; row <= last; ++row)
+                if (detail_ && !visitor(*detail_, {row, row, row})) return false;
+            return true;
+        }
+        // An outer group's start starts the inner groups too: the level's groups lie within [first, last].
+        const auto& starts = grouping_.starts[level];
+        for (auto at = std::lower_bound(starts.begin(), starts.end(), first);
+             at != starts.end() && *at <= last; ++at) {
+            const std::size_t end = std::next(at) != starts.end() ? std::min(*std::next(at) - 1, last) : last;
+            if (headers_[level] && !visitor(*headers_[level], {*at, end, *at})) return false;
+            if (!visit(level + 1, *at, end, visitor)) return false;
+            if (footers_[level] && !visitor(*footers_[level], {*at, end, end})) return false;
+        }
+        return true;
+    }
+
+  private:
+    static const Section* printedOrNull(const Section* section) {
+        return printed(section) ? section : nullptr;
+    }
+
+    const Grouping& grouping_;
+    const Section* detail_;
+    std::vector<const Section*> headers_, footers_;
+};
+
 }  // namespace
 
 SectionExtent designedExtent(const Section& section) {
@@ -260,51 +309,44 @@ SectionExtent designedExtent(const Section& section) {
 
 std::vector<PlannedPage> planPages(const design::ReportDesign& design, const Grouping& grouping,
                                    PrintableArea area, const SectionMeasure& measure) {
+    const SectionMeasure measureOf =
+        measure ? measure : [](const Section& section, const RowScope&) { return designedExtent(section); };
     const std::size_t rows = grouping.order.size();
-    const std::size_t levels = grouping.starts.size();
     const RowScope all{0, rows == 0 ? 0 : rows - 1, 0};
-    Planner planner(
-        design, area,
-        measure ? measure : [](const Section& section, const RowScope&) { return designedExtent(section); });
+    const SectionWalk walk(design, grouping);
+    Planner planner(design, area, measureOf);
+
+    // What a group header kept with its group needs below it: the rest of the group where the whole
+    // fits on a page of its own, else the sections down to its first detail.
+    const auto keptWith = [&](const Section& header, std::size_t level, const RowScope& group) {
+        const int keep = level < design.groups.size() ? design.groups[level].keepTogether : 0;
+        if (keep == 0) return 0;
+        const auto below = [&](bool whole) {
+            int height = 0;
+            walk.visit(level + 1, group.first, group.last,
+                       [&](const Section& section, const RowScope& scope) {
+                           height += measureOf(section, scope).height;
+                           return whole || section.kind != SectionKind::Detail;
+                       });
+            if (const Section* footer = whole ? walk.footer(level) : nullptr)
+                height += measureOf(*footer, {group.first, group.last, group.last}).height;
+            return height;
+        };
+        if (keep == 1) {
+            const int whole = below(true);
+            if (measureOf(header, group).height + whole <= planner.roomOnNewPage()) return whole;
+        }
+        return below(false);
+    };
+
     planner.start(findSection(design, SectionKind::ReportHeader), all);
-
-    // The group each level is in: its first and last row.
-    std::vector<std::size_t> next(levels, 0);  // index of the level's next group start
-    std::vector<RowScope> open(levels);
-    const auto groupAt = [&](std::size_t level, std::size_t position) {
-        const auto& starts = grouping.starts[level];
-        const std::size_t end = next[level] + 1 < starts.size() ? starts[next[level] + 1] - 1 : rows - 1;
-        ++next[level];
-        return RowScope{position, end, position};
-    };
-    const auto closeGroups = [&](std::size_t fromLevel) {
-        for (std::size_t level = levels; level-- > fromLevel;) {
-            RowScope scope = open[level];
-            scope.current = scope.last;
-            planner.place(findSection(design, SectionKind::GroupFooter, static_cast<int>(level)), scope);
-        }
-    };
-
-    const Section* detail = findSection(design, SectionKind::Detail);
-    for (std::size_t position = 0; position < rows; ++position) {
-        std::size_t firstChanged = levels;
-        for (std::size_t level = 0; level < levels; ++level)
-            if (next[level] < grouping.starts[level].size() &&
-                grouping.starts[level][next[level]] == position) {
-                firstChanged = level;
-                break;
-            }
-        if (position > 0) closeGroups(firstChanged);
-        for (std::size_t level = firstChanged; level < levels; ++level) {
-            open[level] = groupAt(level, position);
-            const bool keptWithDetail =
-                level < design.groups.size() && design.groups[level].keepTogether != 0;
-            planner.place(findSection(design, SectionKind::GroupHeader, static_cast<int>(level)), open[level],
-                          keptWithDetail && printed(detail) ? detail->height : 0);
-        }
-        planner.place(detail, {position, position, position});
-    }
-    if (rows > 0) closeGroups(0);
+    if (rows > 0)
+        walk.visit(0, 0, rows - 1, [&](const Section& section, const RowScope& scope) {
+            const auto level = static_cast<std::size_t>(section.groupLevel);
+            planner.place(&section, scope,
+                          section.kind == SectionKind::GroupHeader ? keptWith(section, level, scope) : 0);
+            return true;
+        });
     RowScope last = all;
     last.current = all.last;
     planner.place(findSection(design, SectionKind::ReportFooter), last);

@@ -20,6 +20,7 @@ struct Band {
     int height = 0;  // the section's as laid out (its text grown or shrunk); of a part, the part's
     int offset = 0;  // of a part: how much of the section's top earlier pages printed
     int left = 0;    // of a band in a column other than the first: where its column starts
+    int width = 0;   // of a band in a column: the column's; 0 for one across the page
 };
 
 // A section laid out over a scope's rows: its height, where its controls lie (twips from its top), so
@@ -48,9 +49,10 @@ struct PrintableArea {
 // groups that end and the headers of those that start before its detail, then the report footer; a
 // page header at each page's top and a page footer at its bottom. A section that does not fit on what
 // is left of a page, or that forces one, starts the next; one taller than a page is split over pages,
-// as is one with page-break controls; a group header kept together with its group starts the next
-// page unless its first detail fits below it. In a report of several columns the details (and, laid
-// out down then across, the group headers and footers) fill the columns. Always at least one page.
+// as is one with page-break controls. A group kept together starts the next page unless it fits below
+// (kept with its first detail, or whole and no taller than a page, else as far as its first detail).
+// In a report of several columns the details (and, laid out down then across, the group headers and
+// footers) fill the columns. Always at least one page.
 std::vector<PlannedPage> planPages(const design::ReportDesign& design, const Grouping& grouping,
                                    PrintableArea area, const SectionMeasure& measure = {});
 

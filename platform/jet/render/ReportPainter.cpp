@@ -140,8 +140,9 @@ QRectF ReportPainter::areaOf(const Control& control, int top, int height) const 
 void ReportPainter::drawPage(const PlannedPage& page, const PageNumbers& numbers) {
     for (const Band& band : page.bands) {
         const design::Section& section = *band.section;
+        const int width = band.width > 0 ? band.width : printableWidth_ - band.left;
         const QRectF bandArea(origin_.x() + band.left * scale_, origin_.y() + band.top * scale_,
-                              (printableWidth_ - band.left) * scale_, band.height * scale_);
+                              width * scale_, band.height * scale_);
         const QColor back = colorOf(section.backColor, Qt::white);
         if (back != Qt::white) painter_.fillRect(bandArea, back);
         const SectionLayout layout = layOut(section, band.scope);

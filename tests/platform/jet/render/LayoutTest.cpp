@@ -174,6 +174,43 @@ TEST(PagePlan, ForcedBreaksHiddenSectionsAndGroupsKeptTogether) {
         << "an empty report is one page";
 }
 
+TEST(PagePlan, AGroupKeptWholeStartsTheNextPageUnlessItIsTallerThanAPage) {
+    design::ReportDesign report;
+    report.groups.resize(1);
+    report.sections = {section(SectionKind::GroupHeader, 40), section(SectionKind::Detail, 100),
+                       section(SectionKind::GroupFooter, 30)};
+    // Two groups: rows 0-1 (270 twips in all) and row 2 (170).
+    const render::Grouping grouping{{0, 1, 2}, {{0, 2}}};
+    using Pages = std::vector<std::vector<std::string>>;
+    struct Case {
+        int keep;
+        int pageHeight;
+        Pages expected;
+    };
+    const Case cases[] = {
+        // Kept with its first detail, the second group's header stays: its detail fits below it.
+        {2,
+         430,
+         {{"GroupHeader@0 0-1", "Detail@40 0-0", "Detail@140 1-1", "GroupFooter@240 0-1",
+           "GroupHeader@270 2-2", "Detail@310 2-2"},
+          {"GroupFooter@0 2-2"}}},
+        {1,
+         430,
+         {{"GroupHeader@0 0-1", "Detail@40 0-0", "Detail@140 1-1", "GroupFooter@240 0-1"},
+          {"GroupHeader@0 2-2", "Detail@40 2-2", "GroupFooter@140 2-2"}}},
+        // The first group is taller than a page: kept with its first detail only.
+        {1,
+         250,
+         {{"GroupHeader@0 0-1", "Detail@40 0-0", "Detail@140 1-1"},
+          {"GroupFooter@0 0-1", "GroupHeader@30 2-2", "Detail@70 2-2", "GroupFooter@170 2-2"}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.keep) + " on pages of " + std::to_string(c.pageHeight));
+        report.groups[0].keepTogether = c.keep;
+        EXPECT_EQ(describe(render::planPages(report, grouping, {kWide, c.pageHeight})), c.expected);
+    }
+}
+
 TEST(PagePlan, SectionsTallerThanAPageAndPageBreakControlsSplitOverPages) {
     using design::ControlKind;
     using testing::ElementsAre;
