@@ -25,10 +25,7 @@ bool printed(const Section* section) {
 }
 
 void addControls(const design::Control& control, SectionExtent& extent) {
-    if (control.kind == design::ControlKind::PageBreak)
-        extent.pageBreaks.push_back(control.top);
-    else
-        extent.controls.emplace_back(control.top, control.top + std::max(control.height, 0));
+    addControl(control, control.top, std::max(control.height, 0), extent);
     for (const auto& child : control.children) addControls(child, extent);
 }
 
@@ -75,7 +72,7 @@ class Planner {
     }
 
     // keptWith: the height that must fit below the section on its page (a group header kept with its
-    // first detail).
+    // group).
     void place(const Section* section, const RowScope& scope, int keptWith = 0) {
         if (!printed(section)) return;
         if (breakPending_ || ((section->forceNewPage & 1) && bodyOnPage_)) newPage();
@@ -299,6 +296,13 @@ class SectionWalk {
 };
 
 }  // namespace
+
+void addControl(const design::Control& control, int top, int height, SectionExtent& extent) {
+    if (control.kind != design::ControlKind::PageBreak)
+        extent.controls.emplace_back(top, top + height);
+    else if (control.visible)
+        extent.pageBreaks.push_back(top);
+}
 
 SectionExtent designedExtent(const Section& section) {
     SectionExtent extent;

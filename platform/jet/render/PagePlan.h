@@ -34,6 +34,9 @@ struct SectionExtent {
 
 using SectionMeasure = std::function<SectionExtent(const design::Section&, const RowScope&)>;
 
+// Adds a control at its place in the section: a page break (where visible) or a control's span.
+void addControl(const design::Control& control, int top, int height, SectionExtent& extent);
+
 // The section as its design lays it out, nothing grown or shrunk.
 SectionExtent designedExtent(const design::Section& section);
 

@@ -310,12 +310,8 @@ SectionExtent ReportPainter::measure(const design::Section& section, const RowSc
     const SectionLayout layout = layOut(section, scope);
     SectionExtent extent;
     extent.height = layout.height;
-    for (const PlacedControl& placed : layout.controls) {
-        if (placed.control->kind == ControlKind::PageBreak)
-            extent.pageBreaks.push_back(placed.top);
-        else
-            extent.controls.emplace_back(placed.top, placed.top + placed.height);
-    }
+    for (const PlacedControl& placed : layout.controls)
+        addControl(*placed.control, placed.top, placed.height, extent);
     return extent;
 }
 

@@ -219,6 +219,8 @@ TEST(PagePlan, SectionsTallerThanAPageAndPageBreakControlsSplitOverPages) {
         std::vector<design::Control> controls;
         std::vector<std::vector<std::string>> expected;
     };
+    design::Control hiddenBreak = control(ControlKind::PageBreak, 150, 0);
+    hiddenBreak.visible = false;
     // Pages of 400 twips: a page header of 50 and a page footer of 50 leave a part 300 (350 on the
     // first page, where the report header comes before the page header).
     const Case cases[] = {
@@ -236,6 +238,10 @@ TEST(PagePlan, SectionsTallerThanAPageAndPageBreakControlsSplitOverPages) {
          {{"ReportHeader@0,0 150", "PageFooter@0,350 50"},
           {"PageHeader@0,0 50", "ReportHeader@0,50 300+150", "PageFooter@0,350 50"},
           {"PageHeader@0,0 50", "ReportHeader@0,50 150+450", "Detail@0,200 20", "PageFooter@0,350 50"}}},
+        {"a hidden page break does not",
+         {control(ControlKind::Label, 0, 100), hiddenBreak},
+         {{"ReportHeader@0,0 350", "PageFooter@0,350 50"},
+          {"PageHeader@0,0 50", "ReportHeader@0,50 250+350", "Detail@0,300 20", "PageFooter@0,350 50"}}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
