@@ -280,8 +280,8 @@ ReportPainter::SectionLayout ReportPainter::layOut(const design::Section& sectio
     }
     freed = uncovered(std::move(freed), printing);
 
-    // A control moves down by the growth of the controls above it (ending where it starts or higher),
-    // theirs including what moved them.
+    // A control moves down by the growth of the controls above it (starting higher, ending where it
+    // starts or higher), theirs including what moved them.
     std::vector<std::size_t> byTop(layout.controls.size());
     for (std::size_t i = 0; i < byTop.size(); ++i) byTop[i] = i;
     std::stable_sort(byTop.begin(), byTop.end(), [&](std::size_t a, std::size_t b) {
@@ -295,7 +295,7 @@ ReportPainter::SectionLayout ReportPainter::layOut(const design::Section& sectio
         int down = 0;
         for (std::size_t above = 0; above < k; ++above) {
             const PlacedControl& other = layout.controls[byTop[above]];
-            if (other.control->top + other.control->height <= control.top)
+            if (other.control->top < control.top && other.control->top + other.control->height <= control.top)
                 down = std::max(down, pushedDown[above] + std::max(0, other.height - other.control->height));
         }
         pushedDown[k] = down;
