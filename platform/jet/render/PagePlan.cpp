@@ -108,6 +108,9 @@ class Planner {
         closeColumns();
         const SectionExtent extent = measure_(section, scope);
         if (extent.height <= 0) return;  // shrunk to nothing
+        if (bodyOnPage_ &&
+            std::find(extent.pageBreaks.begin(), extent.pageBreaks.end(), 0) != extent.pageBreaks.end())
+            newPage();
         int offset = 0;
         for (;;) {
             int end = extent.height;

@@ -251,12 +251,18 @@ TEST(PagePlan, SectionsTallerThanAPageAndPageBreakControlsSplitOverPages) {
         report.sections[0].controls = c.controls;
         EXPECT_EQ(places(render::planPages(report, render::Grouping{{0}, {}}, {kWide, 400})), c.expected);
     }
-    // A page break at a section's foot starts the next section on a new page.
-    design::ReportDesign report;
-    report.sections = {section(SectionKind::Detail, 100)};
-    report.sections[0].controls = {control(ControlKind::PageBreak, 100, 0)};
-    EXPECT_EQ(places(render::planPages(report, render::Grouping{{0, 1}, {}}, {kWide, 1000})),
-              (std::vector<std::vector<std::string>>{{"Detail@0,0 100"}, {"Detail@0,0 100"}}));
+    // A page break at a section's foot starts the next section on a new page, one at its top the section.
+    using Pages = std::vector<std::vector<std::string>>;
+    const std::pair<int, Pages> breaks[] = {
+        {100, {{"ReportHeader@0,0 50", "Detail@0,50 100"}, {"Detail@0,0 100"}}},
+        {0, {{"ReportHeader@0,0 50"}, {"Detail@0,0 100"}, {"Detail@0,0 100"}}},
+    };
+    for (const auto& [at, expected] : breaks) {
+        design::ReportDesign report;
+        report.sections = {section(SectionKind::ReportHeader, 50), section(SectionKind::Detail, 100)};
+        report.sections[1].controls = {control(ControlKind::PageBreak, at, 0)};
+        EXPECT_EQ(places(render::planPages(report, render::Grouping{{0, 1}, {}}, {kWide, 1000})), expected);
+    }
 }
 
 TEST(PagePlan, DetailsFillColumnsAcrossThenDownOrDownThenAcross) {
