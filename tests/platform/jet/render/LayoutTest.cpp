@@ -213,7 +213,6 @@ TEST(PagePlan, AGroupKeptWholeStartsTheNextPageUnlessItIsTallerThanAPage) {
 
 TEST(PagePlan, SectionsTallerThanAPageAndPageBreakControlsSplitOverPages) {
     using design::ControlKind;
-    using testing::ElementsAre;
     struct Case {
         const char* what;
         std::vector<design::Control> controls;
