@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <sstream>
+#include <string>
 
 namespace platform::jet::design {
 namespace {
@@ -75,6 +76,12 @@ std::string describeReportDesign(const ReportDesign& report) {
     out << "width " << report.width << "\npage margins " << page.leftMargin << ',' << page.topMargin << ','
         << page.rightMargin << ',' << page.bottomMargin << (page.landscape ? " landscape" : " portrait")
         << " paper " << page.paperSize << '\n';
+    if (page.columns > 1)
+        out << "columns " << page.columns << (page.acrossThenDown ? " across then down" : " down then across")
+            << " spacing " << page.columnSpacing << " rows " << page.rowSpacing << " item "
+            << (page.sameAsDetail ? std::string("as detail")
+                                  : std::to_string(page.itemWidth) + 'x' + std::to_string(page.itemHeight))
+            << '\n';
     for (const auto& level : report.groups) {
         out << "group " << quoted(level.expression) << (level.descending ? " descending" : " ascending")
             << " on " << groupOnName(level.groupOn) << ' ' << level.groupInterval;

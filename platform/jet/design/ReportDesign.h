@@ -109,6 +109,13 @@ struct PageSetup {
     bool landscape = false;
     int paperSize = 0;                    // a Windows DMPAPER_ value; 0 when the design does not say
     int paperWidth = 0, paperLength = 0;  // tenths of a millimetre; 0 when the design does not say
+    // Columns (labels, lists): items are details, and in a layout down then across group headers and
+    // footers too; their size is the detail's unless sameAsDetail is off.
+    int columns = 1;
+    int columnSpacing = 0, rowSpacing = 0;
+    bool sameAsDetail = true;
+    int itemWidth = 0, itemHeight = 0;
+    bool acrossThenDown = true;  // else down then across
 };
 
 struct ReportDesign {

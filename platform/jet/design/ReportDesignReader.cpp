@@ -1,5 +1,6 @@
 #include "platform/jet/design/ReportDesignReader.h"
 
+#include <algorithm>
 #include <map>
 
 #include "platform/jet/LittleEndian.h"
@@ -13,9 +14,13 @@ namespace {
 using namespace object_type;
 using Bytes = std::span<const std::uint8_t>;
 
-// PrtMip starts with the four margins; a DEVMODE keeps its fields mask, orientation and paper after the
-// 32-byte device name.
+// PrtMip starts with the four margins, then the columns' settings; a DEVMODE keeps its fields mask,
+// orientation and paper after the 32-byte device name.
 constexpr std::size_t kPrtMipMargins = 16;
+constexpr std::size_t kPrtMipItemWidth = 20, kPrtMipItemHeight = 24, kPrtMipDefaultSize = 28,
+                      kPrtMipColumns = 32, kPrtMipColumnSpacing = 36, kPrtMipRowSpacing = 40,
+                      kPrtMipItemLayout = 44, kPrtMipColumnsEnd = 48;
+constexpr std::uint32_t kDownThenAcross = 1954;
 constexpr std::size_t kDevModeFields = 40, kDevModeOrientation = 44, kDevModePaperSize = 46,
                       kDevModePaperLength = 48, kDevModePaperWidth = 50, kDevModeMinimum = 52;
 constexpr std::uint32_t kFieldOrientation = 0x1, kFieldPaperSize = 0x2, kFieldPaperLength = 0x4,
@@ -194,6 +199,16 @@ class ReportBuilder {
             page.topMargin = static_cast<std::int32_t>(getU32(mip, 4));
             page.rightMargin = static_cast<std::int32_t>(getU32(mip, 8));
             page.bottomMargin = static_cast<std::int32_t>(getU32(mip, 12));
+        }
+        if (mip.size() >= kPrtMipColumnsEnd) {
+            const auto field = [&](std::size_t at) { return static_cast<std::int32_t>(getU32(mip, at)); };
+            page.columns = std::max(1, field(kPrtMipColumns));
+            page.columnSpacing = std::max(0, field(kPrtMipColumnSpacing));
+            page.rowSpacing = std::max(0, field(kPrtMipRowSpacing));
+            page.sameAsDetail = field(kPrtMipDefaultSize) != 0;
+            page.itemWidth = std::max(0, field(kPrtMipItemWidth));
+            page.itemHeight = std::max(0, field(kPrtMipItemHeight));
+            page.acrossThenDown = getU32(mip, kPrtMipItemLayout) != kDownThenAcross;
         }
         const auto devMode = read_.bytes(root, Property::PrtDevMode);
         if (devMode.size() >= kDevModeMinimum) {

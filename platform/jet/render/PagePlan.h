@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <utility>
 #include <vector>
 
 #include "platform/jet/design/ReportDesign.h"
@@ -16,24 +17,46 @@ struct Band {
     const design::Section* section = nullptr;
     int top = 0;
     RowScope scope;
-    int height = 0;  // the section's, or more where its text grew; of a part, the part's
+    int height = 0;  // the section's as laid out (its text grown or shrunk); of a part, the part's
     int offset = 0;  // of a part: how much of the section's top earlier pages printed
     int left = 0;    // of a band in a column other than the first: where its column starts
+    int width = 0;   // of a band in a column: the column's; 0 for one across the page
 };
 
-// A section's height over a scope's rows: more than its design's where growing text needs it.
-using SectionHeight = std::function<int(const design::Section&, const RowScope&)>;
+// A section laid out over a scope's rows: its height, where its controls lie (twips from its top), so
+// that a section split over pages is cut above a control rather than through it, and where its
+// page-break controls start new pages.
+struct SectionExtent {
+    int height = 0;
+    std::vector<std::pair<int, int>> controls;  // each control's top and bottom
+    std::vector<int> pageBreaks;
+};
+
+using SectionMeasure = std::function<SectionExtent(const design::Section&, const RowScope&)>;
+
+// Adds a control at its place in the section: a page break (where visible) or a control's span.
+void addControl(const design::Control& control, int top, int height, SectionExtent& extent);
+
+// The section as its design lays it out, nothing grown or shrunk.
+SectionExtent designedExtent(const design::Section& section);
 
 struct PlannedPage {
     std::vector<Band> bands;
 };
 
+struct PrintableArea {
+    int width = 0, height = 0;  // twips
+};
+
 // The report's sections placed on pages: the report header, then for each row the footers of the
 // groups that end and the headers of those that start before its detail, then the report footer; a
 // page header at each page's top and a page footer at its bottom. A section that does not fit on what
-// is left of a page, or that forces one, starts the next; a group header kept together with its group
-// starts the next page unless its first detail fits below it. Always at least one page.
+// is left of a page, or that forces one, starts the next; one taller than a page is split over pages,
+// as is one with page-break controls. A group kept together starts the next page unless it fits below
+// (kept with its first detail, or whole and no taller than a page, else as far as its first detail).
+// In a report of several columns the details (and, laid out down then across, the group headers and
+// footers) fill the columns. Always at least one page.
 std::vector<PlannedPage> planPages(const design::ReportDesign& design, const Grouping& grouping,
-                                   int printableHeight, const SectionHeight& heightOf = {});
+                                   PrintableArea area, const SectionMeasure& measure = {});
 
 }  // namespace platform::jet::render

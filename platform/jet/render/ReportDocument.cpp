@@ -19,10 +19,19 @@ namespace {
 constexpr int kResolution = 300;  // dots per inch of the document's drawing units
 constexpr double kTwipsPerInch = 1440.0;
 
+// Columns given a size of their own print each detail at its height.
+design::ReportDesign withColumnSize(design::ReportDesign design) {
+    if (design.page.columns > 1 && !design.page.sameAsDetail && design.page.itemHeight > 0)
+        for (auto& section : design.sections)
+            if (section.kind == design::SectionKind::Detail) section.height = design.page.itemHeight;
+    return design;
+}
+
 }  // namespace
 
-DrawnReport drawReport(const design::ReportDesign& design, const query::RowSet& rows,
+DrawnReport drawReport(const design::ReportDesign& designed, const query::RowSet& rows,
                        const std::string& title, ReportSource* reports, const std::string& report) {
+    const design::ReportDesign design = withColumnSize(designed);
     ReportRows ordered(design, rows);
     std::optional<Subreports> subreports;
     if (reports) subreports.emplace(*reports, report);
@@ -49,9 +58,9 @@ DrawnReport drawReport(const design::ReportDesign& design, const query::RowSet& 
         if (subreports) reportPainter.setSubreports(&*subreports);
         // Growing text is measured with the painter's fonts before any page is drawn.
         const std::vector<PlannedPage> pages =
-            planPages(design, ordered.grouping(), printableHeight,
+            planPages(design, ordered.grouping(), {printableWidth, printableHeight},
                       [&](const design::Section& section, const RowScope& scope) {
-                          return reportPainter.grownHeight(section, scope);
+                          return reportPainter.measure(section, scope);
                       });
         drawn.pages = static_cast<int>(pages.size());
         for (std::size_t i = 0; i < pages.size(); ++i) {

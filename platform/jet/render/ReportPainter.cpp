@@ -2,6 +2,9 @@
 
 #include <QFont>
 #include <QPen>
+#include <algorithm>
+#include <utility>
+#include <vector>
 
 #include "platform/jet/render/ControlText.h"
 #include "platform/jet/render/FontTable.h"
@@ -70,6 +73,40 @@ const char* omissionOf(ControlKind kind) {
     }
 }
 
+using Span = std::pair<int, int>;  // twips from a section's top: first line, end
+
+// The parts of the spans that none of the covers covers, merged.
+std::vector<Span> uncovered(std::vector<Span> spans, const std::vector<Span>& covers) {
+    for (const Span& cover : covers) {
+        std::vector<Span> rest;
+        for (const Span& span : spans) {
+            if (cover.second <= span.first || cover.first >= span.second || cover.first >= cover.second) {
+                rest.push_back(span);
+                continue;
+            }
+            if (span.first < cover.first) rest.emplace_back(span.first, cover.first);
+            if (cover.second < span.second) rest.emplace_back(cover.second, span.second);
+        }
+        spans = std::move(rest);
+    }
+    std::sort(spans.begin(), spans.end());
+    std::vector<Span> merged;
+    for (const Span& span : spans) {
+        if (!merged.empty() && span.first <= merged.back().second)
+            merged.back().second = std::max(merged.back().second, span.second);
+        else
+            merged.push_back(span);
+    }
+    return merged;
+}
+
+// How much of the spans lies above the line.
+int lengthAbove(const std::vector<Span>& spans, int line) {
+    int length = 0;
+    for (const auto& [first, end] : spans) length += std::max(0, std::min(end, line) - first);
+    return length;
+}
+
 }  // namespace
 
 QColor colorOf(std::uint32_t colorRef, const QColor& fallback) {
@@ -86,43 +123,46 @@ ReportPainter::ReportPainter(QPainter& painter, double devicePerTwip, QPointF or
       printableWidth_(printableWidth),
       evaluator_(evaluator) {}
 
-QRectF ReportPainter::areaOf(const Control& control, int bandTop) const {
-    int width = control.width, height = control.height;
+QRectF ReportPainter::areaOf(const Control& control, int top, int height) const {
+    int width = control.width;
     // A text control the design gives no size kept its prototype's: a line of its font, an inch wide.
     if (control.kind == ControlKind::TextBox || control.kind == ControlKind::Label) {
         const int fontSize = control.font.size > 0 ? control.font.size : kDefaultFontSize;
         if (height <= 0) height = fontSize * kTwipsPerPoint * 6 / 5 + 2 * kTextInset;
         if (width <= 0) width = kDefaultTextWidth;
     }
-    return QRectF(origin_.x() + control.left * scale_, origin_.y() + (bandTop + control.top) * scale_,
-                  width * scale_, height * scale_);
+    return QRectF(origin_.x() + control.left * scale_, origin_.y() + top * scale_, width * scale_,
+                  height * scale_);
 }
 
 void ReportPainter::drawPage(const PlannedPage& page, const PageNumbers& numbers) {
     for (const Band& band : page.bands) {
         const design::Section& section = *band.section;
+        const int width = band.width > 0 ? band.width : printableWidth_ - band.left;
         const QRectF bandArea(origin_.x() + band.left * scale_, origin_.y() + band.top * scale_,
-                              (printableWidth_ - band.left) * scale_, band.height * scale_);
+                              width * scale_, band.height * scale_);
         const QColor back = colorOf(section.backColor, Qt::white);
         if (back != Qt::white) painter_.fillRect(bandArea, back);
+        const SectionLayout layout = layOut(section, band.scope);
         // A part of a section shows the section's controls moved up by what earlier pages showed.
         painter_.save();
-        if (band.offset > 0) painter_.setClipRect(bandArea);
+        if (band.offset > 0 || band.height < layout.height) painter_.setClipRect(bandArea);
         painter_.translate(band.left * scale_, 0);
-        for (const Control& control : section.controls)
-            drawControl(control, band.top - band.offset, band, numbers);
+        for (const PlacedControl& placed : layout.controls)
+            drawControl(placed, band.top - band.offset, band, numbers);
         painter_.restore();
     }
 }
 
-void ReportPainter::drawControl(const Control& control, int bandTop, const Band& band,
+void ReportPainter::drawControl(const PlacedControl& placed, int bandTop, const Band& band,
                                 const PageNumbers& numbers) {
-    if (!control.visible) return;
+    const Control& control = *placed.control;
+    if (!control.visible || (placed.height == 0 && control.height > 0)) return;  // hidden or shrunk away
     if (const char* omission = omissionOf(control.kind)) {
         omissions_.insert(omission);
         return;
     }
-    const QRectF area = areaOf(control, bandTop);
+    const QRectF area = areaOf(control, bandTop + placed.top, placed.height);
     const QColor border = colorOf(control.borderColor, Qt::black);
     const double penWidth =
         std::max(control.borderWidth, 0) == 0 ? kHairline * scale_ : control.borderWidth * 20 * scale_;
@@ -161,10 +201,8 @@ void ReportPainter::drawControl(const Control& control, int bandTop, const Band&
                 drawText(control, area, "#Error", false);
                 break;
             }
-            const std::string text = controlText(*value, control.format, control.decimalPlaces);
-            QRectF textArea = area;
-            textArea.setHeight(std::max(area.height(), neededHeight(control, band) * scale_));
-            drawText(control, textArea, text, isNumeric(*value));
+            drawText(control, area, controlText(*value, control.format, control.decimalPlaces),
+                     isNumeric(*value));
             break;
         }
         case ControlKind::CheckBox:
@@ -206,7 +244,6 @@ void ReportPainter::drawControl(const Control& control, int bandTop, const Band&
         default:
             break;  // page breaks: the layout keeps to sections
     }
-    for (const Control& child : control.children) drawControl(child, bandTop, band, numbers);
 }
 
 void ReportPainter::drawPicture(const Control& control, const QRectF& area, const Band& band,
@@ -273,33 +310,79 @@ void ReportPainter::setFontOf(const Control& control) {
 int ReportPainter::textHeight(const Control& control, const std::string& text) {
     if (text.empty()) return 0;
     setFontOf(control);
-    const QRectF area = areaOf(control, 0).adjusted(kTextInset * scale_, 0, -kTextInset * scale_, 0);
+    const QRectF area =
+        areaOf(control, 0, control.height).adjusted(kTextInset * scale_, 0, -kTextInset * scale_, 0);
     const QRectF used = painter_.fontMetrics().boundingRect(area.toRect(), Qt::AlignTop | Qt::TextWordWrap,
                                                             QString::fromStdString(text));
     return static_cast<int>(used.height() / scale_) + 1;
 }
 
-int ReportPainter::grownHeight(const design::Section& section, const RowScope& scope) {
-    int height = section.height;
-    if (!section.canGrow) return height;
-    const Band band{&section, 0, scope, height};
-    for (const Control& control : section.controls) {
-        if (!control.visible || !control.canGrow) continue;
-        const int needed = neededHeight(control, band);
-        if (needed > control.height) height = std::max(height, section.height + needed - control.height);
+ReportPainter::SectionLayout ReportPainter::layOut(const design::Section& section, const RowScope& scope) {
+    const Band band{&section, 0, scope, section.height};
+    SectionLayout layout;
+    const auto collect = [&](const auto& self, const Control& control) -> void {
+        const int needed = control.visible ? neededHeight(control, band) : control.height;
+        layout.controls.push_back({&control, control.top, needed});
+        for (const Control& child : control.children) self(self, child);
+    };
+    for (const Control& control : section.controls) collect(collect, control);
+
+    // The lines shrunk controls give back, unless another control prints on them.
+    std::vector<Span> freed, printing;
+    for (const PlacedControl& placed : layout.controls) {
+        const int top = placed.control->top, height = std::max(placed.control->height, 0);
+        if (placed.height < height) freed.emplace_back(top + placed.height, top + height);
+        printing.emplace_back(top, top + std::min(placed.height, height));
     }
-    return height;
+    freed = uncovered(std::move(freed), printing);
+
+    // A control moves down by the growth of the controls above it (starting higher, ending where it
+    // starts or higher), theirs including what moved them.
+    std::vector<std::size_t> byTop(layout.controls.size());
+    for (std::size_t i = 0; i < byTop.size(); ++i) byTop[i] = i;
+    std::stable_sort(byTop.begin(), byTop.end(), [&](std::size_t a, std::size_t b) {
+        return layout.controls[a].control->top < layout.controls[b].control->top;
+    });
+    std::vector<int> pushedDown(byTop.size(), 0);
+    int growth = 0;
+    for (std::size_t k = 0; k < byTop.size(); ++k) {
+        PlacedControl& placed = layout.controls[byTop[k]];
+        const Control& control = *placed.control;
+        int down = 0;
+        for (std::size_t above = 0; above < k; ++above) {
+            const PlacedControl& other = layout.controls[byTop[above]];
+            if (other.control->top < control.top && other.control->top + other.control->height <= control.top)
+                down = std::max(down, pushedDown[above] + std::max(0, other.height - other.control->height));
+        }
+        pushedDown[k] = down;
+        placed.top = control.top + down - lengthAbove(freed, control.top);
+        growth = std::max(growth, down + std::max(0, placed.height - control.height));
+    }
+    layout.height = std::max(0, section.height + growth - lengthAbove(freed, section.height));
+    return layout;
+}
+
+SectionExtent ReportPainter::measure(const design::Section& section, const RowScope& scope) {
+    const SectionLayout layout = layOut(section, scope);
+    SectionExtent extent;
+    extent.height = layout.height;
+    for (const PlacedControl& placed : layout.controls)
+        addControl(*placed.control, placed.top, placed.height, extent);
+    return extent;
 }
 
 int ReportPainter::neededHeight(const Control& control, const Band& band) {
     if (control.kind == ControlKind::Subreport && subreports_)
         return subreports_->height(control, {painter_, scale_, evaluator_, band.scope, {}, omissions_});
-    if (control.kind != ControlKind::TextBox || !control.canGrow || !band.section->canGrow)
-        return control.height;
+    if (control.kind != ControlKind::TextBox) return control.height;
+    const bool grows = control.canGrow && band.section->canGrow;
+    const bool shrinks = control.canShrink && band.section->canShrink;
+    if (!grows && !shrinks) return control.height;
     const auto value = valueOf(control, band, {});
     if (!value) return control.height;
-    return std::max(control.height,
-                    textHeight(control, controlText(*value, control.format, control.decimalPlaces)));
+    const std::string text = controlText(*value, control.format, control.decimalPlaces);
+    if (text.empty()) return shrinks ? 0 : control.height;
+    return grows ? std::max(control.height, textHeight(control, text)) : control.height;
 }
 
 void ReportPainter::drawText(const Control& control, const QRectF& area, const std::string& text,

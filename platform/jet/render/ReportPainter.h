@@ -31,20 +31,37 @@ class ReportPainter {
     // Where subreport controls find their reports; without it they are left out.
     void setSubreports(Subreports* subreports) { subreports_ = subreports; }
 
-    // The section's height over the rows with its growing controls (in a section that can grow) as
-    // tall as their contents; never less than its design's.
-    int grownHeight(const design::Section& section, const RowScope& scope);
+    // A control where it prints in its section (twips from the section's top); shrunk away when it
+    // prints nothing.
+    struct PlacedControl {
+        const design::Control* control = nullptr;
+        int top = 0;
+        int height = 0;
+        bool shrunk = false;
+    };
+    struct SectionLayout {
+        int height = 0;
+        std::vector<PlacedControl> controls;  // attached labels and option buttons after their control
+    };
+    // The section's controls laid out over the rows: text boxes that can grow (in a section that can
+    // grow) as tall as their text, pushing down the controls that start below them; empty ones that
+    // can shrink (in a section that can shrink) giving back the lines no other control shares, the
+    // controls below moving up. The section grows and shrinks with them. Measuring and drawing both
+    // lay sections out here.
+    SectionLayout layOut(const design::Section& section, const RowScope& scope);
+    // The layout as the page planner needs it.
+    SectionExtent measure(const design::Section& section, const RowScope& scope);
 
-    // The height a control takes in the band: a text box that can grow, as tall as its text; a
-    // subreport, as tall as its linked rows draw; any other control, its design's.
+    // The height a control takes in the band: a text box that can grow, as tall as its text; an empty
+    // one that can shrink, none; a subreport, as tall as its linked rows draw; any other control, its
+    // design's.
     int neededHeight(const design::Control& control, const Band& band);
 
     // What the drawing leaves out ("subreports", "charts", ...), for the document to say so.
     const std::set<std::string>& omissions() const { return omissions_; }
 
   private:
-    void drawControl(const design::Control& control, int bandTop, const Band& band,
-                     const PageNumbers& numbers);
+    void drawControl(const PlacedControl& placed, int bandTop, const Band& band, const PageNumbers& numbers);
     void drawText(const design::Control& control, const QRectF& area, const std::string& text, bool number);
     // An image's stored picture, or the object in a bound frame's field, by its size mode.
     void drawPicture(const design::Control& control, const QRectF& area, const Band& band,
@@ -54,7 +71,8 @@ class ReportPainter {
     // The control's value; none when its expression cannot be evaluated (noted as an omission).
     std::optional<query::Value> valueOf(const design::Control& control, const Band& band,
                                         const PageNumbers& numbers);
-    QRectF areaOf(const design::Control& control, int bandTop) const;
+    // The control's rectangle on the page at its top (twips below the printable area's top) and height.
+    QRectF areaOf(const design::Control& control, int top, int height) const;
     // The height in twips the text takes in the control's font at the control's width.
     int textHeight(const design::Control& control, const std::string& text);
     void setFontOf(const design::Control& control);

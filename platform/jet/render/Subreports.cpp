@@ -24,7 +24,12 @@ design::ReportDesign asSubreport(design::ReportDesign design) {
     std::erase_if(design.sections, [](const design::Section& section) {
         return section.kind == SectionKind::PageHeader || section.kind == SectionKind::PageFooter;
     });
-    for (auto& section : design.sections) section.forceNewPage = 0;
+    for (auto& section : design.sections) {
+        section.forceNewPage = 0;
+        std::erase_if(section.controls, [](const design::Control& control) {
+            return control.kind == design::ControlKind::PageBreak;
+        });
+    }
     for (auto& level : design.groups) level.keepTogether = 0;
     return design;
 }
@@ -164,9 +169,9 @@ int Subreports::show(const Control& control, const Place& place, std::optional<Q
                               rows.evaluator());
         painter.setSubreports(&nested);
         const std::vector<PlannedPage> pages =
-            planPages(shown.design, rows.grouping(), kUnboundedHeight,
+            planPages(shown.design, rows.grouping(), {control.width, kUnboundedHeight},
                       [&](const design::Section& section, const RowScope& scope) {
-                          return painter.grownHeight(section, scope);
+                          return painter.measure(section, scope);
                       });
         int needed = 0;
         for (const auto& page : pages)

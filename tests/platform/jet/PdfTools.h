@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstdio>
+#include <cstdlib>
+#include <optional>
 #include <string>
 
 #include "platform/jet/ChildProcess.h"
@@ -29,6 +31,26 @@ inline std::string pdfText(const std::string& path, bool layout = false) {
          path},
         {});
     return result.succeeded() ? result.output : std::string();
+}
+
+// Where a word first lies on a page (1-based), as pdftotext -bbox gives it: the left and top of its
+// box in points from the page's top left corner.
+struct WordBox {
+    double left = 0, top = 0;
+};
+inline std::optional<WordBox> wordBox(const std::string& path, int page, const std::string& word) {
+    const std::string number = std::to_string(page);
+    auto result = platform::jet::runChild(
+        "/bin/sh",
+        {"-c", "exec pdftotext -enc UTF-8 -bbox -f \"$2\" -l \"$2\" \"$1\" - >&3", "sh", path, number}, {});
+    const auto end = result.output.find(">" + word + "</word>");
+    const auto start = result.output.rfind("<word ", end);
+    if (end == std::string::npos || start == std::string::npos) return std::nullopt;
+    const auto attribute = [&](const char* name) {
+        const auto at = result.output.find(name, start);
+        return at < end ? std::atof(result.output.c_str() + at + std::char_traits<char>::length(name)) : -1.0;
+    };
+    return WordBox{attribute("xMin=\""), attribute("yMin=\"")};
 }
 
 // Whether an installed font has every character of the UTF-8 text: a page shows, and pdftotext

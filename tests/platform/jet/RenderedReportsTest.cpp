@@ -245,3 +245,53 @@ TEST(RenderedReports, QuarterTotalsAreWhatTheOrdersAddUpTo) {
     }
     EXPECT_EQ(checked, 8);
 }
+
+TEST(RenderedReports, ControlsPrintWhereTheirDesignPlacesThem) {
+    // A word's place in twips: the page's margin, the bands above on its page and the control's place
+    // in its band (text starts 15 twips inside the control's left edge).
+    struct Case {
+        const char* file;
+        const char* report;
+        int page;
+        const char* word;
+        int left, top;
+    };
+    const Case cases[] = {
+        // Margins 1440 and 1080; report header 960, page header 135, group header 1080; down then
+        // across in columns 4032 wide, 360 apart.
+        {"northwind-jet4.mdb", "Products by Category", 1, "Products", 1440, 1080},
+        {"northwind-jet4.mdb", "Products by Category", 1, "Category:", 1440, 1080 + 960 + 135 + 90},
+        {"northwind-jet4.mdb", "Products by Category", 1, "Chai", 1440, 1080 + 960 + 135 + 1080},
+        {"northwind-jet4.mdb", "Products by Category", 1, "Pavlova", 1440 + 4032 + 360, 1080 + 960 + 135},
+        // Margins 360 and 720; labels across then down, 3715 by 1440, 180 apart.
+        {"northwind-jet4.mdb", "Customer Labels", 1, "Cactus", 360 + 288, 720 + 240},
+        {"northwind-jet4.mdb", "Customer Labels", 1, "Océano", 360 + 3715 + 180 + 288, 720 + 240},
+        {"northwind-jet4.mdb", "Customer Labels", 1, "Rancho", 360 + 288, 720 + 1440 + 240},
+        // The report header's second page, from its page break at 12975, below the page header's 15.
+        {"northwind-jet4.mdb", "Catalog", 2, "When", 1440 + 1665, 1440 + 15 + 15120 - 12975},
+        // Margins 1440; report header 855, page header 195, group header 855.
+        {"northwind-jet4.mdb", "Alphabetical List of Products", 1, "Product", 1440 + 555,
+         1440 + 855 + 195 + 495},
+        {"northwind-jet4.mdb", "Alphabetical List of Products", 1, "Aniseed", 1440 + 540,
+         1440 + 855 + 195 + 855 + 30},
+        // Margins 1417; report header 999.
+        {"asample.accdb", "rptAssetListingInNumberOrder", 1, "Make", 1417 + 1224, 1417 + 999 + 57},
+    };
+    constexpr double kTextInset = 15, kTwipsPerPoint = 20;
+    test_support::TemporaryFolder folder;
+    std::map<std::string, std::string> saved;  // by report
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.report) + ": " + c.word);
+        const std::string file = testFile(c.file);
+        if (!std::filesystem::exists(file)) GTEST_SKIP() << "no " << c.file;
+        if (!saved.count(c.report)) {
+            const auto reportFolder = folder / c.report;
+            std::filesystem::create_directory(reportFolder);
+            saved[c.report] = saveReport(file, c.report, reportFolder);
+        }
+        const auto box = jet_tests::wordBox(saved[c.report], c.page, c.word);
+        ASSERT_TRUE(box.has_value());
+        EXPECT_NEAR(box->left, (c.left + kTextInset) / kTwipsPerPoint, 1.0);
+        EXPECT_NEAR(box->top, c.top / kTwipsPerPoint, 1.0);
+    }
+}

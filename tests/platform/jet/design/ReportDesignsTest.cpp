@@ -189,6 +189,34 @@ TEST(ReportDesigns, BuiltInSizesStylesAndRunningSumsOfNorthwind) {
     }
 }
 
+TEST(ReportDesigns, ColumnsAreReadFromThePageSetup) {
+    REQUIRE_TEST_FILE("northwind-jet4.mdb");
+    OpenFile northwind("northwind-jet4.mdb");
+    struct Case {
+        const char* report;
+        int columns, columnSpacing;
+        bool sameAsDetail;
+        int itemWidth, itemHeight;
+        bool acrossThenDown;
+    };
+    const Case cases[] = {
+        {"Customer Labels", 3, 180, false, 3715, 1440, true},
+        {"Products by Category", 3, 360, false, 4032, 360, false},
+        {"Catalog", 1, 360, true, 9363, 0, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.report);
+        const PageSetup page = northwind.design(c.report).page;
+        EXPECT_EQ(page.columns, c.columns);
+        EXPECT_EQ(page.columnSpacing, c.columnSpacing);
+        EXPECT_EQ(page.rowSpacing, 0);
+        EXPECT_EQ(page.sameAsDetail, c.sameAsDetail);
+        EXPECT_EQ(page.itemWidth, c.itemWidth);
+        EXPECT_EQ(page.itemHeight, c.itemHeight);
+        EXPECT_EQ(page.acrossThenDown, c.acrossThenDown);
+    }
+}
+
 TEST(ReportDesigns, AnUnknownReportIsAClearError) {
     REQUIRE_TEST_FILE("northwind-jet4.mdb");
     OpenFile file("northwind-jet4.mdb");

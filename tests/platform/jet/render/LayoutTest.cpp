@@ -1,15 +1,22 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+
 #include "platform/jet/query/DayNumbers.h"
 #include "platform/jet/render/PagePlan.h"
 #include "platform/jet/render/ReportGrouping.h"
+#include "platform/jet/render/ReportPainter.h"
 
 using namespace platform::jet;
 using design::SectionKind;
 using query::Value;
 
 namespace {
+
+constexpr int kWide = 12000;  // twips: a page wide enough for any section
 
 design::Section section(SectionKind kind, int height, int level = 0, int forceNewPage = 0) {
     design::Section s;
@@ -20,17 +27,43 @@ design::Section section(SectionKind kind, int height, int level = 0, int forceNe
     return s;
 }
 
-// Each page's bands as "kind@top rows first-last".
-std::vector<std::vector<std::string>> describe(const std::vector<render::PlannedPage>& pages) {
+// Each page's bands, each as the text the function makes of it after its section's kind and "@".
+template <typename Describe>
+std::vector<std::vector<std::string>> eachBand(const std::vector<render::PlannedPage>& pages,
+                                               Describe describe) {
     std::vector<std::vector<std::string>> result;
     for (const auto& page : pages) {
         result.emplace_back();
         for (const auto& band : page.bands)
             result.back().push_back(std::string(design::sectionKindName(band.section->kind)) + "@" +
-                                    std::to_string(band.top) + " " + std::to_string(band.scope.first) + "-" +
-                                    std::to_string(band.scope.last));
+                                    describe(band));
     }
     return result;
+}
+
+// Each page's bands as "kind@top rows first-last".
+std::vector<std::vector<std::string>> describe(const std::vector<render::PlannedPage>& pages) {
+    return eachBand(pages, [](const render::Band& band) {
+        return std::to_string(band.top) + " " + std::to_string(band.scope.first) + "-" +
+               std::to_string(band.scope.last);
+    });
+}
+
+// Each page's bands as "kind@left,top height", with "+offset" for a part of a section.
+std::vector<std::vector<std::string>> places(const std::vector<render::PlannedPage>& pages) {
+    return eachBand(pages, [](const render::Band& band) {
+        return std::to_string(band.left) + "," + std::to_string(band.top) + " " +
+               std::to_string(band.height) + (band.offset > 0 ? "+" + std::to_string(band.offset) : "");
+    });
+}
+
+design::Control control(design::ControlKind kind, int top, int height) {
+    design::Control c;
+    c.kind = kind;
+    c.top = top;
+    c.height = height;
+    c.width = 1000;
+    return c;
 }
 
 }  // namespace
@@ -94,7 +127,7 @@ TEST(PagePlan, SectionsFollowTheGroupsAndABandThatDoesNotFitStartsANewPage) {
     const render::Grouping grouping{{0, 1, 2}, {{0, 2}}};
     // 500 twips a page, 60 of them the page footer's.
     EXPECT_THAT(
-        describe(render::planPages(report, grouping, 500)),
+        describe(render::planPages(report, grouping, {kWide, 500})),
         testing::ElementsAre(
             testing::ElementsAre("ReportHeader@0 0-2", "PageHeader@100 0-1", "GroupHeader@150 0-1",
                                  "Detail@190 0-0", "Detail@290 1-1", "GroupFooter@390 0-1",
@@ -110,31 +143,224 @@ TEST(PagePlan, ForcedBreaksHiddenSectionsAndGroupsKeptTogether) {
     hidden.visible = false;
     report.sections = {section(SectionKind::GroupHeader, 40, 0, 1), hidden};
     const render::Grouping grouping{{0, 1}, {{0, 1}}};
-    EXPECT_THAT(describe(render::planPages(report, grouping, 10000)),
+    EXPECT_THAT(describe(render::planPages(report, grouping, {kWide, 10000})),
                 testing::ElementsAre(testing::ElementsAre("GroupHeader@0 0-0"),
                                      testing::ElementsAre("GroupHeader@0 1-1")));
 
     // A header kept with its first detail moves to the next page with it; one not kept stays behind.
     report.sections = {section(SectionKind::GroupHeader, 40), section(SectionKind::Detail, 100)};
     const render::Grouping twoGroups{{0, 1}, {{0, 1}}};
-    EXPECT_THAT(describe(render::planPages(report, twoGroups, 250)),
+    EXPECT_THAT(describe(render::planPages(report, twoGroups, {kWide, 250})),
                 testing::ElementsAre(
                     testing::ElementsAre("GroupHeader@0 0-0", "Detail@40 0-0", "GroupHeader@140 1-1"),
                     testing::ElementsAre("Detail@0 1-1")));
     report.groups[0].keepTogether = 2;
-    EXPECT_THAT(describe(render::planPages(report, twoGroups, 250)),
+    EXPECT_THAT(describe(render::planPages(report, twoGroups, {kWide, 250})),
                 testing::ElementsAre(testing::ElementsAre("GroupHeader@0 0-0", "Detail@40 0-0"),
                                      testing::ElementsAre("GroupHeader@0 1-1", "Detail@40 1-1")));
     // A band grown by its text takes its grown height on the page.
     const auto grownDetail = [](const design::Section& s, const render::RowScope&) {
-        return s.kind == SectionKind::Detail ? 150 : s.height;
+        render::SectionExtent extent = render::designedExtent(s);
+        if (s.kind == SectionKind::Detail) extent.height = 150;
+        return extent;
     };
     report.groups[0].keepTogether = 0;
-    EXPECT_THAT(describe(render::planPages(report, twoGroups, 250, grownDetail)),
+    EXPECT_THAT(describe(render::planPages(report, twoGroups, {kWide, 250}, grownDetail)),
                 testing::ElementsAre(
                     testing::ElementsAre("GroupHeader@0 0-0", "Detail@40 0-0", "GroupHeader@190 1-1"),
                     testing::ElementsAre("Detail@0 1-1")));
-    EXPECT_EQ(render::planPages(report, twoGroups, 250, grownDetail)[0].bands[1].height, 150);
-    EXPECT_EQ(render::planPages(design::ReportDesign{}, render::Grouping{}, 10000).size(), 1u)
+    EXPECT_EQ(render::planPages(report, twoGroups, {kWide, 250}, grownDetail)[0].bands[1].height, 150);
+    EXPECT_EQ(render::planPages(design::ReportDesign{}, render::Grouping{}, {kWide, 10000}).size(), 1u)
         << "an empty report is one page";
+}
+
+TEST(PagePlan, AGroupKeptWholeStartsTheNextPageUnlessItIsTallerThanAPage) {
+    design::ReportDesign report;
+    report.groups.resize(1);
+    report.sections = {section(SectionKind::GroupHeader, 40), section(SectionKind::Detail, 100),
+                       section(SectionKind::GroupFooter, 30)};
+    // Two groups: rows 0-1 (270 twips in all) and row 2 (170).
+    const render::Grouping grouping{{0, 1, 2}, {{0, 2}}};
+    using Pages = std::vector<std::vector<std::string>>;
+    struct Case {
+        int keep;
+        int pageHeight;
+        Pages expected;
+    };
+    const Case cases[] = {
+        // Kept with its first detail, the second group's header stays: its detail fits below it.
+        {2,
+         430,
+         {{"GroupHeader@0 0-1", "Detail@40 0-0", "Detail@140 1-1", "GroupFooter@240 0-1",
+           "GroupHeader@270 2-2", "Detail@310 2-2"},
+          {"GroupFooter@0 2-2"}}},
+        {1,
+         430,
+         {{"GroupHeader@0 0-1", "Detail@40 0-0", "Detail@140 1-1", "GroupFooter@240 0-1"},
+          {"GroupHeader@0 2-2", "Detail@40 2-2", "GroupFooter@140 2-2"}}},
+        // The first group is taller than a page: kept with its first detail only.
+        {1,
+         250,
+         {{"GroupHeader@0 0-1", "Detail@40 0-0", "Detail@140 1-1"},
+          {"GroupFooter@0 0-1", "GroupHeader@30 2-2", "Detail@70 2-2", "GroupFooter@170 2-2"}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.keep) + " on pages of " + std::to_string(c.pageHeight));
+        report.groups[0].keepTogether = c.keep;
+        EXPECT_EQ(describe(render::planPages(report, grouping, {kWide, c.pageHeight})), c.expected);
+    }
+}
+
+TEST(PagePlan, SectionsTallerThanAPageAndPageBreakControlsSplitOverPages) {
+    using design::ControlKind;
+    struct Case {
+        const char* what;
+        std::vector<design::Control> controls;
+        std::vector<std::vector<std::string>> expected;
+    };
+    design::Control hiddenBreak = control(ControlKind::PageBreak, 150, 0);
+    hiddenBreak.visible = false;
+    // Pages of 400 twips: a page header of 50 and a page footer of 50 leave a part 300 (350 on the
+    // first page, where the report header comes before the page header).
+    const Case cases[] = {
+        {"cut above a control that fits on a page",
+         {control(ControlKind::Label, 0, 100), control(ControlKind::Label, 320, 100)},
+         {{"ReportHeader@0,0 320", "PageFooter@0,350 50"},
+          {"PageHeader@0,0 50", "ReportHeader@0,50 280+320", "Detail@0,330 20", "PageFooter@0,350 50"}}},
+        {"cut through a control taller than a page",
+         {control(ControlKind::TextBox, 100, 500)},
+         {{"ReportHeader@0,0 350", "PageFooter@0,350 50"},
+          {"PageHeader@0,0 50", "ReportHeader@0,50 250+350", "Detail@0,300 20", "PageFooter@0,350 50"}}},
+        {"a page break starts a new page where it is",
+         {control(ControlKind::Label, 0, 100), control(ControlKind::PageBreak, 150, 0),
+          control(ControlKind::Label, 150, 100)},
+         {{"ReportHeader@0,0 150", "PageFooter@0,350 50"},
+          {"PageHeader@0,0 50", "ReportHeader@0,50 300+150", "PageFooter@0,350 50"},
+          {"PageHeader@0,0 50", "ReportHeader@0,50 150+450", "Detail@0,200 20", "PageFooter@0,350 50"}}},
+        {"a hidden page break does not",
+         {control(ControlKind::Label, 0, 100), hiddenBreak},
+         {{"ReportHeader@0,0 350", "PageFooter@0,350 50"},
+          {"PageHeader@0,0 50", "ReportHeader@0,50 250+350", "Detail@0,300 20", "PageFooter@0,350 50"}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        design::ReportDesign report;
+        report.sections = {section(SectionKind::ReportHeader, 600), section(SectionKind::PageHeader, 50),
+                           section(SectionKind::Detail, 20), section(SectionKind::PageFooter, 50)};
+        report.sections[0].controls = c.controls;
+        EXPECT_EQ(places(render::planPages(report, render::Grouping{{0}, {}}, {kWide, 400})), c.expected);
+    }
+    // A page break at a section's foot starts the next section on a new page, one at its top the section.
+    using Pages = std::vector<std::vector<std::string>>;
+    const std::pair<int, Pages> breaks[] = {
+        {100, {{"ReportHeader@0,0 50", "Detail@0,50 100"}, {"Detail@0,0 100"}}},
+        {0, {{"ReportHeader@0,0 50"}, {"Detail@0,0 100"}, {"Detail@0,0 100"}}},
+    };
+    for (const auto& [at, expected] : breaks) {
+        design::ReportDesign report;
+        report.sections = {section(SectionKind::ReportHeader, 50), section(SectionKind::Detail, 100)};
+        report.sections[1].controls = {control(ControlKind::PageBreak, at, 0)};
+        EXPECT_EQ(places(render::planPages(report, render::Grouping{{0, 1}, {}}, {kWide, 1000})), expected);
+    }
+}
+
+TEST(PagePlan, DetailsFillColumnsAcrossThenDownOrDownThenAcross) {
+    design::ReportDesign report;
+    report.width = 100;
+    report.page.columns = 3;
+    report.page.columnSpacing = 20;
+    report.page.rowSpacing = 10;
+    report.groups.resize(1);
+    report.sections = {section(SectionKind::PageHeader, 50), section(SectionKind::GroupHeader, 40),
+                       section(SectionKind::Detail, 100), section(SectionKind::ReportFooter, 30)};
+    // Six rows, two groups: rows 0-4 and 5.
+    const render::Grouping grouping{{0, 1, 2, 3, 4, 5}, {{0, 5}}};
+    using Pages = std::vector<std::vector<std::string>>;
+
+    // Across then down: group headers across the page, details in rows of three (the page's 250
+    // twips of width hold only two of them).
+    EXPECT_EQ(places(render::planPages(report, grouping, {250, 320})),
+              (Pages{{"PageHeader@0,0 50", "GroupHeader@0,50 40", "Detail@0,90 100", "Detail@120,90 100",
+                      "Detail@0,200 100", "Detail@120,200 100"},
+                     {"PageHeader@0,0 50", "Detail@0,50 100", "GroupHeader@0,150 40", "Detail@0,190 100",
+                      "ReportFooter@0,290 30"}}));
+
+    // Down then across: group headers in the columns too; the report footer below the deepest column.
+    report.page.acrossThenDown = false;
+    EXPECT_EQ(places(render::planPages(report, grouping, {kWide, 400})),
+              (Pages{{"PageHeader@0,0 50", "GroupHeader@0,50 40", "Detail@0,100 100", "Detail@0,210 100",
+                      "Detail@120,50 100", "Detail@120,160 100", "Detail@120,270 100",
+                      "GroupHeader@240,50 40", "Detail@240,100 100", "ReportFooter@0,370 30"}}));
+
+    // A column size of its own in place of the detail's width.
+    report.page.sameAsDetail = false;
+    report.page.itemWidth = 200;
+    EXPECT_EQ(places(render::planPages(report, grouping, {kWide, 400}))[0][4], "Detail@220,50 100");
+}
+
+TEST(SectionLayout, EmptyTextThatCanShrinkGivesBackItsLinesAndGrownTextPushesDownWhatIsBelowIt) {
+    int argc = 1;
+    char name[] = "render_tests";
+    char* argv[] = {name, nullptr};
+    QGuiApplication application(argc, argv);  // fonts, to measure grown text
+    QImage image(100, 100, QImage::Format_RGB32);
+    QPainter painter(&image);
+
+    query::RowSet rows;
+    rows.columns = {"Name", "Region", "Country", "Notes"};
+    rows.rows = {{Value("Alfreds"), Value(), Value("Germany"), Value()},
+                 {Value("Bólido"), Value("Madrid"), Value("Spain"),
+                  Value("A note long enough to need several lines in a narrow box, so that it grows")}};
+    render::ReportEvaluator evaluator(rows, {});
+    render::ReportPainter reportPainter(painter, 100.0 / 1440, QPointF(0, 0), 12000, evaluator);
+
+    const auto field = [](const char* source, int top, int width) {
+        design::Control box = control(design::ControlKind::TextBox, top, 250);
+        box.controlSource = source;
+        box.width = width;
+        box.canShrink = box.canGrow = true;
+        return box;
+    };
+    struct Case {
+        const char* what;
+        std::size_t row;
+        bool sectionShrinks;
+        bool labelBesideRegion;
+        int countryTop;  // where the line below Region prints
+        int height;
+    };
+    const Case cases[] = {
+        {"an empty line gives its space back", 0, true, false, 250, 500},
+        {"a line with text keeps its place", 1, true, false, 500, 750},
+        {"nothing shrinks in a section that cannot", 0, false, false, 500, 750},
+        {"a label beside the empty line keeps the space", 0, true, true, 500, 750},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        design::Section labels = section(SectionKind::Detail, 750);
+        labels.canShrink = c.sectionShrinks;
+        labels.controls = {field("Name", 0, 2000), field("Region", 250, 2000), field("Country", 500, 2000)};
+        if (c.labelBesideRegion) {
+            labels.controls.push_back(control(design::ControlKind::Label, 250, 250));
+            labels.controls.back().left = 3000;
+        }
+        const auto layout = reportPainter.layOut(labels, {c.row, c.row, c.row});
+        EXPECT_EQ(layout.controls[2].top, c.countryTop);
+        EXPECT_EQ(layout.height, c.height);
+        EXPECT_EQ(reportPainter.measure(labels, {c.row, c.row, c.row}).height, layout.height);
+    }
+
+    // Notes grows: Below (starting under its foot) moves down by its growth, Beside stays.
+    design::Section detail = section(SectionKind::Detail, 600);
+    detail.canGrow = true;
+    design::Control below = field("Country", 300, 2000), beside = field("Name", 100, 2000);
+    beside.left = 1000;
+    detail.controls = {field("Notes", 0, 800), beside, below};
+    const auto grown = reportPainter.layOut(detail, {1, 1, 1});
+    const int growth = grown.controls[0].height - 250;
+    EXPECT_GT(growth, 0);
+    EXPECT_EQ(grown.controls[1].top, 100);
+    EXPECT_EQ(grown.controls[2].top, 300 + growth);
+    EXPECT_EQ(grown.height, 600 + growth);
+    EXPECT_EQ(reportPainter.layOut(detail, {0, 0, 0}).height, 600) << "Null notes grow nothing";
 }
