@@ -7,8 +7,9 @@ namespace platform::jet::query {
 
 // The regional settings Access formats values with: separators, the named date, time and currency
 // formats (written in Access's own format notation, "/" and ":" standing for the separators), and the
-// names of months and days. Access takes them from the machine; a helper takes them from its database
-// (see render/ReportRegion) and keeps them for its whole run.
+// names of months and days; and the paper a report without a printer setting of its own prints on. Access
+// takes them from the machine; a helper takes them from its database (see render/ReportRegion) and keeps them
+// for its whole run.
 struct Region {
     std::string decimal = ".", thousands = ",";
     std::string dateSeparator = "/", timeSeparator = ":";
@@ -17,6 +18,7 @@ struct Region {
     std::string longTime = "h:nn:ss AMPM";  // AMPM: the region's own am and pm texts
     std::string am = "AM", pm = "PM";
     std::string currency = "$#,##0.00;($#,##0.00)";  // the Currency format's sections
+    int paperSize = 1;  // the region's paper, a Windows DMPAPER_ value: 1 Letter, 9 A4
     std::array<std::string, 12> months = {"January",   "February", "March",    "April",
                                           "May",       "June",     "July",     "August",
                                           "September", "October",  "November", "December"};

@@ -5,6 +5,8 @@
 #include <QSizeF>
 #include <optional>
 
+#include "platform/jet/query/Region.h"
+
 namespace platform::jet::render {
 namespace {
 
@@ -42,7 +44,8 @@ double marginPoints(int twips) {
 }  // namespace
 
 QPageLayout pageLayoutOf(const design::PageSetup& setup) {
-    QPageSize size(QPageSize::A4);
+    // A design without a paper of its own prints on the region's, as on the default printer.
+    QPageSize size(paperOf(query::currentRegion().paperSize).value_or(QPageSize::A4));
     if (auto paper = paperOf(setup.paperSize))
         size = QPageSize(*paper);
     else if (setup.paperWidth > 0 && setup.paperLength > 0)

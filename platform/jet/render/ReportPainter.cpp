@@ -146,10 +146,17 @@ void ReportPainter::drawPage(const PlannedPage& page, const PageNumbers& numbers
         const SectionLayout layout = layOut(section, band.scope);
         // A part of a section shows the section's controls moved up by what earlier pages showed.
         painter_.save();
-        if (band.offset > 0 || band.height < layout.height) painter_.setClipRect(bandArea);
+        const bool part = band.offset > 0 || band.height < layout.height;
+        if (part) painter_.setClipRect(bandArea);
         painter_.translate(band.left * scale_, 0);
-        for (const PlacedControl& placed : layout.controls)
+        for (const PlacedControl& placed : layout.controls) {
+            // A control wholly in another part of the section is not drawn here at all: clipped away,
+            // its text would still be found, copied and read aloud on this page.
+            if (part && (placed.top + std::max(placed.height, 1) <= band.offset ||
+                         placed.top >= band.offset + band.height))
+                continue;
             drawControl(placed, band.top - band.offset, band, numbers);
+        }
         painter_.restore();
     }
 }

@@ -116,6 +116,23 @@ std::string currencyFormat(const QLocale& locale) {
     return (negative.isEmpty() ? positive : positive + ";" + negative).toStdString();
 }
 
+// The Americas' Letter countries; the rest of the world prints on A4.
+bool usesLetterPaper(QLocale::Territory territory) {
+    switch (territory) {
+        case QLocale::UnitedStates:
+        case QLocale::Canada:
+        case QLocale::Mexico:
+        case QLocale::Chile:
+        case QLocale::Colombia:
+        case QLocale::Venezuela:
+        case QLocale::Philippines:
+        case QLocale::PuertoRico:
+            return true;
+        default:
+            return false;
+    }
+}
+
 }  // namespace
 
 query::Region regionOf(const QLocale& locale) {
@@ -135,6 +152,7 @@ query::Region regionOf(const QLocale& locale) {
     region.am = locale.amText().toStdString();
     region.pm = locale.pmText().toStdString();
     region.currency = currencyFormat(locale);
+    region.paperSize = usesLetterPaper(locale.territory()) ? 1 : 9;
     for (int month = 1; month <= 12; ++month) {
         region.months[static_cast<std::size_t>(month - 1)] = locale.monthName(month).toStdString();
         region.shortMonths[static_cast<std::size_t>(month - 1)] =

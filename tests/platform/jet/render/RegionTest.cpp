@@ -2,6 +2,7 @@
 
 #include "platform/jet/query/AccessFormat.h"
 #include "platform/jet/query/DayNumbers.h"
+#include "platform/jet/render/PageSetup.h"
 #include "platform/jet/render/ReportRegion.h"
 
 using namespace platform::jet;
@@ -48,6 +49,13 @@ TEST(ReportRegion, ValuesAreFormattedInTheRegionOfTheDatabasesCodePage) {
         EXPECT_EQ(query::formatValue(c.value, c.format), c.text)
             << "code page " << c.codePage << ", " << c.format;
     }
+}
+
+TEST(ReportRegion, ReportsWithoutAPaperOfTheirOwnPrintOnTheRegionsPaper) {
+    EXPECT_EQ(render::reportRegion(1252).paperSize, 1);  // English (United States): Letter
+    EXPECT_EQ(render::reportRegion(1251).paperSize, 9);  // Russian: A4
+    InRegion russian(render::reportRegion(1251));
+    EXPECT_EQ(render::pageLayoutOf({}).pageSize().id(), QPageSize::A4);
 }
 
 }  // namespace
