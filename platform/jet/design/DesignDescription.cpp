@@ -66,6 +66,12 @@ void describeControl(std::ostringstream& out, const Control& control, int depth)
     for (const auto& child : control.children) describeControl(out, child, depth + 1);
 }
 
+const char* notWithText(int notWith) {
+    static constexpr const char* kTexts[] = {"none", "report header", "report footer",
+                                             "report header/footer"};
+    return kTexts[notWith & 3];
+}
+
 }  // namespace
 
 std::string describeReportDesign(const ReportDesign& report) {
@@ -82,6 +88,9 @@ std::string describeReportDesign(const ReportDesign& report) {
             << (page.sameAsDetail ? std::string("as detail")
                                   : std::to_string(page.itemWidth) + 'x' + std::to_string(page.itemHeight))
             << '\n';
+    if (report.pageHeaderNotWith || report.pageFooterNotWith)
+        out << "page header not with " << notWithText(report.pageHeaderNotWith) << ", page footer not with "
+            << notWithText(report.pageFooterNotWith) << '\n';
     for (const auto& level : report.groups) {
         out << "group " << quoted(level.expression) << (level.descending ? " descending" : " ascending")
             << " on " << groupOnName(level.groupOn) << ' ' << level.groupInterval;

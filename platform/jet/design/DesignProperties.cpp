@@ -31,6 +31,8 @@ constexpr SlotEntry kSlots[] = {
     {kReport, 0x63, Property::Width},
     {kReport, 0xEA, Property::PrtMip},
     {kReport, 0xEB, Property::PrtDevMode},
+    {kReport, 0x34, Property::PageHeader},
+    {kReport, 0x35, Property::PageFooter},
 
     {kAnySection, 0x60, Property::Height},
     {kAnySection, 0x61, Property::GroupLevel},
@@ -166,6 +168,8 @@ constexpr PropertyInfo kProperties[] = {
     {Property::RunningSum, "RunningSum", ValueKind::Integer},
     {Property::SizeMode, "SizeMode", ValueKind::Integer},
     {Property::PictureAlignment, "PictureAlignment", ValueKind::Integer},
+    {Property::PageHeader, "PageHeader", ValueKind::Integer},
+    {Property::PageFooter, "PageFooter", ValueKind::Integer},
 };
 
 const PropertyInfo& infoOf(Property property) {

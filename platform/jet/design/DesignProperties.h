@@ -54,6 +54,8 @@ enum class Property {
     RunningSum,
     SizeMode,
     PictureAlignment,
+    PageHeader,
+    PageFooter,
 };
 
 // Object types as blobs store them.

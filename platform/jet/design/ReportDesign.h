@@ -118,10 +118,14 @@ struct PageSetup {
     bool acrossThenDown = true;  // else down then across
 };
 
+// Bits of Access's PageHeader and PageFooter settings: the pages the page header or footer is left off.
+inline constexpr int kNotWithReportHeader = 1, kNotWithReportFooter = 2;
+
 struct ReportDesign {
     std::string recordSource;  // a table, a saved query, or SQL text
     std::string caption;       // empty when it is the report's name
     int width = 0;
+    int pageHeaderNotWith = 0, pageFooterNotWith = 0;  // kNotWith... bits; 0 on every page
     PageSetup page;
     std::vector<GroupLevel> groups;
     std::vector<Section> sections;  // in the order Access prints them

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <optional>
 
 namespace platform::jet::render {
 namespace {
@@ -59,16 +60,26 @@ class Planner {
           pageHeader_(findSection(design, SectionKind::PageHeader)),
           pageFooter_(findSection(design, SectionKind::PageFooter)),
           footerHeight_(printed(pageFooter_) ? pageFooter_->height : 0),
-          height_(area.height) {}
+          height_(area.height),
+          pageHeaderNotWith_(design.pageHeaderNotWith),
+          pageFooterNotWith_(design.pageFooterNotWith) {}
 
     void start(const Section* reportHeader, const RowScope& all) {
         pages_.emplace_back();
         // The report header comes before the first page header; one that forces a new page stands alone.
         if (printed(reportHeader)) {
+            placing_ = SectionKind::ReportHeader;
             placeAcross(*reportHeader, all, 0);
+            placing_.reset();
             if (reportHeader->forceNewPage >= 2) newPage();
         }
         if (!pageHeaderOnPage_) placePageHeader();
+    }
+
+    void placeReportFooter(const Section* reportFooter, const RowScope& scope) {
+        placing_ = SectionKind::ReportFooter;
+        place(reportFooter, scope);
+        placing_.reset();
     }
 
     // keptWith: the height that must fit below the section on its page (a group header kept with its
@@ -206,9 +217,23 @@ class Planner {
         lastScope_ = band.scope;
     }
 
+    // Whether a page section set to be left off the report header's or footer's pages is left off this
+    // page: one holding either, or, as the page starts, one started for either.
+    bool leftOff(int notWith, bool starting) const {
+        const auto holds = [&](SectionKind kind) {
+            if (starting && placing_ == kind) return true;
+            const auto& bands = pages_.back().bands;
+            return std::any_of(bands.begin(), bands.end(),
+                               [&](const Band& band) { return band.section->kind == kind; });
+        };
+        return ((notWith & design::kNotWithReportHeader) && holds(SectionKind::ReportHeader)) ||
+               ((notWith & design::kNotWithReportFooter) && holds(SectionKind::ReportFooter));
+    }
+
     void placePageHeader() {
         pageHeaderOnPage_ = true;
-        if (!printed(pageHeader_)) return;
+        pageHeaderBand_ = -1;
+        if (!printed(pageHeader_) || leftOff(pageHeaderNotWith_, true)) return;
         pageHeaderBand_ = static_cast<int>(pages_.back().bands.size());
         pageHeaderScopeOpen_ = true;
         pages_.back().bands.push_back({pageHeader_, top_, lastScope_, pageHeader_->height});
@@ -217,7 +242,12 @@ class Planner {
 
     void finishPage() {
         closeColumns();
-        if (printed(pageFooter_))
+        // The report footer came below a page header it is not to share its page with: the header's
+        // space stays, its band goes.
+        if (pageHeaderBand_ >= 0 && leftOff(pageHeaderNotWith_, false))
+            pages_.back().bands.erase(pages_.back().bands.begin() + pageHeaderBand_);
+        pageHeaderBand_ = -1;
+        if (printed(pageFooter_) && !leftOff(pageFooterNotWith_, false))
             pages_.back().bands.push_back(
                 {pageFooter_, std::max(top_, bottom()), lastScope_, pageFooter_->height});
     }
@@ -237,6 +267,8 @@ class Planner {
     const Section* pageFooter_;
     int footerHeight_;
     int height_;
+    int pageHeaderNotWith_, pageFooterNotWith_;
+    std::optional<SectionKind> placing_;  // the report header or footer being placed
     std::vector<PlannedPage> pages_;
     int top_ = 0;
     int pageHeaderBand_ = -1;
@@ -356,7 +388,7 @@ std::vector<PlannedPage> planPages(const design::ReportDesign& design, const Gro
         });
     RowScope last = all;
     last.current = all.last;
-    planner.place(findSection(design, SectionKind::ReportFooter), last);
+    planner.placeReportFooter(findSection(design, SectionKind::ReportFooter), last);
     return planner.finish();
 }
 

@@ -217,6 +217,28 @@ TEST(ReportDesigns, ColumnsAreReadFromThePageSetup) {
     }
 }
 
+// Where the page header and footer are left off: Catalog's cover, tour and order form have neither;
+// Sales by Year's first page shows its column captions in the group header, not the page header.
+TEST(ReportDesigns, PageHeadersAndFootersAreLeftOffWhereTheReportsSay) {
+    REQUIRE_TEST_FILE("northwind-jet4.mdb");
+    REQUIRE_TEST_FILE("asample.accdb");
+    const std::map<std::string, std::pair<int, int>> set = {
+        {"Catalog",
+         {kNotWithReportHeader | kNotWithReportFooter, kNotWithReportHeader | kNotWithReportFooter}},
+        {"Sales by Year", {kNotWithReportHeader, 0}},
+        {"Employee Sales by Country", {0, kNotWithReportFooter}},
+    };
+    for (const char* name : {"northwind-jet4.mdb", "asample.accdb"}) {
+        OpenFile file(name);
+        for (const auto& report : file.storage.reportNames()) {
+            SCOPED_TRACE(report);
+            const ReportDesign design = file.design(report);
+            const auto expected = set.count(report) ? set.at(report) : std::pair<int, int>(0, 0);
+            EXPECT_EQ(std::make_pair(design.pageHeaderNotWith, design.pageFooterNotWith), expected);
+        }
+    }
+}
+
 TEST(ReportDesigns, AnUnknownReportIsAClearError) {
     REQUIRE_TEST_FILE("northwind-jet4.mdb");
     OpenFile file("northwind-jet4.mdb");

@@ -264,6 +264,71 @@ TEST(PagePlan, SectionsTallerThanAPageAndPageBreakControlsSplitOverPages) {
     }
 }
 
+TEST(PagePlan, PageHeadersAndFootersAreLeftOffTheReportHeadersAndFootersPagesAsSet) {
+    using design::kNotWithReportFooter;
+    using design::kNotWithReportHeader;
+    using Pages = std::vector<std::vector<std::string>>;
+    struct Case {
+        int headerNotWith, footerNotWith;
+        int reportHeaderHeight;
+        int reportFooterForce;
+        Pages expected;
+    };
+    // Pages of 500 twips, 60 of them the page footer's; three details of 100.
+    const Case cases[] = {
+        {0,
+         0,
+         100,
+         0,
+         {{"ReportHeader@0", "PageHeader@100", "Detail@150", "Detail@250", "PageFooter@440"},
+          {"PageHeader@0", "Detail@50", "ReportFooter@150", "PageFooter@440"}}},
+        // Without the page header the first page has room for the third detail.
+        {kNotWithReportHeader,
+         0,
+         100,
+         0,
+         {{"ReportHeader@0", "Detail@100", "Detail@200", "Detail@300", "PageFooter@440"},
+          {"PageHeader@0", "ReportFooter@50", "PageFooter@440"}}},
+        // The report footer came below the page header: the header's band goes, its space stays.
+        {kNotWithReportFooter,
+         kNotWithReportFooter,
+         100,
+         0,
+         {{"ReportHeader@0", "PageHeader@100", "Detail@150", "Detail@250", "PageFooter@440"},
+          {"Detail@50", "ReportFooter@150"}}},
+        // A report footer on a page of its own starts it without the page header.
+        {kNotWithReportFooter,
+         0,
+         100,
+         1,
+         {{"ReportHeader@0", "PageHeader@100", "Detail@150", "Detail@250", "PageFooter@440"},
+          {"PageHeader@0", "Detail@50", "PageFooter@440"},
+          {"ReportFooter@0", "PageFooter@440"}}},
+        // A report header over two pages: neither has a page header or footer.
+        {kNotWithReportHeader | kNotWithReportFooter,
+         kNotWithReportHeader | kNotWithReportFooter,
+         600,
+         0,
+         {{"ReportHeader@0"},
+          {"ReportHeader@0", "Detail@160", "Detail@260"},
+          {"Detail@50", "ReportFooter@150"}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.headerNotWith) + "/" + std::to_string(c.footerNotWith) +
+                     " report header " + std::to_string(c.reportHeaderHeight));
+        design::ReportDesign report;
+        report.pageHeaderNotWith = c.headerNotWith;
+        report.pageFooterNotWith = c.footerNotWith;
+        report.sections = {section(SectionKind::ReportHeader, c.reportHeaderHeight),
+                           section(SectionKind::PageHeader, 50), section(SectionKind::Detail, 100),
+                           section(SectionKind::PageFooter, 60),
+                           section(SectionKind::ReportFooter, 100, 0, c.reportFooterForce)};
+        const auto pages = render::planPages(report, render::Grouping{{0, 1, 2}, {}}, {kWide, 500});
+        EXPECT_EQ(eachBand(pages, [](const render::Band& band) { return std::to_string(band.top); }),
+                  c.expected);
+    }
+}
+
 TEST(PagePlan, DetailsFillColumnsAcrossThenDownOrDownThenAcross) {
     design::ReportDesign report;
     report.width = 100;
