@@ -108,6 +108,9 @@ std::string describeReportDesign(const ReportDesign& report) {
         if (section.canGrow) out << " cangrow";
         if (section.canShrink) out << " canshrink";
         if (section.forceNewPage) out << " newpage=" << section.forceNewPage;
+        if (section.newRowOrCol) out << " newcolumn=" << section.newRowOrCol;
+        if (section.keepTogether) out << " keeptogether";
+        if (section.repeatSection) out << " repeat";
         out << '\n';
         for (const auto& control : section.controls) describeControl(out, control, 1);
     }

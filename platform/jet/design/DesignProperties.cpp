@@ -37,6 +37,9 @@ constexpr SlotEntry kSlots[] = {
     {kAnySection, 0x60, Property::Height},
     {kAnySection, 0x61, Property::GroupLevel},
     {kAnySection, 0x30, Property::ForceNewPage},
+    {kAnySection, 0x31, Property::NewRowOrCol},
+    {kAnySection, 0x00, Property::SectionKeepTogether},
+    {kAnySection, 0x04, Property::RepeatSection},
     {kAnySection, 0x02, Property::CanGrow},
     {kAnySection, 0x03, Property::CanShrink},
     {kAnySection, 0x9C, Property::BackColor},
@@ -170,6 +173,9 @@ constexpr PropertyInfo kProperties[] = {
     {Property::PictureAlignment, "PictureAlignment", ValueKind::Integer},
     {Property::PageHeader, "PageHeader", ValueKind::Integer},
     {Property::PageFooter, "PageFooter", ValueKind::Integer},
+    {Property::SectionKeepTogether, "KeepTogether", ValueKind::Flag},
+    {Property::RepeatSection, "RepeatSection", ValueKind::Flag},
+    {Property::NewRowOrCol, "NewRowOrCol", ValueKind::Integer},
 };
 
 const PropertyInfo& infoOf(Property property) {

@@ -56,6 +56,9 @@ enum class Property {
     PictureAlignment,
     PageHeader,
     PageFooter,
+    SectionKeepTogether,
+    RepeatSection,
+    NewRowOrCol,
 };
 
 // Object types as blobs store them.

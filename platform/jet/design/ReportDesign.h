@@ -91,7 +91,11 @@ struct Section {
     std::uint32_t backColor = 0;
     bool visible = true;
     bool canGrow = false, canShrink = false;
-    int forceNewPage = 0;  // 0 none, 1 before, 2 after, 3 before and after
+    int forceNewPage = 0;        // 0 none, 1 before, 2 after, 3 before and after
+    int newRowOrCol = 0;         // in columns: the same values, for a new column (or row) in place of a page
+    bool keepTogether = false;   // one that fits on a page is not split
+    bool repeatSection = false;  // a group header: printed again at the top of each page or column its
+                                 // group continues on
     std::vector<Control> controls;
 };
 

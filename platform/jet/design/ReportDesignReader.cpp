@@ -254,6 +254,9 @@ class ReportBuilder {
         section.canGrow = read_.flag(object, Property::CanGrow);
         section.canShrink = read_.flag(object, Property::CanShrink);
         section.forceNewPage = read_.number(object, Property::ForceNewPage);
+        section.newRowOrCol = read_.number(object, Property::NewRowOrCol);
+        section.keepTogether = read_.flag(object, Property::SectionKeepTogether);
+        section.repeatSection = read_.flag(object, Property::RepeatSection);
         for (const auto& child : object.children)
             if (isControl(child.type)) section.controls.push_back(control(child));
         return section;

@@ -77,6 +77,7 @@ class Planner {
     }
 
     void placeReportFooter(const Section* reportFooter, const RowScope& scope) {
+        repeats_.clear();
         placing_ = SectionKind::ReportFooter;
         place(reportFooter, scope);
         placing_.reset();
@@ -86,6 +87,10 @@ class Planner {
     // group).
     void place(const Section* section, const RowScope& scope, int keptWith = 0) {
         if (!printed(section)) return;
+        // Only the headers of the groups the section belongs to repeat on the pages it starts.
+        std::erase_if(repeats_, [&](const Repeat& repeat) {
+            return scope.first < repeat.scope.first || scope.last > repeat.scope.last;
+        });
         if (breakPending_ || ((section->forceNewPage & 1) && bodyOnPage_)) newPage();
         breakPending_ = false;
         if (inColumns(*section))
@@ -93,6 +98,8 @@ class Planner {
         else
             placeAcross(*section, scope, keptWith);
         breakPending_ = breakPending_ || (section->forceNewPage & 2) != 0;
+        if (section->kind == SectionKind::GroupHeader && section->repeatSection)
+            repeats_.push_back({section, scope});
     }
 
     std::vector<PlannedPage> finish() {
@@ -129,7 +136,10 @@ class Planner {
                 if (at > offset && at < end) end = at;
             const int kept = end == extent.height ? keptWith : 0;
             const int room = bottom() - top_;
-            if (end - offset + kept > room && bodyOnPage_ && end - offset + kept <= roomOnNewPage()) {
+            // A section kept together (or a header kept with its group) that fits on a page of its own
+            // moves there; any other prints what fits here.
+            if ((section.keepTogether || kept > 0) && end - offset + kept > room && bodyOnPage_ &&
+                end - offset + kept <= roomOnNewPage()) {
                 newPage();
                 continue;
             }
@@ -170,9 +180,14 @@ class Planner {
 
     void placeInColumn(const Section& section, const RowScope& scope, int keptWith) {
         const int height = measure_(section, scope).height;
-        if (!inBlock_) openColumns();
+        if (!inBlock_) {
+            openColumns();
+            if (columnRepeatsPending_) repeatInColumn();
+        }
+        const bool newRowOrColumn = (section.newRowOrCol & 1) || newRowOrColumnPending_;
+        newRowOrColumnPending_ = (section.newRowOrCol & 2) != 0;
         if (columns_.acrossThenDown) {
-            if (column_ == columns_.count) {  // the row is full: the next starts below it
+            if (column_ == columns_.count || (newRowOrColumn && column_ > 0)) {  // the next row, below
                 cursor_ = blockBottom_ + columns_.rowSpacing;
                 column_ = 0;
             }
@@ -180,12 +195,13 @@ class Planner {
                 newPage();
                 openColumns();
             }
-        } else if (cursor_ + height + keptWith > bottom() && cursor_ > blockTop_) {
-            cursor_ = blockTop_;  // the column is full: the next starts at the same top
+        } else if ((newRowOrColumn || cursor_ + height + keptWith > bottom()) && cursor_ > blockTop_) {
+            cursor_ = blockTop_;  // the next column, at the same top
             if (++column_ == columns_.count) {
                 newPage();
                 openColumns();
             }
+            repeatInColumn();
         }
         addBand({&section, cursor_, scope, height, 0, column_ * columns_.pitch, columns_.width});
         blockBottom_ = std::max(blockBottom_, cursor_ + height);
@@ -193,6 +209,31 @@ class Planner {
             ++column_;
         else
             cursor_ += height + columns_.rowSpacing;
+    }
+
+    // The repeated headers of the groups going on, at the top of a page (those across it) or of a
+    // column (those in columns). They are not the page's body: a section that does not fit below them
+    // is split rather than moved to a page that would repeat them again.
+    void repeatAcross() {
+        for (const auto& [header, scope] : repeats_) {
+            if (inColumns(*header)) continue;
+            const int height = measure_(*header, scope).height;
+            if (height <= 0 || top_ + height > bottom()) continue;
+            addBand({header, top_, scope, height}, false);
+            top_ += height;
+        }
+    }
+
+    void repeatInColumn() {
+        columnRepeatsPending_ = false;
+        for (const auto& [header, scope] : repeats_) {
+            if (!inColumns(*header)) continue;
+            const int height = measure_(*header, scope).height;
+            if (height <= 0 || cursor_ + height > bottom()) continue;
+            addBand({header, cursor_, scope, height, 0, column_ * columns_.pitch, columns_.width}, false);
+            blockBottom_ = std::max(blockBottom_, cursor_ + height);
+            cursor_ += height + columns_.rowSpacing;
+        }
     }
 
     void openColumns() {
@@ -208,12 +249,15 @@ class Planner {
         inBlock_ = false;
     }
 
-    void addBand(const Band& band) {
+    void addBand(const Band& band, bool body = true) {
         if (pageHeaderScopeOpen_)
             pages_.back().bands[static_cast<std::size_t>(pageHeaderBand_)].scope = band.scope;
         pageHeaderScopeOpen_ = false;
         pages_.back().bands.push_back(band);
-        bodyOnPage_ = true;
+        if (body) {
+            bodyOnPage_ = true;
+            columnRepeatsPending_ = false;
+        }
         lastScope_ = band.scope;
     }
 
@@ -259,6 +303,8 @@ class Planner {
         bodyOnPage_ = false;
         pageHeaderScopeOpen_ = false;
         placePageHeader();
+        repeatAcross();
+        columnRepeatsPending_ = true;
     }
 
     SectionMeasure measure_;
@@ -269,6 +315,14 @@ class Planner {
     int height_;
     int pageHeaderNotWith_, pageFooterNotWith_;
     std::optional<SectionKind> placing_;  // the report header or footer being placed
+    // The headers to repeat, outer groups first, with their groups' rows.
+    struct Repeat {
+        const Section* header;
+        RowScope scope;
+    };
+    std::vector<Repeat> repeats_;
+    bool columnRepeatsPending_ = false;   // a page started: headers in columns repeat in its first
+    bool newRowOrColumnPending_ = false;  // the last item asked for a new column or row after it
     std::vector<PlannedPage> pages_;
     int top_ = 0;
     int pageHeaderBand_ = -1;

@@ -239,6 +239,32 @@ TEST(ReportDesigns, PageHeadersAndFootersAreLeftOffWhereTheReportsSay) {
     }
 }
 
+// Every section Northwind's designer made keeps together but Catalog's cover and tour (a report header
+// two pages long); two group headers repeat, and Products by Category starts each category in a new
+// column.
+TEST(ReportDesigns, SectionsKeepTogetherRepeatAndAskForNewColumnsWhereTheReportsSay) {
+    REQUIRE_TEST_FILE("northwind-jet4.mdb");
+    REQUIRE_TEST_FILE("asample.accdb");
+    const std::set<std::pair<std::string, std::string>> notKept = {{"Catalog", "ReportHeader"}};
+    const std::set<std::pair<std::string, std::string>> repeated = {
+        {"Employee Sales by Country", "GroupHeader2"}, {"Products by Category", "GroupHeader0"}};
+    const std::set<std::pair<std::string, std::string>> newColumn = {
+        {"Products by Category", "GroupHeader0"}};
+    for (const char* name : {"northwind-jet4.mdb", "asample.accdb"}) {
+        OpenFile file(name);
+        for (const auto& report : file.storage.reportNames())
+            for (const auto& section : file.design(report).sections) {
+                const std::pair<std::string, std::string> key(report, section.name);
+                SCOPED_TRACE(report + " " + section.name);
+                const bool pageSection =
+                    section.kind == SectionKind::PageHeader || section.kind == SectionKind::PageFooter;
+                EXPECT_EQ(section.keepTogether, !pageSection && !notKept.count(key));
+                EXPECT_EQ(section.repeatSection, repeated.count(key) == 1);
+                EXPECT_EQ(section.newRowOrCol, newColumn.count(key) ? 1 : 0);
+            }
+    }
+}
+
 TEST(ReportDesigns, AnUnknownReportIsAClearError) {
     REQUIRE_TEST_FILE("northwind-jet4.mdb");
     OpenFile file("northwind-jet4.mdb");

@@ -18,9 +18,11 @@ namespace {
 
 constexpr int kWide = 12000;  // twips: a page wide enough for any section
 
+// A section as Access makes one: kept together.
 design::Section section(SectionKind kind, int height, int level = 0, int forceNewPage = 0) {
     design::Section s;
     s.kind = kind;
+    s.keepTogether = true;
     s.height = height;
     s.groupLevel = level;
     s.forceNewPage = forceNewPage;
@@ -325,6 +327,106 @@ TEST(PagePlan, PageHeadersAndFootersAreLeftOffTheReportHeadersAndFootersPagesAsS
                            section(SectionKind::ReportFooter, 100, 0, c.reportFooterForce)};
         const auto pages = render::planPages(report, render::Grouping{{0, 1, 2}, {}}, {kWide, 500});
         EXPECT_EQ(eachBand(pages, [](const render::Band& band) { return std::to_string(band.top); }),
+                  c.expected);
+    }
+}
+
+TEST(PagePlan, ASectionKeptTogetherMovesToTheNextPageAndOneNotKeptPrintsWhatFits) {
+    using Pages = std::vector<std::vector<std::string>>;
+    const std::pair<bool, Pages> cases[] = {
+        {true, {{"ReportHeader@0,0 200"}, {"Detail@0,0 200"}}},
+        // Cut above the label that does not fit.
+        {false, {{"ReportHeader@0,0 200", "Detail@0,200 100"}, {"Detail@0,0 100+100"}}},
+    };
+    for (const auto& [keep, expected] : cases) {
+        SCOPED_TRACE(keep);
+        design::ReportDesign report;
+        report.sections = {section(SectionKind::ReportHeader, 200), section(SectionKind::Detail, 200)};
+        report.sections[1].keepTogether = keep;
+        report.sections[1].controls = {control(design::ControlKind::Label, 0, 100),
+                                       control(design::ControlKind::Label, 100, 100)};
+        EXPECT_EQ(places(render::planPages(report, render::Grouping{{0}, {}}, {kWide, 350})), expected);
+    }
+}
+
+TEST(PagePlan, AGroupHeaderRepeatsAtTheTopOfEachPageOrColumnItsGroupContinuesOn) {
+    using Pages = std::vector<std::vector<std::string>>;
+    struct Case {
+        const char* what;
+        int columns;
+        bool repeat;
+        Pages expected;
+    };
+    // Rows 0-2 in one group, row 3 in the next; pages of 300 twips.
+    const Case cases[] = {
+        {"across the page, below the page header; the next group's header only on its own pages",
+         1,
+         true,
+         {{"PageHeader@0,0 50", "GroupHeader@0,50 40", "Detail@0,90 100", "Detail@0,190 100"},
+          {"PageHeader@0,0 50", "GroupHeader@0,50 40", "Detail@0,90 100", "GroupHeader@0,190 40"},
+          {"PageHeader@0,0 50", "GroupHeader@0,50 40", "Detail@0,90 100"}}},
+        {"not repeated",
+         1,
+         false,
+         {{"PageHeader@0,0 50", "GroupHeader@0,50 40", "Detail@0,90 100", "Detail@0,190 100"},
+          {"PageHeader@0,0 50", "Detail@0,50 100", "GroupHeader@0,150 40", "Detail@0,190 100"}}},
+        {"at the top of the next column",
+         3,
+         true,
+         {{"PageHeader@0,0 50", "GroupHeader@0,50 40", "Detail@0,90 100", "Detail@0,190 100",
+           "GroupHeader@120,50 40", "Detail@120,90 100", "GroupHeader@120,190 40", "GroupHeader@240,50 40",
+           "Detail@240,90 100"}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        design::ReportDesign report;
+        report.width = 100;
+        report.page.columns = c.columns;
+        report.page.columnSpacing = 20;
+        report.page.acrossThenDown = false;
+        report.groups.resize(1);
+        report.sections = {section(SectionKind::PageHeader, 50), section(SectionKind::GroupHeader, 40),
+                           section(SectionKind::Detail, 100)};
+        report.sections[1].repeatSection = c.repeat;
+        EXPECT_EQ(places(render::planPages(report, render::Grouping{{0, 1, 2, 3}, {{0, 3}}}, {kWide, 300})),
+                  c.expected);
+    }
+}
+
+TEST(PagePlan, ASectionAsksForANewColumnOrRowBeforeOrAfterIt) {
+    using Pages = std::vector<std::vector<std::string>>;
+    struct Case {
+        bool acrossThenDown;
+        int newRowOrCol;
+        Pages expected;
+    };
+    // Two groups of two rows; the group header asks.
+    const Case cases[] = {
+        {false,
+         1,
+         {{"GroupHeader@0,0 40", "Detail@0,40 100", "Detail@0,140 100", "GroupHeader@120,0 40",
+           "Detail@120,40 100", "Detail@120,140 100"}}},
+        {false,
+         2,
+         {{"GroupHeader@0,0 40", "Detail@120,0 100", "Detail@120,100 100", "GroupHeader@120,200 40",
+           "Detail@240,0 100", "Detail@240,100 100"}}},
+        // Across then down: a new row, below the deepest item of the last.
+        {true,
+         1,
+         {{"GroupHeader@0,0 40", "Detail@0,40 100", "Detail@120,40 100", "GroupHeader@0,140 40",
+           "Detail@0,180 100", "Detail@120,180 100"}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.newRowOrCol) + (c.acrossThenDown ? " across" : " down"));
+        design::ReportDesign report;
+        report.width = 100;
+        report.page.columns = 3;
+        report.page.columnSpacing = 20;
+        report.page.acrossThenDown = c.acrossThenDown;
+        report.groups.resize(1);
+        report.sections = {section(SectionKind::GroupHeader, 40), section(SectionKind::Detail, 100)};
+        report.sections[0].newRowOrCol = c.newRowOrCol;
+        EXPECT_EQ(places(render::planPages(report, render::Grouping{{0, 1, 2, 3}, {{0, 2}}}, {kWide, 1000})),
                   c.expected);
     }
 }
