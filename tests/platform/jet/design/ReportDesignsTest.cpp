@@ -217,51 +217,40 @@ TEST(ReportDesigns, ColumnsAreReadFromThePageSetup) {
     }
 }
 
-// Where the page header and footer are left off: Catalog's cover, tour and order form have neither;
-// Sales by Year's first page shows its column captions in the group header, not the page header.
-TEST(ReportDesigns, PageHeadersAndFootersAreLeftOffWhereTheReportsSay) {
+// Catalog's cover and tour (its report header, two pages long, the one section not kept together) and
+// its order form have no page header or footer; Sales by Year's first page shows its column captions in
+// the group header, not the page header. Two group headers repeat; Products by Category starts each
+// category in a new column.
+TEST(ReportDesigns, PageAndSectionSettingsAreReadWhereTheReportsSetThem) {
     REQUIRE_TEST_FILE("northwind-jet4.mdb");
     REQUIRE_TEST_FILE("asample.accdb");
-    const std::map<std::string, std::pair<int, int>> set = {
+    const std::map<std::string, std::pair<int, int>> pageSettings = {
         {"Catalog",
          {kNotWithReportHeader | kNotWithReportFooter, kNotWithReportHeader | kNotWithReportFooter}},
         {"Sales by Year", {kNotWithReportHeader, 0}},
         {"Employee Sales by Country", {0, kNotWithReportFooter}},
     };
+    using Key = std::pair<std::string, std::string>;  // report, section
+    const std::set<Key> notKept = {{"Catalog", "ReportHeader"}};
+    const std::set<Key> repeated = {{"Employee Sales by Country", "GroupHeader2"},
+                                    {"Products by Category", "GroupHeader0"}};
     for (const char* name : {"northwind-jet4.mdb", "asample.accdb"}) {
         OpenFile file(name);
         for (const auto& report : file.storage.reportNames()) {
             SCOPED_TRACE(report);
             const ReportDesign design = file.design(report);
-            const auto expected = set.count(report) ? set.at(report) : std::pair<int, int>(0, 0);
+            const auto expected = pageSettings.count(report) ? pageSettings.at(report) : std::make_pair(0, 0);
             EXPECT_EQ(std::make_pair(design.pageHeaderNotWith, design.pageFooterNotWith), expected);
-        }
-    }
-}
-
-// Every section Northwind's designer made keeps together but Catalog's cover and tour (a report header
-// two pages long); two group headers repeat, and Products by Category starts each category in a new
-// column.
-TEST(ReportDesigns, SectionsKeepTogetherRepeatAndAskForNewColumnsWhereTheReportsSay) {
-    REQUIRE_TEST_FILE("northwind-jet4.mdb");
-    REQUIRE_TEST_FILE("asample.accdb");
-    const std::set<std::pair<std::string, std::string>> notKept = {{"Catalog", "ReportHeader"}};
-    const std::set<std::pair<std::string, std::string>> repeated = {
-        {"Employee Sales by Country", "GroupHeader2"}, {"Products by Category", "GroupHeader0"}};
-    const std::set<std::pair<std::string, std::string>> newColumn = {
-        {"Products by Category", "GroupHeader0"}};
-    for (const char* name : {"northwind-jet4.mdb", "asample.accdb"}) {
-        OpenFile file(name);
-        for (const auto& report : file.storage.reportNames())
-            for (const auto& section : file.design(report).sections) {
-                const std::pair<std::string, std::string> key(report, section.name);
-                SCOPED_TRACE(report + " " + section.name);
+            for (const auto& section : design.sections) {
+                SCOPED_TRACE(section.name);
+                const Key key(report, section.name);
                 const bool pageSection =
                     section.kind == SectionKind::PageHeader || section.kind == SectionKind::PageFooter;
                 EXPECT_EQ(section.keepTogether, !pageSection && !notKept.count(key));
                 EXPECT_EQ(section.repeatSection, repeated.count(key) == 1);
-                EXPECT_EQ(section.newRowOrCol, newColumn.count(key) ? 1 : 0);
+                EXPECT_EQ(section.newRowOrCol, key == Key("Products by Category", "GroupHeader0") ? 1 : 0);
             }
+        }
     }
 }
 

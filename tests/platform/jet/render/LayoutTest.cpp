@@ -266,58 +266,47 @@ TEST(PagePlan, SectionsTallerThanAPageAndPageBreakControlsSplitOverPages) {
     }
 }
 
+namespace {
+
+// The pages in one line: "Kind@top" bands, with ",left" in columns; pages apart by " | ".
+std::string outline(const std::vector<render::PlannedPage>& pages) {
+    std::string text;
+    for (const auto& page : pages) {
+        text += text.empty() ? "" : " |";
+        for (const auto& band : page.bands)
+            text += std::string(" ") + design::sectionKindName(band.section->kind) + "@" +
+                    std::to_string(band.top) + (band.left ? "," + std::to_string(band.left) : "");
+    }
+    return text;
+}
+
+}  // namespace
+
 TEST(PagePlan, PageHeadersAndFootersAreLeftOffTheReportHeadersAndFootersPagesAsSet) {
-    using design::kNotWithReportFooter;
-    using design::kNotWithReportHeader;
-    using Pages = std::vector<std::vector<std::string>>;
+    constexpr int kHeader = design::kNotWithReportHeader, kFooter = design::kNotWithReportFooter;
     struct Case {
-        int headerNotWith, footerNotWith;
-        int reportHeaderHeight;
-        int reportFooterForce;
-        Pages expected;
+        int headerNotWith, footerNotWith, reportHeaderHeight, reportFooterForce;
+        const char* expected;
     };
     // Pages of 500 twips, 60 of them the page footer's; three details of 100.
     const Case cases[] = {
-        {0,
-         0,
-         100,
-         0,
-         {{"ReportHeader@0", "PageHeader@100", "Detail@150", "Detail@250", "PageFooter@440"},
-          {"PageHeader@0", "Detail@50", "ReportFooter@150", "PageFooter@440"}}},
-        // Without the page header the first page has room for the third detail.
-        {kNotWithReportHeader,
-         0,
-         100,
-         0,
-         {{"ReportHeader@0", "Detail@100", "Detail@200", "Detail@300", "PageFooter@440"},
-          {"PageHeader@0", "ReportFooter@50", "PageFooter@440"}}},
-        // The report footer came below the page header: the header's band goes, its space stays.
-        {kNotWithReportFooter,
-         kNotWithReportFooter,
-         100,
-         0,
-         {{"ReportHeader@0", "PageHeader@100", "Detail@150", "Detail@250", "PageFooter@440"},
-          {"Detail@50", "ReportFooter@150"}}},
-        // A report footer on a page of its own starts it without the page header.
-        {kNotWithReportFooter,
-         0,
-         100,
-         1,
-         {{"ReportHeader@0", "PageHeader@100", "Detail@150", "Detail@250", "PageFooter@440"},
-          {"PageHeader@0", "Detail@50", "PageFooter@440"},
-          {"ReportFooter@0", "PageFooter@440"}}},
-        // A report header over two pages: neither has a page header or footer.
-        {kNotWithReportHeader | kNotWithReportFooter,
-         kNotWithReportHeader | kNotWithReportFooter,
-         600,
-         0,
-         {{"ReportHeader@0"},
-          {"ReportHeader@0", "Detail@160", "Detail@260"},
-          {"Detail@50", "ReportFooter@150"}}},
+        {0, 0, 100, 0,
+         " ReportHeader@0 PageHeader@100 Detail@150 Detail@250 PageFooter@440 |"
+         " PageHeader@0 Detail@50 ReportFooter@150 PageFooter@440"},
+        {kHeader, 0, 100, 0,
+         " ReportHeader@0 Detail@100 Detail@200 Detail@300 PageFooter@440 | PageHeader@0 ReportFooter@50 "
+         "PageFooter@440"},
+        // Below a page header already placed the header's band goes and its space stays.
+        {kFooter, kFooter, 100, 0,
+         " ReportHeader@0 PageHeader@100 Detail@150 Detail@250 PageFooter@440 | Detail@50 ReportFooter@150"},
+        {kFooter, 0, 100, 1,
+         " ReportHeader@0 PageHeader@100 Detail@150 Detail@250 PageFooter@440 |"
+         " PageHeader@0 Detail@50 PageFooter@440 | ReportFooter@0 PageFooter@440"},
+        {kHeader | kFooter, kHeader | kFooter, 600, 0,
+         " ReportHeader@0 | ReportHeader@0 Detail@160 Detail@260 | Detail@50 ReportFooter@150"},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(std::to_string(c.headerNotWith) + "/" + std::to_string(c.footerNotWith) +
-                     " report header " + std::to_string(c.reportHeaderHeight));
+        SCOPED_TRACE(c.expected);
         design::ReportDesign report;
         report.pageHeaderNotWith = c.headerNotWith;
         report.pageFooterNotWith = c.footerNotWith;
@@ -325,108 +314,80 @@ TEST(PagePlan, PageHeadersAndFootersAreLeftOffTheReportHeadersAndFootersPagesAsS
                            section(SectionKind::PageHeader, 50), section(SectionKind::Detail, 100),
                            section(SectionKind::PageFooter, 60),
                            section(SectionKind::ReportFooter, 100, 0, c.reportFooterForce)};
-        const auto pages = render::planPages(report, render::Grouping{{0, 1, 2}, {}}, {kWide, 500});
-        EXPECT_EQ(eachBand(pages, [](const render::Band& band) { return std::to_string(band.top); }),
+        EXPECT_EQ(outline(render::planPages(report, render::Grouping{{0, 1, 2}, {}}, {kWide, 500})),
                   c.expected);
     }
 }
 
 TEST(PagePlan, ASectionKeptTogetherMovesToTheNextPageAndOneNotKeptPrintsWhatFits) {
-    using Pages = std::vector<std::vector<std::string>>;
-    const std::pair<bool, Pages> cases[] = {
-        {true, {{"ReportHeader@0,0 200"}, {"Detail@0,0 200"}}},
-        // Cut above the label that does not fit.
-        {false, {{"ReportHeader@0,0 200", "Detail@0,200 100"}, {"Detail@0,0 100+100"}}},
-    };
-    for (const auto& [keep, expected] : cases) {
-        SCOPED_TRACE(keep);
-        design::ReportDesign report;
-        report.sections = {section(SectionKind::ReportHeader, 200), section(SectionKind::Detail, 200)};
-        report.sections[1].keepTogether = keep;
-        report.sections[1].controls = {control(design::ControlKind::Label, 0, 100),
-                                       control(design::ControlKind::Label, 100, 100)};
-        EXPECT_EQ(places(render::planPages(report, render::Grouping{{0}, {}}, {kWide, 350})), expected);
-    }
+    design::ReportDesign report;
+    report.sections = {section(SectionKind::ReportHeader, 200), section(SectionKind::Detail, 200)};
+    report.sections[1].controls = {control(design::ControlKind::Label, 0, 100),
+                                   control(design::ControlKind::Label, 100, 100)};
+    EXPECT_EQ(outline(render::planPages(report, render::Grouping{{0}, {}}, {kWide, 350})),
+              " ReportHeader@0 | Detail@0");
+    report.sections[1].keepTogether = false;  // cut above the label that does not fit
+    EXPECT_EQ(outline(render::planPages(report, render::Grouping{{0}, {}}, {kWide, 350})),
+              " ReportHeader@0 Detail@200 | Detail@0");
 }
 
 TEST(PagePlan, AGroupHeaderRepeatsAtTheTopOfEachPageOrColumnItsGroupContinuesOn) {
-    using Pages = std::vector<std::vector<std::string>>;
     struct Case {
-        const char* what;
         int columns;
         bool repeat;
-        Pages expected;
+        const char* expected;
     };
-    // Rows 0-2 in one group, row 3 in the next; pages of 300 twips.
+    // Rows 0-2 in one group, row 3 in the next; pages of 300 twips. The next group's header repeats
+    // only on its own pages.
     const Case cases[] = {
-        {"across the page, below the page header; the next group's header only on its own pages",
-         1,
-         true,
-         {{"PageHeader@0,0 50", "GroupHeader@0,50 40", "Detail@0,90 100", "Detail@0,190 100"},
-          {"PageHeader@0,0 50", "GroupHeader@0,50 40", "Detail@0,90 100", "GroupHeader@0,190 40"},
-          {"PageHeader@0,0 50", "GroupHeader@0,50 40", "Detail@0,90 100"}}},
-        {"not repeated",
-         1,
-         false,
-         {{"PageHeader@0,0 50", "GroupHeader@0,50 40", "Detail@0,90 100", "Detail@0,190 100"},
-          {"PageHeader@0,0 50", "Detail@0,50 100", "GroupHeader@0,150 40", "Detail@0,190 100"}}},
-        {"at the top of the next column",
-         3,
-         true,
-         {{"PageHeader@0,0 50", "GroupHeader@0,50 40", "Detail@0,90 100", "Detail@0,190 100",
-           "GroupHeader@120,50 40", "Detail@120,90 100", "GroupHeader@120,190 40", "GroupHeader@240,50 40",
-           "Detail@240,90 100"}}},
+        {1, true,
+         " PageHeader@0 GroupHeader@50 Detail@90 Detail@190 | PageHeader@0 GroupHeader@50 Detail@90 "
+         "GroupHeader@190 |"
+         " PageHeader@0 GroupHeader@50 Detail@90"},
+        {1, false,
+         " PageHeader@0 GroupHeader@50 Detail@90 Detail@190 | PageHeader@0 Detail@50 GroupHeader@150 "
+         "Detail@190"},
+        {3, true,
+         " PageHeader@0 GroupHeader@50 Detail@90 Detail@190 GroupHeader@50,120 Detail@90,120 "
+         "GroupHeader@190,120"
+         " GroupHeader@50,240 Detail@90,240"},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
+        SCOPED_TRACE(c.expected);
         design::ReportDesign report;
         report.width = 100;
-        report.page.columns = c.columns;
-        report.page.columnSpacing = 20;
-        report.page.acrossThenDown = false;
+        report.page = {.columns = c.columns, .columnSpacing = 20, .acrossThenDown = false};
         report.groups.resize(1);
         report.sections = {section(SectionKind::PageHeader, 50), section(SectionKind::GroupHeader, 40),
                            section(SectionKind::Detail, 100)};
         report.sections[1].repeatSection = c.repeat;
-        EXPECT_EQ(places(render::planPages(report, render::Grouping{{0, 1, 2, 3}, {{0, 3}}}, {kWide, 300})),
+        EXPECT_EQ(outline(render::planPages(report, render::Grouping{{0, 1, 2, 3}, {{0, 3}}}, {kWide, 300})),
                   c.expected);
     }
 }
 
 TEST(PagePlan, ASectionAsksForANewColumnOrRowBeforeOrAfterIt) {
-    using Pages = std::vector<std::vector<std::string>>;
     struct Case {
         bool acrossThenDown;
         int newRowOrCol;
-        Pages expected;
+        const char* expected;
     };
-    // Two groups of two rows; the group header asks.
+    // Two groups of two rows; the group header asks. Across then down a new row starts below the last.
     const Case cases[] = {
-        {false,
-         1,
-         {{"GroupHeader@0,0 40", "Detail@0,40 100", "Detail@0,140 100", "GroupHeader@120,0 40",
-           "Detail@120,40 100", "Detail@120,140 100"}}},
-        {false,
-         2,
-         {{"GroupHeader@0,0 40", "Detail@120,0 100", "Detail@120,100 100", "GroupHeader@120,200 40",
-           "Detail@240,0 100", "Detail@240,100 100"}}},
-        // Across then down: a new row, below the deepest item of the last.
-        {true,
-         1,
-         {{"GroupHeader@0,0 40", "Detail@0,40 100", "Detail@120,40 100", "GroupHeader@0,140 40",
-           "Detail@0,180 100", "Detail@120,180 100"}}},
+        {false, 1, " GroupHeader@0 Detail@40 Detail@140 GroupHeader@0,120 Detail@40,120 Detail@140,120"},
+        {false, 2,
+         " GroupHeader@0 Detail@0,120 Detail@100,120 GroupHeader@200,120 Detail@0,240 Detail@100,240"},
+        {true, 1, " GroupHeader@0 Detail@40 Detail@40,120 GroupHeader@140 Detail@180 Detail@180,120"},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(std::to_string(c.newRowOrCol) + (c.acrossThenDown ? " across" : " down"));
+        SCOPED_TRACE(c.expected);
         design::ReportDesign report;
         report.width = 100;
-        report.page.columns = 3;
-        report.page.columnSpacing = 20;
-        report.page.acrossThenDown = c.acrossThenDown;
+        report.page = {.columns = 3, .columnSpacing = 20, .acrossThenDown = c.acrossThenDown};
         report.groups.resize(1);
         report.sections = {section(SectionKind::GroupHeader, 40), section(SectionKind::Detail, 100)};
         report.sections[0].newRowOrCol = c.newRowOrCol;
-        EXPECT_EQ(places(render::planPages(report, render::Grouping{{0, 1, 2, 3}, {{0, 2}}}, {kWide, 1000})),
+        EXPECT_EQ(outline(render::planPages(report, render::Grouping{{0, 1, 2, 3}, {{0, 2}}}, {kWide, 1000})),
                   c.expected);
     }
 }
