@@ -66,6 +66,12 @@ void describeControl(std::ostringstream& out, const Control& control, int depth)
     for (const auto& child : control.children) describeControl(out, child, depth + 1);
 }
 
+const char* notWithText(int notWith) {
+    static constexpr const char* kTexts[] = {"none", "report header", "report footer",
+                                             "report header/footer"};
+    return kTexts[notWith & 3];
+}
+
 }  // namespace
 
 std::string describeReportDesign(const ReportDesign& report) {
@@ -82,6 +88,9 @@ std::string describeReportDesign(const ReportDesign& report) {
             << (page.sameAsDetail ? std::string("as detail")
                                   : std::to_string(page.itemWidth) + 'x' + std::to_string(page.itemHeight))
             << '\n';
+    if (report.pageHeaderNotWith || report.pageFooterNotWith)
+        out << "page header not with " << notWithText(report.pageHeaderNotWith) << ", page footer not with "
+            << notWithText(report.pageFooterNotWith) << '\n';
     for (const auto& level : report.groups) {
         out << "group " << quoted(level.expression) << (level.descending ? " descending" : " ascending")
             << " on " << groupOnName(level.groupOn) << ' ' << level.groupInterval;
@@ -99,6 +108,9 @@ std::string describeReportDesign(const ReportDesign& report) {
         if (section.canGrow) out << " cangrow";
         if (section.canShrink) out << " canshrink";
         if (section.forceNewPage) out << " newpage=" << section.forceNewPage;
+        if (section.newRowOrCol) out << " newcolumn=" << section.newRowOrCol;
+        if (section.keepTogether) out << " keeptogether";
+        if (section.repeatSection) out << " repeat";
         out << '\n';
         for (const auto& control : section.controls) describeControl(out, control, 1);
     }

@@ -31,10 +31,15 @@ constexpr SlotEntry kSlots[] = {
     {kReport, 0x63, Property::Width},
     {kReport, 0xEA, Property::PrtMip},
     {kReport, 0xEB, Property::PrtDevMode},
+    {kReport, 0x34, Property::PageHeader},
+    {kReport, 0x35, Property::PageFooter},
 
     {kAnySection, 0x60, Property::Height},
     {kAnySection, 0x61, Property::GroupLevel},
     {kAnySection, 0x30, Property::ForceNewPage},
+    {kAnySection, 0x31, Property::NewRowOrCol},
+    {kAnySection, 0x00, Property::SectionKeepTogether},
+    {kAnySection, 0x04, Property::RepeatSection},
     {kAnySection, 0x02, Property::CanGrow},
     {kAnySection, 0x03, Property::CanShrink},
     {kAnySection, 0x9C, Property::BackColor},
@@ -166,6 +171,11 @@ constexpr PropertyInfo kProperties[] = {
     {Property::RunningSum, "RunningSum", ValueKind::Integer},
     {Property::SizeMode, "SizeMode", ValueKind::Integer},
     {Property::PictureAlignment, "PictureAlignment", ValueKind::Integer},
+    {Property::PageHeader, "PageHeader", ValueKind::Integer},
+    {Property::PageFooter, "PageFooter", ValueKind::Integer},
+    {Property::SectionKeepTogether, "KeepTogether", ValueKind::Flag},
+    {Property::RepeatSection, "RepeatSection", ValueKind::Flag},
+    {Property::NewRowOrCol, "NewRowOrCol", ValueKind::Integer},
 };
 
 const PropertyInfo& infoOf(Property property) {

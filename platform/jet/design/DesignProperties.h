@@ -54,6 +54,11 @@ enum class Property {
     RunningSum,
     SizeMode,
     PictureAlignment,
+    PageHeader,
+    PageFooter,
+    SectionKeepTogether,
+    RepeatSection,
+    NewRowOrCol,
 };
 
 // Object types as blobs store them.

@@ -91,7 +91,11 @@ struct Section {
     std::uint32_t backColor = 0;
     bool visible = true;
     bool canGrow = false, canShrink = false;
-    int forceNewPage = 0;  // 0 none, 1 before, 2 after, 3 before and after
+    int forceNewPage = 0;        // 0 none, 1 before, 2 after, 3 before and after
+    int newRowOrCol = 0;         // in columns: the same values, for a new column (or row) in place of a page
+    bool keepTogether = false;   // one that fits on a page is not split
+    bool repeatSection = false;  // a group header: printed again at the top of each page or column its
+                                 // group continues on
     std::vector<Control> controls;
 };
 
@@ -118,10 +122,14 @@ struct PageSetup {
     bool acrossThenDown = true;  // else down then across
 };
 
+// Bits of Access's PageHeader and PageFooter settings: the pages the page header or footer is left off.
+inline constexpr int kNotWithReportHeader = 1, kNotWithReportFooter = 2;
+
 struct ReportDesign {
     std::string recordSource;  // a table, a saved query, or SQL text
     std::string caption;       // empty when it is the report's name
     int width = 0;
+    int pageHeaderNotWith = 0, pageFooterNotWith = 0;  // kNotWith... bits; 0 on every page
     PageSetup page;
     std::vector<GroupLevel> groups;
     std::vector<Section> sections;  // in the order Access prints them

@@ -175,6 +175,8 @@ class ReportBuilder {
         report.caption = read_.text(root, Property::Caption);
         report.width = read_.number(root, Property::Width);
         report.page = pageSetup(root);
+        report.pageHeaderNotWith = pageSectionNotWith(root, Property::PageHeader);
+        report.pageFooterNotWith = pageSectionNotWith(root, Property::PageFooter);
         for (const auto& child : root.children) {
             if (child.type == kGroupLevel)
                 report.groups.push_back(groupLevel(child));
@@ -191,6 +193,10 @@ class ReportBuilder {
     }
 
   private:
+    int pageSectionNotWith(const DesignObject& root, Property property) const {
+        return read_.number(root, property) & (kNotWithReportHeader | kNotWithReportFooter);
+    }
+
     PageSetup pageSetup(const DesignObject& root) const {
         PageSetup page;
         const auto mip = read_.bytes(root, Property::PrtMip);
@@ -248,6 +254,9 @@ class ReportBuilder {
         section.canGrow = read_.flag(object, Property::CanGrow);
         section.canShrink = read_.flag(object, Property::CanShrink);
         section.forceNewPage = read_.number(object, Property::ForceNewPage);
+        section.newRowOrCol = read_.number(object, Property::NewRowOrCol);
+        section.keepTogether = read_.flag(object, Property::SectionKeepTogether);
+        section.repeatSection = read_.flag(object, Property::RepeatSection);
         for (const auto& child : object.children)
             if (isControl(child.type)) section.controls.push_back(control(child));
         return section;

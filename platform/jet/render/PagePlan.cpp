@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <optional>
 
 namespace platform::jet::render {
 namespace {
@@ -59,22 +60,37 @@ class Planner {
           pageHeader_(findSection(design, SectionKind::PageHeader)),
           pageFooter_(findSection(design, SectionKind::PageFooter)),
           footerHeight_(printed(pageFooter_) ? pageFooter_->height : 0),
-          height_(area.height) {}
+          height_(area.height),
+          pageHeaderNotWith_(design.pageHeaderNotWith),
+          pageFooterNotWith_(design.pageFooterNotWith) {}
 
     void start(const Section* reportHeader, const RowScope& all) {
         pages_.emplace_back();
         // The report header comes before the first page header; one that forces a new page stands alone.
         if (printed(reportHeader)) {
+            placing_ = SectionKind::ReportHeader;
             placeAcross(*reportHeader, all, 0);
+            placing_.reset();
             if (reportHeader->forceNewPage >= 2) newPage();
         }
         if (!pageHeaderOnPage_) placePageHeader();
+    }
+
+    void placeReportFooter(const Section* reportFooter, const RowScope& scope) {
+        repeats_.clear();
+        placing_ = SectionKind::ReportFooter;
+        place(reportFooter, scope);
+        placing_.reset();
     }
 
     // keptWith: the height that must fit below the section on its page (a group header kept with its
     // group).
     void place(const Section* section, const RowScope& scope, int keptWith = 0) {
         if (!printed(section)) return;
+        // Only the headers of the groups the section belongs to repeat on the pages it starts.
+        std::erase_if(repeats_, [&](const Repeat& repeat) {
+            return scope.first < repeat.scope.first || scope.last > repeat.scope.last;
+        });
         if (breakPending_ || ((section->forceNewPage & 1) && bodyOnPage_)) newPage();
         breakPending_ = false;
         if (inColumns(*section))
@@ -82,6 +98,8 @@ class Planner {
         else
             placeAcross(*section, scope, keptWith);
         breakPending_ = breakPending_ || (section->forceNewPage & 2) != 0;
+        if (section->kind == SectionKind::GroupHeader && section->repeatSection)
+            repeats_.push_back({section, scope});
     }
 
     std::vector<PlannedPage> finish() {
@@ -100,7 +118,9 @@ class Planner {
                 (section.kind == SectionKind::GroupHeader || section.kind == SectionKind::GroupFooter));
     }
 
-    int bottom() const { return height_ - footerHeight_; }
+    // Where the body of the page ends: above the page footer, or at the page's end where the footer is
+    // left off (a report's cover is designed to the whole page).
+    int bottom() const { return height_ - (leftOff(pageFooterNotWith_, true) ? 0 : footerHeight_); }
 
     // A section across the page, split where it is taller than the room left on a page and at its
     // page-break controls.
@@ -116,9 +136,18 @@ class Planner {
             int end = extent.height;
             for (int at : extent.pageBreaks)
                 if (at > offset && at < end) end = at;
+            // A page break below nothing but space on a fresh page (the section was cut just above
+            // it) starts no second page.
+            if (end < extent.height && !bodyOnPage_ && isEmpty(extent, offset, end)) {
+                offset = end;
+                continue;
+            }
             const int kept = end == extent.height ? keptWith : 0;
             const int room = bottom() - top_;
-            if (end - offset + kept > room && bodyOnPage_ && end - offset + kept <= roomOnNewPage()) {
+            // A section kept together (or a header kept with its group) that fits on a page of its own
+            // moves there; any other prints what fits here.
+            if ((section.keepTogether || kept > 0) && end - offset + kept > room && bodyOnPage_ &&
+                end - offset + kept <= roomOnNewPage()) {
                 newPage();
                 continue;
             }
@@ -142,6 +171,11 @@ class Planner {
             if (at >= extent.height && extent.height > 0) breakPending_ = true;
     }
 
+    static bool isEmpty(const SectionExtent& extent, int from, int end) {
+        return std::none_of(extent.controls.begin(), extent.controls.end(),
+                            [&](const auto& span) { return span.first < end && span.second > from; });
+    }
+
     // Where to end a part that may reach down to limit: above the controls it would cut through that
     // fit on a page of their own, so that they print whole on the next.
     int cutAbove(const SectionExtent& extent, int from, int limit) const {
@@ -159,9 +193,14 @@ class Planner {
 
     void placeInColumn(const Section& section, const RowScope& scope, int keptWith) {
         const int height = measure_(section, scope).height;
-        if (!inBlock_) openColumns();
+        if (!inBlock_) {
+            openColumns();
+            if (columnRepeatsPending_) repeatInColumn();
+        }
+        const bool newRowOrColumn = (section.newRowOrCol & 1) || newRowOrColumnPending_;
+        newRowOrColumnPending_ = (section.newRowOrCol & 2) != 0;
         if (columns_.acrossThenDown) {
-            if (column_ == columns_.count) {  // the row is full: the next starts below it
+            if (column_ == columns_.count || (newRowOrColumn && column_ > 0)) {  // the next row, below
                 cursor_ = blockBottom_ + columns_.rowSpacing;
                 column_ = 0;
             }
@@ -169,12 +208,13 @@ class Planner {
                 newPage();
                 openColumns();
             }
-        } else if (cursor_ + height + keptWith > bottom() && cursor_ > blockTop_) {
-            cursor_ = blockTop_;  // the column is full: the next starts at the same top
+        } else if ((newRowOrColumn || cursor_ + height + keptWith > bottom()) && cursor_ > blockTop_) {
+            cursor_ = blockTop_;  // the next column, at the same top
             if (++column_ == columns_.count) {
                 newPage();
                 openColumns();
             }
+            repeatInColumn();
         }
         addBand({&section, cursor_, scope, height, 0, column_ * columns_.pitch, columns_.width});
         blockBottom_ = std::max(blockBottom_, cursor_ + height);
@@ -182,6 +222,31 @@ class Planner {
             ++column_;
         else
             cursor_ += height + columns_.rowSpacing;
+    }
+
+    // The repeated headers of the groups going on, at the top of a page (those across it) or of a
+    // column (those in columns). They are not the page's body: a section that does not fit below them
+    // is split rather than moved to a page that would repeat them again.
+    void repeatAcross() {
+        for (const auto& [header, scope] : repeats_) {
+            if (inColumns(*header)) continue;
+            const int height = measure_(*header, scope).height;
+            if (height <= 0 || top_ + height > bottom()) continue;
+            addBand({header, top_, scope, height}, false);
+            top_ += height;
+        }
+    }
+
+    void repeatInColumn() {
+        columnRepeatsPending_ = false;
+        for (const auto& [header, scope] : repeats_) {
+            if (!inColumns(*header)) continue;
+            const int height = measure_(*header, scope).height;
+            if (height <= 0 || cursor_ + height > bottom()) continue;
+            addBand({header, cursor_, scope, height, 0, column_ * columns_.pitch, columns_.width}, false);
+            blockBottom_ = std::max(blockBottom_, cursor_ + height);
+            cursor_ += height + columns_.rowSpacing;
+        }
     }
 
     void openColumns() {
@@ -197,18 +262,35 @@ class Planner {
         inBlock_ = false;
     }
 
-    void addBand(const Band& band) {
+    void addBand(const Band& band, bool body = true) {
         if (pageHeaderScopeOpen_)
             pages_.back().bands[static_cast<std::size_t>(pageHeaderBand_)].scope = band.scope;
         pageHeaderScopeOpen_ = false;
         pages_.back().bands.push_back(band);
-        bodyOnPage_ = true;
+        if (body) {
+            bodyOnPage_ = true;
+            columnRepeatsPending_ = false;
+        }
         lastScope_ = band.scope;
+    }
+
+    // Whether a page section set to be left off the report header's or footer's pages is left off this
+    // page: one holding either, or, as the page starts, one started for either.
+    bool leftOff(int notWith, bool starting) const {
+        const auto holds = [&](SectionKind kind) {
+            if (starting && placing_ == kind) return true;
+            const auto& bands = pages_.back().bands;
+            return std::any_of(bands.begin(), bands.end(),
+                               [&](const Band& band) { return band.section->kind == kind; });
+        };
+        return ((notWith & design::kNotWithReportHeader) && holds(SectionKind::ReportHeader)) ||
+               ((notWith & design::kNotWithReportFooter) && holds(SectionKind::ReportFooter));
     }
 
     void placePageHeader() {
         pageHeaderOnPage_ = true;
-        if (!printed(pageHeader_)) return;
+        pageHeaderBand_ = -1;
+        if (!printed(pageHeader_) || leftOff(pageHeaderNotWith_, true)) return;
         pageHeaderBand_ = static_cast<int>(pages_.back().bands.size());
         pageHeaderScopeOpen_ = true;
         pages_.back().bands.push_back({pageHeader_, top_, lastScope_, pageHeader_->height});
@@ -217,7 +299,12 @@ class Planner {
 
     void finishPage() {
         closeColumns();
-        if (printed(pageFooter_))
+        // The report footer came below a page header it is not to share its page with: the header's
+        // space stays, its band goes.
+        if (pageHeaderBand_ >= 0 && leftOff(pageHeaderNotWith_, false))
+            pages_.back().bands.erase(pages_.back().bands.begin() + pageHeaderBand_);
+        pageHeaderBand_ = -1;
+        if (printed(pageFooter_) && !leftOff(pageFooterNotWith_, false))
             pages_.back().bands.push_back(
                 {pageFooter_, std::max(top_, bottom()), lastScope_, pageFooter_->height});
     }
@@ -229,6 +316,8 @@ class Planner {
         bodyOnPage_ = false;
         pageHeaderScopeOpen_ = false;
         placePageHeader();
+        repeatAcross();
+        columnRepeatsPending_ = true;
     }
 
     SectionMeasure measure_;
@@ -237,6 +326,16 @@ class Planner {
     const Section* pageFooter_;
     int footerHeight_;
     int height_;
+    int pageHeaderNotWith_, pageFooterNotWith_;
+    std::optional<SectionKind> placing_;  // the report header or footer being placed
+    // The headers to repeat, outer groups first, with their groups' rows.
+    struct Repeat {
+        const Section* header;
+        RowScope scope;
+    };
+    std::vector<Repeat> repeats_;
+    bool columnRepeatsPending_ = false;   // a page started: headers in columns repeat in its first
+    bool newRowOrColumnPending_ = false;  // the last item asked for a new column or row after it
     std::vector<PlannedPage> pages_;
     int top_ = 0;
     int pageHeaderBand_ = -1;
@@ -356,7 +455,7 @@ std::vector<PlannedPage> planPages(const design::ReportDesign& design, const Gro
         });
     RowScope last = all;
     last.current = all.last;
-    planner.place(findSection(design, SectionKind::ReportFooter), last);
+    planner.placeReportFooter(findSection(design, SectionKind::ReportFooter), last);
     return planner.finish();
 }
 

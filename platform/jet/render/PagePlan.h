@@ -50,12 +50,15 @@ struct PrintableArea {
 
 // The report's sections placed on pages: the report header, then for each row the footers of the
 // groups that end and the headers of those that start before its detail, then the report footer; a
-// page header at each page's top and a page footer at its bottom. A section that does not fit on what
-// is left of a page, or that forces one, starts the next; one taller than a page is split over pages,
-// as is one with page-break controls. A group kept together starts the next page unless it fits below
-// (kept with its first detail, or whole and no taller than a page, else as far as its first detail).
-// In a report of several columns the details (and, laid out down then across, the group headers and
-// footers) fill the columns. Always at least one page.
+// page header at each page's top and a page footer at its bottom, but for the report header's or
+// footer's pages where the report leaves them off there. A section kept together that does not fit on
+// what is left of a page starts the next, as does one that forces a new page; one not kept together,
+// one taller than a page, and one with page-break controls are split over pages. A group header set to
+// repeat prints again at the top of each page (or column) its group continues on. A group kept together
+// starts the next page unless it fits below (kept with its first detail, or whole and no taller than a page,
+// else as far as its first detail). In a report of several columns the details (and, laid out down then
+// across, the group headers and footers) fill the columns, starting a new column or row where a section asks.
+// Always at least one page.
 std::vector<PlannedPage> planPages(const design::ReportDesign& design, const Grouping& grouping,
                                    PrintableArea area, const SectionMeasure& measure = {});
 

@@ -258,20 +258,19 @@ TEST(RenderedReports, ControlsPrintWhereTheirDesignPlacesThem) {
     };
     const Case cases[] = {
         // Margins 1440 and 1080; report header 960, page header 135, group header 1080; down then
-        // across in columns 4032 wide, 360 apart; Letter paper (the design names none: the region's).
+        // across in columns 4032 wide, 360 apart, each category starting a new column; Letter paper
+        // (the design names none: the region's).
         {"northwind-jet4.mdb", "Products by Category", 1, "Products", 1440, 1080},
         {"northwind-jet4.mdb", "Products by Category", 1, "Category:", 1440, 1080 + 960 + 135 + 90},
         {"northwind-jet4.mdb", "Products by Category", 1, "Chai", 1440, 1080 + 960 + 135 + 1080},
-        // On Letter paper the second column starts with the Confections group header.
-        {"northwind-jet4.mdb", "Products by Category", 1, "Pavlova", 1440 + 4032 + 360,
+        {"northwind-jet4.mdb", "Products by Category", 1, "Aniseed", 1440 + 4032 + 360,
          1080 + 960 + 135 + 1080},
         // Margins 360 and 720; labels across then down, 3715 by 1440, 180 apart, three across Letter paper.
         {"northwind-jet4.mdb", "Customer Labels", 1, "Cactus", 360 + 288, 720 + 240},
         {"northwind-jet4.mdb", "Customer Labels", 1, "Océano", 360 + 3715 + 180 + 288, 720 + 240},
         {"northwind-jet4.mdb", "Customer Labels", 1, "Rancho", 360 + 2 * (3715 + 180) + 288, 720 + 240},
-        // The report header's third page (the cover's box does not fit above the page footer on Letter
-        // paper), from its page break at 12975, below the page header's 15.
-        {"northwind-jet4.mdb", "Catalog", 3, "When", 1440 + 1665, 1440 + 15 + 15120 - 12975},
+        // The report header's second page, from its page break at 12975, with no page header.
+        {"northwind-jet4.mdb", "Catalog", 2, "When", 1440 + 1665, 1440 + 15120 - 12975},
         // Margins 1440; report header 855, page header 195, group header 855.
         {"northwind-jet4.mdb", "Alphabetical List of Products", 1, "Product", 1440 + 555,
          1440 + 855 + 195 + 495},

@@ -217,6 +217,43 @@ TEST(ReportDesigns, ColumnsAreReadFromThePageSetup) {
     }
 }
 
+// Catalog's cover and tour (its report header, two pages long, the one section not kept together) and
+// its order form have no page header or footer; Sales by Year's first page shows its column captions in
+// the group header, not the page header. Two group headers repeat; Products by Category starts each
+// category in a new column.
+TEST(ReportDesigns, PageAndSectionSettingsAreReadWhereTheReportsSetThem) {
+    REQUIRE_TEST_FILE("northwind-jet4.mdb");
+    REQUIRE_TEST_FILE("asample.accdb");
+    const std::map<std::string, std::pair<int, int>> pageSettings = {
+        {"Catalog",
+         {kNotWithReportHeader | kNotWithReportFooter, kNotWithReportHeader | kNotWithReportFooter}},
+        {"Sales by Year", {kNotWithReportHeader, 0}},
+        {"Employee Sales by Country", {0, kNotWithReportFooter}},
+    };
+    using Key = std::pair<std::string, std::string>;  // report, section
+    const std::set<Key> notKept = {{"Catalog", "ReportHeader"}};
+    const std::set<Key> repeated = {{"Employee Sales by Country", "GroupHeader2"},
+                                    {"Products by Category", "GroupHeader0"}};
+    for (const char* name : {"northwind-jet4.mdb", "asample.accdb"}) {
+        OpenFile file(name);
+        for (const auto& report : file.storage.reportNames()) {
+            SCOPED_TRACE(report);
+            const ReportDesign design = file.design(report);
+            const auto expected = pageSettings.count(report) ? pageSettings.at(report) : std::make_pair(0, 0);
+            EXPECT_EQ(std::make_pair(design.pageHeaderNotWith, design.pageFooterNotWith), expected);
+            for (const auto& section : design.sections) {
+                SCOPED_TRACE(section.name);
+                const Key key(report, section.name);
+                const bool pageSection =
+                    section.kind == SectionKind::PageHeader || section.kind == SectionKind::PageFooter;
+                EXPECT_EQ(section.keepTogether, !pageSection && !notKept.count(key));
+                EXPECT_EQ(section.repeatSection, repeated.count(key) == 1);
+                EXPECT_EQ(section.newRowOrCol, key == Key("Products by Category", "GroupHeader0") ? 1 : 0);
+            }
+        }
+    }
+}
+
 TEST(ReportDesigns, AnUnknownReportIsAClearError) {
     REQUIRE_TEST_FILE("northwind-jet4.mdb");
     OpenFile file("northwind-jet4.mdb");

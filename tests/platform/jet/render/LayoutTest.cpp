@@ -18,9 +18,11 @@ namespace {
 
 constexpr int kWide = 12000;  // twips: a page wide enough for any section
 
+// A section as Access makes one: kept together.
 design::Section section(SectionKind kind, int height, int level = 0, int forceNewPage = 0) {
     design::Section s;
     s.kind = kind;
+    s.keepTogether = true;
     s.height = height;
     s.groupLevel = level;
     s.forceNewPage = forceNewPage;
@@ -237,6 +239,11 @@ TEST(PagePlan, SectionsTallerThanAPageAndPageBreakControlsSplitOverPages) {
          {{"ReportHeader@0,0 150", "PageFooter@0,350 50"},
           {"PageHeader@0,0 50", "ReportHeader@0,50 300+150", "PageFooter@0,350 50"},
           {"PageHeader@0,0 50", "ReportHeader@0,50 150+450", "Detail@0,200 20", "PageFooter@0,350 50"}}},
+        {"nor does one just below where the page before ended, with nothing above it",
+         {control(ControlKind::Label, 0, 340), control(ControlKind::PageBreak, 360, 0),
+          control(ControlKind::Label, 360, 100)},
+         {{"ReportHeader@0,0 350", "PageFooter@0,350 50"},
+          {"PageHeader@0,0 50", "ReportHeader@0,50 240+360", "Detail@0,290 20", "PageFooter@0,350 50"}}},
         {"a hidden page break does not",
          {control(ControlKind::Label, 0, 100), hiddenBreak},
          {{"ReportHeader@0,0 350", "PageFooter@0,350 50"},
@@ -261,6 +268,133 @@ TEST(PagePlan, SectionsTallerThanAPageAndPageBreakControlsSplitOverPages) {
         report.sections = {section(SectionKind::ReportHeader, 50), section(SectionKind::Detail, 100)};
         report.sections[1].controls = {control(ControlKind::PageBreak, at, 0)};
         EXPECT_EQ(places(render::planPages(report, render::Grouping{{0, 1}, {}}, {kWide, 1000})), expected);
+    }
+}
+
+namespace {
+
+// The pages in one line: "Kind@top" bands, with ",left" in columns; pages apart by " | ".
+std::string outline(const std::vector<render::PlannedPage>& pages) {
+    std::string text;
+    for (const auto& page : pages) {
+        text += text.empty() ? "" : " |";
+        for (const auto& band : page.bands)
+            text += std::string(" ") + design::sectionKindName(band.section->kind) + "@" +
+                    std::to_string(band.top) + (band.left ? "," + std::to_string(band.left) : "");
+    }
+    return text;
+}
+
+}  // namespace
+
+TEST(PagePlan, PageHeadersAndFootersAreLeftOffTheReportHeadersAndFootersPagesAsSet) {
+    constexpr int kHeader = design::kNotWithReportHeader, kFooter = design::kNotWithReportFooter;
+    struct Case {
+        int headerNotWith, footerNotWith, reportHeaderHeight, reportFooterForce;
+        const char* expected;
+    };
+    // Pages of 500 twips, 60 of them the page footer's; three details of 100.
+    const Case cases[] = {
+        {0, 0, 100, 0,
+         " ReportHeader@0 PageHeader@100 Detail@150 Detail@250 PageFooter@440 |"
+         " PageHeader@0 Detail@50 ReportFooter@150 PageFooter@440"},
+        {kHeader, 0, 100, 0,
+         " ReportHeader@0 Detail@100 Detail@200 Detail@300 PageFooter@440 | PageHeader@0 ReportFooter@50 "
+         "PageFooter@440"},
+        // Below a page header already placed the header's band goes and its space stays.
+        {kFooter, kFooter, 100, 0,
+         " ReportHeader@0 PageHeader@100 Detail@150 Detail@250 PageFooter@440 | Detail@50 ReportFooter@150"},
+        {kFooter, 0, 100, 1,
+         " ReportHeader@0 PageHeader@100 Detail@150 Detail@250 PageFooter@440 |"
+         " PageHeader@0 Detail@50 PageFooter@440 | ReportFooter@0 PageFooter@440"},
+        // A page left without its footer gives the body the footer's room.
+        {kHeader | kFooter, kHeader | kFooter, 600, 0,
+         " ReportHeader@0 | ReportHeader@0 Detail@100 Detail@200 Detail@300 ReportFooter@400"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.expected);
+        design::ReportDesign report;
+        report.pageHeaderNotWith = c.headerNotWith;
+        report.pageFooterNotWith = c.footerNotWith;
+        report.sections = {section(SectionKind::ReportHeader, c.reportHeaderHeight),
+                           section(SectionKind::PageHeader, 50), section(SectionKind::Detail, 100),
+                           section(SectionKind::PageFooter, 60),
+                           section(SectionKind::ReportFooter, 100, 0, c.reportFooterForce)};
+        EXPECT_EQ(outline(render::planPages(report, render::Grouping{{0, 1, 2}, {}}, {kWide, 500})),
+                  c.expected);
+    }
+}
+
+TEST(PagePlan, ASectionKeptTogetherMovesToTheNextPageAndOneNotKeptPrintsWhatFits) {
+    design::ReportDesign report;
+    report.sections = {section(SectionKind::ReportHeader, 200), section(SectionKind::Detail, 200)};
+    report.sections[1].controls = {control(design::ControlKind::Label, 0, 100),
+                                   control(design::ControlKind::Label, 100, 100)};
+    EXPECT_EQ(outline(render::planPages(report, render::Grouping{{0}, {}}, {kWide, 350})),
+              " ReportHeader@0 | Detail@0");
+    report.sections[1].keepTogether = false;  // cut above the label that does not fit
+    EXPECT_EQ(outline(render::planPages(report, render::Grouping{{0}, {}}, {kWide, 350})),
+              " ReportHeader@0 Detail@200 | Detail@0");
+}
+
+TEST(PagePlan, AGroupHeaderRepeatsAtTheTopOfEachPageOrColumnItsGroupContinuesOn) {
+    struct Case {
+        int columns;
+        bool repeat;
+        const char* expected;
+    };
+    // Rows 0-2 in one group, row 3 in the next; pages of 300 twips. The next group's header repeats
+    // only on its own pages.
+    const Case cases[] = {
+        {1, true,
+         " PageHeader@0 GroupHeader@50 Detail@90 Detail@190 | PageHeader@0 GroupHeader@50 Detail@90 "
+         "GroupHeader@190 |"
+         " PageHeader@0 GroupHeader@50 Detail@90"},
+        {1, false,
+         " PageHeader@0 GroupHeader@50 Detail@90 Detail@190 | PageHeader@0 Detail@50 GroupHeader@150 "
+         "Detail@190"},
+        {3, true,
+         " PageHeader@0 GroupHeader@50 Detail@90 Detail@190 GroupHeader@50,120 Detail@90,120 "
+         "GroupHeader@190,120"
+         " GroupHeader@50,240 Detail@90,240"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.expected);
+        design::ReportDesign report;
+        report.width = 100;
+        report.page = {.columns = c.columns, .columnSpacing = 20, .acrossThenDown = false};
+        report.groups.resize(1);
+        report.sections = {section(SectionKind::PageHeader, 50), section(SectionKind::GroupHeader, 40),
+                           section(SectionKind::Detail, 100)};
+        report.sections[1].repeatSection = c.repeat;
+        EXPECT_EQ(outline(render::planPages(report, render::Grouping{{0, 1, 2, 3}, {{0, 3}}}, {kWide, 300})),
+                  c.expected);
+    }
+}
+
+TEST(PagePlan, ASectionAsksForANewColumnOrRowBeforeOrAfterIt) {
+    struct Case {
+        bool acrossThenDown;
+        int newRowOrCol;
+        const char* expected;
+    };
+    // Two groups of two rows; the group header asks. Across then down a new row starts below the last.
+    const Case cases[] = {
+        {false, 1, " GroupHeader@0 Detail@40 Detail@140 GroupHeader@0,120 Detail@40,120 Detail@140,120"},
+        {false, 2,
+         " GroupHeader@0 Detail@0,120 Detail@100,120 GroupHeader@200,120 Detail@0,240 Detail@100,240"},
+        {true, 1, " GroupHeader@0 Detail@40 Detail@40,120 GroupHeader@140 Detail@180 Detail@180,120"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.expected);
+        design::ReportDesign report;
+        report.width = 100;
+        report.page = {.columns = 3, .columnSpacing = 20, .acrossThenDown = c.acrossThenDown};
+        report.groups.resize(1);
+        report.sections = {section(SectionKind::GroupHeader, 40), section(SectionKind::Detail, 100)};
+        report.sections[0].newRowOrCol = c.newRowOrCol;
+        EXPECT_EQ(outline(render::planPages(report, render::Grouping{{0, 1, 2, 3}, {{0, 2}}}, {kWide, 1000})),
+                  c.expected);
     }
 }
 
