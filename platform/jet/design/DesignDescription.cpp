@@ -111,6 +111,9 @@ std::string describeReportDesign(const ReportDesign& report) {
         if (section.newRowOrCol) out << " newcolumn=" << section.newRowOrCol;
         if (section.keepTogether) out << " keeptogether";
         if (section.repeatSection) out << " repeat";
+        if (!section.onFormat.empty()) out << " onformat=" << quoted(section.onFormat);
+        if (!section.onPrint.empty()) out << " onprint=" << quoted(section.onPrint);
+        if (!section.onRetreat.empty()) out << " onretreat=" << quoted(section.onRetreat);
         out << '\n';
         for (const auto& control : section.controls) describeControl(out, control, 1);
     }

@@ -44,6 +44,9 @@ constexpr SlotEntry kSlots[] = {
     {kAnySection, 0x03, Property::CanShrink},
     {kAnySection, 0x9C, Property::BackColor},
     {kAnySection, 0xDF, Property::Name},
+    {kAnySection, 0xDC, Property::OnFormat},
+    {kAnySection, 0xDD, Property::OnPrint},
+    {kAnySection, 0xDE, Property::OnRetreat},
 
     {kGroupLevel, 0xDC, Property::ControlSource},
     {kGroupLevel, 0x00, Property::SortDescending},

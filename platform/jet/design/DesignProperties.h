@@ -59,6 +59,9 @@ enum class Property {
     SectionKeepTogether,
     RepeatSection,
     NewRowOrCol,
+    OnFormat,
+    OnPrint,
+    OnRetreat,
 };
 
 // Object types as blobs store them.

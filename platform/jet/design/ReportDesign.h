@@ -97,6 +97,8 @@ struct Section {
     bool repeatSection = false;  // a group header: printed again at the top of each page or column its
                                  // group continues on
     std::vector<Control> controls;
+    // What its events run, as the design names it: a macro, or "[Event Procedure]" for Visual Basic.
+    std::string onFormat, onPrint, onRetreat;
 };
 
 struct GroupLevel {

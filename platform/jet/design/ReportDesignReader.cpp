@@ -257,6 +257,9 @@ class ReportBuilder {
         section.newRowOrCol = read_.number(object, Property::NewRowOrCol);
         section.keepTogether = read_.flag(object, Property::SectionKeepTogether);
         section.repeatSection = read_.flag(object, Property::RepeatSection);
+        section.onFormat = read_.text(object, Property::OnFormat);
+        section.onPrint = read_.text(object, Property::OnPrint);
+        section.onRetreat = read_.text(object, Property::OnRetreat);
         for (const auto& child : object.children)
             if (isControl(child.type)) section.controls.push_back(control(child));
         return section;

@@ -1,6 +1,7 @@
 #include "platform/jet/render/DocumentInfo.h"
 
 #include <QString>
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <optional>
@@ -36,12 +37,22 @@ std::optional<std::string> lastValue(std::string_view pdf, std::string_view key,
 
 }  // namespace
 
+bool hasEvents(const design::ReportDesign& design) {
+    return std::any_of(design.sections.begin(), design.sections.end(), [](const design::Section& section) {
+        return !section.onFormat.empty() || !section.onPrint.empty() || !section.onRetreat.empty();
+    });
+}
+
 std::string approximationNote(const std::set<std::string>& omissions) {
     if (omissions.empty()) return {};
-    std::string list;
-    for (const auto& omission : omissions) list += (list.empty() ? "" : ", ") + omission;
-    return "An approximation of the Access report: " + list +
-           " are not drawn, and Visual Basic code in the report does not run.";
+    std::string notDrawn;
+    for (const auto& omission : omissions)
+        if (omission != kEventsNotRun) notDrawn += (notDrawn.empty() ? "" : ", ") + omission;
+    std::string note = "An approximation of the Access report: ";
+    if (!notDrawn.empty()) note += notDrawn + " are not drawn";
+    if (omissions.count(kEventsNotRun))
+        note += std::string(notDrawn.empty() ? "its " : ", and its ") + kEventsNotRun + " do not run";
+    return note + ".";
 }
 
 std::string withDocumentInfo(std::string pdf, const std::string& title,
@@ -58,7 +69,8 @@ std::string withDocumentInfo(std::string pdf, const std::string& title,
     pdf += std::to_string(size) + " 0 obj\n<< /Title " + pdfText(title) + " /Creator " + pdfText("Calvenor");
     if (!omissions.empty()) {
         std::string keywords{kApproximationKeyword};
-        for (const auto& omission : omissions) keywords += "; not drawn: " + omission;
+        for (const auto& omission : omissions)
+            keywords += (omission == kEventsNotRun ? "; not run: " : "; not drawn: ") + omission;
         pdf += " /Subject " + pdfText(approximationNote(omissions)) + " /Keywords " + pdfText(keywords);
     }
     pdf += " >>\nendobj\n";

@@ -3,6 +3,8 @@
 #include <set>
 #include <string>
 
+#include "platform/jet/design/ReportDesign.h"
+
 namespace platform::jet::render {
 
 // The PDF document with its document information replaced by an appended update: the title, and when
@@ -11,7 +13,14 @@ namespace platform::jet::render {
 std::string withDocumentInfo(std::string pdf, const std::string& title,
                              const std::set<std::string>& omissions);
 
-// The subject such a document states; empty when nothing was left out.
+// The omission of a report whose sections have events: their macros and code do not run here.
+inline constexpr char kEventsNotRun[] = "event macros and Visual Basic code";
+
+// Whether the design's sections name macros or code to run as they print.
+bool hasEvents(const design::ReportDesign& design);
+
+// The subject such a document states; empty when nothing was left out. Every omission is something
+// not drawn but kEventsNotRun, which is something that does not run.
 std::string approximationNote(const std::set<std::string>& omissions);
 
 }  // namespace platform::jet::render

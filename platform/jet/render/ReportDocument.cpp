@@ -7,6 +7,7 @@
 #include <QPdfWriter>
 #include <optional>
 
+#include "platform/jet/render/DocumentInfo.h"
 #include "platform/jet/render/PagePlan.h"
 #include "platform/jet/render/PageSetup.h"
 #include "platform/jet/render/ReportPainter.h"
@@ -68,6 +69,7 @@ DrawnReport drawReport(const design::ReportDesign& designed, const query::RowSet
             reportPainter.drawPage(pages[i], {static_cast<int>(i + 1), static_cast<int>(pages.size())});
         }
         drawn.omissions = reportPainter.omissions();
+        if (hasEvents(design)) drawn.omissions.insert(kEventsNotRun);
     }
     drawn.pdf = buffer.data();
     return drawn;

@@ -5,6 +5,7 @@
 
 #include "platform/jet/query/AsciiCase.h"
 #include "platform/jet/render/Datasheet.h"
+#include "platform/jet/render/DocumentInfo.h"
 #include "platform/jet/render/PagePlan.h"
 #include "platform/jet/render/ReportPainter.h"
 #include "platform/jet/render/ReportRows.h"
@@ -156,6 +157,7 @@ int Subreports::show(const Control& control, const Place& place, std::optional<Q
         place.omissions.insert(shown.failure);
         return control.height;
     }
+    if (hasEvents(shown.design)) place.omissions.insert(kEventsNotRun);
 
     try {
         const query::RowSet linked = rowsLinkedTo(control, shown.rows, place);

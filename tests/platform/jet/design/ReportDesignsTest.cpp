@@ -234,6 +234,17 @@ TEST(ReportDesigns, PageAndSectionSettingsAreReadWhereTheReportsSetThem) {
     const std::set<Key> notKept = {{"Catalog", "ReportHeader"}};
     const std::set<Key> repeated = {{"Employee Sales by Country", "GroupHeader2"},
                                     {"Products by Category", "GroupHeader0"}};
+    // The sections whose formatting runs a macro or Visual Basic.
+    const std::set<Key> formatEvents = {{"Employee Sales by Country", "GroupHeader0"},
+                                        {"Employee Sales by Country", "GroupHeader2"},
+                                        {"Sales by Year", "ReportHeader"},
+                                        {"Sales by Year", "PageHeader"},
+                                        {"Sales by Year", "GroupHeader0"},
+                                        {"Sales by Year", "Detail"},
+                                        {"Sales by Year", "GroupFooter1"},
+                                        {"Sales Totals by Amount", "PageHeader"},
+                                        {"Sales Totals by Amount", "Detail"},
+                                        {"Sales Totals by Amount", "GroupFooter0"}};
     for (const char* name : {"northwind-jet4.mdb", "asample.accdb"}) {
         OpenFile file(name);
         for (const auto& report : file.storage.reportNames()) {
@@ -249,6 +260,10 @@ TEST(ReportDesigns, PageAndSectionSettingsAreReadWhereTheReportsSetThem) {
                 EXPECT_EQ(section.keepTogether, !pageSection && !notKept.count(key));
                 EXPECT_EQ(section.repeatSection, repeated.count(key) == 1);
                 EXPECT_EQ(section.newRowOrCol, key == Key("Products by Category", "GroupHeader0") ? 1 : 0);
+                EXPECT_EQ(!section.onFormat.empty(), formatEvents.count(key) == 1);
+                if (key == Key("Sales Totals by Amount", "Detail")) {
+                    EXPECT_EQ(section.onFormat, "Sales Totals by Amount.Show Break");
+                }
             }
         }
     }

@@ -116,8 +116,13 @@ TEST(DocumentInfo, AnApproximationSaysSoInAnAppendedUpdate) {
     EXPECT_THAT(update, testing::HasSubstr("2 0 obj"));
     EXPECT_THAT(update, testing::HasSubstr("/Size 3 /Root 7 0 R /Info 2 0 R /Prev 42"));
     EXPECT_THAT(update, testing::HasSubstr("/Keywords <FEFF"));
-    EXPECT_THAT(render::approximationNote({"charts", "subreports"}),
-                testing::HasSubstr("charts, subreports are not drawn"));
+    EXPECT_EQ(render::approximationNote({"charts", "subreports"}),
+              "An approximation of the Access report: charts, subreports are not drawn.");
+    EXPECT_EQ(render::approximationNote({render::kEventsNotRun}),
+              "An approximation of the Access report: its event macros and Visual Basic code do not run.");
+    EXPECT_EQ(render::approximationNote({"charts", render::kEventsNotRun}),
+              "An approximation of the Access report: charts are not drawn, and its event macros and Visual "
+              "Basic code do not run.");
     EXPECT_TRUE(updated.ends_with("%%EOF\n"));
     EXPECT_EQ(render::withDocumentInfo("not a PDF", "Q", {"charts"}), "not a PDF");
 }
