@@ -5,6 +5,7 @@
 
 #include "platform/jet/query/AsciiCase.h"
 #include "platform/jet/render/Datasheet.h"
+#include "platform/jet/render/DesignBounds.h"
 #include "platform/jet/render/PagePlan.h"
 #include "platform/jet/render/ReportPainter.h"
 #include "platform/jet/render/ReportRows.h"
@@ -98,7 +99,7 @@ struct Subreports::Library {
         Shown shown;
         const std::string named = "the subreport " + object.name;
         try {
-            if (!object.datasheet) shown.design = asSubreport(source.design(object.name));
+            if (!object.datasheet) shown.design = asSubreport(boundedDesign(source.design(object.name)));
         } catch (const std::exception& error) {
             shown.failure = named + ", whose design cannot be read (" + error.what() + ")";
         }
