@@ -19,6 +19,9 @@ using design::SectionKind;
 
 // A subreport is one long band of sections: it never reaches a page's end.
 constexpr int kUnboundedHeight = std::numeric_limits<int>::max() / 4;
+// Rows all the subreports of a document may lay out: far more than any report shows, few enough that
+// subreports showing every row of a large report in each row of another, nested, end in time.
+constexpr std::size_t kMostSubreportRows = 1'000'000;
 
 // The design as a subreport prints it: no page header or footer, no page breaks, nothing kept together.
 design::ReportDesign asSubreport(design::ReportDesign design) {
@@ -115,6 +118,7 @@ struct Subreports::Library {
 
     ReportSource& source;
     std::map<std::string, Shown> shownByKey;
+    std::size_t rowsLeft = kMostSubreportRows;
 };
 
 Subreports::Subreports(ReportSource& source, const std::string& mainReport)
@@ -161,6 +165,11 @@ int Subreports::show(const Control& control, const Place& place, std::optional<Q
     try {
         const query::RowSet linked = rowsLinkedTo(control, shown.rows, place);
         if (linked.rows.empty()) return fitted(control, 0);
+        if (linked.rows.size() > library_.rowsLeft) {
+            place.omissions.insert("subreports past " + std::to_string(kMostSubreportRows) + " rows");
+            return control.height;
+        }
+        library_.rowsLeft -= linked.rows.size();
 
         ReportRows rows(shown.design, linked);
         std::vector<std::string> chain = chain_;
@@ -183,7 +192,13 @@ int Subreports::show(const Control& control, const Place& place, std::optional<Q
             const double scale = place.devicePerTwip;
             place.painter.setClipRect(QRectF(*topLeft, QSizeF(control.width * scale, height * scale)),
                                       Qt::IntersectClip);
-            for (const auto& page : pages) painter.drawPage(page, place.numbers);
+            // What lies below the control's height is clipped away: it is not drawn at all.
+            for (const auto& page : pages) {
+                PlannedPage shownPart;
+                for (const Band& band : page.bands)
+                    if (band.top < height) shownPart.bands.push_back(band);
+                painter.drawPage(shownPart, place.numbers);
+            }
             place.painter.restore();
         }
         place.omissions.insert(painter.omissions().begin(), painter.omissions().end());
