@@ -276,9 +276,9 @@ void ReportPainter::drawPicture(const Control& control, const QRectF& area, cons
 }
 
 const QImage& ReportPainter::pictureOf(const Control& control) {
-    auto cached = pictures_.find(control.picture);
-    if (cached == pictures_.end())
-        cached = pictures_.emplace(control.picture, decodePicture(control.picture)).first;
+    auto cached = pictures_->find(control.picture);
+    if (cached == pictures_->end())
+        cached = pictures_->emplace(control.picture, decodePicture(control.picture)).first;
     return cached->second;
 }
 

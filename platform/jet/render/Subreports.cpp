@@ -119,6 +119,7 @@ struct Subreports::Library {
     ReportSource& source;
     std::map<std::string, Shown> shownByKey;
     std::size_t rowsLeft = kMostSubreportRows;
+    std::shared_ptr<DecodedPictures> pictures = std::make_shared<DecodedPictures>();
 };
 
 Subreports::Subreports(ReportSource& source, const std::string& mainReport)
@@ -178,6 +179,7 @@ int Subreports::show(const Control& control, const Place& place, std::optional<Q
         ReportPainter painter(place.painter, place.devicePerTwip, topLeft.value_or(QPointF()), control.width,
                               rows.evaluator());
         painter.setSubreports(&nested);
+        painter.sharePictures(library_.pictures);
         const std::vector<PlannedPage> pages =
             planPages(shown.design, rows.grouping(), {control.width, kUnboundedHeight},
                       [&](const design::Section& section, const RowScope& scope) {

@@ -1,14 +1,19 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <QBuffer>
 #include <QGuiApplication>
+#include <QImage>
 #include <climits>
+#include <map>
+#include <random>
 #include <string>
 #include <vector>
 
 #include "platform/jet/render/PagePlan.h"
 #include "platform/jet/render/ReportDocument.h"
 #include "platform/jet/render/ReportGrouping.h"
+#include "platform/jet/render/ReportSource.h"
 
 using namespace platform::jet;
 using design::ControlKind;
@@ -47,13 +52,40 @@ query::RowSet numberedRows(std::size_t count) {
     return rows;
 }
 
+// One report, "Logo", and its one row.
+class LogoReport : public render::ReportSource {
+  public:
+    explicit LogoReport(design::ReportDesign logo) : logo_(std::move(logo)) {}
+    design::ReportDesign design(const std::string&) override { return logo_; }
+    query::RowSet rows(const std::string&) override { return numberedRows(1); }
+
+  private:
+    design::ReportDesign logo_;
+};
+
+// A PNG of noise, which no compression makes much smaller.
+std::vector<std::uint8_t> noisePicture() {
+    QImage image(128, 128, QImage::Format_RGB32);
+    std::mt19937 noise(7);
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) image.setPixel(x, y, noise() & 0xFFFFFF);
+    QBuffer png;
+    png.open(QIODevice::WriteOnly);
+    image.save(&png, "PNG");
+    return {png.data().begin(), png.data().end()};
+}
+
+struct Application {
+    int argc = 1;
+    char name[13] = "render_tests";
+    char* argv[2] = {name, nullptr};
+    QGuiApplication application{argc, argv};  // fonts and the PDF writer
+};
+
 }  // namespace
 
 TEST(HostileDesigns, DrawWithinBoundsOrSayWhatTheyLeftOut) {
-    int argc = 1;
-    char name[] = "render_tests";
-    char* argv[] = {name, nullptr};
-    QGuiApplication application(argc, argv);  // fonts and the PDF writer
+    Application application;
 
     design::ReportDesign tallest = detailOnly(INT_MAX, {control(ControlKind::Rectangle, 0, INT_MAX)});
 
@@ -129,4 +161,21 @@ TEST(HostileDesigns, NumbersPastDatesAndWholeBucketsGroupByTheirValue) {
         ASSERT_TRUE(key.holds<double>());
         EXPECT_EQ(key.get<double>(), c.number);
     }
+}
+
+TEST(HostileDesigns, APictureInEveryRowsSubreportIsWrittenToTheDocumentOnce) {
+    Application application;
+    design::Control picture = control(ControlKind::Image, 0, 1440);
+    picture.picture = noisePicture();
+    design::ReportDesign logo = detailOnly(1440, {picture});
+    logo.recordSource = "One";
+    LogoReport reports(logo);
+    design::Control shown = control(ControlKind::Subreport, 0, 1440);
+    shown.sourceObject = "Report.Logo";
+    const design::ReportDesign main = detailOnly(1440, {shown});
+
+    const auto size = [&](std::size_t rows) {
+        return render::drawReport(main, numberedRows(rows), "Logos", &reports, "Main").pdf.size();
+    };
+    EXPECT_LT(size(30) - size(1), static_cast<qsizetype>(picture.picture.size()));
 }
