@@ -19,9 +19,9 @@ using design::SectionKind;
 
 // A subreport is one long band of sections: it never reaches a page's end.
 constexpr int kUnboundedHeight = std::numeric_limits<int>::max() / 4;
-// Rows all the subreports of a document may lay out: far more than any report shows, few enough that
-// subreports showing every row of a large report in each row of another, nested, end in time.
-constexpr std::size_t kMostSubreportRows = 1'000'000;
+// Rows all the subreports of a document may lay out (once to measure, once to draw): more than a report
+// drawn in seconds shows, few enough that subreports showing a large report in each row of another end.
+constexpr std::size_t kMostSubreportRows = 100'000;
 
 // The design as a subreport prints it: no page header or footer, no page breaks, nothing kept together.
 design::ReportDesign asSubreport(design::ReportDesign design) {
