@@ -5,9 +5,10 @@
 namespace platform::jet::render {
 namespace {
 
-constexpr int kLargestFontSize = 127;    // points
-constexpr int kWidestBorder = 6;         // points
-constexpr int kLongestPaper = 50 * 254;  // tenths of a millimetre: 50 inches, past any printer's roll
+constexpr int kLargestFontSize = 127;         // points
+constexpr int kWidestBorder = 6;              // points
+constexpr int kLongestPaper = 50 * 254;       // tenths of a millimetre: 50 inches, past any printer's roll
+constexpr std::size_t kMostGroupLevels = 10;  // Access's sorting and grouping levels
 
 void boundLength(int& twips) {
     twips = std::clamp(twips, 0, kLongestLength);
@@ -32,6 +33,8 @@ design::ReportDesign boundedDesign(design::ReportDesign design) {
     page.paperLength = std::clamp(page.paperLength, 0, kLongestPaper);
     // No more columns than a page has twips across.
     page.columns = std::clamp(page.columns, 1, kLongestLength);
+    // Each level costs a pass over the rows; the sections of levels past Access's are not printed.
+    if (design.groups.size() > kMostGroupLevels) design.groups.resize(kMostGroupLevels);
     for (auto& level : design.groups) level.groupInterval = std::max(level.groupInterval, 1);
     for (auto& section : design.sections) {
         boundLength(section.height);
