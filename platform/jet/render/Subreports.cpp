@@ -194,11 +194,16 @@ int Subreports::show(const Control& control, const Place& place, std::optional<Q
             const double scale = place.devicePerTwip;
             place.painter.setClipRect(QRectF(*topLeft, QSizeF(control.width * scale, height * scale)),
                                       Qt::IntersectClip);
-            // What lies below the control's height is clipped away: it is not drawn at all.
+            // Bands clipped away (below the control's height, or outside the part of a section split
+            // over pages that this page shows) are not drawn at all.
+            const QRectF visible = place.painter.clipBoundingRect();
             for (const auto& page : pages) {
                 PlannedPage shownPart;
-                for (const Band& band : page.bands)
-                    if (band.top < height) shownPart.bands.push_back(band);
+                for (const Band& band : page.bands) {
+                    const double top = topLeft->y() + band.top * scale;
+                    if (top < visible.bottom() && top + band.height * scale > visible.top())
+                        shownPart.bands.push_back(band);
+                }
                 painter.drawPage(shownPart, place.numbers);
             }
             place.painter.restore();
