@@ -15,8 +15,11 @@ std::shared_ptr<CatalogueCache> sharedCatalogueCache();
 struct EngineOptions {
     // Where the helper programs are; empty: beside the running program.
     std::string helperFolder;
-    // How long a helper may take for one database file or one print job before it is stopped.
+    // How long a helper may take for one database file before it is stopped.
     std::chrono::milliseconds timeLimit{10000};
+    // How long drawing one report may take: one of many thousand pages takes a while (about a
+    // millisecond a page). Its helper's processor time is bounded at 120 s as well.
+    std::chrono::milliseconds printTimeLimit{120000};
     // The largest encrypted file that is decrypted (in memory, never on disk); a larger one is refused.
     std::uint64_t decryptionLimit = std::uint64_t{1} << 30;
     // Where catalogue reads are kept for the next open of the same file; none: every open reads.

@@ -158,7 +158,7 @@ void PrintRenderer::stop() {
 }
 
 std::string PrintRenderer::render(const PrintJob& job) {
-    const auto deadline = Clock::now() + options_.timeLimit;
+    const auto deadline = Clock::now() + options_.printTimeLimit;
     const std::string request =
         joinFields({kRenderRequest, job.title, job.databaseName, job.printedAt, job.title});
     if (helper_ && (helper_->jobs() >= kJobsPerHelper || !helper_->idle())) stop();
@@ -171,12 +171,12 @@ std::string PrintRenderer::render(const PrintJob& job) {
         outcome = helper_->send(request, deadline);
     }
     std::string document;
-    if (outcome == Outcome::Done) outcome = helper_->receive(document, ChildLimits().outputLimit, deadline);
+    if (outcome == Outcome::Done) outcome = helper_->receive(document, kMaxDocumentBytes, deadline);
     if (outcome == Outcome::Done && isWholePdf(document)) return document;
     stop();  // a helper in doubt serves no further job
     if (outcome == Outcome::TimedOut)
         throw Failure("The print job for the report '" + job.title + "' took longer than " +
-                      secondsText(options_.timeLimit) + " seconds.");
+                      secondsText(options_.printTimeLimit) + " seconds.");
     throw Failure("The print job for the report '" + job.title + "' could not be rendered.");
 }
 

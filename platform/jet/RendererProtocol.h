@@ -19,4 +19,8 @@ inline constexpr char kErrorAnswer[] = "error";
 // No answer's line is longer: a helper that says more is not speaking this protocol.
 inline constexpr std::size_t kMaxAnswerLine = 256;
 
+// No document is larger (a report of some 50,000 pages with pictures): the helper builds it in memory,
+// and so does the program before writing it.
+inline constexpr std::size_t kMaxDocumentBytes = std::size_t{256} << 20;
+
 }  // namespace platform::jet

@@ -48,7 +48,6 @@ int main(int argc, char** argv) {
     }
     EngineOptions options;
     options.helperFolder = CALVENOR_HELPER_DIR;
-    options.timeLimit = std::chrono::seconds(60);
     const auto reports = reportNames(openDatabaseFile(file, "", AcceptedFormats::JetAndAce, options).objects);
     const ReadableDatabase database = openReadableDatabase(file, "", AcceptedFormats::JetAndAce, options);
     auto helper = std::make_unique<PrintRenderer>(options);

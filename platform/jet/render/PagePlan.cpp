@@ -52,6 +52,9 @@ Columns columnsOf(const design::ReportDesign& design, int printableWidth) {
     return columns;
 }
 
+// Stops a plan that has run past kMostPages.
+struct PageLimitReached {};
+
 class Planner {
   public:
     Planner(const design::ReportDesign& design, PrintableArea area, const SectionMeasure& measure)
@@ -131,11 +134,13 @@ class Planner {
         if (bodyOnPage_ &&
             std::find(extent.pageBreaks.begin(), extent.pageBreaks.end(), 0) != extent.pageBreaks.end())
             newPage();
+        // In order, so that each part finds its break at once however many the section has.
+        std::vector<int> breaks = extent.pageBreaks;
+        std::sort(breaks.begin(), breaks.end());
         int offset = 0;
         for (;;) {
-            int end = extent.height;
-            for (int at : extent.pageBreaks)
-                if (at > offset && at < end) end = at;
+            const auto next = std::upper_bound(breaks.begin(), breaks.end(), offset);
+            const int end = next != breaks.end() ? std::min(*next, extent.height) : extent.height;
             // A page break below nothing but space on a fresh page (the section was cut just above
             // it) starts no second page.
             if (end < extent.height && !bodyOnPage_ && isEmpty(extent, offset, end)) {
@@ -310,6 +315,7 @@ class Planner {
     }
 
     void newPage() {
+        if (pages_.size() > kMostPages) throw PageLimitReached();
         finishPage();
         pages_.emplace_back();
         top_ = 0;
@@ -427,14 +433,16 @@ std::vector<PlannedPage> planPages(const design::ReportDesign& design, const Gro
     const auto keptWith = [&](const Section& header, std::size_t level, const RowScope& group) {
         const int keep = level < design.groups.size() ? design.groups[level].keepTogether : 0;
         if (keep == 0) return 0;
+        // Past a page's room the rest cannot change where the header goes: the sum stops there.
+        const int room = planner.roomOnNewPage();
         const auto below = [&](bool whole) {
             int height = 0;
             walk.visit(level + 1, group.first, group.last,
                        [&](const Section& section, const RowScope& scope) {
                            height += measureOf(section, scope).height;
-                           return whole || section.kind != SectionKind::Detail;
+                           return height <= room && (whole || section.kind != SectionKind::Detail);
                        });
-            if (const Section* footer = whole ? walk.footer(level) : nullptr)
+            if (const Section* footer = whole && height <= room ? walk.footer(level) : nullptr)
                 height += measureOf(*footer, {group.first, group.last, group.last}).height;
             return height;
         };
@@ -445,17 +453,21 @@ std::vector<PlannedPage> planPages(const design::ReportDesign& design, const Gro
         return below(false);
     };
 
-    planner.start(findSection(design, SectionKind::ReportHeader), all);
-    if (rows > 0)
-        walk.visit(0, 0, rows - 1, [&](const Section& section, const RowScope& scope) {
-            const auto level = static_cast<std::size_t>(section.groupLevel);
-            planner.place(&section, scope,
-                          section.kind == SectionKind::GroupHeader ? keptWith(section, level, scope) : 0);
-            return true;
-        });
-    RowScope last = all;
-    last.current = all.last;
-    planner.placeReportFooter(findSection(design, SectionKind::ReportFooter), last);
+    try {
+        planner.start(findSection(design, SectionKind::ReportHeader), all);
+        if (rows > 0)
+            walk.visit(0, 0, rows - 1, [&](const Section& section, const RowScope& scope) {
+                const auto level = static_cast<std::size_t>(section.groupLevel);
+                planner.place(&section, scope,
+                              section.kind == SectionKind::GroupHeader ? keptWith(section, level, scope) : 0);
+                return true;
+            });
+        RowScope last = all;
+        last.current = all.last;
+        planner.placeReportFooter(findSection(design, SectionKind::ReportFooter), last);
+    } catch (const PageLimitReached&) {
+        // The pages so far, one past the limit, say that the report runs on.
+    }
     return planner.finish();
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <utility>
 #include <vector>
@@ -40,6 +41,9 @@ void addControl(const design::Control& control, int top, int height, SectionExte
 // The section as its design lays it out, nothing grown or shrunk.
 SectionExtent designedExtent(const design::Section& section);
 
+// More pages than any report prints: a design that asks for more is damaged or hostile.
+inline constexpr std::size_t kMostPages = 100'000;
+
 struct PlannedPage {
     std::vector<Band> bands;
 };
@@ -58,7 +62,8 @@ struct PrintableArea {
 // starts the next page unless it fits below (kept with its first detail, or whole and no taller than a page,
 // else as far as its first detail). In a report of several columns the details (and, laid out down then
 // across, the group headers and footers) fill the columns, starting a new column or row where a section asks.
-// Always at least one page.
+// Always at least one page, and at most one past kMostPages: a report that runs on past them stops
+// there.
 std::vector<PlannedPage> planPages(const design::ReportDesign& design, const Grouping& grouping,
                                    PrintableArea area, const SectionMeasure& measure = {});
 

@@ -7,6 +7,7 @@
 #include <QPdfWriter>
 #include <optional>
 
+#include "platform/jet/render/DesignBounds.h"
 #include "platform/jet/render/DocumentInfo.h"
 #include "platform/jet/render/PagePlan.h"
 #include "platform/jet/render/PageSetup.h"
@@ -32,7 +33,7 @@ design::ReportDesign withColumnSize(design::ReportDesign design) {
 
 DrawnReport drawReport(const design::ReportDesign& designed, const query::RowSet& rows,
                        const std::string& title, ReportSource* reports, const std::string& report) {
-    const design::ReportDesign design = withColumnSize(designed);
+    const design::ReportDesign design = withColumnSize(boundedDesign(designed));
     ReportRows ordered(design, rows);
     std::optional<Subreports> subreports;
     if (reports) subreports.emplace(*reports, report);
@@ -58,17 +59,21 @@ DrawnReport drawReport(const design::ReportDesign& designed, const query::RowSet
                                     ordered.evaluator());
         if (subreports) reportPainter.setSubreports(&*subreports);
         // Growing text is measured with the painter's fonts before any page is drawn.
-        const std::vector<PlannedPage> pages =
+        std::vector<PlannedPage> pages =
             planPages(design, ordered.grouping(), {printableWidth, printableHeight},
                       [&](const design::Section& section, const RowScope& scope) {
                           return reportPainter.measure(section, scope);
                       });
+        if (pages.size() > kMostPages) {
+            pages.resize(kMostPages);
+            drawn.omissions.insert("the pages past the " + std::to_string(kMostPages) + "th");
+        }
         drawn.pages = static_cast<int>(pages.size());
         for (std::size_t i = 0; i < pages.size(); ++i) {
             if (i > 0) writer.newPage();
             reportPainter.drawPage(pages[i], {static_cast<int>(i + 1), static_cast<int>(pages.size())});
         }
-        drawn.omissions = reportPainter.omissions();
+        drawn.omissions.insert(reportPainter.omissions().begin(), reportPainter.omissions().end());
         if (hasEvents(design)) drawn.omissions.insert(kEventsNotRun);
     }
     drawn.pdf = buffer.data();

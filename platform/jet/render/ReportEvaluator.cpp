@@ -16,7 +16,8 @@ using query::Value;
 
 constexpr char kTable[] = "Calvenor Report Rows";
 constexpr char kPosition[] = "Calvenor Row Position";
-constexpr int kMaxControlDepth = 8;  // controls naming each other in a circle stop here
+constexpr int kMaxControlDepth = 8;                  // controls naming each other in a circle stop here
+constexpr std::size_t kLongestExpression = 1 << 16;  // characters; Access allows 2,048 in one source
 
 ColumnType typeOf(const Value& value) {
     if (value.holds<bool>()) return ColumnType::Boolean;
@@ -157,6 +158,9 @@ std::string ReportEvaluator::expressionOf(const std::string& source, const PageN
         }
         result += text.substr(copied, token.offset - copied) + replacement + " ";
         copied = tokens[i + 1].offset;
+        // Controls naming each other many times over would multiply their sources past any use.
+        if (result.size() > kLongestExpression)
+            throw QueryError("The controls' sources make too long an expression.");
     }
     return result + text.substr(copied);
 }
@@ -174,7 +178,15 @@ query::RowSet ReportEvaluator::select(const std::string& expression, const std::
 const std::vector<Value>& ReportEvaluator::perRow(const std::string& expression) {
     auto cached = perRowCache_.find(expression);
     if (cached != perRowCache_.end()) return cached->second;
-    query::RowSet result = select(expression, "");
+    if (auto failed = perRowFailures_.find(expression); failed != perRowFailures_.end())
+        throw QueryError(failed->second);
+    query::RowSet result;
+    try {
+        result = select(expression, "");
+    } catch (const QueryError& error) {
+        perRowFailures_.emplace(expression, error.what());
+        throw;
+    }
     std::vector<Value> values;
     // An aggregate gives one row for all: it has no value per row.
     if (result.rows.size() == rows_.rows.size())

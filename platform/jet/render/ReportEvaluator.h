@@ -63,6 +63,8 @@ class ReportEvaluator {
     std::map<std::string, std::string> controlSources_;  // by lower-case control name
     std::unique_ptr<query::QueryEngine> engine_;
     std::map<std::string, std::vector<query::Value>> perRowCache_;
+    // Why an expression failed over all rows: it fails the same way for each, and may take long to.
+    std::map<std::string, std::string> perRowFailures_;
     std::vector<std::vector<std::size_t>> groupStarts_;
     // Running sums of every unit, by expression, level, whether over a group and whether at a unit's end.
     std::map<std::tuple<std::string, int, bool, bool>, std::vector<query::Value>> runningCache_;

@@ -14,6 +14,8 @@ namespace {
 using design::GroupOn;
 using query::Value;
 
+constexpr double kLastDay = 2958466.0;  // day numbers of dates lie within +-9999-12-31's
+
 std::optional<double> numberOf(const Value& value) {
     if (value.holds<bool>()) return value.get<bool>() ? -1.0 : 0.0;
     if (value.holds<std::int64_t>()) return static_cast<double>(value.get<std::int64_t>());
@@ -45,6 +47,10 @@ Value groupKey(const Value& value, const design::GroupLevel& level) {
         return query::lowerAscii(value.get<std::string>().substr(0, static_cast<std::size_t>(interval)));
     const auto number = numberOf(value);
     if (!number || level.groupOn == GroupOn::EachValue) return value;
+    // Numbers past the range of whole buckets (and of dates, for the date groupings) group by value.
+    constexpr double kLargestBucket = 9.0e18;
+    if (!(std::fabs(*number) < (level.groupOn == GroupOn::Interval ? kLargestBucket : kLastDay)))
+        return value;
     const auto bucket = [&](double amount) {
         return static_cast<std::int64_t>(std::floor(amount / interval));
     };

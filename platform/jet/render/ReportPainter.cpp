@@ -3,6 +3,7 @@
 #include <QFont>
 #include <QPen>
 #include <algorithm>
+#include <limits>
 #include <utility>
 #include <vector>
 
@@ -22,6 +23,8 @@ constexpr int kDefaultFontSize = 8;  // points, for a design that names none
 constexpr int kHairline = 10;        // twips: a border of width 0 is a hairline
 constexpr int kTwipsPerPoint = 20;
 constexpr int kDefaultTextWidth = 1440;  // twips: Access's text box prototype
+// Twips a section may grow to: far more than pages of text, little enough that sums of it stay in an int.
+constexpr int kTallestGrowth = std::numeric_limits<int>::max() / 64;
 
 bool isNumeric(const query::Value& value) {
     return value.holds<std::int64_t>() || value.holds<double>() || value.holds<query::Currency>() ||
@@ -280,9 +283,9 @@ void ReportPainter::drawPicture(const Control& control, const QRectF& area, cons
 }
 
 const QImage& ReportPainter::pictureOf(const Control& control) {
-    auto cached = pictures_.find(control.picture);
-    if (cached == pictures_.end())
-        cached = pictures_.emplace(control.picture, decodePicture(control.picture)).first;
+    auto cached = pictures_->find(control.picture);
+    if (cached == pictures_->end())
+        cached = pictures_->emplace(control.picture, decodePicture(control.picture)).first;
     return cached->second;
 }
 
@@ -321,14 +324,15 @@ int ReportPainter::textHeight(const Control& control, const std::string& text) {
         areaOf(control, 0, control.height).adjusted(kTextInset * scale_, 0, -kTextInset * scale_, 0);
     const QRectF used = painter_.fontMetrics().boundingRect(area.toRect(), Qt::AlignTop | Qt::TextWordWrap,
                                                             QString::fromStdString(text));
-    return static_cast<int>(used.height() / scale_) + 1;
+    return static_cast<int>(std::min<double>(used.height() / scale_, kTallestGrowth)) + 1;
 }
 
 ReportPainter::SectionLayout ReportPainter::layOut(const design::Section& section, const RowScope& scope) {
     const Band band{&section, 0, scope, section.height};
     SectionLayout layout;
     const auto collect = [&](const auto& self, const Control& control) -> void {
-        const int needed = control.visible ? neededHeight(control, band) : control.height;
+        const int needed =
+            control.visible ? std::clamp(neededHeight(control, band), 0, kTallestGrowth) : control.height;
         layout.controls.push_back({&control, control.top, needed});
         for (const Control& child : control.children) self(self, child);
     };
@@ -351,19 +355,23 @@ ReportPainter::SectionLayout ReportPainter::layOut(const design::Section& sectio
         return layout.controls[a].control->top < layout.controls[b].control->top;
     });
     std::vector<int> pushedDown(byTop.size(), 0);
+    // Only the controls that grew or moved move others: the rest are passed over, so that a section of
+    // many controls lays out in time.
+    std::vector<std::size_t> moving;
     int growth = 0;
     for (std::size_t k = 0; k < byTop.size(); ++k) {
         PlacedControl& placed = layout.controls[byTop[k]];
         const Control& control = *placed.control;
         int down = 0;
-        for (std::size_t above = 0; above < k; ++above) {
+        for (std::size_t above : moving) {
             const PlacedControl& other = layout.controls[byTop[above]];
             if (other.control->top < control.top && other.control->top + other.control->height <= control.top)
                 down = std::max(down, pushedDown[above] + std::max(0, other.height - other.control->height));
         }
-        pushedDown[k] = down;
-        placed.top = control.top + down - lengthAbove(freed, control.top);
-        growth = std::max(growth, down + std::max(0, placed.height - control.height));
+        pushedDown[k] = std::min(down, kTallestGrowth);
+        if (pushedDown[k] > 0 || placed.height > control.height) moving.push_back(k);
+        placed.top = control.top + pushedDown[k] - lengthAbove(freed, control.top);
+        growth = std::max(growth, pushedDown[k] + std::max(0, placed.height - control.height));
     }
     layout.height = std::max(0, section.height + growth - lengthAbove(freed, section.height));
     return layout;

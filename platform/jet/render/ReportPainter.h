@@ -4,6 +4,7 @@
 #include <QPainter>
 #include <QPointF>
 #include <map>
+#include <memory>
 #include <optional>
 #include <set>
 #include <string>
@@ -16,6 +17,9 @@
 namespace platform::jet::render {
 
 class Subreports;
+
+// Pictures decoded from their stored bytes, by those bytes.
+using DecodedPictures = std::map<std::vector<std::uint8_t>, QImage>;
 
 // Draws planned pages with a painter: each band's background and controls (labels, text boxes with
 // their values, lines, rectangles, check boxes, pictures), text in the control's font, colours and
@@ -30,6 +34,10 @@ class ReportPainter {
 
     // Where subreport controls find their reports; without it they are left out.
     void setSubreports(Subreports* subreports) { subreports_ = subreports; }
+
+    // Pictures decoded once for a whole document, so that one shown many times (in each row's
+    // subreport) is written to it once.
+    void sharePictures(std::shared_ptr<DecodedPictures> pictures) { pictures_ = std::move(pictures); }
 
     // A control where it prints in its section (twips from the section's top); shrunk away when it
     // prints nothing.
@@ -84,7 +92,7 @@ class ReportPainter {
     ReportEvaluator& evaluator_;
     std::set<std::string> omissions_;
     Subreports* subreports_ = nullptr;
-    std::map<std::vector<std::uint8_t>, QImage> pictures_;  // by the bytes they were decoded from
+    std::shared_ptr<DecodedPictures> pictures_ = std::make_shared<DecodedPictures>();
 };
 
 // A Windows COLORREF (0x00BBGGRR) as a colour; a system colour (high bit set) as the fallback.

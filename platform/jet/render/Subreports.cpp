@@ -5,6 +5,7 @@
 
 #include "platform/jet/query/AsciiCase.h"
 #include "platform/jet/render/Datasheet.h"
+#include "platform/jet/render/DesignBounds.h"
 #include "platform/jet/render/DocumentInfo.h"
 #include "platform/jet/render/PagePlan.h"
 #include "platform/jet/render/ReportPainter.h"
@@ -19,6 +20,9 @@ using design::SectionKind;
 
 // A subreport is one long band of sections: it never reaches a page's end.
 constexpr int kUnboundedHeight = std::numeric_limits<int>::max() / 4;
+// Rows all the subreports of a document may lay out (once to measure, once to draw): more than a report
+// drawn in seconds shows, few enough that subreports showing a large report in each row of another end.
+constexpr std::size_t kMostSubreportRows = 100'000;
 
 // The design as a subreport prints it: no page header or footer, no page breaks, nothing kept together.
 design::ReportDesign asSubreport(design::ReportDesign design) {
@@ -99,7 +103,7 @@ struct Subreports::Library {
         Shown shown;
         const std::string named = "the subreport " + object.name;
         try {
-            if (!object.datasheet) shown.design = asSubreport(source.design(object.name));
+            if (!object.datasheet) shown.design = asSubreport(boundedDesign(source.design(object.name)));
         } catch (const std::exception& error) {
             shown.failure = named + ", whose design cannot be read (" + error.what() + ")";
         }
@@ -115,6 +119,8 @@ struct Subreports::Library {
 
     ReportSource& source;
     std::map<std::string, Shown> shownByKey;
+    std::size_t rowsLeft = kMostSubreportRows;
+    std::shared_ptr<DecodedPictures> pictures = std::make_shared<DecodedPictures>();
 };
 
 Subreports::Subreports(ReportSource& source, const std::string& mainReport)
@@ -162,6 +168,11 @@ int Subreports::show(const Control& control, const Place& place, std::optional<Q
     try {
         const query::RowSet linked = rowsLinkedTo(control, shown.rows, place);
         if (linked.rows.empty()) return fitted(control, 0);
+        if (linked.rows.size() > library_.rowsLeft) {
+            place.omissions.insert("subreports past " + std::to_string(kMostSubreportRows) + " rows");
+            return control.height;
+        }
+        library_.rowsLeft -= linked.rows.size();
 
         ReportRows rows(shown.design, linked);
         std::vector<std::string> chain = chain_;
@@ -170,6 +181,7 @@ int Subreports::show(const Control& control, const Place& place, std::optional<Q
         ReportPainter painter(place.painter, place.devicePerTwip, topLeft.value_or(QPointF()), control.width,
                               rows.evaluator());
         painter.setSubreports(&nested);
+        painter.sharePictures(library_.pictures);
         const std::vector<PlannedPage> pages =
             planPages(shown.design, rows.grouping(), {control.width, kUnboundedHeight},
                       [&](const design::Section& section, const RowScope& scope) {
@@ -184,7 +196,18 @@ int Subreports::show(const Control& control, const Place& place, std::optional<Q
             const double scale = place.devicePerTwip;
             place.painter.setClipRect(QRectF(*topLeft, QSizeF(control.width * scale, height * scale)),
                                       Qt::IntersectClip);
-            for (const auto& page : pages) painter.drawPage(page, place.numbers);
+            // Bands clipped away (below the control's height, or outside the part of a section split
+            // over pages that this page shows) are not drawn at all.
+            const QRectF visible = place.painter.clipBoundingRect();
+            for (const auto& page : pages) {
+                PlannedPage shownPart;
+                for (const Band& band : page.bands) {
+                    const double top = topLeft->y() + band.top * scale;
+                    if (top < visible.bottom() && top + band.height * scale > visible.top())
+                        shownPart.bands.push_back(band);
+                }
+                painter.drawPage(shownPart, place.numbers);
+            }
             place.painter.restore();
         }
         place.omissions.insert(painter.omissions().begin(), painter.omissions().end());

@@ -77,7 +77,7 @@ TEST(PrintRenderer, ARendererThatFailsAJobFailsThatJobAloneAndIsReplaced) {
         jet_tests::HelperFolder helpers;
         helpers.addScript(kRendererProgram, kMisbehavingRenderer);
         auto options = helpers.options();
-        options.timeLimit = std::chrono::milliseconds(500);
+        options.printTimeLimit = std::chrono::milliseconds(500);
         PrintRenderer renderer(options);
 
         EXPECT_EQ(failureOf(renderer, "Before"), "") << c.job;

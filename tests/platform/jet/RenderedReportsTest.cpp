@@ -26,9 +26,7 @@ namespace {
 std::map<std::string, std::string> saveAll(const std::string& database, const std::filesystem::path& folder) {
     fakes::FakeRegistry registry;
     test_support::NoPrintQueues queues;
-    auto options = jet_tests::testOptions();
-    options.timeLimit = std::chrono::seconds(30);  // whole reports, on a busy machine
-    jet::JetAccess access(registry, queues, options);
+    jet::JetAccess access(registry, queues, jet_tests::testOptions());
     auto application = access.createApplication();
     application->openCurrentDatabase(database, false, "");
     std::map<std::string, std::string> saved;
