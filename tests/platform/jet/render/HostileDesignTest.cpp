@@ -14,25 +14,16 @@
 #include "platform/jet/render/ReportDocument.h"
 #include "platform/jet/render/ReportGrouping.h"
 #include "platform/jet/render/ReportSource.h"
+#include "tests/platform/jet/render/DesignParts.h"
 
 using namespace platform::jet;
 using design::ControlKind;
 using design::SectionKind;
 using query::Value;
 
-namespace {
+using render_tests::control;
 
-design::Control control(ControlKind kind, int top, int height, const std::string& name = {},
-                        const std::string& source = {}) {
-    design::Control c;
-    c.kind = kind;
-    c.name = name;
-    c.controlSource = source;
-    c.top = top;
-    c.height = height;
-    c.width = 1440;
-    return c;
-}
+namespace {
 
 design::ReportDesign detailOnly(int height, std::vector<design::Control> controls) {
     design::ReportDesign report;

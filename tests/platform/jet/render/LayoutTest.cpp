@@ -9,10 +9,12 @@
 #include "platform/jet/render/PagePlan.h"
 #include "platform/jet/render/ReportGrouping.h"
 #include "platform/jet/render/ReportPainter.h"
+#include "tests/platform/jet/render/DesignParts.h"
 
 using namespace platform::jet;
 using design::SectionKind;
 using query::Value;
+using render_tests::control;
 
 namespace {
 
@@ -57,15 +59,6 @@ std::vector<std::vector<std::string>> places(const std::vector<render::PlannedPa
         return std::to_string(band.left) + "," + std::to_string(band.top) + " " +
                std::to_string(band.height) + (band.offset > 0 ? "+" + std::to_string(band.offset) : "");
     });
-}
-
-design::Control control(design::ControlKind kind, int top, int height) {
-    design::Control c;
-    c.kind = kind;
-    c.top = top;
-    c.height = height;
-    c.width = 1000;
-    return c;
 }
 
 }  // namespace
