@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -20,6 +21,8 @@ struct EngineOptions {
     // How long drawing one report may take: one of many thousand pages takes a while (about a
     // millisecond a page). Its helper's processor time is bounded at 120 s as well.
     std::chrono::milliseconds printTimeLimit{120000};
+    // Called about every tenth of a second while a print job is drawn, so that a window can stay painted.
+    std::function<void()> whileDrawing;
     // The largest encrypted file that is decrypted (in memory, never on disk); a larger one is refused.
     std::uint64_t decryptionLimit = std::uint64_t{1} << 30;
     // Where catalogue reads are kept for the next open of the same file; none: every open reads.

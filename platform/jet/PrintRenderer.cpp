@@ -9,6 +9,7 @@
 #include <charconv>
 #include <chrono>
 #include <cstring>
+#include <functional>
 #include <optional>
 
 #include "platform/Failure.h"
@@ -31,20 +32,22 @@ constexpr int kJobsPerHelper = 1000;
 
 enum class Outcome { Done, TimedOut, Failed };
 
-// What poll may wait before the deadline: at least 0, at most a second.
+// What poll may wait before the deadline: at least 0, at most a tenth of a second.
 int millisecondsUntil(Clock::time_point deadline) {
     auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
-    return static_cast<int>(std::clamp<long long>(left, 0, 1000));
+    return static_cast<int>(std::clamp<long long>(left, 0, 100));
 }
 
-// Waits until the descriptor is ready for the events or the deadline has passed.
-Outcome waitFor(int fd, short events, Clock::time_point deadline) {
+// Waits until the descriptor is ready for the events or the deadline has passed, calling whileWaiting
+// (when there is one) between short waits.
+Outcome waitFor(int fd, short events, Clock::time_point deadline, const std::function<void()>& whileWaiting) {
     for (;;) {
         if (Clock::now() >= deadline) return Outcome::TimedOut;
         pollfd ready{fd, events, 0};
         int count = ::poll(&ready, 1, millisecondsUntil(deadline));
         if (count > 0) return Outcome::Done;
         if (count < 0 && errno != EINTR) return Outcome::Failed;
+        if (whileWaiting) whileWaiting();
     }
 }
 
@@ -64,7 +67,8 @@ std::optional<std::size_t> announcedSize(std::string_view line) {
 // A running renderer and our end of the socket it talks on.
 class PrintRenderer::Helper {
   public:
-    Helper(const EngineOptions& options, int database, std::vector<std::string> environment) {
+    Helper(const EngineOptions& options, int database, std::vector<std::string> environment)
+        : whileWaiting_(options.whileDrawing) {
         const std::string program = helperProgramPath(options.helperFolder, kRendererProgram);
         int ends[2];
         if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends) != 0)
@@ -93,7 +97,8 @@ class PrintRenderer::Helper {
             if (sent >= 0) {
                 request.remove_prefix(static_cast<std::size_t>(sent));
             } else if (errno == EAGAIN) {
-                if (Outcome waited = waitFor(channel_.get(), POLLOUT, deadline); waited != Outcome::Done)
+                if (Outcome waited = waitFor(channel_.get(), POLLOUT, deadline, whileWaiting_);
+                    waited != Outcome::Done)
                     return waited;
             } else if (errno != EINTR) {
                 return Outcome::Failed;
@@ -109,7 +114,8 @@ class PrintRenderer::Helper {
         std::size_t documentStart = 0;
         char buffer[65536];
         while (!size || answer.size() < documentStart + *size) {
-            if (Outcome waited = waitFor(channel_.get(), POLLIN, deadline); waited != Outcome::Done)
+            if (Outcome waited = waitFor(channel_.get(), POLLIN, deadline, whileWaiting_);
+                waited != Outcome::Done)
                 return waited;
             // Once the size is known nothing past the document is read: what follows is not ours.
             std::size_t wanted = size ? documentStart + *size - answer.size() : sizeof buffer;
@@ -140,6 +146,7 @@ class PrintRenderer::Helper {
     RunningChild child_{-1};
     ScopedFd channel_;  // closed before the child is ended: it sees the end of its requests
     int jobs_ = 0;
+    std::function<void()> whileWaiting_;
 };
 
 PrintRenderer::PrintRenderer(EngineOptions options) : options_(std::move(options)) {}

@@ -147,6 +147,11 @@ void QtUi::doEvents() {
     stopIfEnded();
 }
 
+void QtUi::keepPainted() const {
+    for (QWidget* window : QApplication::topLevelWidgets())
+        if (window->isVisible()) window->repaint();
+}
+
 void QtUi::stopIfEnded() const {
     if (ended_) throw ProgramEnded{};
 }

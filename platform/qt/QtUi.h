@@ -29,6 +29,11 @@ class QtUi final : public Ui {
     void doEvents() override;
     void endProgram() override;
 
+    // While the program waits for something outside it (a report being drawn), its windows are
+    // painted again, and nothing else happens: no input is read, so no second command starts inside
+    // the first.
+    void keepPainted() const;
+
     // Whether endProgram has run: the entry then must not start (or go on with) the event loop.
     bool programEnded() const { return ended_; }
 

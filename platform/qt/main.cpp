@@ -38,7 +38,9 @@ int main(int argc, char* argv[]) {
     // Access and ADO stand in as readers of the database file itself.
     platform::jet::CupsPrintQueues queues;
     platform::jet::JetAdo ado;
-    platform::jet::JetAccess access(*registry, queues);
+    platform::jet::EngineOptions engine;
+    engine.whileDrawing = [&ui] { ui.keepPainted(); };  // a report of many pages takes a while
+    platform::jet::JetAccess access(*registry, queues, engine);
     platform::jet::InstalledPrinters printers(queues);
     platform::qt::QtSkinFramework skin;
 

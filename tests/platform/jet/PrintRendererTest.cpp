@@ -92,6 +92,18 @@ TEST(PrintRenderer, ARendererThatFailsAJobFailsThatJobAloneAndIsReplaced) {
     }
 }
 
+TEST(PrintRenderer, TheProgramIsCalledBackWhileAJobIsDrawn) {
+    jet_tests::HelperFolder helpers;
+    helpers.addScript(kRendererProgram, kMisbehavingRenderer);
+    auto options = helpers.options();
+    options.printTimeLimit = std::chrono::milliseconds(500);
+    int calls = 0;
+    options.whileDrawing = [&calls] { ++calls; };
+    PrintRenderer renderer(options);
+    EXPECT_THAT(failureOf(renderer, "hang"), HasSubstr("took longer"));
+    EXPECT_GE(calls, 3) << "about every tenth of a second of the half second waited";
+}
+
 TEST(PrintRenderer, ARendererThatCannotStartFailsTheJob) {
     jet_tests::HelperFolder helpers;
     helpers.addScript(kRendererProgram, "exit 1\n");
