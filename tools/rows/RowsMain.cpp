@@ -10,15 +10,10 @@
 #include <iostream>
 #include <string>
 
+#include "platform/jet/helper/ScopedMdb.h"
 #include "platform/jet/query/RecordSource.h"
 
-namespace {
-
-struct MdbClose {
-    void operator()(MdbHandle* handle) const { mdb_close(handle); }
-};
-
-}  // namespace
+namespace {}  // namespace
 
 int main(int argc, char** argv) {
     if (argc < 3 || argc > 4) {
@@ -31,7 +26,7 @@ int main(int argc, char** argv) {
     std::error_code error;
     const auto path =
         std::filesystem::absolute(argv[1], error);  // libmdb searches MDBPATH for relative names
-    std::unique_ptr<MdbHandle, MdbClose> database(error ? nullptr : mdb_open(path.c_str(), MDB_NOFLAGS));
+    platform::jet::helper::ScopedMdb database(error ? nullptr : mdb_open(path.c_str(), MDB_NOFLAGS));
     if (!database) {
         std::cerr << "calvenor-rows: cannot open " << argv[1] << "\n";
         return 1;

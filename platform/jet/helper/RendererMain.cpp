@@ -37,6 +37,7 @@
 #include "platform/jet/helper/HelperProcess.h"
 #include "platform/jet/helper/PageFile.h"
 #include "platform/jet/helper/ReportStorage.h"
+#include "platform/jet/helper/ScopedMdb.h"
 #include "platform/jet/query/RecordSource.h"
 #include "platform/jet/render/DocumentInfo.h"
 #include "platform/jet/render/ReportDocument.h"
@@ -90,11 +91,6 @@ QByteArray titlePage(const std::string& title, const std::string& database, cons
     return pdf.data();
 }
 
-struct MdbClose {
-    void operator()(MdbHandle* mdb) const { mdb_close(mdb); }
-};
-using ScopedMdb = std::unique_ptr<MdbHandle, MdbClose>;
-
 // The reports of the open database, for a report's subreports.
 class DatabaseReports : public platform::jet::render::ReportSource {
   public:
@@ -125,7 +121,7 @@ QByteArray renderJob(const std::string& title, const std::string& database, cons
         return fallback("no database was open to read it from.");
     const std::string path = "/proc/self/fd/" + std::to_string(platform::jet::kInputDescriptor);
     auto file = platform::jet::helper::PageFile::open(path.c_str());
-    ScopedMdb mdb(file ? mdb_open(path.c_str(), MDB_NOFLAGS) : nullptr);
+    platform::jet::helper::ScopedMdb mdb(file ? mdb_open(path.c_str(), MDB_NOFLAGS) : nullptr);
     if (!mdb) return fallback("the database file cannot be read.");
     try {
         platform::jet::helper::ReportStorage storage(mdb.get(), *file);

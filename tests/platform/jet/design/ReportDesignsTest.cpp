@@ -12,6 +12,7 @@
 #include "platform/jet/design/DesignError.h"
 #include "platform/jet/design/ReportDesignReader.h"
 #include "platform/jet/helper/ReportStorage.h"
+#include "platform/jet/helper/ScopedMdb.h"
 #include "platform/jet/query/RecordSource.h"
 #include "tests/support/TestSupport.h"
 
@@ -28,10 +29,6 @@ std::string testFile(const std::string& name) {
 #define REQUIRE_TEST_FILE(name) \
     if (!std::filesystem::exists(testFile(name))) GTEST_SKIP() << "no " name
 
-struct MdbClose {
-    void operator()(MdbHandle* mdb) const { mdb_close(mdb); }
-};
-
 // A file's report storage, read in this process (the program reads it in calvenor-report).
 struct OpenFile {
     explicit OpenFile(const std::string& name)
@@ -39,7 +36,7 @@ struct OpenFile {
           mdb(mdb_open(testFile(name).c_str(), MDB_NOFLAGS)),
           storage(mdb.get(), file) {}
     PageFile file;
-    std::unique_ptr<MdbHandle, MdbClose> mdb;
+    platform::jet::helper::ScopedMdb mdb;
     ReportStorage storage;
 
     ReportDesign design(const std::string& report) { return decodeReportDesign(storage.designBlob(report)); }

@@ -7,6 +7,7 @@
 #include <set>
 #include <sstream>
 
+#include "platform/jet/helper/ScopedMdb.h"
 #include "platform/jet/query/RecordSource.h"
 #include "tests/support/TestSupport.h"
 
@@ -15,10 +16,7 @@ namespace {
 
 using namespace platform::jet::query;
 
-struct MdbClose {
-    void operator()(MdbHandle* handle) const { mdb_close(handle); }
-};
-using Database = std::unique_ptr<MdbHandle, MdbClose>;
+using Database = platform::jet::helper::ScopedMdb;
 
 Database openTestFile(const std::string& name) {
     setenv("MDBICONV", "UTF-8", 1);
