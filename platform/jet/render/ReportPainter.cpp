@@ -314,6 +314,10 @@ void ReportPainter::setFontOf(const Control& control) {
         font.setWeight(static_cast<QFont::Weight>(std::clamp(control.font.weight, 100, 900)));
     font.setItalic(control.font.italic);
     font.setUnderline(control.font.underline);
+    // Access (GDI) draws neither ligatures nor kerning. Shaped text would also carry ligature glyphs
+    // into the document, whose text layer then gives back other characters than it shows.
+    font.setStyleStrategy(QFont::PreferNoShaping);
+    font.setKerning(false);
     painter_.setFont(font);
 }
 
