@@ -15,6 +15,7 @@
 #include "platform/jet/JetFormat.h"
 #include "platform/jet/crypto/DecryptedCopy.h"
 #include "platform/jet/crypto/EncryptionInfo.h"
+#include "platform/jet/crypto/KeyCache.h"
 #include "platform/jet/crypto/PageCipher.h"
 #include "platform/posix/ScopedHandles.h"
 
@@ -53,15 +54,35 @@ std::vector<std::uint8_t> readEncryptionInfo(int file, const FileHeader& header,
     return info;
 }
 
+// What names the file's content for the key cache: the version the catalogue cache tells apart.
+std::array<std::uint64_t, 6> versionOf(int file, const struct stat& status, const FileHeader& header) {
+    const FileVersion version = fileVersion(file, status, pageSize(header.format));
+    return {version.device,
+            version.inode,
+            version.size,
+            static_cast<std::uint64_t>(version.modifiedNs),
+            static_cast<std::uint64_t>(version.changedNs),
+            version.fingerprint};
+}
+
 // The key to an Office-encrypted file's pages, when the password passes its verifier. The info comes
 // from the file: its sizes are bounded and its values (spin count, key sizes) checked before any use.
-crypto::PageCipher unlockEncryptedFile(int file, const FileHeader& header, std::string_view password,
-                                       const std::string& path) {
+// A key unlocked before for the same file version, info and password is not derived again.
+crypto::PageCipher unlockEncryptedFile(int file, const struct stat& status, const FileHeader& header,
+                                       std::string_view password, const std::string& path,
+                                       const EngineOptions& options) {
     const auto info = readEncryptionInfo(file, header, path);
+    const auto utf16 = crypto::passwordUtf16(password);
     std::optional<crypto::PageCipher> cipher;
     try {
-        cipher = crypto::PageCipher::unlock(crypto::parseEncryptionInfo(info),
-                                            crypto::passwordUtf16(password), header.pageKey);
+        if (options.keyCache) {
+            const auto version = versionOf(file, status, header);
+            const crypto::ByteView versionBytes(reinterpret_cast<const std::uint8_t*>(version.data()),
+                                                sizeof version);
+            cipher = options.keyCache->unlock(versionBytes, info, utf16, header.pageKey);
+        } else {
+            cipher = crypto::PageCipher::unlock(crypto::parseEncryptionInfo(info), utf16, header.pageKey);
+        }
     } catch (const crypto::EncryptionInfoError& error) {
         throw DatabaseError(DatabaseProblem::EncryptedFile, path, error.what());
     } catch (const std::runtime_error& error) {  // the cryptography library itself failed
@@ -71,7 +92,8 @@ crypto::PageCipher unlockEncryptedFile(int file, const FileHeader& header, std::
     return std::move(*cipher);
 }
 
-CheckedFile openCheckedFile(const std::string& path, std::string_view password, AcceptedFormats formats) {
+CheckedFile openCheckedFile(const std::string& path, std::string_view password, AcceptedFormats formats,
+                            const EngineOptions& options) {
     if (path.empty()) throw DatabaseError(DatabaseProblem::FileNotFound, path);
     // Non-blocking, so that a named pipe in the file's place cannot stall the open.
     posix::ScopedFd file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
@@ -99,7 +121,7 @@ CheckedFile openCheckedFile(const std::string& path, std::string_view password, 
         throw DatabaseError(DatabaseProblem::UnrecognizedFormat, path);
     std::optional<crypto::PageCipher> cipher;
     if (header->encryptedAsWhole) {
-        cipher = unlockEncryptedFile(file.get(), *header, password, path);
+        cipher = unlockEncryptedFile(file.get(), status, *header, password, path, options);
     } else {
         if (!header->password.empty() && header->password != password)
             throw DatabaseError(DatabaseProblem::WrongPassword, path);
@@ -158,13 +180,14 @@ std::vector<CatalogueObject> catalogueOf(CheckedFile& checked, const std::string
 
 }  // namespace
 
-FileHeader checkDatabaseFile(const std::string& path, std::string_view password, AcceptedFormats formats) {
-    return openCheckedFile(path, password, formats).header;
+FileHeader checkDatabaseFile(const std::string& path, std::string_view password, AcceptedFormats formats,
+                             const EngineOptions& options) {
+    return openCheckedFile(path, password, formats, options).header;
 }
 
 ReadableDatabase openReadableDatabase(const std::string& path, std::string_view password,
                                       AcceptedFormats formats, const EngineOptions& options) {
-    CheckedFile checked = openCheckedFile(path, password, formats);
+    CheckedFile checked = openCheckedFile(path, password, formats, options);
     auto decrypted = decryptedFile(checked, path, options);
     return {checked.header, decrypted ? std::move(*decrypted) : std::move(checked.file)};
 }
@@ -172,7 +195,7 @@ ReadableDatabase openReadableDatabase(const std::string& path, std::string_view 
 DatabaseFile openDatabaseFile(std::string_view path, std::string_view password, AcceptedFormats formats,
                               const EngineOptions& options) {
     // Errors quote the path as the caller gave it, as the engine does.
-    CheckedFile checked = openCheckedFile(std::string(path), password, formats);
+    CheckedFile checked = openCheckedFile(std::string(path), password, formats, options);
     DatabaseFile database;
     database.header = checked.header;
     database.path = absolute(path);

@@ -26,12 +26,14 @@ enum class AcceptedFormats { JetOnly, JetAndAce };
 // database of an accepted format, and take the password (a file without a password takes any; an
 // encrypted file's password must pass its encryption's verifier). Encoded and encrypted files are
 // read through a decrypted copy in memory. Raises DatabaseError with the engine's description otherwise. The
-// password is checked at every open; the catalogue may come from options.catalogueCache.
+// password is checked at every open; the catalogue may come from options.catalogueCache, and the key of
+// an encrypted file unlocked before with the same password from options.keyCache.
 DatabaseFile openDatabaseFile(std::string_view path, std::string_view password, AcceptedFormats formats,
                               const EngineOptions& options);
 
 // Only the checks of the file's header, without the catalogue: the same errors as openDatabaseFile.
-FileHeader checkDatabaseFile(const std::string& path, std::string_view password, AcceptedFormats formats);
+FileHeader checkDatabaseFile(const std::string& path, std::string_view password, AcceptedFormats formats,
+                             const EngineOptions& options = {});
 
 // The file checked as openDatabaseFile checks it, open for a helper to read as a plain file: the
 // descriptor of the file itself or, for an encoded or encrypted file, of its decrypted copy in memory

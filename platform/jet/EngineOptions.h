@@ -13,6 +13,12 @@ class CatalogueCache;
 // unchanged file one after the other read its catalogue once.
 std::shared_ptr<CatalogueCache> sharedCatalogueCache();
 
+namespace crypto {
+class KeyCache;
+// The keys the engine's stand-ins share unless told otherwise: a file is unlocked once per process.
+std::shared_ptr<KeyCache> sharedKeyCache();
+}  // namespace crypto
+
 struct EngineOptions {
     // Where the helper programs are; empty: beside the running program.
     std::string helperFolder;
@@ -27,6 +33,9 @@ struct EngineOptions {
     std::uint64_t decryptionLimit = std::uint64_t{1} << 30;
     // Where catalogue reads are kept for the next open of the same file; none: every open reads.
     std::shared_ptr<CatalogueCache> catalogueCache = sharedCatalogueCache();
+    // Where the keys of encrypted files are kept for the next open of the same file with the same
+    // password; none: every open derives the key from the password.
+    std::shared_ptr<crypto::KeyCache> keyCache = crypto::sharedKeyCache();
 };
 
 }  // namespace platform::jet

@@ -56,6 +56,7 @@ struct Database {
     // Reports deleted since: their rows follow the others', marked deleted as Access marks them.
     std::vector<std::string> deletedReports;
     Encryption encryption = Encryption::None;
+    std::uint32_t spinCount = 100000;  // agile only: the hash rounds of the password's key
 };
 
 // The longest object name Access accepts, in characters.

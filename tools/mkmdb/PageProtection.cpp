@@ -47,8 +47,8 @@ void protectPages(FileImage& image, const Database& database) {
         cipher = crypto::PageCipher::encoding(pageKey);
     } else {
         writeHeaderPage(header, u"", database.created, true, pageKey);
-        auto [info, unlocked] =
-            crypto::PageCipher::create(officeKind(database.encryption), password, pageKey);
+        auto [info, unlocked] = crypto::PageCipher::create(officeKind(database.encryption), password, pageKey,
+                                                           database.spinCount);
         const auto bytes = crypto::serializeEncryptionInfo(info);
         if (bytes.size() > header.size() - kEncryptionInfoOffset)
             throw Error("internal: encryption info too long");

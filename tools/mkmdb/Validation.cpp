@@ -5,6 +5,7 @@
 
 #include "Catalog.h"
 #include "Utf16.h"
+#include "platform/jet/crypto/EncryptionInfo.h"
 
 namespace mkmdb {
 namespace {
@@ -83,6 +84,8 @@ void validateDatabase(const Database& database) {
     const bool office =
         database.encryption != Encryption::None && database.encryption != Encryption::JetEncoding;
     if (office && password.empty()) throw Error("an encrypted database needs a password");
+    if (database.spinCount > platform::jet::crypto::kMaxSpinCount)
+        throw Error("the spin count is larger than Office allows");
     if (!(database.created.days >= 0 && database.created.days <= kLastDay))
         throw Error("the creation date lies outside 1899-12-30 to 9999-12-31");
 }

@@ -141,9 +141,20 @@ std::u16string passwordUtf16(std::string_view utf8) {
 }
 
 PageCipher::PageCipher(Scheme scheme, std::uint32_t pageKey) : scheme_(scheme), pageKey_(pageKey) {}
+PageCipher::PageCipher(const PageCipher& other)
+    : scheme_(other.scheme_),
+      pageKey_(other.pageKey_),
+      key_(other.key_),
+      keyBytes_(other.keyBytes_),
+      ivSalt_(other.ivSalt_),
+      ivBytes_(other.ivBytes_),
+      hash_(other.hash_),
+      hasher_(other.hasher_ ? std::make_unique<Hasher>(other.hash_) : nullptr) {}
 PageCipher::PageCipher(PageCipher&&) noexcept = default;
 PageCipher& PageCipher::operator=(PageCipher&&) noexcept = default;
-PageCipher::~PageCipher() = default;
+PageCipher::~PageCipher() {
+    OPENSSL_cleanse(key_.data(), key_.size());
+}
 
 PageCipher PageCipher::encoding(std::uint32_t pageKey) {
     return PageCipher(Scheme::Encoding, pageKey);
@@ -168,7 +179,8 @@ std::optional<PageCipher> PageCipher::unlock(const EncryptionInfo& info, std::u1
         cipher.key_.resize(agile->data.keyBytes);
         cipher.ivSalt_ = agile->data.salt;
         cipher.ivBytes_ = agile->data.blockSize;
-        cipher.hasher_ = std::make_unique<Hasher>(agile->data.hash);
+        cipher.hash_ = agile->data.hash;
+        cipher.hasher_ = std::make_unique<Hasher>(cipher.hash_);
         return cipher;
     }
 

@@ -34,9 +34,11 @@ class PageCipher {
                                                         std::uint32_t pageKey,
                                                         std::uint32_t spinCount = 100000);
 
+    // A copy for another reader, with a hash context of its own.
+    PageCipher(const PageCipher& other);
     PageCipher(PageCipher&&) noexcept;
     PageCipher& operator=(PageCipher&&) noexcept;
-    ~PageCipher();
+    ~PageCipher();  // wipes the key
 
     // The page numbered `page` (not 0), in place; its size is a whole number of AES blocks.
     void decrypt(std::uint32_t page, std::span<std::uint8_t> bytes);
@@ -53,7 +55,8 @@ class PageCipher {
     std::size_t keyBytes_ = 0;  // CryptoAPI: the length of a page's key
     Bytes ivSalt_;              // agile: the salt a page's iv is hashed from
     std::size_t ivBytes_ = 0;   // agile: the length of a page's iv
-    std::unique_ptr<Hasher> hasher_;  // agile: the iv's hash; CryptoAPI: SHA-1
+    HashAlgorithm hash_ = HashAlgorithm::Sha1;
+    std::unique_ptr<Hasher> hasher_;  // of hash_: agile, the iv's hash; CryptoAPI, SHA-1
 };
 
 // The password as Office derives keys from it: UTF-16; malformed UTF-8 turns into U+FFFD.

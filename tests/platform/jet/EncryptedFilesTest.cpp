@@ -21,6 +21,7 @@
 #include "platform/jet/JetAdo.h"
 #include "platform/jet/JetFormat.h"
 #include "platform/jet/LittleEndian.h"
+#include "platform/jet/crypto/KeyCache.h"
 #include "tests/fakes/FakeRegistry.h"
 #include "tests/support/NoPrintQueues.h"
 #include "tests/tools/mkmdb/RunProgram.h"
@@ -138,6 +139,19 @@ std::function<void(std::vector<std::uint8_t>&)> replacingInXml(const std::string
         ASSERT_NE(at, std::string::npos) << from;
         replaceAgileXml(bytes, xml.replace(at, from.size(), to));
     };
+}
+
+// Options whose key cache counts the keys derived from passwords. Every open reads and decrypts the
+// file, so that a kept key that decrypts wrongly shows.
+EngineOptions countingDerivations(int& derived) {
+    auto options = jet_tests::testOptions();
+    options.catalogueCache = nullptr;
+    options.keyCache = std::make_shared<crypto::KeyCache>(
+        [&derived](const crypto::EncryptionInfo& info, std::u16string_view password, std::uint32_t pageKey) {
+            ++derived;
+            return crypto::PageCipher::unlock(info, password, pageKey);
+        });
+    return options;
 }
 
 }  // namespace
@@ -290,6 +304,45 @@ TEST_F(EncryptedFiles, AdoThenAccessReadTheCatalogueOnce) {
     EXPECT_EQ(accessFailure(path, "wrong", options), "3031: Not a valid password.") << "still checked";
 }
 
+TEST_F(EncryptedFiles, AFileIsUnlockedOncePerPassword) {
+    for (const auto encryption :
+         {mkmdb::Encryption::Rc4CryptoApi, mkmdb::Encryption::StandardAes, mkmdb::Encryption::Agile}) {
+        SCOPED_TRACE(static_cast<int>(encryption));
+        int derived = 0;
+        const auto options = countingDerivations(derived);
+        const std::string path = written(encryption, "secret");
+        // As an export opens it: ADO, Access, and the copy the renderer reads.
+        EXPECT_THAT(tablesThroughAdo(path, "secret", options), ElementsAre("Customers"));
+        EXPECT_THAT(reportsThroughAccess(path, "secret", options), ElementsAre("Customer List", "Überblick"));
+        const auto copy =
+            openReadableDatabase(path, "secret", AcceptedFormats::JetAndAce, options).descriptor;
+        EXPECT_EQ(bytesOf("/proc/self/fd/" + std::to_string(copy.get()))[2 * 4096], page::kTableDefinition);
+        EXPECT_EQ(derived, 1);
+        for (int attempt = 0; attempt < 2; ++attempt)
+            EXPECT_EQ(accessFailure(path, "Secret", options), "3031: Not a valid password.");
+        EXPECT_EQ(derived, 3) << "a wrong password is checked every time";
+        EXPECT_THAT(reportsThroughAccess(path, "secret", options), ElementsAre("Customer List", "Überblick"));
+        EXPECT_EQ(derived, 3);
+    }
+}
+
+TEST_F(EncryptedFiles, AChangedFileIsUnlockedAgain) {
+    int derived = 0;
+    const auto options = countingDerivations(derived);
+    const std::string path = written(mkmdb::Encryption::Agile, "secret");
+    ASSERT_THAT(reportsThroughAccess(path, "secret", options), ElementsAre("Customer List", "Überblick"));
+    // Replaced by another file with the same password: new salts, another key.
+    auto other = databaseProtectedBy(mkmdb::Encryption::Agile, "secret");
+    other.reports = {"Invoices"};
+    mkmdb::writeDatabaseFile(other, path, mkmdb::Overwrite::Replace);
+    EXPECT_THAT(reportsThroughAccess(path, "secret", options), ElementsAre("Invoices"));
+    EXPECT_EQ(derived, 2);
+    // Grown in place, its encryption info unchanged: still another version of the file.
+    std::filesystem::resize_file(path, std::filesystem::file_size(path) + 4096);
+    openReadableDatabase(path, "secret", AcceptedFormats::JetAndAce, options);
+    EXPECT_EQ(derived, 3);
+}
+
 TEST(MkmdbEncryption, TheDescriptionNamesTheProtection) {
     EXPECT_EQ(mkmdb::parseDescription("password \"a\"\nencryption standard\n", "d").encryption,
               mkmdb::Encryption::StandardAes);
@@ -313,4 +366,11 @@ TEST(MkmdbEncryption, TheDescriptionNamesTheProtection) {
                                           folder / "a.accdb", mkmdb::Overwrite::Refuse),
                  mkmdb::Error)
         << "Office encryption needs a password";
+    auto spun = databaseProtectedBy(mkmdb::Encryption::Agile, "a");
+    spun.spinCount = 1000;
+    mkmdb::writeDatabaseFile(spun, folder / "spun.accdb", mkmdb::Overwrite::Refuse);
+    EXPECT_THAT(agileXml(bytesOf(folder / "spun.accdb")), HasSubstr("spinCount=\"1000\""));
+    spun.spinCount = crypto::kMaxSpinCount + 1;
+    EXPECT_THROW(mkmdb::writeDatabaseFile(spun, folder / "too-spun.accdb", mkmdb::Overwrite::Refuse),
+                 mkmdb::Error);
 }
