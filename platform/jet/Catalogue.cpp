@@ -1,12 +1,22 @@
 #include "platform/jet/Catalogue.h"
 
 #include <algorithm>
+#include <array>
 #include <optional>
 
 namespace platform::jet {
 namespace {
 
 constexpr std::uint32_t kQueryKindMask = 0xF0;  // 0 select, 0x10 crosstab, 0x20 delete, ...
+
+// The types of object Access and its engine write. The engine's: table, database, container, ODBC
+// link, query, link, relationship, and 9 and 10, accepted for kinds of its own that none of our files
+// shows. Access's: form, macro, report, module, user, database document (SummaryInfo, UserDefined,
+// ...), data access page.
+constexpr std::array<std::int32_t, 16> kObjectTypes{
+    1,      2,      3,      4,      5,      6,      8,      9, 10,  // the engine's
+    -32768, -32766, -32764, -32761, -32758, -32757, -32756,         // Access's documents
+};
 
 char foldCase(char c) {
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
@@ -74,6 +84,19 @@ bool holdsEngineObjects(const std::vector<CatalogueObject>& objects) {
     for (const auto name : {kAccessControlTable, kQueriesTable, kRelationshipsTable})
         if (!find(object_type::kTable, name, tables->id)) return false;
     return true;
+}
+
+bool holdsSoundObjects(const std::vector<CatalogueObject>& objects) {
+    std::vector<std::int32_t> ids;
+    ids.reserve(objects.size());
+    for (const auto& object : objects) {
+        if (object.name.empty() ||
+            std::find(kObjectTypes.begin(), kObjectTypes.end(), object.type) == kObjectTypes.end())
+            return false;
+        ids.push_back(object.id);
+    }
+    std::sort(ids.begin(), ids.end());
+    return std::adjacent_find(ids.begin(), ids.end()) == ids.end();
 }
 
 std::vector<std::string> reportNames(const std::vector<CatalogueObject>& objects) {

@@ -36,6 +36,10 @@ std::vector<std::string> reportNames(const std::vector<CatalogueObject>& objects
 // catalogue without them was not read whole.
 bool holdsEngineObjects(const std::vector<CatalogueObject>& objects);
 
+// Whether every object is one Access writes: it has a name, an Id no other object has, and a type
+// Access knows. Damaged pages can still read as rows, and such rows read as objects that are not.
+bool holdsSoundObjects(const std::vector<CatalogueObject>& objects);
+
 // Orders texts as Access's object lists do (letter case ignored); ties keep their order.
 bool precedesIgnoringCase(const std::string& a, const std::string& b);
 bool equalIgnoringCase(const std::string& a, const std::string& b);

@@ -34,7 +34,8 @@ CatalogueAnswer parseCatalogueAnswer(std::string_view answer) {
         if (kind == "object" && fields.size() == 6) {
             auto id = number(fields[1]), parent = number(fields[2]), type = number(fields[3]),
                  flags = number(fields[4]);
-            if (!id || !parent || !type || !flags) return {};
+            // Access gives every object an Id: a null one is a row read from damaged pages.
+            if (fields[1].empty() || !id || !parent || !type || !flags) return {};
             result.objects.push_back({static_cast<std::int32_t>(*id), static_cast<std::int32_t>(*parent),
                                       static_cast<std::int32_t>(*type), static_cast<std::uint32_t>(*flags),
                                       fields[5], false});
@@ -85,7 +86,8 @@ std::vector<CatalogueObject> readCatalogue(int databaseFile, const FileHeader& h
         throw DatabaseError(DatabaseProblem::EngineFailure, path,
                             "the end of the database engine's helper program went unnoticed.");
     CatalogueAnswer answer = parseCatalogueAnswer(result.output);
-    if (result.succeeded() && answer.complete && holdsEngineObjects(answer.objects))
+    if (result.succeeded() && answer.complete && holdsEngineObjects(answer.objects) &&
+        holdsSoundObjects(answer.objects))
         return std::move(answer.objects);
     if (answer.failedToOpen) throw DatabaseError(DatabaseProblem::UnrecognizedFormat, path);
     throw DatabaseError(DatabaseProblem::Damaged, path);

@@ -130,3 +130,43 @@ TEST(Catalogue, HoldsTheEnginesOwnObjectsOrWasNotReadWhole) {
         EXPECT_FALSE(holdsEngineObjects(objects)) << what;
     }
 }
+
+// Damaged pages can still read as rows, and those as objects. One that Access never writes (no name,
+// no Id or one another object has, a type Access does not know) makes the catalogue damaged.
+TEST(Catalogue, AnObjectAccessNeverWritesIsNoSoundCatalogue) {
+    using Row = std::vector<std::string>;  // the reader's fields: Id, ParentId, Type, Flags, Name
+    const auto readsAsSound = [](const std::vector<Row>& rows) {
+        std::string answer;
+        for (const auto& row : rows) {
+            Row fields{"object"};
+            fields.insert(fields.end(), row.begin(), row.end());
+            answer += joinFields(fields);
+        }
+        const auto parsed = parseCatalogueAnswer(answer + joinFields({"end", std::to_string(rows.size())}));
+        return parsed.complete && holdsSoundObjects(parsed.objects);
+    };
+    // An object of each type real files hold, links too; ParentId and Flags may be null.
+    std::vector<Row> sound;
+    for (const char* type : {"1", "2", "3", "4", "5", "6", "8", "9", "10", "-32768", "-32766", "-32764",
+                             "-32761", "-32758", "-32757", "-32756"})
+        sound.push_back({std::to_string(-2147483600 + static_cast<int>(sound.size())), "", type, "",
+                         std::string("Type ") + type});
+    ASSERT_TRUE(readsAsSound(sound));
+
+    const std::vector<std::pair<std::string, std::function<void(std::vector<Row>&)>>> damages{
+        {"a repeated Id", [](auto& rows) { rows[9][0] = rows[2][0]; }},
+        {"a null Id", [](auto& rows) { rows[4][0] = ""; }},
+        {"a null name", [](auto& rows) { rows[11][4] = ""; }},
+        {"a null type", [](auto& rows) { rows[0][2] = ""; }},
+    };
+    for (const auto& [what, damage] : damages) {
+        auto rows = sound;
+        damage(rows);
+        EXPECT_FALSE(readsAsSound(rows)) << what;
+    }
+    for (const char* type : {"0", "7", "11", "255", "-1", "-32767", "-32765", "-32755", "32767"}) {
+        auto rows = sound;
+        rows[5][2] = type;
+        EXPECT_FALSE(readsAsSound(rows)) << "type " << type;
+    }
+}

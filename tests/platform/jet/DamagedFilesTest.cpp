@@ -18,7 +18,11 @@
 #include "platform/jet/Catalogue.h"
 #include "platform/jet/DatabaseError.h"
 #include "platform/jet/DatabaseFile.h"
+#include "platform/jet/JetAccess.h"
+#include "platform/jet/JetAdo.h"
 #include "platform/jet/LittleEndian.h"
+#include "tests/fakes/FakeRegistry.h"
+#include "tests/support/NoPrintQueues.h"
 
 using namespace platform::jet;
 using Bytes = std::vector<unsigned char>;
@@ -90,6 +94,16 @@ struct Case {
     std::string description;
     Bytes bytes;
 };
+
+// The file with its last catalogue page overwritten by a copy of the page before it: every row still
+// lies inside its page, but the last page's rows are gone and the copy's are there twice.
+Bytes withLastCataloguePageCopied(Bytes file) {
+    const std::size_t size = pageSizeOf(file);
+    const auto pages = catalogueDataPages(file, size);
+    std::copy_n(file.begin() + static_cast<std::ptrdiff_t>(pages[pages.size() - 2] * size), size,
+                file.begin() + static_cast<std::ptrdiff_t>(pages.back() * size));
+    return file;
+}
 
 // Copies of one good file, each damaged in one way: bytes flipped in page 0, in page 2 (the
 // catalogue's definition) and in the catalogue's data pages, and cut short.
@@ -285,4 +299,87 @@ TEST(DamagedFiles, AReportRowMarkedDeletedIsNotListedAndIsNoDamage) {
             testing::ElementsAre("Alpha", "Gamma"))
             << std::hex << marking;
     }
+}
+
+// Damage that leaves every row inside its page, so that only what the rows hold shows it: a catalogue
+// page overwritten by a copy of another (its rows lost, the copy's Ids twice), and the offsets of two
+// neighbouring rows moved lower (rows whose name, Id and type are other bytes). Neither may be listed
+// as another catalogue.
+TEST(DamagedFiles, ACataloguePageCopiedOverAnotherOrTwoRowsShiftedIsDamagedNotAnotherCatalogue) {
+    std::vector<std::pair<std::string, Bytes>> goods{
+        {"mkmdb", bytesOf(mkmdb::buildDatabaseImage(mkmdb::fixtures::largeDatabase(600, 0)))}};
+    if (std::filesystem::exists(jet_tests::testFile("reports/esis-jet3.mdb")))  // Jet 3, 2 KB pages
+        goods.emplace_back("esis-jet3.mdb", readBytes(jet_tests::testFile("reports/esis-jet3.mdb")));
+    test_support::TemporaryFolder folder;
+    const std::string path = folder / "database.mdb";
+    for (const auto& [name, good] : goods) {
+        const auto last = catalogueDataPages(good, pageSizeOf(good)).back();
+        std::vector<Case> cases{{"last page a copy of the one before", withLastCataloguePageCopied(good)}};
+        const std::size_t rowTable = last * pageSizeOf(good) + layoutOf(good).rowCountOffset + 2;
+        for (std::size_t row = 0; row + 1 < rowCountOf(good, last); ++row) {
+            for (const int shift : {1, 8}) {
+                cases.push_back(
+                    {"rows " + std::to_string(row) + "+1 moved by " + std::to_string(shift), good});
+                for (const std::size_t moved : {row, row + 1})
+                    setRowOffset(cases.back().bytes, last, moved,
+                                 static_cast<std::uint16_t>(getU16(good, rowTable + 2 * moved) - shift));
+            }
+        }
+        for (const Case& damaged : cases) {
+            writeBytes(path, damaged.bytes);
+            EXPECT_EQ(outcomeOf(path), "damaged") << name << ": " << damaged.description;
+        }
+    }
+}
+
+// ADO's table listing and Access's report listing read the catalogue through the one reader: both
+// refuse a damaged one with the engine's description.
+TEST(DamagedFiles, ADamagedCatalogueIsRefusedAlikeByAdoAndAccess) {
+    test_support::TemporaryFolder folder;
+    const std::string path = folder / "copied.mdb";
+    writeBytes(path, withLastCataloguePageCopied(
+                         bytesOf(mkmdb::buildDatabaseImage(mkmdb::fixtures::largeDatabase(100, 0)))));
+    const std::string description = DatabaseError(DatabaseProblem::Damaged, path).what();
+    auto options = jet_tests::testOptions();
+    options.catalogueCache = nullptr;  // each reads for itself
+    fakes::FakeRegistry registry;
+    test_support::NoPrintQueues queues;
+    EXPECT_EQ(
+        jet_tests::failureOf([&] {
+            JetAdo(options).createConnection()->open("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + path);
+        }),
+        "-2147467259: " + description);
+    EXPECT_EQ(
+        jet_tests::failureOf([&] {
+            JetAccess(registry, queues, options).createApplication()->openCurrentDatabase(path, false, "");
+        }),
+        "3049: " + description);
+}
+
+// The checks refuse nothing Access writes: every real file opens and lists the reports its folder's
+// notes count (none where they name none).
+TEST(DamagedFiles, EveryRealFileOpensWithItsReports) {
+    REQUIRE_TEST_FILE("asample.accdb");
+    const std::map<std::string, int> reports{{"asample.accdb", 3},
+                                             {"northwind-jet4.mdb", 14},
+                                             {"esis-jet3.mdb", 14},
+                                             {"rentals2000-jet4.mdb", 3},
+                                             {"insideout-ch5-docdao-jet4.mdb", 6},
+                                             {"insideout-ch8-reports-jet4.mdb", 14},
+                                             {"northwind2007-ace12.accdb", 15},
+                                             {"access-examples-vba-ace12.accdb", 8}};
+    int files = 0;
+    for (const auto& folder : {test_support::testDataFile(""), test_support::testDataFile("reports")}) {
+        if (!std::filesystem::is_directory(folder)) continue;
+        for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+            const auto name = entry.path().filename().string();
+            if (entry.path().extension() != ".mdb" && entry.path().extension() != ".accdb") continue;
+            const bool locked = name.find("-password") != name.npos || name.find("encrypted") != name.npos;
+            EXPECT_EQ(outcomeOf(entry.path().string(), locked ? "password" : ""),
+                      std::to_string(reports.count(name) ? reports.at(name) : 0) + " reports")
+                << name;
+            ++files;
+        }
+    }
+    EXPECT_GE(files, 9);
 }
