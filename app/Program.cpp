@@ -37,6 +37,8 @@ Form2& Program::form2() {
                                                          errors_,
                                                          services_.registry,
                                                          services_.access,
+                                                         services_.printerValues,
+                                                         services_.drawn,
                                                          longCommands_,
                                                          form1_->window(),
                                                          {form1_->Text1(), form1_->Text2()}});

@@ -8,7 +8,9 @@
 #include "pages/OneCommandAtATime.h"
 
 namespace platform {
+class DrawnReports;
 class FileSystem;
+class PrinterValuesLock;
 class Printers;
 class Registry;
 class Shell;
@@ -39,6 +41,9 @@ class Program {
         platform::access::Access& access;
         platform::Printers& printers;
         platform::SkinFramework& skin;  // the database selection page's skin engine
+        platform::PrinterValuesLock& printerValues;
+        platform::DrawnReports*
+            drawn;  // where the program draws the reports itself; null where Access prints
         // Uniform fractions in [0, 1) for the rare visit of the home page; time-seeded when empty.
         std::function<double()> randomFraction = {};
     };

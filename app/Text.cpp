@@ -292,4 +292,28 @@ bool CaseInsensitiveSearch::foundIn(std::string_view text) const {
     return lowerCase(text).find(part_) != std::string::npos;
 }
 
+std::string printableName(std::string_view name) {
+    std::string line;
+    line.reserve(name.size());
+    for (const char c : name) {
+        switch (c) {
+            case '\\':
+                line += "\\\\";
+                break;
+            case '\t':
+                line += "\\t";
+                break;
+            case '\r':
+                line += "\\r";
+                break;
+            case '\n':
+                line += "\\n";
+                break;
+            default:
+                line += c;
+        }
+    }
+    return line;
+}
+
 }  // namespace calvenor

@@ -25,4 +25,8 @@ class CaseInsensitiveSearch {
     std::string part_;
 };
 
+// A name as one line of text: a backslash becomes \\, a tab \t, a carriage return \r and a line feed
+// \n; everything else stays as it is, so that names read back unambiguously.
+std::string printableName(std::string_view name);
+
 }  // namespace calvenor

@@ -1,5 +1,6 @@
 #include "batch/BatchExport.h"
 
+#include <algorithm>
 #include <exception>
 #include <variant>
 
@@ -7,7 +8,6 @@
 #include "app/Text.h"
 #include "batch/Arguments.h"
 #include "batch/Password.h"
-#include "batch/PrintableName.h"
 #include "batch/StatusLines.h"
 #include "batch/StreamReporting.h"
 #include "catalogue/Access1.h"
@@ -15,32 +15,36 @@
 #include "export/PdfPrinter.h"
 #include "export/PdfPrinterCheck.h"
 #include "export/SaveReports.h"
+#include "platform/FileSystem.h"
 
 namespace calvenor::batch {
 namespace {
 
 constexpr char kProgram[] = "calvenor-export";
 
-// The chosen reports, all checked, and the fixed folder and database of the command line.
+// Every report of the database, the chosen ones checked, and the fixed folder and database of the
+// command line. The whole list decides the file names, as in the wizard.
 class ChosenReports : public ExportChoice {
   public:
-    ChosenReports(const std::vector<std::string>& names, std::string folder, std::string database,
-                  std::string password)
-        : names_(names),
+    ChosenReports(const std::vector<std::string>& reports, std::vector<bool> chosen, std::string folder,
+                  std::string database, std::string password)
+        : reports_(reports),
+          chosen_(std::move(chosen)),
           folder_(std::move(folder)),
           database_(std::move(database)),
           password_(std::move(password)) {}
     std::string databasePath() const override { return database_; }
     std::string databasePassword() const override { return password_; }
     std::string folder() const override { return folder_; }
-    int reportCount() const override { return static_cast<int>(names_.size()); }
-    bool isChecked(int) const override { return true; }
-    std::string reportName(int position) const override {
-        return names_.at(static_cast<std::size_t>(position - 1));
-    }
+    int reportCount() const override { return static_cast<int>(reports_.size()); }
+    bool isChecked(int position) const override { return chosen_.at(index(position)); }
+    std::string reportName(int position) const override { return reports_.at(index(position)); }
 
   private:
-    const std::vector<std::string>& names_;
+    static std::size_t index(int position) { return static_cast<std::size_t>(position - 1); }
+
+    const std::vector<std::string>& reports_;
+    std::vector<bool> chosen_;
     std::string folder_, database_, password_;
 };
 
@@ -58,11 +62,11 @@ std::string passwordFor(const Options& options, const Environment& environment) 
     return environment.variable(kPasswordVariable).value_or("");
 }
 
-// The reports the options choose, in the database's order, each once. Every option adds reports, as
-// the wizard's commands add check marks; without one, every report is chosen.
-std::vector<std::string> chooseReports(const Options& options, const std::vector<std::string>& reports,
-                                       const std::string& database) {
-    if (!options.choosesReports()) return reports;
+// Which reports of the database's the options choose. Every option adds reports, as the wizard's
+// commands add check marks; without one, every report is chosen.
+std::vector<bool> chooseReports(const Options& options, const std::vector<std::string>& reports,
+                                const std::string& database) {
+    if (!options.choosesReports()) return std::vector<bool>(reports.size(), true);
     std::vector<bool> chosen(reports.size(), false);
     for (const auto& wanted : options.reports) {
         // Access tells report names apart without regard to letter case.
@@ -76,12 +80,10 @@ std::vector<std::string> chooseReports(const Options& options, const std::vector
     std::vector<ReportNameFilter> filters;
     for (const auto& x : options.containing) filters.emplace_back(NameFilter::Containing, x);
     for (const auto& x : options.notContaining) filters.emplace_back(NameFilter::NotContaining, x);
-    std::vector<std::string> result;
     for (std::size_t i = 0; i < reports.size(); ++i) {
         for (const auto& filter : filters) chosen[i] = chosen[i] || filter.matches(reports[i]);
-        if (chosen[i]) result.push_back(reports[i]);
     }
-    return result;
+    return chosen;
 }
 
 // Proves that the database opens, as "Next >" does, then lists its reports through Access.
@@ -112,27 +114,48 @@ void noteMissingPdfPrinter(const Services& services, StatusLines& status) {
     }
 }
 
+// The output folder, made when it does not exist yet, and proven to take files before anything is drawn.
+std::string prepareFolder(const Options& options, const Services& services, const Environment& environment,
+                          StatusLines& status) {
+    const std::string folder = environment.fullPath(*options.output);
+    if (!services.files.examine(folder)) {
+        try {
+            services.files.createFolder(folder);
+        } catch (const std::exception& e) {
+            throw Stop{"the output folder " + folder + " cannot be created: " + e.what()};
+        }
+        status.line("created the folder " + folder);
+    }
+    if (const auto problem = services.files.outputFolderProblem(folder))
+        throw Stop{"the output folder " + folder + " cannot take the PDF files: " + problem->reason};
+    return folder;
+}
+
 int save(const Options& options, const Services& services, const Environment& environment,
          std::ostream& errors) {
     const std::string database = environment.fullPath(options.database);
-    const std::string folder = environment.fullPath(*options.output);
-    if (!IsFolder(services.files, folder)) throw Stop{"the output folder " + folder + " does not exist"};
     const std::string password = passwordFor(options, environment);
-    const auto chosen = chooseReports(options, listReports(services, database, password), database);
-    if (chosen.empty()) throw Stop{"no report of " + database + " is chosen"};
+    const auto reports = listReports(services, database, password);
+    auto chosen = chooseReports(options, reports, database);
+    const auto total = std::count(chosen.begin(), chosen.end(), true);
+    if (total == 0) throw Stop{"no report of " + database + " is chosen"};
 
     StatusLines status{errors, environment.errorsToTerminal};
+    const std::string folder = prepareFolder(options, services, environment, status);
     noteMissingPdfPrinter(services, status);
-    StreamReporting reporting{status, chosen, environment.clock, environment.approximationNote};
-    const ChosenReports choice{chosen, folder, database, password};
-    SaveReports({services.files, services.registry, services.access}, choice, reporting);
-    if (reporting.wasFolderMissing()) throw Stop{"the output folder " + folder + " does not exist"};
+    StreamReporting reporting{status, environment.clock};
+    const ChosenReports choice{reports, std::move(chosen), folder, database, password};
+    SaveReports({services.files, services.registry, services.access, services.printerValues, services.drawn},
+                choice, reporting);
+    if (reporting.wasFolderRefused())
+        throw Stop{"the output folder " + folder + " cannot take the PDF files"};
     if (!reporting.wasDone()) throw Stop{"the database " + database + " did not open"};
-    const int approximated = reporting.approximations();
-    status.line("saved " + std::to_string(reporting.reportsSaved()) + " of " + std::to_string(chosen.size()) +
-                " reports to " + folder + " in " + reporting.elapsed() +
-                (approximated > 0 ? ", " + std::to_string(approximated) + " of them approximations" : ""));
-    return reporting.failures() == 0 ? kAllSaved : kSomeFailed;
+    const int failed = reporting.count(ReportOutcome::Failed);
+    status.line(std::to_string(total) + (total == 1 ? " report" : " reports") + " to " + folder + " in " +
+                reporting.elapsed() + ": " + std::to_string(reporting.count(ReportOutcome::Saved)) +
+                " saved, " + std::to_string(reporting.count(ReportOutcome::Approximated)) +
+                " approximated, " + std::to_string(failed) + " failed");
+    return failed == 0 && reporting.otherFailures() == 0 ? kAllSaved : kSomeFailed;
 }
 
 int list(const Options& options, const Services& services, const Environment& environment,
@@ -140,8 +163,10 @@ int list(const Options& options, const Services& services, const Environment& en
     const std::string database = environment.fullPath(options.database);
     const auto reports = listReports(services, database, passwordFor(options, environment));
     const auto chosen = chooseReports(options, reports, database);
-    if (chosen.empty() && options.choosesReports()) throw Stop{"no report of " + database + " is chosen"};
-    for (const auto& name : chosen) out << printableName(name) << '\n';
+    if (options.choosesReports() && std::find(chosen.begin(), chosen.end(), true) == chosen.end())
+        throw Stop{"no report of " + database + " is chosen"};
+    for (std::size_t i = 0; i < reports.size(); ++i)
+        if (chosen[i]) out << printableName(reports[i]) << '\n';
     out << std::flush;
     return kAllSaved;
 }

@@ -9,7 +9,9 @@
 #include <vector>
 
 namespace platform {
+class DrawnReports;
 class FileSystem;
+class PrinterValuesLock;
 class Printers;
 class Registry;
 namespace ado {
@@ -34,6 +36,8 @@ struct Services {
     platform::access::Access& access;
     platform::Printers&
         printers;  // looked at for the PDF printer, to say when Access writes the files itself
+    platform::PrinterValuesLock& printerValues;
+    platform::DrawnReports* drawn;  // where the program draws the reports itself; null where Access prints
 };
 
 // What the program learns from the system it runs on.
@@ -45,9 +49,6 @@ struct Environment {
     std::function<std::string(const std::string& path)> fullPath;
     std::function<std::chrono::steady_clock::time_point()> clock;
     bool errorsToTerminal = false;  // whether the error stream is a terminal
-    // What a PDF file just written says when it only approximates its report (drawn without Access);
-    // nothing otherwise, or where reports are always drawn by Access itself.
-    std::function<std::optional<std::string>(const std::string& path)> approximationNote;
 };
 
 // The whole program: the arguments after its name in, the exit status out. Report names go to out,

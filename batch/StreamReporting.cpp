@@ -3,17 +3,12 @@
 #include <cstdio>
 #include <exception>
 
-#include "batch/PrintableName.h"
+#include "app/Text.h"
 
 namespace calvenor::batch {
 
-StreamReporting::StreamReporting(StatusLines& status, std::vector<std::string> names, Clock clock,
-                                 NoteOf noteOf)
-    : status_(status),
-      names_(std::move(names)),
-      clock_(std::move(clock)),
-      noteOf_(std::move(noteOf)),
-      start_(clock_()) {}
+StreamReporting::StreamReporting(StatusLines& status, Clock clock)
+    : status_(status), clock_(std::move(clock)), start_(clock_()) {}
 
 bool StreamReporting::step(int number, const std::function<void()>& statement) {
     std::string description;
@@ -25,36 +20,24 @@ bool StreamReporting::step(int number, const std::function<void()>& statement) {
     } catch (...) {
         description = "Unexpected error";
     }
-    ++failures_;
-    std::string text = "failed: ";
-    if (current_) {
-        currentFailed_ = true;
-        text += printableName(names_.at(static_cast<std::size_t>(*current_ - 1))) + ": ";
+    // A report's failure is told once, with its name, when the report ends.
+    if (!inReport_) {
+        ++otherFailures_;
+        status_.line("failed: step " + std::to_string(number) + ": " + printableName(description));
     }
-    text += "step " + std::to_string(number) + ": " + printableName(description);
-    status_.line(text);
     return false;
 }
 
-void StreamReporting::reportStarting(int position, int count) {
-    current_ = position;
-    currentFailed_ = false;
-    status_.progress(std::to_string(position) + " of " + std::to_string(count) + "  " + elapsed() + "  " +
-                     printableName(names_.at(static_cast<std::size_t>(position - 1))));
+void StreamReporting::reportStarting(int number, int total, const std::string& name) {
+    inReport_ = true;
+    status_.progress(std::to_string(number) + " of " + std::to_string(total) + "  " + elapsed() + "  " +
+                     printableName(name));
 }
 
-void StreamReporting::reportFinished(int) {
-    if (!currentFailed_) ++saved_;
-    current_.reset();
-}
-
-void StreamReporting::reportWritten(int position, const std::string& path) {
-    if (!noteOf_) return;
-    if (const auto note = noteOf_(path)) {
-        ++approximations_;
-        status_.line("approximated: " + printableName(names_.at(static_cast<std::size_t>(position - 1))) +
-                     ": " + printableName(*note));
-    }
+void StreamReporting::reportEnded(const ReportResult& result) {
+    inReport_ = false;
+    ++counts_[static_cast<int>(result.outcome)];
+    if (result.outcome != ReportOutcome::Saved) status_.line(resultLine(result));
 }
 
 std::string StreamReporting::elapsed() const {

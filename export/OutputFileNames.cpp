@@ -1,6 +1,6 @@
 #include "export/OutputFileNames.h"
 
-#include <array>
+#include <set>
 
 #include "app/Text.h"
 
@@ -31,32 +31,42 @@ std::string safeFileName(std::string_view name, platform::FileNameRules rules) {
         for (char& c : safe) {
             if (c == '/' || c == '\0') c = '_';
         }
-        return safe;
+    } else {
+        for (char& c : safe) {
+            if (windowsRefuses(c)) c = '_';
+        }
+        // Windows drops trailing blanks and dots from a name: "A." and "A" would be one file.
+        for (auto it = safe.rbegin(); it != safe.rend() && (*it == ' ' || *it == '.'); ++it) *it = '_';
+        if (isWindowsDeviceName(safe)) safe.insert(0, "_");
     }
-    for (char& c : safe) {
-        if (windowsRefuses(c)) c = '_';
-    }
-    // Windows drops trailing blanks and dots from a name: "A." and "A" would be one file.
-    for (auto it = safe.rbegin(); it != safe.rend() && (*it == ' ' || *it == '.'); ++it) *it = '_';
-    if (isWindowsDeviceName(safe)) safe.insert(0, "_");
+    // A file manager hides a name that starts with a dot; an empty one would be only ".pdf".
+    if (safe.empty() || safe.front() == '.') safe.insert(0, "_");
     return safe;
 }
 
-std::string OutputFileNames::pathFor(std::string_view folder, std::string_view reportName) {
-    std::string start{folder};
-    if (start.empty() || start.back() != separator_) start += separator_;
-    const std::string name = safeFileName(reportName, rules_);
-    std::string path = start + name + ".pdf";
-    for (int copy = 2; taken_.contains(key(path)); ++copy) {
-        path = start + name + " (" + std::to_string(copy) + ").pdf";
+std::vector<std::string> reportFileNames(const std::vector<std::string>& reports,
+                                         platform::FileNameRules rules) {
+    // Windows' file names ignore letter case: "Sales.pdf" and "SALES.pdf" are one file there.
+    const auto key = [rules](const std::string& name) {
+        return rules == platform::FileNameRules::Windows ? lowerCase(name) : name;
+    };
+    std::set<std::string> taken;
+    std::vector<std::string> names;
+    names.reserve(reports.size());
+    for (const auto& report : reports) {
+        const std::string safe = safeFileName(report, rules);
+        std::string name = safe;
+        for (int copy = 2; taken.contains(key(name)); ++copy) name = safe + " (" + std::to_string(copy) + ")";
+        taken.insert(key(name));
+        names.push_back(std::move(name));
     }
-    taken_.insert(key(path));
-    return path;
+    return names;
 }
 
-// Windows' file names ignore letter case: "Sales.pdf" and "SALES.pdf" are one file there.
-std::string OutputFileNames::key(const std::string& path) const {
-    return rules_ == platform::FileNameRules::Windows ? lowerCase(path) : path;
+std::string outputPath(std::string_view folder, char separator, std::string_view fileName) {
+    std::string path{folder};
+    if (path.empty() || path.back() != separator) path += separator;
+    return path.append(fileName).append(".pdf");
 }
 
 }  // namespace calvenor

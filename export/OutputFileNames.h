@@ -1,34 +1,27 @@
 #pragma once
 
-#include <set>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/FileSystem.h"
 
 namespace calvenor {
 
-// The PDF files of one export run: the folder, a separator unless the folder ends with one, the report's
-// name, ".pdf". The name stays the report's own except where a file name cannot hold it: a character
-// the platform refuses in file names becomes "_" (so that no name reaches outside the folder or names no
-// file at all), and a name that two reports of the run would share gets " (2)", " (3)", ... for the
-// later ones instead of overwriting the earlier file.
-class OutputFileNames {
-  public:
-    OutputFileNames(platform::FileNameRules rules, char separator) : rules_(rules), separator_(separator) {}
+// The file names (without folder and ".pdf") of a database's reports, by their position in the list.
+// Each is the report's own name except where a file name cannot hold it: a character the platform
+// refuses becomes "_" (so that no name reaches outside the folder or names no file at all), a name that
+// would be hidden or empty (".x", "..", "") starts with "_", and a name that two reports would share gets
+// " (2)", " (3)", ... for the later ones in the list. Assigned over the whole list in its order, so that
+// a report's file is the same whichever reports a run saves.
+std::vector<std::string> reportFileNames(const std::vector<std::string>& reports,
+                                         platform::FileNameRules rules);
 
-    // The path for the report, kept for this run so that no later report gets it.
-    std::string pathFor(std::string_view folder, std::string_view reportName);
-
-  private:
-    std::string key(const std::string& path) const;
-
-    platform::FileNameRules rules_;
-    char separator_;
-    std::set<std::string> taken_;
-};
-
-// The report's name as a file name can hold it under the rules, "_" for each character it cannot.
+// The report's name as a file name can hold it under the rules.
 std::string safeFileName(std::string_view name, platform::FileNameRules rules);
+
+// The PDF file of that name in the folder: the folder, a separator unless it ends with one, the name,
+// ".pdf".
+std::string outputPath(std::string_view folder, char separator, std::string_view fileName);
 
 }  // namespace calvenor

@@ -1,15 +1,19 @@
 #include "export/SaveReports.h"
 
+#include <algorithm>
 #include <exception>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
-#include "app/ShellUtilities.h"
+#include "app/Text.h"
 #include "export/OutputFileNames.h"
 #include "export/PdfPrinter.h"
 #include "platform/Access.h"
+#include "platform/DrawnReports.h"
 #include "platform/FileSystem.h"
+#include "platform/PrinterValuesLock.h"
 #include "platform/Registry.h"
 
 namespace calvenor {
@@ -26,21 +30,15 @@ bool test(ExportReporting& reporting, int number, const std::function<bool()>& c
     return answer;
 }
 
-// A counted loop's head: the number of passes, none when the bound cannot be read.
-int passes(ExportReporting& reporting, int number, const std::function<int()>& bound) {
-    int count = 0;
-    reporting.step(number, [&] { count = bound(); });
-    return count;
-}
-
 // Makes the PDF printer Access's current printer; answers whether it did. Every printer is looked at,
 // as the walk does not stop at a match. A device name that cannot be read selects nothing: a printer
 // chosen blindly could be one that prints on paper.
 bool selectPdfPrinter(ExportReporting& reporting, Application& access) {
     std::vector<PrinterRef> printers;
-    const int count = passes(reporting, 112, [&] {
+    int count = 0;
+    reporting.step(112, [&] {
         printers = access.printers();
-        return static_cast<int>(printers.size());
+        count = static_cast<int>(printers.size());
     });
     bool selected = false;
     for (int i = 0; i < count; ++i) {
@@ -54,54 +52,140 @@ bool selectPdfPrinter(ExportReporting& reporting, Application& access) {
     return selected;
 }
 
-struct Saving {
+// The list as the run starts: its length, each report's file name over the whole list, and how many
+// are checked (for "3 of 13").
+struct ListAtStart {
+    int count = 0;
+    std::vector<std::string> fileNames;
+    int checked = 0;
+};
+
+ListAtStart readList(const ExportChoice& choice, platform::FileNameRules rules) {
+    ListAtStart list;
+    const int count = choice.reportCount();
+    std::vector<std::string> names;
+    for (int i = 1; i <= count; ++i) {
+        names.push_back(choice.reportName(i));
+        if (choice.isChecked(i)) ++list.checked;
+    }
+    list.fileNames = reportFileNames(names, rules);
+    list.count = count;
+    return list;
+}
+
+// Saving one checked report: its statements, and what became of it.
+struct SavingOne {
     const ExportServices& services;
     const ExportChoice& choice;
     ExportReporting& reporting;
     Application& access;
-    OutputFileNames names;
+    const std::string& fileName;
+    int position;
+    ReportResult result;
+    std::string path;
+
+    // A statement of this report's; the first failure is what became of the report.
+    bool step(int number, const std::function<void()>& statement) {
+        return reporting.step(number, [&] {
+            try {
+                statement();
+            } catch (const std::exception& e) {
+                failed(number, e.what());
+                throw;
+            } catch (...) {
+                failed(number, "Unexpected error");
+                throw;
+            }
+        });
+    }
+
+    void failed(int number, const std::string& reason) {
+        if (result.outcome == ReportOutcome::Failed) return;
+        result.outcome = ReportOutcome::Failed;
+        result.detail = reason;
+        result.failedStep = number;
+    }
 
     // Step 134: the report's name and the path of its file, from the folder as it is now.
-    bool nameFile(int position, std::string& report, std::string& path) {
-        return reporting.step(134, [&] {
-            report = choice.reportName(position);
-            path = names.pathFor(choice.folder(), report);
+    bool nameFile() {
+        return step(134, [&] {
+            result.name = choice.reportName(position);
+            path = outputPath(choice.folder(), services.files.pathSeparator(), fileName);
         });
     }
 
     // Points the PDF printer at the file and has Access print the report on it. Each registry call is
-    // checked: with a value missing the printer would write over the previous report's file.
-    void printThroughPdfPrinter(int position) {
+    // checked: with a value missing the printer would write over the previous report's file. The values
+    // stay this run's until the job has taken them: the printer lets the lock go then, or the run after
+    // the print.
+    void printThroughPdfPrinter() {
+        struct Release {
+            platform::PrinterValuesLock& lock;
+            ~Release() { lock.release(); }
+        } release{services.printerValues};
         std::unique_ptr<platform::RegistryKey> key;
-        std::string report, path, bypass;
-        bool ready = reporting.step(132, [&] { key = services.registry.createKey(pdf_printer::kKey); }) &&
-                     nameFile(position, report, path) &&
-                     reporting.step(136, [&] { key->writeString(pdf_printer::kOutputFile, path); }) &&
-                     reporting.step(138, [&] { bypass = std::string{"1"}; }) &&
-                     reporting.step(140, [&] { key->writeString(pdf_printer::kBypassSaveAs, bypass); });
-        ready = reporting.step(142, [&] { key.reset(); }) && ready;
+        std::string bypass;
+        bool ready = step(132,
+                          [&] {
+                              services.printerValues.acquire([&] { reporting.yield(); });
+                              key = services.registry.createKey(pdf_printer::kKey);
+                          }) &&
+                     nameFile() && step(136, [&] { key->writeString(pdf_printer::kOutputFile, path); }) &&
+                     step(138, [&] { bypass = std::string{"1"}; }) &&
+                     step(140, [&] { key->writeString(pdf_printer::kBypassSaveAs, bypass); });
+        ready = step(142, [&] { key.reset(); }) && ready;
         if (!ready) return;
-        if (reporting.step(148, [&] {
-                access.openReport(report, platform::access::ReportView::Normal,
-                                  platform::access::WindowMode::Normal);
-            }))
-            reporting.reportWritten(position, path);
+        step(148, [&] {
+            access.openReport(result.name, platform::access::ReportView::Normal,
+                              platform::access::WindowMode::Normal);
+        });
     }
 
     // Without the PDF printer, Access writes the PDF file itself.
-    void outputAsPdf(int position) {
-        std::string report, path;
-        if (!nameFile(position, report, path)) return;
-        if (reporting.step(148, [&] { access.outputReport(report, platform::access::kFormatPdf, path); }))
-            reporting.reportWritten(position, path);
+    void outputAsPdf() {
+        if (!nameFile()) return;
+        step(148, [&] { access.outputReport(result.name, platform::access::kFormatPdf, path); });
+    }
+
+    // A file drawn without Access says what it left out.
+    void judgeFile() {
+        if (result.outcome == ReportOutcome::Failed || services.drawn == nullptr) return;
+        try {
+            if (auto note = services.drawn->approximationNote(path)) {
+                result.outcome = ReportOutcome::Approximated;
+                result.detail = *note;
+            }
+        } catch (const std::exception&) {
+            // The file was written; what it says of itself cannot be read, so nothing is claimed.
+        }
     }
 };
 
 }  // namespace
 
+std::string resultLine(const ReportResult& result) {
+    const std::string name = printableName(result.name);
+    switch (result.outcome) {
+        case ReportOutcome::Saved:
+            return "saved: " + name;
+        case ReportOutcome::Approximated:
+            return "approximated: " + name + ": " + printableName(result.detail);
+        case ReportOutcome::Failed:
+            break;
+    }
+    return "failed: " + name + ": step " + std::to_string(result.failedStep) + ": " +
+           printableName(result.detail);
+}
+
 void SaveReports(const ExportServices& services, const ExportChoice& choice, ExportReporting& reporting) {
-    if (!test(reporting, 100, [&] { return IsFolder(services.files, choice.folder()); })) {
-        reporting.step(170, [&] { reporting.folderMissing(); });
+    std::optional<platform::FolderProblem> problem;
+    std::string folder;
+    if (!test(reporting, 100, [&] {
+            folder = choice.folder();
+            problem = services.files.outputFolderProblem(folder);
+            return !problem;
+        })) {
+        reporting.step(170, [&] { reporting.folderRefused(folder, *problem); });
         return;
     }
     reporting.step(102, [&] { reporting.yield(); });
@@ -131,19 +215,30 @@ void SaveReports(const ExportServices& services, const ExportChoice& choice, Exp
     reporting.step(110, [&] { previousPrinter = access->printer(); });
     const bool throughPdfPrinter = selectPdfPrinter(reporting, *access);
 
-    Saving saving{services, choice, reporting, *access,
-                  OutputFileNames{services.files.fileNameRules(), services.files.pathSeparator()}};
-    const int count = passes(reporting, 124, [&] { return choice.reportCount(); });
-    for (int i = 1; i <= count; ++i) {
+    // A failing loop head makes no pass.
+    ListAtStart list;
+    reporting.step(124, [&] { list = readList(choice, services.files.fileNameRules()); });
+    std::vector<ReportResult> results;
+    for (int i = 1; i <= list.count; ++i) {
         reporting.step(126, [&] { reporting.yield(); });
         reporting.step(128, [&] { reporting.showBusy(true); });
         if (!test(reporting, 130, [&] { return choice.isChecked(i); })) continue;
-        reporting.reportStarting(i, count);
+        const int number = static_cast<int>(results.size()) + 1;
+        SavingOne saving{
+            services, choice, reporting, *access, list.fileNames[static_cast<std::size_t>(i - 1)], i, {}, {}};
+        try {
+            saving.result.name = choice.reportName(i);
+        } catch (const std::exception&) {
+            // Step 134 reads it again, and tells its failure.
+        }
+        reporting.reportStarting(number, std::max(number, list.checked), saving.result.name);
         if (throughPdfPrinter)
-            saving.printThroughPdfPrinter(i);
+            saving.printThroughPdfPrinter();
         else
-            saving.outputAsPdf(i);
-        reporting.reportFinished(i);
+            saving.outputAsPdf();
+        saving.judgeFile();
+        reporting.reportEnded(saving.result);
+        results.push_back(std::move(saving.result));
     }
 
     reporting.step(152, [&] { access->closeCurrentDatabase(); });
@@ -151,7 +246,7 @@ void SaveReports(const ExportServices& services, const ExportChoice& choice, Exp
     reporting.step(156, [&] { access->setPrinter(previousPrinter); });
     reporting.step(158, [&] { access->quit(platform::access::QuitOption::SaveAll); });
     reporting.step(160, [&] { access.reset(); });
-    reporting.step(166, [&] { reporting.done(); });
+    reporting.step(166, [&] { reporting.done(results); });
     reporting.step(168, [&] { reporting.showBusy(false); });
 }
 

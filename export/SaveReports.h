@@ -2,10 +2,14 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace platform {
+class DrawnReports;
 class FileSystem;
+class PrinterValuesLock;
 class Registry;
+struct FolderProblem;
 namespace access {
 class Access;
 }
@@ -23,11 +27,29 @@ class ExportChoice {
     virtual std::string databasePassword() const = 0;
     // Asked again for every report saved.
     virtual std::string folder() const = 0;
-    // Asked once, when the walk over the reports starts; positions run from 1 to the count.
+    // Asked once, when the walk over the reports starts; positions run from 1 to the count. Every
+    // report of the database is listed, the checked ones are saved.
     virtual int reportCount() const = 0;
     virtual bool isChecked(int position) const = 0;
     virtual std::string reportName(int position) const = 0;
 };
+
+enum class ReportOutcome {
+    Saved,         // its file holds the report as designed
+    Approximated,  // its file holds the report with something left out
+    Failed,        // no file was written for it; an older file of its name is as it was
+};
+
+struct ReportResult {
+    std::string name;
+    ReportOutcome outcome = ReportOutcome::Saved;
+    std::string detail;  // approximated: what was left out; failed: why
+    int failedStep = 0;  // failed: the number of the statement that failed
+};
+
+// What became of the report as one line: "saved: NAME", "approximated: NAME: WHAT WAS LEFT OUT" or
+// "failed: NAME: step N: WHY", the texts as printableName writes them.
+std::string resultLine(const ReportResult& result);
 
 // How a run is seen and how its failures are told: message boxes in the wizard, lines of text in the
 // batch program.
@@ -40,27 +62,31 @@ class ExportReporting {
     // Between printers and between reports: a window repaints here.
     virtual void yield() = 0;
     virtual void showBusy(bool busy) = 0;
-    // Around the statements that save the checked report at the position.
-    virtual void reportStarting(int position, int count) = 0;
-    virtual void reportFinished(int position) = 0;
-    // After Access has printed or output the report at the position to the file at the path.
-    virtual void reportWritten(int /*position*/, const std::string& /*path*/) {}
-    virtual void folderMissing() = 0;
-    virtual void done() = 0;
+    // Before the statements that save a checked report: the number-th of the total the run saves.
+    virtual void reportStarting(int number, int total, const std::string& name) = 0;
+    // After them, with what became of it. A failure is also told through step as it happens.
+    virtual void reportEnded(const ReportResult& result) = 0;
+    // The folder cannot take the files: nothing is drawn.
+    virtual void folderRefused(const std::string& folder, const platform::FolderProblem& problem) = 0;
+    // The run has ended with every checked report tried, in list order.
+    virtual void done(const std::vector<ReportResult>& results) = 0;
 };
 
 struct ExportServices {
     platform::FileSystem& files;
     platform::Registry& registry;
     platform::access::Access& access;
+    platform::PrinterValuesLock& printerValues;
+    platform::DrawnReports* drawn;  // where the program draws the reports itself; null where Access prints
 };
 
-// One Access instance saves every checked report as a PDF file named after it in the folder, through
-// the PDF printer when Access has it (its registry values written before each report) and through
+// One Access instance saves every checked report as a PDF file in the folder, named by
+// reportFileNames over the whole list, through the PDF printer when Access has it (its registry values
+// written before each report, under the printer values' lock until the job has taken them) and through
 // Access's own PDF output when it has not, so that no report ever goes to paper; then done. A folder
-// that does not exist is told and nothing else happens. Access that cannot start or open the database
-// ends the run with that one failure and without done. A report whose printer values cannot be written
-// is told and not printed, so that it cannot overwrite the previous report's file.
+// that cannot take the files is told and nothing else happens. Access that cannot start or open the
+// database ends the run with that one failure and without done. A report whose printer values cannot be
+// written is told and not printed, so that it cannot overwrite the previous report's file.
 void SaveReports(const ExportServices& services, const ExportChoice& choice, ExportReporting& reporting);
 
 }  // namespace calvenor

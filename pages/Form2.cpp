@@ -108,8 +108,9 @@ void Form2::PushButton3_Click() {
     auto turn = services_.longCommands.take();
     if (!turn) return;
     Trap trap{"in Ostrevan2021/08/31.Form2.PushButton3_Click ", services_.errors};
-    SaveCheckedReports(trap, {services_.ui, services_.files, services_.registry, services_.access, *window_,
-                              listView1_, text1_, services_.database});
+    SaveCheckedReports(
+        trap, {services_.ui, services_.files, services_.registry, services_.access, services_.printerValues,
+               services_.drawn, *window_, listView1_, text1_, services_.database});
 }
 
 void Form2::PushButton4_Click() {

@@ -8,7 +8,9 @@
 #include "platform/Ui.h"
 
 namespace platform {
+class DrawnReports;
 class FileSystem;
+class PrinterValuesLock;
 class Registry;
 class Shell;
 namespace access {
@@ -33,6 +35,8 @@ class Form2 {
         ErrorReport& errors;
         platform::Registry& registry;
         platform::access::Access& access;
+        platform::PrinterValuesLock& printerValues;
+        platform::DrawnReports* drawn;  // null where Access prints
         OneCommandAtATime& longCommands;
         platform::Window& databasePage;  // shown again by "< Back"
         DatabaseFields database;         // the database selection page's path and password

@@ -194,9 +194,10 @@ class Ui {
     // The standard input box: the prompt, an empty edit field, OK and Cancel, the application title as
     // its caption. The typed text on OK (Enter), the empty text on Cancel (Escape, closing it).
     virtual std::string inputBox(std::string_view prompt) = 0;
-    // The folder chooser: the prompt above the folders, the start folder selected when it exists (the
-    // top of the folders when it is empty or gone). The chosen folder's full path, exactly as the
-    // platform names it; the empty text on Cancel.
+    // The folder chooser: the prompt above the folders, the start folder selected when it exists (when
+    // it is empty or gone, the top of the folders, or where the platform has none to show, the Desktop or
+    // else home). The chosen folder's full path, exactly as the platform names it; the empty text on
+    // Cancel.
     virtual std::string browseForFolder(Window& owner, std::string_view prompt,
                                         std::string_view startFolder) = 0;
 

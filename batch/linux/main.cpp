@@ -20,6 +20,7 @@
 #include "platform/jet/PrintQueues.h"
 #include "platform/posix/FileRegistry.h"
 #include "platform/posix/PosixFileSystem.h"
+#include "platform/posix/PrinterValuesFileLock.h"
 
 namespace {
 
@@ -46,13 +47,16 @@ int main(int argc, char* argv[]) {
         platform::posix::PosixFileSystem files;
         platform::jet::CupsPrintQueues queues;
         platform::jet::JetAdo ado;
-        platform::jet::JetAccess access(registry, queues);
+        auto printerValues = platform::posix::PrinterValuesFileLock::forRegistry(registry.rootFolder());
+        platform::jet::JetAccess access(registry, queues, {}, &printerValues);
         platform::jet::InstalledPrinters printers(queues);
-        const calvenor::batch::Environment environment{
-            environmentVariable, fullPath, [] { return std::chrono::steady_clock::now(); },
-            ::isatty(STDERR_FILENO) == 1, platform::jet::approximationNoteOfFile};
-        return calvenor::batch::runBatchExport(arguments, {files, registry, ado, access, printers},
-                                               environment, std::cout, std::cerr);
+        platform::jet::DrawnReportFiles drawn;
+        const calvenor::batch::Environment environment{environmentVariable, fullPath,
+                                                       [] { return std::chrono::steady_clock::now(); },
+                                                       ::isatty(STDERR_FILENO) == 1};
+        return calvenor::batch::runBatchExport(
+            arguments, {files, registry, ado, access, printers, printerValues, &drawn}, environment,
+            std::cout, std::cerr);
     } catch (const std::exception& e) {
         std::cerr << "calvenor-export: " << e.what() << '\n';
         return calvenor::batch::kCannotRun;

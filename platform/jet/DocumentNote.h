@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/DrawnReports.h"
+
 namespace platform::jet {
 
 // A PDF file the renderer drew without Access says so in its document information when the drawing
@@ -17,5 +19,13 @@ std::optional<std::string> approximationNoteOf(std::string_view pdf);
 
 // The same of a file, reading only its end, where the document information is appended.
 std::optional<std::string> approximationNoteOfFile(const std::string& path);
+
+// The reports this edition draws, told apart by what their files say.
+class DrawnReportFiles : public DrawnReports {
+  public:
+    std::optional<std::string> approximationNote(const std::string& path) override {
+        return approximationNoteOfFile(path);
+    }
+};
 
 }  // namespace platform::jet

@@ -10,11 +10,11 @@
 #include "platform/jet/DatabaseError.h"
 #include "platform/jet/DatabaseFile.h"
 #include "platform/jet/InstalledPrinters.h"
-#include "platform/jet/OutputPath.h"
 #include "platform/jet/PdfWriterPrinter.h"
 #include "platform/jet/PrintJob.h"
 #include "platform/jet/PrintRenderer.h"
 #include "platform/posix/AtomicFile.h"
+#include "platform/posix/OutputFolder.h"
 
 namespace platform::jet {
 namespace {
@@ -39,8 +39,13 @@ class Report : public access::AccessObject {
 
 class JetApplication : public access::Application {
   public:
-    JetApplication(Registry& registry, PrintQueues& queues, const EngineOptions& options)
-        : registry_(registry), queues_(queues), options_(options), renderer_(options) {}
+    JetApplication(Registry& registry, PrintQueues& queues, const EngineOptions& options,
+                   PrinterValuesLock* printerValues)
+        : registry_(registry),
+          queues_(queues),
+          options_(options),
+          printerValues_(printerValues),
+          renderer_(options) {}
 
     void openCurrentDatabase(std::string_view path, bool /*exclusive: the file is only read*/,
                              std::string_view password) override {
@@ -101,12 +106,21 @@ class JetApplication : public access::Application {
                     "' you entered in either the property sheet or macro is misspelled or refers to a "
                     "report that doesn't exist.",
                 2103);
-        std::string pdf = render(*report);
-        const std::string& printerName = printerList().defaultName;
-        if (printerName == kPdfWriterName)
-            PdfWriterPrinter(registry_).print(pdf);
-        else
-            queues_.print(printerName, *report, pdf);
+        const std::string printerName = printerList().defaultName;
+        if (printerName != kPdfWriterName) {
+            releasePrinterValues();
+            queues_.print(printerName, *report, render(*report));
+            return;
+        }
+        std::string outputFile;
+        try {
+            outputFile = PdfWriterPrinter(registry_).takeOutputFile();
+        } catch (...) {
+            releasePrinterValues();
+            throw;
+        }
+        releasePrinterValues();
+        PdfWriterPrinter::write(outputFile, render(*report));
     }
 
     void outputReport(std::string_view reportName, std::string_view format,
@@ -120,8 +134,8 @@ class JetApplication : public access::Application {
                 "The format in which you are attempting to output the current object is not available.",
                 2282);
         const std::filesystem::path path{std::string(outputFile)};
-        std::error_code error;
-        if (!isPlainFullPath(path) || !std::filesystem::is_directory(path.parent_path(), error))
+        if (!path.is_absolute() || !path.has_filename() ||
+            posix::outputFolderProblem(path.parent_path().string()))
             throw Failure("Access can't save the output data to the file you've selected.", 2302);
         std::string pdf = render(*report);
         try {
@@ -146,6 +160,10 @@ class JetApplication : public access::Application {
     }
 
   private:
+    void releasePrinterValues() {
+        if (printerValues_ != nullptr) printerValues_->release();
+    }
+
     void requireRunning() const {
         if (ended_) throw Failure("The object invoked has disconnected from its clients.", -2147417848);
     }
@@ -203,6 +221,7 @@ class JetApplication : public access::Application {
     Registry& registry_;
     PrintQueues& queues_;
     EngineOptions options_;
+    PrinterValuesLock* printerValues_;
     std::optional<DatabaseFile> database_;
     std::string password_;                      // the open database's, for the renderer's reading
     std::optional<ReadableDatabase> readable_;  // what the renderer reads, once it has been asked to
@@ -214,11 +233,12 @@ class JetApplication : public access::Application {
 
 }  // namespace
 
-JetAccess::JetAccess(Registry& registry, PrintQueues& queues, EngineOptions options)
-    : registry_(registry), queues_(queues), options_(std::move(options)) {}
+JetAccess::JetAccess(Registry& registry, PrintQueues& queues, EngineOptions options,
+                     PrinterValuesLock* printerValues)
+    : registry_(registry), queues_(queues), options_(std::move(options)), printerValues_(printerValues) {}
 
 std::unique_ptr<access::Application> JetAccess::createApplication() {
-    return std::make_unique<JetApplication>(registry_, queues_, options_);
+    return std::make_unique<JetApplication>(registry_, queues_, options_, printerValues_);
 }
 
 }  // namespace platform::jet

@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "platform/Access.h"
+#include "platform/PrinterValuesLock.h"
 #include "platform/Registry.h"
 #include "platform/jet/EngineOptions.h"
 #include "platform/jet/PrintQueues.h"
@@ -13,16 +14,20 @@ namespace platform::jet {
 // and prints them as PDF documents on the "Drevmark PDF Writer" stand-in (which reads its registry
 // key) or on a print server's queue. Each report is drawn from its design and its record source's rows
 // (by the helper calvenor-print); one whose design cannot be read gets a page naming it, the database
-// file and the time it was printed, and saying why.
+// file and the time it was printed, and saying why. A job on the PDF writer takes its output file
+// before it is drawn and then lets the printer values' lock go, when there is one, so that the next run
+// may point the printer elsewhere while this report is drawn.
 class JetAccess : public access::Access {
   public:
-    JetAccess(Registry& registry, PrintQueues& queues, EngineOptions options = {});
+    JetAccess(Registry& registry, PrintQueues& queues, EngineOptions options = {},
+              PrinterValuesLock* printerValues = nullptr);
     std::unique_ptr<access::Application> createApplication() override;
 
   private:
     Registry& registry_;
     PrintQueues& queues_;
     EngineOptions options_;
+    PrinterValuesLock* printerValues_;
 };
 
 }  // namespace platform::jet

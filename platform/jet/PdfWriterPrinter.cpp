@@ -2,11 +2,10 @@
 
 #include <filesystem>
 #include <optional>
-#include <string>
 
 #include "platform/Failure.h"
-#include "platform/jet/OutputPath.h"
 #include "platform/posix/AtomicFile.h"
+#include "platform/posix/OutputFolder.h"
 
 namespace platform::jet {
 namespace {
@@ -17,7 +16,7 @@ std::string prefix() {
 
 }  // namespace
 
-void PdfWriterPrinter::print(std::string_view pdf) {
+std::string PdfWriterPrinter::takeOutputFile() {
     std::optional<std::string> outputFile;
     if (auto key = registry_.openKey(kPdfWriterKey)) {
         outputFile = key->readString("OutputFile");
@@ -27,15 +26,18 @@ void PdfWriterPrinter::print(std::string_view pdf) {
         throw Failure(prefix() + "no output file is set (the value \"OutputFile\" of HKEY_CURRENT_USER\\" +
                       kPdfWriterKey + " is missing). The print job was not saved.");
     const std::filesystem::path path(*outputFile);
-    if (!isPlainFullPath(path))
+    if (!path.is_absolute() || !path.has_filename() || path.filename() == "." || path.filename() == "..")
         throw Failure(prefix() + "the output file '" + *outputFile +
                       "' is not a full path to a file. The print job was not saved.");
-    std::error_code error;
-    if (!std::filesystem::is_directory(path.parent_path(), error))
+    if (const auto problem = posix::outputFolderProblem(path.parent_path().string()))
         throw Failure(prefix() + "the folder of the output file '" + *outputFile +
-                      "' does not exist. The print job was not saved.");
+                      "' cannot take it: " + problem->reason + ". The print job was not saved.");
+    return *outputFile;
+}
+
+void PdfWriterPrinter::write(const std::string& outputFile, std::string_view pdf) {
     try {
-        posix::writeFileAtomically(*outputFile, pdf, posix::FileAccess::Ordinary, posix::Overwrite::Replace);
+        posix::writeFileAtomically(outputFile, pdf, posix::FileAccess::Ordinary, posix::Overwrite::Replace);
     } catch (const Failure& failure) {
         throw Failure(prefix() + failure.description() + ". The print job was not saved.");
     }

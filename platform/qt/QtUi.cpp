@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QStandardPaths>
 #include <QThread>
 #include <exception>
 
@@ -24,12 +25,18 @@ constexpr std::uint32_t kFileMustExist = 0x1000;
 
 // The chooser opens in the start folder, so that accepting at once chooses it. (Selecting it among its
 // siblings would put its name into the name field, where Qt reads quotes as separators of several
-// names.) Without a start folder, or when it is gone, it opens at the top of the folders, not wherever
-// Qt's dialog was last.
+// names.) Without a start folder, or when it is gone, it opens at the Desktop, else at home: where a
+// user keeps files, never at the file system's root nor wherever Qt's dialog was last.
 void openAtStartFolder(QFileDialog& chooser, const QString& startFolder) {
-    const QFileInfo start{startFolder};
-    chooser.setDirectory(!startFolder.isEmpty() && start.isDir() ? start.absoluteFilePath()
-                                                                 : QDir::rootPath());
+    const QString desktop = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
+    for (const QString& candidate : {startFolder, desktop, QDir::homePath()}) {
+        const QFileInfo folder{candidate};
+        if (!candidate.isEmpty() && folder.isAbsolute() && folder.isDir()) {
+            chooser.setDirectory(folder.absoluteFilePath());
+            return;
+        }
+    }
+    chooser.setDirectory(QDir::homePath());
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "app/Program.h"
+#include "platform/jet/DocumentNote.h"
 #include "platform/jet/InstalledPrinters.h"
 #include "platform/jet/JetAccess.h"
 #include "platform/jet/JetAdo.h"
@@ -13,6 +14,7 @@
 #include "platform/posix/FileRegistry.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "platform/posix/PosixShell.h"
+#include "platform/posix/PrinterValuesFileLock.h"
 #include "platform/qt/ProgramIcon.h"
 #include "platform/qt/QtSkinFramework.h"
 #include "platform/qt/QtUi.h"
@@ -40,11 +42,14 @@ int main(int argc, char* argv[]) {
     platform::jet::JetAdo ado;
     platform::jet::EngineOptions engine;
     engine.whileDrawing = [&ui] { ui.keepPainted(); };  // a report of many pages takes a while
-    platform::jet::JetAccess access(*registry, queues, engine);
+    auto printerValues = platform::posix::PrinterValuesFileLock::forRegistry(registry->rootFolder());
+    platform::jet::JetAccess access(*registry, queues, engine, &printerValues);
     platform::jet::InstalledPrinters printers(queues);
+    platform::jet::DrawnReportFiles drawn;
     platform::qt::QtSkinFramework skin;
 
-    calvenor::Program program{{ui, shell, files, *registry, ado, access, printers, skin}};
+    calvenor::Program program{
+        {ui, shell, files, *registry, ado, access, printers, skin, printerValues, &drawn}};
     try {
         program.start();
     } catch (const platform::ProgramEnded&) {

@@ -84,7 +84,9 @@ TEST(Startup, ASettingsStoreThatCannotBeReadIsReportedAndStartUpGoesOn) {
     fakes::FakeAccess access;
     fakes::FakePrinters printers;
     fakes::FakeSkin skin;
-    Program program{{ui, shell, files, registry, ado, access, printers, skin, [] { return 0.0; }}};
+    fakes::FakePrinterValuesLock printerValues;
+    Program program{{ui, shell, files, registry, ado, access, printers, skin, printerValues, nullptr,
+                     [] { return 0.0; }}};
     program.start();
     ASSERT_EQ(ui.messages.size(), 2u);
     EXPECT_NE(ui.messages[0].text.find("in Ostrevan2021/08/31.Form1.Form_Load at line 128"),

@@ -6,9 +6,9 @@
 #include <fstream>
 #include <sstream>
 
+#include "app/Text.h"
 #include "batch/Arguments.h"
 #include "batch/BatchExport.h"
-#include "batch/PrintableName.h"
 #include "tests/fakes/FakeDatabase.h"
 #include "tests/fakes/FakeDevices.h"
 #include "tests/fakes/FakeFileSystem.h"
@@ -29,6 +29,8 @@ struct BatchOverFakes {
     fakes::FakeAdo ado;
     fakes::FakeAccess access;
     fakes::FakePrinters printers;
+    fakes::FakePrinterValuesLock printerValues;
+    fakes::FakeDrawnReports drawn;
     std::map<std::string, std::string> variables;
     bool terminal = false;
     std::chrono::steady_clock::time_point now{};
@@ -50,10 +52,9 @@ struct BatchOverFakes {
             [](const std::string& path) {
                 return path.starts_with("C:") || path.starts_with("/") ? path : "C:\\Work\\" + path;
             },
-            [this] { return now += std::chrono::seconds{65}; },
-            terminal,
-            {}};
-        return runBatchExport(arguments, {files, registry, ado, access, printers}, environment, out, errors);
+            [this] { return now += std::chrono::seconds{65}; }, terminal};
+        return runBatchExport(arguments, {files, registry, ado, access, printers, printerValues, &drawn},
+                              environment, out, errors);
     }
     // What Access was asked to print or to write as PDF itself, in order.
     Lines printed() const {
@@ -152,7 +153,10 @@ TEST(BatchExport, ExitStatusSaysWhetherEveryChosenReportWasSaved) {
         return arguments;
     };
     const std::vector<Case> cases{
-        {"every report saved", [](auto&) {}, save, kAllSaved, "saved 4 of 4 reports to C:\\Out in ", all},
+        {"every report saved", [](auto&) {}, save, kAllSaved, ": 4 saved, 0 approximated, 0 failed", all},
+        {"an approximation is named, with what it leaves out, and counted",
+         [](auto& p) { p.drawn.notes["C:\\Out\\Costs.pdf"] = "a chart is not drawn"; }, save, kAllSaved,
+         "approximated: Costs: a chart is not drawn\n3 of 4", all},
         {"one report fails to print; the others are still saved",
          [](auto& p) { p.access.failAt = "print Costs on Drevmark PDF Writer (0,0)"; },
          save,
@@ -195,11 +199,24 @@ TEST(BatchExport, ExitStatusSaysWhetherEveryChosenReportWasSaved) {
          kCannotRun,
          "did not open: Not a valid password.",
          {}},
-        {"no output folder",
+        {"an output folder that is not there yet is made",
          [](auto&) {},
+         {kDatabase, "--output", "Missing", "--report", "Sales"},
+         kAllSaved,
+         "created the folder C:\\Work\\Missing\n",
+         {"Sales"}},
+        {"an output folder that cannot be made",
+         [](auto& p) { p.files.refuseCreating = "Access is denied."; },
          {kDatabase, "--output", "Missing"},
          kCannotRun,
-         "calvenor-export: the output folder C:\\Work\\Missing does not exist",
+         "calvenor-export: the output folder C:\\Work\\Missing cannot be created: Cannot create the folder "
+         "C:\\Work\\Missing: Access is denied.\n",
+         {}},
+        {"an output folder that cannot take the files: nothing is drawn",
+         [](auto& p) { p.files.unwritable[kOut] = "it is not a full path"; },
+         save,
+         kCannotRun,
+         "calvenor-export: the output folder C:\\Out cannot take the PDF files: it is not a full path\n",
          {}},
         {"an unknown report",
          [](auto&) {},
@@ -273,6 +290,11 @@ TEST(BatchExport, SavesThroughTheWizardsRunWithItsFileNamesAndTouchesNoSetting) 
     EXPECT_EQ(files, (Lines{"/out/a_b.pdf", "/out/a_b (2).pdf", "/out/Sales.pdf"}));
     EXPECT_EQ(p.access.calls.at(1), "open /data/db.mdb|false|");
     EXPECT_EQ(p.access.calls.back(), "release");
+
+    // A later run of one of them writes the same file: its name comes from the whole list.
+    p.registry.writes.clear();
+    ASSERT_EQ(p.run({"/data/db.mdb", "--output=/out", "--report", "a_b"}), kAllSaved) << p.errors.str();
+    EXPECT_EQ(p.registry.value("Software\\Drevmark PDF Writer", "OutputFile"), "/out/a_b (2).pdf");
 }
 
 TEST(BatchExport, ThePasswordComesFromTheFileElseTheEnvironmentElseIsEmpty) {
@@ -342,10 +364,12 @@ TEST(BatchExport, ProgressIsOneRewrittenLineOnATerminalAndPlainLinesElsewhere) {
         if (terminal) {
             EXPECT_EQ(p.errors.str(),
                       "\r\x1b[K1 of 2  1:05  A\r\x1b[K" + failure +
-                          "\r\x1b[K2 of 2  2:10  B\\nC\r\x1b[Ksaved 1 of 2 reports to C:\\Out in 3:15\n");
+                          "\r\x1b[K2 of 2  2:10  B\\nC\r\x1b[K2 reports to C:\\Out in 3:15: 1 saved, 0 "
+                          "approximated, 1 failed\n");
         } else {
             EXPECT_EQ(p.errors.str(), "1 of 2  1:05  A\n" + failure +
-                                          "2 of 2  2:10  B\\nC\nsaved 1 of 2 reports to C:\\Out in 3:15\n");
+                                          "2 of 2  2:10  B\\nC\n2 reports to C:\\Out in 3:15: 1 saved, 0 "
+                                          "approximated, 1 failed\n");
         }
     }
 }

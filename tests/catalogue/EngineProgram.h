@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/Program.h"
+#include "platform/jet/DocumentNote.h"
 #include "platform/jet/JetAccess.h"
 #include "platform/jet/JetAdo.h"
 #include "platform/posix/PosixFileSystem.h"
@@ -34,7 +35,10 @@ struct EngineProgram {
     platform::jet::JetAccess access{registry, queues, engineOptions()};
     fakes::FakePrinters printers;
     fakes::FakeSkin skin;
-    Program program{{ui, shell, files, registry, ado, access, printers, skin, [] { return 0.5; }}};
+    fakes::FakePrinterValuesLock printerValues;
+    platform::jet::DrawnReportFiles drawn;
+    Program program{
+        {ui, shell, files, registry, ado, access, printers, skin, printerValues, &drawn, [] { return 0.5; }}};
 
     EngineProgram() { program.start(); }
 

@@ -172,7 +172,8 @@ TEST_F(ExportTest, EachFailureIsReportedAtItsStepAndNeverYieldsPaperAFalseDoneOr
         Lines said;
         for (const auto& report : reports()) {
             const auto at = report.find(kSave);
-            said.push_back(at == std::string::npos ? report
+            // The closing message by its first line: what it says besides has a test of its own.
+            said.push_back(at == std::string::npos ? report.substr(0, report.find("\r\n"))
                                                    : report.substr(at + std::strlen(kSave)) + " " +
                                                          report.substr(0, report.find("\r\n")));
         }
@@ -183,6 +184,86 @@ TEST_F(ExportTest, EachFailureIsReportedAtItsStepAndNeverYieldsPaperAFalseDoneOr
             EXPECT_EQ(p.access.calls.back(), "release") << "Access is never left running";
         }
     }
+}
+
+TEST_F(ExportTest, AFolderThatCannotTakeTheFilesIsNamedWithTheReasonBeforeAnythingIsDrawn) {
+    p.files.unwritable[kOut] = "no file can be written there (Permission denied)";
+    save();
+    EXPECT_EQ(reports(),
+              Lines{"The folder \"C:\\Out\\\" cannot take the PDF files: no file can be written there "
+                    "(Permission denied).\r\n\r\nPlease select another folder."});
+    EXPECT_TRUE(p.access.calls.empty());
+}
+
+TEST_F(ExportTest, TheClosingMessageCountsApproximationsAndNamesFailuresWithTheWholeListInTheFolder) {
+    struct Case {
+        Lines reports;
+        std::function<void(fakes::FakeProgram&)> arrange;
+        std::string message, file;
+    };
+    const std::string list =
+        "\r\n\r\nThe whole list, with what each approximation leaves out, is in "
+        "\"C:\\Out\\Calvenor results.txt\".";
+    const std::string denied = ": step 136: Access is denied.\n";
+    const std::vector<Case> cases{
+        {{"A", "B", "C"},
+         [](auto& p) {
+             p.drawn.notes["C:\\Out\\A.pdf"] = "a chart is not drawn";
+             p.access.failAt = "print B on Drevmark PDF Writer (0,0)";
+         },
+         "Done.\r\n\r\nSaved 2 of 3 reports; 1 is an approximation, with something left out that cannot be "
+         "drawn here.\r\n\r\n1 report failed, and no file was written for it:\r\nB: Access failed at print B "
+         "on Drevmark PDF Writer (0,0)" +
+             list,
+         "approximated: A: a chart is not drawn\nfailed: B: step 148: Access failed at print B on Drevmark "
+         "PDF "
+         "Writer (0,0)\nsaved: C\n"},
+        {{"R1", "R2", "R3", "R4", "R5", "R6", "R7"},
+         [](auto& p) { p.registry.failWriting = "OutputFile"; },
+         "Done.\r\n\r\nSaved 0 of 7 reports.\r\n\r\n7 reports failed, and no file was written for them:"
+         "\r\nR1: Access is denied.\r\nR2: Access is denied.\r\nR3: Access is denied.\r\nR4: Access is "
+         "denied.\r\nR5: Access is denied.\r\n... and 2 more." +
+             list,
+         "failed: R1" + denied + "failed: R2" + denied + "failed: R3" + denied + "failed: R4" + denied +
+             "failed: R5" + denied + "failed: R6" + denied + "failed: R7" + denied},
+    };
+    for (const auto& c : cases) {
+        p.access.reports = c.reports;
+        form2().button("PushButton2").click();
+        form1().button("PushButton3").click();  // "Next >" lists them, all checked
+        c.arrange(p);
+        p.ui.messages.clear();
+        save();
+        EXPECT_EQ(p.ui.messages.back().text, c.message);
+        EXPECT_EQ(p.files.textFiles["C:\\Out\\Calvenor results.txt"], c.file);
+    }
+}
+
+TEST_F(ExportTest, TheCaptionShowsWhichReportIsBeingSavedAndReturnsAtTheEnd) {
+    const std::string caption = form2().caption();
+    Lines during;
+    p.ui.duringEvents = [&] {
+        if (during.empty() || during.back() != form2().caption()) during.push_back(form2().caption());
+    };
+    save();
+    EXPECT_EQ(during,
+              (Lines{caption, caption + " \u2014 saving 1 of 2: A", caption + " \u2014 saving 2 of 2: B"}));
+    EXPECT_EQ(form2().caption(), caption);
+}
+
+TEST_F(ExportTest, ThePrinterValuesAreLockedFromTheirWritingUntilTheReportIsPrinted) {
+    p.printerValues.journal = &p.access.calls;
+    save();
+    Lines locked;
+    std::copy_if(
+        p.access.calls.begin(), p.access.calls.end(), std::back_inserter(locked),
+        [](const std::string& c) { return c == "lock" || c == "unlock" || c.starts_with("print "); });
+    EXPECT_EQ(locked, (Lines{"lock", "print A on Drevmark PDF Writer (0,0)", "unlock", "lock",
+                             "print B on Drevmark PDF Writer (0,0)", "unlock"}));
+    const Lines takingTheKey{"lock", "create Software\\Drevmark PDF Writer"};
+    EXPECT_NE(
+        std::search(p.access.calls.begin(), p.access.calls.end(), takingTheKey.begin(), takingTheKey.end()),
+        p.access.calls.end());
 }
 
 TEST_F(ExportTest, TheFolderIsReadAgainForEveryReport) {
@@ -209,50 +290,43 @@ TEST_F(ExportTest, ASecondCommandWhileTheExportRunsIsIgnored) {
     EXPECT_EQ(reports(), Lines{"Done."});
 }
 
-TEST(OutputFileNames, KeepNamesAFileCanHoldAndMakeTheRestSafeAndDistinct) {
+TEST(OutputFileNames, KeepNamesAFileCanHoldAndMakeTheRestSafeVisibleAndDistinct) {
     struct Case {
         FileNameRules rules;
-        char separator;
-        const char* folder;
-        Lines reports, paths;
+        Lines reports, names;
     };
     using enum FileNameRules;
     const std::vector<Case> cases{
-        {Windows, '\\', "C:\\Out", {"A"}, {"C:\\Out\\A.pdf"}},
+        {Windows, {"Sales by Month", " Ä é "}, {"Sales by Month", " Ä é_"}},
         {Windows,
-         '\\',
-         "C:\\Out\\",
-         {"Sales by Month", " Ä é "},
-         {"C:\\Out\\Sales by Month.pdf", "C:\\Out\\ Ä é_.pdf"}},
+         {"a\\b/c:d*e?f\"g<h>i|j", "..\\..\\x", "end.", "", ".hidden", ".."},
+         {"a_b_c_d_e_f_g_h_i_j", "_.._.._x", "end_", "_", "_.hidden", "__"}},
         {Windows,
-         '\\',
-         "C:\\",
-         {"a\\b/c:d*e?f\"g<h>i|j", "..\\..\\x", "end."},
-         {"C:\\a_b_c_d_e_f_g_h_i_j.pdf", "C:\\.._.._x.pdf", "C:\\end_.pdf"}},
-        {Windows,
-         '\\',
-         "C:\\",
-         {"CON", "nul.txt", "Com1", "COM10", "Console"},
-         {"C:\\_CON.pdf", "C:\\_nul.txt.pdf", "C:\\_Com1.pdf", "C:\\COM10.pdf", "C:\\Console.pdf"}},
-        {Windows,
-         '\\',
-         "C:\\",
-         {"a/b", "a_b", "A_B", "a_b (2)"},
-         {"C:\\a_b.pdf", "C:\\a_b (2).pdf", "C:\\A_B (3).pdf", "C:\\a_b (2) (2).pdf"}},
+         {"CON", "nul.txt", "Com1", "lpt9 ", "COM10", "Console"},
+         {"_CON", "_nul.txt", "_Com1", "lpt9_", "COM10", "Console"}},
+        {Windows, {"a/b", "a_b", "A_B", "a_b (2)"}, {"a_b", "a_b (2)", "A_B (3)", "a_b (2) (2)"}},
         {Posix,
-         '/',
-         "/home/ann/Out",
-         {"a/b", "a\\b", "../../etc/x", "CON", "end. "},
-         {"/home/ann/Out/a_b.pdf", "/home/ann/Out/a\\b.pdf", "/home/ann/Out/.._.._etc_x.pdf",
-          "/home/ann/Out/CON.pdf", "/home/ann/Out/end. .pdf"}},
-        {Posix, '/', "/out/", {"a/b", "a_b", "A_B"}, {"/out/a_b.pdf", "/out/a_b (2).pdf", "/out/A_B.pdf"}},
+         {"a/b", "a\\b", "../../etc/x", "CON", "end. ", "..", "", ".hidden"},
+         {"a_b", "a\\b", "_.._.._etc_x", "CON", "end. ", "_..", "_", "_.hidden"}},
+        {Posix, {"a/b", "a_b", "A_B"}, {"a_b", "a_b (2)", "A_B"}},
     };
-    for (const auto& c : cases) {
-        OutputFileNames names{c.rules, c.separator};
-        Lines paths;
-        for (const auto& report : c.reports) paths.push_back(names.pathFor(c.folder, report));
-        EXPECT_EQ(paths, c.paths) << c.folder;
-    }
+    for (const auto& c : cases) EXPECT_EQ(reportFileNames(c.reports, c.rules), c.names) << c.reports[0];
+    EXPECT_EQ(outputPath("C:\\Out", '\\', "A"), "C:\\Out\\A.pdf");
+    EXPECT_EQ(outputPath("/out/", '/', "A"), "/out/A.pdf");
+}
+
+TEST_F(ExportTest, AReportKeepsItsFileWhicheverReportsARunSaves) {
+    p.access.reports = {"a/b", "a_b", "c"};
+    form2().button("PushButton2").click();  // "< Back", then "Next >" lists the new reports
+    form1().button("PushButton3").click();
+    list().setChecked(1, false);
+    save();
+    for (int i = 1; i <= 3; ++i) list().setChecked(i, i != 3);
+    save();
+    Lines files = outputs();
+    std::erase_if(files, [](const std::string& call) { return !call.starts_with("write"); });
+    EXPECT_EQ(files, (Lines{"write OutputFile=C:\\Out\\a_b (2).pdf", "write OutputFile=C:\\Out\\c.pdf",
+                            "write OutputFile=C:\\Out\\a_b.pdf", "write OutputFile=C:\\Out\\a_b (2).pdf"}));
 }
 
 class FolderChooserTest : public ExportTest {

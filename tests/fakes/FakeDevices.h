@@ -1,9 +1,13 @@
 #pragma once
 
+#include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "platform/DrawnReports.h"
 #include "platform/Failure.h"
+#include "platform/PrinterValuesLock.h"
 #include "platform/Printers.h"
 #include "platform/SkinFramework.h"
 #include "platform/Ui.h"
@@ -36,6 +40,30 @@ struct FakeSkin : platform::SkinFramework {
     }
     void applyWindow(platform::Window& window) override {
         calls.push_back("apply " + std::string{window.name()});
+    }
+};
+
+// The printer values' lock, its turns told in a journal when a test gives one ("lock", "unlock").
+struct FakePrinterValuesLock : platform::PrinterValuesLock {
+    std::vector<std::string>* journal = nullptr;
+    bool held = false;
+    void acquire(const std::function<void()>&) override {
+        if (journal != nullptr) journal->push_back("lock");
+        held = true;
+    }
+    void release() override {
+        if (held && journal != nullptr) journal->push_back("unlock");
+        held = false;
+    }
+};
+
+// What the drawn reports' files say: a note for each path a test names, nothing for the rest.
+struct FakeDrawnReports : platform::DrawnReports {
+    std::map<std::string, std::string> notes;
+    std::optional<std::string> approximationNote(const std::string& path) override {
+        auto found = notes.find(path);
+        if (found == notes.end()) return std::nullopt;
+        return found->second;
     }
 };
 

@@ -22,9 +22,11 @@ struct ProgramOverFakes {
     FakeAccess access;
     FakePrinters printers;
     FakeSkin skin;
+    FakePrinterValuesLock printerValues;
+    FakeDrawnReports drawn;
     double fraction = 0.5;  // what the random source draws: never the one start in a hundred
-    calvenor::Program program{
-        {ui, shell, files, registry, ado, access, printers, skin, [this] { return fraction; }}};
+    calvenor::Program program{{ui, shell, files, registry, ado, access, printers, skin, printerValues, &drawn,
+                               [this] { return fraction; }}};
 
     static constexpr char kSettingsKey[] = "Software\\VB and VBA Program Settings\\Drevmark\\Calvenor";
     std::optional<std::string> setting(std::string_view name) const {

@@ -23,6 +23,7 @@
 #include "pages/Form1.h"
 #include "pages/Form2.h"
 #include "platform/Shell.h"
+#include "platform/jet/DocumentNote.h"
 #include "platform/jet/InstalledPrinters.h"
 #include "platform/jet/JetAccess.h"
 #include "platform/jet/JetAdo.h"
@@ -31,6 +32,7 @@
 #include "platform/qt/QtSkinFramework.h"
 #include "platform/qt/QtUi.h"
 #include "platform/qt/QtWindow.h"
+#include "tests/fakes/FakeDevices.h"
 
 namespace {
 
@@ -178,7 +180,10 @@ int main(int argc, char** argv) {
     platform::jet::JetAccess access{registry, queues, options};
     platform::jet::InstalledPrinters printers{queues};
     platform::qt::QtSkinFramework skin;
-    calvenor::Program program{{ui, shell, files, registry, ado, access, printers, skin, [] { return 0.5; }}};
+    fakes::FakePrinterValuesLock printerValues;
+    platform::jet::DrawnReportFiles drawn;
+    calvenor::Program program{
+        {ui, shell, files, registry, ado, access, printers, skin, printerValues, &drawn, [] { return 0.5; }}};
     program.start();
     program.form1().Text1().setText(database);
     auto& next = *widgetOf(program.form1().window()).findChild<QPushButton*>("PushButton3");

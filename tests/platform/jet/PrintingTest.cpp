@@ -91,13 +91,15 @@ TEST_F(Printing, ThePdfWriterRefusesWithoutAUsableOutputFileAndWritesNothing) {
 
     pointWriterAt(folder_ / "missing folder/report.pdf");
     EXPECT_THAT(failureOf([&] { print(*application, "rptGSTPaidByMonth"); }), HasSubstr("does not exist"));
-    for (const std::string& unsafe :
-         {std::string("report.pdf"), folder_ / "sub/../report.pdf", folder_.path().string() + "/"}) {
+    for (const std::string& unsafe : {std::string("report.pdf"), folder_.path().string() + "/"}) {
         pointWriterAt(unsafe);
         EXPECT_THAT(failureOf([&] { print(*application, "rptGSTPaidByMonth"); }),
                     HasSubstr("not a full path"))
             << unsafe;
     }
+    pointWriterAt(folder_ / "sub/../report.pdf");
+    EXPECT_THAT(failureOf([&] { print(*application, "rptGSTPaidByMonth"); }),
+                HasSubstr("has a \".\" or \"..\" part"));
     EXPECT_TRUE(namesIn(folder_.path()).empty());
 }
 

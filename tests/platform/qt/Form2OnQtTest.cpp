@@ -26,6 +26,7 @@
 #include "app/Settings.h"
 #include "pages/Form1.h"
 #include "pages/Form2.h"
+#include "platform/jet/DocumentNote.h"
 #include "platform/jet/JetAccess.h"
 #include "platform/jet/JetAdo.h"
 #include "platform/posix/FileRegistry.h"
@@ -129,7 +130,10 @@ class Form2OnQt : public ::testing::Test {
     platform::qt::QtUi ui;
     fakes::FakePrinters printers;
     fakes::FakeSkin skin;
-    calvenor::Program program{{ui, shell, files, registry, ado, access, printers, skin, [] { return 0.5; }}};
+    fakes::FakePrinterValuesLock printerValues;
+    platform::jet::DrawnReportFiles drawn;
+    calvenor::Program program{
+        {ui, shell, files, registry, ado, access, printers, skin, printerValues, &drawn, [] { return 0.5; }}};
     const std::string sample = CALVENOR_SAMPLE_DATABASE;
 };
 

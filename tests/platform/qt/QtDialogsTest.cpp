@@ -351,9 +351,11 @@ TEST(QtFolderChooser, OpensAtTheStartFolderAndAnswersTheChosenPathOrNothing) {
     const Case cases[] = {
         {out, out, "", Leave::EnterKey, out},
         {out + "/", out, "", Leave::OkButton, out},  // the field's trailing separator is not the folder's
-        {"", "/", "", Leave::OkButton, "/"},         // the root keeps its separator
-        {base + "/gone", "/", "", Leave::EnterKey, "/"},
-        {base + "/gone", "/", base + "/Sub/", Leave::EnterKey, base + "/Sub"},
+        {"/", "/", "", Leave::OkButton, "/"},        // the root keeps its separator
+        // Without a start folder: the Desktop where there is one, else home, never the root.
+        {"", QDir::homePath(), "", Leave::OkButton, QDir::homePath()},
+        {base + "/gone", QDir::homePath(), "", Leave::EnterKey, QDir::homePath()},
+        {base + "/gone", QDir::homePath(), base + "/Sub/", Leave::EnterKey, base + "/Sub"},
         {out, out, "", Leave::CancelButton, ""},
         {out, out, base + "/Sub", Leave::EscapeKey, ""},
         {out, out, "", Leave::CloseBox, ""},

@@ -13,6 +13,7 @@
 #include "app/Settings.h"
 #include "pages/Form1.h"
 #include "pages/Form2.h"
+#include "platform/jet/DocumentNote.h"
 #include "platform/jet/JetAccess.h"
 #include "platform/jet/JetAdo.h"
 #include "platform/posix/FileRegistry.h"
@@ -88,7 +89,10 @@ TEST(StartUpOnQt, ARememberedDatabaseBringsUpItsReportListAloneAndNothingIsShown
     platform::qt::QtUi ui;
     fakes::FakePrinters printers;
     platform::qt::QtSkinFramework skin;
-    calvenor::Program program{{ui, shell, files, registry, ado, access, printers, skin, [] { return 0.5; }}};
+    fakes::FakePrinterValuesLock printerValues;
+    platform::jet::DrawnReportFiles drawn;
+    calvenor::Program program{
+        {ui, shell, files, registry, ado, access, printers, skin, printerValues, &drawn, [] { return 0.5; }}};
 
     ShownWindows windows;
     program.start();
@@ -144,8 +148,10 @@ TEST(StartUpOnQt, TheSkinBesideTheProgramGivesTheFirstPageTheButtonFaceAndItsSty
         platform::qt::QtUi ui;
         fakes::FakePrinters printers;
         platform::qt::QtSkinFramework skin;
-        calvenor::Program program{
-            {ui, shell, files, registry, ado, access, printers, skin, [] { return 0.5; }}};
+        fakes::FakePrinterValuesLock printerValues;
+        platform::jet::DrawnReportFiles drawn;
+        calvenor::Program program{{ui, shell, files, registry, ado, access, printers, skin, printerValues,
+                                   &drawn, [] { return 0.5; }}};
         program.start();
         QWidget& form1 = widgetOf(program.form1().window());
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&form1));
