@@ -104,18 +104,26 @@ return as \r and a line feed as \n, so that every name is one line.
 Nothing is ever asked and no window opens, so the program can run as a scheduled task:
   - a file that is already in DIR under a report's name is replaced (on Linux whole: the new file
     is written beside it and renamed over it, so no reader ever sees half a file);
-  - a report name that no file name can hold is made safe, and two reports never share a file;
+  - a report name that no file name can hold is made safe (and one that would be hidden or empty
+    starts with "_"), and two reports never share a file; a report's file name depends on the
+    database's whole report list, never on which reports a run saves;
   - without the "Drevmark PDF Writer" printer Access writes the PDF files itself (a note says so;
     no installation steps are shown), and nothing is printed on paper;
   - a missing database driver is reported as an error; no download page is offered;
-  - a missing output folder is an error; no folder is chosen or created.
+  - a missing output folder is created, with its parents (readable by you only on Linux), and a
+    line says so; a folder that cannot take the files (not writable, on Linux also a path that is
+    not absolute or has "." or ".." in it) is an error before anything is drawn.
 The wizard's remembered settings (database, password, folders) are neither read nor changed.
 
 Progress goes to the standard error: one line rewritten in place on a terminal, plain lines otherwise.
-Each report that could not be saved is named there on a line of its own, with the step that failed
-and the reason. A report drawn without Access (the Linux edition) that leaves out what cannot be drawn
-there (charts, program code, ...) is saved all the same, and named on a line starting "approximated:"
-that says what its PDF file lacks.
+Each report ends one of three ways:
+  - saved: its PDF file holds the report as designed;
+  - approximated (the Linux edition, which draws reports without Access): saved, with something left
+    out that cannot be drawn there (charts, program code, rows its record source could not give);
+    named on a line "approximated: NAME: WHAT IS LEFT OUT";
+  - failed: no PDF file was written for it, and an older file of its name is left as it was; named on
+    a line "failed: NAME: step N: REASON".
+The last line counts them: "N reports to DIR in m:ss: N saved, N approximated, N failed".
 
 Exit status: 0 every chosen report was saved; 1 some report or another step of the run failed;
 2 bad usage, the database did not open, or no report was chosen (or a --report named none).
