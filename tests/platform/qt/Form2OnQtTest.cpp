@@ -319,23 +319,20 @@ TEST_F(Form2OnQt, KeyboardAloneOpensAProtectedDatabaseAndWalksTheListPage) {
 // The export as the user runs it: reports unchecked in the list, a fresh folder typed into the field,
 // "Save Checked Reports As PDF" pressed with Space; "Done." comes while the hourglass is up.
 TEST_F(Form2OnQt, SaveByKeyboardWritesOnePdfPerCheckedReportIntoTheTypedFolder) {
+    REQUIRE_TEST_FILE("asample.accdb");
     test_support::TemporaryFolder folder;
-    mkmdb::Database database;
-    database.reports = {"Sales", "a/b", "Ä \"q\"", "Stock"};
-    const std::string path = folder / "Reports.mdb";
-    mkmdb::writeDatabaseFile(database, path, mkmdb::Overwrite::Refuse);
     const std::string out = folder / "Out ü";
     std::filesystem::create_directory(out);
 
     start();
-    next(path);
-    // Letter case ignored, and "Ä" after the Latin letters.
-    ASSERT_EQ(shown(), (std::vector<std::string>{"[x] a/b", "[x] Sales", "[x] Stock", "[x] Ä \"q\""}));
+    next(jet_tests::testFile("asample.accdb"));
+    ASSERT_EQ(shown(), (std::vector<std::string>{"[x] rptAssetListingInNumberOrder",
+                                                 "[x] rptAssetsGroupedByOwners", "[x] rptGSTPaidByMonth"}));
     ASSERT_EQ(QApplication::focusWidget(), &list());
     QTest::keyClick(&list(), Qt::Key_Down);
-    QTest::keyClick(&list(), Qt::Key_Down);
-    QTest::keyClick(&list(), Qt::Key_Space);  // "Stock" stays behind
-    ASSERT_EQ(shown(), (std::vector<std::string>{"[x] a/b", "[x] Sales", "[ ] Stock", "[x] Ä \"q\""}));
+    QTest::keyClick(&list(), Qt::Key_Space);  // "rptAssetsGroupedByOwners" stays behind
+    ASSERT_EQ(shown(), (std::vector<std::string>{"[x] rptAssetListingInNumberOrder",
+                                                 "[ ] rptAssetsGroupedByOwners", "[x] rptGSTPaidByMonth"}));
     EXPECT_EQ(layout_check::tabWalk(5).back(), "Text1");
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
     typeText(*QApplication::focusWidget(), QString::fromStdString(out + "/"));
@@ -364,7 +361,7 @@ TEST_F(Form2OnQt, SaveByKeyboardWritesOnePdfPerCheckedReportIntoTheTypedFolder) 
     EXPECT_EQ(form2().cursor().shape(), Qt::ArrowCursor);
     EXPECT_EQ(child<QLineEdit>(form2(), "Text1").cursor().shape(), Qt::IBeamCursor);
 
-    // Each checked report under its own name, "/" made safe; nothing for the unchecked one, nothing else.
+    // Each checked report under its own name; nothing for the unchecked one, nothing else.
     std::set<std::string> written;
     for (const auto& entry : std::filesystem::directory_iterator{out}) {
         const std::string name = entry.path().filename().string();
@@ -374,7 +371,7 @@ TEST_F(Form2OnQt, SaveByKeyboardWritesOnePdfPerCheckedReportIntoTheTypedFolder) 
         pdf.read(start.data(), 5);
         EXPECT_EQ(start, "%PDF-") << name;
     }
-    EXPECT_EQ(written, (std::set<std::string>{"a_b.pdf", "Sales.pdf", "Ä \"q\".pdf"}));
+    EXPECT_EQ(written, (std::set<std::string>{"rptAssetListingInNumberOrder.pdf", "rptGSTPaidByMonth.pdf"}));
 
     const QString screenshots = QStringLiteral(CALVENOR_SCREENSHOT_DIR);
     ASSERT_TRUE(QDir().mkpath(screenshots));
