@@ -223,6 +223,13 @@ std::optional<Property> propertyOfSlot(std::uint16_t objectType, std::uint32_t s
     return std::nullopt;
 }
 
+std::optional<std::uint16_t> recordCodeOfProperty(std::uint16_t objectType, Property property) {
+    // Most files keep a report's RecordSource in slot 0xDC, the Access 2007 Northwind template's in 0x12E;
+    // its code, 0x9C, is the same in both.
+    if (objectType == kReport && property == Property::RecordSource) return 0x9C;
+    return std::nullopt;
+}
+
 std::optional<std::uint32_t> slotOfProperty(std::uint16_t objectType, Property property) {
     for (const auto& entry : kSlots)
         if (entry.property == property && covers(entry.objectType, objectType)) return entry.slot;

@@ -89,6 +89,9 @@ enum class ValueKind { Flag, Integer, Text, Bytes };
 std::optional<Property> propertyOfSlot(std::uint16_t objectType, std::uint32_t slot);
 // The slot an object of the type keeps the property in; empty when it has none.
 std::optional<std::uint32_t> slotOfProperty(std::uint16_t objectType, Property property);
+// The code a u32 record names the property with, where it may stand in another slot than its usual
+// one; empty for the rest.
+std::optional<std::uint16_t> recordCodeOfProperty(std::uint16_t objectType, Property property);
 ValueKind valueKindOf(Property property);
 const char* propertyName(Property property);
 

@@ -54,7 +54,7 @@ class Decoder {
     explicit Decoder(Bytes blob, bool records) : reader_(blob), records_(records) {}
 
     DesignObject root(std::uint16_t type) {
-        DesignObject object{type, {}, {}};
+        DesignObject object{type, {}, {}, {}};
         readObject(object, 0);
         // Access ends a design with a lone sibling marker; the newer form with four bytes, taken as they are.
         if (!reader_.atEnd() && reader_.left() == markerSize() && (records_ || nextMarker() == kNextSibling))
@@ -105,7 +105,7 @@ class Decoder {
     }
 
     void readChild(DesignObject& parent, std::uint16_t type, int depth) {
-        parent.children.push_back({type, {}, {}});
+        parent.children.push_back({type, {}, {}, {}});
         readObject(parent.children.back(), depth + 1);
     }
 
@@ -114,7 +114,7 @@ class Decoder {
         Bytes value;
         if (records_) {
             slot = reader_.u32();
-            reader_.u16();  // the property's own code; the slot says the same within the object's type
+            object.slotOfCode[reader_.u16()] = slot;
             reader_.u32();  // value type
             reader_.u32();  // width
             value = reader_.take(reader_.u32());

@@ -17,6 +17,8 @@ struct DesignObject {
     std::uint16_t type = 0;
     std::map<std::uint32_t, std::vector<std::uint8_t>> properties;
     std::vector<DesignObject> children;
+    // The u32 records name each property by a code as well; the slot of each code.
+    std::map<std::uint16_t, std::uint32_t> slotOfCode;
 };
 
 struct DesignTree {

@@ -64,6 +64,9 @@ class PropertyReader {
 
   private:
     const std::vector<std::uint8_t>* find(const DesignObject& object, Property property) const {
+        if (const auto code = recordCodeOfProperty(object.type, property))
+            if (auto coded = object.slotOfCode.find(*code); coded != object.slotOfCode.end())
+                return &object.properties.at(coded->second);
         const auto slot = slotOfProperty(object.type, property);
         if (!slot) return nullptr;
         if (auto own = object.properties.find(*slot); own != object.properties.end()) return &own->second;

@@ -115,6 +115,16 @@ TEST(DesignBlob, TheNewerFormEndsWithAnyFourBytes) {
     EXPECT_THROW(decodeReportDesign(blob), DesignError);
 }
 
+TEST(DesignBlob, TheNewerFormNamesTheRecordSourceByItsCodeInWhicheverSlot) {
+    for (const std::uint32_t slot : {0xDCu, 0x12Eu}) {
+        SCOPED_TRACE(slot);
+        BlobWriter blob(kVersionRecords);
+        blob.u32(slot).u16(0x9C).u32(12).u32(4).u32(4).raw(
+            {'Q', 0, '1', 0});  // slot, code, type, width, size
+        EXPECT_EQ(decodeReportDesign(blob.group(1, 152).bytes()).recordSource, "Q1");
+    }
+}
+
 TEST(DesignBlob, UnsetValuesComeFromThePrototypeThenFromAccess) {
     const ReportDesign report = decodeReportDesign(groupedReport(kVersionCompact).bytes());
     const Control& freight = report.sections[1].controls[0];
