@@ -43,6 +43,25 @@ std::string quoted(const std::string& text) {
     return result + "'";
 }
 
+Translated dateLiteral(double days) {
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%.17g", days);
+    std::string sql = buffer;
+    if (sql.find_first_of(".e") == std::string::npos) sql += ".0";
+    return {sql, ColumnType::Date};
+}
+
+// The text a quoted literal's SQL holds; none for anything else.
+std::optional<std::string> literalText(const Translated& e) {
+    if (e.sql.size() < 2 || e.sql.front() != '\'' || e.sql.back() != '\'') return std::nullopt;
+    std::string text;
+    for (std::size_t i = 1; i + 1 < e.sql.size(); ++i) {
+        if (e.sql[i] == '\'' && e.sql[++i] != '\'') return std::nullopt;  // two literals joined
+        text += e.sql[i];
+    }
+    return text;
+}
+
 // The type two branches (IIf, Nz) or operands share, and their SQL in it.
 struct Unified {
     std::string left, right;
@@ -193,11 +212,7 @@ class Parser : TokenCursor {
             case Token::Kind::Date: {
                 const auto days = parseDate(t.text);
                 if (!days) throw QueryError("The date #" + t.text + "# cannot be read.");
-                char buffer[64];
-                std::snprintf(buffer, sizeof buffer, "%.17g", *days);
-                std::string sql = buffer;
-                if (sql.find_first_of(".e") == std::string::npos) sql += ".0";
-                return {sql, ColumnType::Date};
+                return dateLiteral(*days);
             }
             case Token::Kind::Symbol:
                 if (t.text == "(") {
@@ -397,8 +412,10 @@ class Parser : TokenCursor {
                 "(" + plainValue(left) + (word.isWord("and") ? " AND " : " OR ") + plainValue(right) + ")",
                 ColumnType::Boolean};
         }
-        const Translated right = expression(precedence + 1);
+        Translated right = expression(precedence + 1);
         if (precedence == Compare) {
+            left = textAsDate(std::move(left), right);
+            right = textAsDate(std::move(right), left);
             const bool exact = left.type == ColumnType::Currency && right.type == ColumnType::Currency;
             const std::string collate =
                 left.type == ColumnType::Text || right.type == ColumnType::Text ? " COLLATE NOCASE" : "";
@@ -407,6 +424,15 @@ class Parser : TokenCursor {
                     ColumnType::Boolean};
         }
         return arithmetic(word, left, right);
+    }
+
+    // Jet reads a text compared with a date as a date ("WHERE Due = '10/31/97'").
+    static Translated textAsDate(Translated e, const Translated& other) {
+        const auto text = literalText(e);
+        if (other.type != ColumnType::Date || e.type != ColumnType::Text || !text) return e;
+        const auto days = parseDate(*text);
+        if (!days) throw QueryError("The text '" + *text + "' is compared with a date but is none.");
+        return dateLiteral(*days);
     }
 
     static std::string collation(const Translated& e) {

@@ -20,6 +20,7 @@ struct CatalogueEntry {
     std::string name;
     long id = 0, flags = 0;
     int type = 0;
+    std::string database;  // a linked table's: the file it is linked from
 };
 
 std::int64_t wholeNumber(const Value& value) {
@@ -59,14 +60,14 @@ class Database {
   public:
     Database(MdbHandle* database, const QueryLimits& limits)
         : reader_(database, limits.maxRowsPerTable, limits.maxBytes) {
-        NamedColumns columns({"Id", "Name", "Type", "Flags"});
+        NamedColumns columns({"Id", "Name", "Type", "Flags", "Database"});
         reader_.read(
             "MSysObjects", page::kCatalogueDefinitionPage,
             [&](const std::vector<Column>& described) { columns.columns(described); },
             [&](std::vector<Value>&& row) {
                 CatalogueEntry entry{textOf(columns(row, 1)), static_cast<long>(wholeNumber(columns(row, 0))),
                                      static_cast<long>(wholeNumber(columns(row, 3))),
-                                     static_cast<int>(wholeNumber(columns(row, 2)))};
+                                     static_cast<int>(wholeNumber(columns(row, 2))), textOf(columns(row, 4))};
                 if (entry.type == LocalTable || entry.type == Query || entry.type == LinkedTable ||
                     entry.type == LinkedOdbcTable)
                     objects_.emplace(lowerAscii(entry.name), entry);
@@ -136,9 +137,14 @@ RowSet readRecordSource(MdbHandle* mdb, std::string_view recordSource, const Que
     QueryEngine engine(limits, [&](QueryEngine& into, const std::string& name) {
         const CatalogueEntry* object = database.find(name);
         if (!object) throw QueryError("There is no table or query named '" + name + "'.");
-        if (object->type == LinkedTable || object->type == LinkedOdbcTable)
+        // Only the open database is read: the helper reading it is handed no other file.
+        if (object->type == LinkedOdbcTable)
             throw QueryError("The table '" + name +
-                             "' is linked from another database, which is not supported.");
+                             "' is linked from an ODBC data source, which is not read.");
+        if (object->type == LinkedTable)
+            throw QueryError("The table '" + name + "' is linked from the database " +
+                             (object->database.empty() ? "it names" : object->database) +
+                             ", which is not read.");
         if (object->type == LocalTable) return database.loadTable(into, *object);
         into.addQuery(object->name,
                       rebuildSavedQuery(object->name, object->flags, database.queryRows(object->id)));

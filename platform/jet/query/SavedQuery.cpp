@@ -130,14 +130,15 @@ SelectQuery rebuildSavedQuery(const std::string& name, long objectFlags, const s
     std::vector<std::string> parameters;
     for (const QueryRow& row : rows) {
         if (row.attribute == Parameter) parameters.push_back(row.name1);
-        if (row.attribute == RemoteDatabase)
-            throw QueryError("The query '" + name + "' reads another database, which is not supported.");
+        // Access 2007 writes this row empty into every query; only a named file or connection is remote.
+        if (row.attribute == RemoteDatabase && (!row.name1.empty() || !row.expression.empty()))
+            throw QueryError("The query '" + name + "' reads the database " +
+                             (row.name1.empty() ? row.expression : row.name1) + ", which is not read.");
     }
     if (!parameters.empty()) {
         std::string list;
         for (const auto& parameter : parameters) list += (list.empty() ? "" : ", ") + parameter;
-        throw QueryError("The query '" + name + "' asks for parameters (" + list +
-                         "), which cannot be answered when saving reports.");
+        throw QueryError("The query '" + name + "' asks for parameter values (" + list + ").");
     }
     int flags = 0;
     std::string top;

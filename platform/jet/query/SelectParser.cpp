@@ -89,7 +89,7 @@ class SelectParser : TokenList, TokenCursor {
     }
 
     SelectQuery select() {
-        if (peek().isWord("parameters")) throw QueryError("The SQL text asks for parameters.");
+        if (peek().isWord("parameters")) throw QueryError("The SQL text asks for parameter values.");
         if (peek().isWord("transform")) throw QueryError("Crosstab queries are not supported.");
         if (peek().isSymbol("(")) {  // a parenthesised part of a union
             next();

@@ -100,9 +100,10 @@ INSTANTIATE_TEST_SUITE_P(
         ReportSource{"northwind-jet4.mdb", "Summary of Sales by Year", nullptr},
         ReportSource{"northwind-jet4.mdb", "Products", nullptr},
         ReportSource{"northwind-jet4.mdb", "[Order Details Extended]", nullptr},
-        ReportSource{"northwind-jet4.mdb", "Employee Sales by Country",
-                     "'Employee Sales by Country' asks for parameters ([Beginning Date], [Ending Date])"},
-        ReportSource{"northwind-jet4.mdb", "Sales by Year", "'Sales by Year' asks for parameters"},
+        ReportSource{
+            "northwind-jet4.mdb", "Employee Sales by Country",
+            "'Employee Sales by Country' asks for parameter values ([Beginning Date], [Ending Date])"},
+        ReportSource{"northwind-jet4.mdb", "Sales by Year", "'Sales by Year' asks for parameter values"},
         ReportSource{"northwind-jet4.mdb", "Quarterly Orders by Product",
                      "'Quarterly Orders by Product' is a crosstab"},
         ReportSource{"northwind-jet4.mdb", "No Such Thing", "'No Such Thing'"},

@@ -9,6 +9,7 @@ namespace {
 enum Attribute {
     Parameter = 2,
     Flags = 3,
+    RemoteDatabase = 4,
     Table = 5,
     Column = 6,
     Join = 7,
@@ -88,9 +89,14 @@ TEST_F(SavedQueries, QueriesThatCannotGiveRowsSayWhy) {
     const std::vector<QueryRow> plain = {row(Table, "", 0, "Items"), row(Column, "ID")};
     std::vector<QueryRow> parameters = plain;
     parameters.push_back(row(Parameter, "", 8, "[Beginning Date]"));
-    EXPECT_NE(message(0, parameters).find("'Saved' asks for parameters ([Beginning Date])"),
+    EXPECT_NE(message(0, parameters).find("'Saved' asks for parameter values ([Beginning Date])"),
               std::string::npos);
     EXPECT_NE(message(16, plain).find("'Saved' is a crosstab"), std::string::npos);
+    std::vector<QueryRow> remote = plain;
+    remote.push_back(row(RemoteDatabase));
+    EXPECT_EQ(message(0, remote), "no error") << "an empty row names no other database";
+    remote.back().name1 = "C:\\Data\\Other.mdb";
+    EXPECT_NE(message(0, remote).find("reads the database C:\\Data\\Other.mdb"), std::string::npos);
     EXPECT_NE(message(48, plain).find("'Saved' is not a select query"), std::string::npos);
     EXPECT_NE(message(0, {row(Table, "", 0, "Items"), row(Column, "ID"),
                           row(Join, "x = y", 1, "Items", "Elsewhere")})
