@@ -3,6 +3,8 @@
 #include <map>
 #include <string>
 
+#include "platform/jet/query/AsciiCase.h"
+
 namespace platform::jet::render {
 namespace {
 
@@ -10,6 +12,15 @@ void collectSources(const design::Control& control, std::map<std::string, std::s
     if (!control.name.empty() && control.kind == design::ControlKind::TextBox)
         sources.emplace(control.name, control.controlSource);
     for (const auto& child : control.children) collectSources(child, sources);
+}
+
+// A grouping level's field or expression as a control source. Access keeps expressions with or without
+// their "=" ("[1]+[2]"), and fields also bracketed ("[Order ID]").
+std::string groupingSource(const std::string& expression, const query::RowSet& rows) {
+    if (expression.starts_with('=') || expression.find_first_of("[(") == std::string::npos) return expression;
+    for (const auto& column : rows.columns)
+        if (query::lowerAscii(column) == query::lowerAscii(expression)) return expression;
+    return "=" + expression;
 }
 
 }  // namespace
@@ -23,7 +34,7 @@ ReportRows::ReportRows(const design::ReportDesign& design, const query::RowSet& 
     {
         ReportEvaluator evaluator(rows, sources);
         for (const auto& level : design.groups) {
-            std::vector<query::Value> values = evaluator.column(level.expression);
+            std::vector<query::Value> values = evaluator.column(groupingSource(level.expression, rows));
             for (auto& value : values) value = groupKey(value, level);
             keys.push_back(std::move(values));
         }

@@ -9,6 +9,7 @@
 #include "platform/jet/render/PagePlan.h"
 #include "platform/jet/render/ReportGrouping.h"
 #include "platform/jet/render/ReportPainter.h"
+#include "platform/jet/render/ReportRows.h"
 #include "tests/platform/jet/render/DesignParts.h"
 
 using namespace platform::jet;
@@ -77,6 +78,26 @@ TEST(Grouping, RowsAreOrderedByTheirLevelsThenAsReadAndGroupsStartWhereAKeyChang
     EXPECT_THAT(grouping.starts[0], testing::ElementsAre(0, 1, 3));
     EXPECT_THAT(grouping.starts[1], testing::ElementsAre(0, 1, 3, 4))
         << "an outer change starts inner groups";
+}
+
+TEST(Grouping, LevelsNameAFieldBracketedOrNotOrAnExpressionWithOrWithoutItsEqualsSign) {
+    query::RowSet rows;
+    rows.columns = {"A", "B"};
+    for (const auto& [a, b] : {std::pair{1, 5}, {2, 1}, {3, 2}, {4, 0}})
+        rows.rows.push_back({Value(std::int64_t{a}), Value(std::int64_t{b})});
+    struct Case {
+        const char* expression;
+        std::vector<std::size_t> order;
+    };
+    for (const Case& c : {Case{"b", {3, 1, 2, 0}}, Case{"[B]", {3, 1, 2, 0}}, Case{"=[A]*[B]", {3, 1, 0, 2}},
+                          Case{"[A]*[B]", {3, 1, 0, 2}}}) {
+        SCOPED_TRACE(c.expression);
+        design::ReportDesign design;
+        design.groups.resize(1);
+        design.groups[0].expression = c.expression;
+        render::ReportRows ordered(design, rows);
+        EXPECT_EQ(ordered.grouping().order, c.order);
+    }
 }
 
 TEST(Grouping, LevelsGroupOnPartsOfTheirValues) {
