@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <cstdio>
 #include <optional>
@@ -43,12 +44,27 @@ bool hasEvents(const design::ReportDesign& design) {
     });
 }
 
+std::string withoutRows(const std::string& reason, const std::string& subreport) {
+    std::string plain = reason;
+    while (!plain.empty() && (plain.back() == '.' || plain.back() == ' ')) plain.pop_back();
+    // "The query ..." reads on after the prefix as "the query ...".
+    if (plain.size() > 1 && std::isupper(static_cast<unsigned char>(plain[0])) &&
+        std::islower(static_cast<unsigned char>(plain[1])))
+        plain[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(plain[0])));
+    return kWithoutRows + (subreport.empty() ? "" : "in the subreport " + subreport + ", ") + plain;
+}
+
 std::string approximationNote(const std::set<std::string>& omissions) {
     if (omissions.empty()) return {};
-    std::string notDrawn;
-    for (const auto& omission : omissions)
-        if (omission != kEventsNotRun) notDrawn += (notDrawn.empty() ? "" : ", ") + omission;
-    std::string note = "An approximation of the Access report: ";
+    std::string withoutItsRows, notDrawn;
+    for (const auto& omission : omissions) {
+        if (omission.starts_with(kWithoutRows))
+            withoutItsRows += (withoutItsRows.empty() ? "" : "; ") + omission;
+        else if (omission != kEventsNotRun)
+            notDrawn += (notDrawn.empty() ? "" : ", ") + omission;
+    }
+    std::string note = "An approximation of the Access report: " + withoutItsRows;
+    if (!withoutItsRows.empty() && (!notDrawn.empty() || omissions.count(kEventsNotRun))) note += "; ";
     if (!notDrawn.empty()) note += notDrawn + " are not drawn";
     if (omissions.count(kEventsNotRun))
         note += std::string(notDrawn.empty() ? "its " : ", and its ") + kEventsNotRun + " do not run";
@@ -70,7 +86,10 @@ std::string withDocumentInfo(std::string pdf, const std::string& title,
     if (!omissions.empty()) {
         std::string keywords{kApproximationKeyword};
         for (const auto& omission : omissions)
-            keywords += (omission == kEventsNotRun ? "; not run: " : "; not drawn: ") + omission;
+            keywords += (omission == kEventsNotRun            ? "; not run: "
+                         : omission.starts_with(kWithoutRows) ? "; "
+                                                              : "; not drawn: ") +
+                        omission;
         pdf += " /Subject " + pdfText(approximationNote(omissions)) + " /Keywords " + pdfText(keywords);
     }
     pdf += " >>\nendobj\n";

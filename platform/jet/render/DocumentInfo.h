@@ -16,11 +16,17 @@ std::string withDocumentInfo(std::string pdf, const std::string& title,
 // The omission of a report whose sections have events: their macros and code do not run here.
 inline constexpr char kEventsNotRun[] = "event macros and Visual Basic code";
 
+// The omission of a report drawn without the rows its record source could not give, or of a subreport
+// in it (subreport: its name): why, in plain words.
+inline constexpr char kWithoutRows[] = "drawn without its rows: ";
+std::string withoutRows(const std::string& reason, const std::string& subreport = {});
+
 // Whether the design's sections name macros or code to run as they print.
 bool hasEvents(const design::ReportDesign& design);
 
 // The subject such a document states; empty when nothing was left out. Every omission is something
-// not drawn but kEventsNotRun, which is something that does not run.
+// not drawn but kEventsNotRun, which is something that does not run, and those saying the rows are
+// missing, which say so themselves.
 std::string approximationNote(const std::set<std::string>& omissions);
 
 }  // namespace platform::jet::render

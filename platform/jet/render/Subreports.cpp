@@ -101,18 +101,18 @@ struct Subreports::Library {
             (object.datasheet ? "datasheet " : "report ") + query::lowerAscii(object.name);
         if (auto found = shownByKey.find(key); found != shownByKey.end()) return found->second;
         Shown shown;
-        const std::string named = "the subreport " + object.name;
         try {
             if (!object.datasheet) shown.design = asSubreport(boundedDesign(source.design(object.name)));
         } catch (const std::exception& error) {
-            shown.failure = named + ", whose design cannot be read (" + error.what() + ")";
+            shown.failure =
+                "the subreport " + object.name + ", whose design cannot be read (" + error.what() + ")";
         }
         const std::string recordSource = object.datasheet ? object.name : shown.design.recordSource;
         if (shown.failure.empty()) try {
                 if (!recordSource.empty()) shown.rows = source.rows(recordSource);
                 if (object.datasheet) shown.design = datasheetDesign(recordSource, shown.rows.columns);
             } catch (const std::exception& error) {
-                shown.failure = named + ", whose rows cannot be read (" + error.what() + ")";
+                shown.failure = withoutRows(error.what(), object.name);
             }
         return shownByKey.emplace(key, std::move(shown)).first->second;
     }

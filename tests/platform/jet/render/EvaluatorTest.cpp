@@ -123,6 +123,15 @@ TEST(DocumentInfo, AnApproximationSaysSoInAnAppendedUpdate) {
     EXPECT_EQ(render::approximationNote({"charts", render::kEventsNotRun}),
               "An approximation of the Access report: charts are not drawn, and its event macros and Visual "
               "Basic code do not run.");
+    const std::string withoutRows = render::withoutRows("The query 'Q' asks for parameter values ([When]).");
+    EXPECT_EQ(withoutRows, "drawn without its rows: the query 'Q' asks for parameter values ([When])");
+    EXPECT_EQ(render::approximationNote({withoutRows}),
+              "An approximation of the Access report: " + withoutRows + ".");
+    EXPECT_EQ(render::approximationNote({"charts", withoutRows, render::kEventsNotRun}),
+              "An approximation of the Access report: " + withoutRows +
+                  "; charts are not drawn, and its event macros and Visual Basic code do not run.");
+    EXPECT_EQ(render::withoutRows("SQL text fails.", "Sub"),
+              "drawn without its rows: in the subreport Sub, SQL text fails");
     EXPECT_TRUE(updated.ends_with("%%EOF\n"));
     EXPECT_EQ(render::withDocumentInfo("not a PDF", "Q", {"charts"}), "not a PDF");
 }

@@ -196,7 +196,7 @@ TEST(Subreports, WhatCannotBeShownLeavesItsAreaEmptyAndIsNamed) {
         {subreport("Nowhere", "ID", "ID"),
          "the subreport Nowhere, whose design cannot be read (no report Nowhere)"},
         {subreport("No Rows", "ID", "ID"),
-         "the subreport No Rows, whose rows cannot be read (no table Missing Table)"},
+         "drawn without its rows: in the subreport No Rows, no table Missing Table"},
         {subreport("Badly Linked", "ID;Other", "ID"), "the subreport Badly Linked (it links 2 fields to 1)"},
         {subreport("Badly Linked", "Code", "ID"),
          "the subreport Badly Linked (The subreport's rows have no field "
