@@ -30,7 +30,8 @@ using posix::ScopedFd;
 // in the middle of a job.
 constexpr int kJobsPerHelper = 1000;
 
-enum class Outcome { Done, TimedOut, Failed };
+// Refused: the helper answered in turn that it cannot draw the report, and said why.
+enum class Outcome { Done, Refused, TimedOut, Failed };
 
 // What poll may wait before the deadline: at least 0, at most a tenth of a second.
 int millisecondsUntil(Clock::time_point deadline) {
@@ -51,15 +52,21 @@ Outcome waitFor(int fd, short events, Clock::time_point deadline, const std::fun
     }
 }
 
-// The size the answer's line announces; none when the line is not a document's announcement.
-std::optional<std::size_t> announcedSize(std::string_view line) {
+// An answer's line: a document's announcement with its size, or a refusal with its reason.
+struct AnswerLine {
+    std::optional<std::size_t> size;
+    std::optional<std::string> reason;
+};
+
+AnswerLine answerLine(std::string_view line) {
     auto lines = splitLines(line);
-    if (lines.size() != 1 || lines[0].size() != 2 || lines[0][0] != kPdfAnswer) return std::nullopt;
+    if (lines.size() != 1 || lines[0].size() != 2) return {};
     const std::string& text = lines[0][1];
+    if (lines[0][0] == kErrorAnswer) return {std::nullopt, printableLine(text, kMaxReasonBytes)};
     std::size_t size = 0;
     auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), size);
-    if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
-    return size;
+    if (lines[0][0] != kPdfAnswer || error != std::errc() || end != text.data() + text.size()) return {};
+    return {size, std::nullopt};
 }
 
 }  // namespace
@@ -107,7 +114,8 @@ class PrintRenderer::Helper {
         return Outcome::Done;
     }
 
-    // Reads the answer to the request just sent: its line, then exactly the document it announces.
+    // Reads the answer to the request just sent: its line, then exactly the document it announces; or
+    // the line alone, whose reason the report cannot be drawn goes into document.
     Outcome receive(std::string& document, std::size_t sizeLimit, Clock::time_point deadline) {
         std::string answer;
         std::optional<std::size_t> size;
@@ -132,9 +140,15 @@ class PrintRenderer::Helper {
                 if (answer.size() > kMaxAnswerLine) return Outcome::Failed;
                 continue;
             }
+            if (lineEnd > kMaxAnswerLine) return Outcome::Failed;
             documentStart = lineEnd + 1;
-            size = announcedSize(std::string_view(answer).substr(0, documentStart));
-            if (!size || *size > sizeLimit) return Outcome::Failed;  // an error, or more than a job may be
+            const AnswerLine said = answerLine(std::string_view(answer).substr(0, documentStart));
+            if (said.reason && answer.size() == documentStart) {
+                document = *said.reason;
+                return Outcome::Refused;
+            }
+            size = said.size;
+            if (!size || *size > sizeLimit) return Outcome::Failed;  // not this protocol, or too much
             answer.reserve(documentStart + *size);
         }
         if (answer.size() != documentStart + *size) return Outcome::Failed;  // it said more than it announced
@@ -166,8 +180,9 @@ void PrintRenderer::stop() {
 
 std::string PrintRenderer::render(const PrintJob& job) {
     const auto deadline = Clock::now() + options_.printTimeLimit;
+    const std::string report = database_ >= 0 ? job.title : "";  // none to read it from
     const std::string request =
-        joinFields({kRenderRequest, job.title, job.databaseName, job.printedAt, job.title});
+        joinFields({kRenderRequest, job.title, job.databaseName, job.printedAt, report});
     if (helper_ && (helper_->jobs() >= kJobsPerHelper || !helper_->idle())) stop();
     if (!helper_) helper_ = std::make_unique<Helper>(options_, database_, databaseEnvironment_);
     Outcome outcome = helper_->send(request, deadline);
@@ -180,6 +195,12 @@ std::string PrintRenderer::render(const PrintJob& job) {
     std::string document;
     if (outcome == Outcome::Done) outcome = helper_->receive(document, kMaxDocumentBytes, deadline);
     if (outcome == Outcome::Done && isWholePdf(document)) return document;
+    // It answered in turn and waits for the next job: no reason to end it.
+    if (outcome == Outcome::Refused) {
+        const std::string reason = document.empty() ? "" : ": " + document;
+        throw Failure("The report '" + job.title + "' could not be drawn" + reason +
+                      (reason.ends_with('.') ? "" : "."));
+    }
     stop();  // a helper in doubt serves no further job
     if (outcome == Outcome::TimedOut)
         throw Failure("The print job for the report '" + job.title + "' took longer than " +

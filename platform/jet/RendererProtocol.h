@@ -9,15 +9,21 @@ namespace platform::jet {
 // the program closes its side.
 //
 //   render  TITLE  DATABASE  PRINTED_AT  REPORT     a request: one line of LineProtocol's fields; REPORT
-//                                                   is read from the helper's database (none: empty)
+//                                                   is read from the helper's database (none: empty);
+//                                                   the drawing itself prints neither DATABASE nor
+//                                                   PRINTED_AT
 //   -> pdf  SIZE                            the answer's line, then SIZE bytes: the PDF document
-//   or error  REASON
+//   or error  REASON                        the report cannot be drawn: why, in plain words, for
+//                                           "The report 'X' could not be drawn: REASON."
 inline constexpr char kRenderRequest[] = "render";
 inline constexpr char kPdfAnswer[] = "pdf";
 inline constexpr char kErrorAnswer[] = "error";
 
 // No answer's line is longer: a helper that says more is not speaking this protocol.
-inline constexpr std::size_t kMaxAnswerLine = 256;
+inline constexpr std::size_t kMaxAnswerLine = 4096;
+
+// A reason is cut to this many bytes of printable text, which escaped stays within an answer's line.
+inline constexpr std::size_t kMaxReasonBytes = 1024;
 
 // No document is larger (a report of some 50,000 pages with pictures): the helper builds it in memory,
 // and so does the program before writing it.

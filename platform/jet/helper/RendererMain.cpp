@@ -4,7 +4,7 @@
 // printing needs no application object in the program and works without a display (Qt's offscreen
 // platform); it serves a whole run, so that Qt starts once, not once per report. The database, when
 // one is open, is its descriptor 4: each job reads its report's design and rows from it and draws them;
-// a report it cannot read gets a title page saying why.
+// for a report it cannot draw it answers why instead.
 //
 //   calvenor-print serve
 
@@ -13,19 +13,12 @@
 #include <mdbtools.h>
 #include <unistd.h>
 
-#include <QBuffer>
-#include <QFont>
 #include <QGuiApplication>
-#include <QPageLayout>
-#include <QPageSize>
-#include <QPainter>
-#include <QPdfWriter>
-#include <QRectF>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <memory>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -48,48 +41,13 @@ namespace {
 
 using platform::jet::joinFields;
 
-constexpr double kMargin = 56.0;                      // points, about 2 cm
 constexpr std::size_t kMaxRequestLine = 1024 * 1024;  // far beyond a report's name and a file name
 
-void drawTitlePage(QPdfWriter& writer, const QString& title, const QString& database,
-                   const QString& printedAt, const QString& reason) {
-    QPainter painter(&writer);
-    const QRectF page = painter.viewport();
-    const double scale = writer.resolution() / 72.0;  // points to device units
-    QRectF area = page.adjusted(kMargin * scale, kMargin * scale, -kMargin * scale, -kMargin * scale);
-
-    auto drawBlock = [&](const QString& text, double pointSize, bool bold) {
-        QFont font("Arial");
-        font.setPointSizeF(pointSize);
-        font.setBold(bold);
-        painter.setFont(font);
-        QRectF used;
-        painter.drawText(area, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, text, &used);
-        area.setTop(used.bottom() + pointSize * 0.6 * scale);
-    };
-    drawBlock(title, 24, true);
-    drawBlock("Database: " + database, 12, false);
-    drawBlock("Printed: " + printedAt, 12, false);
-    drawBlock("The report could not be drawn: " + reason + " This page stands in for it.", 9, false);
-}
-
-QByteArray titlePage(const std::string& title, const std::string& database, const std::string& printedAt,
-                     const std::string& reason) {
-    QBuffer pdf;
-    pdf.open(QIODevice::WriteOnly);
-    {
-        const QString documentTitle = QString::fromStdString(title);
-        QPdfWriter writer(&pdf);
-        writer.setTitle(documentTitle);
-        writer.setCreator("Calvenor");
-        writer.setPageSize(QPageSize(QPageSize::A4));
-        writer.setPageMargins(QMarginsF(0, 0, 0, 0), QPageLayout::Point);
-        writer.setResolution(300);
-        drawTitlePage(writer, documentTitle, QString::fromStdString(database),
-                      QString::fromStdString(printedAt), QString::fromStdString(reason));
-    }
-    return pdf.data();
-}
+// Why the report cannot be drawn, in plain words: the job's answer instead of a document.
+class NotDrawn : public std::runtime_error {
+  public:
+    using std::runtime_error::runtime_error;
+};
 
 // The reports of the open database, for a report's subreports.
 class DatabaseReports : public platform::jet::render::ReportSource {
@@ -110,19 +68,15 @@ class DatabaseReports : public platform::jet::render::ReportSource {
     platform::jet::helper::ReportStorage& storage_;
 };
 
-// The report drawn from the database's design and rows; the title page with the reason when either
-// cannot be read.
-QByteArray renderJob(const std::string& title, const std::string& database, const std::string& printedAt,
-                     const std::string& report) {
-    const auto fallback = [&](const std::string& reason) {
-        return titlePage(title, database, printedAt, reason);
-    };
+// The report drawn from the database's design and rows. Raises NotDrawn when either cannot be read or
+// drawing fails.
+QByteArray renderJob(const std::string& title, const std::string& report) {
     if (report.empty() || ::fcntl(platform::jet::kInputDescriptor, F_GETFD) < 0)
-        return fallback("no database was open to read it from.");
+        throw NotDrawn("no database is open to read it from");
     const std::string path = "/proc/self/fd/" + std::to_string(platform::jet::kInputDescriptor);
     auto file = platform::jet::helper::PageFile::open(path.c_str());
     platform::jet::helper::ScopedMdb mdb(file ? mdb_open(path.c_str(), MDB_NOFLAGS) : nullptr);
-    if (!mdb) return fallback("the database file cannot be read.");
+    if (!mdb) throw NotDrawn("the database file cannot be read");
     try {
         platform::jet::helper::ReportStorage storage(mdb.get(), *file);
         DatabaseReports reports(mdb.get(), storage);
@@ -133,18 +87,19 @@ QByteArray renderJob(const std::string& title, const std::string& database, cons
             if (!design.recordSource.empty()) rows = reports.rows(design.recordSource);
         } catch (const platform::jet::query::QueryError& error) {
             // Its sections are still worth seeing, without rows, as Access shows them for an empty source.
-            rowsMissing = std::string("its rows (") + error.what() + ")";
+            rowsMissing = platform::jet::render::withoutRows(error.what());
         }
         auto drawn = platform::jet::render::drawReport(design, rows, title, &reports, report);
         if (!rowsMissing.empty()) drawn.omissions.insert(rowsMissing);
         return QByteArray::fromStdString(
             platform::jet::render::withDocumentInfo(drawn.pdf.toStdString(), title, drawn.omissions));
     } catch (const platform::jet::design::DesignError& error) {
-        return fallback(std::string("its design cannot be read (") + error.what() + ").");
+        throw NotDrawn(std::string("its design cannot be read (") + error.what() + ")");
     } catch (const platform::jet::query::QueryError& error) {
-        return fallback(std::string("its data cannot be read (") + error.what() + ").");
+        // The rows are read above: what fails here is an expression the whole report needs.
+        throw NotDrawn(std::string("its sorting and grouping cannot be computed (") + error.what() + ")");
     } catch (const std::exception& error) {
-        return fallback(std::string("it failed (") + error.what() + ").");
+        throw NotDrawn(std::string("drawing it failed (") + error.what() + ")");
     }
 }
 
@@ -175,7 +130,14 @@ bool answer(const std::vector<std::string>& request) {
     using platform::jet::helper::writeResult;
     if (request.size() != 5 || request[0] != platform::jet::kRenderRequest)
         return writeResult(joinFields({platform::jet::kErrorAnswer, "not a render request"}));
-    const QByteArray pdf = renderJob(request[1], request[2], request[3], request[4]);
+    QByteArray pdf;
+    try {
+        pdf = renderJob(request[1], request[4]);
+    } catch (const NotDrawn& notDrawn) {
+        const std::string reason =
+            platform::jet::printableLine(notDrawn.what(), platform::jet::kMaxReasonBytes);
+        return writeResult(joinFields({platform::jet::kErrorAnswer, reason}));
+    }
     return writeResult(joinFields({platform::jet::kPdfAnswer, std::to_string(pdf.size())})) &&
            writeResult(std::string_view(pdf.constData(), static_cast<std::size_t>(pdf.size())));
 }

@@ -2,15 +2,12 @@
 #include <gtest/gtest.h>
 
 #include "HelperFolder.h"
-#include "PdfTools.h"
 #include "TestFiles.h"
 #include "platform/Failure.h"
 #include "platform/jet/HelperPrograms.h"
 #include "platform/jet/PrintRenderer.h"
 
 using namespace platform::jet;
-using jet_tests::pdfText;
-using jet_tests::pdfTitle;
 using testing::HasSubstr;
 
 namespace {
@@ -36,7 +33,9 @@ while IFS= read -r request <&3; do
         *rambling*) head -c 100000 /dev/zero >&3 ;;
         *chatty*) printf "pdf\t15\n$pdf%s" 'one more' >&3 ;;
         *notpdf*) printf 'pdf\t5\nhello' >&3 ;;
-        *refuse*) printf 'error\tno\n' >&3 ;;
+        *overlong*) printf 'error\t%05000d\n' 0 >&3 ;;
+        *tailed*) printf 'error\tno\nmore' >&3 ;;
+        *refuse*) printf 'error\tits design cannot be read (a\\tb\001c \377 %0985d\303\251 and more)\n' 0 >&3 ;;
         *) printf "pdf\t15\n$pdf" >&3 ;;
     esac
 done
@@ -44,18 +43,27 @@ done
 
 }  // namespace
 
-TEST(PrintRenderer, AJobsFieldsReachItsPageAsGiven) {
-    test_support::TemporaryFolder folder;
-    PrintRenderer renderer(jet_tests::testOptions());
-    // Tabs, line breaks and backslashes are the protocol's own separators and escapes.
-    const std::string title = "Umsätze «2024» / Q1\tand \\t more\\";
-    const std::string path = folder / "job.pdf";
-    test_support::writeFile(path, renderer.render({title, "Sales\n2024.accdb", "2024-06-07 10:11:12"}));
-    EXPECT_EQ(pdfTitle(path), title);
-    const std::string text = pdfText(path);
-    EXPECT_THAT(text, HasSubstr("Sales"));
-    EXPECT_THAT(text, HasSubstr("2024.accdb"));
-    EXPECT_THAT(text, HasSubstr("Printed: 2024-06-07 10:11:12"));
+TEST(PrintRenderer, AReportThatCannotBeDrawnFailsWithTheReasonAndTheRendererServesOn) {
+    {
+        jet_tests::HelperFolder helpers;
+        helpers.countStarts(kRendererProgram);
+        PrintRenderer renderer(helpers.options());
+        // Tabs and backslashes are the protocol's own separators and escapes.
+        const std::string title = "Umsätze «2024» / Q1\tand \\t more\\";
+        EXPECT_EQ(failureOf(renderer, title),
+                  "The report '" + title + "' could not be drawn: no database is open to read it from.");
+        EXPECT_THAT(failureOf(renderer, "Sales"), HasSubstr("could not be drawn"));
+        EXPECT_EQ(helpers.starts(kRendererProgram), 1);
+    }
+    // A reason is made one printable line of at most 1024 bytes, cut between characters.
+    jet_tests::HelperFolder helpers;
+    helpers.addScript(kRendererProgram, kMisbehavingRenderer);
+    PrintRenderer renderer(helpers.options());
+    EXPECT_EQ(failureOf(renderer, "refuse"),
+              "The report 'refuse' could not be drawn: its design cannot be read (a b c ? " +
+                  std::string(985, '0') + "...");
+    EXPECT_EQ(failureOf(renderer, "After"), "");
+    EXPECT_EQ(helpers.starts(kRendererProgram), 1);
 }
 
 TEST(PrintRenderer, ARendererThatFailsAJobFailsThatJobAloneAndIsReplaced) {
@@ -71,7 +79,8 @@ TEST(PrintRenderer, ARendererThatFailsAJobFailsThatJobAloneAndIsReplaced) {
         {"rambling", "could not be rendered"},  // no answer's line at all
         {"chatty", "could not be rendered"},    // says more than it announced
         {"notpdf", "could not be rendered"},    // a whole answer, but not a whole PDF
-        {"refuse", "could not be rendered"},
+        {"overlong", "could not be rendered"},  // a reason longer than an answer's line may be
+        {"tailed", "could not be rendered"},    // a reason with more after it
     };
     for (const Case& c : cases) {
         jet_tests::HelperFolder helpers;

@@ -9,6 +9,7 @@
 
 #include "PdfTools.h"
 #include "TestFiles.h"
+#include "platform/Failure.h"
 #include "platform/jet/ChildProcess.h"
 #include "platform/jet/JetAccess.h"
 #include "tests/fakes/FakeRegistry.h"
@@ -144,8 +145,6 @@ TEST(RenderedReports, EveryReportOfTheTestFilesIsDrawnWithItsOwnText) {
         for (const auto& [report, path] : saved) {
             SCOPED_TRACE(report);
             EXPECT_GE(pageCount(path), 1);
-            const std::string text = pdfText(path);
-            EXPECT_THAT(text, testing::Not(HasSubstr("could not be drawn")));
             if (const char* keep = std::getenv("KEEP_PDFS"))
                 std::filesystem::copy_file(path, std::string(keep) + "/" + report + ".pdf",
                                            std::filesystem::copy_options::overwrite_existing);
@@ -199,7 +198,7 @@ TEST(RenderedReports, PicturesOfTheDesignAndOfOleObjectFieldsAreDrawn) {
     EXPECT_THAT(pdfInfo(path), testing::Not(HasSubstr("image")));
 }
 
-TEST(RenderedReports, AReportWhoseDesignCannotBeReadGetsATitlePageSayingWhy) {
+TEST(RenderedReports, AReportWhoseDesignCannotBeReadFailsSayingWhyAndWritesNothing) {
     const std::string northwind = testFile("northwind-jet4.mdb");
     if (!std::filesystem::exists(northwind)) GTEST_SKIP() << "no northwind-jet4.mdb";
     test_support::TemporaryFolder folder;
@@ -211,10 +210,14 @@ TEST(RenderedReports, AReportWhoseDesignCannotBeReadGetsATitlePageSayingWhy) {
     const std::string damaged = folder / "damaged.mdb";
     test_support::writeFile(damaged, bytes);
 
-    const std::string text = pdfText(saveReport(damaged, "Catalog", folder.path()));
-    EXPECT_THAT(text, HasSubstr("Catalog"));
-    EXPECT_THAT(text, HasSubstr("Database: damaged.mdb"));
-    EXPECT_THAT(text, HasSubstr("could not be drawn: its design cannot be read"));
+    try {
+        saveReport(damaged, "Catalog", folder.path());
+        ADD_FAILURE() << "saved";
+    } catch (const Failure& failure) {
+        EXPECT_THAT(failure.description(),
+                    testing::StartsWith("The report 'Catalog' could not be drawn: its design cannot be read ("));
+    }
+    EXPECT_FALSE(std::filesystem::exists(folder / "report.pdf"));
 }
 
 TEST(RenderedReports, QuarterTotalsAreWhatTheOrdersAddUpTo) {
