@@ -84,7 +84,8 @@ QByteArray renderJob(const std::string& title, const std::string& report) {
         platform::jet::query::RowSet rows;
         std::string rowsMissing;
         try {
-            if (!design.recordSource.empty()) rows = reports.rows(design.recordSource);
+            rows = design.recordSource.empty() ? platform::jet::render::unboundRows()
+                                               : reports.rows(design.recordSource);
         } catch (const platform::jet::query::QueryError& error) {
             // Its sections are still worth seeing, without rows, as Access shows them for an empty source.
             rowsMissing = platform::jet::render::withoutRows(error.what());

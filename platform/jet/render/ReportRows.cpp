@@ -34,6 +34,11 @@ ReportRows::ReportRows(const design::ReportDesign& design, const query::RowSet& 
     {
         ReportEvaluator evaluator(rows, sources);
         for (const auto& level : design.groups) {
+            // An unbound report's one row has no fields to group on (its code would set a record source).
+            if (rows.columns.empty()) {
+                keys.emplace_back(rows.rows.size());
+                continue;
+            }
             std::vector<query::Value> values = evaluator.column(groupingSource(level.expression, rows));
             for (auto& value : values) value = groupKey(value, level);
             keys.push_back(std::move(values));

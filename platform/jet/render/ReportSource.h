@@ -9,6 +9,14 @@ namespace platform::jet::render {
 
 // Where a report's subreports come from: the other reports' designs and record sources of the same
 // database. Each raises an exception saying why when it cannot read what is asked.
+// The rows of a report without a record source: Access prints its sections once, as over one row
+// holding no fields.
+inline query::RowSet unboundRows() {
+    query::RowSet rows;
+    rows.rows.emplace_back();
+    return rows;
+}
+
 class ReportSource {
   public:
     virtual ~ReportSource() = default;

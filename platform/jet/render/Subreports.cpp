@@ -109,7 +109,7 @@ struct Subreports::Library {
         }
         const std::string recordSource = object.datasheet ? object.name : shown.design.recordSource;
         if (shown.failure.empty()) try {
-                if (!recordSource.empty()) shown.rows = source.rows(recordSource);
+                shown.rows = recordSource.empty() ? unboundRows() : source.rows(recordSource);
                 if (object.datasheet) shown.design = datasheetDesign(recordSource, shown.rows.columns);
             } catch (const std::exception& error) {
                 shown.failure = withoutRows(error.what(), object.name);

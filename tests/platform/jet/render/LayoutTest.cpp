@@ -10,6 +10,7 @@
 #include "platform/jet/render/ReportGrouping.h"
 #include "platform/jet/render/ReportPainter.h"
 #include "platform/jet/render/ReportRows.h"
+#include "platform/jet/render/ReportSource.h"
 #include "tests/platform/jet/render/DesignParts.h"
 
 using namespace platform::jet;
@@ -97,6 +98,9 @@ TEST(Grouping, LevelsNameAFieldBracketedOrNotOrAnExpressionWithOrWithoutItsEqual
         design.groups[0].expression = c.expression;
         render::ReportRows ordered(design, rows);
         EXPECT_EQ(ordered.grouping().order, c.order);
+        // An unbound report's one row has no fields: it is its only group, whatever the level names.
+        EXPECT_EQ(render::ReportRows(design, render::unboundRows()).grouping().order,
+                  std::vector<std::size_t>{0});
     }
 }
 

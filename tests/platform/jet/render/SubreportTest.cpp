@@ -133,6 +133,8 @@ TEST(Subreports, TakeTheHeightOfTheirLinkedRowsWithoutPageSections) {
                          section(SectionKind::Detail, 100), section(SectionKind::PageFooter, 5000),
                          section(SectionKind::ReportFooter, 50)};
     reports.designs["Products"] = products;
+    reports.designs["Unbound"] = products;
+    reports.designs["Unbound"].recordSource.clear();
     query::RowSet& rows = reports.tables["Products"];
     rows.columns = {"CategoryID", "Name"};
     rows.rows = {{Value(std::int64_t{1}), Value("Chai")},
@@ -163,6 +165,7 @@ TEST(Subreports, TakeTheHeightOfTheirLinkedRowsWithoutPageSections) {
         {"cannot grow: kept to its design", fixed, 0, 700},
         {"cannot shrink: kept to its design", fixed, 1, 700},
         {"unlinked: every row", subreport("Products", "", ""), 1, 300 + 4 * 100 + 50},
+        {"unbound: its sections once", subreport("Unbound", "", ""), 0, 300 + 100 + 50},
         {"a table: its datasheet's titles and rows", table, 0, 300 + 3 * 300},
     };
     for (const auto& c : cases) {
