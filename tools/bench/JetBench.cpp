@@ -351,18 +351,24 @@ int main(int argc, char** argv) {
     double spawnReader = medianMilliseconds(runs, [&] { platform::jet::runChild(reader, {"--none"}, {}); });
     double spawnTrue = medianMilliseconds(runs, [&] { platform::jet::runChild("/bin/true", {}, {}); });
     const int renderRuns = std::max(1, runs / 10);
+    // A job without a database, which the renderer answers with why it cannot draw it: the cost of the
+    // renderer and its protocol, without a report's own.
+    const auto answeredJob = [](platform::jet::PrintRenderer& renderer) {
+        try {
+            renderer.render({"rptBenchmark", "bench.accdb", "2024-01-01 00:00:00"});
+        } catch (const platform::Failure&) {
+        }
+    };
     double firstRender = 0;
     double render = medianMilliseconds(renderRuns, [&] {
         platform::jet::PrintRenderer renderer(options);
         auto start = Clock::now();
-        renderer.render({"rptBenchmark", "bench.accdb", "2024-01-01 00:00:00"});
+        answeredJob(renderer);
         firstRender = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
     });
     platform::jet::PrintRenderer renderer(options);
-    renderer.render({"rptBenchmark", "bench.accdb", "2024-01-01 00:00:00"});
-    double nextRender = medianMilliseconds(runs, [&] {
-        renderer.render({"rptBenchmark", "bench.accdb", "2024-01-01 00:00:00"});
-    });
+    answeredJob(renderer);
+    double nextRender = medianMilliseconds(runs, [&] { answeredJob(renderer); });
     renderer.stop();
 
     std::printf("database: %s (%ju bytes, %zu reports, %zu catalogue tables)\n", database.c_str(),
@@ -373,7 +379,7 @@ int main(int argc, char** argv) {
     std::printf("  header and password check alone            %8.3f\n", header);
     std::printf("  starting and ending the reader helper       %8.3f\n", spawnReader);
     std::printf("  starting and ending /bin/true               %8.3f\n", spawnTrue);
-    std::printf("  a renderer's first job: start + render (%d) %8.3f (last %.3f)\n", renderRuns, render,
+    std::printf("  a renderer's first job: start + answer (%d) %8.3f (last %.3f)\n", renderRuns, render,
                 firstRender);
     std::printf("  each further job of a running renderer      %8.3f\n", nextRender);
     if (int failed = benchFixtures(runs, options)) return failed;
