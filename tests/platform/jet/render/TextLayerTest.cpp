@@ -19,7 +19,8 @@ TEST(TextLayer, WordsWithLigaturePairsExtractAsDrawn) {
     QGuiApplication application(argc, argv);
     if (QStandardPaths::findExecutable("pdftotext").isEmpty()) GTEST_SKIP() << "no pdftotext";
     const std::string words = "InActive profit office attitude often";
-    for (const auto& [accessFont, family] : {std::pair{"Calibri", "Carlito"}, {"Arial", "Liberation Sans"},
+    for (const auto& [accessFont, family] : {std::pair{"Calibri", "Carlito"},
+                                             {"Arial", "Liberation Sans"},
                                              {"Times New Roman", "Liberation Serif"}}) {
         SCOPED_TRACE(accessFont);
         if (!QFontDatabase::families().contains(family)) GTEST_SKIP() << "no " << family;
