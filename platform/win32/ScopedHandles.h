@@ -53,7 +53,11 @@ inline void freeCoTaskMem(void* memory) {
 }
 
 using UniqueRegistryKey = Unique<HKEY, closeRegistryKey>;
-using UniqueHandle = Unique<HANDLE, closeKernelHandle>;  // process, thread: null when none
+using UniqueHandle = Unique<HANDLE, closeKernelHandle>;  // process, thread, mutex: null when none
+// CreateFileW says "none" with INVALID_HANDLE_VALUE rather than null: the owner of what it returns.
+inline UniqueHandle ownFile(HANDLE file) {
+    return UniqueHandle{file == INVALID_HANDLE_VALUE ? nullptr : file};
+}
 template <typename Pointer>
 using UniqueLocal = Unique<Pointer, freeLocal>;
 template <typename Pointer>
