@@ -17,6 +17,7 @@
 #include "batch/BatchExport.h"
 #include "platform/win32/WideText.h"
 #include "platform/win32/WinFileSystem.h"
+#include "platform/win32/WinPrinterValuesLock.h"
 #include "platform/win32/WinPrinters.h"
 #include "platform/win32/WinRegistry.h"
 #include "platform/win32/com/BusyServerFilter.h"
@@ -76,13 +77,14 @@ int wmain(int argc, wchar_t* argv[]) {
         win32::WinPrinters printers;
         win32::com::WinAdo ado;
         win32::com::WinAccess access;
-        const calvenor::batch::Environment environment{environmentVariable,
-                                                       fullPath,
+        win32::WinPrinterValuesLock printerValues;
+        const calvenor::batch::Environment environment{environmentVariable, fullPath,
                                                        [] { return std::chrono::steady_clock::now(); },
-                                                       errorsToTerminal(),
-                                                       {}};  // Access draws every report itself
-        return calvenor::batch::runBatchExport(arguments, {files, registry, ado, access, printers},
-                                               environment, std::cout, std::cerr);
+                                                       errorsToTerminal()};
+        // Access prints every report itself: nothing is drawn here.
+        return calvenor::batch::runBatchExport(
+            arguments, {files, registry, ado, access, printers, printerValues, nullptr}, environment,
+            std::cout, std::cerr);
     } catch (const std::exception& e) {
         std::cerr << "calvenor-export: " << e.what() << '\n';
         return calvenor::batch::kCannotRun;

@@ -6,6 +6,7 @@
 #include "app/Program.h"
 #include "platform/Failure.h"
 #include "platform/win32/WinFileSystem.h"
+#include "platform/win32/WinPrinterValuesLock.h"
 #include "platform/win32/WinPrinters.h"
 #include "platform/win32/WinRegistry.h"
 #include "platform/win32/WinShell.h"
@@ -31,8 +32,11 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         // middle of a run: no hidden Access is left holding the database.
         win32::com::WinAccess access;
         win32::WinSkinFramework skin;
+        win32::WinPrinterValuesLock printerValues;
 
-        calvenor::Program program{{ui, shell, files, registry, ado, access, printers, skin}};
+        // Access prints every report itself: nothing is drawn here.
+        calvenor::Program program{
+            {ui, shell, files, registry, ado, access, printers, skin, printerValues, nullptr}};
         try {
             program.start();
         } catch (const platform::ProgramEnded&) {

@@ -117,7 +117,9 @@ class EndToEnd : public ::testing::Test {
 TEST_F(EndToEnd, SavesTheCheckedReportsThroughThePdfPrinter) {
     InstalledPrinter pdfPrinter(toWide(calvenor::pdf_printer::kDeviceName));
     RegisteredServers registered(serverFolder);
-    describe("password: pa ss\nreport: Sales by Month\nreport: Stock (all)\nreport: Draft\n");
+    describe(
+        "password: pa ss\nreport: Sales by Month\nreport: Stock (all)\nreport: Draft\n"
+        "delay: OpenReport | 1000\n");
     std::filesystem::create_directories(toWide(output_));
 
     RunningProgram running(program);
@@ -151,7 +153,16 @@ TEST_F(EndToEnd, SavesTheCheckedReportsThroughThePdfPrinter) {
         },
         10s, "the filter");
 
-    saveInto(running, listPage);
+    // While Access prints, the caption says which report and how far; then it is the page's own again.
+    const std::wstring caption = textOf(listPage);
+    type(childOf(listPage, L"Edit"), toWide(output_));
+    click(childOf(listPage, L"Button", kSave));
+    for (const std::wstring& progress : {caption + L" \u2014 saving 1 of 2: Sales by Month",
+                                         caption + L" \u2014 saving 2 of 2: Stock (all)"}) {
+        waitUntil([&] { return textOf(listPage) == progress; }, 20s, "the caption " + toUtf8(progress));
+    }
+    EXPECT_EQ(answerDialog(running, L"Calvenor"), L"Done.");
+    EXPECT_EQ(textOf(listPage), caption);
     const std::string sales = output_ + "\\Sales by Month.pdf", stock = output_ + "\\Stock (all).pdf";
     EXPECT_NE(contentOf(sales).find("(Sales by Month) Tj"), std::string::npos);
     EXPECT_NE(contentOf(stock).find("(Stock \\(all\\)) Tj"), std::string::npos);
