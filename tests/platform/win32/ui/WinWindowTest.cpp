@@ -42,7 +42,9 @@ struct Program {
     fakes::FakeAccess access;
     fakes::FakePrinters printers;
     fakes::FakeSkin skin;
-    calvenor::Program program{{ui, shell, files, registry, ado, access, printers, skin, [] { return 0.5; }}};
+    fakes::FakePrinterValuesLock printerValues;
+    calvenor::Program program{{ui, shell, files, registry, ado, access, printers, skin, printerValues,
+                               nullptr, [] { return 0.5; }}};
 };
 
 std::wstring className(HWND window) {
