@@ -123,7 +123,8 @@ Each report ends one of three ways:
     named on a line "approximated: NAME: WHAT IS LEFT OUT";
   - failed: no PDF file was written for it, and an older file of its name is left as it was; named on
     a line "failed: NAME: step N: REASON".
-The last line counts them: "N reports to DIR in m:ss: N saved, N approximated, N failed".
+The last line counts them: "N reports to DIR in m:ss: N saved, N approximated, N failed" (where
+Access prints the reports, nothing is approximated and the line leaves that count out).
 
 Exit status: 0 every chosen report was saved; 1 some report or another step of the run failed;
 2 bad usage, the database did not open, or no report was chosen (or a --report named none).

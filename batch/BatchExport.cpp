@@ -151,10 +151,14 @@ int save(const Options& options, const Services& services, const Environment& en
         throw Stop{"the output folder " + folder + " cannot take the PDF files"};
     if (!reporting.wasDone()) throw Stop{"the database " + database + " did not open"};
     const int failed = reporting.count(ReportOutcome::Failed);
+    // Where Access prints every report nothing is ever approximated, and the line does not say so.
+    const std::string approximated =
+        services.drawn != nullptr
+            ? std::to_string(reporting.count(ReportOutcome::Approximated)) + " approximated, "
+            : "";
     status.line(std::to_string(total) + (total == 1 ? " report" : " reports") + " to " + folder + " in " +
                 reporting.elapsed() + ": " + std::to_string(reporting.count(ReportOutcome::Saved)) +
-                " saved, " + std::to_string(reporting.count(ReportOutcome::Approximated)) +
-                " approximated, " + std::to_string(failed) + " failed");
+                " saved, " + approximated + std::to_string(failed) + " failed");
     return failed == 0 && reporting.otherFailures() == 0 ? kAllSaved : kSomeFailed;
 }
 

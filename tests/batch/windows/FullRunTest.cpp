@@ -85,7 +85,7 @@ TEST(BatchOnWindows, SavesThroughTheStandInAccessAndSaysWhatFailed) {
          L"pa ss",
          "",
          0,
-         "2 saved, 0 approximated, 0 failed",
+         "2 saved, 0 failed",
          {"Sales by Month", "Stock (all)"}},
         {"without the PDF printer Access writes the files itself",
          false,
