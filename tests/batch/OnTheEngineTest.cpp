@@ -83,9 +83,7 @@ TEST(BatchOnTheEngine, AReportDrawnWithoutWhatCannotBeDrawnIsSavedAndNamedOnALin
     for (std::string line; std::getline(lines, line);)
         if (line.starts_with("approximated: ")) approximated.push_back(line);
     ASSERT_EQ(approximated.size(), 1u) << p.errors.str();
-    EXPECT_TRUE(approximated[0].starts_with("approximated: Sales by Category: An approximation"))
-        << approximated[0];
-    EXPECT_NE(approximated[0].find("charts"), std::string::npos) << approximated[0];
+    EXPECT_TRUE(approximated[0].starts_with("approximated: Sales by Category: charts")) << approximated[0];
     EXPECT_NE(p.errors.str().find(": 1 saved, 1 approximated, 0 failed\n"), std::string::npos)
         << p.errors.str();
 }

@@ -63,7 +63,7 @@ std::string approximationNote(const std::set<std::string>& omissions) {
         else if (omission != kEventsNotRun)
             notDrawn += (notDrawn.empty() ? "" : ", ") + omission;
     }
-    std::string note = "An approximation of the Access report: " + withoutItsRows;
+    std::string note = std::string{kApproximationSubjectStart} + withoutItsRows;
     if (!withoutItsRows.empty() && (!notDrawn.empty() || omissions.count(kEventsNotRun))) note += "; ";
     if (!notDrawn.empty()) note += notDrawn + " are not drawn";
     if (omissions.count(kEventsNotRun))
