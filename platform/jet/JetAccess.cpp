@@ -11,7 +11,6 @@
 #include "platform/jet/DatabaseFile.h"
 #include "platform/jet/InstalledPrinters.h"
 #include "platform/jet/PdfWriterPrinter.h"
-#include "platform/jet/PrintJob.h"
 #include "platform/jet/PrintRenderer.h"
 #include "platform/posix/AtomicFile.h"
 #include "platform/posix/OutputFolder.h"
@@ -197,7 +196,7 @@ class JetApplication : public access::Application {
             renderer_.useDatabase(readable_->descriptor.get(), textConversionEnvironment(readable_->header));
         else
             renderer_.useDatabase(-1, {});
-        return renderer_.render(jobFor(report));
+        return renderer_.render(report);
     }
 
     void forgetReadableDatabase() {
@@ -205,11 +204,6 @@ class JetApplication : public access::Application {
         renderer_.useDatabase(-1, {});
         readable_.reset();
         password_.clear();
-    }
-
-    PrintJob jobFor(const std::string& report) const {
-        return {report, std::filesystem::path(database_->path).filename().string(),
-                localDateTime(std::chrono::system_clock::now())};
     }
 
     // Asked once per instance, when first needed: the print server is not bothered for a listing.

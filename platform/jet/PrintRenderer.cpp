@@ -178,11 +178,10 @@ void PrintRenderer::stop() {
     helper_.reset();
 }
 
-std::string PrintRenderer::render(const PrintJob& job) {
+std::string PrintRenderer::render(const std::string& title) {
     const auto deadline = Clock::now() + options_.printTimeLimit;
-    const std::string report = database_ >= 0 ? job.title : "";  // none to read it from
-    const std::string request =
-        joinFields({kRenderRequest, job.title, job.databaseName, job.printedAt, report});
+    const std::string report = database_ >= 0 ? title : "";  // none to read it from
+    const std::string request = joinFields({kRenderRequest, title, report});
     if (helper_ && (helper_->jobs() >= kJobsPerHelper || !helper_->idle())) stop();
     if (!helper_) helper_ = std::make_unique<Helper>(options_, database_, databaseEnvironment_);
     Outcome outcome = helper_->send(request, deadline);
@@ -198,14 +197,14 @@ std::string PrintRenderer::render(const PrintJob& job) {
     // It answered in turn and waits for the next job: no reason to end it.
     if (outcome == Outcome::Refused) {
         const std::string reason = document.empty() ? "" : ": " + document;
-        throw Failure("The report '" + job.title + "' could not be drawn" + reason +
+        throw Failure("The report '" + title + "' could not be drawn" + reason +
                       (reason.ends_with('.') ? "" : "."));
     }
     stop();  // a helper in doubt serves no further job
     if (outcome == Outcome::TimedOut)
-        throw Failure("The print job for the report '" + job.title + "' took longer than " +
+        throw Failure("The print job for the report '" + title + "' took longer than " +
                       secondsText(options_.printTimeLimit) + " seconds.");
-    throw Failure("The print job for the report '" + job.title + "' could not be rendered.");
+    throw Failure("The print job for the report '" + title + "' could not be rendered.");
 }
 
 bool isWholePdf(std::string_view pdf) {

@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "platform/jet/EngineOptions.h"
-#include "platform/jet/PrintJob.h"
 
 namespace platform::jet {
 
@@ -27,9 +26,9 @@ class PrintRenderer {
     // ends the helper, so that the next job starts one reading it.
     void useDatabase(int descriptor, std::vector<std::string> environment);
 
-    // The job as a whole PDF document, within the options' time limit. Raises Failure when it cannot
+    // The report as a whole PDF document, within the options' time limit. Raises Failure when it cannot
     // be rendered.
-    std::string render(const PrintJob& job);
+    std::string render(const std::string& report);
 
     // Ends the helper, if one runs, leaving no process and no descriptor behind.
     void stop();

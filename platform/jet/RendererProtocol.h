@@ -8,10 +8,8 @@ namespace platform::jet {
 // program sends a request and reads its whole answer before it sends the next; the helper ends when
 // the program closes its side.
 //
-//   render  TITLE  DATABASE  PRINTED_AT  REPORT     a request: one line of LineProtocol's fields; REPORT
-//                                                   is read from the helper's database (none: empty);
-//                                                   the drawing itself prints neither DATABASE nor
-//                                                   PRINTED_AT
+//   render  TITLE  REPORT                   a request: one line of LineProtocol's fields; REPORT is
+//                                           read from the helper's database (none: empty)
 //   -> pdf  SIZE                            the answer's line, then SIZE bytes: the PDF document
 //   or error  REASON                        the report cannot be drawn: why, in plain words, for
 //                                           "The report 'X' could not be drawn: REASON."

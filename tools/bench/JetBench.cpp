@@ -355,7 +355,7 @@ int main(int argc, char** argv) {
     // renderer and its protocol, without a report's own.
     const auto answeredJob = [](platform::jet::PrintRenderer& renderer) {
         try {
-            renderer.render({"rptBenchmark", "bench.accdb", "2024-01-01 00:00:00"});
+            renderer.render("rptBenchmark");
         } catch (const platform::Failure&) {
         }
     };

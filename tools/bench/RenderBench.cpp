@@ -53,7 +53,7 @@ int main(int argc, char** argv) {
     auto helper = std::make_unique<PrintRenderer>(options);
     PrintRenderer& renderer = *helper;
     renderer.useDatabase(database.descriptor.get(), textConversionEnvironment(database.header));
-    renderer.render({reports.front(), "northwind-jet4.mdb", ""});  // Qt's start is not a report's
+    renderer.render(reports.front());  // Qt's start is not a report's
 
     for (int run = 0; run < runs; ++run) {
         int pages = 0;
@@ -62,7 +62,7 @@ int main(int argc, char** argv) {
         const auto start = Clock::now();
         for (const auto& report : reports) {
             const auto reportStart = Clock::now();
-            const std::string pdf = renderer.render({report, "northwind-jet4.mdb", "2024-06-07 10:11:12"});
+            const std::string pdf = renderer.render(report);
             const double seconds = std::chrono::duration<double>(Clock::now() - reportStart).count();
             if (seconds > slowest) slowest = seconds, slowestName = report;
             pages += pagesIn(pdf);

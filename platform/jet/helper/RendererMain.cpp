@@ -129,11 +129,11 @@ class Requests {
 
 bool answer(const std::vector<std::string>& request) {
     using platform::jet::helper::writeResult;
-    if (request.size() != 5 || request[0] != platform::jet::kRenderRequest)
+    if (request.size() != 3 || request[0] != platform::jet::kRenderRequest)
         return writeResult(joinFields({platform::jet::kErrorAnswer, "not a render request"}));
     QByteArray pdf;
     try {
-        pdf = renderJob(request[1], request[4]);
+        pdf = renderJob(request[1], request[2]);
     } catch (const NotDrawn& notDrawn) {
         const std::string reason =
             platform::jet::printableLine(notDrawn.what(), platform::jet::kMaxReasonBytes);

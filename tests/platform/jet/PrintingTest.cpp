@@ -9,7 +9,6 @@
 #include "platform/Failure.h"
 #include "platform/jet/JetAccess.h"
 #include "platform/jet/PdfWriterPrinter.h"
-#include "platform/jet/PrintJob.h"
 #include "platform/posix/FileRegistry.h"
 #include "tests/fakes/FakeRegistry.h"
 #include "tests/support/NoPrintQueues.h"
