@@ -33,4 +33,35 @@ TEST(PosixFileSystem, ExaminesWhatAPathNames) {
     EXPECT_EQ(files.pathSeparator(), '/');
 }
 
+TEST(PosixFileSystem, AnOutputFolderMustBeAFullPathToAFolderThatTakesAFile) {
+    test_support::TemporaryFolder temp;
+    test_support::writeFile(temp / "report.pdf", "x");
+    struct Case {
+        std::string folder;
+        bool missing;
+        std::string reason;  // a part of it; empty: the folder takes files
+    };
+    const std::vector<Case> cases{
+        {temp.path().string(), false, ""},
+        {temp.path().string() + "/", false, ""},
+        {"", true, "no folder"},
+        {temp / "gone", true, "does not exist"},
+        {temp / "report.pdf/inside", true, "does not exist"},
+        {"out", false, "not a full path"},
+        {temp.path().string() + "/./", false, "\"..\" part"},
+        {temp.path().string() + "/../" + temp.path().filename().string(), false, "\"..\" part"},
+        {temp / "report.pdf", false, "a file, not a folder"},
+        {"/proc", false, "no file can be written there"},  // even root cannot add a file there
+    };
+    PosixFileSystem files;
+    for (const auto& c : cases) {
+        const auto problem = files.outputFolderProblem(c.folder);
+        ASSERT_EQ(problem.has_value(), !c.reason.empty()) << c.folder;
+        if (!problem) continue;
+        EXPECT_EQ(problem->missing, c.missing) << c.folder;
+        EXPECT_NE(problem->reason.find(c.reason), std::string::npos) << c.folder << ": " << problem->reason;
+    }
+    EXPECT_EQ(test_support::namesIn(temp.path()), std::vector<std::string>{"report.pdf"}) << "no probe left";
+}
+
 }  // namespace
