@@ -378,6 +378,41 @@ TEST_F(Form2OnQt, SaveByKeyboardWritesOnePdfPerCheckedReportIntoTheTypedFolder) 
     EXPECT_TRUE(form2().grab().save(screenshots + QStringLiteral("/form2-after-save.png")));
 }
 
+// A report drawn with something left out and one that cannot be drawn: the failure is reported as it
+// happens, and "Done." then says what became of each, naming the list in the folder.
+TEST_F(Form2OnQt, TheClosingMessageTellsApproximationsAndFailuresOfARealFile) {
+    REQUIRE_TEST_FILE("reports/insideout-ch8-reports-jet4.mdb");
+    test_support::TemporaryFolder folder;
+    start();
+    next(jet_tests::testFile("reports/insideout-ch8-reports-jet4.mdb"));
+    auto& reports = program.form2().ListView1();
+    for (int i = 1; i <= reports.count(); ++i) {
+        const std::string name = reports.itemText(i);
+        reports.setChecked(i, name == "rptEvents" || name == "rptGroupBySpecialTurnoverRanges");
+    }
+    program.form2().Text1().setText(folder.path().string() + "/");
+    std::vector<QString> said;
+    {
+        const ModalAnswerer boxes{[&](QWidget& modal) {
+            auto* box = qobject_cast<QMessageBox*>(&modal);
+            if (box == nullptr) return false;
+            said.push_back(box->text());
+            QTest::keyClick(box, Qt::Key_Return);
+            return said.back().startsWith("Done.");  // the error report comes first
+        }};
+        click("PushButton3");
+    }
+    ASSERT_EQ(said.size(), 2u);
+    EXPECT_TRUE(said[0].contains("The report 'rptGroupBySpecialTurnoverRanges' could not be drawn"))
+        << said[0].toStdString();
+    EXPECT_TRUE(said[1].startsWith("Done.")) << said[1].toStdString();
+    EXPECT_TRUE(said[1].contains("1 is an approximation")) << said[1].toStdString();
+    EXPECT_TRUE(said[1].contains("1 report failed")) << said[1].toStdString();
+    EXPECT_EQ(test_support::namesIn(folder.path()),
+              (std::vector<std::string>{"Calvenor results.txt", "rptEvents.pdf"}));
+    EXPECT_EQ(form2().windowTitle(), "Calvenor") << "the progress leaves the caption";
+}
+
 TEST_F(Form2OnQt, Screenshot) {
     start();
     next(sample);
