@@ -9,6 +9,7 @@
 #include "platform/win32/ScopedHandles.h"
 #include "platform/win32/WideText.h"
 #include "tests/platform/win32/servers/AutomationObject.h"
+#include "tests/platform/win32/servers/JetDatabase.h"
 
 namespace calvenor::stand_in {
 
@@ -68,9 +69,14 @@ ReadDescription readDescription(const std::wstring& path) {
     std::ostringstream text;
     text << file.rdbuf();
     const std::string content = text.str();
-    if (!file || !content.starts_with(kDescriptionSignature)) return {{}, DescriptionProblem::NotADatabase};
-    DatabaseDescription description = parseDescription(content);
-    description.path = path;
+    std::optional<DatabaseDescription> description;
+    if (file && content.starts_with(kDescriptionSignature))
+        description = parseDescription(content);
+    else if (file)
+        description =
+            readJetDatabase(std::span(reinterpret_cast<const std::uint8_t*>(content.data()), content.size()));
+    if (!description) return {{}, DescriptionProblem::NotADatabase};
+    description->path = path;
     return {std::move(description), DescriptionProblem::Missing};
 }
 

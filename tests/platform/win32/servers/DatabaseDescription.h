@@ -16,6 +16,7 @@ namespace calvenor::stand_in {
 //   printer: Office Laser      a printer Access offers besides the system's
 //   fail: OpenReport | text    the member raises with that description
 //   delay: OpenCurrentDatabase | 3000   the member answers that many milliseconds late
+// A real Access file serves too (JetDatabase.h): what its catalogue and header hold, misbehaving never.
 struct CatalogueEntry {
     std::wstring name;
     std::wstring type;
