@@ -14,6 +14,7 @@
 #include "platform/win32/WideText.h"
 #include "tests/platform/win32/TemporaryFolder.h"
 #include "tests/platform/win32/e2e/RunningProgram.h"
+#include "tests/platform/win32/servers/DatabaseDescription.h"
 #include "tests/platform/win32/servers/Registration.h"
 
 namespace {
@@ -172,6 +173,31 @@ TEST_F(EndToEnd, SavesTheCheckedReportsThroughThePdfPrinter) {
     RegGetValueW(HKEY_CURRENT_USER, toWide(calvenor::pdf_printer::kKey).c_str(), L"OutputFile", RRF_RT_REG_SZ,
                  nullptr, lastFile, &size);
     EXPECT_EQ(toUtf8(lastFile), stock) << "the printer's key keeps the last report's file";
+    closeProgram(running, listPage);
+}
+
+// The sample database ships beside the program: the sample button names it, and "Next >" lists what
+// Access finds in it (the stand-in reads the real file's catalogue).
+TEST_F(EndToEnd, TheSampleButtonNamesTheSampleBesideTheProgramAndNextListsItsReports) {
+    InstalledPrinter pdfPrinter(toWide(calvenor::pdf_printer::kDeviceName));
+    RegisteredServers registered(serverFolder);
+
+    RunningProgram running(program);
+    HWND firstPage = running.waitForPage(kNext);
+    HWND databaseBox = textBox(firstPage, false);
+    click(childOf(firstPage, L"Button", L"Load Sample/Example Database"));
+    waitUntil([&] { return !textOf(databaseBox).empty(); }, 10s, "the sample's path");
+    const std::wstring sample = textOf(databaseBox);
+    const auto besideProgram = std::filesystem::path(program).parent_path() / L"Samples" / L"sample.mdb";
+    EXPECT_EQ(_wcsicmp(sample.c_str(), besideProgram.c_str()), 0) << toUtf8(sample);
+    EXPECT_TRUE(std::filesystem::is_regular_file(sample)) << toUtf8(sample);
+    const auto served = calvenor::stand_in::readDescription(sample);
+    ASSERT_TRUE(served.description) << "the stand-ins cannot read the sample";
+    ASSERT_FALSE(served.description->reports.empty()) << "a sample without reports proves nothing";
+
+    click(childOf(firstPage, L"Button", kNext));
+    HWND listPage = running.waitForPage(kSave);
+    EXPECT_EQ(running.listItems(childOf(listPage, L"SysListView32")), served.description->reports);
     closeProgram(running, listPage);
 }
 
