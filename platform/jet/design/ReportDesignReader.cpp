@@ -7,6 +7,7 @@
 #include "platform/jet/design/DesignError.h"
 #include "platform/jet/design/DesignProperties.h"
 #include "platform/jet/design/DesignText.h"
+#include "platform/jet/design/PrintSetupLayout.h"
 
 namespace platform::jet::design {
 namespace {
@@ -14,18 +15,7 @@ namespace {
 using namespace object_type;
 using Bytes = std::span<const std::uint8_t>;
 
-// PrtMip starts with the four margins, then the columns' settings; a DEVMODE keeps its fields mask,
-// orientation and paper after the 32-byte device name.
-constexpr std::size_t kPrtMipMargins = 16;
-constexpr std::size_t kPrtMipItemWidth = 20, kPrtMipItemHeight = 24, kPrtMipDefaultSize = 28,
-                      kPrtMipColumns = 32, kPrtMipColumnSpacing = 36, kPrtMipRowSpacing = 40,
-                      kPrtMipItemLayout = 44, kPrtMipColumnsEnd = 48;
-constexpr std::uint32_t kDownThenAcross = 1954;
-constexpr std::size_t kDevModeFields = 40, kDevModeOrientation = 44, kDevModePaperSize = 46,
-                      kDevModePaperLength = 48, kDevModePaperWidth = 50, kDevModeMinimum = 52;
-constexpr std::uint32_t kFieldOrientation = 0x1, kFieldPaperSize = 0x2, kFieldPaperLength = 0x4,
-                        kFieldPaperWidth = 0x8;
-constexpr int kLandscape = 2;
+using namespace print_setup;
 
 // Reads properties of objects, falling back on their type's prototype and then on Access's defaults.
 class PropertyReader {
@@ -203,21 +193,21 @@ class ReportBuilder {
     PageSetup pageSetup(const DesignObject& root) const {
         PageSetup page;
         const auto mip = read_.bytes(root, Property::PrtMip);
-        if (mip.size() >= kPrtMipMargins) {
-            page.leftMargin = static_cast<std::int32_t>(getU32(mip, 0));
-            page.topMargin = static_cast<std::int32_t>(getU32(mip, 4));
-            page.rightMargin = static_cast<std::int32_t>(getU32(mip, 8));
-            page.bottomMargin = static_cast<std::int32_t>(getU32(mip, 12));
+        if (mip.size() >= kMipMarginsEnd) {
+            page.leftMargin = static_cast<std::int32_t>(getU32(mip, kMipLeft));
+            page.topMargin = static_cast<std::int32_t>(getU32(mip, kMipTop));
+            page.rightMargin = static_cast<std::int32_t>(getU32(mip, kMipRight));
+            page.bottomMargin = static_cast<std::int32_t>(getU32(mip, kMipBottom));
         }
-        if (mip.size() >= kPrtMipColumnsEnd) {
+        if (mip.size() >= kMipColumnsEnd) {
             const auto field = [&](std::size_t at) { return static_cast<std::int32_t>(getU32(mip, at)); };
-            page.columns = std::max(1, field(kPrtMipColumns));
-            page.columnSpacing = std::max(0, field(kPrtMipColumnSpacing));
-            page.rowSpacing = std::max(0, field(kPrtMipRowSpacing));
-            page.sameAsDetail = field(kPrtMipDefaultSize) != 0;
-            page.itemWidth = std::max(0, field(kPrtMipItemWidth));
-            page.itemHeight = std::max(0, field(kPrtMipItemHeight));
-            page.acrossThenDown = getU32(mip, kPrtMipItemLayout) != kDownThenAcross;
+            page.columns = std::max(1, field(kMipColumns));
+            page.columnSpacing = std::max(0, field(kMipColumnSpacing));
+            page.rowSpacing = std::max(0, field(kMipRowSpacing));
+            page.sameAsDetail = field(kMipDefaultSize) != 0;
+            page.itemWidth = std::max(0, field(kMipItemWidth));
+            page.itemHeight = std::max(0, field(kMipItemHeight));
+            page.acrossThenDown = getU32(mip, kMipItemLayout) != kDownThenAcross;
         }
         const auto devMode = read_.bytes(root, Property::PrtDevMode);
         if (devMode.size() >= kDevModeMinimum) {
