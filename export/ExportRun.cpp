@@ -7,6 +7,7 @@
 #include "app/Text.h"
 #include "app/Trap.h"
 #include "catalogue/Access1.h"
+#include "export/OutputFileNames.h"
 #include "export/SaveReports.h"
 #include "platform/FileSystem.h"
 #include "platform/Ui.h"
@@ -112,10 +113,8 @@ class PageReporting : public ExportReporting {
 
     // The whole list, one line a report, in the folder; the closing message's sentence about it.
     std::string writeResultsFile(const std::vector<ReportResult>& results) {
-        std::string folder = run_.folderField.text();
-        const char separator = run_.files.pathSeparator();
-        if (folder.empty() || folder.back() != separator) folder += separator;
-        const std::string path = folder + kResultsFileName;
+        const std::string path =
+            pathInFolder(run_.folderField.text(), run_.files.pathSeparator(), kResultsFileName);
         std::string lines;
         for (const auto& result : results) lines += resultLine(result) + "\n";
         try {

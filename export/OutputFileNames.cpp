@@ -63,10 +63,14 @@ std::vector<std::string> reportFileNames(const std::vector<std::string>& reports
     return names;
 }
 
-std::string outputPath(std::string_view folder, char separator, std::string_view fileName) {
+std::string pathInFolder(std::string_view folder, char separator, std::string_view fileName) {
     std::string path{folder};
     if (path.empty() || path.back() != separator) path += separator;
-    return path.append(fileName).append(".pdf");
+    return path.append(fileName);
+}
+
+std::string outputPath(std::string_view folder, char separator, std::string_view fileName) {
+    return pathInFolder(folder, separator, fileName).append(".pdf");
 }
 
 }  // namespace calvenor

@@ -20,8 +20,10 @@ std::vector<std::string> reportFileNames(const std::vector<std::string>& reports
 // The report's name as a file name can hold it under the rules.
 std::string safeFileName(std::string_view name, platform::FileNameRules rules);
 
-// The PDF file of that name in the folder: the folder, a separator unless it ends with one, the name,
-// ".pdf".
+// The file of that name in the folder: the folder, a separator unless it ends with one, the name.
+std::string pathInFolder(std::string_view folder, char separator, std::string_view fileName);
+
+// The report's PDF file of that name in the folder: its path in the folder, with ".pdf".
 std::string outputPath(std::string_view folder, char separator, std::string_view fileName);
 
 }  // namespace calvenor
