@@ -23,6 +23,17 @@ std::string groupingSource(const std::string& expression, const query::RowSet& r
     return "=" + expression;
 }
 
+// Where running sums over a group start again: where a group of a level with a header or footer starts.
+// A level that only sorts makes no groups of its own (Access numbers a group's rows on across it), so it
+// takes the starts of the group around it, or of the whole report.
+std::vector<std::vector<std::size_t>> runningSumStarts(const std::vector<design::GroupLevel>& levels,
+                                                       std::vector<std::vector<std::size_t>> starts) {
+    for (std::size_t level = 0; level < starts.size() && level < levels.size(); ++level)
+        if (!levels[level].header && !levels[level].footer)
+            starts[level] = level == 0 ? std::vector<std::size_t>{0} : starts[level - 1];
+    return starts;
+}
+
 }  // namespace
 
 ReportRows::ReportRows(const design::ReportDesign& design, const query::RowSet& rows) {
@@ -52,7 +63,8 @@ ReportRows::ReportRows(const design::ReportDesign& design, const query::RowSet& 
     ordered_.columns = rows.columns;
     ordered_.rows.reserve(rows.rows.size());
     for (std::size_t index : grouping_.order) ordered_.rows.push_back(rows.rows[index]);
-    evaluator_ = std::make_unique<ReportEvaluator>(ordered_, std::move(sources), grouping_.starts);
+    evaluator_ = std::make_unique<ReportEvaluator>(ordered_, std::move(sources),
+                                                   runningSumStarts(design.groups, grouping_.starts));
 }
 
 }  // namespace platform::jet::render

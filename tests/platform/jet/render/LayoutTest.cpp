@@ -104,6 +104,38 @@ TEST(Grouping, LevelsNameAFieldBracketedOrNotOrAnExpressionWithOrWithoutItsEqual
     }
 }
 
+// Numbering an order's lines sorted by date: the sorting makes no group of its own to start again at.
+TEST(Grouping, ARunningSumOverAGroupStartsAgainWhereAGroupWithAHeaderOrFooterStarts) {
+    query::RowSet rows;
+    rows.columns = {"Region", "Day"};
+    for (const auto& [region, day] :
+         {std::pair{"East", 2}, {"West", 3}, {"East", 1}, {"West", 5}, {"West", 4}})
+        rows.rows.push_back({Value(region), Value(std::int64_t{day})});
+    struct Case {
+        const char* what;
+        bool regionHeader, regionFooter;
+        std::vector<std::int64_t> numbers;
+    };
+    for (const Case& c :
+         {Case{"a header", true, false, {1, 2, 1, 2, 3}}, Case{"a footer", false, true, {1, 2, 1, 2, 3}},
+          Case{"neither: the whole report", false, false, {1, 2, 3, 4, 5}}}) {
+        SCOPED_TRACE(c.what);
+        design::ReportDesign design;
+        design.groups.resize(2);
+        design.groups[0].expression = "Region";
+        design.groups[0].header = c.regionHeader;
+        design.groups[0].footer = c.regionFooter;
+        design.groups[1].expression = "Day";
+        render::ReportRows ordered(design, rows);
+        std::vector<std::int64_t> numbers;
+        for (std::size_t row = 0; row < rows.rows.size(); ++row) {
+            const Value number = ordered.evaluator().runningSum("=1", {row, row, row}, -1, true, {});
+            numbers.push_back(number.holds<std::int64_t>() ? number.get<std::int64_t>() : -1);
+        }
+        EXPECT_EQ(numbers, c.numbers);
+    }
+}
+
 TEST(Grouping, LevelsGroupOnPartsOfTheirValues) {
     using design::GroupOn;
     const Value july4 = query::Date{query::dayNumber(1996, 7, 4) + 0.5};
