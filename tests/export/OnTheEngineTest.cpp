@@ -32,6 +32,7 @@ TEST(SaveOnTheEngine, ReportsThatCannotBeDrawnFailAndAreListedInTheFolderWhateve
     test_support::TemporaryFolder root;
     const std::string database = root / "hostile.mdb";
     auto hostile = mkmdb::fixtures::hostileNamesDatabase();
+    hostile.designs.clear();  // so that no report can be drawn
     hostile.reports.push_back(
         "Forward_slash");  // the safe name of "Forward/slash", taken by a report of its own
     mkmdb::writeDatabaseFile(hostile, database, mkmdb::Overwrite::Refuse);

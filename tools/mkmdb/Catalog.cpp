@@ -2,6 +2,7 @@
 
 #include "Bytes.h"
 #include "Jet4.h"
+#include "QueryRows.h"
 #include "platform/jet/JetFormat.h"
 
 namespace mkmdb {
@@ -92,7 +93,8 @@ const std::vector<SystemTable>& systemTables() {
 std::vector<CatalogEntry> catalogEntries(const std::vector<TablePlacement>& systemTablePlacements,
                                          const std::vector<TablePlacement>& userTables,
                                          const std::vector<std::string>& reports,
-                                         const std::vector<std::string>& deletedReports) {
+                                         const std::vector<std::string>& deletedReports,
+                                         const std::vector<std::string>& queries) {
     std::vector<CatalogEntry> entries{
         {kTablesId, kRootId, std::string(kTablesContainer), object_type::kContainer, kEngineSystem},
         {kDatabasesId, kRootId, std::string(kDatabasesContainer), object_type::kContainer, kEngineSystem},
@@ -122,7 +124,10 @@ std::vector<CatalogEntry> catalogEntries(const std::vector<TablePlacement>& syst
     addDocument(kDatabasesId, "UserDefined", object_type::kDocument);
 
     for (const auto& table : userTables)
-        entries.push_back({asId(table.definitionPage), kTablesId, table.name, object_type::kTable, 0});
+        entries.push_back(
+            {asId(table.definitionPage), kTablesId, table.name, object_type::kTable, table.flags});
+    for (const auto& query : queries)
+        addDocument(kTablesId, query, object_type::kQuery).flags = kSelectQueryFlags;
     for (const auto& report : reports) addDocument(reportsId, report, object_type::kReport);
     for (const auto& report : deletedReports)
         addDocument(reportsId, report, object_type::kReport).deleted = true;

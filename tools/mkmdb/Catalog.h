@@ -9,7 +9,8 @@
 
 // The catalogue of a new database: the engine's own tables and the rows of MSysObjects, which name
 // every table, container and document. Access files hold the same containers ("Tables", "Forms",
-// "Reports", ...); a report is a document of type -32764 whose ParentId is the Id of "Reports".
+// "Reports", ...); a report is a document of type -32764 whose ParentId is the Id of "Reports"; a saved
+// query is an object of type 5 under "Tables", numbered as documents are.
 namespace mkmdb {
 
 struct SystemTable {
@@ -33,12 +34,14 @@ struct CatalogEntry {
 struct TablePlacement {
     std::string name;
     std::uint32_t definitionPage = 0;  // a table's Id is the page of its definition
+    std::uint32_t flags = 0;           // of a user table: MSysObjects' flags (Access's own tables)
 };
 
 std::vector<CatalogEntry> catalogEntries(const std::vector<TablePlacement>& systemTablePlacements,
                                          const std::vector<TablePlacement>& userTables,
                                          const std::vector<std::string>& reports,
-                                         const std::vector<std::string>& deletedReports = {});
+                                         const std::vector<std::string>& deletedReports = {},
+                                         const std::vector<std::string>& queries = {});
 
 // An entry as a row of MSysObjects (its columns in systemTables()[0] order). Every entry gets an empty
 // property block: readers that look up an object's properties misread a missing one.

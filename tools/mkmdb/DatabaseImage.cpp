@@ -1,9 +1,11 @@
 #include "DatabaseImage.h"
 
+#include "AccessObjects.h"
 #include "Catalog.h"
 #include "HeaderPage.h"
 #include "Jet4.h"
 #include "PageProtection.h"
+#include "QueryRows.h"
 #include "RowEncoder.h"
 #include "TableDefinition.h"
 #include "UsageMap.h"
@@ -122,20 +124,35 @@ FileImage buildDatabaseImage(const Database& database) {
             pendingTable(table.name, false, layOutColumns(columnDeclarations(table)), image.addPage()));
         userPlacements.push_back({table.name, tables.back().definitionPage});
     }
+    // Access's own storage: a table like the user's, which the catalogue marks as Access's.
+    tables.push_back(pendingTable(std::string(kAccessObjectsTable), false,
+                                  layOutColumns(accessObjectsColumns()), image.addPage()));
+    userPlacements.push_back(
+        {tables.back().name, tables.back().definitionPage, platform::jet::object_flag::kHostApplication});
     if (tables.front().definitionPage != kCatalogDefinitionPage) throw Error("internal: catalogue misplaced");
 
-    std::vector<std::vector<Value>> catalogRows;
+    std::vector<std::string> queryNames;
+    for (const auto& query : database.queries) queryNames.push_back(query.name);
+    std::vector<std::vector<Value>> catalogRows, queryRows;
     std::vector<bool> deletedRows;
-    for (const auto& entry :
-         catalogEntries(systemPlacements, userPlacements, database.reports, database.deletedReports)) {
+    std::size_t nextQuery = 0;  // the catalogue lists the queries in the order given
+    for (const auto& entry : catalogEntries(systemPlacements, userPlacements, database.reports,
+                                            database.deletedReports, queryNames)) {
         catalogRows.push_back(catalogRow(entry, database.created));
         deletedRows.push_back(entry.deleted);
+        if (entry.type != platform::jet::object_type::kQuery) continue;
+        for (auto& row : savedQueryRows(database.queries.at(nextQuery++), entry.id))
+            queryRows.push_back(std::move(row));
     }
     tables.front().rowCount = storeRows(image, tables.front(), catalogRows, deletedRows);
+    for (auto& pending : tables)
+        if (pending.name == platform::jet::engine_object::kQueriesTable)
+            pending.rowCount = storeRows(image, pending, queryRows);
     for (std::size_t i = 0; i < database.tables.size(); ++i) {
         auto& pending = tables[systemTables().size() + i];
         pending.rowCount = storeRows(image, pending, database.tables[i].rows);
     }
+    tables.back().rowCount = storeRows(image, tables.back(), accessObjectsRows(accessStorage(database)));
 
     DataPageWriter mapWriter(image, 0);
     for (auto& table : tables) {

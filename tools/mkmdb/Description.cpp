@@ -7,15 +7,12 @@
 #include <optional>
 #include <sstream>
 
+#include "DescriptionTokens.h"
+#include "ReportDescription.h"
 #include "Timestamps.h"
 
 namespace mkmdb {
 namespace {
-
-struct Token {
-    bool quoted = false;
-    std::string text;
-};
 
 // Splits a line into blank-separated words and double-quoted strings; '#' outside a string starts a
 // comment.
@@ -69,16 +66,6 @@ std::vector<Token> tokenize(std::string_view line) {
     return tokens;
 }
 
-const std::string& quotedArgument(const std::vector<Token>& tokens, std::size_t index, const char* what) {
-    if (index >= tokens.size() || !tokens[index].quoted)
-        throw Error(std::string("expected ") + what + " in double quotes");
-    return tokens[index].text;
-}
-
-void expectCount(const std::vector<Token>& tokens, std::size_t count) {
-    if (tokens.size() > count) throw Error("unexpected \"" + tokens[count].text + "\"");
-}
-
 std::optional<ColumnType> columnTypeNamed(std::string_view name) {
     if (name == "Text") return ColumnType::Text;
     if (name == "Long") return ColumnType::Long;
@@ -86,14 +73,6 @@ std::optional<ColumnType> columnTypeNamed(std::string_view name) {
     if (name == "DateTime") return ColumnType::DateTime;
     if (name == "YesNo") return ColumnType::YesNo;
     return std::nullopt;
-}
-
-template <typename Number>
-std::optional<Number> parseNumber(std::string_view text) {
-    Number value{};
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc{} || end != text.data() + text.size()) return std::nullopt;
-    return value;
 }
 
 Value parseValue(const Token& token, const Column& column) {
@@ -136,6 +115,12 @@ class Parser {
         if (tokens.empty()) return;
         if (tokens[0].quoted) throw Error("a line must begin with a keyword");
         const auto& keyword = tokens[0].text;
+        // A query's parts follow it; any other statement ends them.
+        if (inQuery_ && queryPart(keyword, tokens)) return;
+        inQuery_ = false;
+        // So do a report's design statements.
+        if (reportStatements_.take(tokens)) return;
+        if (keyword == "query") return query(tokens);
         if (keyword == "password") return password(tokens);
         if (keyword == "created") return created(tokens);
         if (keyword == "encryption") return encryption(tokens);
@@ -228,10 +213,99 @@ class Parser {
     void report(const std::vector<Token>& tokens) {
         database_.reports.push_back(quotedArgument(tokens, 1, "the report's name"));
         expectCount(tokens, 2);
+        reportStatements_.begin(database_.reports.back());
+    }
+
+    void query(const std::vector<Token>& tokens) {
+        Query query;
+        query.name = quotedArgument(tokens, 1, "the query's name");
+        expectCount(tokens, 2);
+        database_.queries.push_back(std::move(query));
+        inQuery_ = true;
+    }
+
+    // `"text" [as "alias"]` from the token at index on; answers the alias.
+    static std::string optionalAlias(const std::vector<Token>& tokens, std::size_t index) {
+        if (tokens.size() <= index) return {};
+        if (tokens[index].quoted || tokens[index].text != "as") throw Error("expected as \"alias\"");
+        const auto& alias = quotedArgument(tokens, index + 1, "the alias");
+        expectCount(tokens, index + 2);
+        return alias;
+    }
+
+    static void setOnce(std::string& part, const std::vector<Token>& tokens, const char* what) {
+        if (!part.empty()) throw Error(std::string("the query's ") + what + " is given twice");
+        part = quotedArgument(tokens, 1, what);
+        if (part.empty()) throw Error(std::string("the query's ") + what + " is empty");
+        expectCount(tokens, 2);
+    }
+
+    bool queryPart(const std::string& keyword, const std::vector<Token>& tokens) {
+        Query& query = database_.queries.back();
+        if (keyword == "from") {
+            const auto& name = quotedArgument(tokens, 1, "a table's or query's name");
+            query.sources.push_back({name, optionalAlias(tokens, 2)});
+        } else if (keyword == "column") {
+            const auto& expression = quotedArgument(tokens, 1, "the column's expression");
+            query.columns.push_back({expression, optionalAlias(tokens, 2)});
+        } else if (keyword == "join") {
+            static const std::map<std::string, JoinKind, std::less<>> kinds{
+                {"inner", JoinKind::Inner}, {"left", JoinKind::Left}, {"right", JoinKind::Right}};
+            const auto kind =
+                tokens.size() < 2 || tokens[1].quoted ? kinds.end() : kinds.find(tokens[1].text);
+            if (kind == kinds.end()) throw Error("expected inner, left or right after \"join\"");
+            QueryJoin join{kind->second,
+                           quotedArgument(tokens, 2, "the left side's name"),
+                           quotedArgument(tokens, 3, "the right side's name"),
+                           {}};
+            if (tokens.size() < 5 || tokens[4].quoted || tokens[4].text != "on")
+                throw Error("expected on \"condition\" after the joined names");
+            join.on = quotedArgument(tokens, 5, "the join's condition");
+            expectCount(tokens, 6);
+            query.joins.push_back(std::move(join));
+        } else if (keyword == "where") {
+            setOnce(query.where, tokens, "where");
+        } else if (keyword == "group") {
+            query.groupBy.push_back(quotedArgument(tokens, 1, "the expression to group by"));
+            expectCount(tokens, 2);
+        } else if (keyword == "having") {
+            setOnce(query.having, tokens, "having");
+        } else if (keyword == "order") {
+            QueryOrder order{quotedArgument(tokens, 1, "the expression to sort by"), false};
+            if (tokens.size() > 2) {
+                if (tokens[2].quoted || (tokens[2].text != "ascending" && tokens[2].text != "descending"))
+                    throw Error("expected ascending or descending after the sort expression");
+                order.descending = tokens[2].text == "descending";
+                expectCount(tokens, 3);
+            }
+            query.orderBy.push_back(std::move(order));
+        } else if (keyword == "top") {
+            if (query.top != 0) throw Error("the query's top is given twice");
+            const auto count = tokens.size() < 2 || tokens[1].quoted
+                                   ? std::nullopt
+                                   : parseNumber<std::int32_t>(tokens[1].text);
+            if (!count || *count < 1) throw Error("expected a number above 0 after \"top\"");
+            query.top = *count;
+            if (tokens.size() > 2) {
+                if (tokens[2].quoted || tokens[2].text != "percent")
+                    throw Error("expected percent after the number");
+                query.topPercent = true;
+                expectCount(tokens, 3);
+            }
+        } else if (keyword == "distinct") {
+            if (query.distinct) throw Error("the query's distinct is given twice");
+            query.distinct = true;
+            expectCount(tokens, 1);
+        } else {
+            return false;
+        }
+        return true;
     }
 
     Database database_;
+    ReportStatements reportStatements_{database_};
     bool passwordSeen_ = false;
+    bool inQuery_ = false;
 };
 
 }  // namespace

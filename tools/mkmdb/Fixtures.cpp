@@ -48,7 +48,18 @@ Database hostileNamesDatabase() {
     table.rows = {{std::string("Zürich"), 1250.5}, {std::string("Tōkyō"), -3.75}};
     database.tables.push_back(std::move(table));
     database.reports = hostileReportNames();
+    for (const auto& name : database.reports) database.designs[name] = reportShowingItsName(name);
     return database;
+}
+
+Report reportShowingItsName(const std::string& name) {
+    ReportControl label;
+    label.text = name;
+    label.width = 5760;
+    label.height = 300;
+    Report report;
+    report.sections.push_back({SectionType::Detail, 0, {}, false, 0, {}, {label}});
+    return report;
 }
 
 Database largeDatabase(int reportCount, int rowCount) {

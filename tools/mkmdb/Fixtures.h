@@ -14,8 +14,12 @@ namespace mkmdb::fixtures {
 // name of the full 64 characters. All are distinct even ignoring case.
 std::vector<std::string> hostileReportNames();
 
-// The hostile names as reports, beside a table whose name and values are not ASCII.
+// The hostile names as reports, each showing its name, beside a table whose name and values are not
+// ASCII.
 Database hostileNamesDatabase();
+
+// An unbound report of one label that shows the name.
+Report reportShowingItsName(const std::string& name);
 
 // `reportCount` reports named "Report 00001", ... and a table "Orders" of `rowCount` rows with a
 // column of every type ("Order ID" Long, "Customer" Text, "Amount" Double, "Placed" DateTime,

@@ -42,6 +42,8 @@ enum class JetType : std::uint8_t {
     Text = 0x0A,
     Ole = 0x0B,
     Memo = 0x0C,
+    // Fixed 3,992 bytes of binary data; only MSysAccessObjects has such a column.
+    StorageChunk = 0x11,
 };
 
 // An unexplained 32-bit value Access repeats in the table definition header and in every column

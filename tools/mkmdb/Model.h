@@ -1,10 +1,13 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <stdexcept>
 #include <string>
 #include <variant>
 #include <vector>
+
+#include "Report.h"
 
 // What an Access database file we write holds: user tables with typed columns and their rows, the
 // names of its reports, and its password. Text is UTF-8 here; the writer stores it as UTF-16.
@@ -44,6 +47,44 @@ struct Table {
     std::vector<std::vector<Value>> rows;
 };
 
+// A saved select query in the parts Access keeps in MSysQueries, each expression in Access's SQL.
+struct QuerySource {
+    std::string name;  // a table or another query
+    std::string alias;
+};
+
+struct QueryColumn {
+    std::string expression;
+    std::string alias;
+};
+
+enum class JoinKind { Inner = 1, Left = 2, Right = 3 };  // the values of the join row's Flag
+
+struct QueryJoin {
+    JoinKind kind = JoinKind::Inner;
+    std::string left, right;  // sources, by alias where they have one
+    std::string on;
+};
+
+struct QueryOrder {
+    std::string expression;
+    bool descending = false;
+};
+
+struct Query {
+    std::string name;
+    std::vector<QuerySource> sources;
+    std::vector<QueryColumn> columns;
+    std::vector<QueryJoin> joins;
+    std::string where;
+    std::vector<std::string> groupBy;
+    std::string having;
+    std::vector<QueryOrder> orderBy;
+    bool distinct = false;
+    std::int32_t top = 0;  // 0: all rows
+    bool topPercent = false;
+};
+
 // How the pages after the header are protected. Jet's encoding keeps the file a Jet 4 one; the Office
 // encryptions make it an ACE file (Access 2010) whose password is the encryption's.
 enum class Encryption { None, JetEncoding, Rc4CryptoApi, StandardAes, Agile };
@@ -57,6 +98,10 @@ struct Database {
     std::vector<std::string> deletedReports;
     Encryption encryption = Encryption::None;
     std::uint32_t spinCount = 100000;  // agile only: the hash rounds of the password's key
+    std::vector<Query> queries{};      // saved queries, in the order the catalogue lists them
+    // The designs of reports, by name. A report without one is only its catalogue entry: Access would
+    // find no design for it.
+    std::map<std::string, Report> designs{};
 };
 
 // The longest object name Access accepts, in characters.

@@ -35,6 +35,8 @@ const char* typeName(JetType type) {
             return "OLE";
         case JetType::Memo:
             return "Memo";
+        case JetType::StorageChunk:
+            return "storage chunk";
     }
     return "?";
 }
@@ -58,11 +60,27 @@ void writeFixed(const ColumnLayout& column, const Value& value, std::span<std::u
                 return putU16(area, at, static_cast<std::uint16_t>(*number));
             }
             break;
+        case JetType::Byte:
+            if (const auto* number = std::get_if<std::int32_t>(&value)) {
+                if (*number < 0 || *number > 255) reject(column, "the value does not fit a Byte column");
+                area[at] = static_cast<std::uint8_t>(*number);
+                return;
+            }
+            break;
         case JetType::Double:
             if (const auto* number = std::get_if<double>(&value)) return putDouble(area, at, *number);
             break;
         case JetType::DateTime:
             if (const auto* time = std::get_if<Timestamp>(&value)) return putDouble(area, at, time->days);
+            break;
+        case JetType::StorageChunk:  // bytes, the rest of the column zero
+            if (const auto* bytes = std::get_if<std::string>(&value)) {
+                if (bytes->size() > column.declaration.length)
+                    reject(column, "the value is longer than " + std::to_string(column.declaration.length) +
+                                       " bytes");
+                std::copy(bytes->begin(), bytes->end(), area.begin() + static_cast<std::ptrdiff_t>(at));
+                return;
+            }
             break;
         default:
             break;
@@ -72,19 +90,38 @@ void writeFixed(const ColumnLayout& column, const Value& value, std::span<std::u
 
 // The bytes of a variable-size value.
 void appendVariable(const ColumnLayout& column, const Value& value, Bytes& row) {
+    if (column.declaration.type == JetType::Long) {
+        const auto* number = std::get_if<std::int32_t>(&value);
+        if (number == nullptr) rejectType(column);
+        return appendU32(row, static_cast<std::uint32_t>(*number));
+    }
     const auto* text = std::get_if<std::string>(&value);
     if (text == nullptr) rejectType(column);
-    if (column.declaration.type == JetType::Ole) {
-        // Kept inline, after a 12-byte long-value header: length with the "in this row" flag.
-        if (text->size() > jet4::kMaxRowSize) reject(column, "the value is too long to keep in the row");
-        appendU32(row, static_cast<std::uint32_t>(text->size()) | 0x80000000u);
+    // A long value (OLE: bytes, Memo: UTF-16 text) is kept inline, after a 12-byte long-value header:
+    // its length with the "in this row" flag.
+    const auto appendInline = [&](const Bytes& bytes) {
+        if (bytes.size() > jet4::kMaxRowSize) reject(column, "the value is too long to keep in the row");
+        appendU32(row, static_cast<std::uint32_t>(bytes.size()) | 0x80000000u);
         appendU32(row, 0);
         appendU32(row, 0);
+        row.insert(row.end(), bytes.begin(), bytes.end());
+    };
+    if (column.declaration.type == JetType::Ole) return appendInline(Bytes(text->begin(), text->end()));
+    if (column.declaration.type == JetType::Binary) {
+        if (text->size() > column.declaration.length)
+            reject(column,
+                   "the value is longer than " + std::to_string(column.declaration.length) + " bytes");
         row.insert(row.end(), text->begin(), text->end());
         return;
     }
-    if (column.declaration.type != JetType::Text) rejectType(column);
+    if (column.declaration.type != JetType::Text && column.declaration.type != JetType::Memo)
+        rejectType(column);
     const auto utf16 = toUtf16(*text, "the value of column \"" + column.declaration.name + "\"");
+    if (column.declaration.type == JetType::Memo) {
+        Bytes bytes;
+        appendUtf16Le(bytes, utf16);
+        return appendInline(bytes);
+    }
     if (utf16.size() * 2 > column.declaration.length)
         reject(column,
                "the text is longer than " + std::to_string(column.declaration.length / 2) + " characters");

@@ -21,7 +21,7 @@ TableLayout layOutColumns(const std::vector<ColumnDeclaration>& declarations) {
     for (const auto& declaration : declarations) {
         ColumnLayout column{.declaration = declaration,
                             .number = static_cast<std::uint16_t>(layout.columns.size())};
-        column.fixed = isFixedSize(declaration.type);
+        column.fixed = isFixedSize(declaration.type) && !declaration.variable;
         if (!column.fixed) {
             column.varIndex = layout.varColumnCount++;
         } else {

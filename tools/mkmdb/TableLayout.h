@@ -12,6 +12,9 @@ struct ColumnDeclaration {
     std::string name;
     jet4::JetType type;
     std::uint16_t length;  // bytes: 4 for Long, 2 x characters for Text, 0 for Memo and OLE
+    // Kept among the variable-size values although its type has a fixed size, as Access keeps some
+    // columns of the tables it makes for itself.
+    bool variable = false;
 };
 
 // Where each column of a table lives in a row: fixed-size columns at fixed offsets after the column

@@ -1,17 +1,16 @@
 #include "Validation.h"
 
+#include <algorithm>
 #include <set>
 #include <string>
 
+#include "AccessObjects.h"
 #include "Catalog.h"
+#include "ReportValidation.h"
 #include "Utf16.h"
 #include "platform/jet/crypto/EncryptionInfo.h"
 
 namespace mkmdb {
-namespace {
-
-constexpr std::size_t kMaxColumns = 255;
-constexpr double kLastDay = 2958465.99999;  // 9999-12-31 23:59:59
 
 std::string foldAsciiCase(std::string_view name) {
     std::string folded(name);
@@ -19,6 +18,11 @@ std::string foldAsciiCase(std::string_view name) {
         if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
     return folded;
 }
+
+namespace {
+
+constexpr std::size_t kMaxColumns = 255;
+constexpr double kLastDay = 2958465.99999;  // 9999-12-31 23:59:59
 
 void checkName(const std::string& name, const std::string& what) {
     const auto utf16 = toUtf16(name, what);
@@ -59,16 +63,57 @@ void checkTable(const Table& table) {
     }
 }
 
+// A query must say what it reads and gives, and join only what it reads; the names it reads must be
+// tables or other queries of the file, as Access only saves such a query.
+void checkQuery(const Query& query, const std::set<std::string>& tablesAndQueries) {
+    const std::string what = "query \"" + query.name + "\"";
+    if (query.sources.empty()) throw Error(what + " reads no table or query");
+    if (query.columns.empty()) throw Error(what + " has no columns");
+    NameSet sourceNames("sources in " + what);
+    for (const auto& source : query.sources) {
+        if (!tablesAndQueries.contains(foldAsciiCase(source.name)))
+            throw Error(what + " reads \"" + source.name + "\", which is no table or query");
+        if (foldAsciiCase(source.name) == foldAsciiCase(query.name)) throw Error(what + " reads itself");
+        if (!source.alias.empty()) checkName(source.alias, "an alias in " + what);
+        sourceNames.add(source.alias.empty() ? source.name : source.alias);
+    }
+    for (const auto& join : query.joins) {
+        for (const auto* side : {&join.left, &join.right}) {
+            const bool known =
+                std::any_of(query.sources.begin(), query.sources.end(), [&](const auto& source) {
+                    return foldAsciiCase(source.alias.empty() ? source.name : source.alias) ==
+                           foldAsciiCase(*side);
+                });
+            if (!known) throw Error(what + " joins \"" + *side + "\", which it does not read");
+        }
+        if (join.on.empty()) throw Error(what + " joins \"" + join.left + "\" without a condition");
+    }
+    for (const auto& column : query.columns)
+        if (column.expression.empty()) throw Error(what + " has an empty column");
+    if (query.top < 0) throw Error(what + ": TOP takes a number above 0");
+    if (query.topPercent && (query.top < 1 || query.top > 100))
+        throw Error(what + ": TOP ... PERCENT takes a number from 1 to 100");
+}
+
 }  // namespace
 
 void validateDatabase(const Database& database) {
     NameSet tableNames("tables");
     for (const auto& system : systemTables()) tableNames.add(system.name);
+    tableNames.add(std::string(kAccessObjectsTable));
     for (const auto& table : database.tables) {
         checkName(table.name, "a table name");
         tableNames.add(table.name);
         checkTable(table);
     }
+    std::set<std::string> tablesAndQueries;
+    for (const auto& table : database.tables) tablesAndQueries.insert(foldAsciiCase(table.name));
+    for (const auto& query : database.queries) {
+        checkName(query.name, "a query name");
+        tableNames.add(query.name);  // tables and queries share one set of names
+        tablesAndQueries.insert(foldAsciiCase(query.name));
+    }
+    for (const auto& query : database.queries) checkQuery(query, tablesAndQueries);
     NameSet reportNames("reports");
     for (const auto* reports : {&database.reports, &database.deletedReports}) {
         for (const auto& report : *reports) {
@@ -76,6 +121,7 @@ void validateDatabase(const Database& database) {
             reportNames.add(report);
         }
     }
+    validateReportDesigns(database);
     const auto password = toUtf16(database.password, "the password");
     if (password.size() > static_cast<std::size_t>(kMaxPasswordLength))
         throw Error("the password is longer than " + std::to_string(kMaxPasswordLength) + " characters");

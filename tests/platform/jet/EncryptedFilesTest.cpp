@@ -11,6 +11,7 @@
 
 #include "DatabaseFile.h"
 #include "Description.h"
+#include "Fixtures.h"
 #include "HelperFolder.h"
 #include "TestFiles.h"
 #include "platform/Failure.h"
@@ -241,23 +242,27 @@ TEST_F(EncryptedFiles, EveryProtectionOurWriterWritesReadsBack) {
     }
 }
 
-// Our writer's reports have no designs: the renderer, reading the decrypted pages, finds the report and
-// says that, where it could not read an encrypted file at all.
+// The renderer reads the design and draws the report through the decrypted pages, where it could not
+// read an encrypted file at all; a report without a design fails, named.
 TEST_F(EncryptedFiles, TheRendererReadsAnEncryptedFileThroughItsDecryptedPages) {
-    const std::string path = written(mkmdb::Encryption::Agile, "secret");
+    auto database = databaseProtectedBy(mkmdb::Encryption::Agile, "secret");
+    database.designs["Customer List"] = mkmdb::fixtures::reportShowingItsName("Customer List");
+    const std::string path = folder_ / "designed.accdb";
+    mkmdb::writeDatabaseFile(database, path, mkmdb::Overwrite::Refuse);
     fakes::FakeRegistry registry;
     test_support::NoPrintQueues queues;
     JetAccess access(registry, queues, jet_tests::testOptions());
     auto application = access.createApplication();
     application->openCurrentDatabase(path, false, "secret");
+    application->outputReport("Customer List", access::kFormatPdf, folder_ / "Customer List.pdf");
+    EXPECT_TRUE(std::filesystem::exists(folder_ / "Customer List.pdf"));
     try {
-        application->outputReport("Customer List", access::kFormatPdf, folder_ / "Customer List.pdf");
+        application->outputReport("Überblick", access::kFormatPdf, folder_ / "Überblick.pdf");
         ADD_FAILURE() << "drawn without a design";
     } catch (const Failure& failure) {
-        EXPECT_EQ(
-            failure.description(),
-            "The report 'Customer List' could not be drawn: its design cannot be read (The database file "
-            "keeps no report designs where Access keeps them.).");
+        EXPECT_EQ(failure.description(),
+                  "The report 'Überblick' could not be drawn: its design cannot be read (The file holds no "
+                  "design of the report Überblick.).");
     }
     application->quit(access::QuitOption::SaveAll);
 }

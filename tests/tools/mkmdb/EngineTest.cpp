@@ -8,6 +8,7 @@
 #include "DatabaseFile.h"
 #include "Description.h"
 #include "Fixtures.h"
+#include "RunProgram.h"
 #include "platform/Failure.h"
 #include "platform/jet/JetAccess.h"
 #include "platform/jet/JetAdo.h"
@@ -117,6 +118,59 @@ TEST_F(Engine, ListsTenThousandReports) {
     EXPECT_EQ(reports.front(), "Report 00001");
     EXPECT_EQ(reports.back(), "Report 10000");
     std::cout << "[ note ] the engine listed 10,000 reports in " << elapsed.count() << " ms\n";
+}
+
+// A grouped report mkmdb wrote, drawn by calvenor-export as a user runs it: its PDF shows every row under
+// its group, each group's total and the grand total.
+TEST_F(Engine, AGroupedReportIsDrawnWithItsRowsAndTotals) {
+    if (!testing::programExists("pdftotext")) GTEST_SKIP() << "no pdftotext";
+    const auto database = parseDescription(R"description(
+table "Sales"
+column "Region" Text 20
+column "Item" Text 30
+column "Amount" Long
+row "South" "Grinder" 45
+row "North" "Teapot" 30
+row "South" "Filter papers" 4
+row "North" "Kettle" 12
+row "South" "Scale" 20
+report "Sales by Region"
+source "Sales"
+group "[Region]" header footer
+sort "[Item]"
+section pageheader height 400
+label "Sales by region" at 0 0 4000 360 font "Arial" 14 bold
+section groupheader 0 height 300
+textbox "[Region]" at 0 0 3000 300 bold
+section detail height 260
+textbox "[Item]" at 400 0 2500 240
+textbox "[Amount]" at 3000 0 1200 240 align right
+section groupfooter 0 height 300
+label "Total" at 400 0 1000 240
+textbox "=Sum([Amount])" at 3000 0 1200 240 align right
+section reportfooter height 300
+label "Grand total" at 400 0 1000 240
+textbox "=Sum([Amount])" at 3000 0 1200 240 align right
+)description",
+                                           "sales");
+    const auto path = write(database, "sales.mdb");
+    const auto output = folder_ / "out";
+    const auto run = testing::runProgram(
+        {std::string(CALVENOR_HELPER_DIR) + "/calvenor-export", path.string(), "--output", output});
+    EXPECT_EQ(run.exitCode, 0) << run.errors;
+    EXPECT_EQ(run.errors.find("approximated:"), std::string::npos) << run.errors;
+    EXPECT_EQ(run.errors.find("failed:"), std::string::npos) << run.errors;
+
+    // The page's lines without their blanks: each row's item and amount, in the order they print.
+    const auto text =
+        testing::runProgram({"pdftotext", "-layout", output + "/Sales by Region.pdf", "-"}).output;
+    std::string lines;
+    for (const char c : text)
+        if (c != ' ' && c != '\r' && !(c == '\n' && (lines.empty() || lines.back() == '\n'))) lines += c;
+    EXPECT_NE(lines.find("North\nKettle12\nTeapot30\nTotal42\nSouth\nFilterpapers4\nGrinder45\nScale20\n"
+                         "Total69\nGrandtotal111\n"),
+              std::string::npos)
+        << text;
 }
 
 }  // namespace
