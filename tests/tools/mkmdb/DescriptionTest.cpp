@@ -83,6 +83,89 @@ TEST(Description, FaultsNameTheLineAndTheReason) {
     }
 }
 
+TEST(Description, AQueryTakesThePartsThatFollowIt) {
+    const auto database = parseDescription(R"(table "Orders"
+column "Order ID" Long
+query "Big Orders"
+  from "Orders" as "o"
+  from "Customers"
+  join left "Customers" "o" on "Customers.ID = o.Customer"
+  column "o.[Order ID]"
+  column "[Amount]*2" as "Double Amount"
+  where "o.Amount > 10"
+  group "o.[Order ID]"
+  group "Customers.ID"
+  having "Count(*) > 1"
+  order "o.[Order ID]" descending
+  order "Customers.ID" ascending
+  order "[Amount]"
+  top 5 percent
+  distinct
+table "After"
+column "Order ID" Long
+query "Second"
+from "Orders"
+column "*"
+top 3
+)",
+                                           "inline");
+    ASSERT_EQ(database.queries.size(), 2u);
+    const Query& q = database.queries[0];
+    EXPECT_EQ(q.name, "Big Orders");
+    ASSERT_EQ(q.sources.size(), 2u);
+    EXPECT_EQ(
+        q.sources[0].name + "|" + q.sources[0].alias + "|" + q.sources[1].name + "|" + q.sources[1].alias,
+        "Orders|o|Customers|");
+    ASSERT_EQ(q.joins.size(), 1u);
+    EXPECT_EQ(q.joins[0].kind, JoinKind::Left);
+    EXPECT_EQ(q.joins[0].left + "|" + q.joins[0].right + "|" + q.joins[0].on,
+              "Customers|o|Customers.ID = o.Customer");
+    ASSERT_EQ(q.columns.size(), 2u);
+    EXPECT_EQ(q.columns[1].expression + "|" + q.columns[1].alias, "[Amount]*2|Double Amount");
+    EXPECT_EQ(q.columns[0].alias, "");
+    EXPECT_EQ(q.where, "o.Amount > 10");
+    EXPECT_EQ(q.groupBy, (std::vector<std::string>{"o.[Order ID]", "Customers.ID"}));
+    EXPECT_EQ(q.having, "Count(*) > 1");
+    ASSERT_EQ(q.orderBy.size(), 3u);
+    EXPECT_EQ(std::vector<bool>({q.orderBy[0].descending, q.orderBy[1].descending, q.orderBy[2].descending}),
+              std::vector<bool>({true, false, false}));
+    EXPECT_EQ(q.top, 5);
+    EXPECT_TRUE(q.topPercent);
+    EXPECT_TRUE(q.distinct);
+    // A table statement ends the query: its column is the table's again.
+    ASSERT_EQ(database.tables.size(), 2u);
+    EXPECT_EQ(database.tables[1].columns.size(), 1u);
+    const Query& second = database.queries[1];
+    EXPECT_EQ(second.top, 3);
+    EXPECT_FALSE(second.topPercent || second.distinct);
+}
+
+TEST(Description, QueryFaultsNameTheLineAndTheReason) {
+    const std::string q = "query \"Q\"\n";
+    const std::vector<std::pair<std::string, std::string>> cases{
+        {q + "from Orders", "x.txt:2: expected a table's or query's name in double quotes"},
+        {q + "from \"Orders\" \"o\"", "x.txt:2: expected as \"alias\""},
+        {q + "column \"A\" as", "x.txt:2: expected the alias in double quotes"},
+        {q + "join outer \"A\" \"B\" on \"x\"", "x.txt:2: expected inner, left or right after \"join\""},
+        {q + "join inner \"A\" \"B\" \"x\"", "x.txt:2: expected on \"condition\" after the joined names"},
+        {q + "where \"a\"\nwhere \"b\"", "x.txt:3: the query's where is given twice"},
+        {q + "having \"\"", "x.txt:2: the query's having is empty"},
+        {q + "order \"a\" down", "x.txt:2: expected ascending or descending"},
+        {q + "top 0", "x.txt:2: expected a number above 0 after \"top\""},
+        {q + "top 5 percents", "x.txt:2: expected percent after the number"},
+        {q + "distinct\ndistinct", "x.txt:3: the query's distinct is given twice"},
+        {"table \"T\"\ncolumn \"A\" Long\nwhere \"a\"", "x.txt:3: unknown keyword \"where\""},
+    };
+    for (const auto& [text, expected] : cases) {
+        try {
+            parseDescription(text, "x.txt");
+            ADD_FAILURE() << "accepted: " << text;
+        } catch (const Error& error) {
+            EXPECT_EQ(std::string(error.what()).substr(0, expected.size()), expected) << text;
+        }
+    }
+}
+
 // The sample that ships beside the program: a small business with a handful of named reports.
 TEST(Description, TheSampleDatabaseIsWrittenAndReadBack) {
     const auto database = readDescriptionFile(MKMDB_SAMPLE_DESCRIPTION);

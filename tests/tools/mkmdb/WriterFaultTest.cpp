@@ -100,5 +100,51 @@ TEST(WriterFaults, EachNamesTheCulprit) {
     }
 }
 
+// A query reads tables or other queries of the file and joins only what it reads, as Access saves
+// only such a query; what does not fit its row is refused rather than cut.
+TEST(WriterFaults, AQueryNamesWhatIsWrongWithIt) {
+    const auto withQuery = [](const std::function<void(Query&)>& change) {
+        Database database = withTable({"T", {{"A", ColumnType::Long}}, {}});
+        Query query;
+        query.name = "Q";
+        query.sources = {{"T", "t"}};
+        query.columns = {{"t.A", ""}};
+        change(query);
+        database.queries.push_back(std::move(query));
+        return database;
+    };
+    const std::vector<std::pair<Database, std::string>> cases{
+        {withQuery([](Query& q) { q.sources[0].name = "Nope"; }),
+         "query \"Q\" reads \"Nope\", which is no table or query"},
+        {withQuery([](Query& q) {
+             q.sources.push_back({"q", ""});
+         }),
+         "query \"Q\" reads itself"},
+        {withQuery([](Query& q) { q.sources.clear(); }), "query \"Q\" reads no table or query"},
+        {withQuery([](Query& q) { q.columns.clear(); }), "query \"Q\" has no columns"},
+        {withQuery([](Query& q) {
+             q.sources.push_back({"T", "t"});
+         }),
+         "there are two sources in query \"Q\" named \"t\""},
+        {withQuery([](Query& q) {
+             q.joins.push_back({JoinKind::Inner, "t", "U", "t.A = U.A"});
+         }),
+         "query \"Q\" joins \"U\", which it does not read"},
+        {withQuery([](Query& q) { q.name = "t"; }), "there are two tables named \"t\""},
+        {withQuery([](Query& q) { q.top = 101, q.topPercent = true; }),
+         "query \"Q\": TOP ... PERCENT takes a number from 1 to 100"},
+        {withQuery([](Query& q) { q.where = std::string(3000, 'w'); }),
+         "table \"MSysQueries\", row 7: column \"Expression\": the value is too long to keep in the row"},
+    };
+    for (const auto& [database, expected] : cases) {
+        try {
+            buildDatabaseImage(database);
+            ADD_FAILURE() << "accepted; expected: " << expected;
+        } catch (const Error& error) {
+            EXPECT_EQ(std::string(error.what()).substr(0, expected.size()), expected);
+        }
+    }
+}
+
 }  // namespace
 }  // namespace mkmdb
