@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <sstream>
 
+#include "DatabaseFile.h"
 #include "batch/BatchExport.h"
 #include "platform/jet/DocumentNote.h"
 #include "platform/jet/InstalledPrinters.h"
@@ -51,19 +52,23 @@ struct BatchOnTheEngine {
 
 TEST(BatchOnTheEngine, ReportsWhoseDesignsCannotBeReadFailEachOnALineAndLeaveNoFile) {
     BatchOnTheEngine p;
-    ASSERT_EQ(p.run({CALVENOR_SAMPLE_DATABASE, "--list"}), kAllSaved) << p.errors.str();
+    // Reports that are catalogue rows without designs.
+    mkmdb::Database database;
+    database.reports = {"Customer List", "Open Invoices", "Stock Reorder List"};
+    const fs::path file = p.root.path() / "without designs.mdb";
+    mkmdb::writeDatabaseFile(database, file, mkmdb::Overwrite::Refuse);
+    ASSERT_EQ(p.run({file.string(), "--list"}), kAllSaved) << p.errors.str();
     std::vector<std::string> reports;
     std::istringstream listed{p.out.str()};
     for (std::string name; std::getline(listed, name);) reports.push_back(name);
-    ASSERT_EQ(reports.size(), 7u);
+    ASSERT_EQ(reports, database.reports);
 
-    // The sample's reports are catalogue rows without designs.
     const fs::path out = p.root.path() / "out";
     fs::create_directory(out);
-    ASSERT_EQ(p.run({CALVENOR_SAMPLE_DATABASE, "--output", out.string()}), kSomeFailed) << p.errors.str();
+    ASSERT_EQ(p.run({file.string(), "--output", out.string()}), kSomeFailed) << p.errors.str();
     for (const auto& report : reports)
         EXPECT_NE(p.errors.str().find("failed: " + report + ": step 148: "), std::string::npos) << report;
-    EXPECT_NE(p.errors.str().find(": 0 saved, 0 approximated, 7 failed\n"), std::string::npos)
+    EXPECT_NE(p.errors.str().find(": 0 saved, 0 approximated, 3 failed\n"), std::string::npos)
         << p.errors.str();
     EXPECT_TRUE(fs::is_empty(out));
 }

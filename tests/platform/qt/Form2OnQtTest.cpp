@@ -200,13 +200,13 @@ TEST_F(Form2OnQt, SelectionCommandsMarkTheReportsTheInputBoxNames) {
         {"PushButton4", nullptr, allMarked(reports, "[ ] ")},
         {"PushButton6",
          "ORDER",
-         {"[ ] Customer List", "[ ] Open Invoices", "[x] Orders by Customer", "[ ] Product Catalogue",
-          "[ ] Sales by Month", "[x] Stock Reorder List", "[ ] Top 10 Products"}},
+         {"[ ] Customer Accounts", "[ ] Customer Labels", "[x] Orders by Customer", "[ ] Price List",
+          "[ ] Product Catalogue", "[ ] Sales by Month", "[ ] Top 10 Products"}},
         // Only marks are added: the unmatched keep theirs.
         {"PushButton5",
-         "list",
-         {"[ ] Customer List", "[x] Open Invoices", "[x] Orders by Customer", "[x] Product Catalogue",
-          "[x] Sales by Month", "[x] Stock Reorder List", "[x] Top 10 Products"}},
+         "customer",
+         {"[ ] Customer Accounts", "[ ] Customer Labels", "[x] Orders by Customer", "[x] Price List",
+          "[x] Product Catalogue", "[x] Sales by Month", "[x] Top 10 Products"}},
         {"PushButton4", nullptr, allMarked(reports, "[ ] ")},
         {"PushButton6", "", allMarked(reports, "[x] ")},  // an empty X is in every name
         {"PushButton4", nullptr, allMarked(reports, "[ ] ")},
