@@ -373,6 +373,21 @@ PAGE_OF = 'textbox "=\\"Page \\" & [Page] & \\" of \\" & [Pages]"'
 PAGE = 'textbox "=\\"Page \\" & [Page]"'
 PRINTED = 'textbox "=\\"Printed \\" & Format(Date(),\\"d mmmm yyyy\\")"'
 
+
+def title(name, subtitle, width):
+    """A report's title and what it covers, at the top of its report header."""
+    return (f'    label "{name}" at 0 0 6000 500 font "Arial" 18 bold color {NAVY}\n'
+            f'    label "{subtitle}" at 0 520 {width} 300 font "Arial" 10 color {GREY}')
+
+
+def page_footer(width, numbers):
+    """A rule, the day of printing on the left and the page number on the right."""
+    return (f'  section pagefooter height 420\n'
+            f'    line at 0 60 {width} 0 color {GREY}\n'
+            f'    {PRINTED} at 0 120 4000 240 font "Arial" 8 color {GREY}\n'
+            f'    {numbers} at {width - 4000} 120 4000 240 font "Arial" 8 color {GREY} align right')
+
+
 REPORTS = f"""
 # 1. Every order of both years, customer by customer, with each customer's total and running sums.
 report "Orders by Customer"
@@ -381,8 +396,7 @@ report "Orders by Customer"
   group "Company" header footer keep first
   sort "Order Date"
   section reportheader height 1000
-    label "Orders by Customer" at 0 0 6000 500 font "Arial" 18 bold color {NAVY}
-    label "Harbour Lane Provisions: every order from January 2023 to December 2024" at 0 520 9746 300 font "Arial" 10 color {GREY}
+{title("Orders by Customer", "Harbour Lane Provisions: every order from January 2023 to December 2024", 9746)}
   section pageheader height 480
     label "Order" at 0 120 900 260 font "Arial" 9 bold
     label "Ordered" at 1000 120 1500 260 font "Arial" 9 bold
@@ -409,10 +423,7 @@ report "Orders by Customer"
     textbox "=\\"Total for \\" & [Company]" at 0 80 4200 260 font "Arial" 9 bold
     textbox "=Count([Order ID])" at 4300 80 600 260 font "Arial" 9 bold align right
     textbox "=Sum([Amount])" at 5000 80 1500 260 font "Arial" 9 bold format {EURO} align right
-  section pagefooter height 420
-    line at 0 60 9746 0 color {GREY}
-    {PRINTED} at 0 120 4000 240 font "Arial" 8 color {GREY}
-    {PAGE_OF} at 5746 120 4000 240 font "Arial" 8 color {GREY} align right
+{page_footer(9746, PAGE_OF)}
   section reportfooter height 700
     line at 0 80 9746 0 color {NAVY}
     label "All customers" at 0 160 2500 300 font "Arial" 10 bold color {NAVY}
@@ -459,8 +470,7 @@ report "Sales by Month"
   group "Year" header footer keep whole
   sort "Month"
   section reportheader height 1000
-    label "Sales by Month" at 0 0 6000 500 font "Arial" 18 bold color {NAVY}
-    label "Harbour Lane Provisions: sales to customers in 2023 and 2024" at 0 520 9746 300 font "Arial" 10 color {GREY}
+{title("Sales by Month", "Harbour Lane Provisions: sales to customers in 2023 and 2024", 9746)}
   section groupheader 0 height 960
     textbox "=\\"Sales in \\" & [Year]" at 0 100 5000 400 font "Arial" 14 bold color {NAVY}
     label "Month" at 0 620 1700 260 font "Arial" 9 bold
@@ -487,10 +497,7 @@ report "Sales by Month"
     textbox "=Sum([Sales])/Sum([Orders])" at 5800 120 1400 280 font "Arial" 10 bold format {EURO} align right
     textbox "=Sum([Share of Year])" at 7300 120 1000 280 font "Arial" 10 bold format "Percent" align right
     textbox "=Sum([Unpaid])" at 8400 120 1346 280 font "Arial" 10 bold format {EURO_OR_DASH} align right
-  section pagefooter height 420
-    line at 0 60 9746 0 color {GREY}
-    {PRINTED} at 0 120 4000 240 font "Arial" 8 color {GREY}
-    {PAGE} at 5746 120 4000 240 font "Arial" 8 color {GREY} align right
+{page_footer(9746, PAGE)}
   section reportfooter height 1100
     line at 0 80 9746 0 color {NAVY}
     label "Both years" at 0 160 3000 300 font "Arial" 10 bold color {NAVY}
@@ -505,8 +512,7 @@ report "Top 10 Products"
   page portrait a4 margins 1080 1080 1080 1080
   sort "Sales" descending
   section reportheader height 1500
-    label "Top 10 Products" at 0 0 6000 500 font "Arial" 18 bold color {NAVY}
-    label "Harbour Lane Provisions: the ten products that sold for the most in 2023 and 2024" at 0 520 9746 300 font "Arial" 10 color {GREY}
+{title("Top 10 Products", "Harbour Lane Provisions: the ten products that sold for the most in 2023 and 2024", 9746)}
     label "Rank" at 0 1080 600 260 font "Arial" 9 bold align right
     label "Product" at 800 1080 3400 260 font "Arial" 9 bold
     label "Category" at 4300 1080 1900 260 font "Arial" 9 bold
@@ -549,10 +555,7 @@ report "Price List"
     textbox "Unit" at 4600 60 1800 260 font "Arial" 9
     textbox "Unit Price" at 6500 60 1300 260 font "Arial" 10 format {EURO} align right
     textbox "=IIf([In Stock]<[Reorder Level],\\"low: \\" & [In Stock],[In Stock])" at 8000 60 1746 260 font "Arial" 9 align right
-  section pagefooter height 420
-    line at 0 60 9746 0 color {GREY}
-    {PRINTED} at 0 120 4000 240 font "Arial" 8 color {GREY}
-    {PAGE_OF} at 5746 120 4000 240 font "Arial" 8 color {GREY} align right
+{page_footer(9746, PAGE_OF)}
 
 # 7. Landscape: every customer's account by country, its sales each year and what it still owes.
 report "Customer Accounts"
@@ -561,8 +564,7 @@ report "Customer Accounts"
   group "Country" header footer keep first
   sort "Company"
   section reportheader height 1000
-    label "Customer Accounts" at 0 0 6000 500 font "Arial" 18 bold color {NAVY}
-    label "Harbour Lane Provisions: orders and sales of 2023 and 2024, and invoices still open, by country" at 0 520 14678 300 font "Arial" 10 color {GREY}
+{title("Customer Accounts", "Harbour Lane Provisions: orders and sales of 2023 and 2024, and invoices still open, by country", 14678)}
   section pageheader height 480
     label "Customer" at 0 120 3000 260 font "Arial" 9 bold
     label "Contact" at 3100 120 1900 260 font "Arial" 9 bold
@@ -595,10 +597,7 @@ report "Customer Accounts"
     textbox "=Sum([Sales 2023])" at 9900 90 1200 260 font "Arial" 9 bold format {EURO} align right
     textbox "=Sum([Sales 2024])" at 11200 90 1200 260 font "Arial" 9 bold format {EURO} align right
     textbox "=Sum([Open Balance])" at 13400 90 1278 260 font "Arial" 9 bold format {EURO_OR_DASH} align right
-  section pagefooter height 420
-    line at 0 60 14678 0 color {GREY}
-    {PRINTED} at 0 120 4000 240 font "Arial" 8 color {GREY}
-    {PAGE_OF} at 10678 120 4000 240 font "Arial" 8 color {GREY} align right
+{page_footer(14678, PAGE_OF)}
   section reportfooter height 700
     line at 0 80 14678 0 color {NAVY}
     label "All customers" at 0 160 3000 300 font "Arial" 10 bold color {NAVY}
