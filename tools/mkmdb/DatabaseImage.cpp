@@ -64,15 +64,17 @@ PendingTable pendingTable(const std::string& name, bool system, TableLayout layo
     return table;
 }
 
-// Stores the rows, those marked in `deleted` as deleted rows; answers how many rows the table holds.
-std::uint32_t storeRows(FileImage& image, PendingTable& table, const std::vector<std::vector<Value>>& rows,
+// Stores `count` rows, rowAt(i) giving each, those marked in `deleted` as deleted rows; answers how
+// many rows the table holds.
+template <typename RowAt>
+std::uint32_t storeRows(FileImage& image, PendingTable& table, std::size_t count, RowAt&& rowAt,
                         const std::vector<bool>& deleted = {}) {
     DataPageWriter writer(image, table.definitionPage);
     std::uint32_t live = 0;
-    for (std::size_t i = 0; i < rows.size(); ++i) {
+    for (std::size_t i = 0; i < count; ++i) {
         const bool isDeleted = i < deleted.size() && deleted[i];
         try {
-            writer.add(encodeRow(table.layout, rows[i]), isDeleted ? jet4::kRowDeletedByAccess : 0);
+            writer.add(encodeRow(table.layout, rowAt(i)), isDeleted ? jet4::kRowDeletedByAccess : 0);
         } catch (const Error& error) {
             throw Error("table \"" + table.name + "\", row " + std::to_string(i + 1) + ": " + error.what());
         }
@@ -80,6 +82,25 @@ std::uint32_t storeRows(FileImage& image, PendingTable& table, const std::vector
     }
     table.dataPages = writer.pages();
     return live;
+}
+
+std::uint32_t storeRows(FileImage& image, PendingTable& table, const std::vector<std::vector<Value>>& rows,
+                        const std::vector<bool>& deleted = {}) {
+    return storeRows(
+        image, table, rows.size(), [&](std::size_t i) -> const std::vector<Value>& { return rows[i]; },
+        deleted);
+}
+
+// A user table's rows: those it holds, then those it makes, each made into one reused row.
+std::uint32_t storeRows(FileImage& image, PendingTable& pending, const Table& table) {
+    if (table.madeRows > 0 && !table.makeRow) throw Error("table \"" + table.name + "\" makes no rows");
+    std::vector<Value> made;
+    return storeRows(image, pending, table.rows.size() + table.madeRows,
+                     [&](std::size_t i) -> const std::vector<Value>& {
+                         if (i < table.rows.size()) return table.rows[i];
+                         table.makeRow(i - table.rows.size(), made);
+                         return made;
+                     });
 }
 
 // Page 1 lists the pages that are free for reuse: none inside the file, all beyond its end.
@@ -150,7 +171,7 @@ FileImage buildDatabaseImage(const Database& database) {
             pending.rowCount = storeRows(image, pending, queryRows);
     for (std::size_t i = 0; i < database.tables.size(); ++i) {
         auto& pending = tables[systemTables().size() + i];
-        pending.rowCount = storeRows(image, pending, database.tables[i].rows);
+        pending.rowCount = storeRows(image, pending, database.tables[i]);
     }
     tables.back().rowCount = storeRows(image, tables.back(), accessObjectsRows(accessStorage(database)));
 

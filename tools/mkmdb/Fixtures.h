@@ -27,6 +27,14 @@ Report reportShowingItsName(const std::string& name);
 // i minutes, and whether i is odd.
 Database largeDatabase(int reportCount, int rowCount);
 
+// "Orders by Customer" over a table "Orders" of `rowCount` rows, as a business prints its orders: a
+// page header with the column titles, a group per customer (header; footer with the group's Sum and
+// count), the details sorted by date with formatted text boxes, an expression and a running total over
+// the group, "Page x of y" in the page footer and a grand total at the end. Row i (from 0) belongs to
+// customer i % (rowCount / 40), so groups hold 40 rows at any size and the rows come unsorted;
+// its values follow from i alone. The rows are made as the file is written, never held all at once.
+Database ordersReportDatabase(int rowCount);
+
 // The database's file image with the catalogue's usage map replaced by one that names every page up to
 // about 33 million (a thousand usage bitmap pages' worth, all one bitmap page with every bit set), as a
 // damaged file can: a reader that believes it reads millions of pages.

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <stdexcept>
 #include <string>
@@ -45,6 +47,10 @@ struct Table {
     std::string name;
     std::vector<Column> columns;
     std::vector<std::vector<Value>> rows;
+    // Further rows made one at a time as the file is written, after `rows`, so that a table of
+    // millions of rows is never held whole: makeRow(i, row) fills the row numbered i (from 0) in place.
+    std::size_t madeRows = 0;
+    std::function<void(std::size_t, std::vector<Value>&)> makeRow{};
 };
 
 // A saved select query in the parts Access keeps in MSysQueries, each expression in Access's SQL.
