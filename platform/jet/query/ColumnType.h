@@ -11,6 +11,9 @@ enum class ColumnType { Unknown, Boolean, Integer, Double, Currency, Date, Text,
 struct Column {
     std::string name;
     ColumnType type = ColumnType::Unknown;
+    // A table's key: whole numbers, each once, kept as SQLite's row number, so that a range of it is
+    // found without reading the whole table.
+    bool key = false;
 };
 
 }  // namespace platform::jet::query

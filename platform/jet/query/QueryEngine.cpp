@@ -142,7 +142,8 @@ void QueryEngine::execute(const std::string& sql, const std::string& description
 void QueryEngine::beginTable(const std::string& name, const std::vector<Column>& columns) {
     std::string definition, placeholders;
     for (const Column& column : columns) {
-        definition += (definition.empty() ? "" : ", ") + quoteName(column.name);
+        definition += (definition.empty() ? "" : ", ") + quoteName(column.name) +
+                      (column.key ? " INTEGER PRIMARY KEY" : "");
         placeholders += placeholders.empty() ? "?" : ", ?";
     }
     const std::string description = "the table '" + name + "'";

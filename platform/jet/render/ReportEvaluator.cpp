@@ -42,7 +42,8 @@ std::vector<Column> columnsOf(const query::RowSet& rows) {
             }
         columns.push_back(column);
     }
-    columns.push_back({kPosition, ColumnType::Integer});
+    // The key: a band's rows, a range of positions, are found without reading them all.
+    columns.push_back({kPosition, ColumnType::Integer, true});
     return columns;
 }
 
@@ -131,8 +132,8 @@ int ReportEvaluator::columnIndex(const std::string& name) const {
 
 // The source as one expression over the table's columns: page numbers written in, other controls'
 // names replaced by their own sources.
-std::string ReportEvaluator::expressionOf(const std::string& source, const PageNumbers& pages,
-                                          int depth) const {
+std::string ReportEvaluator::expressionOf(const std::string& source, const PageNumbers& pages, int depth,
+                                          bool& numbered) const {
     if (depth > kMaxControlDepth) throw QueryError("The controls' sources refer to each other in a circle.");
     if (!source.starts_with('=')) return bracketed(source);
     const std::string text = source.substr(1);
@@ -150,9 +151,10 @@ std::string ReportEvaluator::expressionOf(const std::string& source, const PageN
         std::string replacement;
         if (name == "page" || name == "pages") {
             replacement = std::to_string(name == "page" ? pages.page : pages.pages);
+            numbered = true;
         } else if (auto control = controlSources_.find(name); control != controlSources_.end()) {
             if (control->second.empty()) continue;
-            replacement = "(" + expressionOf(control->second, pages, depth + 1) + ")";
+            replacement = "(" + expressionOf(control->second, pages, depth + 1, numbered) + ")";
         } else {
             continue;
         }
@@ -204,11 +206,16 @@ query::Value ReportEvaluator::value(const std::string& source, const RowScope& s
                        ? rows_.rows[scope.current][static_cast<std::size_t>(index)]
                        : Value();
     }
-    return evaluate(expressionOf(source, pages, 0), scope);
+    bool numbered = false;
+    const std::string expression = expressionOf(source, pages, 0, numbered);
+    // With the page's numbers written in it is another expression on every page: its values for all
+    // rows, kept, would be a copy of the rows' worth for each page.
+    return evaluate(expression, scope, !numbered);
 }
 
-query::Value ReportEvaluator::evaluate(const std::string& expression, const RowScope& scope) {
-    if (scope.first == scope.last && scope.current == scope.first) {
+query::Value ReportEvaluator::evaluate(const std::string& expression, const RowScope& scope,
+                                       bool keptPerRow) {
+    if (keptPerRow && scope.first == scope.last && scope.current == scope.first) {
         const auto& values = perRow(expression);
         if (!values.empty()) return scope.current < values.size() ? values[scope.current] : Value();
     }
@@ -226,22 +233,25 @@ query::Value ReportEvaluator::evaluate(const std::string& expression, const RowS
     return at < result.rows.size() ? result.rows[at][0] : result.rows[0][0];
 }
 
-std::vector<std::size_t> ReportEvaluator::unitStarts(int groupLevel) const {
+const std::vector<std::size_t>& ReportEvaluator::unitStarts(int groupLevel) {
     if (groupLevel >= 0 && static_cast<std::size_t>(groupLevel) < groupStarts_.size())
         return groupStarts_[static_cast<std::size_t>(groupLevel)];
-    std::vector<std::size_t> rows(rows_.rows.size());
-    for (std::size_t i = 0; i < rows.size(); ++i) rows[i] = i;
-    return rows;
+    if (everyRow_.size() != rows_.rows.size()) {
+        everyRow_.resize(rows_.rows.size());
+        for (std::size_t i = 0; i < everyRow_.size(); ++i) everyRow_[i] = i;
+    }
+    return everyRow_;
 }
 
 query::Value ReportEvaluator::runningSum(const std::string& source, const RowScope& scope, int groupLevel,
                                          bool overGroup, const PageNumbers& pages) {
     if (source.empty() || rows_.rows.empty()) return {};
-    const std::vector<std::size_t> starts = unitStarts(groupLevel);
+    const std::vector<std::size_t>& starts = unitStarts(groupLevel);
     if (starts.empty()) return {};
     // A group header's values are read at its first row, a footer's at its last, as the band's are.
     const bool atEnd = scope.current != scope.first;
-    const std::string expression = expressionOf(source, pages, 0);
+    bool numbered = false;
+    const std::string expression = expressionOf(source, pages, 0, numbered);
     const auto key = std::make_tuple(expression, groupLevel, overGroup, atEnd);
     auto cached = runningCache_.find(key);
     if (cached == runningCache_.end()) {

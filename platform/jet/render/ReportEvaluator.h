@@ -51,10 +51,13 @@ class ReportEvaluator {
     std::vector<query::Value> column(const std::string& source);
 
   private:
-    query::Value evaluate(const std::string& expression, const RowScope& scope);
+    // keptPerRow: a single row's value may come from (and go into) the expression's values for all rows.
+    query::Value evaluate(const std::string& expression, const RowScope& scope, bool keptPerRow = true);
     // Where the units a running sum adds start: every row, or the groups of a level.
-    std::vector<std::size_t> unitStarts(int groupLevel) const;
-    std::string expressionOf(const std::string& source, const PageNumbers& pages, int depth) const;
+    const std::vector<std::size_t>& unitStarts(int groupLevel);
+    // numbered: set when page numbers were written in.
+    std::string expressionOf(const std::string& source, const PageNumbers& pages, int depth,
+                             bool& numbered) const;
     const std::vector<query::Value>& perRow(const std::string& expression);
     query::RowSet select(const std::string& expression, const std::string& where);
     int columnIndex(const std::string& name) const;
@@ -66,6 +69,7 @@ class ReportEvaluator {
     // Why an expression failed over all rows: it fails the same way for each, and may take long to.
     std::map<std::string, std::string> perRowFailures_;
     std::vector<std::vector<std::size_t>> groupStarts_;
+    std::vector<std::size_t> everyRow_;  // 0, 1, 2, ...: the units of a detail's running sum, made once
     // Running sums of every unit, by expression, level, whether over a group and whether at a unit's end.
     std::map<std::tuple<std::string, int, bool, bool>, std::vector<query::Value>> runningCache_;
 };

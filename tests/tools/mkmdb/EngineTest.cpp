@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cmath>
+#include <cstdlib>
 #include <iostream>
 
 #include "DatabaseFile.h"
@@ -171,6 +173,58 @@ textbox "=Sum([Amount])" at 3000 0 1200 240 align right
                          "Total69\nGrandtotal111\n"),
               std::string::npos)
         << text;
+}
+
+// The benchmark's orders report at 40,000 rows (900 pages), saved by calvenor-export: whole, its last
+// page numbered "Page N of N", the first group's total and the grand total as the rows add up. Its
+// page footer's expression is another one on each page; once its values for every row were kept for
+// each page, and the helper ran out of memory at this size.
+TEST_F(Engine, AReportOfFortyThousandRowsIsSavedWhole) {
+    if (!testing::programExists("pdftotext") || !testing::programExists("pdfinfo"))
+        GTEST_SKIP() << "no pdftotext or pdfinfo";
+    const auto database = fixtures::ordersReportDatabase(40'000);
+    const Table& orders = database.tables.front();
+    std::int64_t firstGroupCents = 0, allCents = 0;
+    std::vector<Value> row;
+    for (std::size_t i = 0; i < orders.madeRows; ++i) {
+        orders.makeRow(i, row);  // Customer, Quantity and Unit Price are columns 1, 5 and 6
+        const std::int64_t cents =
+            std::get<std::int32_t>(row[5]) * std::llround(std::get<double>(row[6]) * 100);
+        allCents += cents;
+        if (std::get<std::string>(row[1]) == "Customer 00000") firstGroupCents += cents;
+    }
+    const auto money = [](std::int64_t cents) {
+        std::string dollars = std::to_string(cents / 100);
+        for (auto at = static_cast<std::ptrdiff_t>(dollars.size()) - 3; at > 0; at -= 3)
+            dollars.insert(static_cast<std::size_t>(at), ",");
+        const std::string rest = std::to_string(cents % 100);
+        return "$" + dollars + "." + (rest.size() < 2 ? "0" : "") + rest;
+    };
+
+    const auto output = folder_ / "out";
+    const auto run = testing::runProgram({std::string(CALVENOR_HELPER_DIR) + "/calvenor-export",
+                                          write(database, "orders.mdb").string(), "--output", output});
+    ASSERT_EQ(run.exitCode, 0) << run.errors;
+    const std::string pdf = output + "/Orders by Customer.pdf";
+    const std::string info = testing::runProgram({"pdfinfo", pdf}).output;
+    const auto pagesAt = info.find("Pages:");
+    ASSERT_NE(pagesAt, std::string::npos) << info;
+    const int pages = std::atoi(info.c_str() + pagesAt + 6);
+    EXPECT_GT(pages, 40'000 / 50);
+    // A page's text without its blanks.
+    const auto pageText = [&](int page) {
+        const std::string number = std::to_string(page);
+        std::string text;
+        for (const char c :
+             testing::runProgram({"pdftotext", "-layout", "-f", number, "-l", number, pdf, "-"}).output)
+            if (c != ' ') text += c;
+        return text;
+    };
+    EXPECT_NE(pageText(1).find("40orders" + money(firstGroupCents)), std::string::npos);
+    const std::string last = pageText(pages);
+    EXPECT_NE(last.find("Grandtotal" + money(allCents)), std::string::npos) << last;
+    EXPECT_NE(last.find("Page" + std::to_string(pages) + "of" + std::to_string(pages)), std::string::npos)
+        << last;
 }
 
 }  // namespace
