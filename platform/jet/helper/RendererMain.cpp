@@ -42,6 +42,7 @@ namespace {
 using platform::jet::joinFields;
 
 constexpr std::size_t kMaxRequestLine = 1024 * 1024;  // far beyond a report's name and a file name
+constexpr std::size_t kDocumentInfoRoom = 64 * 1024;  // for the information appended to a document
 
 // Why the report cannot be drawn, in plain words: the job's answer instead of a document.
 class NotDrawn : public std::runtime_error {
@@ -70,7 +71,7 @@ class DatabaseReports : public platform::jet::render::ReportSource {
 
 // The report drawn from the database's design and rows. Raises NotDrawn when either cannot be read or
 // drawing fails.
-QByteArray renderJob(const std::string& title, const std::string& report) {
+std::string renderJob(const std::string& title, const std::string& report) {
     if (report.empty() || ::fcntl(platform::jet::kInputDescriptor, F_GETFD) < 0)
         throw NotDrawn("no database is open to read it from");
     const std::string path = "/proc/self/fd/" + std::to_string(platform::jet::kInputDescriptor);
@@ -90,10 +91,15 @@ QByteArray renderJob(const std::string& title, const std::string& report) {
             // Its sections are still worth seeing, without rows, as Access shows them for an empty source.
             rowsMissing = platform::jet::render::withoutRows(error.what());
         }
-        auto drawn = platform::jet::render::drawReport(design, rows, title, &reports, report);
+        auto drawn = platform::jet::render::drawReport(design, std::move(rows), title, &reports, report);
         if (!rowsMissing.empty()) drawn.omissions.insert(rowsMissing);
-        return QByteArray::fromStdString(
-            platform::jet::render::withDocumentInfo(drawn.pdf.toStdString(), title, drawn.omissions));
+        // A document may be hundreds of megabytes: it is copied once, with room for its information,
+        // and the drawn bytes let go before the information is appended.
+        std::string pdf;
+        pdf.reserve(static_cast<std::size_t>(drawn.pdf.size()) + kDocumentInfoRoom);
+        pdf.append(drawn.pdf.constData(), static_cast<std::size_t>(drawn.pdf.size()));
+        drawn.pdf = QByteArray();
+        return platform::jet::render::withDocumentInfo(std::move(pdf), title, drawn.omissions);
     } catch (const platform::jet::design::DesignError& error) {
         throw NotDrawn(std::string("its design cannot be read (") + error.what() + ")");
     } catch (const platform::jet::query::QueryError& error) {
@@ -131,7 +137,7 @@ bool answer(const std::vector<std::string>& request) {
     using platform::jet::helper::writeResult;
     if (request.size() != 3 || request[0] != platform::jet::kRenderRequest)
         return writeResult(joinFields({platform::jet::kErrorAnswer, "not a render request"}));
-    QByteArray pdf;
+    std::string pdf;
     try {
         pdf = renderJob(request[1], request[2]);
     } catch (const NotDrawn& notDrawn) {
@@ -140,7 +146,7 @@ bool answer(const std::vector<std::string>& request) {
         return writeResult(joinFields({platform::jet::kErrorAnswer, reason}));
     }
     return writeResult(joinFields({platform::jet::kPdfAnswer, std::to_string(pdf.size())})) &&
-           writeResult(std::string_view(pdf.constData(), static_cast<std::size_t>(pdf.size())));
+           writeResult(pdf);
 }
 
 }  // namespace

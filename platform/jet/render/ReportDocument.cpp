@@ -31,10 +31,10 @@ design::ReportDesign withColumnSize(design::ReportDesign design) {
 
 }  // namespace
 
-DrawnReport drawReport(const design::ReportDesign& designed, const query::RowSet& rows,
-                       const std::string& title, ReportSource* reports, const std::string& report) {
+DrawnReport drawReport(const design::ReportDesign& designed, query::RowSet rows, const std::string& title,
+                       ReportSource* reports, const std::string& report) {
     const design::ReportDesign design = withColumnSize(boundedDesign(designed));
-    ReportRows ordered(design, rows);
+    ReportRows ordered(design, std::move(rows));
     std::optional<Subreports> subreports;
     if (reports) subreports.emplace(*reports, report);
 

@@ -36,7 +36,7 @@ std::vector<std::vector<std::size_t>> runningSumStarts(const std::vector<design:
 
 }  // namespace
 
-ReportRows::ReportRows(const design::ReportDesign& design, const query::RowSet& rows) {
+ReportRows::ReportRows(const design::ReportDesign& design, query::RowSet rows) {
     std::map<std::string, std::string> sources;
     for (const auto& section : design.sections)
         for (const auto& control : section.controls) collectSources(control, sources);
@@ -60,9 +60,10 @@ ReportRows::ReportRows(const design::ReportDesign& design, const query::RowSet& 
         grouping_.order.resize(rows.rows.size());
         for (std::size_t i = 0; i < grouping_.order.size(); ++i) grouping_.order[i] = i;
     }
-    ordered_.columns = rows.columns;
+    ordered_.columns = std::move(rows.columns);
     ordered_.rows.reserve(rows.rows.size());
-    for (std::size_t index : grouping_.order) ordered_.rows.push_back(rows.rows[index]);
+    // The order holds each row once.
+    for (std::size_t index : grouping_.order) ordered_.rows.push_back(std::move(rows.rows[index]));
     evaluator_ = std::make_unique<ReportEvaluator>(ordered_, std::move(sources),
                                                    runningSumStarts(design.groups, grouping_.starts));
 }

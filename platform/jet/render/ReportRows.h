@@ -11,10 +11,11 @@ namespace platform::jet::render {
 
 // A report's rows as it prints them: in the order of its sorting and grouping levels, where each group
 // starts, and its control sources evaluated over them. Raises query::QueryError for a grouping
-// expression it cannot evaluate.
+// expression it cannot evaluate. The rows are moved into their order, not copied: a caller done with
+// them passes them with std::move.
 class ReportRows {
   public:
-    ReportRows(const design::ReportDesign& design, const query::RowSet& rows);
+    ReportRows(const design::ReportDesign& design, query::RowSet rows);
     ReportRows(const ReportRows&) = delete;
     ReportRows& operator=(const ReportRows&) = delete;
 

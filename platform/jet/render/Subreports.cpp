@@ -166,7 +166,7 @@ int Subreports::show(const Control& control, const Place& place, std::optional<Q
     if (hasEvents(shown.design)) place.omissions.insert(kEventsNotRun);
 
     try {
-        const query::RowSet linked = rowsLinkedTo(control, shown.rows, place);
+        query::RowSet linked = rowsLinkedTo(control, shown.rows, place);
         if (linked.rows.empty()) return fitted(control, 0);
         if (linked.rows.size() > library_.rowsLeft) {
             place.omissions.insert("subreports past " + std::to_string(kMostSubreportRows) + " rows");
@@ -174,7 +174,7 @@ int Subreports::show(const Control& control, const Place& place, std::optional<Q
         }
         library_.rowsLeft -= linked.rows.size();
 
-        ReportRows rows(shown.design, linked);
+        ReportRows rows(shown.design, std::move(linked));
         std::vector<std::string> chain = chain_;
         chain.push_back(key);
         Subreports nested(library_, std::move(chain));
