@@ -21,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "ChildMemory.h"
 #include "DatabaseFile.h"
 #include "Fixtures.h"
 #include "platform/Failure.h"
@@ -142,31 +143,12 @@ int benchFixtures(int runs, const platform::jet::EngineOptions& options) {
     });
 }
 
-// The "VmRSS" and "VmHWM" lines of a process's status, in kB; 0 when it has gone.
-struct Memory {
-    long resident = 0, peak = 0;
-};
-Memory memoryOf(const std::string& process) {
-    Memory memory;
-    std::ifstream status("/proc/" + process + "/status");
-    for (std::string line; std::getline(status, line);) {
-        if (line.starts_with("VmRSS:")) memory.resident = std::atol(line.c_str() + 6);
-        if (line.starts_with("VmHWM:")) memory.peak = std::atol(line.c_str() + 6);
-    }
-    return memory;
-}
+using bench::Memory;
+using bench::memoryOf;
 
-// The renderer serving this process now, found among its children by name; "" when none runs.
+// The renderer serving this process now; "" when none runs.
 std::string runningRenderer() {
-    for (const auto& task : fs::directory_iterator("/proc/self/task")) {
-        std::ifstream children(task.path() / "children");
-        for (std::string pid; children >> pid;) {
-            std::ifstream comm("/proc/" + pid + "/comm");
-            std::string name;
-            if (std::getline(comm, name) && name == platform::jet::kRendererProgram) return pid;
-        }
-    }
-    return {};
+    return bench::runningChild(platform::jet::kRendererProgram);
 }
 
 struct RunTimes {

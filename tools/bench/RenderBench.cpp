@@ -1,9 +1,13 @@
 // Times drawing every report of the shared Northwind file through the renderer helper, as the PDF
 // writer prints them: pages per second over the whole run and the slowest report; at the end, the
 // helper's peak memory. With a folder, the documents are also saved there, one per report, to be
-// looked at.
+// looked at. Then how the cost grows with a report's rows: mkmdb's grouped orders report over 10,000
+// and 100,000 rows (with --rows, over the numbers of rows given instead), each written to a file and
+// drawn by a renderer of its own with the engine's usual limits: its pages, seconds, pages per second
+// and the helper's peak memory. 1,000,000 rows take about two minutes.
 //
 //   render_bench [RUNS [FOLDER]]   (3 runs by default)
+//   render_bench --rows N...       (e.g. --rows 10000 100000 1000000)
 
 #include <sys/resource.h>
 
@@ -15,10 +19,16 @@
 #include <fstream>
 #include <memory>
 #include <string>
+#include <vector>
 
+#include "ChildMemory.h"
+#include "DatabaseFile.h"
+#include "Fixtures.h"
+#include "platform/Failure.h"
 #include "platform/jet/Catalogue.h"
 #include "platform/jet/CatalogueReader.h"
 #include "platform/jet/DatabaseFile.h"
+#include "platform/jet/HelperPrograms.h"
 #include "platform/jet/PrintRenderer.h"
 
 namespace {
@@ -36,9 +46,117 @@ int pagesIn(const std::string& pdf) {
     return pages;
 }
 
+double megabytes(double bytes) {
+    return bytes / (1024.0 * 1024.0);
+}
+
+// The orders report drawn at one size, and what writing its database took.
+struct SizeRun {
+    int rows = 0;
+    int pages = 0;
+    double seconds = 0, documentBytes = 0;
+    long peakKb = 0;               // the helper's VmHWM: the most of it ever resident
+    std::vector<long> residentKb;  // the helper's VmRSS at a quarter, half and three quarters of the job
+    std::string failure;           // why the job failed, as the user is told; empty when it was drawn
+    double fileBytes = 0, writeSeconds = 0;
+    long writerPeakKb = 0;  // this process's peak resident memory once the database was written
+};
+
+SizeRun drawOrdersReport(int rows, const fs::path& folder, EngineOptions options) {
+    SizeRun run;
+    run.rows = rows;
+    const fs::path file = folder / ("orders-" + std::to_string(rows) + ".mdb");
+    auto start = Clock::now();
+    mkmdb::writeDatabaseFile(mkmdb::fixtures::ordersReportDatabase(rows), file, mkmdb::Overwrite::Refuse);
+    run.writeSeconds = std::chrono::duration<double>(Clock::now() - start).count();
+    run.fileBytes = static_cast<double>(fs::file_size(file));
+    rusage self{};
+    ::getrusage(RUSAGE_SELF, &self);
+    run.writerPeakKb = self.ru_maxrss;
+
+    // The helper's memory, read every tenth of a second while it draws (the renderer's waits call
+    // whileDrawing) and once more after it answered, when it is still there, waiting for the next job.
+    std::vector<std::pair<double, long>> samples;  // seconds into the job, resident kB
+    const auto sample = [&] {
+        const bench::Memory memory = bench::memoryOf(bench::runningChild(kRendererProgram));
+        run.peakKb = std::max(run.peakKb, memory.peak);
+        if (memory.resident > 0)
+            samples.emplace_back(std::chrono::duration<double>(Clock::now() - start).count(),
+                                 memory.resident);
+    };
+    options.whileDrawing = sample;
+    const ReadableDatabase database =
+        openReadableDatabase(file.string(), "", AcceptedFormats::JetAndAce, options);
+    PrintRenderer renderer(options);
+    renderer.useDatabase(database.descriptor.get(), textConversionEnvironment(database.header));
+    try {
+        renderer.render("No such report");  // Qt's start is not the report's
+    } catch (const platform::Failure&) {
+    }
+    samples.clear();
+    start = Clock::now();
+    try {
+        const std::string pdf = renderer.render("Orders by Customer");
+        run.pages = pagesIn(pdf);
+        run.documentBytes = static_cast<double>(pdf.size());
+    } catch (const platform::Failure& failure) {
+        run.failure = failure.description();
+    }
+    run.seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    sample();
+    renderer.stop();
+    for (const double share : {0.25, 0.5, 0.75}) {
+        long resident = 0;
+        for (const auto& [at, kb] : samples)
+            if (at <= share * run.seconds) resident = kb;
+        run.residentKb.push_back(resident);
+    }
+    fs::remove(file);
+    return run;
+}
+
+int benchSizes(const std::vector<int>& sizes) {
+    EngineOptions options;
+    options.helperFolder = CALVENOR_HELPER_DIR;
+    std::string pattern = (fs::temp_directory_path() / "render-bench-XXXXXX").string();
+    if (::mkdtemp(pattern.data()) == nullptr) return 1;
+    const fs::path folder = pattern;
+    std::vector<SizeRun> runs;
+    try {
+        for (const int rows : sizes) runs.push_back(drawOrdersReport(rows, folder, options));
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "render_bench: %s\n", error.what());
+        fs::remove_all(folder);
+        return 1;
+    }
+    fs::remove_all(folder);
+    std::printf(
+        "orders report by rows, each drawn by a renderer of its own (time limit %lld s); peak: the helper's "
+        "VmHWM:\n",
+        static_cast<long long>(
+            std::chrono::duration_cast<std::chrono::seconds>(options.printTimeLimit).count()));
+    std::printf(
+        "     rows   pages        s  pages/s  peak MB  resident MB at 1/4 1/2 3/4  PDF MB | file MB  "
+        "written in s  writer peak MB\n");
+    for (const SizeRun& run : runs) {
+        std::printf("  %7d  %6d  %7.2f  %7.0f  %7.1f  %19.0f %4.0f %4.0f  %6.1f | %7.1f  %12.2f  %14.1f\n",
+                    run.rows, run.pages, run.seconds, run.pages / run.seconds, run.peakKb / 1024.0,
+                    run.residentKb[0] / 1024.0, run.residentKb[1] / 1024.0, run.residentKb[2] / 1024.0,
+                    megabytes(run.documentBytes), megabytes(run.fileBytes), run.writeSeconds,
+                    run.writerPeakKb / 1024.0);
+        if (!run.failure.empty()) std::printf("           failed: %s\n", run.failure.c_str());
+    }
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc > 1 && std::string(argv[1]) == "--rows") {
+        std::vector<int> sizes;
+        for (int i = 2; i < argc; ++i) sizes.push_back(std::max(0, std::atoi(argv[i])));
+        return benchSizes(sizes);
+    }
     const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 3;
     const std::string folder = argc > 2 ? argv[2] : "";
     const std::string file = std::string(CALVENOR_TESTDATA) + "/northwind-jet4.mdb";
@@ -78,5 +196,5 @@ int main(int argc, char** argv) {
     rusage usage{};
     if (::getrusage(RUSAGE_CHILDREN, &usage) == 0)
         std::printf("peak memory of the renderer helper: %.1f MiB\n", usage.ru_maxrss / 1024.0);
-    return 0;
+    return benchSizes({10'000, 100'000});
 }
