@@ -5,6 +5,7 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cstdlib>
@@ -30,6 +31,11 @@ void limit(int resource, rlim_t value) {
     setrlimit(resource, &bound);
 }
 
+// The processor time a job may take; the caller's time limit is shorter, so this only stops an orphan.
+constexpr rlim_t kProcessorSecondsPerJob = 120;
+// The whole life of a helper serving many jobs (the renderer replaces its helper after 1,000).
+constexpr rlim_t kProcessorSecondsInAll = kProcessorSecondsPerJob * 1000;
+
 // The program that started us, as it told us; 0 when we were not started by it (run by hand).
 pid_t startingProgram() {
     const char* text = std::getenv(kParentProcessVariable);
@@ -52,7 +58,23 @@ void prepareHelperProcess() {
 #ifndef CALVENOR_SANITIZED
     limit(RLIMIT_AS, rlim_t{2} << 30);
 #endif
-    limit(RLIMIT_CPU, 120);  // the caller's time limit is shorter; this only stops an orphan
+    rlimit processor{kProcessorSecondsPerJob, kProcessorSecondsInAll};
+    setrlimit(RLIMIT_CPU, &processor);
+}
+
+void allowProcessorTimeForNextJob() {
+    allowProcessorTimeForNextJob(kProcessorSecondsPerJob);
+}
+
+void allowProcessorTimeForNextJob(rlim_t seconds) {
+    rusage usage{};
+    rlimit processor{};
+    if (getrusage(RUSAGE_SELF, &usage) != 0 || getrlimit(RLIMIT_CPU, &processor) != 0) return;
+    const long long microseconds = (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1000000LL +
+                                   usage.ru_utime.tv_usec + usage.ru_stime.tv_usec;
+    const auto used = static_cast<rlim_t>((microseconds + 999999) / 1000000);  // whole seconds, rounded up
+    processor.rlim_cur = std::min(processor.rlim_max, used + seconds);
+    setrlimit(RLIMIT_CPU, &processor);
 }
 
 bool writeResult(std::string_view result) {

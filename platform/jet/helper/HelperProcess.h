@@ -1,5 +1,7 @@
 #pragma once
 
+#include <sys/resource.h>
+
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -9,6 +11,11 @@ namespace platform::jet::helper {
 // Limits a helper process before it touches a file: no core dumps, bounded memory and processor
 // time, and it dies with the program that started it.
 void prepareHelperProcess();
+
+// A helper that serves many jobs gives each its own processor time, counted from now: the time its
+// earlier jobs took does not count against the next.
+void allowProcessorTimeForNextJob();
+void allowProcessorTimeForNextJob(rlim_t seconds);
 
 // The character set of Access 97 texts, as the program found it in the file's header and passed on in
 // the helper's environment (MDB_JET3_CHARSET); Windows' Western code page when it said none.

@@ -162,7 +162,9 @@ int main(int argc, char** argv) {
         platform::jet::render::reportRegion(platform::jet::helper::databaseCodePage()));
 
     Requests requests;
-    while (auto request = requests.next())
+    while (auto request = requests.next()) {
+        platform::jet::helper::allowProcessorTimeForNextJob();
         if (!answer(*request)) return 1;
+    }
     return 0;
 }
