@@ -31,7 +31,7 @@ using posix::ScopedFd;
 constexpr int kJobsPerHelper = 1000;
 
 // Refused: the helper answered in turn that it cannot draw the report, and said why.
-enum class Outcome { Done, Refused, TimedOut, Failed };
+enum class Outcome { Done, Refused, TimedOut, TooLarge, Failed };
 
 // What poll may wait before the deadline: at least 0, at most a tenth of a second.
 int millisecondsUntil(Clock::time_point deadline) {
@@ -148,7 +148,8 @@ class PrintRenderer::Helper {
                 return Outcome::Refused;
             }
             size = said.size;
-            if (!size || *size > sizeLimit) return Outcome::Failed;  // not this protocol, or too much
+            if (!size) return Outcome::Failed;  // not this protocol
+            if (*size > sizeLimit) return Outcome::TooLarge;
             answer.reserve(documentStart + *size);
         }
         if (answer.size() != documentStart + *size) return Outcome::Failed;  // it said more than it announced
@@ -204,6 +205,9 @@ std::string PrintRenderer::render(const std::string& title) {
     if (outcome == Outcome::TimedOut)
         throw Failure("The print job for the report '" + title + "' took longer than " +
                       secondsText(options_.printTimeLimit) + " seconds.");
+    if (outcome == Outcome::TooLarge)
+        throw Failure("The print job for the report '" + title + "' came to a document larger than " +
+                      std::to_string(kMaxDocumentBytes >> 20) + " MB, the most a print job may hold.");
     throw Failure("The print job for the report '" + title + "' could not be rendered.");
 }
 

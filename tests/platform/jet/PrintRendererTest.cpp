@@ -75,7 +75,7 @@ TEST(PrintRenderer, ARendererThatFailsAJobFailsThatJobAloneAndIsReplaced) {
         {"crash", "could not be rendered"},  // killed mid-job
         {"hang", "took longer than 0.5 seconds"},
         {"half", "could not be rendered"},      // ended halfway through its document
-        {"huge", "could not be rendered"},      // announces more than a job may be
+        {"huge", "larger than 256 MB"},         // announces more than a job may be
         {"rambling", "could not be rendered"},  // no answer's line at all
         {"chatty", "could not be rendered"},    // says more than it announced
         {"notpdf", "could not be rendered"},    // a whole answer, but not a whole PDF
