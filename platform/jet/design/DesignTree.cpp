@@ -144,7 +144,11 @@ class Decoder {
 DesignTree decodeDesignBlob(std::span<const std::uint8_t> blob) {
     if (blob.size() < kHeaderSize) throw DesignError("The report design is damaged: it is too short.");
     DesignTree tree;
-    tree.version = getU16(blob, 0);
+    // Reports of a file converted from an older format start 0x15 before the records' 0x14 and read as
+    // the records do.
+    const std::uint16_t first = getU16(blob, 0);
+    tree.version =
+        first == kVersionConvertedRecords && getU16(blob, 2) == kVersionRecords ? kVersionRecords : first;
     if (getU16(blob, 2) != tree.version || getU32(blob, 4) != 0)
         throw DesignError("The report design is damaged: its header does not hold.");
     if (tree.version != kVersionAccess97 && tree.version != kVersionCompact &&

@@ -31,6 +31,7 @@ struct DesignTree {
 inline constexpr std::uint16_t kVersionAccess97 = 0x11;
 inline constexpr std::uint16_t kVersionCompact = 0x13;
 inline constexpr std::uint16_t kVersionRecords = 0x14;
+inline constexpr std::uint16_t kVersionConvertedRecords = 0x15;  // only before 0x14, in converted files
 
 // Decodes a design blob into its objects. Throws DesignError on anything malformed: a short header,
 // an unknown version, a value or group reaching past the end, nesting deeper than any design, or bytes

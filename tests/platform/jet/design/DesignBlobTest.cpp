@@ -115,6 +115,14 @@ TEST(DesignBlob, TheNewerFormEndsWithAnyFourBytes) {
     EXPECT_THROW(decodeReportDesign(blob), DesignError);
 }
 
+TEST(DesignBlob, AConvertedFilesHeaderReadsAsTheNewerForm) {
+    Bytes blob = BlobWriter(kVersionRecords).text(0xDC, "Orders").group(1, 152).bytes();
+    blob[0] = 0x15;  // "15 00 14 00": every report of a file converted from an older format
+    EXPECT_EQ(decodeReportDesign(blob).recordSource, "Orders");
+    blob[2] = 0x15;
+    EXPECT_THROW(decodeReportDesign(blob), DesignError) << "0x15 alone is no version we know";
+}
+
 TEST(DesignBlob, TheNewerFormNamesTheRecordSourceByItsCodeInWhicheverSlot) {
     for (const std::uint32_t slot : {0xDCu, 0x12Eu}) {
         SCOPED_TRACE(slot);
