@@ -135,4 +135,25 @@ inline constexpr std::string_view kQueriesTable{"MSysQueries"};
 inline constexpr std::string_view kRelationshipsTable{"MSysRelationships"};
 }  // namespace engine_object
 
+// A saved query's rows in MSysQueries: the part of the query each row's Attribute names, and the bits
+// of the Flags row's flag.
+namespace saved_query {
+enum Attribute : std::int32_t {
+    Start = 0,
+    Type = 1,
+    Parameter = 2,
+    Flags = 3,
+    RemoteDatabase = 4,
+    Table = 5,
+    Column = 6,
+    Join = 7,
+    Where = 8,
+    GroupBy = 9,
+    Having = 10,
+    OrderBy = 11,
+    End = 255
+};
+enum FlagBits : std::int32_t { Distinct = 0x02, Top = 0x10, Percent = 0x20 };
+}  // namespace saved_query
+
 }  // namespace platform::jet

@@ -3,27 +3,15 @@
 #include <map>
 #include <string>
 
+#include "platform/jet/JetFormat.h"
+
 namespace mkmdb {
 namespace {
 
-enum class Attribute : std::int32_t {
-    Start = 0,
-    Type = 1,
-    Flags = 3,
-    Source = 5,
-    Column = 6,
-    Join = 7,
-    Where = 8,
-    GroupBy = 9,
-    Having = 10,
-    OrderBy = 11,
-    End = 255
-};
-
-using enum Attribute;
+namespace sq = platform::jet::saved_query;
+using sq::Attribute;
 
 constexpr std::int32_t kSelectType = 1;
-enum FlagBit : std::int32_t { Distinct = 0x02, Top = 0x10, Percent = 0x20 };
 
 Value textOrNull(const std::string& text) {
     return text.empty() ? Value{Null{}} : Value{text};
@@ -55,23 +43,24 @@ class Rows {
 
 std::vector<std::vector<Value>> savedQueryRows(const Query& query, std::int32_t objectId) {
     Rows rows(objectId);
-    rows.add(Start, Null{}, Null{}, Null{}, std::int32_t{0});
-    rows.add(End, Null{}, Null{}, Null{}, Null{});
-    rows.add(Type, Null{}, Null{}, Null{}, kSelectType);
-    const std::int32_t flags =
-        (query.distinct ? Distinct : 0) | (query.top > 0 ? Top : 0) | (query.topPercent ? Percent : 0);
-    rows.add(Flags, query.top > 0 ? Value{std::to_string(query.top)} : Value{Null{}}, Null{}, Null{}, flags);
+    rows.add(sq::Start, Null{}, Null{}, Null{}, std::int32_t{0});
+    rows.add(sq::End, Null{}, Null{}, Null{}, Null{});
+    rows.add(sq::Type, Null{}, Null{}, Null{}, kSelectType);
+    const std::int32_t flags = (query.distinct ? sq::Distinct : 0) | (query.top > 0 ? sq::Top : 0) |
+                               (query.topPercent ? sq::Percent : 0);
+    rows.add(sq::Flags, query.top > 0 ? Value{std::to_string(query.top)} : Value{Null{}}, Null{}, Null{},
+             flags);
     for (const auto& source : query.sources)
-        rows.add(Source, source.name, textOrNull(source.alias), Null{}, Null{});
+        rows.add(sq::Table, source.name, textOrNull(source.alias), Null{}, Null{});
     for (const auto& column : query.columns)
-        rows.add(Attribute::Column, textOrNull(column.alias), Null{}, column.expression, std::int32_t{0});
+        rows.add(sq::Column, textOrNull(column.alias), Null{}, column.expression, std::int32_t{0});
     for (const auto& join : query.joins)
-        rows.add(Join, join.left, join.right, join.on, static_cast<std::int32_t>(join.kind));
-    if (!query.where.empty()) rows.add(Where, Null{}, Null{}, query.where, Null{});
-    for (const auto& group : query.groupBy) rows.add(GroupBy, Null{}, Null{}, group, std::int32_t{0});
-    if (!query.having.empty()) rows.add(Having, Null{}, Null{}, query.having, Null{});
+        rows.add(sq::Join, join.left, join.right, join.on, static_cast<std::int32_t>(join.kind));
+    if (!query.where.empty()) rows.add(sq::Where, Null{}, Null{}, query.where, Null{});
+    for (const auto& group : query.groupBy) rows.add(sq::GroupBy, Null{}, Null{}, group, std::int32_t{0});
+    if (!query.having.empty()) rows.add(sq::Having, Null{}, Null{}, query.having, Null{});
     for (const auto& order : query.orderBy)
-        rows.add(OrderBy, order.descending ? Value{std::string("D")} : Value{Null{}}, Null{},
+        rows.add(sq::OrderBy, order.descending ? Value{std::string("D")} : Value{Null{}}, Null{},
                  order.expression, Null{});
     return rows.take();
 }

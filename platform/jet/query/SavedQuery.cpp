@@ -4,25 +4,14 @@
 #include <cctype>
 #include <map>
 
+#include "platform/jet/JetFormat.h"
 #include "platform/jet/query/AsciiCase.h"
 #include "platform/jet/query/RecordSource.h"
 
 namespace platform::jet::query {
 namespace {
 
-enum Attribute {
-    Parameter = 2,
-    Flags = 3,
-    RemoteDatabase = 4,
-    Table = 5,
-    Column = 6,
-    Join = 7,
-    Where = 8,
-    GroupBy = 9,
-    Having = 10,
-    OrderBy = 11
-};
-enum FlagBits { Distinct = 0x02, Top = 0x10, Percent = 0x20 };
+using namespace saved_query;
 enum Kind { Select = 0, Crosstab = 16, Union = 128 };
 
 FromItem::Join joinKind(int flag) {
