@@ -84,7 +84,7 @@ std::string usageText() {
 Saves reports of the Access database DATABASE (.mdb, .accdb) as PDF files in the folder DIR, one file
 per report named after it, as the Calvenor wizard's "Save Checked Reports As PDF" does.
 
-  --output DIR          the folder the PDF files go into; it must exist
+  --output DIR          the folder the PDF files go into (made when missing)
   --report NAME         save the report of that name (letter case ignored); may be repeated
   --containing X        save the reports whose names contain X (letter case ignored); may be repeated
   --not-containing X    save the reports whose names do not contain X; may be repeated
