@@ -26,7 +26,7 @@
 #include "platform/jet/LineProtocol.h"
 #include "platform/jet/RendererProtocol.h"
 #include "platform/jet/design/DesignError.h"
-#include "platform/jet/design/ReportDesignReader.h"
+#include "platform/jet/helper/DatabaseReports.h"
 #include "platform/jet/helper/HelperProcess.h"
 #include "platform/jet/helper/PageFile.h"
 #include "platform/jet/helper/ReportStorage.h"
@@ -50,25 +50,6 @@ class NotDrawn : public std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
-// The reports of the open database, for a report's subreports.
-class DatabaseReports : public platform::jet::render::ReportSource {
-  public:
-    DatabaseReports(MdbHandle* mdb, platform::jet::helper::ReportStorage& storage)
-        : mdb_(mdb), storage_(storage) {}
-
-    platform::jet::design::ReportDesign design(const std::string& report) override {
-        return platform::jet::design::decodeReportDesign(storage_.designBlob(report),
-                                                         platform::jet::helper::jet3Charset());
-    }
-    platform::jet::query::RowSet rows(const std::string& recordSource) override {
-        return platform::jet::query::readRecordSource(mdb_, recordSource);
-    }
-
-  private:
-    MdbHandle* mdb_;
-    platform::jet::helper::ReportStorage& storage_;
-};
-
 // The report drawn from the database's design and rows. Raises NotDrawn when either cannot be read or
 // drawing fails.
 std::string renderJob(const std::string& title, const std::string& report) {
@@ -80,7 +61,8 @@ std::string renderJob(const std::string& title, const std::string& report) {
     if (!mdb) throw NotDrawn("the database file cannot be read");
     try {
         platform::jet::helper::ReportStorage storage(mdb.get(), *file);
-        DatabaseReports reports(mdb.get(), storage);
+        platform::jet::helper::DatabaseReports reports(mdb.get(), storage,
+                                                       platform::jet::helper::jet3Charset());
         const auto design = reports.design(report);
         platform::jet::query::RowSet rows;
         std::string rowsMissing;

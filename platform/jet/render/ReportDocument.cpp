@@ -18,7 +18,6 @@
 namespace platform::jet::render {
 namespace {
 
-constexpr int kResolution = 300;  // dots per inch of the document's drawing units
 constexpr double kTwipsPerInch = 1440.0;
 
 // Columns given a size of their own print each detail at its height.
@@ -31,8 +30,8 @@ design::ReportDesign withColumnSize(design::ReportDesign design) {
 
 }  // namespace
 
-DrawnReport drawReport(const design::ReportDesign& designed, query::RowSet rows, const std::string& title,
-                       ReportSource* reports, const std::string& report) {
+DrawnReport paintReport(const design::ReportDesign& designed, query::RowSet rows, PageCanvas& canvas,
+                        ReportSource* reports, const std::string& report) {
     const design::ReportDesign design = withColumnSize(boundedDesign(designed));
     ReportRows ordered(design, std::move(rows));
     std::optional<Subreports> subreports;
@@ -44,37 +43,59 @@ DrawnReport drawReport(const design::ReportDesign& designed, query::RowSet rows,
     const int printableWidth = static_cast<int>(printable.width() * kTwipsPerInch);
 
     DrawnReport drawn;
+    const double devicePerTwip = PageCanvas::kReportResolution / kTwipsPerInch;
+    // The painter's origin is the printable area's corner: the margins are the layout's.
+    ReportPainter reportPainter(canvas.firstPage(layout), devicePerTwip, QPointF(0, 0), printableWidth,
+                                ordered.evaluator());
+    if (subreports) reportPainter.setSubreports(&*subreports);
+    // Growing text is measured with the painter's fonts before any page is drawn.
+    std::vector<PlannedPage> pages =
+        planPages(design, ordered.grouping(), {printableWidth, printableHeight},
+                  [&](const design::Section& section, const RowScope& scope) {
+                      return reportPainter.measure(section, scope);
+                  });
+    if (pages.size() > kMostPages) {
+        pages.resize(kMostPages);
+        drawn.omissions.insert("the pages past the " + std::to_string(kMostPages) + "th");
+    }
+    drawn.pages = static_cast<int>(pages.size());
+    for (std::size_t i = 0; i < pages.size(); ++i) {
+        if (i > 0) canvas.nextPage();
+        reportPainter.drawPage(pages[i], {static_cast<int>(i + 1), static_cast<int>(pages.size())});
+    }
+    drawn.omissions.insert(reportPainter.omissions().begin(), reportPainter.omissions().end());
+    if (hasEvents(design)) drawn.omissions.insert(kEventsNotRun);
+    return drawn;
+}
+
+DrawnReport drawReport(const design::ReportDesign& design, query::RowSet rows, const std::string& title,
+                       ReportSource* reports, const std::string& report) {
+    // The pages go into a PDF document in memory, which the painter finishes when it ends.
+    class PdfCanvas : public PageCanvas {
+      public:
+        PdfCanvas(QBuffer& buffer, const std::string& title) : writer_(&buffer) {
+            writer_.setTitle(QString::fromStdString(title));
+            writer_.setCreator("Calvenor");
+            writer_.setResolution(kReportResolution);
+        }
+        QPainter& firstPage(const QPageLayout& layout) override {
+            writer_.setPageLayout(layout);
+            painter_.begin(&writer_);
+            return painter_;
+        }
+        void nextPage() override { writer_.newPage(); }
+
+      private:
+        QPdfWriter writer_;
+        QPainter painter_;  // after the writer: ends before it
+    };
+
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
+    DrawnReport drawn;
     {
-        QPdfWriter writer(&buffer);
-        writer.setTitle(QString::fromStdString(title));
-        writer.setCreator("Calvenor");
-        writer.setResolution(kResolution);
-        writer.setPageLayout(layout);
-        QPainter painter(&writer);
-        const double devicePerTwip = kResolution / kTwipsPerInch;
-        // The painter's origin is the printable area's corner: the margins are the layout's.
-        ReportPainter reportPainter(painter, devicePerTwip, QPointF(0, 0), printableWidth,
-                                    ordered.evaluator());
-        if (subreports) reportPainter.setSubreports(&*subreports);
-        // Growing text is measured with the painter's fonts before any page is drawn.
-        std::vector<PlannedPage> pages =
-            planPages(design, ordered.grouping(), {printableWidth, printableHeight},
-                      [&](const design::Section& section, const RowScope& scope) {
-                          return reportPainter.measure(section, scope);
-                      });
-        if (pages.size() > kMostPages) {
-            pages.resize(kMostPages);
-            drawn.omissions.insert("the pages past the " + std::to_string(kMostPages) + "th");
-        }
-        drawn.pages = static_cast<int>(pages.size());
-        for (std::size_t i = 0; i < pages.size(); ++i) {
-            if (i > 0) writer.newPage();
-            reportPainter.drawPage(pages[i], {static_cast<int>(i + 1), static_cast<int>(pages.size())});
-        }
-        drawn.omissions.insert(reportPainter.omissions().begin(), reportPainter.omissions().end());
-        if (hasEvents(design)) drawn.omissions.insert(kEventsNotRun);
+        PdfCanvas canvas(buffer, title);
+        drawn = paintReport(design, std::move(rows), canvas, reports, report);
     }
     drawn.pdf = buffer.data();
     return drawn;

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <string>
+#include <utility>
+
+#include "platform/jet/design/ReportDesignReader.h"
+#include "platform/jet/helper/ReportStorage.h"
+#include "platform/jet/query/RecordSource.h"
+#include "platform/jet/render/ReportSource.h"
+
+namespace platform::jet::helper {
+
+// The reports of an open database, for a report and its subreports: designs from the file's report
+// storage, rows from the record sources read through libmdb.
+class DatabaseReports : public render::ReportSource {
+  public:
+    // jet3Charset: the character set of an Access 97 file's texts (HelperProcess's jet3Charset).
+    DatabaseReports(MdbHandle* mdb, ReportStorage& storage, std::string jet3Charset)
+        : mdb_(mdb), storage_(storage), jet3Charset_(std::move(jet3Charset)) {}
+
+    design::ReportDesign design(const std::string& report) override {
+        return design::decodeReportDesign(storage_.designBlob(report), jet3Charset_);
+    }
+    query::RowSet rows(const std::string& recordSource) override {
+        return query::readRecordSource(mdb_, recordSource);
+    }
+
+  private:
+    MdbHandle* mdb_;
+    ReportStorage& storage_;
+    std::string jet3Charset_;
+};
+
+}  // namespace platform::jet::helper
