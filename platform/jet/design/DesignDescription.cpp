@@ -42,7 +42,12 @@ void describeControl(std::ostringstream& out, const Control& control, int depth)
     if (!control.controlSource.empty()) out << " source=" << quoted(control.controlSource);
     if (!control.format.empty()) out << " format=" << quoted(control.format);
     if (control.decimalPlaces != 255) out << " decimals=" << control.decimalPlaces;
-    if (control.kind == ControlKind::Label || control.kind == ControlKind::TextBox) {
+    const bool list = control.kind == ControlKind::ListBox || control.kind == ControlKind::ComboBox;
+    if (list)
+        out << " rows=" << quoted(control.rowSourceType) << ':' << quoted(control.rowSource)
+            << " columns=" << control.columnCount << " widths=" << quoted(control.columnWidths)
+            << " bound=" << control.boundColumn << (control.columnHeads ? " heads" : "");
+    if (control.kind == ControlKind::Label || control.kind == ControlKind::TextBox || list) {
         out << " font=" << quoted(control.font.name) << ' ' << control.font.size << "pt w"
             << control.font.weight;
         if (control.font.italic) out << " italic";

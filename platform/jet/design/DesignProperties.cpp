@@ -110,9 +110,53 @@ constexpr SlotEntry kSlots[] = {
     {kImage, 0x37, Property::PictureAlignment},
     {kImage, 0xDF, Property::Picture},
 
-    // Visible (kept as "hidden") is the first flag of most controls; these keep other flags before it.
+    // List and combo boxes keep their list's settings before their place, and flags before Visible
+    // (kept as "hidden"), the first flag of most controls.
+    {kListBox, 0x00, Property::ColumnHeads},
     {kListBox, 0x01, Property::Hidden},
+    {kListBox, 0x08, Property::FontItalic},
+    {kListBox, 0x09, Property::FontUnderline},
+    {kListBox, 0x3D, Property::BorderStyle},
+    {kListBox, 0x60, Property::ColumnCount},
+    {kListBox, 0x61, Property::Left},
+    {kListBox, 0x62, Property::Top},
+    {kListBox, 0x63, Property::Width},
+    {kListBox, 0x64, Property::Height},
+    {kListBox, 0x6A, Property::FontSize},
+    {kListBox, 0x6B, Property::FontWeight},
+    {kListBox, 0x9F, Property::ForeColor},
+    {kListBox, 0xA0, Property::BorderColor},
+    {kListBox, 0xEA, Property::FontName},
+    {kComboBox, 0x00, Property::ColumnHeads},
     {kComboBox, 0x02, Property::Hidden},
+    {kComboBox, 0x09, Property::FontItalic},
+    {kComboBox, 0x0A, Property::FontUnderline},
+    {kComboBox, 0x33, Property::BorderStyle},
+    {kComboBox, 0x39, Property::TextAlign},
+    {kComboBox, 0x41, Property::BackStyle},
+    {kComboBox, 0x60, Property::ColumnCount},
+    {kComboBox, 0x63, Property::Left},
+    {kComboBox, 0x64, Property::Top},
+    {kComboBox, 0x65, Property::Width},
+    {kComboBox, 0x66, Property::Height},
+    {kComboBox, 0x6C, Property::FontSize},
+    {kComboBox, 0x6D, Property::FontWeight},
+    {kComboBox, 0x9E, Property::BorderColor},
+    {kComboBox, 0xA0, Property::ForeColor},
+    {kComboBox, 0xEA, Property::FontName},
+    {kComboBox, 0xFA, Property::Format},
+    {kListBox, 0x9C, Property::BoundColumn},
+    {kComboBox, 0x9C, Property::BoundColumn},
+    {kListBox, 0x9D, Property::BackColor},
+    {kComboBox, 0x9D, Property::BackColor},
+    {kListBox, 0xDD, Property::ControlSource},
+    {kComboBox, 0xDD, Property::ControlSource},
+    {kListBox, 0xDE, Property::RowSourceType},
+    {kComboBox, 0xDE, Property::RowSourceType},
+    {kListBox, 0xDF, Property::RowSource},
+    {kComboBox, 0xDF, Property::RowSource},
+    {kListBox, 0xE0, Property::ColumnWidths},
+    {kComboBox, 0xE0, Property::ColumnWidths},
     {kCommandButton, 0x04, Property::Hidden},
 
     {kAnyControl, 0x60, Property::Left},
@@ -179,6 +223,48 @@ constexpr PropertyInfo kProperties[] = {
     {Property::SectionKeepTogether, "KeepTogether", ValueKind::Flag},
     {Property::RepeatSection, "RepeatSection", ValueKind::Flag},
     {Property::NewRowOrCol, "NewRowOrCol", ValueKind::Integer},
+    {Property::OnFormat, "OnFormat", ValueKind::Text},
+    {Property::OnPrint, "OnPrint", ValueKind::Text},
+    {Property::OnRetreat, "OnRetreat", ValueKind::Text},
+    {Property::RowSourceType, "RowSourceType", ValueKind::Text},
+    {Property::RowSource, "RowSource", ValueKind::Text},
+    {Property::ColumnCount, "ColumnCount", ValueKind::Integer},
+    {Property::ColumnWidths, "ColumnWidths", ValueKind::Text},
+    {Property::BoundColumn, "BoundColumn", ValueKind::Integer},
+    {Property::ColumnHeads, "ColumnHeads", ValueKind::Flag},
+};
+
+struct CodeEntry {
+    Property property;
+    std::uint16_t code;
+};
+
+// The codes u32 records name properties by, the same for every object that has the property (read
+// from the records of the files, where each code stands beside the slot read before for the same
+// property): the slots of a type move where Access added properties (a combo box's place is 0x63 to
+// 0x66, a text box's 0x60 to 0x63), the codes do not. Access 2007 Northwind's reports keep their
+// RecordSource in 0x12E, other files' in 0xDC.
+constexpr CodeEntry kCodes[] = {
+    {Property::Name, 0x14},           {Property::Left, 0x36},
+    {Property::Top, 0x8D},            {Property::Width, 0x96},
+    {Property::Height, 0x2C},         {Property::Caption, 0x11},
+    {Property::ControlSource, 0x1B},  {Property::SourceObject, 0x84},
+    {Property::LinkChildFields, 0x31}, {Property::LinkMasterFields, 0x32},
+    {Property::Format, 0x26},         {Property::DecimalPlaces, 0x47},
+    {Property::FontName, 0x22},       {Property::FontSize, 0x23},
+    {Property::FontWeight, 0x25},     {Property::FontItalic, 0x21},
+    {Property::FontUnderline, 0x24},  {Property::TextAlign, 0x88},
+    {Property::ForeColor, 0xCC},      {Property::BackColor, 0x1C},
+    {Property::BorderColor, 0x08},    {Property::BackStyle, 0x1D},
+    {Property::BorderStyle, 0x149},   {Property::BorderWidth, 0x0A},
+    {Property::BorderLineStyle, 0x0B}, {Property::SpecialEffect, 0x04},
+    {Property::Hidden, 0x94},         {Property::CanGrow, 0x0E},
+    {Property::CanShrink, 0x10},      {Property::RunningSum, 0x82},
+    {Property::PictureAlignment, 0x135}, {Property::RecordSource, 0x9C},
+    {Property::PrtMip, 0xBD},         {Property::PrtDevMode, 0xBE},
+    {Property::RowSourceType, 0x5D},  {Property::RowSource, 0x5B},
+    {Property::ColumnCount, 0x46},    {Property::ColumnWidths, 0x12},
+    {Property::BoundColumn, 0x0D},    {Property::ColumnHeads, 0x83},
 };
 
 const PropertyInfo& infoOf(Property property) {
@@ -199,17 +285,40 @@ constexpr std::int64_t kInch = 1440;
 // Access's built-in values, for what neither an object nor its type's prototype sets. The first entry
 // covering an object wins; properties with no entry default to 0, "" or no. Access leaves out what
 // equals these, so a prototype storing BackStyle 0 or BorderStyle 0 shows the built-in value is not 0;
-// a section or a text box at its built-in size stores none.
+// a section or a control at its type's built-in size stores none (a check box at 0 x 0 is one of
+// 260 x 240; one stored 240 wide keeps the height). Files made where lengths are metric keep their
+// own sizes in the prototypes (a text box 1701 wide, 3 cm), so these are the inch-based ones.
 constexpr DefaultEntry kDefaults[] = {
     {kAnySection, Property::BackColor, kWhite},  {kAnySection, Property::Height, kInch},
     {kLabel, Property::BackColor, kWhite},       {kTextBox, Property::BackColor, kWhite},
     {kRectangle, Property::BackColor, kWhite},   {kTextBox, Property::BackStyle, 1},
-    {kRectangle, Property::BackStyle, 1},        {kTextBox, Property::Width, kInch},
-    {kTextBox, Property::Height, 240},           {kAnyControl, Property::FontName, std::string_view("Arial")},
+    {kRectangle, Property::BackStyle, 1},        {kListBox, Property::BackStyle, 1},
+    {kComboBox, Property::BackStyle, 1},         {kListBox, Property::BackColor, kWhite},
+    {kComboBox, Property::BackColor, kWhite},    {kAnyControl, Property::FontName, std::string_view("Arial")},
     {kAnyControl, Property::FontSize, 8},        {kAnyControl, Property::FontWeight, 400},
     {kAnyControl, Property::DecimalPlaces, 255}, {kLine, Property::BorderStyle, 1},
     {kRectangle, Property::BorderStyle, 1},      {kTextBox, Property::BorderStyle, 1},
+    {kListBox, Property::BorderStyle, 1},        {kComboBox, Property::BorderStyle, 1},
     {kImage, Property::BorderStyle, 1},          {kGroupLevel, Property::GroupInterval, 1},
+    {kListBox, Property::ColumnCount, 1},        {kComboBox, Property::ColumnCount, 1},
+    {kListBox, Property::BoundColumn, 1},        {kComboBox, Property::BoundColumn, 1},
+
+    // Sizes by type: what a control drawn with a click in the toolbox gets.
+    {kTextBox, Property::Width, kInch},          {kTextBox, Property::Height, 240},
+    {kComboBox, Property::Width, kInch},         {kComboBox, Property::Height, 240},
+    {kListBox, Property::Width, kInch},          {kListBox, Property::Height, kInch},
+    {kCheckBox, Property::Width, 260},           {kCheckBox, Property::Height, 240},
+    {kOptionButton, Property::Width, 260},       {kOptionButton, Property::Height, 240},
+    {kToggleButton, Property::Width, 283},       {kToggleButton, Property::Height, 283},
+    {kCommandButton, Property::Width, kInch},    {kCommandButton, Property::Height, 360},
+    {kOptionGroup, Property::Width, kInch},      {kOptionGroup, Property::Height, kInch},
+    {kLine, Property::Width, kInch},             {kRectangle, Property::Width, kInch},
+    {kRectangle, Property::Height, kInch},       {kImage, Property::Width, kInch},
+    {kImage, Property::Height, kInch},           {kSubreport, Property::Width, kInch},
+    {kSubreport, Property::Height, kInch},       {kBoundObjectFrame, Property::Width, 3 * kInch},
+    {kBoundObjectFrame, Property::Height, 2 * kInch}, {kObjectFrame, Property::Width, 3 * kInch},
+    {kObjectFrame, Property::Height, 2 * kInch}, {kChart, Property::Width, 3 * kInch},
+    {kChart, Property::Height, 2 * kInch},
 };
 
 }  // namespace
@@ -224,9 +333,16 @@ std::optional<Property> propertyOfSlot(std::uint16_t objectType, std::uint32_t s
 }
 
 std::optional<std::uint16_t> recordCodeOfProperty(std::uint16_t objectType, Property property) {
-    // Most files keep a report's RecordSource in slot 0xDC, the Access 2007 Northwind template's in 0x12E;
-    // its code, 0x9C, is the same in both.
-    if (objectType == kReport && property == Property::RecordSource) return 0x9C;
+    // Only properties the type has a slot for: a code names the same property wherever it stands.
+    if (!slotOfProperty(objectType, property)) return std::nullopt;
+    for (const auto& entry : kCodes)
+        if (entry.property == property) return entry.code;
+    return std::nullopt;
+}
+
+std::optional<Property> propertyOfRecordCode(std::uint16_t code) {
+    for (const auto& entry : kCodes)
+        if (entry.code == code) return entry.property;
     return std::nullopt;
 }
 

@@ -62,6 +62,12 @@ enum class Property {
     OnFormat,
     OnPrint,
     OnRetreat,
+    RowSourceType,
+    RowSource,
+    ColumnCount,
+    ColumnWidths,
+    BoundColumn,
+    ColumnHeads,
 };
 
 // Object types as blobs store them.
@@ -89,9 +95,11 @@ enum class ValueKind { Flag, Integer, Text, Bytes };
 std::optional<Property> propertyOfSlot(std::uint16_t objectType, std::uint32_t slot);
 // The slot an object of the type keeps the property in; empty when it has none.
 std::optional<std::uint32_t> slotOfProperty(std::uint16_t objectType, Property property);
-// The code a u32 record names the property with, where it may stand in another slot than its usual
-// one; empty for the rest.
+// The code a u32 record names the property with, the same for every type of object that has it; empty
+// for properties found by their slot alone.
 std::optional<std::uint16_t> recordCodeOfProperty(std::uint16_t objectType, Property property);
+// The property a u32 record's code names, of those with a code above.
+std::optional<Property> propertyOfRecordCode(std::uint16_t code);
 ValueKind valueKindOf(Property property);
 const char* propertyName(Property property);
 

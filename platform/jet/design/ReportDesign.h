@@ -79,6 +79,12 @@ struct Control {
     int pictureAlignment = 0;  // 0 top left, 1 top right, 2 centre, 3 bottom left, 4 bottom right
     std::string sourceObject;  // a subreport's "Report.NAME" or table
     std::string linkChildFields, linkMasterFields;
+    // A list or combo box's rows: RowSourceType "Table/Query" (or empty) names a table, a saved query or
+    // SQL in rowSource, "Value List" holds the values themselves; columnWidths are twips separated by ";".
+    std::string rowSourceType, rowSource, columnWidths;
+    int columnCount = 1;
+    int boundColumn = 1;  // the column, from 1, whose value is the control's
+    bool columnHeads = false;
     std::vector<std::uint8_t> picture;  // an image's stored picture
     std::vector<Control> children;      // an attached label, an option group's buttons
 };

@@ -20,8 +20,8 @@ using namespace print_setup;
 // Reads properties of objects, falling back on their type's prototype and then on Access's defaults.
 class PropertyReader {
   public:
-    PropertyReader(TextEncoding encoding, std::string charset)
-        : encoding_(encoding), charset_(std::move(charset)) {}
+    PropertyReader(const DesignTree& tree, std::string charset)
+        : encoding_(tree.encoding), records_(tree.version == kVersionRecords), charset_(std::move(charset)) {}
 
     void addPrototype(const DesignObject& prototype) { prototypes_.emplace(prototype.type, &prototype); }
 
@@ -53,17 +53,29 @@ class PropertyReader {
     }
 
   private:
+    // The object's own value, else its prototype's: in u32 records by the property's code where the
+    // records name it (a type's slots move, its codes do not), else by its slot, unless the records
+    // name what that slot holds as another property.
     const std::vector<std::uint8_t>* find(const DesignObject& object, Property property) const {
-        if (const auto code = recordCodeOfProperty(object.type, property))
-            if (auto coded = object.slotOfCode.find(*code); coded != object.slotOfCode.end())
-                return &object.properties.at(coded->second);
+        const auto code = records_ ? recordCodeOfProperty(object.type, property) : std::nullopt;
         const auto slot = slotOfProperty(object.type, property);
         if (!slot) return nullptr;
-        if (auto own = object.properties.find(*slot); own != object.properties.end()) return &own->second;
-        if (auto prototype = prototypes_.find(object.type); prototype != prototypes_.end()) {
-            const auto& inherited = prototype->second->properties;
-            if (auto value = inherited.find(*slot); value != inherited.end()) return &value->second;
-        }
+        const auto in = [&](const DesignObject& holder) -> const std::vector<std::uint8_t>* {
+            std::uint32_t at = *slot;
+            if (code) {
+                if (const auto coded = holder.slotOfCode.find(*code); coded != holder.slotOfCode.end())
+                    at = coded->second;
+                else
+                    for (const auto& [other, otherSlot] : holder.slotOfCode)
+                        if (otherSlot == at && propertyOfRecordCode(other).value_or(property) != property)
+                            return nullptr;
+            }
+            const auto value = holder.properties.find(at);
+            return value != holder.properties.end() ? &value->second : nullptr;
+        };
+        if (const auto* own = in(object)) return own;
+        if (auto prototype = prototypes_.find(object.type); prototype != prototypes_.end())
+            return in(*prototype->second);
         return nullptr;
     }
 
@@ -78,6 +90,7 @@ class PropertyReader {
     }
 
     TextEncoding encoding_;
+    bool records_;
     std::string charset_;
     std::map<std::uint16_t, const DesignObject*> prototypes_;
 };
@@ -153,7 +166,7 @@ TextAlign textAlignOf(std::int64_t value) {
 class ReportBuilder {
   public:
     ReportBuilder(const DesignTree& tree, const std::string& charset)
-        : tree_(tree), read_(tree.encoding, charset) {}
+        : tree_(tree), read_(tree, charset) {}
 
     ReportDesign build() {
         const DesignObject& root = tree_.root;
@@ -297,6 +310,12 @@ class ReportBuilder {
         control.sourceObject = read_.text(object, Property::SourceObject);
         control.linkChildFields = read_.text(object, Property::LinkChildFields);
         control.linkMasterFields = read_.text(object, Property::LinkMasterFields);
+        control.rowSourceType = read_.text(object, Property::RowSourceType);
+        control.rowSource = read_.text(object, Property::RowSource);
+        control.columnWidths = read_.text(object, Property::ColumnWidths);
+        control.columnCount = read_.number(object, Property::ColumnCount);
+        control.boundColumn = read_.number(object, Property::BoundColumn);
+        control.columnHeads = read_.flag(object, Property::ColumnHeads);
         control.picture = read_.bytes(object, Property::Picture);
         for (const auto& child : object.children)
             if (isControl(child.type)) control.children.push_back(this->control(child));
