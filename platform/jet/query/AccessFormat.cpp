@@ -102,68 +102,99 @@ std::string withThousands(const std::string& whole) {
     return result;
 }
 
-// A custom numeric section: placeholders 0 and #, a decimal point, thousands commas, %, E+/E-, and
-// literal text ("quoted", \c, or any other character) before, between or after the digits.
-std::string formatNumberSection(double value, std::string_view section) {
-    int wholeZeros = 0, decimals = 0, decimalZeros = 0;
-    bool point = false, thousands = false, percent = false, seenDigit = false;
-    std::optional<std::size_t> exponentAt;
-    std::string prefix, suffix;
+// A section's digit placeholders, point, commas, exponent and literal text, in order.
+struct NumberToken {
+    enum Kind { Zero, Hash, Point, Comma, Exponent, Literal } kind;
+    std::string text;  // the literal; for an exponent its letter and sign ("E+", "e-")
+};
+
+std::vector<NumberToken> numberTokens(std::string_view section) {
+    std::vector<NumberToken> tokens;
     for (std::size_t i = 0; i < section.size(); ++i) {
         const char c = section[i];
-        std::string literal;
-        if (exponentAt) break;
         if (c == '0' || c == '#') {
-            seenDigit = true;
-            if (point) {
-                ++decimals;
-                if (c == '0') decimalZeros = decimals;
-            } else if (c == '0') {
-                ++wholeZeros;
-            }
-            continue;
-        }
-        if (c == '.' && !point) {
-            point = true;
-            seenDigit = true;
-            continue;
-        }
-        if (c == ',' && seenDigit && !point) {
-            thousands = true;
-            continue;
-        }
-        if ((c == 'E' || c == 'e') && i + 1 < section.size() &&
-            (section[i + 1] == '+' || section[i + 1] == '-')) {
-            exponentAt = i;
-            continue;
-        }
-        if (c == '"') {
+            tokens.push_back({c == '0' ? NumberToken::Zero : NumberToken::Hash, {}});
+        } else if (c == '.') {
+            tokens.push_back({NumberToken::Point, {}});
+        } else if (c == ',') {
+            tokens.push_back({NumberToken::Comma, {}});
+        } else if ((c == 'E' || c == 'e') && i + 1 < section.size() &&
+                   (section[i + 1] == '+' || section[i + 1] == '-')) {
+            tokens.push_back({NumberToken::Exponent, std::string(section.substr(i++, 2))});
+        } else if (c == '"') {
             const auto end = section.find('"', i + 1);
-            literal =
-                section.substr(i + 1, end == std::string_view::npos ? std::string_view::npos : end - i - 1);
+            tokens.push_back(
+                {NumberToken::Literal,
+                 std::string(section.substr(
+                     i + 1, end == std::string_view::npos ? std::string_view::npos : end - i - 1))});
             i = end == std::string_view::npos ? section.size() : end;
         } else if (c == '\\' && i + 1 < section.size()) {
-            literal = section[++i];
+            tokens.push_back({NumberToken::Literal, std::string(1, section[++i])});
         } else {
-            if (c == '%') percent = true;
-            literal = c;
+            tokens.push_back({NumberToken::Literal, std::string(1, c)});
         }
-        (seenDigit ? suffix : prefix) += literal;
+    }
+    return tokens;
+}
+
+bool isPlaceholder(const NumberToken& token) {
+    return token.kind == NumberToken::Zero || token.kind == NumberToken::Hash;
+}
+
+// A custom numeric section: placeholders 0 and #, a decimal point, commas (between digits: thousands
+// separators; right of the last whole digit: thousands scaled away), %, E+/E-, and literal text
+// ("quoted", \c, or any other character) anywhere, as "000-00-0000" puts it between the digits.
+std::string formatNumberSection(double value, std::string_view section) {
+    std::vector<NumberToken> tokens = numberTokens(section);
+    const auto pointAt = std::find_if(tokens.begin(), tokens.end(),
+                                      [](const NumberToken& t) { return t.kind == NumberToken::Point; });
+    const auto exponentAt = std::find_if(
+        tokens.begin(), tokens.end(), [](const NumberToken& t) { return t.kind == NumberToken::Exponent; });
+    const auto wholeEnd = std::min(pointAt, exponentAt);
+    int wholePlaces = 0, wholeZeros = 0, decimals = 0, decimalZeros = 0, scale = 0;
+    bool thousands = false, percent = false;
+    for (auto t = tokens.begin(); t != tokens.end(); ++t) {
+        if (t->kind == NumberToken::Literal && t->text == "%") percent = true;
+        if (t < wholeEnd && isPlaceholder(*t)) {
+            ++wholePlaces;
+            if (t->kind == NumberToken::Zero) ++wholeZeros;
+        } else if (t > pointAt && t < exponentAt && pointAt != tokens.end() && isPlaceholder(*t)) {
+            ++decimals;
+            if (t->kind == NumberToken::Zero) decimalZeros = decimals;
+        } else if (t->kind == NumberToken::Comma) {
+            const bool afterDigit = std::any_of(tokens.begin(), t, isPlaceholder);
+            auto next = t;
+            while (next != tokens.end() && next->kind == NumberToken::Comma) ++next;
+            if (!afterDigit || t > wholeEnd) {
+                t->kind = NumberToken::Literal, t->text = ",";
+            } else if (next < wholeEnd && isPlaceholder(*next)) {
+                thousands = true;
+            } else {
+                ++scale;
+            }
+        }
     }
     if (percent) value *= 100;
-    if (exponentAt) {
+    value /= std::pow(1000.0, scale);
+    if (exponentAt != tokens.end()) {
         char buffer[64];
         std::snprintf(buffer, sizeof buffer, "%.*E", decimals, std::fabs(value));
         std::string text = buffer;
         const auto e = text.find('E');
         const int power = std::atoi(text.c_str() + e + 1);
-        const bool plus = section[*exponentAt + 1] == '+';
-        std::string exponentDigits = section.substr(*exponentAt + 2).find("00") == 0
-                                         ? twoDigits(std::abs(power))
-                                         : std::to_string(std::abs(power));
-        text = text.substr(0, e) + "E" + (power < 0 ? "-" : (plus ? "+" : "")) + exponentDigits;
+        const auto exponentZeros = std::count_if(
+            exponentAt, tokens.end(), [](const NumberToken& t) { return t.kind == NumberToken::Zero; });
+        std::string exponentDigits = std::to_string(std::abs(power));
+        if (static_cast<long>(exponentDigits.size()) < exponentZeros)
+            exponentDigits.insert(0, static_cast<std::size_t>(exponentZeros) - exponentDigits.size(), '0');
+        text = text.substr(0, e) + exponentAt->text[0] +
+               (power < 0 ? "-" : (exponentAt->text[1] == '+' ? "+" : "")) + exponentDigits;
         if (const auto dot = text.find('.'); dot != std::string::npos)
             text.replace(dot, 1, currentRegion().decimal);
+        std::string prefix, suffix;
+        const auto firstPlaceholder = std::find_if(tokens.begin(), tokens.end(), isPlaceholder);
+        for (auto t = tokens.begin(); t != tokens.end(); ++t)
+            if (t->kind == NumberToken::Literal) (t < firstPlaceholder ? prefix : suffix) += t->text;
         return prefix + text + suffix;
     }
     auto [whole, fraction] = decimalDigits(value, decimals);
@@ -171,22 +202,122 @@ std::string formatNumberSection(double value, std::string_view section) {
         whole.insert(0, static_cast<std::size_t>(wholeZeros) - whole.size(), '0');
     while (static_cast<int>(fraction.size()) > decimalZeros && !fraction.empty() && fraction.back() == '0')
         fraction.pop_back();
-    if (thousands) whole = withThousands(whole);
-    std::string number = whole;
-    const std::string& decimal = currentRegion().decimal;
-    if (point && (!fraction.empty() || decimals == 0)) number += decimal + fraction;
-    if (point && decimals == 0 && whole.empty() && fraction.empty()) number = decimal;
-    return prefix + number + suffix;
+    // The whole digits fill the placeholders from the right; any beyond them go before the first.
+    std::string result;
+    int wholeSeen = 0, decimalSeen = 0;
+    for (auto t = tokens.begin(); t != tokens.end(); ++t) {
+        if (t < wholeEnd && isPlaceholder(*t)) {
+            if (wholeSeen == 0) {
+                const std::size_t extra = whole.size() > static_cast<std::size_t>(wholePlaces)
+                                              ? whole.size() - static_cast<std::size_t>(wholePlaces)
+                                              : 0;
+                if (thousands) {
+                    result += withThousands(whole);
+                    whole.clear();
+                } else {
+                    result += whole.substr(0, extra);
+                    whole.erase(0, extra);
+                }
+            }
+            const int fromRight = wholePlaces - 1 - wholeSeen++;
+            if (fromRight < static_cast<int>(whole.size()))
+                result += whole[whole.size() - 1 - static_cast<std::size_t>(fromRight)];
+        } else if (isPlaceholder(*t)) {
+            if (decimalSeen < static_cast<int>(fraction.size()))
+                result += fraction[static_cast<std::size_t>(decimalSeen)];
+            ++decimalSeen;
+        } else if (t->kind == NumberToken::Point) {
+            if (wholePlaces == 0) result += thousands ? withThousands(whole) : whole;
+            result += currentRegion().decimal;
+        } else if (t->kind == NumberToken::Literal) {
+            result += t->text;
+        }
+    }
+    return result;
 }
 
-std::string formatNumber(double value, const std::vector<std::string>& parts) {
+// Where a section's "*x" fill goes, while the section is formatted.
+constexpr char kFillMark = '\x01';
+
+// The bytes of the UTF-8 character starting at `at`.
+std::size_t characterLength(std::string_view text, std::size_t at) {
+    const auto lead = static_cast<unsigned char>(text[at]);
+    const std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+    return std::min(length, text.size() - at);
+}
+
+std::optional<std::uint32_t> namedColor(std::string_view name) {
+    static constexpr std::pair<std::string_view, std::uint32_t> kColors[] = {
+        {"black", 0x000000}, {"blue", 0x0000FF},    {"green", 0x00FF00},  {"cyan", 0x00FFFF},
+        {"red", 0xFF0000},   {"magenta", 0xFF00FF}, {"yellow", 0xFFFF00}, {"white", 0xFFFFFF}};
+    for (const auto& [known, rgb] : kColors)
+        if (sameName(known, name)) return rgb;
+    return std::nullopt;
+}
+
+// A section with what it asks of the drawing taken out: its [color], its "!" and its "*x" (a mark
+// where the fill goes). Quoted and escaped characters stay as they are.
+FormattedValue decorated(std::string_view section, std::string& body) {
+    FormattedValue drawing;
+    for (std::size_t i = 0; i < section.size(); ++i) {
+        const char c = section[i];
+        if (c == '"') {
+            const auto end = std::min(section.find('"', i + 1), section.size() - 1);
+            body += section.substr(i, end - i + 1);
+            i = end;
+        } else if (c == '\\' && i + 1 < section.size()) {
+            body += section.substr(i, 1 + characterLength(section, i + 1));
+            i += characterLength(section, i + 1);
+        } else if (const auto end = section.find(']', i); c == '[' && end != std::string_view::npos &&
+                                                          namedColor(section.substr(i + 1, end - i - 1))) {
+            drawing.color = namedColor(section.substr(i + 1, end - i - 1));
+            i = end;
+        } else if (c == '!') {
+            drawing.leftAligned = true;
+        } else if (c == '*' && i + 1 < section.size()) {
+            if (drawing.fill.empty()) {
+                drawing.fill = section.substr(i + 1, characterLength(section, i + 1));
+                body += kFillMark;
+            }
+            i += characterLength(section, i + 1);
+        } else {
+            body += c;
+        }
+    }
+    return drawing;
+}
+
+// Formats a value with one section: `format(body, leftAligned)` gives the text, the section the rest.
+template <typename Formatter>
+FormattedValue withSection(std::string_view section, Formatter format) {
+    std::string body;
+    FormattedValue result = decorated(section, body);
+    result.text = format(std::string_view(body), result.leftAligned);
+    if (const auto mark = result.text.find(kFillMark); mark != std::string::npos) {
+        result.text.erase(mark, 1);
+        result.fillAt = mark;
+    } else {
+        result.fill.clear();
+    }
+    return result;
+}
+
+// The sections of a number format: positive, negative (without its sign), zero; an empty one is the
+// first's.
+FormattedValue formatNumber(double value, const std::vector<std::string>& parts) {
     const bool negative = value < 0;
-    if (value == 0 && parts.size() >= 3 && !parts[2].empty()) return formatNumberSection(0, parts[2]);
-    if (negative && parts.size() >= 2 && !parts[1].empty()) return formatNumberSection(-value, parts[1]);
-    std::string text = formatNumberSection(std::fabs(value), parts[0]);
+    const auto numberIn = [](double number) {
+        return [number](std::string_view body, bool) { return formatNumberSection(number, body); };
+    };
+    if (value == 0 && parts.size() >= 3 && !parts[2].empty()) return withSection(parts[2], numberIn(0));
+    if (negative && parts.size() >= 2 && !parts[1].empty()) return withSection(parts[1], numberIn(-value));
+    FormattedValue result = withSection(parts[0], numberIn(std::fabs(value)));
     // A negative amount that rounds to zero shows no sign.
-    if (negative && text.find_first_of("123456789") != std::string::npos) text.insert(0, "-");
-    return text;
+    if (negative && result.text.find_first_of("123456789") != std::string::npos) {
+        result.text.insert(0, "-");
+        if (!result.fill.empty()) ++result.fillAt;
+    }
+    return result;
 }
 
 // A day or month as a format's run of letters asks: 4, 04, its short name, or its name.
@@ -301,25 +432,33 @@ std::string formatDateSection(double days, std::string_view section) {
     return result;
 }
 
+// The format codes of a format: its characters outside quotes that no backslash makes literal.
+std::string formatCodes(std::string_view format) {
+    std::string codes;
+    bool quoted = false;
+    for (std::size_t i = 0; i < format.size(); ++i) {
+        if (format[i] == '"')
+            quoted = !quoted;
+        else if (quoted)
+            continue;
+        else if (format[i] == '\\')
+            ++i;
+        else
+            codes += format[i];
+    }
+    return codes;
+}
+
 // Whether a custom format is about dates: it has date or time letters outside quotes and no digit
 // placeholders.
 bool isDateFormat(std::string_view format) {
-    bool quoted = false, letters = false;
-    for (std::size_t i = 0; i < format.size(); ++i) {
-        const char c = static_cast<char>(std::tolower(static_cast<unsigned char>(format[i])));
-        if (c == '"') quoted = !quoted;
-        if (quoted) continue;
-        if (c == '\\') {
-            ++i;
-            continue;
-        }
-        if (c == '0' || c == '#') return false;
-        if (std::string_view("dmyhnsqwc").find(c) != std::string_view::npos)
-            letters = true;
-        else if (std::isalpha(static_cast<unsigned char>(c)) && c != 'a' && c != 'p' && c != 't')
+    const std::string codes = lowerAscii(formatCodes(format));
+    if (codes.find_first_of("0#") != std::string::npos) return false;
+    for (const char c : codes)
+        if (std::isalpha(static_cast<unsigned char>(c)) &&
+            std::string_view("dmyhnsqwcapt").find(c) == std::string_view::npos)
             return false;
-    }
-    return letters;
+    return codes.find_first_of("dmyhnsqwc") != std::string::npos;
 }
 
 std::optional<double> numberOf(const Value& value) {
@@ -346,63 +485,151 @@ std::string generalText(const Value& value) {
     return generalNumber(*numberOf(value));
 }
 
-std::string formatText(const std::string& text, std::string_view format) {
-    if (format.find('>') != std::string_view::npos) return upperAscii(text);
-    if (format.find('<') != std::string_view::npos) return lowerAscii(text);
-    return text;
+// A text section: @ shows a character or a space, & a character or nothing, filled from the right
+// (from the left after "!"); < and > force lower and upper case; the rest is literal text. Characters
+// beyond the placeholders go before the first (after the last when filled from the left); a section
+// without placeholders shows its literal text and then the whole text.
+std::string formatTextSection(const std::string& text, std::string_view section, bool fromLeft) {
+    std::vector<std::string> pieces;  // literal text, or "@" / "&" for a placeholder
+    std::size_t placeholders = 0;
+    bool upper = false, lower = false;
+    for (std::size_t i = 0; i < section.size(); ++i) {
+        const char c = section[i];
+        if (c == '"') {
+            const auto end = section.find('"', i + 1);
+            pieces.emplace_back(section.substr(i + 1, end == std::string_view::npos ? end : end - i - 1));
+            i = end == std::string_view::npos ? section.size() : end;
+        } else if (c == '\\' && i + 1 < section.size()) {
+            pieces.emplace_back(section.substr(i + 1, characterLength(section, i + 1)));
+            i += characterLength(section, i + 1);
+        } else if (c == '@' || c == '&') {
+            pieces.emplace_back(1, c);
+            ++placeholders;
+        } else if (c == '<' || c == '>') {
+            (c == '>' ? upper : lower) = true;
+        } else {
+            pieces.emplace_back(1, c);
+        }
+    }
+    const std::string cased = upper ? upperAscii(text) : lower ? lowerAscii(text) : text;
+    std::vector<std::string> characters;
+    for (std::size_t i = 0; i < cased.size(); i += characterLength(cased, i))
+        characters.push_back(cased.substr(i, characterLength(cased, i)));
+    std::string result;
+    if (placeholders == 0) {
+        for (const auto& piece : pieces) result += piece;
+        return result + cased;
+    }
+    const std::size_t extra = characters.size() > placeholders ? characters.size() - placeholders : 0;
+    std::size_t seen = 0;
+    for (const auto& piece : pieces) {
+        if (piece != "@" && piece != "&") {
+            result += piece;
+            continue;
+        }
+        if (seen == 0 && !fromLeft)
+            for (std::size_t i = 0; i < extra; ++i) result += characters[i];
+        // The character of this placeholder, counted from the left or from the right.
+        const auto index =
+            static_cast<std::ptrdiff_t>(seen++) + (fromLeft ? 0
+                                                            : static_cast<std::ptrdiff_t>(characters.size()) -
+                                                                  static_cast<std::ptrdiff_t>(placeholders));
+        if (index >= 0 && index < static_cast<std::ptrdiff_t>(characters.size()))
+            result += characters[static_cast<std::size_t>(index)];
+        else if (piece == "@")
+            result += ' ';
+        if (seen == placeholders && fromLeft)
+            for (std::size_t i = placeholders; i < characters.size(); ++i) result += characters[i];
+    }
+    return result;
+}
+
+// Whether a custom format is about text: it has @, &, < or > outside quotes, and no digit placeholders.
+bool isTextFormat(std::string_view format) {
+    const std::string codes = formatCodes(format);
+    return codes.find_first_of("0#") == std::string::npos && codes.find_first_of("@&<>") != std::string::npos;
+}
+
+FormattedValue formatAsText(const std::string& text, const std::vector<std::string>& parts) {
+    const bool empty = text.empty() && parts.size() >= 2;
+    return withSection(parts[empty ? 1 : 0], [&](std::string_view body, bool fromLeft) {
+        return formatTextSection(text, body, fromLeft);
+    });
+}
+
+// The Euro format: the region's Currency format with the euro sign for its own.
+std::string euroFormat(const Region& region) {
+    std::string format = region.currency;
+    if (region.currencySymbol.empty()) return "\u20AC#,##0.00;-\u20AC#,##0.00";
+    for (auto at = format.find(region.currencySymbol); at != std::string::npos;
+         at = format.find(region.currencySymbol, at + 3))
+        format.replace(at, region.currencySymbol.size(), "\u20AC");
+    return format;
+}
+
+FormattedValue plain(std::string text) {
+    FormattedValue result;
+    result.text = std::move(text);
+    return result;
 }
 
 }  // namespace
 
-std::string formatValue(const Value& value, std::string_view format) {
+FormattedValue formatForDisplay(const Value& value, std::string_view format) {
     const std::string name = lowerAscii(format);
+    const auto parts = sections(format);
     if (value.isNull()) {
-        const auto parts = sections(format);
-        return parts.size() >= 4 ? formatNumberSection(0, parts[3]) : "";
+        if (isTextFormat(format)) return parts.size() >= 2 ? formatAsText("", parts) : plain("");
+        if (parts.size() >= 4)
+            return withSection(parts[3],
+                               [](std::string_view body, bool) { return formatNumberSection(0, body); });
+        return plain("");
     }
-    if (name.empty() || name == "general number") return generalText(value);
+    if (name.empty() || name == "general number") return plain(generalText(value));
     auto number = numberOf(value);
+    const Region& region = currentRegion();
     if (number) {
-        if (name == "yes/no") return *number != 0 ? "Yes" : "No";
-        if (name == "true/false") return *number != 0 ? "True" : "False";
-        if (name == "on/off") return *number != 0 ? "On" : "Off";
-        if (name == "currency") return formatNumber(*number, sections(currentRegion().currency));
-        if (name == "euro") return formatNumber(*number, {"€#,##0.00", "(€#,##0.00)"});
+        if (name == "yes/no") return plain(*number != 0 ? "Yes" : "No");
+        if (name == "true/false") return plain(*number != 0 ? "True" : "False");
+        if (name == "on/off") return plain(*number != 0 ? "On" : "Off");
+        if (name == "currency") return formatNumber(*number, sections(region.currency));
+        if (name == "euro") return formatNumber(*number, sections(euroFormat(region)));
         if (name == "fixed") return formatNumber(*number, {"0.00"});
         if (name == "standard") return formatNumber(*number, {"#,##0.00"});
         if (name == "percent") return formatNumber(*number, {"0.00%"});
         if (name == "scientific") return formatNumber(*number, {"0.00E+00"});
     }
+    if (isTextFormat(format)) return formatAsText(generalText(value), parts);
+    std::string firstBody;
+    decorated(parts[0], firstBody);
     if (name == "general date" || name == "long date" || name == "medium date" || name == "short date" ||
         name == "long time" || name == "medium time" || name == "short time" ||
-        (isDateFormat(format) && (value.holds<Date>() || number))) {
+        (isDateFormat(firstBody) && (value.holds<Date>() || number))) {
         std::optional<double> days =
             value.holds<std::string>() ? parseDate(value.get<std::string>()) : number;
-        if (!days) return generalText(value);
-        const Region& region = currentRegion();
+        if (!days) return plain(generalText(value));
         if (name == "general date") {
             const double whole = std::trunc(*days);
-            if (*days == whole) return formatDateSection(*days, region.shortDate);
-            if (whole == 0) return formatDateSection(*days, region.longTime);
-            return formatDateSection(*days, region.shortDate + " " + region.longTime);
+            if (*days == whole) return plain(formatDateSection(*days, region.shortDate));
+            if (whole == 0) return plain(formatDateSection(*days, region.longTime));
+            return plain(formatDateSection(*days, region.shortDate + " " + region.longTime));
         }
-        if (name == "long date") return formatDateSection(*days, region.longDate);
-        if (name == "medium date") return formatDateSection(*days, "dd-mmm-yy");
-        if (name == "short date") return formatDateSection(*days, region.shortDate);
-        if (name == "long time") return formatDateSection(*days, region.longTime);
-        if (name == "medium time") return formatDateSection(*days, "hh:nn AM/PM");
-        if (name == "short time") return formatDateSection(*days, "hh:nn");
-        return formatDateSection(*days, sections(format)[0]);
+        if (name == "long date") return plain(formatDateSection(*days, region.longDate));
+        if (name == "medium date") return plain(formatDateSection(*days, "dd-mmm-yy"));
+        if (name == "short date") return plain(formatDateSection(*days, region.shortDate));
+        if (name == "long time") return plain(formatDateSection(*days, region.longTime));
+        if (name == "medium time") return plain(formatDateSection(*days, "hh:nn AM/PM"));
+        if (name == "short time") return plain(formatDateSection(*days, "hh:nn"));
+        return withSection(parts[0],
+                           [&](std::string_view body, bool) { return formatDateSection(*days, body); });
     }
-    if (!number || value.holds<std::string>()) {
-        if (value.holds<std::string>() && number && format.find_first_of("0#") != std::string_view::npos)
-            return formatNumber(*number, sections(format));
-        return formatText(generalText(value), format);
-    }
-    if (format.find_first_of("0#") == std::string_view::npos &&
-        format.find_first_of("<>@") != std::string_view::npos)
-        return formatText(generalText(value), format);
-    return formatNumber(*number, sections(format));
+    // Text that is no number shows as it is.
+    if (!number) return plain(generalText(value));
+    return formatNumber(*number, parts);
+}
+
+std::string formatValue(const Value& value, std::string_view format) {
+    return formatForDisplay(value, format).text;
 }
 
 }  // namespace platform::jet::query

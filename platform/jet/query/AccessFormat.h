@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -7,11 +9,25 @@
 
 namespace platform::jet::query {
 
-// A value as Access's Format function and a control's Format property show it, in the English (United
-// States) settings: the named formats ("Currency", "Short Date", "Percent", "Yes/No", ...) and custom
-// ones ("#,##0.00;(#,##0.00)", "mmmm yyyy", "dd-mmm-yy hh:nn", ">"), with up to four sections. An
-// empty format gives the general text ("7/4/1996", "12.5", "True"). Null gives "" unless the
-// format's fourth section says otherwise.
+// A value as a control's Format property shows it: the text, and what the chosen section asks of the
+// drawing besides.
+struct FormattedValue {
+    std::string text;
+    std::optional<std::uint32_t> color;  // the section's [Red], [Blue], ... as 0xRRGGBB
+    bool leftAligned = false;            // the section's "!"
+    // The section's "*x": `fill` repeated at byte `fillAt` of the text until it fills the control.
+    std::string fill;
+    std::size_t fillAt = 0;
+};
+
+// A value as Access's Format function and a control's Format property show it, in the current region
+// (Region.h): the named formats ("Currency", "Short Date", "Percent", "Yes/No", ...) and custom ones
+// ("#,##0.00;(#,##0.00)", "mmmm yyyy", "dd-mmm-yy hh:nn", ">", "@@@-@@@@", "0;0[Red];\"Zero\";\"None\"")
+// with their sections for positive, negative, zero and Null numbers, for text and empty text, or for
+// Yes and No. An empty format gives the general text ("7/4/1996", "12.5", "True").
+FormattedValue formatForDisplay(const Value& value, std::string_view format);
+
+// The text alone, as the Format function gives it.
 std::string formatValue(const Value& value, std::string_view format);
 
 }  // namespace platform::jet::query

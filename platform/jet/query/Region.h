@@ -18,6 +18,7 @@ struct Region {
     std::string longTime = "h:nn:ss AMPM";  // AMPM: the region's own am and pm texts
     std::string am = "AM", pm = "PM";
     std::string currency = "$#,##0.00;($#,##0.00)";  // the Currency format's sections
+    std::string currencySymbol = "$";                // as it stands in them
     int paperSize = 1;  // the region's paper, a Windows DMPAPER_ value: 1 Letter, 9 A4
     std::array<std::string, 12> months = {"January",   "February", "March",    "April",
                                           "May",       "June",     "July",     "August",

@@ -30,15 +30,19 @@ std::string withDecimals(std::string_view format, int places) {
 
 }  // namespace
 
-std::string controlText(const query::Value& value, std::string_view format, int decimalPlaces) {
+query::FormattedValue formattedControlText(const query::Value& value, std::string_view format, int decimalPlaces) {
     // A Currency field shows as money unless its control says otherwise, as the field's own Format
     // (which Access's table design sets for it) would have it.
     if (format.empty() && value.holds<query::Currency>()) format = "Currency";
     if (decimalPlaces >= 0 && decimalPlaces <= 15 && isNumber(value)) {
         if (const std::string written = withDecimals(format, decimalPlaces); !written.empty())
-            return query::formatValue(value, written);
+            return query::formatForDisplay(value, written);
     }
-    return query::formatValue(value, format);
+    return query::formatForDisplay(value, format);
+}
+
+std::string controlText(const query::Value& value, std::string_view format, int decimalPlaces) {
+    return formattedControlText(value, format, decimalPlaces).text;
 }
 
 }  // namespace platform::jet::render

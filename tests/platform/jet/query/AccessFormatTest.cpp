@@ -54,6 +54,70 @@ INSTANTIATE_TEST_SUITE_P(
         FormatCase{kJuly4Afternoon, "h:mm AM/PM", "1:05 PM"}, FormatCase{std::string("abc"), ">", "ABC"},
         FormatCase{std::string("ABC"), "<", "abc"}));
 
+// The sections Access chooses by sign, zero, Null, empty text, Yes and No; literal text between digits.
+INSTANTIATE_TEST_SUITE_P(Sections, Formats,
+                         ::testing::Values(FormatCase{-6.0, "0;!0![Red];\"Out\";\"N/A\"", "6"},
+                                           FormatCase{0.0, "0;!0![Red];\"Out\";\"N/A\"", "Out"},
+                                           FormatCase{Value(), "0;!0![Red];\"Out\";\"N/A\"", "N/A"},
+                                           FormatCase{Value(), "@;\"Unk\"", "Unk"},
+                                           FormatCase{std::string(), "@;\"Unk\"", "Unk"},
+                                           FormatCase{std::string("Bolt"), "@;\"Unk\"", "Bolt"},
+                                           FormatCase{true, ";\"Yes\";\"No\"", "Yes"},
+                                           FormatCase{false, ";\"Yes\"[Green];\"No\"[Red]", "No"},
+                                           FormatCase{std::int64_t{123456789}, "000-00-0000", "123-45-6789"},
+                                           FormatCase{1234567.0, "#,##0,", "1,235"},
+                                           FormatCase{5.5, ".00", "5.50"}, FormatCase{5.0, "#.##", "5."},
+                                           FormatCase{12.5, "\\$0.0\" net\"", "$12.5 net"},
+                                           FormatCase{0.00012, "0.0e-0", "1.2e-4"},
+                                           FormatCase{Currency{12'345'000}, "Euro", "\u20AC1,234.50"}));
+
+// Text placeholders fill from the right, or from the left after "!"; & leaves out what @ shows as a space.
+INSTANTIATE_TEST_SUITE_P(Text, Formats,
+                         ::testing::Values(FormatCase{std::string("465043799"), "@@@-@@-@@@@", "465-04-3799"},
+                                           FormatCase{std::string("ab"), "@@@@", "  ab"},
+                                           FormatCase{std::string("ab"), "!@@@@", "ab  "},
+                                           FormatCase{std::string("ab"), "&&&&", "ab"},
+                                           FormatCase{std::string("abcdef"), "@@-@@", "abcd-ef"},
+                                           FormatCase{std::string("abcdef"), "!@@-@@", "ab-cdef"},
+                                           FormatCase{std::string("\u00e9t\u00e9"), "(@@@)",
+                                                      "(\u00e9t\u00e9)"},
+                                           FormatCase{std::string("ab"), ">\"#\"@@@", "# AB"},
+                                           FormatCase{12.5, "@\"%\"", "12.5%"}));
+
+struct DrawingCase {
+    Value value;
+    const char* format;
+    const char* text;
+    std::optional<std::uint32_t> color;
+    bool leftAligned;
+    const char* fill;
+    std::size_t fillAt;
+};
+
+TEST(FormatForDisplay, CarriesTheSectionsColorAlignmentAndFillToTheDrawing) {
+    const DrawingCase cases[] = {
+        {-6.0, "0;!0![Red];\"Out\"", "6", 0xFF0000, true, "", 0},
+        {6.0, "0;!0![Red];\"Out\"", "6", std::nullopt, false, "", 0},
+        {false, ";\"Yes\"[Green];\"No\"[bLuE]", "No", 0x0000FF, false, "", 0},
+        {kJuly4, "[Magenta]dd/mm", "04/07", 0xFF00FF, false, "", 0},
+        {std::string("x"), "@;[Yellow]\"Unk\"", "x", std::nullopt, false, "", 0},
+        {Value(), "@;[Yellow]\"Unk\"", "Unk", 0xFFFF00, false, "", 0},
+        {std::string("a!b"), "\"[Red]\"\\!@", "[Red]!a!b", std::nullopt, false, "", 0},
+        {-12.5, "$*-0.00", "-$12.50", std::nullopt, false, "-", 2},
+        {std::string("ab"), "@*\u00b7\"|\"", "ab|", std::nullopt, false, "\u00b7", 2},
+    };
+    for (const auto& c : cases) {
+        const FormattedValue shown = formatForDisplay(c.value, c.format);
+        EXPECT_EQ(shown.text, c.text) << c.format;
+        EXPECT_EQ(shown.color, c.color) << c.format;
+        EXPECT_EQ(shown.leftAligned, c.leftAligned) << c.format;
+        EXPECT_EQ(shown.fill, c.fill) << c.format;
+        if (*c.fill) {
+            EXPECT_EQ(shown.fillAt, c.fillAt) << c.format;
+        }
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(General, Formats,
                          ::testing::Values(FormatCase{0.1 + 0.2, "", "0.3"}, FormatCase{1e20, "", "1E+20"},
                                            FormatCase{Currency{-5}, "", "-0.0005"},
