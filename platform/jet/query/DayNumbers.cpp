@@ -52,9 +52,9 @@ CivilTime civilTime(double days) {
     double fraction = std::fabs(days - whole);
     long long seconds = std::llround(fraction * 86400.0);
     long long dayNumber = static_cast<long long>(whole);
-    if (seconds >= 86400) {  // rounding reached midnight
+    if (seconds >= 86400) {  // rounding reached the next midnight: the time counts forward on either side
         seconds -= 86400;
-        dayNumber += days < 0 ? -1 : 1;
+        ++dayNumber;
     }
     civilFromEpoch(dayNumber + kEpochOfDayZero, time.year, time.month, time.day);
     time.hour = static_cast<int>(seconds / 3600);
