@@ -5,11 +5,19 @@
 // and 100,000 rows (with --rows, over the numbers of rows given instead), each written to a file and
 // drawn by a renderer of its own with the engine's usual limits: its pages, seconds, pages per second
 // and the helper's peak memory. 1,000,000 rows take about two minutes.
+// The floor comes between: each Northwind report drawn in this process, once as the helper draws it
+// (design, rows, layout and painting into a PDF document) and once replaying what that painting drew,
+// recorded page by page (DrawingRecorder), straight to a QPdfWriter: the same text runs, lines and
+// pictures without our layout or queries. The ratio of the two says how much our own work adds to Qt's.
 //
 //   render_bench [RUNS [FOLDER]]   (3 runs by default)
 //   render_bench --rows N...       (e.g. --rows 10000 100000 1000000)
 
 #include <sys/resource.h>
+
+#include <QBuffer>
+#include <QGuiApplication>
+#include <QPdfWriter>
 
 #include <algorithm>
 #include <chrono>
@@ -18,10 +26,12 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "ChildMemory.h"
+#include "DrawingRecorder.h"
 #include "DatabaseFile.h"
 #include "Fixtures.h"
 #include "platform/Failure.h"
@@ -30,6 +40,10 @@
 #include "platform/jet/DatabaseFile.h"
 #include "platform/jet/HelperPrograms.h"
 #include "platform/jet/PrintRenderer.h"
+#include "platform/jet/helper/DatabaseReports.h"
+#include "platform/jet/helper/ScopedMdb.h"
+#include "platform/jet/render/ReportDocument.h"
+#include "platform/jet/render/ReportRegion.h"
 
 namespace {
 
@@ -115,6 +129,91 @@ SizeRun drawOrdersReport(int rows, const fs::path& folder, EngineOptions options
     return run;
 }
 
+// The pages painted, recorded, on paper of one layout.
+class RecordingCanvas : public render::PageCanvas {
+  public:
+    QPainter& firstPage(const QPageLayout& layout) override {
+        layout_ = layout;
+        recorder_.emplace(layout.paintRect(QPageLayout::Inch).size(), kReportResolution);
+        painter_.begin(&*recorder_);
+        return painter_;
+    }
+    void nextPage() override { recorder_->newPage(); }
+    // The recording, once painting has ended.
+    std::pair<QPageLayout, std::vector<bench::Page>> recording() {
+        painter_.end();
+        return {layout_, std::move(recorder_->pages())};
+    }
+
+  private:
+    QPageLayout layout_;
+    std::optional<bench::DrawingRecorder> recorder_;
+    QPainter painter_;
+};
+
+// The recorded pages replayed into a PDF document, as a renderer doing nothing else would write them.
+QByteArray replayed(const QPageLayout& layout, const std::vector<bench::Page>& pages) {
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    {
+        QPdfWriter writer(&buffer);
+        writer.setResolution(render::PageCanvas::kReportResolution);
+        writer.setPageLayout(layout);
+        bench::replay(pages, writer);
+    }
+    return buffer.data();
+}
+
+// Each report drawn here as the helper draws it, then the floor: its recorded drawing replayed.
+// With a folder, the replayed documents are saved there too, to compare with the drawn ones.
+void benchFloor(const std::string& file, const std::vector<std::string>& reports, std::uint16_t codePage,
+                const std::string& folder) {
+    int argc = 1;
+    char name[] = "render_bench";
+    char* argv[] = {name, nullptr};
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication application(argc, argv);
+    query::useRegion(render::reportRegion(codePage));
+    auto pageFile = helper::PageFile::open(file.c_str());
+    helper::ScopedMdb mdb(pageFile ? mdb_open(file.c_str(), MDB_NOFLAGS) : nullptr);
+    if (!mdb) {
+        std::printf("floor: %s cannot be read here\n", file.c_str());
+        return;
+    }
+    helper::ReportStorage storage(mdb.get(), *pageFile);
+    helper::DatabaseReports source(mdb.get(), storage, charsetOfCodePage(codePage));
+    double ours = 0, floor = 0;
+    int pages = 0;
+    std::printf("floor: each report drawn in this process, then its drawing replayed straight to QPdfWriter\n"
+                "  %-32s %6s %9s %9s %6s\n", "report", "pages", "ours s", "floor s", "ratio");
+    for (const auto& report : reports) {
+        try {
+            auto start = Clock::now();
+            const auto design = source.design(report);
+            const auto rows = design.recordSource.empty() ? render::unboundRows() : source.rows(design.recordSource);
+            const render::DrawnReport drawn = render::drawReport(design, rows, report, &source, report);
+            const double drawSeconds = std::chrono::duration<double>(Clock::now() - start).count();
+
+            RecordingCanvas canvas;
+            render::paintReport(design, rows, canvas, &source, report);
+            const auto [layout, recorded] = canvas.recording();
+            start = Clock::now();
+            const QByteArray pdf = replayed(layout, recorded);
+            const double replaySeconds = std::chrono::duration<double>(Clock::now() - start).count();
+            if (!folder.empty())
+                std::ofstream(fs::path(folder) / (report + " (floor).pdf"), std::ios::binary)
+                    .write(pdf.constData(), pdf.size());
+            std::printf("  %-32s %6d %9.3f %9.3f %6.2f\n", report.c_str(), drawn.pages, drawSeconds,
+                        replaySeconds, drawSeconds / replaySeconds);
+            ours += drawSeconds, floor += replaySeconds, pages += drawn.pages;
+        } catch (const std::exception& error) {
+            std::printf("  %-32s not drawn: %s\n", report.c_str(), error.what());
+        }
+    }
+    std::printf("  %-32s %6d %9.3f %9.3f %6.2f   (%.0f pages/s ours, %.0f the floor)\n", "all", pages, ours,
+                floor, ours / floor, pages / ours, pages / floor);
+}
+
 int benchSizes(const std::vector<int>& sizes) {
     EngineOptions options;
     options.helperFolder = CALVENOR_HELPER_DIR;
@@ -196,5 +295,6 @@ int main(int argc, char** argv) {
     rusage usage{};
     if (::getrusage(RUSAGE_CHILDREN, &usage) == 0)
         std::printf("peak memory of the renderer helper: %.1f MiB\n", usage.ru_maxrss / 1024.0);
+    benchFloor(file, reports, database.header.codePage, folder);
     return benchSizes({10'000, 100'000});
 }
