@@ -70,6 +70,8 @@ std::optional<DatabaseFormat> formatOf(std::span<const unsigned char> start) {
                 return DatabaseFormat::Ace15;
             case 5:
                 return DatabaseFormat::Ace16;
+            case 6:  // Access 2019 and later: Date/Time Extended fields
+                return DatabaseFormat::Ace17;
         }
     }
     return std::nullopt;
@@ -138,6 +140,8 @@ const char* formatName(DatabaseFormat format) {
             return "ACE15";
         case DatabaseFormat::Ace16:
             return "ACE16";
+        case DatabaseFormat::Ace17:
+            return "ACE17";
     }
     return "";
 }

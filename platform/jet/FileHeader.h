@@ -7,7 +7,7 @@
 
 namespace platform::jet {
 
-enum class DatabaseFormat { Jet3, Jet4, Ace12, Ace14, Ace15, Ace16 };
+enum class DatabaseFormat { Jet3, Jet4, Ace12, Ace14, Ace15, Ace16, Ace17 };
 
 bool isAceFormat(DatabaseFormat format);
 std::size_t pageSize(DatabaseFormat format);

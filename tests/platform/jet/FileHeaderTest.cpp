@@ -37,7 +37,8 @@ TEST(FileHeader, ReadsFormatPasswordAndEncryptionOfEveryTestFile) {
           Expected{"datetest-jet4.mdb", "JET4", "", false}, Expected{"jet3-v1997.mdb", "JET3", "", false},
           Expected{"jet4-v2000-nopassword.mdb", "JET4", "", false},
           Expected{"jet4-v2000-password.mdb", "JET4", "password", false},
-          Expected{"jet4-v2003-password.mdb", "JET4", "password", false}}) {
+          Expected{"jet4-v2003-password.mdb", "JET4", "password", false},
+          Expected{"values/extDateTestV2019.accdb", "ACE17", "", false}}) {
         SCOPED_TRACE(e.file);
         auto header = headerOf(fileBytes(jet_tests::testFile(e.file)));
         ASSERT_TRUE(header);
