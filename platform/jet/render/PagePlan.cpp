@@ -419,6 +419,32 @@ SectionExtent designedExtent(const Section& section) {
     return extent;
 }
 
+int pagesAcross(const design::ReportDesign& design, int printableWidth) {
+    // The report's width, as Access measures it against the paper; in columns, the columns that fit
+    // (the rest are not printed) and the page-wide sections' controls.
+    int width = design.width;
+    const Columns columns = columnsOf(design, printableWidth);
+    if (design.page.columns > 1) {
+        width = columns.count * columns.pitch - design.page.columnSpacing;
+        const auto reach = [&](const auto& self, const design::Control& control) -> void {
+            width = std::max(width, control.left + control.width);
+            for (const auto& child : control.children) self(self, child);
+        };
+        const auto inColumns = [&](SectionKind kind) {
+            const bool group = kind == SectionKind::GroupHeader || kind == SectionKind::GroupFooter;
+            return kind == SectionKind::Detail || (group && !columns.acrossThenDown);
+        };
+        for (const auto& section : design.sections)
+            if (!inColumns(section.kind))
+                for (const auto& control : section.controls) reach(reach, control);
+    }
+    // Within a point of the edge is taken to fit: the printable width here is the paper's less the
+    // margins, measured in points, not the printer's.
+    constexpr int kTolerance = 20;
+    if (printableWidth <= 0 || width <= printableWidth + kTolerance) return 1;
+    return std::min(kMostPagesAcross, (width - kTolerance + printableWidth - 1) / printableWidth);
+}
+
 std::vector<PlannedPage> planPages(const design::ReportDesign& design, const Grouping& grouping,
                                    PrintableArea area, const SectionMeasure& measure) {
     const SectionMeasure measureOf =

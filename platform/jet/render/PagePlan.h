@@ -44,6 +44,11 @@ SectionExtent designedExtent(const design::Section& section);
 // More pages than any report prints: a design that asks for more is damaged or hostile.
 inline constexpr std::size_t kMostPages = 100'000;
 
+// How many sheets side by side each page of the report prints on: a report wider than the printable
+// area prints what lies past its right edge on the sheets that follow, as many as its width needs.
+inline constexpr int kMostPagesAcross = 20;
+int pagesAcross(const design::ReportDesign& design, int printableWidth);
+
 struct PlannedPage {
     std::vector<Band> bands;
 };

@@ -54,14 +54,20 @@ DrawnReport paintReport(const design::ReportDesign& designed, query::RowSet rows
                   [&](const design::Section& section, const RowScope& scope) {
                       return reportPainter.measure(section, scope);
                   });
-    if (pages.size() > kMostPages) {
-        pages.resize(kMostPages);
+    // A report wider than the paper prints each page on sheets side by side, one after the other, each
+    // numbered: [Pages] counts them all.
+    const int across = pagesAcross(design, printableWidth);
+    if (pages.size() * across > kMostPages) {
+        pages.resize(kMostPages / across);
         drawn.omissions.insert("the pages past the " + std::to_string(kMostPages) + "th");
     }
-    drawn.pages = static_cast<int>(pages.size());
+    drawn.pages = static_cast<int>(pages.size()) * across;
     for (std::size_t i = 0; i < pages.size(); ++i) {
-        if (i > 0) canvas.nextPage();
-        reportPainter.drawPage(pages[i], {static_cast<int>(i + 1), static_cast<int>(pages.size())});
+        for (int strip = 0; strip < across; ++strip) {
+            if (i > 0 || strip > 0) canvas.nextPage();
+            reportPainter.drawPage(pages[i], {static_cast<int>(i) * across + strip + 1, drawn.pages}, strip,
+                                   across);
+        }
     }
     drawn.omissions.insert(reportPainter.omissions().begin(), reportPainter.omissions().end());
     if (hasEvents(design)) drawn.omissions.insert(kEventsNotRun);

@@ -138,10 +138,19 @@ QRectF ReportPainter::areaOf(const Control& control, int top, int height) const 
                   height * scale_);
 }
 
-void ReportPainter::drawPage(const PlannedPage& page, const PageNumbers& numbers) {
+void ReportPainter::drawPage(const PlannedPage& page, const PageNumbers& numbers, int across,
+                             int pagesAcross) {
+    // A strip further right is the page moved left under the printable area, cut at its edges.
+    const int stripLeft = std::clamp(across, 0, kMostPagesAcross) * printableWidth_;
+    painter_.save();
+    if (pagesAcross > 1) {
+        painter_.setClipRect(QRectF(origin_.x(), origin_.y(), printableWidth_ * scale_, 1e9),
+                             Qt::IntersectClip);
+        painter_.translate(-stripLeft * scale_, 0);
+    }
     for (const Band& band : page.bands) {
         const design::Section& section = *band.section;
-        const int width = band.width > 0 ? band.width : printableWidth_ - band.left;
+        const int width = band.width > 0 ? band.width : printableWidth_ + stripLeft - band.left;
         const QRectF bandArea(origin_.x() + band.left * scale_, origin_.y() + band.top * scale_,
                               width * scale_, band.height * scale_);
         const QColor back = colorOf(section.backColor, Qt::white);
@@ -150,7 +159,7 @@ void ReportPainter::drawPage(const PlannedPage& page, const PageNumbers& numbers
         // A part of a section shows the section's controls moved up by what earlier pages showed.
         painter_.save();
         const bool part = band.offset > 0 || band.height < layout.height;
-        if (part) painter_.setClipRect(bandArea);
+        if (part) painter_.setClipRect(bandArea, Qt::IntersectClip);
         painter_.translate(band.left * scale_, 0);
         for (const PlacedControl& placed : layout.controls) {
             // A control wholly in another part of the section is not drawn here at all: clipped away,
@@ -158,10 +167,16 @@ void ReportPainter::drawPage(const PlannedPage& page, const PageNumbers& numbers
             if (part && (placed.top + std::max(placed.height, 1) <= band.offset ||
                          placed.top >= band.offset + band.height))
                 continue;
+            // Nor one wholly on another sheet of a wide page.
+            const int left = band.left + placed.control->left;
+            if (pagesAcross > 1 && (left >= stripLeft + printableWidth_ ||
+                                    left + std::max(placed.control->width, 1) <= stripLeft))
+                continue;
             drawControl(placed, band.top - band.offset, band, numbers);
         }
         painter_.restore();
     }
+    painter_.restore();
 }
 
 void ReportPainter::drawControl(const PlacedControl& placed, int bandTop, const Band& band,
@@ -438,8 +453,15 @@ void ReportPainter::drawText(const Control& control, const QRectF& area, const s
     // A look-alike face wider than the font the label was sized for is narrowed to the room the
     // design gave the text, as the original would have fitted it.
     QRectF drawnArea = textArea;
-    const QString shown = QString::fromStdString(text);
-    if (!roomForTwoLines && !fontStandIn(control.font.name).sameWidths && textArea.width() > 0) {
+    QString shown = QString::fromStdString(text);
+    const bool sameWidths = fontStandIn(control.font.name).sameWidths;
+    // A number or date wider than its box prints as # signs filling it, as Access shows it, not cut;
+    // in a look-alike face of other widths it is narrowed as text is, its own width not known.
+    if (number && sameWidths && painter_.fontMetrics().horizontalAdvance(shown) > textArea.width()) {
+        const double sign = painter_.fontMetrics().horizontalAdvance(QLatin1Char('#'));
+        shown = QString(sign > 0 ? static_cast<int>(std::max(0.0, textArea.width()) / sign) : 0, '#');
+    }
+    if (!roomForTwoLines && !sameWidths && textArea.width() > 0) {
         const double width = painter_.fontMetrics().horizontalAdvance(shown);
         if (width > textArea.width()) {
             const double narrowing = std::max(0.5, textArea.width() / width);

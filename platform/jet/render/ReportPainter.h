@@ -30,7 +30,9 @@ class ReportPainter {
     ReportPainter(QPainter& painter, double devicePerTwip, QPointF origin, int printableWidth,
                   ReportEvaluator& evaluator);
 
-    void drawPage(const PlannedPage& page, const PageNumbers& numbers);
+    // A page wider than the paper prints on pagesAcross sheets side by side, each the printable width's
+    // next strip of it; across says which, from 0 at the left.
+    void drawPage(const PlannedPage& page, const PageNumbers& numbers, int across = 0, int pagesAcross = 1);
 
     // Where subreport controls find their reports; without it they are left out.
     void setSubreports(Subreports* subreports) { subreports_ = subreports; }

@@ -4,9 +4,12 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
+#include <QProcess>
+#include <QStandardPaths>
 
 #include "platform/jet/query/DayNumbers.h"
 #include "platform/jet/render/PagePlan.h"
+#include "platform/jet/render/ReportDocument.h"
 #include "platform/jet/render/ReportGrouping.h"
 #include "platform/jet/render/ReportPainter.h"
 #include "platform/jet/render/ReportRows.h"
@@ -547,4 +550,122 @@ TEST(SectionLayout, EmptyTextThatCanShrinkGivesBackItsLinesAndGrownTextPushesDow
     EXPECT_EQ(grown.controls[2].top, 300 + growth);
     EXPECT_EQ(grown.height, 600 + growth);
     EXPECT_EQ(reportPainter.layOut(detail, {0, 0, 0}).height, 600) << "Null notes grow nothing";
+}
+
+TEST(PagePlan, AReportWiderThanThePaperPrintsOnSheetsSideBySide) {
+    struct Case {
+        const char* what;
+        int width;
+        int columns, itemWidth;
+        int across;
+    };
+    const Case cases[] = {
+        {"as wide as the paper", 9000, 1, 0, 1},
+        {"a few twips over, as measured in points", 9010, 1, 0, 1},
+        {"past the edge", 9100, 1, 0, 2},
+        {"two and a half sheets", 22500, 1, 0, 3},
+        {"columns: only those that fit count", 20000, 3, 4000, 1},
+        {"columns wider than the paper alone", 20000, 1, 0, 3},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        design::ReportDesign report;
+        report.width = c.width;
+        report.page.columns = c.columns;
+        report.page.sameAsDetail = c.itemWidth == 0;
+        report.page.itemWidth = c.itemWidth;
+        report.sections = {section(SectionKind::Detail, 100)};
+        EXPECT_EQ(render::pagesAcross(report, 9000), c.across);
+    }
+}
+
+namespace {
+
+// The text of each page of a drawn document, as pdftotext gives it back.
+std::vector<std::string> pageTexts(const QByteArray& pdf) {
+    QProcess extract;
+    extract.start("pdftotext", {"-layout", "-enc", "UTF-8", "-", "-"});
+    extract.write(pdf);
+    extract.closeWriteChannel();
+    extract.waitForFinished();
+    std::vector<std::string> pages;
+    std::string text = extract.readAllStandardOutput().toStdString();
+    for (std::size_t at = 0, end; (end = text.find('\f', at)) != std::string::npos; at = end + 1)
+        pages.push_back(text.substr(at, end - at));
+    return pages;
+}
+
+// A report over one row on Letter paper with inch margins (9,360 twips to print on).
+design::ReportDesign letterReport(int width, std::vector<design::Control> controls) {
+    design::ReportDesign report;
+    report.width = width;
+    report.page.paperSize = 1;
+    report.page.leftMargin = report.page.rightMargin = 1440;
+    report.page.topMargin = report.page.bottomMargin = 1440;
+    report.sections = {section(SectionKind::Detail, 400), section(SectionKind::PageFooter, 300)};
+    report.sections[0].controls = std::move(controls);
+    design::Control number = control(design::ControlKind::TextBox, 0, 300, "Number",
+                                     "=\"Page \" & [Page] & \" of \" & [Pages]");
+    number.width = 3000;
+    report.sections[1].controls = {number};
+    return report;
+}
+
+struct QtApplication {
+    int argc = 1;
+    char name[13] = "render_tests";
+    char* argv[2] = {name, nullptr};
+    QGuiApplication application{argc, argv};
+};
+
+}  // namespace
+
+TEST(DrawnPages, WhatLiesPastTheRightMarginPrintsOnTheNextSheetAndEverySheetIsNumbered) {
+    QtApplication qt;
+    if (QStandardPaths::findExecutable("pdftotext").isEmpty()) GTEST_SKIP() << "no pdftotext";
+    design::Control left = control(design::ControlKind::Label, 0, 300), right = left;
+    left.caption = "Westmost";
+    right.caption = "Eastmost";
+    right.left = 9360 + 200;
+    query::RowSet rows;
+    rows.rows.emplace_back();
+    const auto pages =
+        pageTexts(render::drawReport(letterReport(9360 + 2000, {left, right}), rows, "Wide").pdf);
+    ASSERT_EQ(pages.size(), 2u);
+    EXPECT_THAT(pages[0], testing::AllOf(testing::HasSubstr("Westmost"), testing::HasSubstr("Page 1 of 2"),
+                                         testing::Not(testing::HasSubstr("Eastmost"))));
+    // The page footer's number lies wholly on the first sheet.
+    EXPECT_THAT(pages[1], testing::AllOf(testing::HasSubstr("Eastmost"),
+                                         testing::Not(testing::HasSubstr("Westmost")),
+                                         testing::Not(testing::HasSubstr("Page"))));
+}
+
+TEST(DrawnPages, ANumberOrDateTooWideForItsBoxPrintsAsSignsFillingIt) {
+    QtApplication qt;
+    if (QStandardPaths::findExecutable("pdftotext").isEmpty()) GTEST_SKIP() << "no pdftotext";
+    struct Case {
+        const char* source;
+        int width;
+        const char* shown;
+    };
+    const Case cases[] = {
+        {"=1234567890", 500, "#####"},
+        {"=1234567890", 2000, "1234567890"},
+        {"=DateSerial(2024,12,31)", 300, "###"},
+        {"=\"a text too wide\"", 500, "a text"},  // text is cut, not replaced
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.source);
+        design::Control box = control(design::ControlKind::TextBox, 0, 300, "Box", c.source);
+        box.width = c.width;
+        box.font.name = "Arial";
+        query::RowSet rows;
+        rows.rows.emplace_back();
+        const auto pages = pageTexts(render::drawReport(letterReport(9000, {box}), rows, "Signs").pdf);
+        ASSERT_EQ(pages.size(), 1u);
+        EXPECT_THAT(pages[0], testing::HasSubstr(c.shown));
+        if (std::string(c.shown).find('#') != std::string::npos) {
+            EXPECT_THAT(pages[0], testing::Not(testing::HasSubstr(std::string(c.shown) + "#####")));
+        }
+    }
 }
