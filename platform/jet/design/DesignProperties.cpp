@@ -103,6 +103,18 @@ constexpr SlotEntry kSlots[] = {
     {kSubreport, 0xDE, Property::LinkChildFields},
     {kSubreport, 0xDF, Property::LinkMasterFields},
 
+    // A Microsoft Graph chart keeps its place one slot on, its OLE data (kept as its picture) where a
+    // subreport keeps its source object, then its row source and links.
+    {kChart, 0x61, Property::Left},
+    {kChart, 0x62, Property::Top},
+    {kChart, 0x63, Property::Width},
+    {kChart, 0x64, Property::Height},
+    {kChart, 0xDD, Property::Picture},
+    {kChart, 0xDE, Property::RowSourceType},
+    {kChart, 0xDF, Property::RowSource},
+    {kChart, 0xE0, Property::LinkChildFields},
+    {kChart, 0xE1, Property::LinkMasterFields},
+
     {kCheckBox, 0xDD, Property::ControlSource},
     {kBoundObjectFrame, 0xDD, Property::ControlSource},
     {kBoundObjectFrame, 0x30, Property::SizeMode},

@@ -85,7 +85,7 @@ struct Control {
     int columnCount = 1;
     int boundColumn = 1;  // the column, from 1, whose value is the control's
     bool columnHeads = false;
-    std::vector<std::uint8_t> picture;  // an image's stored picture
+    std::vector<std::uint8_t> picture;  // an image's stored picture; a chart's OLE data
     std::vector<Control> children;      // an attached label, an option group's buttons
 };
 
