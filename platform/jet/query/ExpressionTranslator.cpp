@@ -43,6 +43,7 @@ std::string quoted(const std::string& text) {
     return result + "'";
 }
 
+// A number written so that SQLite reads back the same double.
 Translated dateLiteral(double days) {
     char buffer[64];
     std::snprintf(buffer, sizeof buffer, "%.17g", days);
@@ -120,8 +121,9 @@ const std::map<std::string, PlainFunction>& plainFunctions() {
 
 class Parser : TokenCursor {
   public:
-    Parser(const std::vector<Token>& tokens, std::size_t& position, const NameResolver& resolve)
-        : TokenCursor(tokens, position), resolve_(resolve) {}
+    Parser(const std::vector<Token>& tokens, std::size_t& position, const NameResolver& resolve,
+           const std::string& aggregateFilter)
+        : TokenCursor(tokens, position), resolve_(resolve), aggregateFilter_(aggregateFilter) {}
 
     Translated expression(int minPrecedence = 0) {
         if (++depth_ > kMaxNesting) throw QueryError("The expression is nested too deeply.");
@@ -254,6 +256,15 @@ class Parser : TokenCursor {
             column = resolve_("", parts[0]);
         else if (parts.size() == 2)
             column = resolve_(parts[0], parts[1]);
+        // [Orders.OrderID]: Jet reads a table and a column written inside one pair of brackets.
+        for (std::size_t dot = parts[0].find('.');
+             !column && parts.size() == 1 && first.kind == Token::Kind::BracketedName &&
+             dot != std::string::npos;
+             dot = parts[0].find('.', dot + 1))
+            column = resolve_(parts[0].substr(0, dot), parts[0].substr(dot + 1));
+        // Printed outside Access no temporary variable is set: each reads as Null.
+        if (!column && parts.size() == 2 && sameName(parts[0], "TempVars"))
+            return {"NULL", ColumnType::Unknown};
         if (!column)
             throw QueryError("It asks for a value for " + written +
                              " (a parameter, or a name it does not know).");
@@ -276,13 +287,20 @@ class Parser : TokenCursor {
         return result;
     }
 
+    // TempVars("Name") or TempVars.Item("Name"), Null as TempVars!Name is.
+    Translated tempVariable() {
+        if (arguments().size() != 1) throw QueryError("TempVars takes the name of one variable.");
+        return {"NULL", ColumnType::Unknown};
+    }
+
     Translated function(std::string written) {
         std::string name = lowerAscii(written);
         if (name.ends_with('$')) name.pop_back();
         if (name == "count" && peek(1).isSymbol("*") && peek(2).isSymbol(")")) {
             position_ += 3;
-            return {"count(*)", ColumnType::Integer};
+            return {filtered("count(*)"), ColumnType::Integer};
         }
+        if (name == "tempvars") return tempVariable();
         const std::vector<Translated> args = arguments();
         const auto count = [&](std::size_t min, std::size_t max) {
             if (args.size() < min || args.size() > max)
@@ -291,11 +309,12 @@ class Parser : TokenCursor {
         };
         const auto aggregate = [&](const char* sqlite) -> Translated {
             count(1, 1);
-            return {std::string(sqlite) + "(" + args[0].sql + ")", args[0].type};
+            return {filtered(std::string(sqlite) + "(" + args[0].sql + ")"), args[0].type};
         };
         if (name == "iif") {
-            count(3, 3);
-            const Unified branches = unify(args[1], args[2]);
+            // Without a third argument a false condition gives Null (the Access 2007 template relies on it).
+            count(2, 3);
+            const Unified branches = unify(args[1], args.size() == 3 ? args[2] : Translated{"NULL"});
             return {"(CASE WHEN " + plainValue(args[0]) + " THEN " + branches.left + " ELSE " +
                         branches.right + " END)",
                     branches.type};
@@ -334,27 +353,31 @@ class Parser : TokenCursor {
                         (args.size() >= 2 ? plainValue(args[1]) : "''") + ")",
                     ColumnType::Text};
         }
-        if (name == "abs") return aggregate("abs");
+        if (name == "abs") {
+            count(1, 1);
+            return {"abs(" + args[0].sql + ")", args[0].type};
+        }
         if (name == "min") return aggregate("min");
         if (name == "max") return aggregate("max");
         if (name == "first") return aggregate("access_first");
         if (name == "last") return aggregate("access_last");
         if (name == "count") {
             count(1, 1);
-            return {"count(" + args[0].sql + ")", ColumnType::Integer};
+            return {filtered("count(" + args[0].sql + ")"), ColumnType::Integer};
         }
         if (name == "sum") {
             count(1, 1);
             if (args[0].type == ColumnType::Currency || isWhole(args[0].type))
-                return {"sum(" + args[0].sql + ")",
+                return {filtered("sum(" + args[0].sql + ")"),
                         args[0].type == ColumnType::Currency ? ColumnType::Currency : ColumnType::Integer};
-            return {"sum(" + plainValue(args[0]) + ")", ColumnType::Double};
+            return {filtered("sum(" + plainValue(args[0]) + ")"), ColumnType::Double};
         }
         if (name == "avg") {
             count(1, 1);
             if (args[0].type == ColumnType::Currency)
-                return {"access_ccur(avg(" + args[0].sql + ") / 10000.0)", ColumnType::Currency};
-            return {"avg(" + plainValue(args[0]) + ")", ColumnType::Double};
+                return {"access_ccur(" + filtered("avg(" + args[0].sql + ")") + " / 10000.0)",
+                        ColumnType::Currency};
+            return {filtered("avg(" + plainValue(args[0]) + ")"), ColumnType::Double};
         }
         const auto found = plainFunctions().find(name);
         if (found == plainFunctions().end())
@@ -439,6 +462,13 @@ class Parser : TokenCursor {
         return e.type == ColumnType::Text ? " COLLATE NOCASE" : "";
     }
 
+    // Jet adds, subtracts and multiplies money and any other number as money: the other is rounded to
+    // ten-thousandths first (a Single's 0.15 is 0.15, not 0.150000006), the product after.
+    static bool moneyWith(const Translated& money, const Translated& other) {
+        return money.type == ColumnType::Currency && isNumber(other.type) && other.type != ColumnType::Date;
+    }
+    static Translated asMoney(const Translated& e) { return {scaled(e), ColumnType::Currency}; }
+
     static Translated arithmetic(const Token& op, const Translated& a, const Translated& b) {
         const bool aCurrency = a.type == ColumnType::Currency, bCurrency = b.type == ColumnType::Currency;
         const std::string& o = op.text;
@@ -449,7 +479,7 @@ class Parser : TokenCursor {
         if (o == "+" || o == "-") {
             if (o == "+" && a.type == ColumnType::Text && b.type == ColumnType::Text)
                 return {"(" + a.sql + " || " + b.sql + ")", ColumnType::Text};
-            if ((aCurrency && (bCurrency || isWhole(b.type))) || (bCurrency && isWhole(a.type)))
+            if (moneyWith(a, b) || moneyWith(b, a))
                 return {"(" + scaled(a) + " " + o + " " + scaled(b) + ")", ColumnType::Currency};
             ColumnType type = arithmeticType(a.type, b.type);
             if (a.type == ColumnType::Date && isNumber(b.type) && b.type != ColumnType::Date)
@@ -462,8 +492,9 @@ class Parser : TokenCursor {
                 return {"(" + a.sql + " * " + b.sql + ")", ColumnType::Currency};
             if (bCurrency && isWhole(a.type))
                 return {"(" + a.sql + " * " + b.sql + ")", ColumnType::Currency};
-            if (aCurrency && bCurrency)
-                return {"access_ccur(" + plainValue(a) + " * " + plainValue(b) + ")", ColumnType::Currency};
+            if (moneyWith(a, b) || moneyWith(b, a))
+                return {"access_ccur(" + plainValue(asMoney(a)) + " * " + plainValue(asMoney(b)) + ")",
+                        ColumnType::Currency};
             return {"(" + plainValue(a) + " * " + plainValue(b) + ")", arithmeticType(a.type, b.type)};
         }
         if (o == "/") return {"(" + plainValue(a) + " * 1.0 / " + plainValue(b) + ")", ColumnType::Double};
@@ -474,25 +505,44 @@ class Parser : TokenCursor {
         return {"access_power(" + plainValue(a) + ", " + plainValue(b) + ")", ColumnType::Double};
     }
 
+    // The rows an aggregate takes: each aggregate takes only the rows of one crosstab column.
+    std::string filtered(std::string aggregate) const {
+        return aggregateFilter_.empty() ? aggregate : aggregate + " FILTER (WHERE " + aggregateFilter_ + ")";
+    }
+
     const NameResolver& resolve_;
+    const std::string& aggregateFilter_;
     int depth_ = 0;
 };
 
 }  // namespace
+
+Translated literal(const Value& value) {
+    if (value.holds<bool>()) return {value.get<bool>() ? "-1" : "0", ColumnType::Boolean};
+    if (value.holds<std::int64_t>()) return {std::to_string(value.get<std::int64_t>()), ColumnType::Integer};
+    if (value.holds<double>()) return {"(" + dateLiteral(value.get<double>()).sql + ")", ColumnType::Double};
+    if (value.holds<Currency>())
+        return {std::to_string(value.get<Currency>().tenThousandths), ColumnType::Currency};
+    if (value.holds<Date>()) return {"(" + dateLiteral(value.get<Date>().days).sql + ")", ColumnType::Date};
+    if (value.holds<std::string>()) return {quoted(value.get<std::string>()), ColumnType::Text};
+    if (value.holds<Binary>()) throw QueryError("A binary value cannot stand in an expression.");
+    return {"NULL", ColumnType::Unknown};
+}
 
 std::string plainValue(const Translated& expression) {
     return expression.type == ColumnType::Currency ? "(" + expression.sql + " / 10000.0)" : expression.sql;
 }
 
 Translated translateExpression(const std::vector<Token>& tokens, std::size_t& position,
-                               const NameResolver& resolve) {
-    return Parser(tokens, position, resolve).expression();
+                               const NameResolver& resolve, const std::string& aggregateFilter) {
+    return Parser(tokens, position, resolve, aggregateFilter).expression();
 }
 
-Translated translateExpression(std::string_view expression, const NameResolver& resolve) {
+Translated translateExpression(std::string_view expression, const NameResolver& resolve,
+                               const std::string& aggregateFilter) {
     const std::vector<Token> tokens = tokenize(expression);
     std::size_t position = 0;
-    Translated result = translateExpression(tokens, position, resolve);
+    Translated result = translateExpression(tokens, position, resolve, aggregateFilter);
     if (tokens[position].kind != Token::Kind::End)
         throw QueryError("The expression cannot be read at '" + tokens[position].text + "'.");
     return result;

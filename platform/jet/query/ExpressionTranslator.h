@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/jet/query/ColumnType.h"
+#include "platform/jet/query/RecordSource.h"
 #include "platform/jet/query/SqlLexer.h"
 
 namespace platform::jet::query {
@@ -25,12 +26,17 @@ using NameResolver =
 
 // Translates one Access expression starting at tokens[position], leaving position after it. Raises
 // QueryError for what it cannot translate, and for a name nothing resolves (Access would ask for it
-// as a parameter).
+// as a parameter). aggregateFilter, when given, is a condition in SQLite's dialect limiting the rows
+// every aggregate takes.
 Translated translateExpression(const std::vector<Token>& tokens, std::size_t& position,
-                               const NameResolver& resolve);
+                               const NameResolver& resolve, const std::string& aggregateFilter = {});
 
 // The whole text as one expression.
-Translated translateExpression(std::string_view expression, const NameResolver& resolve);
+Translated translateExpression(std::string_view expression, const NameResolver& resolve,
+                               const std::string& aggregateFilter = {});
+
+// A value as an expression, in the form the translated expressions take.
+Translated literal(const Value& value);
 
 // The expression as a plain number or value for a function: currency as its amount.
 std::string plainValue(const Translated& expression);

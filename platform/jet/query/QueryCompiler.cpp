@@ -3,6 +3,7 @@
 #include <cctype>
 #include <map>
 
+#include "platform/jet/query/AccessFormat.h"
 #include "platform/jet/query/AsciiCase.h"
 #include "platform/jet/query/ExpressionTranslator.h"
 #include "platform/jet/query/RecordSource.h"
@@ -10,6 +11,9 @@
 
 namespace platform::jet::query {
 namespace {
+
+constexpr std::size_t kMaxCrosstabColumns = 255;  // Jet's limit on a query's columns
+constexpr std::size_t kMaxLaterAliases = 10'000;
 
 struct SourceInScope {
     std::string key;  // its alias, or its name
@@ -32,6 +36,9 @@ class SelectCompiler {
         std::vector<Output> outputs;
         for (const SelectColumn& column : query_.columns)
             for (Output& output : selectColumn(column)) outputs.push_back(std::move(output));
+        if (query_.crosstab)
+            for (Output& output : crosstabColumns(*query_.crosstab, from))
+                outputs.push_back(std::move(output));
         nameOutputs(outputs);
         for (const Output& output : outputs) {
             columns += (columns.empty() ? "" : ", ") + output.sql + " AS " + quoteName(output.column.name);
@@ -39,13 +46,12 @@ class SelectCompiler {
         }
         std::string sql = select + columns + " FROM " + from;
         if (!query_.where.empty()) sql += " WHERE " + plainValue(translate(query_.where));
-        if (!query_.groupBy.empty()) {
-            sql += " GROUP BY ";
-            for (std::size_t i = 0; i < query_.groupBy.size(); ++i) {
-                const Translated term = translate(query_.groupBy[i]);
-                sql += (i ? ", " : "") + term.sql + (term.type == ColumnType::Text ? " COLLATE NOCASE" : "");
-            }
+        std::string groupBy;
+        for (std::size_t i = 0; i < query_.groupBy.size(); ++i) {
+            const Translated term = translate(query_.groupBy[i]);
+            groupBy += (i ? ", " : "") + term.sql + (term.type == ColumnType::Text ? " COLLATE NOCASE" : "");
         }
+        if (!groupBy.empty()) sql += " GROUP BY " + groupBy;
         if (!query_.having.empty()) sql += " HAVING " + plainValue(translate(query_.having));
         result.sql = sql;
         for (const SelectQuery& part : query_.unionWith) {
@@ -58,6 +64,9 @@ class SelectCompiler {
             result.sql += (query_.unionAll ? " UNION ALL " : " UNION ") + other.sql;
         }
         if (!query_.orderBy.empty()) result.sql += " ORDER BY " + orderBy(result);
+        // A crosstab's rows come sorted by their headings.
+        if (query_.orderBy.empty() && query_.crosstab && !groupBy.empty())
+            result.sql += " ORDER BY " + groupBy;
         if (query_.top) {
             if (query_.topPercent) {
                 result.sql = "SELECT * FROM (" + result.sql + ") LIMIT (SELECT (count(*) * " +
@@ -109,15 +118,44 @@ class SelectCompiler {
                 if (sameName(column.name, name))
                     return Translated{quoteName(source.key) + "." + quoteName(column.name), column.type};
         }
-        if (qualifier.empty())
+        if (qualifier.empty()) {
             for (const auto& [alias, expression] : aliases_)
                 if (sameName(alias, name)) return Translated{"(" + expression.sql + ")", expression.type};
+            if (auto later = laterAlias(name)) return later;
+        }
+        if (sameName(qualifier, "Report") || sameName(qualifier, "Me"))
+            if (const auto property = sources_.reportProperty(name)) return literal(*property);
         return std::nullopt;
     }
 
-    Translated translate(const std::string& expression) const {
+    // Jet lets a column use the alias of one selected after it ("[Qty Available]-[Qty On Hold]" before
+    // "Qty On Hold" is defined); a circle of them is a name it does not know.
+    std::optional<Translated> laterAlias(const std::string& name) const {
+        for (const SelectColumn& column : query_.columns) {
+            if (!sameName(column.alias, name)) continue;
+            for (const std::string& open : resolving_)
+                if (sameName(open, name)) return std::nullopt;
+            // Each use translates the alias again: aliases using each other many times over stop here.
+            if (++laterAliasesTranslated_ > kMaxLaterAliases)
+                throw QueryError("The query's columns use each other's aliases too often.");
+            resolving_.push_back(name);
+            std::optional<Translated> translated;
+            try {
+                translated = translate(column.expression);
+            } catch (...) {
+                resolving_.pop_back();
+                throw;
+            }
+            resolving_.pop_back();
+            return Translated{"(" + translated->sql + ")", translated->type};
+        }
+        return std::nullopt;
+    }
+
+    Translated translate(const std::string& expression, const std::string& aggregateFilter = {}) const {
         return translateExpression(
-            expression, [this](const std::string& q, const std::string& n) { return resolve(q, n); });
+            expression, [this](const std::string& q, const std::string& n) { return resolve(q, n); },
+            aggregateFilter);
     }
 
     struct Output {
@@ -125,6 +163,50 @@ class SelectCompiler {
         Column column;
         std::string source;  // for a column of a source taken as it is
     };
+
+    // A crosstab's columns: one for each heading, in the order of the IN list or else of the values
+    // the heading takes in the rows (Null's is "<>"), holding the value over that heading's rows; Null
+    // where there are none.
+    std::vector<Output> crosstabColumns(const Crosstab& crosstab, const std::string& from) {
+        const Translated pivot = translate(crosstab.pivot);
+        const std::string collate = pivot.type == ColumnType::Text ? " COLLATE NOCASE" : "";
+        std::vector<std::pair<std::string, std::string>> headings;  // name, condition
+        for (const std::string& written : crosstab.headings) {
+            const Translated heading = translate(written);
+            const std::vector<Token> tokens = tokenize(written);
+            const bool text = tokens.size() == 2 && tokens[0].kind == Token::Kind::String;
+            std::string name = text ? tokens[0].text : written;
+            name.erase(0, name.find_first_not_of(" \t\r\n"));
+            name.erase(name.find_last_not_of(" \t\r\n") + 1);
+            headings.emplace_back(name, plainValue(pivot) + " = " + plainValue(heading) + collate);
+        }
+        if (crosstab.headings.empty()) {
+            std::string sql = "SELECT " + pivot.sql + " FROM " + from;
+            if (!query_.where.empty()) sql += " WHERE " + plainValue(translate(query_.where));
+            sql += " GROUP BY 1" + collate + " ORDER BY 1" + collate;
+            const RowSet values =
+                sources_.rowsOf({sql, {{"Heading", pivot.type}}}, "the crosstab's headings");
+            for (const auto& row : values.rows) {
+                if (row.empty() || row[0].isNull())
+                    headings.emplace_back("<>", pivot.sql + " IS NULL");
+                else
+                    headings.emplace_back(formatValue(row[0], ""),
+                                          pivot.sql + " = " + literal(row[0]).sql + collate);
+            }
+        }
+        if (headings.size() + query_.columns.size() > kMaxCrosstabColumns)
+            throw QueryError("The crosstab gives more than " + std::to_string(kMaxCrosstabColumns) +
+                             " columns.");
+        std::vector<Output> result;
+        for (const auto& [name, condition] : headings) {
+            const Translated value = translate(crosstab.value, condition);
+            result.push_back(
+                {"(CASE WHEN count(*) FILTER (WHERE " + condition + ") > 0 THEN " + value.sql + " END)",
+                 {name, value.type},
+                 {}});
+        }
+        return result;
+    }
 
     // The column a select item gives, or all those of * and Table.*.
     std::vector<Output> selectColumn(const SelectColumn& column) {
@@ -199,11 +281,23 @@ class SelectCompiler {
             std::string expression;
             ColumnType type = ColumnType::Unknown;
             if (!query_.unionWith.empty()) {
-                // A union sorts by its own columns.
+                // A union sorts by its own columns: by their names, or by the column of the first part
+                // that a column selects under another name.
                 const std::vector<Token> tokens = tokenize(term.expression);
                 const std::string& name = tokens[tokens.size() > 2 ? tokens.size() - 2 : 0].text;
                 for (const Column& c : result.columns)
                     if (sameName(c.name, name)) expression = quoteName(c.name), type = c.type;
+                // (Positions match the first part's columns only when none of them stands for many.)
+                const bool oneEach = result.columns.size() == query_.columns.size();
+                for (std::size_t i = 0; oneEach && expression.empty() && i < query_.columns.size(); ++i) {
+                    const std::vector<Token> selected = tokenize(query_.columns[i].expression);
+                    const bool plain =
+                        selected.size() == 2 || (selected.size() == 4 && selected[1].isSymbol("."));
+                    if (plain && selected[selected.size() - 2].kind != Token::Kind::Symbol &&
+                        sameName(selected[selected.size() - 2].text, name) &&
+                        (tokens.size() != 4 || sameName(tokens[0].text, selected[0].text)))
+                        expression = quoteName(result.columns[i].name), type = result.columns[i].type;
+                }
                 if (expression.empty())
                     throw QueryError("The union is sorted by " + term.expression +
                                      ", which it does not select.");
@@ -220,6 +314,8 @@ class SelectCompiler {
 
     const SelectQuery& query_;
     Sources& sources_;
+    mutable std::vector<std::string> resolving_;  // aliases being translated ahead of their place
+    mutable std::size_t laterAliasesTranslated_ = 0;
     std::vector<SourceInScope> scope_;
     std::vector<std::string> joinConditions_;
     std::vector<std::pair<std::string, Translated>> aliases_;

@@ -1,12 +1,19 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/jet/query/ColumnType.h"
+#include "platform/jet/query/RecordSource.h"
 #include "platform/jet/query/SelectQuery.h"
 
 namespace platform::jet::query {
+
+struct CompiledQuery {
+    std::string sql;              // SQLite's dialect
+    std::vector<Column> columns;  // named as Access names them
+};
 
 // Where a query's sources come from: a table or saved query by name, made available to SQLite under
 // that name. Raises QueryError when there is none.
@@ -14,11 +21,10 @@ class Sources {
   public:
     virtual ~Sources() = default;
     virtual const std::vector<Column>& columnsOf(const std::string& name) = 0;
-};
-
-struct CompiledQuery {
-    std::string sql;              // SQLite's dialect
-    std::vector<Column> columns;  // named as Access names them
+    // The rows of a query already compiled: a crosstab's columns are its heading's values.
+    virtual RowSet rowsOf(const CompiledQuery& query, const std::string& description) = 0;
+    // A property of the report whose expressions are evaluated ([Report].[Filter]); none elsewhere.
+    virtual std::optional<Value> reportProperty(const std::string& name) const = 0;
 };
 
 // The select query in SQLite's dialect, its names resolved against the sources. Raises QueryError for

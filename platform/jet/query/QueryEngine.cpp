@@ -214,8 +214,22 @@ const std::vector<Column>& QueryEngine::columnsOf(const std::string& name) {
     return found->second;
 }
 
+void QueryEngine::setReportProperties(std::map<std::string, Value> properties) {
+    reportProperties_.clear();
+    for (auto& [name, value] : properties) reportProperties_[lowerAscii(name)] = std::move(value);
+}
+
+std::optional<Value> QueryEngine::reportProperty(const std::string& name) const {
+    const auto found = reportProperties_.find(lowerAscii(name));
+    if (found == reportProperties_.end()) return std::nullopt;
+    return found->second;
+}
+
 RowSet QueryEngine::select(const SelectQuery& query, const std::string& description) {
-    const CompiledQuery compiled = compile(query, description);
+    return rowsOf(compile(query, description), description);
+}
+
+RowSet QueryEngine::rowsOf(const CompiledQuery& compiled, const std::string& description) {
     SqliteStatement statement = prepare(compiled.sql, description);
     RowSet result;
     for (const Column& column : compiled.columns) result.columns.push_back(column.name);

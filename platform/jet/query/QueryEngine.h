@@ -35,6 +35,11 @@ class QueryEngine : public Sources {
     RowSet select(const SelectQuery& query, const std::string& description);
 
     const std::vector<Column>& columnsOf(const std::string& name) override;
+    RowSet rowsOf(const CompiledQuery& query, const std::string& description) override;
+
+    // The report's properties its expressions may read as [Report].[Name] (Filter, FilterOn).
+    void setReportProperties(std::map<std::string, Value> properties);
+    std::optional<Value> reportProperty(const std::string& name) const override;
 
   private:
     CompiledQuery compile(const SelectQuery& query, const std::string& description);
@@ -60,6 +65,7 @@ class QueryEngine : public Sources {
     SqliteDatabase database_;
     std::uint64_t stepsLeft_ = 0;
     std::map<std::string, std::vector<Column>> loaded_;  // by lower-case name
+    std::map<std::string, Value> reportProperties_;      // by lower-case name
     std::set<std::string> loading_;
     std::string tableName_;
     std::vector<Column> tableColumns_;

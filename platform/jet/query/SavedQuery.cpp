@@ -12,7 +12,8 @@ namespace platform::jet::query {
 namespace {
 
 using namespace saved_query;
-enum Kind { Select = 0, Crosstab = 16, Union = 128 };
+enum Kind { Select = 0, CrosstabQuery = 16, Union = 128 };
+enum CrosstabRole { CrosstabValue = 0, CrosstabHeading = 1, CrosstabRowHeading = 2 };
 
 FromItem::Join joinKind(int flag) {
     switch (flag) {
@@ -112,10 +113,8 @@ std::vector<std::shared_ptr<const FromItem>> fromItems(const std::string& queryN
 
 SelectQuery rebuildSavedQuery(const std::string& name, long objectFlags, const std::vector<QueryRow>& rows) {
     const long kind = objectFlags & 0xF0;
-    if (kind == Crosstab)
-        throw QueryError("The query '" + name +
-                         "' is a crosstab query, which cannot give a report's rows yet.");
-    if (kind != Select && kind != Union) throw QueryError("The query '" + name + "' is not a select query.");
+    if (kind != Select && kind != Union && kind != CrosstabQuery)
+        throw QueryError("The query '" + name + "' is not a select query.");
     std::vector<std::string> parameters;
     for (const QueryRow& row : rows) {
         if (row.attribute == Parameter) parameters.push_back(row.name1);
@@ -159,15 +158,26 @@ SelectQuery rebuildSavedQuery(const std::string& name, long objectFlags, const s
             query.topPercent = flags & Percent;
         }
         if (flags & 0x01) query.columns.push_back({"*", ""});
+        if (kind == CrosstabQuery) query.crosstab.emplace();
         for (const QueryRow& row : rows) {
             if (row.attribute == Table && !row.expression.empty())
                 throw QueryError("The query '" + name +
                                  "' reads a sub-query in FROM, which is not supported.");
-            if (row.attribute == Column) query.columns.push_back({row.expression, row.name1});
+            // A crosstab's columns and groups say what they are: row headings, the heading, the value.
+            const int role = kind == CrosstabQuery ? row.flag : CrosstabRowHeading;
+            if (row.attribute == Column && role == CrosstabRowHeading)
+                query.columns.push_back({row.expression, row.name1});
+            if (row.attribute == Column && role == CrosstabValue)
+                query.crosstab->value = row.expression, query.crosstab->valueAlias = row.name1;
+            if (row.attribute == Column && role == CrosstabHeading)
+                parsePivot(row.expression, *query.crosstab);
             if (row.attribute == Where) query.where = row.expression;
-            if (row.attribute == GroupBy) query.groupBy.push_back(row.expression);
+            if (row.attribute == GroupBy && role == CrosstabRowHeading)
+                query.groupBy.push_back(row.expression);
             if (row.attribute == Having) query.having = row.expression;
         }
+        if (query.crosstab && (query.crosstab->value.empty() || query.crosstab->pivot.empty()))
+            throw QueryError("The crosstab query '" + name + "' lacks its value or its column heading.");
         query.from = fromItems(name, rows);
         if (query.columns.empty()) throw QueryError("The query '" + name + "' selects no columns.");
     }

@@ -23,6 +23,13 @@ class SelectParser : TokenList, TokenCursor {
         : TokenList(sql), TokenCursor(tokenList, position), sql_(sql) {}
 
     SelectQuery statement() {
+        std::optional<Crosstab> crosstab;
+        if (peek().isWord("transform")) {
+            next();
+            crosstab.emplace();
+            crosstab->value = expression(true);
+            if (peek().isWord("as")) next(), crosstab->valueAlias = nameToken();
+        }
         SelectQuery query = select();
         while (peek().isWord("union")) {
             next();
@@ -31,9 +38,36 @@ class SelectParser : TokenList, TokenCursor {
             query.unionWith.push_back(select());
         }
         if (peek().isWord("order")) query.orderBy = orderBy();
+        if (crosstab) {
+            expectWord("pivot");
+            pivot(*crosstab);
+            query.crosstab = std::move(crosstab);
+        }
         while (peek().isSymbol(";")) next();
         if (peek().kind != Token::Kind::End) unexpected();
         return query;
+    }
+
+    // The heading and, after IN, the fixed list of headings.
+    void pivot(Crosstab& crosstab) {
+        crosstab.pivot = expression(false, true);
+        if (peek().isWord("in")) {
+            next();
+            if (!peek().isSymbol("(")) unexpected();
+            next();
+            for (;;) {
+                crosstab.headings.push_back(expression());
+                if (!peek().isSymbol(",")) break;
+                next();
+            }
+            if (!peek().isSymbol(")")) unexpected();
+            next();
+        }
+    }
+
+    void wholePivot(Crosstab& crosstab) {
+        pivot(crosstab);
+        if (peek().kind != Token::Kind::End) unexpected();
     }
 
   private:
@@ -51,7 +85,7 @@ class SelectParser : TokenList, TokenCursor {
         const Token& t = peek();
         return t.kind == Token::Kind::End || t.isSymbol(";") || t.isSymbol(")") || t.isWord("from") ||
                t.isWord("where") || t.isWord("group") || t.isWord("having") || t.isWord("order") ||
-               t.isWord("union");
+               t.isWord("union") || t.isWord("pivot") || t.isWord("select");
     }
 
     // INNER, LEFT or RIGHT starting a join rather than calling Left() or Right().
@@ -61,14 +95,14 @@ class SelectParser : TokenList, TokenCursor {
     }
 
     // The text of one expression, up to a comma, a clause or (when stopAtAs) an AS at the outer level.
-    std::string expression(bool stopAtAs = false) {
+    std::string expression(bool stopAtAs = false, bool stopAtIn = false) {
         const std::size_t start = peek().offset;
         int depth = 0;
         while (peek().kind != Token::Kind::End) {
             const Token& t = peek();
-            if (depth == 0 &&
-                (t.isSymbol(",") || atClauseEnd() || (stopAtAs && t.isWord("as")) || t.isWord("asc") ||
-                 t.isWord("desc") || t.isWord("on") || t.isWord("join") || startsJoin()))
+            if (depth == 0 && (t.isSymbol(",") || atClauseEnd() || (stopAtAs && t.isWord("as")) ||
+                               (stopAtIn && t.isWord("in")) || t.isWord("asc") || t.isWord("desc") ||
+                               t.isWord("on") || t.isWord("join") || startsJoin()))
                 break;
             if (t.isSymbol("(")) ++depth;
             if (t.isSymbol(")")) --depth;
@@ -90,7 +124,6 @@ class SelectParser : TokenList, TokenCursor {
 
     SelectQuery select() {
         if (peek().isWord("parameters")) throw QueryError("The SQL text asks for parameter values.");
-        if (peek().isWord("transform")) throw QueryError("Crosstab queries are not supported.");
         if (peek().isSymbol("(")) {  // a parenthesised part of a union
             next();
             SelectQuery inner = select();
@@ -219,6 +252,10 @@ class SelectParser : TokenList, TokenCursor {
 
 SelectQuery parseSelect(std::string_view sql) {
     return SelectParser(sql).statement();
+}
+
+void parsePivot(std::string_view text, Crosstab& into) {
+    SelectParser(text).wholePivot(into);
 }
 
 }  // namespace platform::jet::query

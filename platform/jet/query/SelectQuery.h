@@ -30,6 +30,14 @@ struct OrderTerm {
     bool descending = false;
 };
 
+// TRANSFORM value ... PIVOT heading [IN (...)]: one column for each value of the heading, holding the
+// aggregate value over the rows with that heading; the select's columns are the row headings.
+struct Crosstab {
+    std::string value, valueAlias;
+    std::string pivot;
+    std::vector<std::string> headings;  // the IN list's expressions; empty: the heading's values, sorted
+};
+
 struct SelectQuery {
     bool distinct = false;
     std::optional<std::int64_t> top;
@@ -43,11 +51,16 @@ struct SelectQuery {
     // A union: the queries whose rows follow this one's (all rows kept when unionAll).
     std::vector<SelectQuery> unionWith;
     bool unionAll = false;
+    std::optional<Crosstab> crosstab;
 };
 
 // Reads Access SQL text: SELECT [DISTINCT|DISTINCTROW] [TOP n [PERCENT]] ... FROM ... [WHERE ...]
-// [GROUP BY ...] [HAVING ...] [ORDER BY ...], joins nested in parentheses, and UNION [ALL].
-// Raises QueryError for anything else (PARAMETERS, TRANSFORM, action queries).
+// [GROUP BY ...] [HAVING ...] [ORDER BY ...], joins nested in parentheses, UNION [ALL], and
+// TRANSFORM ... SELECT ... PIVOT ... [IN (...)]. Raises QueryError for anything else (PARAMETERS,
+// action queries).
 SelectQuery parseSelect(std::string_view sql);
+
+// A crosstab's heading as a saved query keeps it: "expression [In (heading, ...)]".
+void parsePivot(std::string_view text, Crosstab& into);
 
 }  // namespace platform::jet::query

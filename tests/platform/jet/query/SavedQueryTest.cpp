@@ -77,6 +77,18 @@ TEST_F(SavedQueries, UnionPartsAreSqlText) {
     EXPECT_EQ(rowsOf(128, rows).size(), 3u);  // "Fruit" and "fruit" differ for a union, as in Access
 }
 
+// A crosstab's rows say which columns are row headings (2), the heading (1, with its IN list) and the value.
+TEST_F(SavedQueries, CrosstabRowsGiveTheirRoles) {
+    const std::vector<QueryRow> rows = {row(Flags, "", 0x06),
+                                        row(Table, "", 0, "Items"),
+                                        row(Column, "Sum(Price)", 0, "Total"),
+                                        row(Column, "Active", 2),
+                                        row(Column, "Year(Sold) In (1996, 1997)", 1),
+                                        row(GroupBy, "Active", 2),
+                                        row(GroupBy, "Year(Sold)", 1)};
+    EXPECT_EQ(rowsOf(16, rows), (std::vector<std::string>{"True|1.5|Null", "False|Null|0.25"}));
+}
+
 TEST_F(SavedQueries, QueriesThatCannotGiveRowsSayWhy) {
     const auto message = [](long flags, const std::vector<QueryRow>& rows) -> std::string {
         try {
@@ -91,7 +103,7 @@ TEST_F(SavedQueries, QueriesThatCannotGiveRowsSayWhy) {
     parameters.push_back(row(Parameter, "", 8, "[Beginning Date]"));
     EXPECT_NE(message(0, parameters).find("'Saved' asks for parameter values ([Beginning Date])"),
               std::string::npos);
-    EXPECT_NE(message(16, plain).find("'Saved' is a crosstab"), std::string::npos);
+    EXPECT_NE(message(16, plain).find("crosstab query 'Saved' lacks its value"), std::string::npos);
     std::vector<QueryRow> remote = plain;
     remote.push_back(row(RemoteDatabase));
     EXPECT_EQ(message(0, remote), "no error") << "an empty row names no other database";

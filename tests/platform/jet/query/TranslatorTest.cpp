@@ -89,7 +89,61 @@ INSTANTIATE_TEST_SUITE_P(
         SqlCase{"SELECT Price * 2 AS Twice, Twice + 1 FROM Items WHERE ID = 3", {"20|21"}},
         SqlCase{"SELECT Name FROM Items WHERE ID = 1 UNION SELECT Label FROM Categories ORDER BY Name",
                 {"Apple", "Fruits", "Stone fruits"}},
-        SqlCase{"SELECT ID FROM Items WHERE ID In (1, 3) ORDER BY ID;", {"1", "3"}}));
+        SqlCase{"SELECT ID FROM Items WHERE ID In (1, 3) ORDER BY ID;", {"1", "3"}},
+        SqlCase{"SELECT IIf(Price > 1, 'dear') FROM Items ORDER BY ID", {"dear", "Null", "dear", "Null"}},
+        SqlCase{"SELECT TempVars!Year, [TempVars]![Quarter] & 'x', TempVars('Year') FROM Items WHERE ID = 1",
+                {"Null|x|Null"}},
+        SqlCase{"SELECT [Items.Name] FROM Items WHERE [Items.ID] = 2", {"banana"}},
+        SqlCase{"SELECT Twice + 1 AS More, Price * 2 AS Twice FROM Items WHERE ID = 3", {"21|20"}},
+        SqlCase{
+            "SELECT Name AS Label FROM Items WHERE ID < 3 UNION SELECT Label FROM Categories ORDER BY Name",
+            {"Apple", "banana", "Fruits", "Stone fruits"}},
+        // Headings from the rows (Null's is "<>"), sorted; the rows sorted by theirs (True before False).
+        SqlCase{"TRANSFORM Sum(Price) AS Total SELECT Active, Count(*) AS N FROM Items GROUP BY Active "
+                "PIVOT Year(Sold)",
+                {"True|2|10|1.5|Null", "False|2|Null|Null|0.25"}},
+        // A fixed list keeps its order; a cell without rows is Null, even a count's.
+        SqlCase{"TRANSFORM Count(ID) SELECT Active FROM Items GROUP BY Active ORDER BY Active DESC "
+                "PIVOT Year(Sold) IN (1997, 1996, 2001)",
+                {"False|2|Null|Null", "True|Null|1|Null"}}));
+
+// Money times any number is money, the other rounded to ten-thousandths first: Northwind's
+// CCur(UnitPrice*Quantity*(1-Discount)/100)*100 comes to the cent half to even, a Single discount too.
+TEST_F(EngineTest, MoneyArithmeticRoundsAsJetDoes) {
+    tables_.tables["Lines"] = {{{"UnitPrice", ColumnType::Currency},
+                                {"Quantity", ColumnType::Integer},
+                                {"Discount", ColumnType::Double}},
+                               {{money(10500), whole(1), static_cast<double>(0.3f)},
+                                {money(10500), whole(2), static_cast<double>(0.35f)}}};
+    const RowSet rows =
+        run("SELECT CCur(UnitPrice*Quantity*(1-Discount)/100)*100, UnitPrice*Discount, UnitPrice+Discount "
+            "FROM Lines");
+    EXPECT_EQ(rows.rows, (std::vector<std::vector<Value>>{{money(7400), money(3150), money(13500)},
+                                                          {money(13600), money(3675), money(14000)}}));
+}
+
+TEST_F(EngineTest, CrosstabColumnsAreNamedAfterTheirHeadings) {
+    EXPECT_EQ(run("TRANSFORM Sum(Price) SELECT Active FROM Items GROUP BY Active PIVOT Year(Sold)").columns,
+              (std::vector<std::string>{"Active", "<>", "1996", "1997"}));
+    EXPECT_EQ(run("TRANSFORM Max(ID) SELECT Active FROM Items GROUP BY Active PIVOT Name IN ('Apple', \"x\")")
+                  .columns,
+              (std::vector<std::string>{"Active", "Apple", "x"}));
+}
+
+// A report's expressions read its Filter and FilterOn as [Report].[Filter]; a query elsewhere has no report.
+TEST_F(EngineTest, ReportPropertiesAreReadWhereAReportIsEvaluated) {
+    QueryEngine engine({}, tables_.loader());
+    const char* sql =
+        "SELECT IIf([Report].[Filter]<>'' And [Report].[FilterOn], 'Filtered: ' & [Report].[Filter]) "
+        "FROM Items WHERE ID = 1";
+    EXPECT_THROW(engine.select(parseSelect(sql), "the test query"), QueryError);
+    engine.setReportProperties({{"Filter", std::string("City = 'Oslo'")}, {"FilterOn", true}});
+    EXPECT_EQ(rowTexts(engine.select(parseSelect(sql), "the test query")),
+              (std::vector<std::string>{"Filtered: City = 'Oslo'"}));
+    engine.setReportProperties({{"Filter", std::string("City = 'Oslo'")}, {"FilterOn", false}});
+    EXPECT_EQ(rowTexts(engine.select(parseSelect(sql), "the test query")),
+              (std::vector<std::string>{"Null"}));
+}
 
 // Access's types survive the trip through SQLite: currency exact, dates as day numbers, Booleans.
 TEST_F(EngineTest, ResultsKeepAccessTypes) {
@@ -155,8 +209,8 @@ INSTANTIATE_TEST_SUITE_P(
                       ErrorCase{"SELECT ID FROM Items WHERE ID = Forms!Dialog!ID", "Forms!Dialog!ID"},
                       ErrorCase{"SELECT 'open FROM Items", "unterminated string"},
                       ErrorCase{"PARAMETERS x Long; SELECT ID FROM Items", "parameter values"},
-                      ErrorCase{"TRANSFORM Sum(Price) SELECT ID FROM Items GROUP BY ID PIVOT Name",
-                                "Crosstab"},
+                      ErrorCase{"TRANSFORM Sum(Price) SELECT ID FROM Items GROUP BY ID", "ends too early"},
+                      ErrorCase{"SELECT A + 1 AS B, B + 1 AS A FROM Items", "value for A"},
                       ErrorCase{"DELETE FROM Items", "Only select queries"},
                       ErrorCase{"SELECT ID FROM Nowhere", "'Nowhere'"},
                       ErrorCase{"SELECT ID FROM Items WHERE Sold = #32/1/1997#", "#32/1/1997#"},

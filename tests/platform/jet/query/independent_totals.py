@@ -12,7 +12,7 @@ import struct
 import subprocess
 import sys
 from collections import defaultdict
-from decimal import ROUND_HALF_UP, Decimal
+from decimal import ROUND_HALF_EVEN, ROUND_HALF_UP, Decimal
 
 
 def table(database, name):
@@ -30,9 +30,11 @@ def single(text):
 
 
 def extended_price(line):
-    """CCur(UnitPrice * Quantity * (1 - Discount) / 100) * 100, in ten-thousandths."""
+    """CCur(UnitPrice * Quantity * (1 - Discount) / 100) * 100, in ten-thousandths. Money times a number
+    is money in Jet: the number is rounded to ten-thousandths first, so the product is exact."""
     price_times_quantity = Decimal(line["UnitPrice"]) * int(line["Quantity"])  # Currency: exact
-    amount = float(price_times_quantity) * (1 - single(line["Discount"])) / 100
+    factor = Decimal(1 - single(line["Discount"])).quantize(Decimal("0.0001"), rounding=ROUND_HALF_EVEN)
+    amount = float((price_times_quantity * factor).quantize(Decimal("0.0001"), rounding=ROUND_HALF_EVEN)) / 100
     return round(amount * 10000) * 100  # half to even, as CCur
 
 
