@@ -85,8 +85,8 @@ std::string renderJob(const std::string& title, const std::string& report) {
     } catch (const platform::jet::design::DesignError& error) {
         throw NotDrawn(std::string("its design cannot be read (") + error.what() + ")");
     } catch (const platform::jet::query::QueryError& error) {
-        // The rows are read above: what fails here is an expression the whole report needs.
-        throw NotDrawn(std::string("its sorting and grouping cannot be computed (") + error.what() + ")");
+        // The rows are read above and each expression fails alone: what fails here is the engine itself.
+        throw NotDrawn(std::string("its expressions cannot be computed (") + error.what() + ")");
     } catch (const std::exception& error) {
         throw NotDrawn(std::string("drawing it failed (") + error.what() + ")");
     }

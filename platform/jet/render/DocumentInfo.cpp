@@ -44,25 +44,37 @@ bool hasEvents(const design::ReportDesign& design) {
     });
 }
 
-std::string withoutRows(const std::string& reason, const std::string& subreport) {
+std::string plainReason(const std::string& reason) {
     std::string plain = reason;
     while (!plain.empty() && (plain.back() == '.' || plain.back() == ' ')) plain.pop_back();
-    // "The query ..." reads on after the prefix as "the query ...".
     if (plain.size() > 1 && std::isupper(static_cast<unsigned char>(plain[0])) &&
         std::islower(static_cast<unsigned char>(plain[1])))
         plain[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(plain[0])));
-    return kWithoutRows + (subreport.empty() ? "" : "in the subreport " + subreport + ", ") + plain;
+    return plain;
+}
+
+std::string withoutRows(const std::string& reason, const std::string& subreport) {
+    return kWithoutRows + (subreport.empty() ? "" : "in the subreport " + subreport + ", ") +
+           plainReason(reason);
 }
 
 std::string approximationNote(const std::set<std::string>& omissions) {
     if (omissions.empty()) return {};
-    std::string withoutItsRows, notDrawn;
+    // A report of many controls that cannot be evaluated names a few of them.
+    constexpr int kNamedNotEvaluated = 5;
+    std::string withoutItsRows, notEvaluated, notDrawn;
+    int unnamed = -kNamedNotEvaluated;
     for (const auto& omission : omissions) {
         if (omission.starts_with(kWithoutRows))
             withoutItsRows += (withoutItsRows.empty() ? "" : "; ") + omission;
-        else if (omission != kEventsNotRun)
+        else if (omission.starts_with(kNotEvaluated) && ++unnamed <= 0)
+            notEvaluated += (notEvaluated.empty() ? "it cannot evaluate " : ", ") +
+                            omission.substr(std::string_view(kNotEvaluated).size());
+        else if (omission != kEventsNotRun && !omission.starts_with(kNotEvaluated))
             notDrawn += (notDrawn.empty() ? "" : ", ") + omission;
     }
+    if (unnamed > 0) notEvaluated += " and " + std::to_string(unnamed) + " more";
+    if (!notEvaluated.empty()) withoutItsRows += (withoutItsRows.empty() ? "" : "; ") + notEvaluated;
     std::string note = std::string{kApproximationSubjectStart} + withoutItsRows;
     if (!withoutItsRows.empty() && (!notDrawn.empty() || omissions.count(kEventsNotRun))) note += "; ";
     if (!notDrawn.empty()) note += notDrawn + " are not drawn";
@@ -86,9 +98,10 @@ std::string withDocumentInfo(std::string pdf, const std::string& title,
     if (!omissions.empty()) {
         std::string keywords{kApproximationKeyword};
         for (const auto& omission : omissions)
-            keywords += (omission == kEventsNotRun            ? "; not run: "
-                         : omission.starts_with(kWithoutRows) ? "; "
-                                                              : "; not drawn: ") +
+            keywords += (omission == kEventsNotRun ? "; not run: "
+                         : omission.starts_with(kWithoutRows) || omission.starts_with(kNotEvaluated)
+                             ? "; "
+                             : "; not drawn: ") +
                         omission;
         pdf += " /Subject " + pdfText(approximationNote(omissions)) + " /Keywords " + pdfText(keywords);
     }

@@ -21,12 +21,20 @@ inline constexpr char kEventsNotRun[] = "event macros and Visual Basic code";
 inline constexpr char kWithoutRows[] = "drawn without its rows: ";
 std::string withoutRows(const std::string& reason, const std::string& subreport = {});
 
+// The omission of what the drawing could not evaluate (a text box shown as #Error or #Name?, a grouping
+// that groups nothing): this prefix, what, and why.
+inline constexpr char kNotEvaluated[] = "cannot evaluate: ";
+
+// An error's message as a clause read on after other words: "The query ..." as "the query ...", without
+// its closing full stop.
+std::string plainReason(const std::string& reason);
+
 // Whether the design's sections name macros or code to run as they print.
 bool hasEvents(const design::ReportDesign& design);
 
 // The subject such a document states; empty when nothing was left out. Every omission is something
-// not drawn but kEventsNotRun, which is something that does not run, and those saying the rows are
-// missing, which say so themselves.
+// not drawn but kEventsNotRun, which is something that does not run, those saying the rows are missing,
+// which say so themselves, and those of what it could not evaluate, listed as such.
 std::string approximationNote(const std::set<std::string>& omissions);
 
 }  // namespace platform::jet::render

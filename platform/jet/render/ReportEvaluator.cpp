@@ -1,10 +1,14 @@
 #include "platform/jet/render/ReportEvaluator.h"
 
 #include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <set>
 
 #include "platform/jet/query/AsciiCase.h"
 #include "platform/jet/query/SelectQuery.h"
 #include "platform/jet/query/SqlLexer.h"
+#include "platform/jet/render/DocumentInfo.h"
 
 namespace platform::jet::render {
 namespace {
@@ -15,6 +19,7 @@ using query::QueryError;
 using query::Value;
 
 constexpr char kTable[] = "Calvenor Report Rows";
+constexpr char kNullRow[] = "Calvenor Null Row";  // the same columns, one row of Nulls
 constexpr char kPosition[] = "Calvenor Row Position";
 constexpr int kMaxControlDepth = 8;                  // controls naming each other in a circle stop here
 constexpr std::size_t kLongestExpression = 1 << 16;  // characters; Access allows 2,048 in one source
@@ -98,20 +103,76 @@ Value addedValues(const Value& sum, const Value& value) {
     return kind == SumKind::Day ? Value(query::Date{total}) : Value(total);
 }
 
+// Whether the token is a name for the engine to look up, rather than a function, an operator or a constant.
+bool isName(const std::vector<query::Token>& tokens, std::size_t i) {
+    static const std::set<std::string> keywords{"and",     "or",  "not", "mod", "like", "is",
+                                                "between", "in",  "xor", "eqv", "imp",  "true",
+                                                "false",   "yes", "no",  "null"};
+    const query::Token& token = tokens[i];
+    return token.kind == query::Token::Kind::BracketedName ||
+           (token.kind == query::Token::Kind::Word && !tokens[i + 1].isSymbol("(") &&
+            !keywords.count(query::lowerAscii(token.text)));
+}
+
+// Whether the name is part of a qualified one (Forms!X, [Report].[Filter]), the engine's to judge.
+bool isQualified(const std::vector<query::Token>& tokens, std::size_t i) {
+    return (i > 0 && (tokens[i - 1].isSymbol(".") || tokens[i - 1].isSymbol("!"))) ||
+           tokens[i + 1].isSymbol(".") || tokens[i + 1].isSymbol("!");
+}
+
 std::string bracketed(const std::string& name) {
     return "[" + name + "]";
 }
 
+// The value written into an expression, read back as the same value of the same kind.
+std::string literalOf(const Value& value) {
+    const auto number = [](double amount) {
+        if (!std::isfinite(amount)) throw QueryError("A value is not a number that can be used further.");
+        char text[40];
+        std::snprintf(text, sizeof text, "%.17g", amount);
+        std::string literal = text;
+        if (literal.find_first_of(".e") == std::string::npos) literal += ".0";  // stays a Double
+        return amount < 0 ? "(" + literal + ")" : literal;
+    };
+    if (value.isNull()) return "Null";
+    if (value.holds<bool>()) return value.get<bool>() ? "True" : "False";
+    if (value.holds<std::int64_t>()) {
+        const std::int64_t whole = value.get<std::int64_t>();
+        return whole < 0 ? "(" + std::to_string(whole) + ")" : std::to_string(whole);
+    }
+    if (value.holds<double>()) return number(value.get<double>());
+    if (value.holds<query::Currency>()) {
+        const std::int64_t amount = value.get<query::Currency>().tenThousandths;
+        const std::uint64_t magnitude = amount < 0 ? 0 - static_cast<std::uint64_t>(amount) : amount;
+        char digits[16];
+        std::snprintf(digits, sizeof digits, "%04llu", static_cast<unsigned long long>(magnitude % 10'000));
+        return std::string("CCur(") + (amount < 0 ? "-" : "") + std::to_string(magnitude / 10'000) + "." +
+               digits + ")";
+    }
+    if (value.holds<query::Date>()) return "CDate(" + number(value.get<query::Date>().days) + ")";
+    if (value.holds<std::string>()) {
+        std::string quoted = "\"";
+        for (char c : value.get<std::string>()) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
+        return quoted + "\"";
+    }
+    throw QueryError("A picture or other binary value cannot be used in an expression.");
+}
+
 }  // namespace
 
-ReportEvaluator::ReportEvaluator(const query::RowSet& rows, std::map<std::string, std::string> controlSources,
+ReportEvaluator::ReportEvaluator(const query::RowSet& rows, std::map<std::string, NamedControl> controls,
                                  std::vector<std::vector<std::size_t>> groupStarts)
     : rows_(rows), groupStarts_(std::move(groupStarts)) {
-    for (auto& [name, source] : controlSources) controlSources_[query::lowerAscii(name)] = std::move(source);
+    for (auto& [name, control] : controls) controls_[query::lowerAscii(name)] = std::move(control);
     engine_ = std::make_unique<query::QueryEngine>(
         query::QueryLimits{}, [this](query::QueryEngine& engine, const std::string& name) {
-            if (name != kTable) throw QueryError("There is no table '" + name + "'.");
-            engine.beginTable(kTable, columnsOf(rows_));
+            if (name != kTable && name != kNullRow) throw QueryError("There is no table '" + name + "'.");
+            engine.beginTable(name, columnsOf(rows_));
+            if (name == kNullRow) {
+                engine.insertRow(std::vector<Value>(rows_.columns.size() + 1));
+                engine.endTable();
+                return;
+            }
             for (std::size_t i = 0; i < rows_.rows.size(); ++i) {
                 std::vector<Value> row = rows_.rows[i];
                 row.resize(rows_.columns.size());
@@ -125,36 +186,135 @@ ReportEvaluator::ReportEvaluator(const query::RowSet& rows, std::map<std::string
 ReportEvaluator::~ReportEvaluator() = default;
 
 int ReportEvaluator::columnIndex(const std::string& name) const {
-    for (std::size_t i = 0; i < rows_.columns.size(); ++i)
-        if (query::lowerAscii(rows_.columns[i]) == query::lowerAscii(name)) return static_cast<int>(i);
-    return -1;
+    const std::string wanted = query::lowerAscii(name);
+    int qualified = -1;
+    for (std::size_t i = 0; i < rows_.columns.size(); ++i) {
+        const std::string column = query::lowerAscii(rows_.columns[i]);
+        if (column == wanted) return static_cast<int>(i);
+        // "SELECT T.*, *" names T's columns "T.Name"; the report still reads them as "Name".
+        if (qualified < 0 && column.size() > wanted.size() + 1 && column.ends_with(wanted) &&
+            column[column.size() - wanted.size() - 1] == '.')
+            qualified = static_cast<int>(i);
+    }
+    return qualified;
+}
+
+std::optional<RowScope> ReportEvaluator::homeScope(const NamedControl& control, const RowScope& scope) const {
+    if (rows_.rows.empty()) return std::nullopt;
+    const std::size_t last = rows_.rows.size() - 1;
+    RowScope home;
+    switch (control.section) {
+        case design::SectionKind::ReportHeader:
+        case design::SectionKind::ReportFooter:
+            home = {0, last, control.section == design::SectionKind::ReportHeader ? 0 : last};
+            break;
+        case design::SectionKind::GroupHeader:
+        case design::SectionKind::GroupFooter: {
+            if (control.groupLevel < 0 || static_cast<std::size_t>(control.groupLevel) >= groupStarts_.size())
+                return std::nullopt;
+            const auto& starts = groupStarts_[static_cast<std::size_t>(control.groupLevel)];
+            const auto after = std::upper_bound(starts.begin(), starts.end(), std::min(scope.current, last));
+            if (after == starts.begin()) return std::nullopt;
+            const std::size_t first = *std::prev(after), end = after != starts.end() ? *after - 1 : last;
+            home = {first, end, control.section == design::SectionKind::GroupHeader ? first : end};
+            break;
+        }
+        default:
+            return std::nullopt;  // a detail's or a page section's control: its source over the scope
+    }
+    if (home.first == scope.first && home.last == scope.last && home.current == scope.current)
+        return std::nullopt;
+    return home;
+}
+
+std::string ReportEvaluator::unknownNameIn(const std::string& source, std::set<std::string>& seen) const {
+    if (!source.starts_with('=')) return columnIndex(source) >= 0 ? std::string() : source;
+    std::vector<query::Token> tokens;
+    try {
+        tokens = query::tokenize(source.substr(1));
+    } catch (const QueryError&) {
+        return {};
+    }
+    for (std::size_t i = 0; i + 1 < tokens.size(); ++i) {
+        const query::Token& token = tokens[i];
+        const std::string lower = query::lowerAscii(token.text);
+        if (!isName(tokens, i) || isQualified(tokens, i) || columnIndex(token.text) >= 0 || lower == "page" ||
+            lower == "pages")
+            continue;
+        const auto control = controls_.find(lower);
+        if (control == controls_.end()) return token.text;
+        // Each control once: controls naming each other many times over would take forever.
+        if (!seen.insert(lower).second) continue;
+        if (std::string inner = unknownNameIn(control->second.source, seen); !inner.empty()) return inner;
+    }
+    return {};
+}
+
+void ReportEvaluator::rethrowFailure(const std::string& source, const QueryError& error) const {
+    if (dynamic_cast<const UnknownNameError*>(&error)) throw;
+    std::set<std::string> seen;
+    const std::string unknown = unknownNameIn(source, seen);
+    if (!unknown.empty()) throw UnknownNameError("There is no field or control named " + unknown + ".");
+    throw;
+}
+
+std::string ReportEvaluator::valueAtHome(const std::string& name, const NamedControl& control,
+                                         const RowScope& home, const PageNumbers& pages, int depth,
+                                         bool& scoped) {
+    const auto key = std::make_tuple(name, home.first, home.last, home.current);
+    Value value;
+    if (auto known = homeCache_.find(key); known != homeCache_.end()) {
+        value = known->second;
+    } else {
+        bool numbered = false;
+        const std::string expression = expressionOf(control.source, home, pages, depth, numbered);
+        value = evaluate(expression, home, !numbered);
+        if (numbered)
+            scoped = true;
+        else
+            homeCache_.emplace(key, value);
+    }
+    // A group's value is another in each group; the whole report's holds for every row.
+    if (home.first != 0 || home.last + 1 != rows_.rows.size()) scoped = true;
+    return literalOf(value);
 }
 
 // The source as one expression over the table's columns: page numbers written in, other controls'
-// names replaced by their own sources.
-std::string ReportEvaluator::expressionOf(const std::string& source, const PageNumbers& pages, int depth,
-                                          bool& numbered) const {
+// names replaced by their sources or their values where they print.
+std::string ReportEvaluator::expressionOf(const std::string& source, const RowScope& scope,
+                                          const PageNumbers& pages, int depth, bool& scoped) {
     if (depth > kMaxControlDepth) throw QueryError("The controls' sources refer to each other in a circle.");
-    if (!source.starts_with('=')) return bracketed(source);
+    const bool gaveNothing = rows_.columns.empty() && rows_.rows.empty();  // not even its fields' names
+    if (!source.starts_with('=')) {
+        const int index = columnIndex(source);
+        if (index < 0 && gaveNothing) return "Null";
+        return bracketed(index >= 0 ? rows_.columns[static_cast<std::size_t>(index)] : source);
+    }
     const std::string text = source.substr(1);
     const std::vector<query::Token> tokens = query::tokenize(text);
     std::string result;
     std::size_t copied = 0;
     for (std::size_t i = 0; i + 1 < tokens.size(); ++i) {
         const query::Token& token = tokens[i];
-        const bool isName = token.kind == query::Token::Kind::BracketedName ||
-                            (token.kind == query::Token::Kind::Word && !tokens[i + 1].isSymbol("("));
-        const bool qualified = (i > 0 && (tokens[i - 1].isSymbol(".") || tokens[i - 1].isSymbol("!"))) ||
-                               tokens[i + 1].isSymbol(".") || tokens[i + 1].isSymbol("!");
-        if (!isName || qualified || columnIndex(token.text) >= 0) continue;
+        if (!isName(tokens, i) || isQualified(tokens, i)) continue;
         const std::string name = query::lowerAscii(token.text);
         std::string replacement;
-        if (name == "page" || name == "pages") {
+        if (const int index = columnIndex(token.text); index >= 0) {
+            const std::string& column = rows_.columns[static_cast<std::size_t>(index)];
+            if (query::lowerAscii(column) == name) continue;
+            replacement = bracketed(column);
+        } else if (name == "page" || name == "pages") {
             replacement = std::to_string(name == "page" ? pages.page : pages.pages);
-            numbered = true;
-        } else if (auto control = controlSources_.find(name); control != controlSources_.end()) {
-            if (control->second.empty()) continue;
-            replacement = "(" + expressionOf(control->second, pages, depth + 1, numbered) + ")";
+            scoped = true;
+        } else if (auto control = controls_.find(name); control != controls_.end()) {
+            if (control->second.source.empty()) continue;
+            if (const auto home = homeScope(control->second, scope))
+                replacement = valueAtHome(name, control->second, *home, pages, depth + 1, scoped);
+            else
+                replacement =
+                    "(" + expressionOf(control->second.source, scope, pages, depth + 1, scoped) + ")";
+        } else if (gaveNothing) {
+            replacement = "Null";
         } else {
             continue;
         }
@@ -167,11 +327,12 @@ std::string ReportEvaluator::expressionOf(const std::string& source, const PageN
     return result + text.substr(copied);
 }
 
-query::RowSet ReportEvaluator::select(const std::string& expression, const std::string& where) {
+query::RowSet ReportEvaluator::select(const std::string& expression, const std::string& where,
+                                      const char* tableName) {
     query::SelectQuery query;
     query.columns.push_back({expression, "Value"});
     auto table = std::make_shared<query::FromItem>();
-    table->table = kTable;
+    table->table = tableName;
     query.from.push_back(table);
     query.where = where;
     return engine_->select(query, "the expression " + expression);
@@ -184,7 +345,7 @@ const std::vector<Value>& ReportEvaluator::perRow(const std::string& expression)
         throw QueryError(failed->second);
     query::RowSet result;
     try {
-        result = select(expression, "");
+        result = select(expression, "", kTable);
     } catch (const QueryError& error) {
         perRowFailures_.emplace(expression, error.what());
         throw;
@@ -206,11 +367,15 @@ query::Value ReportEvaluator::value(const std::string& source, const RowScope& s
                        ? rows_.rows[scope.current][static_cast<std::size_t>(index)]
                        : Value();
     }
-    bool numbered = false;
-    const std::string expression = expressionOf(source, pages, 0, numbered);
-    // With the page's numbers written in it is another expression on every page: its values for all
-    // rows, kept, would be a copy of the rows' worth for each page.
-    return evaluate(expression, scope, !numbered);
+    try {
+        bool scoped = false;
+        const std::string expression = expressionOf(source, scope, pages, 0, scoped);
+        // With the page's numbers or a group's values written in it is another expression on every page
+        // or in every group: its values for all rows, kept, would be a copy of the rows' worth for each.
+        return evaluate(expression, scope, !scoped);
+    } catch (const QueryError& error) {
+        rethrowFailure(source, error);
+    }
 }
 
 query::Value ReportEvaluator::evaluate(const std::string& expression, const RowScope& scope,
@@ -220,12 +385,15 @@ query::Value ReportEvaluator::evaluate(const std::string& expression, const RowS
         if (!values.empty()) return scope.current < values.size() ? values[scope.current] : Value();
     }
     if (rows_.rows.empty()) {
-        query::RowSet result = select(expression, "");
+        // Aggregates are over no rows; anything else (Now(), the page numbers) as over one row of Nulls.
+        query::RowSet result = select(expression, "", kTable);
+        if (result.rows.empty()) result = select(expression, "", kNullRow);
         return result.rows.empty() || result.rows[0].empty() ? Value() : result.rows[0][0];
     }
     const std::string position = bracketed(kPosition);
-    query::RowSet result = select(expression, position + " Between " + std::to_string(scope.first) + " And " +
-                                                  std::to_string(scope.last));
+    query::RowSet result = select(
+        expression,
+        position + " Between " + std::to_string(scope.first) + " And " + std::to_string(scope.last), kTable);
     if (result.rows.empty() || result.rows[0].empty()) return {};
     // Without an aggregate each row has its own value: the current row's counts.
     const std::size_t at =
@@ -250,8 +418,8 @@ query::Value ReportEvaluator::runningSum(const std::string& source, const RowSco
     if (starts.empty()) return {};
     // A group header's values are read at its first row, a footer's at its last, as the band's are.
     const bool atEnd = scope.current != scope.first;
-    bool numbered = false;
-    const std::string expression = expressionOf(source, pages, 0, numbered);
+    bool scoped = false;
+    const std::string expression = expressionOf(source, scope, pages, 0, scoped);
     const auto key = std::make_tuple(expression, groupLevel, overGroup, atEnd);
     auto cached = runningCache_.find(key);
     if (cached == runningCache_.end()) {
@@ -279,6 +447,20 @@ std::vector<Value> ReportEvaluator::column(const std::string& source) {
     values.reserve(rows_.rows.size());
     for (std::size_t i = 0; i < rows_.rows.size(); ++i) values.push_back(value(source, {i, i, i}, {}));
     return values;
+}
+
+const char* errorShown(const query::QueryError& error) {
+    return dynamic_cast<const UnknownNameError*>(&error) ? "#Name?" : "#Error";
+}
+
+std::string notEvaluated(const std::string& what, const query::QueryError& error) {
+    // The engine's "The expression X cannot be computed. Why." names an expression the omission names.
+    std::string reason = error.what();
+    constexpr std::string_view kComputed = " cannot be computed. ";
+    if (const std::size_t at = reason.find(kComputed);
+        reason.starts_with("The expression ") && at != std::string::npos)
+        reason.erase(0, at + kComputed.size());
+    return kNotEvaluated + what + " (" + plainReason(reason) + ")";
 }
 
 }  // namespace platform::jet::render

@@ -8,10 +8,11 @@
 namespace platform::jet::render {
 namespace {
 
-void collectSources(const design::Control& control, std::map<std::string, std::string>& sources) {
+void collectSources(const design::Control& control, const design::Section& section,
+                    std::map<std::string, NamedControl>& sources) {
     if (!control.name.empty() && control.kind == design::ControlKind::TextBox)
-        sources.emplace(control.name, control.controlSource);
-    for (const auto& child : control.children) collectSources(child, sources);
+        sources.emplace(control.name, NamedControl(control.controlSource, section.kind, section.groupLevel));
+    for (const auto& child : control.children) collectSources(child, section, sources);
 }
 
 // A grouping level's field or expression as a control source. Access keeps expressions with or without
@@ -37,9 +38,9 @@ std::vector<std::vector<std::size_t>> runningSumStarts(const std::vector<design:
 }  // namespace
 
 ReportRows::ReportRows(const design::ReportDesign& design, query::RowSet rows) {
-    std::map<std::string, std::string> sources;
+    std::map<std::string, NamedControl> sources;
     for (const auto& section : design.sections)
-        for (const auto& control : section.controls) collectSources(control, sources);
+        for (const auto& control : section.controls) collectSources(control, section, sources);
 
     std::vector<std::vector<query::Value>> keys;
     {
@@ -50,7 +51,15 @@ ReportRows::ReportRows(const design::ReportDesign& design, query::RowSet rows) {
                 keys.emplace_back(rows.rows.size());
                 continue;
             }
-            std::vector<query::Value> values = evaluator.column(groupingSource(level.expression, rows));
+            std::vector<query::Value> values;
+            try {
+                values = evaluator.column(groupingSource(level.expression, rows));
+            } catch (const query::QueryError& error) {
+                // Access's value for every row would be the same error: one group for all.
+                omissions_.insert(
+                    notEvaluated("the grouping on " + level.expression + ", which groups nothing", error));
+                values.assign(rows.rows.size(), query::Value());
+            }
             for (auto& value : values) value = groupKey(value, level);
             keys.push_back(std::move(values));
         }

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <memory>
+#include <set>
+#include <string>
 
 #include "platform/jet/design/ReportDesign.h"
 #include "platform/jet/query/RecordSource.h"
@@ -10,9 +12,9 @@
 namespace platform::jet::render {
 
 // A report's rows as it prints them: in the order of its sorting and grouping levels, where each group
-// starts, and its control sources evaluated over them. Raises query::QueryError for a grouping
-// expression it cannot evaluate. The rows are moved into their order, not copied: a caller done with
-// them passes them with std::move.
+// starts, and its control sources evaluated over them. A grouping expression it cannot evaluate groups
+// nothing, and says so in omissions(). The rows are moved into their order, not copied: a caller done
+// with them passes them with std::move.
 class ReportRows {
   public:
     ReportRows(const design::ReportDesign& design, query::RowSet rows);
@@ -21,11 +23,13 @@ class ReportRows {
 
     const Grouping& grouping() const { return grouping_; }
     ReportEvaluator& evaluator() { return *evaluator_; }
+    const std::set<std::string>& omissions() const { return omissions_; }
 
   private:
     query::RowSet ordered_;
     Grouping grouping_;
     std::unique_ptr<ReportEvaluator> evaluator_;  // over ordered_
+    std::set<std::string> omissions_;
 };
 
 }  // namespace platform::jet::render

@@ -175,6 +175,7 @@ int Subreports::show(const Control& control, const Place& place, std::optional<Q
         library_.rowsLeft -= linked.rows.size();
 
         ReportRows rows(shown.design, std::move(linked));
+        place.omissions.insert(rows.omissions().begin(), rows.omissions().end());
         std::vector<std::string> chain = chain_;
         chain.push_back(key);
         Subreports nested(library_, std::move(chain));

@@ -4,6 +4,7 @@
 #include "platform/jet/render/ControlText.h"
 #include "platform/jet/render/DocumentInfo.h"
 #include "platform/jet/render/ReportEvaluator.h"
+#include "platform/jet/render/ReportRows.h"
 
 using namespace platform::jet;
 using query::Currency;
@@ -81,6 +82,135 @@ TEST(ReportEvaluator, RunningSumsAddUpOverTheRowsOrGroupsSoFar) {
     EXPECT_EQ(evaluator.runningSum("", {0, 0, 0}, kRows, false, {}), Value());
 }
 
+TEST(ReportEvaluator, AControlOfAnotherHeaderOrFooterGivesItsValueThere) {
+    using design::SectionKind;
+    query::RowSet rows;
+    rows.columns = {"Region", "City", "Amount"};
+    const auto row = [](const char* region, const char* city, std::int64_t amount) {
+        return std::vector<Value>{Value(region), Value(city), Value(Currency{amount * 10'000})};
+    };
+    rows.rows = {row("East", "Ayr", 1), row("East", "Ayr", 1), row("East", "Bray", 2), row("West", "Cork", 4),
+                 row("West", "Dover", 8)};
+    // Level 0 by region starts at 0 and 3; level 1 by city at 0, 2, 3 and 4.
+    render::ReportEvaluator evaluator(rows,
+                                      {{"Grand", {"=Sum([Amount])", SectionKind::ReportFooter}},
+                                       {"FirstCity", {"=[City]", SectionKind::ReportHeader}},
+                                       {"RegionTotal", {"=Sum([Amount])", SectionKind::GroupFooter, 0}},
+                                       {"RegionRows", {"=Count(*)", SectionKind::GroupHeader, 0}},
+                                       {"CityTotal", {"=Sum([Amount])", SectionKind::GroupFooter, 1}}},
+                                      {{0, 3}, {0, 2, 3, 4}});
+    struct Case {
+        const char* what;
+        std::string source;
+        render::RowScope scope;
+        Value expected;
+    };
+    const Case cases[] = {
+        {"a detail's share of the report", "=[Amount]/[Grand]", {2, 2, 2}, Value(0.125)},
+        {"a detail's share of its region", "=[Amount]/[RegionTotal]", {2, 2, 2}, Value(0.5)},
+        {"a region footer's share of the report", "=Sum([Amount])/[Grand]", {3, 4, 4}, Value(0.75)},
+        {"a city footer reading its region's header", "=[RegionRows]", {0, 1, 1}, Value(std::int64_t{3})},
+        {"a detail reading its city's footer", "=[CityTotal]", {1, 1, 1}, Value(Currency{20'000})},
+        {"a report header reading the footer's total", "=[Grand]", {0, 4, 0}, Value(Currency{160'000})},
+        {"a detail reading the report header", "=[FirstCity]", {4, 4, 4}, Value("Ayr")},
+        {"the footer's own rows in the footer", "=[Grand] * 2", {0, 4, 4}, Value(Currency{320'000})},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(evaluator.value(c.source, c.scope, {}), c.expected);
+    }
+}
+
+TEST(ReportEvaluator, AValueFromAnotherSectionKeepsItsKind) {
+    query::RowSet rows;
+    rows.columns = {"Value"};
+    const Value kinds[] = {
+        Value("say \"hi\""), Value(query::Date{-36522.75}), Value(-0.1), Value(std::int64_t{-7}),
+        Value(true),         Value(Currency{-12'345'678}),  Value()};
+    for (const auto& kind : kinds) {
+        SCOPED_TRACE(query::displayText(kind));
+        rows.rows = {{kind}, {kind}};
+        render::ReportEvaluator evaluator(rows, {{"Last", {"=[Value]", design::SectionKind::ReportFooter}}});
+        EXPECT_EQ(evaluator.value("=[Last]", {0, 0, 0}, {}), kind);
+    }
+}
+
+TEST(ReportEvaluator, WhatItCannotEvaluateSaysWhetherANameIsUnknown) {
+    query::RowSet rows;
+    rows.columns = {"T.Code", "Amount"};
+    rows.rows = {{Value("A1"), Value(std::int64_t{5})}};
+    render::ReportEvaluator evaluator(rows, {{"Doubled", "=[Nothing] * 2"}, {"Cost", "=Amount * 2"}});
+    struct Case {
+        std::string source;
+        const char* shown;  // "" when it has a value
+    };
+    const Case cases[] = {
+        {"Code", ""},  // "SELECT T.*, *" names T's columns "T.Code"
+        {"=[Code] & \"!\"", ""},
+        {"=[Cost] + 1", ""},
+        {"=[Nothing]", "#Name?"},
+        {"Nothing", "#Name?"},
+        {"=[Doubled] + 1", "#Name?"},
+        {"=NoSuchFunction([Amount])", "#Error"},
+        {"=[Amount] +", "#Error"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.source);
+        std::string shown;
+        try {
+            if (evaluator.value(c.source, {0, 0, 0}, {}).isNull()) shown = "Null";
+        } catch (const query::QueryError& error) {
+            shown = render::errorShown(error);
+        }
+        EXPECT_EQ(shown, c.shown);
+    }
+}
+
+TEST(ReportEvaluator, WithoutRowsAggregatesAreOverNoneAndAnythingElseOverOneRowOfNulls) {
+    // A source without rows, and one that could not give even its fields' names, alike.
+    query::RowSet noRows, nothing;
+    noRows.columns = {"Amount"};
+    struct Case {
+        std::string source;
+        Value expected;
+    };
+    const Case cases[] = {
+        {"=\"Page \" & [Page] & \" of \" & [Pages]", Value("Page 1 of 1")},
+        {"=Count(*)", Value(std::int64_t{0})},
+        {"=Sum([Amount])", Value()},
+        {"=[Amount]", Value()},
+        {"Amount", Value()},
+        {"=Year(Now()) > 2000", Value(true)},
+    };
+    for (const query::RowSet* rows : {&noRows, &nothing}) {
+        render::ReportEvaluator evaluator(*rows, {});
+        for (const auto& c : cases) {
+            SCOPED_TRACE(c.source);
+            EXPECT_EQ(evaluator.value(c.source, {0, 0, 0}, {1, 1}), c.expected);
+        }
+    }
+}
+
+TEST(ReportRows, AGroupingItCannotEvaluateGroupsNothingAndIsNamed) {
+    query::RowSet rows;
+    rows.columns = {"Region"};
+    rows.rows = {{Value("West")}, {Value("East")}, {Value("West")}};
+    design::ReportDesign design;
+    for (const char* expression : {"=NoSuchFunction([Region])", "Nowhere", "Region"}) {
+        design::GroupLevel level;
+        level.expression = expression;
+        level.header = true;
+        design.groups.push_back(level);
+    }
+    render::ReportRows ordered(design, std::move(rows));
+    const std::vector<std::vector<std::size_t>> starts{{0}, {0}, {0, 1}};
+    EXPECT_EQ(ordered.grouping().starts, starts);
+    EXPECT_EQ(ordered.evaluator().value("Region", {0, 0, 0}, {}), Value("East"));
+    EXPECT_THAT(ordered.omissions(),
+                testing::ElementsAre(testing::StartsWith("cannot evaluate: the grouping on =NoSuchFunction"),
+                                     testing::StartsWith("cannot evaluate: the grouping on Nowhere")));
+}
+
 TEST(ControlText, DecimalPlacesApplyToNamedNumberFormats) {
     struct Case {
         Value value;
@@ -132,6 +262,12 @@ TEST(DocumentInfo, AnApproximationSaysSoInAnAppendedUpdate) {
                   "; charts are not drawn, and its event macros and Visual Basic code do not run.");
     EXPECT_EQ(render::withoutRows("SQL text fails.", "Sub"),
               "drawn without its rows: in the subreport Sub, SQL text fails");
+    std::set<std::string> notEvaluated{"charts"};
+    for (char control = 'A'; control <= 'G'; ++control)
+        notEvaluated.insert(render::kNotEvaluated + std::string(1, control) + " (why)");
+    EXPECT_EQ(render::approximationNote(notEvaluated),
+              "An approximation of the Access report: it cannot evaluate A (why), B (why), C (why), D (why), "
+              "E (why) and 2 more; charts are not drawn.");
     EXPECT_TRUE(updated.ends_with("%%EOF\n"));
     EXPECT_EQ(render::withDocumentInfo("not a PDF", "Q", {"charts"}), "not a PDF");
 }

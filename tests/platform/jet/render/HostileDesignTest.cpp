@@ -104,7 +104,7 @@ TEST(HostileDesigns, DrawWithinBoundsOrSayWhatTheyLeftOut) {
     const Case cases[] = {
         {"a section and its control 2^31 twips tall: kept to 22 inches", tallest, 1, 3, nullptr},
         {"paper 2^31 tenths of a millimetre long: kept to 50 inches", longPaper, 10, 1, nullptr},
-        {"controls whose sources multiply past any use", namingEachOther, 1, 1, "expressions"},
+        {"controls whose sources multiply past any use", namingEachOther, 1, 1, "expression"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
