@@ -4,6 +4,7 @@
 
 #include "platform/jet/query/AccessFormat.h"
 #include "platform/jet/query/DayNumbers.h"
+#include "platform/jet/query/Region.h"
 
 namespace query_tests {
 namespace {
@@ -125,6 +126,80 @@ INSTANTIATE_TEST_SUITE_P(General, Formats,
                                            FormatCase{Date{0.75}, "", "6:00:00 PM"},
                                            FormatCase{Date{-1.25}, "", "12/29/1899 6:00:00 AM"},
                                            FormatCase{false, "", "False"}, FormatCase{Value(), "", ""}));
+
+struct RegionCase {
+    std::uint16_t codePage;
+    const char *shortDate, *longDate, *longTime, *currency, *euro, *standard;
+};
+
+// Windows' settings for the language of each ANSI code page (names of months stay English here: the
+// renderer adds the language's own).
+TEST(WindowsRegions, EveryAnsiCodePageFormatsAsWindowsSetsUpItsLanguage) {
+    const Value afternoon = Date{withTime(dayNumber(1996, 7, 4), timeOfDay(13, 5, 9))};
+    const Value amount = Currency{-12'345'678};
+    const RegionCase cases[] = {
+        {874, "4/7/1996", "4 July 1996", "13:05:09", "-\u0E3F1,234.57", "-\u20AC1,234.57", "-1,234.57"},
+        {932, "1996/07/04", "1996\u5E747\u67084\u65E5", "13:05:09", "-\u00A51,235", "-\u20AC1,235",
+         "-1,234.57"},
+        {936, "1996/7/4", "1996\u5E747\u67084\u65E5", "13:05:09", "-\u00A51,234.57", "-\u20AC1,234.57",
+         "-1,234.57"},
+        {949, "1996-07-04", "1996\uB144 7\uC6D4 4\uC77C Thursday", "\uC624\uD6C4 1:05:09", "-\u20A91,235",
+         "-\u20AC1,235", "-1,234.57"},
+        {950, "1996/7/4", "1996\u5E747\u67084\u65E5", "\u4E0B\u5348 01:05:09", "-NT$1,234.57",
+         "-\u20AC1,234.57", "-1,234.57"},
+        {1250, "04.07.1996", "4 July 1996", "13:05:09", "-1\u00A0234,57 z\u0142", "-1\u00A0234,57 \u20AC",
+         "-1\u00A0234,57"},
+        {1251, "04.07.1996", "4 July 1996 \u0433.", "13:05:09", "-1\u00A0234,57 \u20BD",
+         "-1\u00A0234,57 \u20AC", "-1\u00A0234,57"},
+        {1252, "7/4/1996", "Thursday, July 4, 1996", "1:05:09 PM", "($1,234.57)", "(\u20AC1,234.57)",
+         "-1,234.57"},
+        {1253, "4/7/1996", "Thursday, 4 July 1996", "1:05:09 \u03BC\u03BC", "-1.234,57 \u20AC",
+         "-1.234,57 \u20AC", "-1.234,57"},
+        {1254, "4.07.1996", "4 July 1996 Thursday", "13:05:09", "-\u20BA1.234,57", "-\u20AC1.234,57",
+         "-1.234,57"},
+        {1255, "04/07/1996", "Thursday 04 July 1996", "13:05:09", "-\u20AA 1,234.57", "-\u20AC 1,234.57",
+         "-1,234.57"},
+        {1256, "04/07/1996", "04 July, 1996", "01:05:09 \u0645", "\u0631.\u0633.\u200F 1,234.57-",
+         "\u20AC 1,234.57-", "-1,234.57"},
+        {1257, "1996-07-04", "1996 m. July 4 d.", "13:05:09", "-1\u00A0234,57 \u20AC",
+         "-1\u00A0234,57 \u20AC", "-1\u00A0234,57"},
+        {1258, "04/07/1996", "04 July 1996", "1:05:09 CH", "-1.235 \u20AB", "-1.235 \u20AC", "-1.234,57"},
+    };
+    for (const auto& c : cases) {
+        const auto region = windowsRegion(c.codePage);
+        ASSERT_TRUE(region) << c.codePage;
+        useRegion(*region);
+        EXPECT_EQ(formatValue(afternoon, "Short Date"), c.shortDate) << c.codePage;
+        EXPECT_EQ(formatValue(afternoon, "Long Date"), c.longDate) << c.codePage;
+        EXPECT_EQ(formatValue(afternoon, "Long Time"), c.longTime) << c.codePage;
+        EXPECT_EQ(formatValue(amount, "Currency"), c.currency) << c.codePage;
+        EXPECT_EQ(formatValue(amount, "Euro"), c.euro) << c.codePage;
+        EXPECT_EQ(formatValue(amount, "Standard"), c.standard) << c.codePage;
+        EXPECT_EQ(region->paperSize, c.codePage == 1252 ? 1 : 9) << c.codePage;
+    }
+    useRegion(kUnitedStates);
+    EXPECT_FALSE(windowsRegion(437));
+}
+
+TEST(WindowsRegions, ACodePageOfAnotherScriptHoldsOnlyWhereTheDatabasesNamesAreWrittenInIt) {
+    const struct {
+        std::uint16_t codePage;
+        std::vector<std::string> names;
+        std::uint16_t chosen;
+    } cases[] = {
+        {932, {"Invoice", "Customer Phone Book"}, 0},  // English made on a Japanese machine
+        {932, {"Invoice", "\u58F2\u4E0A\u30EC\u30DD\u30FC\u30C8"}, 932},  // 売上レポート
+        {1251, {"Sales", "\u041F\u0440\u043E\u0434\u0430\u0436\u0438"}, 1251},
+        {1251, {"Sales"}, 0},
+        {949, {"\uB9E4\uCD9C"}, 949},
+        {1255, {"\u05D3\u05D5\u05D7"}, 1255},
+        {1253, {"\u0410"}, 0},                // Cyrillic is not Greek
+        {1250, {"Sales"}, 1250},              // Latin letters: Polish as much as English
+        {932, {}, 932},                       // nothing to judge by
+        {932, {std::string("\xE6\xBC")}, 0},  // a damaged character is none of the script's
+    };
+    for (const auto& c : cases) EXPECT_EQ(regionCodePage(c.codePage, c.names), c.chosen) << c.codePage;
+}
 
 struct DateTextCase {
     const char* text;
