@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <set>
 
 #include "platform/jet/LittleEndian.h"
 
@@ -29,10 +30,12 @@ std::unique_ptr<CheckedTable> CheckedTable::open(MdbHandle* mdb, const PageFile&
                                                  const std::string& name, std::uint32_t definitionPage,
                                                  std::size_t maxRows) {
     auto rows = TableRows::read(file, definitionPage, maxRows);
-    if (!rows) return nullptr;
+    auto facts = readColumnFacts(file, definitionPage);
+    if (!rows || !facts) return nullptr;
     auto table = std::make_unique<CheckedTable>(Key{}, mdb, file,
                                                 std::move(*rows));  // stays put: libmdb keeps &entry_
     std::strncpy(table->entry_.object_name, name.c_str(), MDB_MAX_OBJ_NAME);
+    table->facts_ = std::move(*facts);
     table->entry_.object_type = MDB_TABLE;
     table->entry_.table_pg = definitionPage;
     table->table_ = mdb_read_table(&table->entry_);
@@ -111,6 +114,53 @@ std::optional<std::vector<std::uint8_t>> CheckedTable::rawValue(const std::strin
     if (start > end || end > maskAt) return std::nullopt;
     return std::vector<std::uint8_t>(row.begin() + static_cast<std::ptrdiff_t>(start),
                                      row.begin() + static_cast<std::ptrdiff_t>(end));
+}
+
+const ColumnFacts* CheckedTable::facts(const MdbColumn& column) const {
+    for (const ColumnFacts& facts : facts_)
+        if (facts.number == column.col_num) return &facts;
+    return nullptr;
+}
+
+std::optional<std::vector<std::uint8_t>> CheckedTable::longValueBytes(std::span<const std::uint8_t> reference,
+                                                                      std::size_t maxBytes) const {
+    // The reference: the length with its kind in the top two bits, then where the data lies.
+    constexpr std::size_t kReferenceSize = 12;
+    constexpr std::uint32_t kInline = 0x80000000, kSinglePage = 0x40000000;
+    if (reference.size() < kReferenceSize) return std::nullopt;
+    const std::uint32_t word = getU32(reference, 0);
+    const std::size_t length = word & ~(kInline | kSinglePage);
+    const std::uint32_t kind = word & (kInline | kSinglePage);
+    if (length > maxBytes) return std::nullopt;
+    if (kind == kInline) {
+        if (reference.size() < kReferenceSize + length) return std::nullopt;
+        return std::vector<std::uint8_t>(
+            reference.begin() + kReferenceSize,
+            reference.begin() + static_cast<std::ptrdiff_t>(kReferenceSize + length));
+    }
+    if (kind != kSinglePage && kind != 0) return std::nullopt;
+    std::vector<std::uint8_t> bytes;
+    std::set<std::uint32_t> seen;
+    // Each link of a chain starts with the reference of the next one.
+    for (std::uint32_t at = getU32(reference, 4); bytes.size() < length;) {
+        if (!seen.insert(at).second) return std::nullopt;
+        const auto page = file_.read(page::pageOf(at));
+        if (!page || (*page)[0] != page::kData) return std::nullopt;
+        const auto bounds = rowBounds(*page, file_.layout(), page::rowOf(at));
+        if (!bounds) return std::nullopt;
+        std::size_t start = bounds->first;
+        if (kind == 0) {
+            if (bounds->second - start < 4) return std::nullopt;
+            at = getU32(*page, start);
+            start += 4;
+        }
+        const std::size_t take = std::min(bounds->second - start, length - bytes.size());
+        bytes.insert(bytes.end(), page->begin() + static_cast<std::ptrdiff_t>(start),
+                     page->begin() + static_cast<std::ptrdiff_t>(start + take));
+        if (kind == kSinglePage || (bytes.size() < length && at == 0)) break;
+    }
+    if (bytes.size() != length) return std::nullopt;
+    return bytes;
 }
 
 bool CheckedTable::forEachRow(const std::function<void()>& row) {

@@ -9,6 +9,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -41,6 +42,15 @@ class CheckedTable {
     // when the row does not hold it whole.
     std::optional<std::vector<std::uint8_t>> rawValue(const std::string& column) const;
 
+    // The bytes of a long value (memo or long binary) whose 12-byte reference a row holds, read from
+    // its pages ourselves: inline, on one page, or over a chain of pages. Empty when it leaves the file,
+    // comes back on itself or is longer than maxBytes.
+    std::optional<std::vector<std::uint8_t>> longValueBytes(std::span<const std::uint8_t> reference,
+                                                            std::size_t maxBytes) const;
+
+    // What the definition says of the column beyond libmdb's reading; null in a Jet 3 file.
+    const ColumnFacts* facts(const MdbColumn& column) const;
+
     // libmdb's definition of the table: its columns, and where the current row's values lie in the page
     // libmdb holds (the columns' cur_value_start and cur_value_len).
     const MdbTableDef& definition() const { return *table_; }
@@ -68,6 +78,7 @@ class CheckedTable {
 
     const PageFile& file_;
     TableRows rows_;
+    std::vector<ColumnFacts> facts_;
     MdbCatalogEntry entry_;
     MdbTableDef* table_ = nullptr;
     std::map<std::string, Binding> bindings_;

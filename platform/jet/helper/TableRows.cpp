@@ -52,6 +52,21 @@ std::optional<Page> readDefinition(const PageFile& file, std::uint32_t number) {
     return definition;
 }
 
+// The definition's bytes as one run: continuation pages add theirs after their own header.
+std::optional<std::vector<std::uint8_t>> definitionBytes(const PageFile& file, std::uint32_t number) {
+    constexpr std::size_t kContinuationHeader = 8;
+    auto definition = readDefinition(file, number);  // checks the chain
+    if (!definition) return std::nullopt;
+    std::vector<std::uint8_t> bytes = std::move(*definition);
+    for (std::uint32_t next = getU32(bytes, page::kContinuationOffset); next != 0;) {
+        auto continuation = file.read(next);
+        if (!continuation) return std::nullopt;
+        bytes.insert(bytes.end(), continuation->begin() + kContinuationHeader, continuation->end());
+        next = getU32(*continuation, page::kContinuationOffset);
+    }
+    return bytes;
+}
+
 // The bytes of the usage-map row the definition names on its map page (already read); empty when the
 // page is no data page or the row is not inside it.
 std::optional<Bytes> usageMapRow(const Page& mapPage, const page::Layout& layout, std::uint32_t reference) {
@@ -200,6 +215,26 @@ TableRows::Verdict TableRows::take(RowPlace place) {
             break;
     }
     return Verdict::Damaged;
+}
+
+std::optional<std::vector<ColumnFacts>> readColumnFacts(const PageFile& file, std::uint32_t definitionPage) {
+    if (file.layout().pageSize != page::kJet4Layout.pageSize) return std::vector<ColumnFacts>{};
+    // Jet 4's definition: the column count, the count of real indexes, then 12 bytes per real index and
+    // 25 per column.
+    constexpr std::size_t kColumnCount = 0x2D, kRealIndexCount = 0x33, kIndexesStart = 0x3F;
+    constexpr std::size_t kIndexEntry = 12, kColumnEntry = 25;
+    const auto bytes = definitionBytes(file, definitionPage);
+    if (!bytes || bytes->size() < kIndexesStart) return std::nullopt;
+    const std::size_t columns = getU16(*bytes, kColumnCount);
+    const std::uint64_t start = kIndexesStart + std::uint64_t{getU32(*bytes, kRealIndexCount)} * kIndexEntry;
+    if (start + columns * kColumnEntry > bytes->size()) return std::nullopt;
+    std::vector<ColumnFacts> facts;
+    for (std::size_t i = 0; i < columns; ++i) {
+        const auto entry =
+            std::span<const std::uint8_t>(*bytes).subspan(start + i * kColumnEntry, kColumnEntry);
+        facts.push_back({getU16(entry, 5), entry[0], entry[15], entry[16], getU32(entry, 11)});
+    }
+    return facts;
 }
 
 bool TableBounds::liesInsideFile(std::uint32_t definitionPage) {

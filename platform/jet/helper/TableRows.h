@@ -55,6 +55,22 @@ class TableRows {
     friend class TableStructureReader;
 };
 
+// What a table's definition says of one column beyond what libmdb tells (Jet 4 and later files).
+struct ColumnFacts {
+    std::uint16_t number = 0;  // libmdb's col_num
+    std::uint8_t type = 0;
+    std::uint8_t flags = 0, extraFlags = 0;
+    // A multi-value, attachment or version history column's key in MSysComplexColumns.
+    std::uint32_t complexId = 0;
+
+    // Access 2010's calculated columns keep each value behind a header of their own.
+    bool calculated() const { return (extraFlags & 0xC0) != 0; }
+};
+
+// The columns the table's definition (with its continuation pages) describes; empty when it is damaged,
+// and no columns at all for a Jet 3 file, whose columns hold nothing libmdb does not read.
+std::optional<std::vector<ColumnFacts>> readColumnFacts(const PageFile& file, std::uint32_t definitionPage);
+
 // Whether the tables the catalogue names lie inside the file: a file cut short loses the pages at its
 // end, which need not be the catalogue's. Reads each table's definition and usage map, not its data.
 class TableBounds {

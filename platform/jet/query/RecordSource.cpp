@@ -68,10 +68,12 @@ class Database {
                 CatalogueEntry entry{textOf(columns(row, 1)), static_cast<long>(wholeNumber(columns(row, 0))),
                                      static_cast<long>(wholeNumber(columns(row, 3))),
                                      static_cast<int>(wholeNumber(columns(row, 2))), textOf(columns(row, 4))};
+                if (entry.type == LocalTable) tableNames_.emplace(entry.id, entry.name);
                 if (entry.type == LocalTable || entry.type == Query || entry.type == LinkedTable ||
                     entry.type == LinkedOdbcTable)
                     objects_.emplace(lowerAscii(entry.name), entry);
             });
+        reader_.readComplexColumnsWith([this](std::uint32_t complexId) { return complexColumn(complexId); });
     }
 
     const CatalogueEntry* find(std::string_view name) const {
@@ -95,6 +97,58 @@ class Database {
     }
 
   private:
+    struct ComplexColumnEntry {
+        std::string column;
+        long typeTable = 0, flatTable = 0;
+    };
+
+    // A multi-value column lists its values, an attachment column its files' names, as Access shows
+    // them; a memo's version history is hidden. Their rows are in the column's own hidden table, under
+    // the key the table's row holds.
+    ComplexColumn complexColumn(std::uint32_t complexId) {
+        if (!complexColumns_) readComplexColumns();
+        const auto entry = complexColumns_->find(complexId);
+        const auto typeTable =
+            entry == complexColumns_->end() ? tableNames_.end() : tableNames_.find(entry->second.typeTable);
+        const auto flatTable =
+            entry == complexColumns_->end() ? tableNames_.end() : tableNames_.find(entry->second.flatTable);
+        if (typeTable == tableNames_.end() || flatTable == tableNames_.end())
+            throw QueryError("The database's catalogue lacks a multi-value or attachment column's values.");
+        ComplexColumn complex;
+        if (lowerAscii(typeTable->second).starts_with("msyscomplextypevh_")) {
+            complex.hidden = true;
+            return complex;
+        }
+        const bool attachments = lowerAscii(typeTable->second) == "msyscomplextype_attachment";
+        NamedColumns columns({"_" + entry->second.column, attachments ? "FileName" : "Value"});
+        reader_.read(
+            flatTable->second, static_cast<std::uint32_t>(flatTable->first & kTableDefinitionPageMask),
+            [&](const std::vector<Column>& described) { columns.columns(described); },
+            [&](std::vector<Value>&& row) {
+                const Value& value = columns(row, 1);
+                if (value.isNull()) return;
+                std::string& listed = complex.values[wholeNumber(columns(row, 0))];
+                listed += (listed.empty() ? "" : ", ") + displayText(value);
+            });
+        return complex;
+    }
+
+    void readComplexColumns() {
+        complexColumns_.emplace();
+        const CatalogueEntry* table = find("MSysComplexColumns");
+        if (!table || table->type != LocalTable) return;
+        NamedColumns columns({"ComplexID", "ColumnName", "ComplexTypeObjectID", "FlatTableID"});
+        reader_.read(
+            table->name, static_cast<std::uint32_t>(table->id & kTableDefinitionPageMask),
+            [&](const std::vector<Column>& described) { columns.columns(described); },
+            [&](std::vector<Value>&& row) {
+                complexColumns_->emplace(static_cast<std::uint32_t>(wholeNumber(columns(row, 0))),
+                                         ComplexColumnEntry{textOf(columns(row, 1)),
+                                                            static_cast<long>(wholeNumber(columns(row, 2))),
+                                                            static_cast<long>(wholeNumber(columns(row, 3)))});
+            });
+    }
+
     void readQueryRows() {
         queryRows_.emplace();
         const CatalogueEntry* table = find("MSysQueries");
@@ -113,6 +167,8 @@ class Database {
 
     TableReader reader_;
     std::map<std::string, CatalogueEntry> objects_;  // by lower-case name
+    std::map<long, std::string> tableNames_;         // local tables by Id
+    std::optional<std::map<std::uint32_t, ComplexColumnEntry>> complexColumns_;
     std::optional<std::map<long, std::vector<QueryRow>>> queryRows_;
 };
 

@@ -5,6 +5,8 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -14,6 +16,20 @@
 #include "platform/jet/query/RecordSource.h"
 
 namespace platform::jet::query {
+
+// What a multi-value, attachment or version history column shows in place of the key its rows hold.
+struct ComplexColumn {
+    bool hidden = false;  // a memo's version history, never a column of its own in Access
+    std::map<std::int64_t, std::string> values;  // by key: the values as Access lists them, "a, b"
+};
+// The complex column of a key in MSysComplexColumns.
+using ComplexColumns = std::function<ComplexColumn(std::uint32_t complexId)>;
+
+// A value of the type (libmdb's numbering, and Access's 0x13 Large Number and 0x14 Date/Time Extended)
+// from the bytes a row holds for it; a calculated column's value is behind a header of its own. Text is
+// Jet 4's (UTF-16LE or compressed); a Decimal only a calculated one (a plain one's scale is its column's).
+// Null for bytes that hold no value of the type.
+Value storedValue(int type, std::span<const std::uint8_t> bytes, bool calculated = false);
 
 // Reads whole tables with libmdb, each first checked page by page (TableRows): libmdb must deliver
 // exactly the rows our own reading found, or the table counts as damaged.
@@ -29,12 +45,19 @@ class TableReader {
               const std::function<void(const std::vector<Column>&)>& columns,
               const std::function<void(std::vector<Value>&&)>& row);
 
+    // How the values of complex columns are found; without it such a column holds its keys.
+    void readComplexColumnsWith(ComplexColumns complexColumns) {
+        complexColumns_ = std::move(complexColumns);
+    }
+
   private:
-    Value valueOf(const helper::CheckedTable& table, const MdbColumn& column) const;
+    struct ColumnReading;
+    Value valueOf(const helper::CheckedTable& table, const ColumnReading& reading) const;
 
     MdbHandle* database_;
     helper::PageFile file_;
     std::size_t maxRows_, maxBytes_;
+    ComplexColumns complexColumns_;
 };
 
 }  // namespace platform::jet::query

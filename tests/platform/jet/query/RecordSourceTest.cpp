@@ -7,26 +7,14 @@
 #include <set>
 #include <sstream>
 
-#include "platform/jet/helper/ScopedMdb.h"
 #include "platform/jet/query/RecordSource.h"
+#include "tests/platform/jet/query/TestDatabase.h"
 #include "tests/support/TestSupport.h"
 
 namespace query_tests {
 namespace {
 
 using namespace platform::jet::query;
-
-using Database = platform::jet::helper::ScopedMdb;
-
-Database openTestFile(const std::string& name) {
-    setenv("MDBICONV", "UTF-8", 1);
-    const auto path = test_support::testDataFile(name);
-    return Database(std::filesystem::exists(path) ? mdb_open(path.c_str(), MDB_NOFLAGS) : nullptr);
-}
-
-#define OPEN_OR_SKIP(database, name)        \
-    Database database = openTestFile(name); \
-    if (!database) GTEST_SKIP() << "no " << name;
 
 std::size_t columnIndex(const RowSet& rows, const std::string& name) {
     for (std::size_t i = 0; i < rows.columns.size(); ++i)
