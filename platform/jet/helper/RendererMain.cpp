@@ -64,6 +64,17 @@ std::string renderJob(const std::string& title, const std::string& report) {
         platform::jet::helper::DatabaseReports reports(mdb.get(), storage,
                                                        platform::jet::helper::jet3Charset());
         const auto design = reports.design(report);
+        // The region of the database's code page, unless its names and this report's labels show that it
+        // was only made on a machine of that language (query::regionCodePage).
+        std::vector<std::string> names = storage.reportNames();
+        names.push_back(design.caption);
+        for (const auto& section : design.sections)
+            for (const auto& control : section.controls) {
+                names.push_back(control.caption);
+                for (const auto& child : control.children) names.push_back(child.caption);
+            }
+        platform::jet::query::useRegion(platform::jet::render::reportRegion(
+            platform::jet::query::regionCodePage(platform::jet::helper::databaseCodePage(), names)));
         platform::jet::query::RowSet rows;
         std::string rowsMissing;
         try {

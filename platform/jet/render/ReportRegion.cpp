@@ -7,35 +7,6 @@
 namespace platform::jet::render {
 namespace {
 
-std::optional<QLocale> localeOfCodePage(std::uint16_t codePage) {
-    switch (codePage) {
-        case 874:
-            return QLocale(QLocale::Thai, QLocale::Thailand);
-        case 932:
-            return QLocale(QLocale::Japanese, QLocale::Japan);
-        case 936:
-            return QLocale(QLocale::Chinese, QLocale::SimplifiedHanScript, QLocale::China);
-        case 949:
-            return QLocale(QLocale::Korean, QLocale::SouthKorea);
-        case 950:
-            return QLocale(QLocale::Chinese, QLocale::TraditionalHanScript, QLocale::Taiwan);
-        case 1251:
-            return QLocale(QLocale::Russian, QLocale::Russia);
-        case 1253:
-            return QLocale(QLocale::Greek, QLocale::Greece);
-        case 1254:
-            return QLocale(QLocale::Turkish, QLocale::Turkey);
-        case 1255:
-            return QLocale(QLocale::Hebrew, QLocale::Israel);
-        case 1256:
-            return QLocale(QLocale::Arabic, QLocale::SaudiArabia);
-        case 1258:
-            return QLocale(QLocale::Vietnamese, QLocale::Vietnam);
-        default:
-            return std::nullopt;
-    }
-}
-
 // Text a format shows as it is: quoted where it holds anything but spaces.
 QString literal(const QString& text) {
     if (text.trimmed().isEmpty()) return text;
@@ -168,8 +139,15 @@ query::Region regionOf(const QLocale& locale) {
 }
 
 query::Region reportRegion(std::uint16_t codePage) {
-    if (const auto locale = localeOfCodePage(codePage)) return regionOf(*locale);
-    return query::kUnitedStates;
+    auto region = query::windowsRegion(codePage);
+    if (!region) return query::kUnitedStates;
+    // Windows' own settings; the names of months and days from Qt's data of the language.
+    const query::Region named = regionOf(QLocale(QString::fromStdString(region->language)));
+    region->months = named.months;
+    region->shortMonths = named.shortMonths;
+    region->weekdays = named.weekdays;
+    region->shortWeekdays = named.shortWeekdays;
+    return *region;
 }
 
 }  // namespace platform::jet::render

@@ -7,10 +7,9 @@
 
 namespace platform::jet::render {
 
-// The region a report of a database is formatted in: the region its code page belongs to, where the
-// code page belongs to one (Cyrillic: Russian (Russia); Greek; Turkish; Hebrew; Arabic; Thai; Vietnamese;
-// Japanese; Korean; Chinese (China; Taiwan)); English (United States) for the Western, Central European
-// and Baltic code pages, which many regions share, and for any other.
+// The region a report of a database is formatted in: the region Windows sets up for the language of its
+// code page (query::windowsRegion), with that language's names of months and days; English (United
+// States) for any other code page.
 query::Region reportRegion(std::uint16_t codePage);
 
 // Qt's data of a locale in Access's format notation, as Windows sets that region up (four-digit years

@@ -32,8 +32,7 @@ TEST(ReportRegion, ValuesAreFormattedInTheRegionOfTheDatabasesCodePage) {
         {1252, kJuly4Afternoon, "Short Date", "7/4/1996"},
         {1252, kJuly4Afternoon, "General Date", "7/4/1996 1:05:09 PM"},
         {1252, kAmount, "Currency", "($1,234.57)"},
-        {1250, kJuly4Afternoon, "Long Date",
-         "Thursday, July 4, 1996"},  // shared by many regions: English (United States)
+        {1250, kJuly4Afternoon, "Long Date", "4 lipca 1996"},  // Polish, with its own names of months
         {0, kAmount, "Standard", "-1,234.57"},
         {1251, kJuly4Afternoon, "Short Date", "04.07.1996"},
         {1251, kJuly4Afternoon, "Long Time", "13:05:09"},
@@ -43,6 +42,9 @@ TEST(ReportRegion, ValuesAreFormattedInTheRegionOfTheDatabasesCodePage) {
         {1253, kJuly4Afternoon, "dd/mm/yyyy", "04/07/1996"},
         {1254, kAmount, "General Number", "-1234,5678"},
         {932, kJuly4Afternoon, "Short Date", "1996/07/04"},
+        {932, kJuly4Afternoon, "Long Date",
+         "1996\u5e747\u67084\u65e5"},  // as Windows writes it: 1996年7月4日
+        {932, kJuly4Afternoon, "Long Time", "13:05:09"},
     };
     for (const auto& c : cases) {
         InRegion region(render::reportRegion(c.codePage));
