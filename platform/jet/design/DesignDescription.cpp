@@ -83,6 +83,7 @@ std::string describeReportDesign(const ReportDesign& report) {
     std::ostringstream out;
     out << "record source " << quoted(report.recordSource) << '\n';
     if (!report.caption.empty()) out << "caption " << quoted(report.caption) << '\n';
+    if (!report.filter.empty()) out << "filter " << quoted(report.filter) << '\n';
     const PageSetup& page = report.page;
     out << "width " << report.width << "\npage margins " << page.leftMargin << ',' << page.topMargin << ','
         << page.rightMargin << ',' << page.bottomMargin << (page.landscape ? " landscape" : " portrait")

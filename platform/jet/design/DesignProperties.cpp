@@ -28,6 +28,7 @@ struct SlotEntry {
 constexpr SlotEntry kSlots[] = {
     {kReport, 0xDC, Property::RecordSource},
     {kReport, 0xDD, Property::Caption},
+    {kReport, 0xC3, Property::Filter},
     {kReport, 0x63, Property::Width},
     {kReport, 0xEA, Property::PrtMip},
     {kReport, 0xEB, Property::PrtDevMode},
@@ -217,6 +218,7 @@ constexpr PropertyInfo kProperties[] = {
     {Property::CanShrink, "CanShrink", ValueKind::Flag},
     {Property::Picture, "Picture", ValueKind::Bytes},
     {Property::RecordSource, "RecordSource", ValueKind::Text},
+    {Property::Filter, "Filter", ValueKind::Text},
     {Property::PrtMip, "PrtMip", ValueKind::Bytes},
     {Property::PrtDevMode, "PrtDevMode", ValueKind::Bytes},
     {Property::GroupLevel, "GroupLevel", ValueKind::Integer},
@@ -277,6 +279,7 @@ constexpr CodeEntry kCodes[] = {
     {Property::RowSourceType, 0x5D},  {Property::RowSource, 0x5B},
     {Property::ColumnCount, 0x46},    {Property::ColumnWidths, 0x12},
     {Property::BoundColumn, 0x0D},    {Property::ColumnHeads, 0x83},
+    {Property::Filter, 0xF5},
 };
 
 const PropertyInfo& infoOf(Property property) {

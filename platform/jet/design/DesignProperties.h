@@ -41,6 +41,7 @@ enum class Property {
     CanShrink,
     Picture,
     RecordSource,
+    Filter,
     PrtMip,
     PrtDevMode,
     GroupLevel,

@@ -179,6 +179,7 @@ class ReportBuilder {
         ReportDesign report;
         report.recordSource = read_.text(root, Property::RecordSource);
         report.caption = read_.text(root, Property::Caption);
+        report.filter = read_.text(root, Property::Filter);
         report.width = read_.number(root, Property::Width);
         report.page = pageSetup(root);
         report.pageHeaderNotWith = pageSectionNotWith(root, Property::PageHeader);

@@ -62,6 +62,11 @@ class ReportEvaluator {
 
     std::size_t rowCount() const { return rows_.rows.size(); }
 
+    // What [Report].[Filter] and [Report].[FilterOn] read.
+    void setReportProperties(std::map<std::string, query::Value> properties) {
+        engine_->setReportProperties(std::move(properties));
+    }
+
     // The value of a control source ("Field" or "=expression"); Null for an empty one. Without rows,
     // as over one row of Nulls (aggregates over none). Raises UnknownNameError for a name it does not
     // know, query::QueryError for an expression it cannot evaluate otherwise.

@@ -35,6 +35,11 @@ std::vector<std::vector<std::size_t>> runningSumStarts(const std::vector<design:
     return starts;
 }
 
+// The report's Filter as saved; printed outside a form, its FilterOn is as stored, which is No.
+std::map<std::string, query::Value> reportProperties(const design::ReportDesign& design) {
+    return {{"Filter", design.filter}, {"FilterOn", false}};
+}
+
 }  // namespace
 
 ReportRows::ReportRows(const design::ReportDesign& design, query::RowSet rows) {
@@ -45,6 +50,7 @@ ReportRows::ReportRows(const design::ReportDesign& design, query::RowSet rows) {
     std::vector<std::vector<query::Value>> keys;
     {
         ReportEvaluator evaluator(rows, sources);
+        evaluator.setReportProperties(reportProperties(design));
         for (const auto& level : design.groups) {
             // An unbound report's one row has no fields to group on (its code would set a record source).
             if (rows.columns.empty()) {
@@ -75,6 +81,7 @@ ReportRows::ReportRows(const design::ReportDesign& design, query::RowSet rows) {
     for (std::size_t index : grouping_.order) ordered_.rows.push_back(std::move(rows.rows[index]));
     evaluator_ = std::make_unique<ReportEvaluator>(ordered_, std::move(sources),
                                                    runningSumStarts(design.groups, grouping_.starts));
+    evaluator_->setReportProperties(reportProperties(design));
 }
 
 }  // namespace platform::jet::render

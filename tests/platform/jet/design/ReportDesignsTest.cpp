@@ -76,6 +76,17 @@ TEST(ReportDesigns, EveryReportOfTheRealFilesDecodes) {
     }
 }
 
+// A report's Filter as saved, what its [Report].[Filter] reads when printed.
+TEST(ReportDesigns, FiltersAreReadAsSaved) {
+    const char* file = "reports/insideout-ch8-reports-jet4.mdb";
+    if (!std::filesystem::exists(testFile(file))) GTEST_SKIP() << "no " << file;
+    OpenFile opened(file);
+    const std::pair<const char*, const char*> cases[] = {{"rptReportDriver2", "[Country] = 'Uk'"},
+                                                         {"rptCustomerDetails", "[Customer Number] = 4"},
+                                                         {"rptComboBox", ""}};
+    for (const auto& [report, filter] : cases) EXPECT_EQ(opened.design(report).filter, filter) << report;
+}
+
 // The expected values were read by hand from the blobs' bytes (a control's 0x60-0x63 values and its
 // texts), not from this decoder.
 TEST(ReportDesigns, KnownReportsHoldWhatTheirBytesSay) {
