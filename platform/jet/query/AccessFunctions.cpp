@@ -431,6 +431,36 @@ const ScalarFunction kScalars[] = {
              sqlite3_result_int64(context, 0);
          });
      }},
+    {"access_replace", -1,
+     [](sqlite3_context* context, int count, Args args) {
+         guarded(context, [&] {
+             // Replace(text, sought, replacement[, start[, count[, compare]]]): Access refuses Null in any.
+             if (anyNull(count, args)) throw QueryError("The function Replace was given a Null value.");
+             const double start = count >= 4 ? requireNumber(args[3], "Replace") : 1;
+             const double most = count >= 5 ? requireNumber(args[4], "Replace") : -1;
+             if (!(start >= 1) || !(most >= -1))
+                 throw QueryError("The function Replace was given a start or count out of range.");
+             // What comes back begins at the start, as in Access.
+             const auto chars = characters(text(args[0]));
+             const auto skipped =
+                 static_cast<std::size_t>(std::min(start - 1, static_cast<double>(chars.size())));
+             const std::string original = join(chars, skipped, chars.size() - skipped);
+             const std::string sought = text(args[1]), replacement = text(args[2]);
+             // Text comparison unless asked for binary (0), as in a database's own expressions.
+             const bool binary = count >= 6 && requireNumber(args[5], "Replace") == 0;
+             const std::string haystack = binary ? original : lowerAscii(original);
+             const std::string needle = binary ? sought : lowerAscii(sought);
+             std::string result;
+             std::size_t from = 0;
+             for (double done = 0; !needle.empty() && (most < 0 || done < most); ++done) {
+                 const std::size_t found = haystack.find(needle, from);
+                 if (found == std::string::npos) break;
+                 result += original.substr(from, found - from) + replacement;
+                 from = found + needle.size();
+             }
+             resultText(context, result + original.substr(from));
+         });
+     }},
     {"access_space", 1,
      [](sqlite3_context* context, int count, Args args) {
          NULL_IN_NULL_OUT

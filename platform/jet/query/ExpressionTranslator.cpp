@@ -114,7 +114,7 @@ const std::map<std::string, PlainFunction>& plainFunctions() {
         {"fix", {1, 1, ColumnType::Double}},       {"round", {1, 2, ColumnType::Double}},
         {"sgn", {1, 1, ColumnType::Integer}},      {"sqr", {1, 1, ColumnType::Double}},
         {"date", {0, 0, ColumnType::Date}},        {"now", {0, 0, ColumnType::Date}},
-        {"time", {0, 0, ColumnType::Date}},
+        {"time", {0, 0, ColumnType::Date}},        {"replace", {3, 6, ColumnType::Text}},
     };
     return functions;
 }

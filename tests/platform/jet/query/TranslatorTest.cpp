@@ -98,6 +98,10 @@ INSTANTIATE_TEST_SUITE_P(
         SqlCase{
             "SELECT Name AS Label FROM Items WHERE ID < 3 UNION SELECT Label FROM Categories ORDER BY Name",
             {"Apple", "banana", "Fruits", "Stone fruits"}},
+        SqlCase{
+            "SELECT Replace('Q|1 |2', '|1', ID), Replace(Name, 'AN', '-'), Replace(Name, 'an', '-', 3, 1), "
+            "Replace(Name, 'A', '', 1, -1, 0) FROM Items WHERE ID = 2",
+            {"Q2 |2|b--a|n-a|banana"}},
         // Headings from the rows (Null's is "<>"), sorted; the rows sorted by theirs (True before False).
         SqlCase{"TRANSFORM Sum(Price) AS Total SELECT Active, Count(*) AS N FROM Items GROUP BY Active "
                 "PIVOT Year(Sold)",
@@ -211,6 +215,7 @@ INSTANTIATE_TEST_SUITE_P(
                       ErrorCase{"PARAMETERS x Long; SELECT ID FROM Items", "parameter values"},
                       ErrorCase{"TRANSFORM Sum(Price) SELECT ID FROM Items GROUP BY ID", "ends too early"},
                       ErrorCase{"SELECT A + 1 AS B, B + 1 AS A FROM Items", "value for A"},
+                      ErrorCase{"SELECT Replace('Q|1', '|1', TempVars!Quarter) FROM Items", "Null"},
                       ErrorCase{"DELETE FROM Items", "Only select queries"},
                       ErrorCase{"SELECT ID FROM Nowhere", "'Nowhere'"},
                       ErrorCase{"SELECT ID FROM Items WHERE Sold = #32/1/1997#", "#32/1/1997#"},
