@@ -604,7 +604,8 @@ FormattedValue formatForDisplay(const Value& value, std::string_view format) {
     decorated(parts[0], firstBody);
     if (name == "general date" || name == "long date" || name == "medium date" || name == "short date" ||
         name == "long time" || name == "medium time" || name == "short time" ||
-        (isDateFormat(firstBody) && (value.holds<Date>() || number))) {
+        (isDateFormat(firstBody) && (value.holds<Date>() || number ||
+                                     (value.holds<std::string>() && parseDate(value.get<std::string>()))))) {
         std::optional<double> days =
             value.holds<std::string>() ? parseDate(value.get<std::string>()) : number;
         if (!days) return plain(generalText(value));

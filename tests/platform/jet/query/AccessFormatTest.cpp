@@ -50,8 +50,8 @@ INSTANTIATE_TEST_SUITE_P(
         FormatCase{0.25, "#.##", ".25"}, FormatCase{Currency{15000}, "$#,##0.00;-$#,##0.00", "$1.50"},
         FormatCase{Currency{-15000}, "$#,##0.00;-$#,##0.00", "-$1.50"},
         FormatCase{kJuly4, "dd-mmm-yyyy", "04-Jul-1996"}, FormatCase{kJuly4, "mmmm yyyy", "July 1996"},
-        FormatCase{kJuly4, "\"Q\"q yy", "Q3 96"}, FormatCase{kJuly4, "ddd d/m", "Thu 4/7"},
-        FormatCase{kJuly4Afternoon, "hh:nn:ss", "13:05:09"},
+        FormatCase{kJuly4, "\"Q\"q yy", "Q3 96"}, FormatCase{std::string("7/4/1996"), "mmmm d", "July 4"},
+        FormatCase{kJuly4, "ddd d/m", "Thu 4/7"}, FormatCase{kJuly4Afternoon, "hh:nn:ss", "13:05:09"},
         FormatCase{kJuly4Afternoon, "h:mm AM/PM", "1:05 PM"}, FormatCase{std::string("abc"), ">", "ABC"},
         FormatCase{std::string("ABC"), "<", "abc"}));
 
