@@ -420,7 +420,11 @@ query::Value ReportEvaluator::runningSum(const std::string& source, const RowSco
     const bool atEnd = scope.current != scope.first;
     bool scoped = false;
     const std::string expression = expressionOf(source, scope, pages, 0, scoped);
-    const auto key = std::make_tuple(expression, groupLevel, overGroup, atEnd);
+    // One holding a group's values is written out again for each unit, with that unit's group's: the
+    // sums of every unit then hold for every scope (of this page).
+    const auto key = std::make_tuple(
+        scoped ? source + '\n' + std::to_string(pages.page) + '/' + std::to_string(pages.pages) : expression,
+        groupLevel, overGroup, atEnd);
     auto cached = runningCache_.find(key);
     if (cached == runningCache_.end()) {
         // The level whose groups start the sum again: the one enclosing the units, if over a group.
@@ -433,7 +437,10 @@ query::Value ReportEvaluator::runningSum(const std::string& source, const RowSco
         for (std::size_t i = 0; i < starts.size(); ++i) {
             if (std::binary_search(restarts.begin(), restarts.end(), starts[i])) sum = Value();
             const std::size_t last = i + 1 < starts.size() ? starts[i + 1] - 1 : rows_.rows.size() - 1;
-            sum = addedValues(sum, evaluate(expression, {starts[i], last, atEnd ? last : starts[i]}));
+            const RowScope unit{starts[i], last, atEnd ? last : starts[i]};
+            bool again = false;
+            sum = addedValues(sum, scoped ? evaluate(expressionOf(source, unit, pages, 0, again), unit, false)
+                                          : evaluate(expression, unit));
             sums.push_back(sum);
         }
         cached = runningCache_.emplace(key, std::move(sums)).first;

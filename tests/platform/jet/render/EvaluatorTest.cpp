@@ -119,6 +119,10 @@ TEST(ReportEvaluator, AControlOfAnotherHeaderOrFooterGivesItsValueThere) {
         SCOPED_TRACE(c.what);
         EXPECT_EQ(evaluator.value(c.source, c.scope, {}), c.expected);
     }
+    // Each row's share of its own region, added up over both regions: 1 + 1.
+    const Value shares = evaluator.runningSum("=[Amount]/[RegionTotal]", {4, 4, 4}, -1, false, {});
+    ASSERT_TRUE(shares.holds<double>());
+    EXPECT_NEAR(shares.get<double>(), 2.0, 1e-12);
 }
 
 TEST(ReportEvaluator, AValueFromAnotherSectionKeepsItsKind) {
