@@ -48,6 +48,7 @@ DrawnReport paintReport(const design::ReportDesign& designed, query::RowSet rows
     ReportPainter reportPainter(canvas.firstPage(layout), devicePerTwip, QPointF(0, 0), printableWidth,
                                 ordered.evaluator());
     if (subreports) reportPainter.setSubreports(&*subreports);
+    reportPainter.setRowSources(reports);
     // Growing text is measured with the painter's fonts before any page is drawn.
     std::vector<PlannedPage> pages =
         planPages(design, ordered.grouping(), {printableWidth, printableHeight},

@@ -63,9 +63,6 @@ const char* omissionOf(ControlKind kind) {
             return "charts";
         case ControlKind::ObjectFrame:
             return "images and objects";
-        case ControlKind::ListBox:
-        case ControlKind::ComboBox:
-            return "list boxes";
         case ControlKind::Tab:
         case ControlKind::Page:
             return "tab controls";
@@ -230,6 +227,25 @@ void ReportPainter::drawControl(const PlacedControl& placed, int bandTop, const 
                      isNumeric(*value));
             break;
         }
+        case ControlKind::ComboBox: {
+            // Printed as a text box showing the row its value selects, in the first column shown.
+            background();
+            outline(false);
+            auto value = valueOf(control, band, numbers);
+            if (!value) {
+                drawText(control, area, "#Error", false);
+                break;
+            }
+            if (const query::RowSet* rows = rowsOf(control)) value = comboText(control, *rows, *value);
+            drawText(control, area, controlText(*value, control.format, control.decimalPlaces),
+                     isNumeric(*value));
+            break;
+        }
+        case ControlKind::ListBox:
+            background();
+            drawList(control, area);
+            outline(false);
+            break;
         case ControlKind::CheckBox:
         case ControlKind::OptionButton: {
             const query::Value value = valueOf(control, band, numbers).value_or(query::Value());
@@ -268,6 +284,49 @@ void ReportPainter::drawControl(const PlacedControl& placed, int bandTop, const 
             break;
         default:
             break;  // page breaks: the layout keeps to sections
+    }
+}
+
+const query::RowSet* ReportPainter::rowsOf(const Control& control) {
+    try {
+        return &lists_.rowsOf(control);
+    } catch (const std::exception& error) {
+        const std::string box = control.kind == ControlKind::ListBox ? "list box " : "combo box ";
+        omissions_.insert("the rows of the " + box + control.name + " (" + error.what() + ")");
+        return nullptr;
+    }
+}
+
+void ReportPainter::drawList(const Control& control, const QRectF& area) {
+    const query::RowSet* rows = rowsOf(control);
+    if (!rows) return;
+    setFontOf(control);
+    const double line = painter_.fontMetrics().height();
+    const std::vector<int> widths = columnWidthsOf(control);
+    const auto drawLine = [&](double top, const auto& cellText) {
+        double left = area.left();
+        for (std::size_t column = 0; column < widths.size() && left < area.right(); ++column) {
+            if (widths[column] <= 0) continue;
+            const double right = std::min(area.right(), left + widths[column] * scale_);
+            const auto [text, number] = cellText(column);
+            drawText(control, QRectF(left, top, right - left, line), text, number);
+            left = right;
+        }
+    };
+    double top = area.top();
+    if (control.columnHeads) {
+        drawLine(top, [&](std::size_t column) {
+            return std::pair(column < rows->columns.size() ? rows->columns[column] : std::string(), false);
+        });
+        top += line;
+    }
+    for (const auto& row : rows->rows) {
+        if (top + line > area.bottom() + 1) break;  // the rows a list box has room for
+        drawLine(top, [&](std::size_t column) {
+            const query::Value value = column < row.size() ? row[column] : query::Value();
+            return std::pair(controlText(value, control.format, control.decimalPlaces), isNumeric(value));
+        });
+        top += line;
     }
 }
 

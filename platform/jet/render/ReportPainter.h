@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/jet/design/ReportDesign.h"
+#include "platform/jet/render/ListRows.h"
 #include "platform/jet/render/PagePlan.h"
 #include "platform/jet/render/ReportEvaluator.h"
 
@@ -36,6 +37,9 @@ class ReportPainter {
 
     // Where subreport controls find their reports; without it they are left out.
     void setSubreports(Subreports* subreports) { subreports_ = subreports; }
+    // Where list and combo boxes read their row sources; without it they show only value lists, and a
+    // combo box its value.
+    void setRowSources(ReportSource* source) { lists_ = ListRows(source); }
 
     // Pictures decoded once for a whole document, so that one shown many times (in each row's
     // subreport) is written to it once.
@@ -73,6 +77,10 @@ class ReportPainter {
   private:
     void drawControl(const PlacedControl& placed, int bandTop, const Band& band, const PageNumbers& numbers);
     void drawText(const design::Control& control, const QRectF& area, const std::string& text, bool number);
+    // A list box: its row source's rows, a line each, as many as fit, in the columns its widths show.
+    void drawList(const design::Control& control, const QRectF& area);
+    // The rows of a list or combo box; none, noted as an omission, where they cannot be read.
+    const query::RowSet* rowsOf(const design::Control& control);
     // An image's stored picture, or the object in a bound frame's field, by its size mode.
     void drawPicture(const design::Control& control, const QRectF& area, const Band& band,
                      const PageNumbers& numbers);
@@ -94,6 +102,7 @@ class ReportPainter {
     ReportEvaluator& evaluator_;
     std::set<std::string> omissions_;
     Subreports* subreports_ = nullptr;
+    ListRows lists_{nullptr};
     std::shared_ptr<DecodedPictures> pictures_ = std::make_shared<DecodedPictures>();
 };
 

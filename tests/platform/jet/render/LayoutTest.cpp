@@ -8,6 +8,7 @@
 #include <QStandardPaths>
 
 #include "platform/jet/query/DayNumbers.h"
+#include "platform/jet/render/ListRows.h"
 #include "platform/jet/render/PagePlan.h"
 #include "platform/jet/render/ReportDocument.h"
 #include "platform/jet/render/ReportGrouping.h"
@@ -668,4 +669,79 @@ TEST(DrawnPages, ANumberOrDateTooWideForItsBoxPrintsAsSignsFillingIt) {
             EXPECT_THAT(pages[0], testing::Not(testing::HasSubstr(std::string(c.shown) + "#####")));
         }
     }
+}
+
+TEST(ListRows, AComboBoxShowsTheFirstColumnShownOfTheRowItsValueSelects) {
+    query::RowSet rows;
+    rows.rows = {{Value(std::int64_t{1}), Value("Beverages"), Value("BEV")},
+                 {Value(std::int64_t{2}), Value("Condiments"), Value("CON")},
+                 {Value("x"), Value("Text key"), Value("TXT")}};
+    struct Case {
+        const char* what;
+        const char* widths;
+        int bound;
+        Value value;
+        Value shown;
+    };
+    const Case cases[] = {
+        {"the key column hidden", "0;1440;1440", 1, Value(std::int64_t{2}), Value("Condiments")},
+        {"every column shown: the first", "", 1, Value(std::int64_t{2}), Value(std::int64_t{2})},
+        {"two hidden", "0;0", 1, Value(std::int64_t{1}), Value("BEV")},
+        {"bound to the third column", "0;1440", 3, Value("con"), Value("Condiments")},
+        {"a number matches whatever its kind", "0", 1, Value(1.0), Value("Beverages")},
+        {"no row holds the value: the value", "0", 1, Value(std::int64_t{9}), Value(std::int64_t{9})},
+        {"Null selects nothing", "0", 1, Value(), Value()},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        design::Control combo = control(design::ControlKind::ComboBox, 0, 240);
+        combo.columnCount = 3;
+        combo.columnWidths = c.widths;
+        combo.boundColumn = c.bound;
+        EXPECT_EQ(render::comboText(combo, rows, c.value), c.shown);
+    }
+}
+
+TEST(ListRows, AValueListIsSplitAtSemicolonsOutsideQuotesIntoRowsOfItsColumns) {
+    const query::RowSet rows = render::valueListRows(R"("a";b; c ;"d;e";"say ""hi""")", 2);
+    ASSERT_EQ(rows.rows.size(), 3u);
+    EXPECT_EQ(rows.rows[0], (std::vector<Value>{Value("a"), Value("b")}));
+    EXPECT_EQ(rows.rows[1], (std::vector<Value>{Value("c"), Value("d;e")}));
+    EXPECT_EQ(rows.rows[2], (std::vector<Value>{Value("say \"hi\""), Value()}));
+    EXPECT_TRUE(render::valueListRows("", 1).rows.empty());
+}
+
+TEST(DrawnPages, ComboBoxesPrintTheirRowsTextAndListBoxesTheRowsTheyHaveRoomFor) {
+    QtApplication qt;
+    if (QStandardPaths::findExecutable("pdftotext").isEmpty()) GTEST_SKIP() << "no pdftotext";
+    struct Categories : render::ReportSource {
+        design::ReportDesign design(const std::string&) override { throw std::runtime_error("none"); }
+        query::RowSet rows(const std::string& source) override {
+            if (source != "Categories") throw query::QueryError("no " + source);
+            query::RowSet rows;
+            rows.columns = {"ID", "Name"};
+            for (const char* name : {"Beverages", "Condiments", "Confections", "Dairy"})
+                rows.rows.push_back({Value(std::int64_t(rows.rows.size() + 1)), Value(name)});
+            return rows;
+        }
+    } source;
+    design::Control combo = control(design::ControlKind::ComboBox, 0, 300, "Category", "CategoryID");
+    combo.rowSource = "Categories";
+    combo.columnCount = 2;
+    combo.columnWidths = "0;1440";
+    design::Control list = combo;
+    list.kind = design::ControlKind::ListBox;
+    list.left = 3000;
+    list.height = 700;  // room for three lines of 8-point text
+    list.columnHeads = true;
+    query::RowSet rows;
+    rows.columns = {"CategoryID"};
+    rows.rows = {{Value(std::int64_t{4})}};
+    const auto pages =
+        pageTexts(render::drawReport(letterReport(9000, {combo, list}), rows, "Lists", &source).pdf);
+    ASSERT_EQ(pages.size(), 1u);
+    // The combo box shows Dairy; the list its heads and two rows, not the third.
+    EXPECT_THAT(pages[0], testing::AllOf(testing::HasSubstr("Dairy"), testing::HasSubstr("Name"),
+                                         testing::HasSubstr("Beverages"), testing::HasSubstr("Condiments"),
+                                         testing::Not(testing::HasSubstr("Confections"))));
 }

@@ -1,0 +1,131 @@
+#include "platform/jet/render/ListRows.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+#include "platform/jet/query/AsciiCase.h"
+#include "platform/jet/render/ReportGrouping.h"
+#include "platform/jet/render/ReportSource.h"
+
+namespace platform::jet::render {
+namespace {
+
+constexpr int kDefaultColumnWidth = 1440;        // twips
+constexpr std::size_t kMostListValues = 65'535;  // Access's longest RowSource holds fewer
+constexpr int kMostColumns = 255;
+
+int columnsOf(const design::Control& control) {
+    return std::clamp(control.columnCount, 1, kMostColumns);
+}
+
+}  // namespace
+
+query::RowSet valueListRows(const std::string& list, int columnCount) {
+    std::vector<query::Value> values;
+    std::string item;
+    bool quoted = false, wasQuoted = false;
+    const auto finish = [&] {
+        // Unquoted items lose the spaces around them; quoted ones keep what the quotes hold.
+        if (!wasQuoted) {
+            const auto first = item.find_first_not_of(' ');
+            item = first == std::string::npos ? ""
+                                              : item.substr(first, item.find_last_not_of(' ') - first + 1);
+        }
+        if (values.size() < kMostListValues) values.emplace_back(item);
+        item.clear();
+        wasQuoted = false;
+    };
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        const char c = list[i];
+        if (c == '"') {
+            if (quoted && i + 1 < list.size() && list[i + 1] == '"') {
+                item += '"';  // a doubled quote inside quotes
+                ++i;
+            } else {
+                quoted = !quoted;
+                wasQuoted = true;
+            }
+        } else if (c == ';' && !quoted) {
+            finish();
+        } else {
+            item += c;
+        }
+    }
+    if (!item.empty() || wasQuoted || !values.empty()) finish();
+
+    query::RowSet rows;
+    const auto columns = static_cast<std::size_t>(std::clamp(columnCount, 1, kMostColumns));
+    for (std::size_t column = 0; column < columns; ++column)
+        rows.columns.push_back("Column" + std::to_string(column));
+    for (std::size_t at = 0; at < values.size(); at += columns) {
+        std::vector<query::Value> row(columns);
+        for (std::size_t column = 0; column < columns && at + column < values.size(); ++column)
+            row[column] = values[at + column];
+        rows.rows.push_back(std::move(row));
+    }
+    return rows;
+}
+
+const query::RowSet& ListRows::rowsOf(const design::Control& control) {
+    const std::string kind = query::lowerAscii(control.rowSourceType);
+    auto [entry, fresh] = read_.try_emplace({kind, control.rowSource});
+    Read& read = entry->second;
+    if (fresh) {
+        try {
+            if (kind == "value list")
+                read.rows = valueListRows(control.rowSource, control.columnCount);
+            else if (!kind.empty() && kind != "table/query")
+                read.failure = "a row source of the kind " + control.rowSourceType + " is not read";
+            else if (control.rowSource.empty())
+                ;  // no rows: the box shows its value alone
+            else if (!source_)
+                read.failure = "its row source cannot be read here";
+            else
+                read.rows = source_->rows(control.rowSource);
+        } catch (const std::exception& error) {
+            read.failure = error.what();
+        }
+    }
+    if (!read.failure.empty()) throw std::runtime_error(read.failure);
+    return read.rows;
+}
+
+std::vector<int> columnWidthsOf(const design::Control& control) {
+    const int columns = columnsOf(control);
+    std::vector<int> widths(static_cast<std::size_t>(columns), -1);
+    std::size_t column = 0;
+    std::string entry;
+    const auto take = [&] {
+        if (column < widths.size() && !entry.empty() &&
+            entry.find_first_not_of("0123456789") == std::string::npos && entry.size() <= 6)
+            widths[column] = std::stoi(entry);
+        ++column;
+        entry.clear();
+    };
+    for (const char c : control.columnWidths) {
+        if (c == ';')
+            take();
+        else
+            entry += c;
+    }
+    if (!control.columnWidths.empty()) take();
+    for (int& width : widths)
+        if (width < 0) width = kDefaultColumnWidth;
+    return widths;
+}
+
+query::Value comboText(const design::Control& control, const query::RowSet& rows, const query::Value& value) {
+    if (value.isNull()) return value;
+    const std::vector<int> widths = columnWidthsOf(control);
+    const auto shown = std::find_if(widths.begin(), widths.end(), [](int width) { return width > 0; });
+    const std::size_t bound = static_cast<std::size_t>(std::max(control.boundColumn, 1) - 1);
+    const std::size_t column =
+        shown == widths.end() ? bound : static_cast<std::size_t>(shown - widths.begin());
+    for (const auto& row : rows.rows)
+        if (bound < row.size() && column < row.size() && !row[bound].isNull() &&
+            compareValues(row[bound], value) == 0)
+            return row[column];
+    return value;
+}
+
+}  // namespace platform::jet::render
