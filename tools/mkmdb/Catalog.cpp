@@ -94,7 +94,8 @@ std::vector<CatalogEntry> catalogEntries(const std::vector<TablePlacement>& syst
                                          const std::vector<TablePlacement>& userTables,
                                          const std::vector<std::string>& reports,
                                          const std::vector<std::string>& deletedReports,
-                                         const std::vector<std::string>& queries) {
+                                         const std::vector<std::string>& queries,
+                                         const std::vector<LinkedTable>& links) {
     std::vector<CatalogEntry> entries{
         {kTablesId, kRootId, std::string(kTablesContainer), object_type::kContainer, kEngineSystem},
         {kDatabasesId, kRootId, std::string(kDatabasesContainer), object_type::kContainer, kEngineSystem},
@@ -128,6 +129,11 @@ std::vector<CatalogEntry> catalogEntries(const std::vector<TablePlacement>& syst
             {asId(table.definitionPage), kTablesId, table.name, object_type::kTable, table.flags});
     for (const auto& query : queries)
         addDocument(kTablesId, query, object_type::kQuery).flags = kSelectQueryFlags;
+    for (const auto& link : links) {
+        CatalogEntry& entry = addDocument(kTablesId, link.name, object_type::kLink);
+        entry.database = link.database;
+        entry.foreignName = link.foreignName;
+    }
     for (const auto& report : reports) addDocument(reportsId, report, object_type::kReport);
     for (const auto& report : deletedReports)
         addDocument(reportsId, report, object_type::kReport).deleted = true;
@@ -143,6 +149,8 @@ std::vector<Value> catalogRow(const CatalogEntry& entry, Timestamp created) {
     row[4] = created;
     row[5] = created;
     row[7] = static_cast<std::int32_t>(entry.flags);
+    if (!entry.database.empty()) row[8] = entry.database;
+    if (!entry.foreignName.empty()) row[10] = entry.foreignName;
     row[14] = emptyPropertyBlock();
     return row;
 }

@@ -29,6 +29,7 @@ struct CatalogEntry {
     std::int16_t type = 0;
     std::uint32_t flags = 0;
     bool deleted = false;  // a row Access marked deleted
+    std::string database{}, foreignName{};  // a linked table's
 };
 
 struct TablePlacement {
@@ -41,7 +42,8 @@ std::vector<CatalogEntry> catalogEntries(const std::vector<TablePlacement>& syst
                                          const std::vector<TablePlacement>& userTables,
                                          const std::vector<std::string>& reports,
                                          const std::vector<std::string>& deletedReports = {},
-                                         const std::vector<std::string>& queries = {});
+                                         const std::vector<std::string>& queries = {},
+                                         const std::vector<LinkedTable>& links = {});
 
 // An entry as a row of MSysObjects (its columns in systemTables()[0] order). Every entry gets an empty
 // property block: readers that look up an object's properties misread a missing one.

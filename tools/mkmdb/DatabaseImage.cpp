@@ -158,7 +158,7 @@ FileImage buildDatabaseImage(const Database& database) {
     std::vector<bool> deletedRows;
     std::size_t nextQuery = 0;  // the catalogue lists the queries in the order given
     for (const auto& entry : catalogEntries(systemPlacements, userPlacements, database.reports,
-                                            database.deletedReports, queryNames)) {
+                                            database.deletedReports, queryNames, database.links)) {
         catalogRows.push_back(catalogRow(entry, database.created));
         deletedRows.push_back(entry.deleted);
         if (entry.type != platform::jet::object_type::kQuery) continue;

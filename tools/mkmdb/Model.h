@@ -95,6 +95,13 @@ struct Query {
 // encryptions make it an ACE file (Access 2010) whose password is the encryption's.
 enum class Encryption { None, JetEncoding, Rc4CryptoApi, StandardAes, Agile };
 
+// A table linked from another Access database: the path the link keeps and the table's name there.
+struct LinkedTable {
+    std::string name;
+    std::string database;
+    std::string foreignName;
+};
+
 struct Database {
     std::vector<Table> tables;
     std::vector<std::string> reports;  // in the order the catalogue lists them
@@ -108,6 +115,7 @@ struct Database {
     // The designs of reports, by name. A report without one is only its catalogue entry: Access would
     // find no design for it.
     std::map<std::string, Report> designs{};
+    std::vector<LinkedTable> links{};
 };
 
 // The longest object name Access accepts, in characters.
