@@ -1,10 +1,16 @@
 #include "platform/jet/query/RecordSource.h"
 
 #include <cctype>
+#include <cstdio>
+#include <filesystem>
 #include <map>
+#include <memory>
 #include <optional>
 
 #include "platform/jet/JetFormat.h"
+#include "platform/jet/LittleEndian.h"
+#include "platform/jet/helper/PageFile.h"
+#include "platform/jet/helper/ScopedMdb.h"
 #include "platform/jet/query/AsciiCase.h"
 #include "platform/jet/query/QueryEngine.h"
 #include "platform/jet/query/SavedQuery.h"
@@ -20,7 +26,8 @@ struct CatalogueEntry {
     std::string name;
     long id = 0, flags = 0;
     int type = 0;
-    std::string database;  // a linked table's: the file it is linked from
+    std::string database;     // a linked table's: the file it is linked from
+    std::string foreignName;  // and its name there
 };
 
 std::int64_t wholeNumber(const Value& value) {
@@ -60,14 +67,17 @@ class Database {
   public:
     Database(MdbHandle* database, const QueryLimits& limits)
         : reader_(database, limits.maxRowsPerTable, limits.maxBytes) {
-        NamedColumns columns({"Id", "Name", "Type", "Flags", "Database"});
+        NamedColumns columns({"Id", "Name", "Type", "Flags", "Database", "ForeignName"});
         reader_.read(
             "MSysObjects", page::kCatalogueDefinitionPage,
             [&](const std::vector<Column>& described) { columns.columns(described); },
             [&](std::vector<Value>&& row) {
-                CatalogueEntry entry{textOf(columns(row, 1)), static_cast<long>(wholeNumber(columns(row, 0))),
+                CatalogueEntry entry{textOf(columns(row, 1)),
+                                     static_cast<long>(wholeNumber(columns(row, 0))),
                                      static_cast<long>(wholeNumber(columns(row, 3))),
-                                     static_cast<int>(wholeNumber(columns(row, 2))), textOf(columns(row, 4))};
+                                     static_cast<int>(wholeNumber(columns(row, 2))),
+                                     textOf(columns(row, 4)),
+                                     textOf(columns(row, 5))};
                 if (entry.type == LocalTable) tableNames_.emplace(entry.id, entry.name);
                 if (entry.type == LocalTable || entry.type == Query || entry.type == LinkedTable ||
                     entry.type == LinkedOdbcTable)
@@ -81,10 +91,12 @@ class Database {
         return found == objects_.end() ? nullptr : &found->second;
     }
 
-    void loadTable(QueryEngine& engine, const CatalogueEntry& table) {
+    // Loads the table under the name it is known by where it is read (a linked table's in the database
+    // linking it).
+    void loadTable(QueryEngine& engine, const CatalogueEntry& table, const std::string& as) {
         reader_.read(
             table.name, static_cast<std::uint32_t>(table.id & kTableDefinitionPageMask),
-            [&](const std::vector<Column>& columns) { engine.beginTable(table.name, columns); },
+            [&](const std::vector<Column>& columns) { engine.beginTable(as, columns); },
             [&](std::vector<Value>&& row) { engine.insertRow(row); });
         engine.endTable();
     }
@@ -172,6 +184,51 @@ class Database {
     std::optional<std::map<long, std::vector<QueryRow>>> queryRows_;
 };
 
+// The folder of the file libmdb reads: where a linked database is looked for when the path its link
+// keeps does not exist (a Windows path, or a folder moved). Empty for a decrypted copy in memory.
+std::filesystem::path folderOf(MdbHandle* mdb) {
+    if (!mdb || !mdb->f || !mdb->f->stream) return {};
+    std::error_code error;
+    const auto path =
+        std::filesystem::read_symlink("/proc/self/fd/" + std::to_string(fileno(mdb->f->stream)), error);
+    if (error || !std::filesystem::is_regular_file(path, error)) return {};
+    return path.parent_path();
+}
+
+// The file a link names: the path it keeps, else a file of the same name (letter case aside, as
+// Windows compares names) in the folder given.
+std::optional<std::filesystem::path> linkedFile(const std::string& stored,
+                                                const std::filesystem::path& folder) {
+    std::error_code error;
+    if (!stored.empty() && std::filesystem::is_regular_file(stored, error))
+        return std::filesystem::path(stored);
+    const std::string name = lowerAscii(stored.substr(stored.find_last_of("\\/") + 1));
+    if (name.empty() || folder.empty()) return std::nullopt;
+    for (std::filesystem::directory_iterator entry(folder, error), end; !error && entry != end;
+         entry.increment(error))
+        if (lowerAscii(entry->path().filename().string()) == name && entry->is_regular_file(error))
+            return entry->path();
+    return std::nullopt;
+}
+
+// Why a file is no database we can read, before libmdb opens it: not one at all, or its pages encrypted
+// (a decrypted copy needs its password, which only the program asks for). Empty when it can be read.
+std::string unreadableDatabase(const std::filesystem::path& path) {
+    const auto file = helper::PageFile::open(path.c_str());
+    auto first = file ? file->read(0) : std::nullopt;
+    if (!first || first->size() < header::kEncryptionInfoOffset) return "is no Access database";
+    const std::string_view signature(reinterpret_cast<const char*>(first->data()) + header::kSignatureOffset,
+                                     header::kJetSignature.size());
+    if (signature != header::kJetSignature && signature != header::kAceSignature)
+        return "is no Access database";
+    const bool jet3 = (*first)[header::kVersionOffset] == header::kJet3Version;
+    header::applyHeaderCipher(*first, jet3 ? header::kJet3EncryptedLength : header::kEncryptedLength);
+    if (getU32(*first, header::kPageKeyOffset) != 0 ||
+        (!jet3 && getU16(*first, header::kEncryptionInfoLengthOffset) != 0))
+        return "is encrypted";
+    return {};
+}
+
 bool isSqlText(std::string_view source) {
     const std::string start = lowerAscii(source.substr(0, 12));
     return start.starts_with("select") || start.starts_with("parameters") || start.starts_with("transform") ||
@@ -190,18 +247,44 @@ RowSet readRecordSource(MdbHandle* mdb, std::string_view recordSource, const Que
     std::string_view source = trimmed(recordSource);
     if (source.empty()) throw QueryError("The report has no record source.");
     Database database(mdb, limits);
+    // The databases linked tables are read from, each opened once.
+    struct Linked {
+        helper::ScopedMdb mdb;
+        std::unique_ptr<Database> database;
+    };
+    std::map<std::string, Linked> linked;
+    const auto loadLinkedTable = [&](QueryEngine& into, const CatalogueEntry& link) {
+        const std::string named = "The table '" + link.name + "' is linked from the database " +
+                                  (link.database.empty() ? "it names" : link.database);
+        const auto path = linkedFile(link.database, folderOf(mdb));
+        if (!path) throw QueryError(named + ", which cannot be found.");
+        Linked& other = linked[path->string()];
+        if (!other.database) {
+            if (const std::string why = unreadableDatabase(*path); !why.empty())
+                throw QueryError(named + ", which " + why + ".");
+            other.mdb.reset(mdb_open(path->c_str(), MDB_NOFLAGS));
+            if (!other.mdb) throw QueryError(named + ", which cannot be opened.");
+            try {
+                other.database = std::make_unique<Database>(other.mdb.get(), limits);
+            } catch (const QueryError& error) {
+                throw QueryError(named + ", which cannot be read: " + error.what());
+            }
+        }
+        const std::string foreign = link.foreignName.empty() ? link.name : link.foreignName;
+        const CatalogueEntry* table = other.database->find(foreign);
+        // A link always names a table of its own database: Access links a linked table to its source.
+        if (!table || table->type != LocalTable)
+            throw QueryError(named + ", which holds no table '" + foreign + "'.");
+        other.database->loadTable(into, *table, link.name);
+    };
     QueryEngine engine(limits, [&](QueryEngine& into, const std::string& name) {
         const CatalogueEntry* object = database.find(name);
         if (!object) throw QueryError("There is no table or query named '" + name + "'.");
-        // Only the open database is read: the helper reading it is handed no other file.
         if (object->type == LinkedOdbcTable)
             throw QueryError("The table '" + name +
                              "' is linked from an ODBC data source, which is not read.");
-        if (object->type == LinkedTable)
-            throw QueryError("The table '" + name + "' is linked from the database " +
-                             (object->database.empty() ? "it names" : object->database) +
-                             ", which is not read.");
-        if (object->type == LocalTable) return database.loadTable(into, *object);
+        if (object->type == LinkedTable) return loadLinkedTable(into, *object);
+        if (object->type == LocalTable) return database.loadTable(into, *object, object->name);
         into.addQuery(object->name,
                       rebuildSavedQuery(object->name, object->flags, database.queryRows(object->id)));
     });

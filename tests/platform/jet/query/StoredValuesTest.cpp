@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "DatabaseFile.h"
 #include "platform/jet/query/DayNumbers.h"
 #include "platform/jet/query/RecordSource.h"
 #include "platform/jet/query/TableReader.h"
@@ -188,6 +189,59 @@ TEST(FileValues, LongValuesMatchMdbExport) {
         EXPECT_NE(exported.find("|" + hex + "\n"), std::string::npos) << displayText(row[1]);
     }
 }
+
+// A front end whose table "Stock" is linked from a back end, each written by our own writer.
+struct LinkCase {
+    const char* stored;   // the path the link keeps; "{}" stands for the case's own folder
+    const char* backEnd;  // where the back end is, in the case's folder; null for nowhere
+    const char* foreignName;
+    const char* error;  // a part of the message; null when the rows are read
+};
+
+class LinkedTables : public ::testing::TestWithParam<LinkCase> {};
+
+TEST_P(LinkedTables, AreReadFromTheirDatabaseOrNameIt) {
+    const LinkCase& c = GetParam();
+    std::string caseName = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    std::replace(caseName.begin(), caseName.end(), '/', '-');
+    const auto folder = std::filesystem::path(SCRATCH_FOLDER) / "linked" / caseName;
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder / "elsewhere");
+    std::string stored = c.stored;
+    if (const auto at = stored.find("{}"); at != std::string::npos) stored.replace(at, 2, folder.string());
+    if (c.backEnd) {
+        mkmdb::Database back;
+        back.tables.push_back(
+            {"Stock", {{"Item"}, {"Count", mkmdb::ColumnType::Long}}, {{"Nails", 40}, {"Screws", 2}}});
+        writeDatabaseFile(back, folder / c.backEnd, mkmdb::Overwrite::Replace);
+    }
+    mkmdb::Database front;
+    front.links.push_back({"Stock", stored, c.foreignName});
+    writeDatabaseFile(front, folder / "front.mdb", mkmdb::Overwrite::Replace);
+    setenv("MDBICONV", "UTF-8", 1);
+    Database database(mdb_open((folder / "front.mdb").c_str(), MDB_NOFLAGS));
+    ASSERT_TRUE(database);
+    try {
+        const RowSet rows =
+            readRecordSource(database.get(), "SELECT Sum([Count]) FROM Stock WHERE Item <> 'x'");
+        EXPECT_FALSE(c.error) << "rows were read";
+        ASSERT_EQ(rows.rows.size(), 1u);
+        EXPECT_EQ(displayText(rows.rows[0][0]), "42");
+    } catch (const QueryError& error) {
+        ASSERT_TRUE(c.error) << error.what();
+        EXPECT_NE(std::string(error.what()).find(c.error), std::string::npos) << error.what();
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    OwnFiles, LinkedTables,
+    ::testing::Values(
+        // Access keeps a Windows path: the same name beside the front end is found, in any letter case.
+        LinkCase{"C:\\Data\\Back End.MDB", "back end.mdb", "Stock", nullptr},
+        LinkCase{"{}/elsewhere/Stock.mdb", "elsewhere/Stock.mdb", "Stock", nullptr},
+        LinkCase{"C:\\Data\\Missing.mdb", nullptr, "Stock",
+                 "database C:\\Data\\Missing.mdb, which cannot be found"},
+        LinkCase{"back.mdb", "back.mdb", "Nothing", "which holds no table 'Nothing'"}));
 
 }  // namespace
 }  // namespace query_tests
