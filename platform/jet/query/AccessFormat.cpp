@@ -567,6 +567,18 @@ std::string euroFormat(const Region& region) {
     return format;
 }
 
+// A named number format as custom sections in the current region; empty for other names.
+std::string namedNumberFormat(std::string_view name) {
+    const Region& region = currentRegion();
+    if (sameName(name, "Currency")) return region.currency;
+    if (sameName(name, "Euro")) return euroFormat(region);
+    if (sameName(name, "Fixed")) return "0.00";
+    if (sameName(name, "Standard")) return "#,##0.00";
+    if (sameName(name, "Percent")) return "0.00%";
+    if (sameName(name, "Scientific")) return "0.00E+00";
+    return {};
+}
+
 FormattedValue plain(std::string text) {
     FormattedValue result;
     result.text = std::move(text);
@@ -592,12 +604,8 @@ FormattedValue formatForDisplay(const Value& value, std::string_view format) {
         if (name == "yes/no") return plain(*number != 0 ? "Yes" : "No");
         if (name == "true/false") return plain(*number != 0 ? "True" : "False");
         if (name == "on/off") return plain(*number != 0 ? "On" : "Off");
-        if (name == "currency") return formatNumber(*number, sections(region.currency));
-        if (name == "euro") return formatNumber(*number, sections(euroFormat(region)));
-        if (name == "fixed") return formatNumber(*number, {"0.00"});
-        if (name == "standard") return formatNumber(*number, {"#,##0.00"});
-        if (name == "percent") return formatNumber(*number, {"0.00%"});
-        if (name == "scientific") return formatNumber(*number, {"0.00E+00"});
+        if (const std::string named = namedNumberFormat(name); !named.empty())
+            return formatNumber(*number, sections(named));
     }
     if (isTextFormat(format)) return formatAsText(generalText(value), parts);
     std::string firstBody;
@@ -631,6 +639,28 @@ FormattedValue formatForDisplay(const Value& value, std::string_view format) {
 
 std::string formatValue(const Value& value, std::string_view format) {
     return formatForDisplay(value, format).text;
+}
+
+std::string withDecimalPlaces(std::string_view format, int places) {
+    std::string written = namedNumberFormat(format);
+    if (written.empty() || places < 0 || places > 15) return {};
+    const std::string decimals = places > 0 ? "." + std::string(static_cast<std::size_t>(places), '0') : "";
+    // In each section the first 0 outside quotes is the last whole digit: its decimals follow it.
+    bool quoted = false, placed = false;
+    for (std::size_t i = 0; i < written.size(); ++i) {
+        const char c = written[i];
+        if (c == '"') quoted = !quoted;
+        if (c == ';') placed = false;
+        if (quoted || placed || c != '0') continue;
+        std::size_t end = i + 1;
+        if (end < written.size() && written[end] == '.')
+            while (++end < written.size() && written[end] == '0') {
+            }
+        written.replace(i + 1, end - i - 1, decimals);
+        i += decimals.size();
+        placed = true;
+    }
+    return written;
 }
 
 }  // namespace platform::jet::query

@@ -30,4 +30,9 @@ FormattedValue formatForDisplay(const Value& value, std::string_view format);
 // The text alone, as the Format function gives it.
 std::string formatValue(const Value& value, std::string_view format);
 
+// A named number format ("Currency", "Euro", "Fixed", "Standard", "Percent", "Scientific") as custom
+// sections with `places` decimals, as a control's DecimalPlaces asks (0 to 15); empty for any other format
+// (General Number and custom ones keep theirs).
+std::string withDecimalPlaces(std::string_view format, int places);
+
 }  // namespace platform::jet::query

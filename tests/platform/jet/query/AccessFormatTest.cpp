@@ -201,6 +201,31 @@ TEST(WindowsRegions, ACodePageOfAnotherScriptHoldsOnlyWhereTheDatabasesNamesAreW
     for (const auto& c : cases) EXPECT_EQ(regionCodePage(c.codePage, c.names), c.chosen) << c.codePage;
 }
 
+TEST(DecimalPlaces, RewriteTheNamedNumberFormatsInTheRegion) {
+    const struct {
+        std::uint16_t codePage;
+        const char* format;
+        int places;
+        const char* written;  // "" where the places change nothing
+    } cases[] = {
+        {1252, "Currency", 0, "$#,##0;($#,##0)"},
+        {1252, "euro", 1, "\u20AC#,##0.0;(\u20AC#,##0.0)"},
+        {1252, "Fixed", 3, "0.000"},
+        {1252, "Percent", 0, "0%"},
+        {1252, "Scientific", 1, "0.0E+00"},
+        {932, "Currency", 2, "\"\u00A5\"#,##0.00;-\"\u00A5\"#,##0.00"},  // the yen has no decimals of its own
+        {1250, "Standard", 1, "#,##0.0"},
+        {1252, "General Number", 2, ""},
+        {1252, "0.00", 1, ""},
+        {1252, "Currency", 16, ""},
+    };
+    for (const auto& c : cases) {
+        useRegion(*windowsRegion(c.codePage));
+        EXPECT_EQ(withDecimalPlaces(c.format, c.places), c.written) << c.format << " " << c.places;
+    }
+    useRegion(kUnitedStates);
+}
+
 struct DateTextCase {
     const char* text;
     std::optional<double> days;  // none for text that is no date
