@@ -113,6 +113,16 @@ std::vector<std::uint8_t> reportBlobOfCompoundFile(std::span<const std::uint8_t>
     throw DesignError("The file holds no design of the report " + reportName + ".");
 }
 
+std::vector<std::uint8_t> streamOfCompoundFile(std::span<const std::uint8_t> compoundFile,
+                                               const std::string& name) {
+    ScopedInfile file = openCompoundFile(compoundFile);
+    ScopedInput stream = child(file.get(), name.c_str());
+    // A storage lists its children; a stream, though of the same class, none (-1).
+    if (!stream || (GSF_IS_INFILE(stream.get()) && gsf_infile_num_children(GSF_INFILE(stream.get())) >= 0))
+        return {};
+    return streamBytes(stream.get());
+}
+
 std::vector<std::string> reportNamesOfCompoundFile(std::span<const std::uint8_t> compoundFile) {
     ScopedInfile file = openCompoundFile(compoundFile);
     ScopedInfile reports = reportsStorage(file.get());

@@ -25,6 +25,11 @@ std::vector<std::uint8_t> reportBlobOfCompoundFile(std::span<const std::uint8_t>
 // The names of the reports the compound file holds, in its listing's order.
 std::vector<std::string> reportNamesOfCompoundFile(std::span<const std::uint8_t> compoundFile);
 
+// The bytes of a stream at the top of a compound file (an OLE object's "Workbook"); empty when it has
+// none. Throws DesignError when the compound file is malformed.
+std::vector<std::uint8_t> streamOfCompoundFile(std::span<const std::uint8_t> compoundFile,
+                                               const std::string& name);
+
 // Whether two report names are the same to Access: equal without regard to letter case.
 bool sameReportName(const std::string& a, const std::string& b);
 

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+// A Microsoft Graph chart's settings, read from the OLE data a report's chart control keeps: a length,
+// then a compound file whose "Workbook" stream holds Graph's data sheet and chart records (the Excel
+// chart records, in Graph's own substream). The data sheet is a snapshot of the rows the chart showed
+// when the report was saved, so only the settings are read: the rows come from the control's row source.
+namespace platform::jet::design {
+
+enum class ChartType { Column, Bar, Line, Pie, Area, Other };  // Other: scatter, radar, surface, bubble
+enum class ChartStacking { None, Stacked, Percent };
+enum class LegendPlace { None, Bottom, Corner, Top, Right, Left, Floating };
+
+// A value axis's scale: what is fixed, the rest automatic.
+struct ChartScale {
+    std::optional<double> minimum, maximum, majorUnit;
+};
+
+struct ChartFont {
+    double points = 8;
+    bool bold = false, italic = false;
+    std::string name = "Arial";
+};
+
+struct ChartSettings {
+    ChartType type = ChartType::Column;
+    ChartStacking stacking = ChartStacking::None;
+    bool threeD = false;
+    int gapPercent = 150;    // between groups of bars, in a bar's width
+    int overlapPercent = 0;  // of a group's bars over each other
+    std::string title, categoryTitle, valueTitle;
+    LegendPlace legend = LegendPlace::None;
+    ChartScale valueScale;
+    bool valueGridlines = false, categoryGridlines = false;
+    ChartFont labelFont, titleFont{12, true};
+    // Fixed fills and line colours by series, as 0xRRGGBB; none where Graph chooses.
+    std::vector<std::optional<std::uint32_t>> seriesColors, seriesLineColors;
+    std::vector<std::uint32_t> palette;  // the workbook's colours 8 onwards, as 0xRRGGBB
+
+    // The colour of a series: its own, else the one Graph gives the series in its place.
+    std::uint32_t seriesColor(std::size_t series) const;
+};
+
+// Throws DesignError when the data is not a Graph object or its records are damaged.
+ChartSettings readChartObject(std::span<const std::uint8_t> oleData);
+// The settings in a Graph Workbook stream. Throws DesignError when its records are damaged.
+ChartSettings readChartWorkbook(std::span<const std::uint8_t> workbook);
+
+}  // namespace platform::jet::design
