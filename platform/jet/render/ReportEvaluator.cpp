@@ -124,7 +124,8 @@ std::string bracketed(const std::string& name) {
     return "[" + name + "]";
 }
 
-// The value written into an expression, read back as the same value of the same kind.
+}  // namespace
+
 std::string literalOf(const Value& value) {
     const auto number = [](double amount) {
         if (!std::isfinite(amount)) throw QueryError("A value is not a number that can be used further.");
@@ -158,7 +159,7 @@ std::string literalOf(const Value& value) {
     throw QueryError("A picture or other binary value cannot be used in an expression.");
 }
 
-}  // namespace
+namespace {}  // namespace
 
 ReportEvaluator::ReportEvaluator(const query::RowSet& rows, std::map<std::string, NamedControl> controls,
                                  std::vector<std::vector<std::size_t>> groupStarts)

@@ -119,6 +119,10 @@ class ReportEvaluator {
     std::map<std::tuple<std::string, std::size_t, std::size_t, std::size_t>, query::Value> homeCache_;
 };
 
+// The value as an expression's literal of the same kind: a number, CCur(...), CDate(...), "text", Null.
+// Raises query::QueryError for a value no literal holds (binary data, an infinite number).
+std::string literalOf(const query::Value& value);
+
 // What a text box whose value cannot be worked out shows, as Access does: #Name? for a name it does not
 // know, else #Error.
 const char* errorShown(const query::QueryError& error);

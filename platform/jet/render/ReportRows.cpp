@@ -42,10 +42,19 @@ std::map<std::string, query::Value> reportProperties(const design::ReportDesign&
 
 }  // namespace
 
-ReportRows::ReportRows(const design::ReportDesign& design, query::RowSet rows) {
+ReportRows::ReportRows(const design::ReportDesign& design, query::RowSet rows, const std::string& name) {
     std::map<std::string, NamedControl> sources;
     for (const auto& section : design.sections)
         for (const auto& control : section.controls) collectSources(control, section, sources);
+    // The report's own properties, for the names no control takes.
+    const auto addProperty = [&](const std::string& property, const std::string& value) {
+        for (const auto& [control, source] : sources)
+            if (query::lowerAscii(control) == query::lowerAscii(property)) return;
+        sources.emplace(property, "=" + literalOf(value));
+    };
+    if (!name.empty()) addProperty("Name", name);
+    addProperty("Caption", design.caption);
+    addProperty("RecordSource", design.recordSource);
 
     std::vector<std::vector<query::Value>> keys;
     {

@@ -17,7 +17,9 @@ namespace platform::jet::render {
 // with them passes them with std::move.
 class ReportRows {
   public:
-    ReportRows(const design::ReportDesign& design, query::RowSet rows);
+    // name: the report's, which its expressions read as [Name] (as its other properties) where no field
+    // or control has that name.
+    ReportRows(const design::ReportDesign& design, query::RowSet rows, const std::string& name = {});
     ReportRows(const ReportRows&) = delete;
     ReportRows& operator=(const ReportRows&) = delete;
 

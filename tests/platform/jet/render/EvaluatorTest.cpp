@@ -5,6 +5,7 @@
 #include "platform/jet/render/DocumentInfo.h"
 #include "platform/jet/render/ReportEvaluator.h"
 #include "platform/jet/render/ReportRows.h"
+#include "tests/platform/jet/render/DesignParts.h"
 
 using namespace platform::jet;
 using query::Currency;
@@ -213,6 +214,21 @@ TEST(ReportRows, AGroupingItCannotEvaluateGroupsNothingAndIsNamed) {
     EXPECT_THAT(ordered.omissions(),
                 testing::ElementsAre(testing::StartsWith("cannot evaluate: the grouping on =NoSuchFunction"),
                                      testing::StartsWith("cannot evaluate: the grouping on Nowhere")));
+}
+
+TEST(ReportRows, ExpressionsReadTheReportsPropertiesWhereNoFieldOrControlHasTheName) {
+    design::ReportDesign design;
+    design.recordSource = "Orders";
+    design.sections.resize(1);
+    design.sections[0].controls = {
+        render_tests::control(design::ControlKind::TextBox, 0, 300, "CAPTION", "=1")};
+    query::RowSet rows;
+    rows.columns = {"RecordSource"};
+    rows.rows = {{Value("a field")}};
+    render::ReportRows ordered(design, std::move(rows), "Sales");
+    EXPECT_EQ(
+        ordered.evaluator().value("=[Name] & \" \" & [Caption] & \" \" & [RecordSource]", {0, 0, 0}, {}),
+        Value("Sales 1 a field"));
 }
 
 TEST(ControlText, DecimalPlacesApplyToNamedNumberFormats) {
