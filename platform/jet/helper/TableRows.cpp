@@ -52,15 +52,17 @@ std::optional<Page> readDefinition(const PageFile& file, std::uint32_t number) {
     return definition;
 }
 
-// The definition's bytes as one run: continuation pages add theirs after their own header.
+// The definition's bytes as one run: continuation pages add theirs after their own header. A few pages
+// hold any table Access makes (255 columns and their indexes); a longer chain is damage.
 std::optional<std::vector<std::uint8_t>> definitionBytes(const PageFile& file, std::uint32_t number) {
-    constexpr std::size_t kContinuationHeader = 8;
+    constexpr std::size_t kContinuationHeader = 8, kMaxPages = 64;
     auto definition = readDefinition(file, number);  // checks the chain
     if (!definition) return std::nullopt;
     std::vector<std::uint8_t> bytes = std::move(*definition);
+    std::size_t pages = 1;
     for (std::uint32_t next = getU32(bytes, page::kContinuationOffset); next != 0;) {
         auto continuation = file.read(next);
-        if (!continuation) return std::nullopt;
+        if (!continuation || ++pages > kMaxPages) return std::nullopt;
         bytes.insert(bytes.end(), continuation->begin() + kContinuationHeader, continuation->end());
         next = getU32(*continuation, page::kContinuationOffset);
     }

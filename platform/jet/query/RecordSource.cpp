@@ -118,6 +118,11 @@ class Database {
     // them; a memo's version history is hidden. Their rows are in the column's own hidden table, under
     // the key the table's row holds.
     ComplexColumn complexColumn(std::uint32_t complexId) {
+        // A column's values are kept in plain tables; one naming a table with such columns again is damage.
+        if (readingComplexValues_)
+            throw QueryError(
+                "The values of a multi-value or attachment column are kept in a table that has "
+                "such columns itself.");
         if (!complexColumns_) readComplexColumns();
         const auto entry = complexColumns_->find(complexId);
         const auto typeTable =
@@ -133,6 +138,11 @@ class Database {
         }
         const bool attachments = lowerAscii(typeTable->second) == "msyscomplextype_attachment";
         NamedColumns columns({"_" + entry->second.column, attachments ? "FileName" : "Value"});
+        readingComplexValues_ = true;
+        const struct Done {
+            bool& flag;
+            ~Done() { flag = false; }
+        } done{readingComplexValues_};
         reader_.read(
             flatTable->second, static_cast<std::uint32_t>(flatTable->first & kTableDefinitionPageMask),
             [&](const std::vector<Column>& described) { columns.columns(described); },
@@ -181,6 +191,7 @@ class Database {
     std::map<std::string, CatalogueEntry> objects_;  // by lower-case name
     std::map<long, std::string> tableNames_;         // local tables by Id
     std::optional<std::map<std::uint32_t, ComplexColumnEntry>> complexColumns_;
+    bool readingComplexValues_ = false;
     std::optional<std::map<long, std::vector<QueryRow>>> queryRows_;
 };
 
