@@ -23,10 +23,12 @@ std::size_t columnIndex(const RowSet& rows, const std::string& name) {
     return 0;
 }
 
-std::int64_t currencyTotal(const RowSet& rows, const std::string& column) {
+// sparse: Null (a crosstab's empty cell) adds nothing.
+std::int64_t currencyTotal(const RowSet& rows, const std::string& column, bool sparse = false) {
     const std::size_t index = columnIndex(rows, column);
     std::int64_t total = 0;
     for (const auto& row : rows.rows) {
+        if (sparse && row[index].isNull()) continue;
         EXPECT_TRUE(row[index].holds<Currency>()) << column << " is " << displayText(row[index]);
         if (row[index].holds<Currency>()) total += row[index].get<Currency>().tenThousandths;
     }
@@ -94,6 +96,9 @@ INSTANTIATE_TEST_SUITE_P(
         ReportSource{"northwind-jet4.mdb", "Sales by Year", "'Sales by Year' asks for parameter values"},
         ReportSource{"northwind-jet4.mdb", "Quarterly Orders by Product", nullptr},
         ReportSource{"northwind-jet4.mdb", "No Such Thing", "'No Such Thing'"},
+        // Columns using aliases selected after them.
+        ReportSource{"reports/northwind2007-ace12.accdb", "Inventory", nullptr},
+        ReportSource{"reports/northwind2007-ace12.accdb", "Purchase Summary", nullptr},
         ReportSource{"asample.accdb", "Asset Items", nullptr},
         ReportSource{"asample.accdb", "qryGSTCalculations", nullptr},
         ReportSource{"asample.accdb", "~sq_rrptAssetsGroupedByOwners", nullptr},
@@ -128,6 +133,7 @@ struct Totals {
     const char* source;
     const char* moneyColumn;
     const char* check;  // of the independent script
+    bool sparse = false;
 };
 
 class IndependentTotals : public ::testing::TestWithParam<Totals> {};
@@ -142,14 +148,16 @@ TEST_P(IndependentTotals, MatchMdbExportSummedAnotherWay) {
     std::int64_t total = 0;
     ASSERT_TRUE(expected >> count >> total) << "the script gave nothing";
     EXPECT_EQ(rows.rows.size(), count);
-    EXPECT_EQ(currencyTotal(rows, c.moneyColumn), total);
+    EXPECT_EQ(currencyTotal(rows, c.moneyColumn, c.sparse), total);
 }
 
 INSTANTIATE_TEST_SUITE_P(Northwind, IndependentTotals,
                          ::testing::Values(Totals{"Order Subtotals", "Subtotal", "order-subtotals"},
                                            Totals{"Summary of Sales by Quarter", "Subtotal",
                                                   "sales-by-quarter"},
-                                           Totals{"Invoices", "ExtendedPrice", "invoices"}));
+                                           Totals{"Invoices", "ExtendedPrice", "invoices"},
+                                           Totals{"Quarterly Orders by Product", "Qtr 1",
+                                                  "first-quarter-1997", true}));
 
 struct Groups {
     const char* file;

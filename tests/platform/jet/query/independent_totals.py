@@ -4,7 +4,7 @@ underlying tables: a second reader of the file and a second way of joining and g
 query engine against. Amounts are printed as whole ten-thousandths.
 
     independent_totals.py DATABASE order-subtotals|sales-by-quarter|quarter-lines|invoices|freight-by-year|
-                                   costs-by-owner
+                                   costs-by-owner|first-quarter-1997
 """
 import csv
 import io
@@ -81,6 +81,18 @@ def main():
                 count += 1
                 total += extended_price(line)
         print(count, total)
+    elif check == "first-quarter-1997":
+        # The crosstab's rows (a product and a customer with orders in 1997) and its "Qtr 1" column.
+        products = {p["ProductID"]: p["ProductName"] for p in table(database, "Products")}
+        orders = {o["OrderID"]: o for o in table(database, "Orders") if o["OrderDate"][6:8] == "97"}
+        rows, total = set(), 0
+        for line in table(database, "Order Details"):
+            order = orders.get(line["OrderID"])
+            if order and line["ProductID"] in products:
+                rows.add((products[line["ProductID"]], order["CustomerID"]))
+                if int(order["OrderDate"][0:2]) <= 3:
+                    total += extended_price(line)
+        print(len(rows), total)
     elif check == "freight-by-year":
         totals = defaultdict(lambda: [0, 0])
         for order in table(database, "Orders"):
