@@ -33,7 +33,7 @@ design::ReportDesign withColumnSize(design::ReportDesign design) {
 DrawnReport paintReport(const design::ReportDesign& designed, query::RowSet rows, PageCanvas& canvas,
                         ReportSource* reports, const std::string& report) {
     const design::ReportDesign design = withColumnSize(boundedDesign(designed));
-    ReportRows ordered(design, std::move(rows));
+    ReportRows ordered(design, std::move(rows), report);
     std::optional<Subreports> subreports;
     if (reports) subreports.emplace(*reports, report);
 
@@ -71,6 +71,7 @@ DrawnReport paintReport(const design::ReportDesign& designed, query::RowSet rows
         }
     }
     drawn.omissions.insert(reportPainter.omissions().begin(), reportPainter.omissions().end());
+    drawn.omissions.insert(ordered.omissions().begin(), ordered.omissions().end());
     if (hasEvents(design)) drawn.omissions.insert(kEventsNotRun);
     return drawn;
 }

@@ -38,8 +38,9 @@ DrawnReport paintReport(const design::ReportDesign& design, query::RowSet rows, 
 
 // Draws the report's design over its record source's rows (as the record source ordered them) as a
 // PDF document titled title; its subreports from the reports of the source named (report: the report's
-// own name), or left out without one. Raises query::QueryError for what its expressions cannot do as
-// a whole (a grouping expression it cannot evaluate). A caller done with the rows moves them in.
+// own name), or left out without one. What its expressions cannot evaluate is drawn as Access shows it
+// (#Error, #Name?, a grouping that groups nothing) and named in the omissions. A caller done with the
+// rows moves them in.
 DrawnReport drawReport(const design::ReportDesign& design, query::RowSet rows, const std::string& title,
                        ReportSource* reports = nullptr, const std::string& report = {});
 

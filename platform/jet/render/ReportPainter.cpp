@@ -220,7 +220,7 @@ void ReportPainter::drawControl(const PlacedControl& placed, int bandTop, const 
             outline(false);
             const auto value = valueOf(control, band, numbers);
             if (!value) {
-                drawText(control, area, "#Error", false);
+                drawText(control, area, errorShown_, false);
                 break;
             }
             drawText(control, area, controlText(*value, control.format, control.decimalPlaces),
@@ -233,7 +233,7 @@ void ReportPainter::drawControl(const PlacedControl& placed, int bandTop, const 
             outline(false);
             auto value = valueOf(control, band, numbers);
             if (!value) {
-                drawText(control, area, "#Error", false);
+                drawText(control, area, errorShown_, false);
                 break;
             }
             if (const query::RowSet* rows = rowsOf(control)) value = comboText(control, *rows, *value);
@@ -375,8 +375,11 @@ std::optional<query::Value> ReportPainter::valueOf(const Control& control, const
                                          kind == design::SectionKind::Detail ? -1 : band.section->groupLevel,
                                          control.runningSum == 1, numbers);
         return evaluator_.value(control.controlSource, band.scope, numbers);
-    } catch (const query::QueryError&) {
-        omissions_.insert("expressions it cannot evaluate (shown as #Error)");
+    } catch (const query::QueryError& error) {
+        errorShown_ = errorShown(error);
+        const bool shown = control.kind == ControlKind::TextBox || control.kind == ControlKind::ComboBox;
+        omissions_.insert(
+            notEvaluated("the control " + control.name + (shown ? ", shown as " + errorShown_ : ""), error));
         return std::nullopt;
     }
 }

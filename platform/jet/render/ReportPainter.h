@@ -86,7 +86,8 @@ class ReportPainter {
                      const PageNumbers& numbers);
     // An image control's picture, decoded once: the document then keeps one copy for all its pages.
     const QImage& pictureOf(const design::Control& control);
-    // The control's value; none when its expression cannot be evaluated (noted as an omission).
+    // The control's value; none when its expression cannot be evaluated (noted as an omission, and what
+    // the control shows instead kept in errorShown_).
     std::optional<query::Value> valueOf(const design::Control& control, const Band& band,
                                         const PageNumbers& numbers);
     // The control's rectangle on the page at its top (twips below the printable area's top) and height.
@@ -101,6 +102,7 @@ class ReportPainter {
     int printableWidth_;
     ReportEvaluator& evaluator_;
     std::set<std::string> omissions_;
+    std::string errorShown_;
     Subreports* subreports_ = nullptr;
     ListRows lists_{nullptr};
     std::shared_ptr<DecodedPictures> pictures_ = std::make_shared<DecodedPictures>();
