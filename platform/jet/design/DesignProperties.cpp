@@ -40,6 +40,7 @@ constexpr SlotEntry kSlots[] = {
     {kAnySection, 0x30, Property::ForceNewPage},
     {kAnySection, 0x31, Property::NewRowOrCol},
     {kAnySection, 0x00, Property::SectionKeepTogether},
+    {kAnySection, 0x01, Property::Hidden},
     {kAnySection, 0x04, Property::RepeatSection},
     {kAnySection, 0x02, Property::CanGrow},
     {kAnySection, 0x03, Property::CanShrink},

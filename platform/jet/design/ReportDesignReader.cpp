@@ -258,6 +258,7 @@ class ReportBuilder {
         section.height = read_.number(object, Property::Height);
         section.groupLevel = read_.number(object, Property::GroupLevel);
         section.backColor = read_.colour(object, Property::BackColor);
+        section.visible = !read_.flag(object, Property::Hidden);
         section.canGrow = read_.flag(object, Property::CanGrow);
         section.canShrink = read_.flag(object, Property::CanShrink);
         section.forceNewPage = read_.number(object, Property::ForceNewPage);

@@ -241,6 +241,29 @@ TEST(ReportDesigns, ControlsLeftAtTheirTypesSizeTakeAccesssSize) {
     }
 }
 
+// A section's Visible is its flag 0x01, named by code 0x94 as a control's is.
+TEST(ReportDesigns, SectionsSetNotToShowAreHidden) {
+    const struct {
+        const char* file;
+        const char* report;
+        const char* section;
+        bool visible;
+    } cases[] = {
+        {"reports/access-examples-vba-ace12.accdb", "980_Data_Dictionary_rpt", "secReportHeader", false},
+        {"reports/northwind2007-ace12.accdb", "Invoice", "GroupHeader2", false},
+        {"reports/northwind2007-ace12.accdb", "Invoice", "Detail", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.section);
+        if (!std::filesystem::exists(testFile(c.file))) GTEST_SKIP() << "no " << c.file;
+        const ReportDesign design = OpenFile(c.file).design(c.report);
+        const auto section = std::find_if(design.sections.begin(), design.sections.end(),
+                                          [&](const Section& s) { return s.name == c.section; });
+        ASSERT_NE(section, design.sections.end());
+        EXPECT_EQ(section->visible, c.visible);
+    }
+}
+
 TEST(ReportDesigns, ComboBoxesKeepTheirRowSource) {
     REQUIRE_TEST_FILE("reports/esis-jet3.mdb");
     REQUIRE_TEST_FILE("reports/insideout-ch8-reports-jet4.mdb");
