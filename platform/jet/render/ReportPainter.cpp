@@ -57,6 +57,17 @@ Qt::PenStyle penStyleOf(const Control& control) {
     }
 }
 
+// The text with its format's fill character repeated where "*x" stood, until the text fills the width.
+QString filledOut(const query::FormattedValue& formatted, const QFontMetrics& metrics, double width) {
+    const QString before = QString::fromStdString(formatted.text.substr(0, formatted.fillAt));
+    const QString after = QString::fromStdString(formatted.text.substr(formatted.fillAt));
+    const QString fill = QString::fromStdString(formatted.fill);
+    const double fillWidth = metrics.horizontalAdvance(fill);
+    if (fillWidth <= 0) return before + after;
+    const double room = width - metrics.horizontalAdvance(before + after);
+    return before + fill.repeated(std::clamp(static_cast<int>(room / fillWidth), 0, 10000)) + after;
+}
+
 const char* omissionOf(ControlKind kind) {
     switch (kind) {
         case ControlKind::Chart:
@@ -223,7 +234,7 @@ void ReportPainter::drawControl(const PlacedControl& placed, int bandTop, const 
                 drawText(control, area, errorShown_, false);
                 break;
             }
-            drawText(control, area, controlText(*value, control.format, control.decimalPlaces),
+            drawText(control, area, formattedControlText(*value, control.format, control.decimalPlaces),
                      isNumeric(*value));
             break;
         }
@@ -237,7 +248,7 @@ void ReportPainter::drawControl(const PlacedControl& placed, int bandTop, const 
                 break;
             }
             if (const query::RowSet* rows = rowsOf(control)) value = comboText(control, *rows, *value);
-            drawText(control, area, controlText(*value, control.format, control.decimalPlaces),
+            drawText(control, area, formattedControlText(*value, control.format, control.decimalPlaces),
                      isNumeric(*value));
             break;
         }
@@ -483,14 +494,22 @@ int ReportPainter::neededHeight(const Control& control, const Band& band) {
 
 void ReportPainter::drawText(const Control& control, const QRectF& area, const std::string& text,
                              bool number) {
-    if (text.empty()) return;
+    query::FormattedValue plain;
+    plain.text = text;
+    drawText(control, area, plain, number);
+}
+
+void ReportPainter::drawText(const Control& control, const QRectF& area, const query::FormattedValue& formatted,
+                             bool number) {
+    if (formatted.text.empty() && formatted.fill.empty()) return;
     setFontOf(control);
-    painter_.setPen(colorOf(control.foreColor, Qt::black));
+    painter_.setPen(formatted.color ? QColor::fromRgb(static_cast<QRgb>(*formatted.color))
+                                    : colorOf(control.foreColor, Qt::black));
 
     int horizontal = Qt::AlignLeft;
     switch (control.textAlign) {
         case design::TextAlign::General:
-            horizontal = number ? Qt::AlignRight : Qt::AlignLeft;
+            horizontal = number && !formatted.leftAligned ? Qt::AlignRight : Qt::AlignLeft;
             break;
         case design::TextAlign::Left:
             horizontal = Qt::AlignLeft;
@@ -515,7 +534,8 @@ void ReportPainter::drawText(const Control& control, const QRectF& area, const s
     // A look-alike face wider than the font the label was sized for is narrowed to the room the
     // design gave the text, as the original would have fitted it.
     QRectF drawnArea = textArea;
-    QString shown = QString::fromStdString(text);
+    QString shown = formatted.fill.empty() ? QString::fromStdString(formatted.text)
+                                           : filledOut(formatted, painter_.fontMetrics(), textArea.width());
     const bool sameWidths = fontStandIn(control.font.name).sameWidths;
     // A number or date wider than its box prints as # signs filling it, as Access shows it, not cut;
     // in a look-alike face of other widths it is narrowed as text is, its own width not known.

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/jet/design/ReportDesign.h"
+#include "platform/jet/query/AccessFormat.h"
 #include "platform/jet/render/ListRows.h"
 #include "platform/jet/render/PagePlan.h"
 #include "platform/jet/render/ReportEvaluator.h"
@@ -77,6 +78,10 @@ class ReportPainter {
   private:
     void drawControl(const PlacedControl& placed, int bandTop, const Band& band, const PageNumbers& numbers);
     void drawText(const design::Control& control, const QRectF& area, const std::string& text, bool number);
+    // The same with what the text's format section asks besides: its color, "!" (left alignment) and the
+    // fill of "*x".
+    void drawText(const design::Control& control, const QRectF& area, const query::FormattedValue& formatted,
+                  bool number);
     // A list box: its row source's rows, a line each, as many as fit, in the columns its widths show.
     void drawList(const design::Control& control, const QRectF& area);
     // The rows of a list or combo box; none, noted as an omission, where they cannot be read.
