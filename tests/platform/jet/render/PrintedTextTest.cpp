@@ -64,8 +64,8 @@ TEST(PrintedText, AReportWithoutRowsPrintsItsHeadersPageNumbersAndErrorsAsAccess
                 {textBox("Unknown", "=[Nowhere] & \"x\""), textBox("Failing", "=NoSuchFunction(1)"),
                  textBox("Count", "=\"Orders: \" & Count(*)")}),
         section(SectionKind::Detail, {textBox("Amount", "=\"Row \" & [Amount]")}),
-        section(SectionKind::PageFooter,
-                {textBox("Pages", "=\"Page \" & [Page] & \" of \" & [Pages]"), textBox("Year", "=Year(Date())")}),
+        section(SectionKind::PageFooter, {textBox("Pages", "=\"Page \" & [Page] & \" of \" & [Pages]"),
+                                          textBox("Year", "=Year(Date())")}),
     };
     query::RowSet rows;
     rows.columns = {"Amount"};
@@ -75,8 +75,9 @@ TEST(PrintedText, AReportWithoutRowsPrintsItsHeadersPageNumbersAndErrorsAsAccess
                                                              std::to_string(QDate::currentDate().year())})
         EXPECT_THAT(text, testing::HasSubstr(shown));
     EXPECT_THAT(text, testing::Not(testing::HasSubstr("Row"))) << "no detail without rows";
-    EXPECT_THAT(drawn.omissions, testing::ElementsAre(testing::HasSubstr("the control Failing, shown as #Error"),
-                                                      testing::HasSubstr("the control Unknown, shown as #Name?")));
+    EXPECT_THAT(drawn.omissions,
+                testing::ElementsAre(testing::HasSubstr("the control Failing, shown as #Error"),
+                                     testing::HasSubstr("the control Unknown, shown as #Name?")));
 }
 
 // rentals2000-jet4.mdb's "Reservations" over its rows without the parameters Access asked for: each
@@ -94,8 +95,8 @@ TEST(PrintedText, SharesOfAGrandTotalAreAccesssFigures) {
     query::RowSet rows = query::readRecordSource(
         mdb.get(),
         "SELECT Customer.FirstName, Customer.LastName, Reservation.RentalDate, Reservation.ReturnDate, "
-        "Reservation.DailyRate, Reservation.WeeklyRate, Customer.City, Customer.State FROM Customer INNER JOIN "
-        "Reservation ON Customer.CustomerId = Reservation.CustomerId");
+        "Reservation.DailyRate, Reservation.WeeklyRate, Customer.City, Customer.State "
+        "FROM Customer INNER JOIN Reservation ON Customer.CustomerId = Reservation.CustomerId");
     ASSERT_EQ(rows.rows.size(), 31u);
     const std::string text = textOf(render::drawReport(design, std::move(rows), "Reservations").pdf);
     // Arnowitz, Chao, Jones, Rivera, Robinson, Smith (and Smith's George); the grand totals.
