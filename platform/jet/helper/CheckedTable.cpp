@@ -155,6 +155,7 @@ std::optional<std::vector<std::uint8_t>> CheckedTable::longValueBytes(std::span<
             start += 4;
         }
         const std::size_t take = std::min(bounds->second - start, length - bytes.size());
+        if (take == 0) return std::nullopt;  // a link holding nothing would only lengthen the chain
         bytes.insert(bytes.end(), page->begin() + static_cast<std::ptrdiff_t>(start),
                      page->begin() + static_cast<std::ptrdiff_t>(start + take));
         if (kind == kSinglePage || (bytes.size() < length && at == 0)) break;
