@@ -89,6 +89,7 @@ constexpr SlotEntry kSlots[] = {
     {kTextBox, 0x9D, Property::BorderColor},
     {kTextBox, 0x9F, Property::ForeColor},
 
+    {kLine, 0x01, Property::LineSlant},
     {kLine, 0x31, Property::BorderStyle},
     {kLine, 0x32, Property::BorderWidth},
     {kLine, 0x34, Property::BorderLineStyle},
@@ -247,6 +248,7 @@ constexpr PropertyInfo kProperties[] = {
     {Property::ColumnWidths, "ColumnWidths", ValueKind::Text},
     {Property::BoundColumn, "BoundColumn", ValueKind::Integer},
     {Property::ColumnHeads, "ColumnHeads", ValueKind::Flag},
+    {Property::LineSlant, "LineSlant", ValueKind::Flag},
 };
 
 struct CodeEntry {
@@ -280,6 +282,7 @@ constexpr CodeEntry kCodes[] = {
     {Property::RowSourceType, 0x5D},  {Property::RowSource, 0x5B},
     {Property::ColumnCount, 0x46},    {Property::ColumnWidths, 0x12},
     {Property::BoundColumn, 0x0D},    {Property::ColumnHeads, 0x83},
+    {Property::LineSlant, 0x37},
     {Property::Filter, 0xF5},
 };
 

@@ -69,6 +69,7 @@ enum class Property {
     ColumnWidths,
     BoundColumn,
     ColumnHeads,
+    LineSlant,
 };
 
 // Object types as blobs store them.

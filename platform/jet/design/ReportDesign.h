@@ -73,6 +73,7 @@ struct Control {
     int borderLineStyle = 0;
     int specialEffect = 0;
     bool visible = true;
+    bool lineSlant = false;  // a line's: from its bottom left to its top right, else top left to bottom right
     bool canGrow = false, canShrink = false;
     int runningSum = 0;        // a text box's: 0 no, 1 over its group, 2 over the whole report
     int sizeMode = 0;          // a picture's: 0 clip, 1 stretch, 3 zoom

@@ -301,6 +301,7 @@ class ReportBuilder {
         control.borderLineStyle = read_.number(object, Property::BorderLineStyle);
         control.specialEffect = read_.number(object, Property::SpecialEffect);
         control.visible = !read_.flag(object, Property::Hidden);
+        control.lineSlant = read_.flag(object, Property::LineSlant);
         // A subreport control grows and shrinks with its rows by default; no design was seen to say
         // otherwise.
         const bool subreport = control.kind == ControlKind::Subreport;

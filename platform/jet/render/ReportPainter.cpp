@@ -213,7 +213,10 @@ void ReportPainter::drawControl(const PlacedControl& placed, int bandTop, const 
         case ControlKind::Line:
             if (control.borderStyle == 0) break;
             painter_.setPen(QPen(border, penWidth, penStyleOf(control)));
-            painter_.drawLine(area.topLeft(), area.bottomRight());
+            if (control.lineSlant)
+                painter_.drawLine(area.bottomLeft(), area.topRight());
+            else
+                painter_.drawLine(area.topLeft(), area.bottomRight());
             break;
         case ControlKind::Rectangle:
             background();

@@ -745,3 +745,31 @@ TEST(DrawnPages, ComboBoxesPrintTheirRowsTextAndListBoxesTheRowsTheyHaveRoomFor)
                                          testing::HasSubstr("Beverages"), testing::HasSubstr("Condiments"),
                                          testing::Not(testing::HasSubstr("Confections"))));
 }
+
+TEST(DrawnPages, ALineSlantedTheOtherWayRunsFromBottomLeftToTopRight) {
+    QtApplication qt;
+    for (const bool slant : {false, true}) {
+        SCOPED_TRACE(slant);
+        QImage image(100, 100, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        query::RowSet rows;
+        rows.rows.emplace_back();
+        render::ReportEvaluator evaluator(rows, {});
+        render::ReportPainter reportPainter(painter, 100.0 / 1440, QPointF(0, 0), 1440, evaluator);
+        design::Section detail = section(SectionKind::Detail, 1440);
+        detail.backColor = 0xFFFFFF;
+        design::Control line = control(design::ControlKind::Line, 0, 1440);
+        line.borderStyle = 1;
+        line.borderWidth = 2;
+        line.lineSlant = slant;
+        detail.controls = {line};
+        design::ReportDesign report;
+        report.sections = {detail};
+        const render::Grouping grouping{{0}, {}};
+        reportPainter.drawPage(render::planPages(report, grouping, {1440, 1440}).at(0), {});
+        painter.end();
+        EXPECT_EQ(qGray(image.pixel(10, 90)) < 128, slant) << "bottom left";
+        EXPECT_EQ(qGray(image.pixel(10, 10)) < 128, !slant) << "top left";
+    }
+}
