@@ -41,6 +41,7 @@ enum Record : std::uint16_t {
     kBubble = 0x1061,
     kSeries = 0x1003,
     kChartFormat = 0x1014,
+    kAxisParent = 0x1041,
 };
 
 constexpr std::uint16_t kCategoryAxis = 0, kValueAxis = 1;
@@ -59,6 +60,7 @@ constexpr std::uint32_t kDefaultPalette[] = {
     0x000080, 0xFF00FF, 0xFFFF00, 0x00FFFF, 0x800080, 0x800000, 0x008080, 0x0000FF,
 };
 constexpr std::size_t kMostSeriesColors = 256;
+constexpr double kChartUnits = 4000;  // a chart's width and height in the units positions are given in
 
 [[noreturn]] void damaged(const std::string& what) {
     throw DesignError("The chart's data is damaged: " + what + ".");
@@ -191,6 +193,9 @@ class WorkbookReader {
             case kObjectLink:
                 if (inside(kText)) textLink_ = body.u16(0);
                 break;
+            case kAxisParent:
+                if (body.u16(0) == 0 && body.has(18)) plotArea(body);
+                break;
             case kChart3d:
                 if (chartGroups_ == 0) settings_.threeD = true;
                 break;
@@ -234,6 +239,16 @@ class WorkbookReader {
             default:
                 break;
         }
+    }
+
+    void plotArea(const Body& body) {
+        const auto at = [&](std::size_t offset) {
+            return static_cast<std::int32_t>(body.u32(offset)) / kChartUnits;
+        };
+        const ChartSettings::Fractions area{at(2), at(6), at(10), at(14)};
+        if (area.left >= 0 && area.top >= 0 && area.width > 0 && area.height > 0 &&
+            area.left + area.width <= 1 && area.top + area.height <= 1)
+            settings_.plotArea = area;
     }
 
     void endText() {

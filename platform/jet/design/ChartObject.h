@@ -36,6 +36,12 @@ struct ChartSettings {
     std::string title, categoryTitle, valueTitle;
     LegendPlace legend = LegendPlace::None;
     ChartScale valueScale;
+    // Where the plot area (the axes' rectangle) lies, in fractions of the chart's width and height;
+    // none where Graph lays it out itself.
+    struct Fractions {
+        double left = 0, top = 0, width = 1, height = 1;
+    };
+    std::optional<Fractions> plotArea;
     bool valueGridlines = false, categoryGridlines = false;
     ChartFont labelFont, titleFont{12, true};
     // Fixed fills and line colours by series, as 0xRRGGBB; none where Graph chooses.

@@ -70,8 +70,6 @@ QString filledOut(const query::FormattedValue& formatted, const QFontMetrics& me
 
 const char* omissionOf(ControlKind kind) {
     switch (kind) {
-        case ControlKind::Chart:
-            return "charts";
         case ControlKind::ObjectFrame:
             return "images and objects";
         case ControlKind::Tab:
@@ -290,6 +288,12 @@ void ReportPainter::drawControl(const PlacedControl& placed, int bandTop, const 
             if (height > 0) outline(false, &drawn);  // one shrunk away shows nothing
             break;
         }
+        case ControlKind::Chart:
+            if (subreports_)
+                subreports_->drawChart(control, {painter_, scale_, evaluator_, band.scope, numbers, omissions_}, area);
+            else
+                omissions_.insert("charts");
+            break;
         case ControlKind::Image:
         case ControlKind::BoundObjectFrame:
             background();

@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "platform/jet/query/AsciiCase.h"
+#include "platform/jet/render/Charts.h"
 #include "platform/jet/render/Datasheet.h"
 #include "platform/jet/render/DesignBounds.h"
 #include "platform/jet/render/DocumentInfo.h"
@@ -118,6 +119,7 @@ struct Subreports::Library {
     }
 
     ReportSource& source;
+    Charts charts{source};
     std::map<std::string, Shown> shownByKey;
     std::size_t rowsLeft = kMostSubreportRows;
     std::shared_ptr<DecodedPictures> pictures = std::make_shared<DecodedPictures>();
@@ -143,6 +145,12 @@ int Subreports::height(const Control& control, const Place& place) {
 
 int Subreports::draw(const Control& control, const Place& place, QPointF topLeft) {
     return show(control, place, topLeft);
+}
+
+void Subreports::drawChart(const Control& control, const Place& place, const QRectF& area) {
+    library_.charts.draw(
+        control, place.painter, area,
+        [&](const query::RowSet& rows) { return rowsLinkedTo(control, rows, place); }, place.omissions);
 }
 
 int Subreports::show(const Control& control, const Place& place, std::optional<QPointF> topLeft) {

@@ -47,6 +47,8 @@ class Subreports {
     int height(const design::Control& control, const Place& place);
     // Draws the control's subreport with its top left corner at topLeft (device units); its height.
     int draw(const design::Control& control, const Place& place, QPointF topLeft);
+    // Draws a chart control in its area over its row source's rows linked as a subreport's are.
+    void drawChart(const design::Control& control, const Place& place, const QRectF& area);
 
   private:
     struct Library;
