@@ -231,8 +231,7 @@ void TableReader::read(const std::string& name, std::uint32_t definitionPage,
         }
         // libmdb's text only where it is read: the rest comes from the row's bytes.
         if (column->col_type == MDB_BOOL || column->col_type == MDB_NUMERIC ||
-            column->col_type == MDB_COMPLEX ||
-            (!reading.facts && (column->col_type == MDB_TEXT || column->col_type == MDB_MEMO)))
+            column->col_type == MDB_COMPLEX || (!reading.facts && column->col_type == MDB_TEXT))
             table->bind(column->name);
         described.push_back({column->name, typeOf(column->col_type)});
         readings.push_back(std::move(reading));
@@ -256,6 +255,15 @@ void TableReader::read(const std::string& name, std::uint32_t definitionPage,
     if (!whole) throw QueryError("The table '" + name + "' is damaged.");
 }
 
+// A Jet 3 text in the file's code page, converted as libmdb converts its other texts, whatever its length.
+Value TableReader::codePageText(std::span<const std::uint8_t> bytes) const {
+    if (bytes.empty()) return {};
+    std::vector<char> text(4 * bytes.size() + 1);
+    const int length = mdb_unicode2ascii(database_, reinterpret_cast<const char*>(bytes.data()), bytes.size(),
+                                         text.data(), text.size());
+    return std::string(text.data(), static_cast<std::size_t>(std::max(length, 0)));
+}
+
 Value TableReader::valueOf(const helper::CheckedTable& table, const ColumnReading& reading) const {
     const MdbColumn& column = *reading.column;
     // Values are taken from the row's bytes where libmdb found them; its text only where it reads a type
@@ -270,7 +278,7 @@ Value TableReader::valueOf(const helper::CheckedTable& table, const ColumnReadin
     // Long values from their pages ourselves: memos whole, beyond the size libmdb copies, and their
     // characters beyond the BMP, which libmdb converts as UCS-2.
     std::optional<std::vector<std::uint8_t>> longBytes;
-    if (column.col_type == MDB_OLE || (column.col_type == MDB_MEMO && reading.facts)) {
+    if (column.col_type == MDB_OLE || column.col_type == MDB_MEMO) {
         if (bytes.empty()) return {};
         longBytes = table.longValueBytes(bytes, maxBytes_);
         if (!longBytes)
@@ -299,8 +307,10 @@ Value TableReader::valueOf(const helper::CheckedTable& table, const ColumnReadin
             return found == reading.complex->values.end() ? Value() : Value(found->second);
         }
         case MDB_TEXT:
-        case MDB_MEMO:
             if (!reading.facts) return text.empty() ? Value() : Value(text);  // Jet 3: the file's code page
+            return storedValue(column.col_type, bytes);
+        case MDB_MEMO:
+            if (!reading.facts) return codePageText(bytes);
             return storedValue(column.col_type, bytes);
         default:
             return storedValue(column.col_type, bytes);

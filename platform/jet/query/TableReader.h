@@ -53,6 +53,7 @@ class TableReader {
   private:
     struct ColumnReading;
     Value valueOf(const helper::CheckedTable& table, const ColumnReading& reading) const;
+    Value codePageText(std::span<const std::uint8_t> bytes) const;
 
     MdbHandle* database_;
     helper::PageFile file_;

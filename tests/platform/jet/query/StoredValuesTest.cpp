@@ -147,7 +147,8 @@ INSTANTIATE_TEST_SUITE_P(
         StoredCase{"values/extDateTestV2019.accdb", "Table1", 5, "DateNormalCalc", "2021-06-14 22:45:12"},
         StoredCase{"values/testUnicodeCompV2003.mdb", "Table", 2, "Unicode", "\xD0\x9C\xD0\xB8\xD1\x80"},
         StoredCase{"values/testUnicodeCompV2003.mdb", "Table", 6, "Unicode", "\xC3\xBCmlaut"},
-        StoredCase{"northwind-jet4.mdb", "Order Details", 6, "Discount", "0.15"}));
+        StoredCase{"northwind-jet4.mdb", "Order Details", 6, "Discount", "0.15"},
+        StoredCase{"reports/esis-jet3.mdb", "tbl_Transactions", 3, "Comments", "ftyt"}));  // a Jet 3 memo
 
 // Columns that hold the same moments read alike: an extended date as the plain one, a calculated one as
 // its source.
