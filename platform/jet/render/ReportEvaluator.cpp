@@ -300,20 +300,23 @@ std::string ReportEvaluator::expressionOf(const std::string& source, const RowSc
         if (!isName(tokens, i) || isQualified(tokens, i)) continue;
         const std::string name = query::lowerAscii(token.text);
         std::string replacement;
-        if (const int index = columnIndex(token.text); index >= 0) {
-            const std::string& column = rows_.columns[static_cast<std::size_t>(index)];
-            if (query::lowerAscii(column) == name) continue;
-            replacement = bracketed(column);
+        const int index = columnIndex(token.text);
+        const auto control = controls_.find(name);
+        // A column, else a control, else a column written with its table.
+        if (index >= 0 && query::lowerAscii(rows_.columns[static_cast<std::size_t>(index)]) == name) {
+            continue;
         } else if (name == "page" || name == "pages") {
             replacement = std::to_string(name == "page" ? pages.page : pages.pages);
             scoped = true;
-        } else if (auto control = controls_.find(name); control != controls_.end()) {
+        } else if (control != controls_.end()) {
             if (control->second.source.empty()) continue;
             if (const auto home = homeScope(control->second, scope))
                 replacement = valueAtHome(name, control->second, *home, pages, depth + 1, scoped);
             else
                 replacement =
                     "(" + expressionOf(control->second.source, scope, pages, depth + 1, scoped) + ")";
+        } else if (index >= 0) {
+            replacement = bracketed(rows_.columns[static_cast<std::size_t>(index)]);
         } else if (gaveNothing) {
             replacement = "Null";
         } else {

@@ -140,34 +140,38 @@ TEST(ReportEvaluator, AValueFromAnotherSectionKeepsItsKind) {
     }
 }
 
-TEST(ReportEvaluator, WhatItCannotEvaluateSaysWhetherANameIsUnknown) {
+TEST(ReportEvaluator, NamesAreColumnsThenControlsThenColumnsWrittenWithTheirTableElseUnknown) {
     query::RowSet rows;
-    rows.columns = {"T.Code", "Amount"};
-    rows.rows = {{Value("A1"), Value(std::int64_t{5})}};
-    render::ReportEvaluator evaluator(rows, {{"Doubled", "=[Nothing] * 2"}, {"Cost", "=Amount * 2"}});
+    rows.columns = {"T.Code", "Amount", "T.Kind"};
+    rows.rows = {{Value("A1"), Value(std::int64_t{5}), Value("k")}};
+    render::ReportEvaluator evaluator(
+        rows,
+        {{"Doubled", "=[Nothing] * 2"}, {"Cost", "=Amount * 2"}, {"Amount", "=1"}, {"Kind", "=\"box\""}});
     struct Case {
         std::string source;
-        const char* shown;  // "" when it has a value
+        Value expected;
+        const char* shown = "";  // what a text box shows instead when it has no value
     };
     const Case cases[] = {
-        {"Code", ""},  // "SELECT T.*, *" names T's columns "T.Code"
-        {"=[Code] & \"!\"", ""},
-        {"=[Cost] + 1", ""},
-        {"=[Nothing]", "#Name?"},
-        {"Nothing", "#Name?"},
-        {"=[Doubled] + 1", "#Name?"},
-        {"=NoSuchFunction([Amount])", "#Error"},
-        {"=[Amount] +", "#Error"},
+        {"Code", Value("A1")},  // "SELECT T.*, *" names T's columns "T.Code"
+        {"=[Code] & \"!\"", Value("A1!")},
+        {"=[Cost] + 1", Value(std::int64_t{11})},
+        {"=Amount + [Amount]", Value(std::int64_t{10})},  // the column, not the control of its name
+        {"=[Kind]", Value("box")},                        // the control, not T.Kind
+        {"=[Nothing]", {}, "#Name?"},
+        {"Nothing", {}, "#Name?"},
+        {"=[Doubled] + 1", {}, "#Name?"},
+        {"=NoSuchFunction([Amount])", {}, "#Error"},
+        {"=[Amount] +", {}, "#Error"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.source);
-        std::string shown;
         try {
-            if (evaluator.value(c.source, {0, 0, 0}, {}).isNull()) shown = "Null";
+            EXPECT_EQ(evaluator.value(c.source, {0, 0, 0}, {}), c.expected);
+            EXPECT_STREQ(c.shown, "");
         } catch (const query::QueryError& error) {
-            shown = render::errorShown(error);
+            EXPECT_STREQ(render::errorShown(error), c.shown);
         }
-        EXPECT_EQ(shown, c.shown);
     }
 }
 
