@@ -64,10 +64,10 @@ std::string withLinkColumns(const std::string& rowSource, const std::vector<std:
                    tokens[next].isWord("all"))
                 ++next;
             if (tokens[next].isWord("top")) {
-                next += 2;
+                next = std::min(next + 2, tokens.size() - 1);  // past the count, not past the End
                 if (tokens[next].isWord("percent")) ++next;
             }
-            selectAt = tokens[std::min(next, tokens.size() - 1)].offset;
+            selectAt = tokens[next].offset;
         }
         if (token.isWord("group") && tokens[i + 1].isWord("by") && groupAt == std::string::npos)
             groupAt = tokens[i + 2].offset;

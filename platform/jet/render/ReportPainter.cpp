@@ -293,6 +293,7 @@ void ReportPainter::drawControl(const PlacedControl& placed, int bandTop, const 
                 subreports_->drawChart(control, {painter_, scale_, evaluator_, band.scope, numbers, omissions_}, area);
             else
                 omissions_.insert("charts");
+            outline(false);
             break;
         case ControlKind::Image:
         case ControlKind::BoundObjectFrame:

@@ -47,6 +47,7 @@ TEST(ChartRowSource, TheLinkFieldsLeadTheOuterSelectAndItsGrouping) {
     };
     for (const auto& c : cases) EXPECT_EQ(render::withLinkColumns(c.rowSource, {"CategoryID"}), c.linked);
     EXPECT_EQ(render::withLinkColumns("SELECT A FROM T", {}), "SELECT A FROM T");
+    EXPECT_EQ(render::withLinkColumns("SELECT TOP", {"A"}), "SELECT TOP[A], ");  // cut short: no reading past it
     EXPECT_THROW(render::withLinkColumns("SELECT A FROM T UNION SELECT B FROM U", {"A"}), query::QueryError);
 }
 
