@@ -121,9 +121,13 @@ const std::map<std::string, PlainFunction>& plainFunctions() {
 
 class Parser : TokenCursor {
   public:
-    Parser(const std::vector<Token>& tokens, std::size_t& position, const NameResolver& resolve,
-           const std::string& aggregateFilter)
-        : TokenCursor(tokens, position), resolve_(resolve), aggregateFilter_(aggregateFilter) {}
+    Parser(const std::vector<Token>& tokens, std::size_t& position, std::string_view text,
+           const TranslationContext& context)
+        : TokenCursor(tokens, position),
+          text_(text),
+          resolve_(context.resolve),
+          subquery_(context.subquery),
+          aggregateFilter_(context.aggregateFilter) {}
 
     Translated expression(int minPrecedence = 0) {
         if (++depth_ > kMaxNesting) throw QueryError("The expression is nested too deeply.");
@@ -218,8 +222,7 @@ class Parser : TokenCursor {
             }
             case Token::Kind::Symbol:
                 if (t.text == "(") {
-                    if (peek().isWord("select"))
-                        throw QueryError("Sub-queries in expressions are not supported.");
+                    if (peek().isWord("select")) return subquery(true);
                     Translated inner = expression();
                     expectSymbol(")");
                     return {"(" + inner.sql + ")", inner.type};
@@ -301,6 +304,10 @@ class Parser : TokenCursor {
             return {filtered("count(*)"), ColumnType::Integer};
         }
         if (name == "tempvars") return tempVariable();
+        if (name == "exists" && peek(1).isWord("select")) {
+            next();
+            return {"(EXISTS " + subquery(false).sql + ")", ColumnType::Boolean};
+        }
         const std::vector<Translated> args = arguments();
         const auto count = [&](std::size_t min, std::size_t max) {
             if (args.size() < min || args.size() > max)
@@ -423,7 +430,12 @@ class Parser : TokenCursor {
                     ColumnType::Boolean};
         }
         if (word.isWord("in")) {
-            if (peek(1).isWord("select")) throw QueryError("Sub-queries in expressions are not supported.");
+            if (peek(1).isWord("select")) {
+                next();
+                const Translated rows = subquery(true);
+                return {"(" + plainValue(left) + collation(left) + " " + notText + "IN " + rows.sql + ")",
+                        ColumnType::Boolean};
+            }
             const std::vector<Translated> list = arguments();
             std::string sql = "(" + plainValue(left) + collation(left) + " " + notText + "IN (";
             for (std::size_t i = 0; i < list.size(); ++i) sql += (i ? ", " : "") + plainValue(list[i]);
@@ -510,7 +522,18 @@ class Parser : TokenCursor {
         return aggregateFilter_.empty() ? aggregate : aggregate + " FILTER (WHERE " + aggregateFilter_ + ")";
     }
 
+    // The sub-query whose "(" is the token before the cursor, as the callback translates it; the cursor
+    // ends after its ")".
+    Translated subquery(bool oneColumn) {
+        if (!subquery_) throw QueryError("Sub-queries are not supported here.");
+        const std::size_t start = peek().offset;
+        const std::size_t end = skipParenthesised();
+        return subquery_(text_.substr(start, end - start), oneColumn);
+    }
+
+    std::string_view text_;
     const NameResolver& resolve_;
+    const SubqueryCompiler& subquery_;
     const std::string& aggregateFilter_;
     int depth_ = 0;
 };
@@ -533,16 +556,10 @@ std::string plainValue(const Translated& expression) {
     return expression.type == ColumnType::Currency ? "(" + expression.sql + " / 10000.0)" : expression.sql;
 }
 
-Translated translateExpression(const std::vector<Token>& tokens, std::size_t& position,
-                               const NameResolver& resolve, const std::string& aggregateFilter) {
-    return Parser(tokens, position, resolve, aggregateFilter).expression();
-}
-
-Translated translateExpression(std::string_view expression, const NameResolver& resolve,
-                               const std::string& aggregateFilter) {
+Translated translateExpression(std::string_view expression, const TranslationContext& context) {
     const std::vector<Token> tokens = tokenize(expression);
     std::size_t position = 0;
-    Translated result = translateExpression(tokens, position, resolve, aggregateFilter);
+    Translated result = Parser(tokens, position, expression, context).expression();
     if (tokens[position].kind != Token::Kind::End)
         throw QueryError("The expression cannot be read at '" + tokens[position].text + "'.");
     return result;

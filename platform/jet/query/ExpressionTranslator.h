@@ -24,16 +24,21 @@ struct Translated {
 using NameResolver =
     std::function<std::optional<Translated>(const std::string& qualifier, const std::string& name)>;
 
-// Translates one Access expression starting at tokens[position], leaving position after it. Raises
-// QueryError for what it cannot translate, and for a name nothing resolves (Access would ask for it
-// as a parameter). aggregateFilter, when given, is a condition in SQLite's dialect limiting the rows
-// every aggregate takes.
-Translated translateExpression(const std::vector<Token>& tokens, std::size_t& position,
-                               const NameResolver& resolve, const std::string& aggregateFilter = {});
+// A sub-query's SQL text (SELECT ...) in SQLite's dialect, parenthesised, with the type of its first
+// column; oneColumn: a value or a list is wanted, not only whether there are rows.
+using SubqueryCompiler = std::function<Translated(std::string_view sql, bool oneColumn)>;
 
-// The whole text as one expression.
-Translated translateExpression(std::string_view expression, const NameResolver& resolve,
-                               const std::string& aggregateFilter = {});
+// What an expression is translated against: its names, its sub-queries (none: refused) and, when
+// given, a condition in SQLite's dialect limiting the rows every aggregate takes.
+struct TranslationContext {
+    NameResolver resolve;
+    SubqueryCompiler subquery;
+    std::string aggregateFilter;
+};
+
+// Translates the whole text as one Access expression. Raises QueryError for what it cannot translate,
+// and for a name nothing resolves (Access would ask for it as a parameter).
+Translated translateExpression(std::string_view expression, const TranslationContext& context);
 
 // A value as an expression, in the form the translated expressions take.
 Translated literal(const Value& value);

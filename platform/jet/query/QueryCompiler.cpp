@@ -1,6 +1,7 @@
 #include "platform/jet/query/QueryCompiler.h"
 
 #include <cctype>
+#include <deque>
 #include <map>
 
 #include "platform/jet/query/AccessFormat.h"
@@ -14,6 +15,7 @@ namespace {
 
 constexpr std::size_t kMaxCrosstabColumns = 255;  // Jet's limit on a query's columns
 constexpr std::size_t kMaxLaterAliases = 10'000;
+constexpr int kMaxSubqueryNesting = 20;
 
 struct SourceInScope {
     std::string key;  // its alias, or its name
@@ -22,7 +24,12 @@ struct SourceInScope {
 
 class SelectCompiler {
   public:
-    SelectCompiler(const SelectQuery& query, Sources& sources) : query_(query), sources_(sources) {}
+    // outer: the query a sub-query stands in, whose names it may use; depth: how deep it is nested.
+    SelectCompiler(const SelectQuery& query, Sources& sources, const SelectCompiler* outer = nullptr,
+                   int depth = 0)
+        : query_(query), sources_(sources), outer_(outer), depth_(depth) {
+        if (depth_ > kMaxSubqueryNesting) throw QueryError("The query nests its sub-queries too deeply.");
+    }
 
     CompiledQuery compile() {
         std::string from;
@@ -90,6 +97,15 @@ class SelectCompiler {
             for (const auto& source : scope_)
                 if (sameName(source.key, key))
                     throw QueryError("The query names '" + key + "' twice in FROM.");
+            if (!item.subquery.empty()) {
+                if (key.empty()) throw QueryError("A sub-query in FROM has no name.");
+                const SelectQuery query = parseSelect(item.subquery);
+                if (query.crosstab) throw QueryError("A crosstab cannot be a sub-query.");
+                const CompiledQuery& derived =
+                    derived_.emplace_back(SelectCompiler(query, sources_, nullptr, depth_ + 1).compile());
+                scope_.push_back({key, &derived.columns});
+                return "(" + derived.sql + ") AS " + quoteName(key);
+            }
             scope_.push_back({key, &sources_.columnsOf(item.table)});
             return quoteName(item.table) + " AS " + quoteName(key);
         }
@@ -123,6 +139,8 @@ class SelectCompiler {
                 if (sameName(alias, name)) return Translated{"(" + expression.sql + ")", expression.type};
             if (auto later = laterAlias(name)) return later;
         }
+        if (outer_)
+            if (auto outer = outer_->resolve(qualifier, name)) return outer;
         if (sameName(qualifier, "Report") || sameName(qualifier, "Me"))
             if (const auto property = sources_.reportProperty(name)) return literal(*property);
         return std::nullopt;
@@ -154,8 +172,19 @@ class SelectCompiler {
 
     Translated translate(const std::string& expression, const std::string& aggregateFilter = {}) const {
         return translateExpression(
-            expression, [this](const std::string& q, const std::string& n) { return resolve(q, n); },
-            aggregateFilter);
+            expression, {[this](const std::string& q, const std::string& n) { return resolve(q, n); },
+                         [this](std::string_view sql, bool oneColumn) { return subquery(sql, oneColumn); },
+                         aggregateFilter});
+    }
+
+    Translated subquery(std::string_view sql, bool oneColumn) const {
+        const SelectQuery query = parseSelect(sql);
+        if (query.crosstab) throw QueryError("A crosstab cannot be a sub-query.");
+        const CompiledQuery compiled = SelectCompiler(query, sources_, this, depth_ + 1).compile();
+        if (oneColumn && compiled.columns.size() != 1)
+            throw QueryError("A sub-query giving a value selects one column, not " +
+                             std::to_string(compiled.columns.size()) + ".");
+        return {"(" + compiled.sql + ")", compiled.columns.at(0).type};
     }
 
     struct Output {
@@ -314,6 +343,9 @@ class SelectCompiler {
 
     const SelectQuery& query_;
     Sources& sources_;
+    const SelectCompiler* outer_;
+    int depth_;
+    std::deque<CompiledQuery> derived_;  // the sub-queries in FROM, whose columns the scope points to
     mutable std::vector<std::string> resolving_;  // aliases being translated ahead of their place
     mutable std::size_t laterAliasesTranslated_ = 0;
     std::vector<SourceInScope> scope_;

@@ -45,6 +45,7 @@ std::vector<std::shared_ptr<const FromItem>> fromItems(const std::string& queryN
         auto table = std::make_shared<FromItem>();
         table->table = row.name1;
         table->alias = row.name2;
+        table->subquery = row.expression;  // a derived table: its SQL text, named by its alias
         const std::string k = lowerAscii(row.name2.empty() ? row.name1 : row.name2);
         tables[k] = table;
         order.push_back(k);
@@ -160,9 +161,6 @@ SelectQuery rebuildSavedQuery(const std::string& name, long objectFlags, const s
         if (flags & 0x01) query.columns.push_back({"*", ""});
         if (kind == CrosstabQuery) query.crosstab.emplace();
         for (const QueryRow& row : rows) {
-            if (row.attribute == Table && !row.expression.empty())
-                throw QueryError("The query '" + name +
-                                 "' reads a sub-query in FROM, which is not supported.");
             // A crosstab's columns and groups say what they are: row headings, the heading, the value.
             const int role = kind == CrosstabQuery ? row.flag : CrosstabRowHeading;
             if (row.attribute == Column && role == CrosstabRowHeading)

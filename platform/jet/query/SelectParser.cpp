@@ -223,8 +223,16 @@ class SelectParser : TokenList, TokenCursor {
     }
 
     std::shared_ptr<const FromItem> item(int depth) {
+        if (peek().isSymbol("(") && peek(1).isWord("select")) {
+            next();
+            auto derived = std::make_shared<FromItem>();
+            const std::size_t start = peek().offset;
+            derived->subquery = std::string(sql_.substr(start, skipParenthesised() - start));
+            if (peek().isWord("as")) next();
+            derived->alias = nameToken();  // Access names every derived table
+            return derived;
+        }
         if (peek().isSymbol("(")) {
-            if (peek(1).isWord("select")) throw QueryError("Sub-queries in FROM are not supported.");
             next();
             auto inner = joined(depth + 1);
             if (!peek().isSymbol(")")) unexpected();

@@ -15,6 +15,7 @@ struct FromItem {
     enum class Join { None, Inner, Left, Right };
     // A table or saved query (when join is None), or two items joined on a condition.
     std::string table, alias;
+    std::string subquery;  // instead of a table: SQL text, (SELECT ...) AS alias
     Join join = Join::None;
     std::shared_ptr<const FromItem> left, right;
     std::string on;

@@ -19,6 +19,15 @@ bool Token::isWord(std::string_view word) const {
     return kind == Kind::Word && sameName(text, word);
 }
 
+std::size_t TokenCursor::skipParenthesised() {
+    for (int depth = 1;;) {
+        const Token& t = next();
+        if (t.kind == Token::Kind::End) throw QueryError("The SQL text ends too early.");
+        depth += t.isSymbol("(") ? 1 : t.isSymbol(")") ? -1 : 0;
+        if (depth == 0) return t.offset;
+    }
+}
+
 std::vector<Token> tokenize(std::string_view sql) {
     std::vector<Token> tokens;
     std::size_t i = 0;

@@ -34,6 +34,10 @@ class TokenCursor {
         return token;
     }
 
+    // After an opening parenthesis: reads up to and past the one that closes it, answering where that
+    // one stands in the text. Raises QueryError when the text ends first.
+    std::size_t skipParenthesised();
+
   protected:
     const std::vector<Token>& tokens_;
     std::size_t& position_;

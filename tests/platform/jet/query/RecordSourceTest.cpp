@@ -96,6 +96,7 @@ INSTANTIATE_TEST_SUITE_P(
         ReportSource{"northwind-jet4.mdb", "Sales by Year", "'Sales by Year' asks for parameter values"},
         ReportSource{"northwind-jet4.mdb", "Quarterly Orders by Product", nullptr},
         ReportSource{"northwind-jet4.mdb", "No Such Thing", "'No Such Thing'"},
+        ReportSource{"northwind-jet4.mdb", "Products Above Average Price", nullptr},
         // Columns using aliases selected after them.
         ReportSource{"reports/northwind2007-ace12.accdb", "Inventory", nullptr},
         ReportSource{"reports/northwind2007-ace12.accdb", "Purchase Summary", nullptr},
@@ -151,13 +152,12 @@ TEST_P(IndependentTotals, MatchMdbExportSummedAnotherWay) {
     EXPECT_EQ(currencyTotal(rows, c.moneyColumn, c.sparse), total);
 }
 
-INSTANTIATE_TEST_SUITE_P(Northwind, IndependentTotals,
-                         ::testing::Values(Totals{"Order Subtotals", "Subtotal", "order-subtotals"},
-                                           Totals{"Summary of Sales by Quarter", "Subtotal",
-                                                  "sales-by-quarter"},
-                                           Totals{"Invoices", "ExtendedPrice", "invoices"},
-                                           Totals{"Quarterly Orders by Product", "Qtr 1",
-                                                  "first-quarter-1997", true}));
+INSTANTIATE_TEST_SUITE_P(
+    Northwind, IndependentTotals,
+    ::testing::Values(Totals{"Order Subtotals", "Subtotal", "order-subtotals"},
+                      Totals{"Summary of Sales by Quarter", "Subtotal", "sales-by-quarter"},
+                      Totals{"Invoices", "ExtendedPrice", "invoices"},
+                      Totals{"Quarterly Orders by Product", "Qtr 1", "first-quarter-1997", true}));
 
 struct Groups {
     const char* file;

@@ -70,6 +70,12 @@ TEST_F(SavedQueries, FlagsGiveDistinctTopAndAllColumns) {
     EXPECT_EQ(rowsOf(0, grouped), (std::vector<std::string>{"1.75", "10"}));
 }
 
+TEST_F(SavedQueries, SubqueriesInFromAreSqlTextNamedByTheirAlias) {
+    const std::vector<QueryRow> rows = {row(Table, "SELECT ID, Name FROM Items WHERE ID < 3", 0, "", "t"),
+                                        row(Column, "t.Name"), row(OrderBy, "t.ID", 0, "D")};
+    EXPECT_EQ(rowsOf(0, rows), (std::vector<std::string>{"banana", "Apple"}));
+}
+
 TEST_F(SavedQueries, UnionPartsAreSqlText) {
     const std::vector<QueryRow> rows = {
         row(Flags, "", 0x03), row(Table, "SELECT Category FROM Items WHERE ID < 3", 0, "X7YZ_____1"),

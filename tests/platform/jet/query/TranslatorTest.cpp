@@ -102,6 +102,22 @@ INSTANTIATE_TEST_SUITE_P(
             "SELECT Replace('Q|1 |2', '|1', ID), Replace(Name, 'AN', '-'), Replace(Name, 'an', '-', 3, 1), "
             "Replace(Name, 'A', '', 1, -1, 0) FROM Items WHERE ID = 2",
             {"Q2 |2|b--a|n-a|banana"}},
+        // Sub-queries: a value, a list, whether there are rows, a table; correlated by the outer names.
+        SqlCase{"SELECT ID FROM Items WHERE Price > (SELECT Avg(Price) FROM Items)", {"3"}},
+        SqlCase{
+            "SELECT Name FROM Items AS i WHERE Price = (SELECT Max(Price) FROM Items WHERE Items.Category = "
+            "i.Category) ORDER BY Name",
+            {"Apple", "Cherry"}},
+        SqlCase{"SELECT ID FROM Items WHERE Category In (SELECT Category FROM Categories) ORDER BY ID",
+                {"1", "2", "3"}},
+        SqlCase{
+            "SELECT Label FROM Categories AS c WHERE Not Exists (SELECT * FROM Items WHERE Items.Category = "
+            "c.Category AND Price > 5)",
+            {"Fruits"}},
+        SqlCase{
+            "SELECT t.Total FROM (SELECT Category, Sum(Price) AS Total FROM Items GROUP BY Category) AS t "
+            "WHERE t.Category = 'stone'",
+            {"10"}},
         // Headings from the rows (Null's is "<>"), sorted; the rows sorted by theirs (True before False).
         SqlCase{"TRANSFORM Sum(Price) AS Total SELECT Active, Count(*) AS N FROM Items GROUP BY Active "
                 "PIVOT Year(Sold)",
@@ -223,7 +239,8 @@ INSTANTIATE_TEST_SUITE_P(
                       ErrorCase{"SELECT ID Xor 1 FROM Items", "Xor"},
                       ErrorCase{"SELECT Left(Name) FROM Items", "Left"},
                       ErrorCase{"SELECT Format(Sold, 'ww', 2) FROM Items", "first day of the week"},
-                      ErrorCase{"SELECT ID FROM Items WHERE ID In (SELECT ID FROM Items)", "Sub-queries"}));
+                      ErrorCase{"SELECT ID FROM Items WHERE ID = (SELECT ID, Name FROM Items)",
+                                "one column"}));
 
 TEST_F(EngineTest, QueriesBasedOnThemselvesOrNestedTooDeeplyAreErrors) {
     const auto failure = [&](const std::string& sql) -> std::string {
