@@ -114,13 +114,19 @@ std::vector<int> columnWidthsOf(const design::Control& control) {
     return widths;
 }
 
-query::Value comboText(const design::Control& control, const query::RowSet& rows, const query::Value& value) {
-    if (value.isNull()) return value;
+std::size_t boundColumn(const design::Control& control) {
+    return static_cast<std::size_t>(std::clamp(control.boundColumn, 1, kMostColumns) - 1);
+}
+
+std::size_t shownColumn(const design::Control& control) {
     const std::vector<int> widths = columnWidthsOf(control);
     const auto shown = std::find_if(widths.begin(), widths.end(), [](int width) { return width > 0; });
-    const std::size_t bound = static_cast<std::size_t>(std::max(control.boundColumn, 1) - 1);
-    const std::size_t column =
-        shown == widths.end() ? bound : static_cast<std::size_t>(shown - widths.begin());
+    return shown == widths.end() ? boundColumn(control) : static_cast<std::size_t>(shown - widths.begin());
+}
+
+query::Value comboText(const design::Control& control, const query::RowSet& rows, const query::Value& value) {
+    if (value.isNull()) return value;
+    const std::size_t bound = boundColumn(control), column = shownColumn(control);
     for (const auto& row : rows.rows)
         if (bound < row.size() && column < row.size() && !row[bound].isNull() &&
             compareValues(row[bound], value) == 0)

@@ -38,8 +38,12 @@ query::RowSet valueListRows(const std::string& list, int columnCount);
 // is an inch wide, Access's default.
 std::vector<int> columnWidthsOf(const design::Control& control);
 
-// What a combo box prints: the first column it shows (its width not 0) of the row whose bound column
-// holds the value; the value itself when no row holds it.
+// The column, from 0, a combo box shows: the first whose width is not 0, else its bound column.
+std::size_t shownColumn(const design::Control& control);
+std::size_t boundColumn(const design::Control& control);
+
+// What a combo box prints: the column it shows of the row whose bound column holds the value; the
+// value itself when no row holds it.
 query::Value comboText(const design::Control& control, const query::RowSet& rows, const query::Value& value);
 
 }  // namespace platform::jet::render

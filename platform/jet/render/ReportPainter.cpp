@@ -248,7 +248,9 @@ void ReportPainter::drawControl(const PlacedControl& placed, int bandTop, const 
                 drawText(control, area, errorShown_, false);
                 break;
             }
-            if (const query::RowSet* rows = rowsOf(control)) value = comboText(control, *rows, *value);
+            // One showing its bound column shows its value, its rows unread.
+            if (shownColumn(control) != boundColumn(control))
+                if (const query::RowSet* rows = rowsOf(control)) value = comboText(control, *rows, *value);
             drawText(control, area, formattedControlText(*value, control.format, control.decimalPlaces),
                      isNumeric(*value));
             break;
