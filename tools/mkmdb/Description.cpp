@@ -128,6 +128,7 @@ class Parser {
         if (keyword == "column") return column(tokens);
         if (keyword == "row") return row(tokens);
         if (keyword == "report") return report(tokens);
+        if (keyword == "link") return link(tokens);
         throw Error("unknown keyword \"" + keyword + "\"");
     }
 
@@ -161,6 +162,15 @@ class Parser {
         if (!time) throw Error("expected a date as YYYY-MM-DD or YYYY-MM-DDTHH:MM:SS");
         expectCount(tokens, 2);
         database_.created = *time;
+    }
+
+    void link(const std::vector<Token>& tokens) {
+        LinkedTable link;
+        link.name = quotedArgument(tokens, 1, "the linked table's name");
+        link.database = quotedArgument(tokens, 2, "the path of the database it is linked from");
+        link.foreignName = quotedArgument(tokens, 3, "the table's name in that database");
+        expectCount(tokens, 4);
+        database_.links.push_back(std::move(link));
     }
 
     void table(const std::vector<Token>& tokens) {
