@@ -190,6 +190,7 @@ int Subreports::show(const Control& control, const Place& place, std::optional<Q
         ReportPainter painter(place.painter, place.devicePerTwip, topLeft.value_or(QPointF()), control.width,
                               rows.evaluator());
         painter.setSubreports(&nested);
+        painter.setRowSources(&library_.source);
         painter.sharePictures(library_.pictures);
         const std::vector<PlannedPage> pages =
             planPages(shown.design, rows.grouping(), {control.width, kUnboundedHeight},
