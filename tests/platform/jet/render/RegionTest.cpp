@@ -1,8 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <QGuiApplication>
+#include <QImage>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
 #include "platform/jet/query/AccessFormat.h"
 #include "platform/jet/query/DayNumbers.h"
 #include "platform/jet/render/PageSetup.h"
+#include "platform/jet/render/ReportDocument.h"
 #include "platform/jet/render/ReportRegion.h"
 
 using namespace platform::jet;
@@ -58,6 +65,65 @@ TEST(ReportRegion, ReportsWithoutAPaperOfTheirOwnPrintOnTheRegionsPaper) {
     EXPECT_EQ(render::reportRegion(1251).paperSize, 9);  // Russian: A4
     InRegion russian(render::reportRegion(1251));
     EXPECT_EQ(render::pageLayoutOf({}).pageSize().id(), QPageSize::A4);
+}
+
+// The number -6 drawn large in a text box of the format, on a page rasterised by pdftoppm: its pixels
+// of pure red, and how far the text runs right.
+struct DrawnNumber {
+    int redPixels = 0, rightmostInk = -1;
+};
+
+DrawnNumber drawnNumber(const char* format) {
+    design::Control box;
+    box.kind = design::ControlKind::TextBox;
+    box.controlSource = "=-6";
+    box.format = format;
+    box.width = 4320;
+    box.height = 720;
+    box.font = {"Arial", 36};
+    design::ReportDesign report;
+    report.width = 4320;
+    report.page.paperSize = 1;
+    report.page.leftMargin = report.page.rightMargin = report.page.topMargin = report.page.bottomMargin =
+        1440;
+    report.sections.resize(1);
+    report.sections[0].height = 720;
+    report.sections[0].backColor = 0xFFFFFF;
+    report.sections[0].controls = {box};
+    query::RowSet rows;
+    rows.rows.emplace_back();
+    QTemporaryDir folder;
+    QFile pdf(folder.filePath("drawn.pdf"));
+    pdf.open(QIODevice::WriteOnly);
+    pdf.write(render::drawReport(report, rows, "Formats").pdf);
+    pdf.close();
+    QProcess::execute("pdftoppm",
+                      {"-r", "36", "-png", "-singlefile", pdf.fileName(), folder.filePath("page")});
+    const QImage page(folder.filePath("page.png"));
+    DrawnNumber drawn;
+    // The box: from the inch margin, three inches wide, at 36 pixels an inch.
+    for (int y = 36; y < 72 && y < page.height(); ++y)
+        for (int x = 36; x < 36 + 108 && x < page.width(); ++x) {
+            const QColor ink = page.pixelColor(x, y);
+            if (ink.red() > 200 && ink.green() < 80 && ink.blue() < 80) ++drawn.redPixels;
+            if (ink.lightness() < 200) drawn.rightmostInk = std::max(drawn.rightmostInk, x);
+        }
+    return drawn;
+}
+
+TEST(ReportFormats, ASectionsColorAlignmentAndFillReachThePage) {
+    int argc = 1;
+    char name[] = "render_tests";
+    char* argv[] = {name, nullptr};
+    QGuiApplication application(argc, argv);
+    if (QStandardPaths::findExecutable("pdftoppm").isEmpty()) GTEST_SKIP() << "no pdftoppm";
+    const DrawnNumber plain = drawnNumber("0;0"), red = drawnNumber("0;0[Red]"), left = drawnNumber("0;!0"),
+                      filled = drawnNumber("0;*-0");
+    EXPECT_EQ(plain.redPixels, 0);
+    EXPECT_GT(red.redPixels, 20);
+    ASSERT_GT(plain.rightmostInk, 36 + 54);    // a number is right-aligned in its box
+    EXPECT_LT(left.rightmostInk, 36 + 54);     // "!": left-aligned
+    EXPECT_GT(filled.rightmostInk, 36 + 100);  // the fill runs across the box up to the digit
 }
 
 }  // namespace
