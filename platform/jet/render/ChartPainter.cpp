@@ -418,9 +418,9 @@ ValueAxis valueAxisOf(const ChartSettings& settings, const ChartData& data) {
     const auto& fixed = settings.valueScale;
     if (fixed.minimum) low = *fixed.minimum;
     if (fixed.maximum) high = *fixed.maximum;
-    if (!(high > low)) high = low + 1;
+    if (!(high > low) || !std::isfinite(high - low)) low = 0, high = 1;
     double step = fixed.majorUnit.value_or(0);
-    if (!(step > 0) || (high - low) / step > kMostSteps)
+    if (!(step > 0) || !((high - low) / step <= kMostSteps))
         step = roundStep((high - low) * (fixed.maximum ? 1 : 1 + kHeadroom));
     ValueAxis axis{low, high, step};
     if (!fixed.minimum && low < 0) axis.minimum = std::floor(low * (1 + kHeadroom) / step) * step;

@@ -14,6 +14,9 @@ namespace {
 
 using query::Token;
 
+// Graph's data sheet holds at most 4,000 rows and 255 series: a chart shows no more of its rows.
+constexpr std::size_t kMostCategories = 4000, kMostSeries = 255;
+
 std::string bracketed(const std::string& name) {
     if (name.find_first_of("[]") != std::string::npos)
         throw query::QueryError("the name " + name + " cannot be bracketed");
@@ -80,11 +83,13 @@ std::string withLinkColumns(const std::string& rowSource, const std::vector<std:
 
 ChartData chartDataOf(const query::RowSet& rows) {
     ChartData data;
-    for (std::size_t column = 1; column < rows.columns.size(); ++column)
+    const std::size_t columns = std::min(rows.columns.size(), kMostSeries + 1);
+    for (std::size_t column = 1; column < columns; ++column)
         data.series.push_back({rows.columns[column], {}});
     for (const auto& row : rows.rows) {
+        if (data.categories.size() == kMostCategories) break;
         data.categories.push_back(row.empty() ? std::string() : controlText(row.front(), "", 255));
-        for (std::size_t column = 1; column < rows.columns.size(); ++column)
+        for (std::size_t column = 1; column < columns; ++column)
             data.series[column - 1].values.push_back(
                 column < row.size() ? numberOf(row[column]) : std::numeric_limits<double>::quiet_NaN());
     }
@@ -144,6 +149,8 @@ void Charts::draw(const design::Control& control, QPainter& painter, const QRect
         settings.type = design::ChartType::Column;
     }
     if (settings.threeD) omissions.insert("3-D charts, drawn flat");
+    if (linked.rows.size() > kMostCategories)
+        omissions.insert("the rows of charts past the " + std::to_string(kMostCategories) + "th");
     drawChart(painter, area, settings, chartDataOf(linked));
 }
 

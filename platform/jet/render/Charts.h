@@ -23,7 +23,7 @@ namespace platform::jet::render {
 std::string withLinkColumns(const std::string& rowSource, const std::vector<std::string>& fields);
 
 // The chart's categories and series from its rows: the first column names the categories, the others
-// are series of numbers.
+// are series of numbers; no more of them than Graph's data sheet holds.
 ChartData chartDataOf(const query::RowSet& rows);
 
 // The charts of one document. Each chart's settings are read from its object, and its row source's

@@ -47,7 +47,8 @@ TEST(ChartRowSource, TheLinkFieldsLeadTheOuterSelectAndItsGrouping) {
     };
     for (const auto& c : cases) EXPECT_EQ(render::withLinkColumns(c.rowSource, {"CategoryID"}), c.linked);
     EXPECT_EQ(render::withLinkColumns("SELECT A FROM T", {}), "SELECT A FROM T");
-    EXPECT_EQ(render::withLinkColumns("SELECT TOP", {"A"}), "SELECT TOP[A], ");  // cut short: no reading past it
+    EXPECT_EQ(render::withLinkColumns("SELECT TOP", {"A"}),
+              "SELECT TOP[A], ");  // cut short: no reading past it
     EXPECT_THROW(render::withLinkColumns("SELECT A FROM T UNION SELECT B FROM U", {"A"}), query::QueryError);
 }
 
@@ -67,6 +68,7 @@ TEST(ChartValueAxis, FixedEndsAndStepsAreKeptAndTheOthersHoldTheValuesOnRoundNum
         {"side by side", {}, ChartStacking::None, {{60, 10}, {50, 10}}, {0, 70, 10}},
         {"to 100%", {std::nullopt, 55000, 5000}, ChartStacking::Percent, {{3, 1}, {1, 1}}, {0, 100, 20}},
         {"a step too fine", {0, 100, 1e-9}, ChartStacking::None, {{50}}, {0, 100, 20}},
+        {"ends past any length", {-1e308, 1e308, 1}, ChartStacking::None, {{50}}, {0, 1, 1}},
     };
     for (const auto& c : cases) {
         design::ChartSettings settings;
