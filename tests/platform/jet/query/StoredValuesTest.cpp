@@ -79,15 +79,12 @@ TEST(StoredValue, ReadsAsAccessShowsIt) {
     } cases[] = {
         {MDB_REPID, "40FC296B47CA6710B31D00DD010662DA", false, "{6B29FC40-CA47-1067-B31D-00DD010662DA}"},
         {MDB_FLOAT, "9A99193E", false, "0.15"},   // not 0.150000005960464
-        {MDB_FLOAT, "0000C07F", false, "nan"},    // a NaN stays one
         {0x13, "2A00000000000000", false, "42"},  // Large Number
         {0x13, "FEFFFFFFFFFFFFFF", false, "-2"},
         {0x13, "2A000000", false, "Null"},                       // too short
         {MDB_TEXT, "61003DD800DE", false, "a\xF0\x9F\x98\x80"},  // beyond the BMP
         {MDB_TEXT, "FFFE6869003A040021", false, "hi\xD0\xBA!"},  // compressed, with a UTF-16 run
         // Date/Time Extended: days since 0001-01-01 and 100 ns since midnight.
-        {0x14, "303030303030303030303030303733373935343A303030303030303831393132333435363738393A37", false,
-         "2021-06-14 22:45:12"},
         {0x14, "303030303030303030303030303033363332333A303030303030303435393030313233343536373A37", false,
          "0100-06-14 12:45:00"},
         {0x14, "3030303030303030303030303030373337393534", false, "Null"},
@@ -143,8 +140,6 @@ INSTANTIATE_TEST_SUITE_P(
         StoredCase{"values/complexDataTestV2007.accdb", "Table1", 1, "attach-data",
                    "test_data.txt, test_data2.txt"},
         StoredCase{"values/complexDataTestV2007.accdb", "Table1", 2, "append-memo-data", "row3-memo-again"},
-        StoredCase{"values/extDateTestV2019.accdb", "Table1", 5, "DateExt", "2021-06-14 22:45:12"},
-        StoredCase{"values/extDateTestV2019.accdb", "Table1", 5, "DateNormalCalc", "2021-06-14 22:45:12"},
         StoredCase{"values/testUnicodeCompV2003.mdb", "Table", 2, "Unicode", "\xD0\x9C\xD0\xB8\xD1\x80"},
         StoredCase{"values/testUnicodeCompV2003.mdb", "Table", 6, "Unicode", "\xC3\xBCmlaut"},
         StoredCase{"northwind-jet4.mdb", "Order Details", 6, "Discount", "0.15"},
