@@ -45,7 +45,8 @@ class Subreports {
     // The control's height: its subreport's drawn height, kept to the design's where the control
     // cannot grow or cannot shrink.
     int height(const design::Control& control, const Place& place);
-    // Draws the control's subreport with its top left corner at topLeft (device units); its height.
+    // Draws the control's subreport with its top left corner at topLeft (device units); the height drawn,
+    // none for a subreport without rows.
     int draw(const design::Control& control, const Place& place, QPointF topLeft);
     // Draws a chart control in its area over its row source's rows linked as a subreport's are.
     void drawChart(const design::Control& control, const Place& place, const QRectF& area);

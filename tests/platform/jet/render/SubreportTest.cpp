@@ -1,6 +1,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 #include <map>
@@ -57,9 +58,10 @@ design::Control subreport(const std::string& report, const std::string& child, c
     return control;
 }
 
-// The height the control takes over the master's row, and what the drawing left out.
+// The height the control takes over the master's row, the height drawn in it, and what the drawing
+// left out.
 struct Shown {
-    int height;
+    int height, drawn;
     std::set<std::string> omissions;
 };
 
@@ -69,9 +71,10 @@ Shown show(render::ReportSource& reports, const std::string& mainReport, const d
     QPainter painter(&image);
     render::ReportEvaluator evaluator(master, {{"Chosen", "=[Kind] & \"\""}});
     render::Subreports subreports(reports, mainReport);
-    Shown shown{0, {}};
+    Shown shown{0, 0, {}};
     const render::RowScope scope{row, row, row};
     shown.height = subreports.height(control, {painter, 1.0, evaluator, scope, {}, shown.omissions});
+    shown.drawn = subreports.draw(control, {painter, 1.0, evaluator, scope, {}, shown.omissions}, {});
     return shown;
 }
 
@@ -126,6 +129,10 @@ TEST(SubreportLink, RowsAreThoseHoldingEveryMasterValue) {
 }
 
 TEST(Subreports, TakeTheHeightOfTheirLinkedRowsWithoutPageSections) {
+    int argc = 1;
+    char name[] = "render_tests";
+    char* argv[] = {name, nullptr};
+    QGuiApplication application(argc, argv);  // drawing needs fonts
     FakeReports reports;
     design::ReportDesign products;
     products.recordSource = "Products";
@@ -172,8 +179,13 @@ TEST(Subreports, TakeTheHeightOfTheirLinkedRowsWithoutPageSections) {
         SCOPED_TRACE(c.what);
         const Shown shown = show(reports, "Catalog", c.control, master, c.row);
         EXPECT_EQ(shown.height, c.height);
+        if (c.control.canShrink) {
+            EXPECT_EQ(shown.drawn, c.height);
+        }
         EXPECT_THAT(shown.omissions, testing::IsEmpty());
     }
+    EXPECT_EQ(show(reports, "Catalog", fixed, master, 1).drawn, 0)
+        << "without rows it prints nothing in its place";
 }
 
 TEST(Subreports, WhatCannotBeShownLeavesItsAreaEmptyAndIsNamed) {
