@@ -95,7 +95,7 @@ struct Subreports::Library {
         std::string failure;  // why it cannot be shown, as an omission
     };
 
-    explicit Library(ReportSource& source) : source(source), lists(&source) {}
+    explicit Library(ReportSource& source) : source(source) {}
 
     const Shown& shown(const ShownObject& object) {
         const std::string key =
@@ -119,7 +119,6 @@ struct Subreports::Library {
     }
 
     ReportSource& source;
-    ListRows lists;  // the rows of list and combo boxes, read once for every subreport showing them
     Charts charts{source};
     std::map<std::string, Shown> shownByKey;
     std::size_t rowsLeft = kMostSubreportRows;
@@ -192,7 +191,7 @@ int Subreports::show(const Control& control, const Place& place, std::optional<Q
         ReportPainter painter(place.painter, place.devicePerTwip, topLeft.value_or(QPointF()), control.width,
                               rows.evaluator());
         painter.setSubreports(&nested);
-        painter.shareRowSources(library_.lists);
+        painter.setRowSources(&library_.source);
         painter.sharePictures(library_.pictures);
         const std::vector<PlannedPage> pages =
             planPages(shown.design, rows.grouping(), {control.width, kUnboundedHeight},
