@@ -20,6 +20,8 @@ namespace {
 
 using Args = sqlite3_value**;
 
+constexpr double kLongestText = 65535;  // characters Space and String make at most
+
 bool isNull(sqlite3_value* v) {
     return sqlite3_value_type(v) == SQLITE_NULL;
 }
@@ -461,13 +463,119 @@ const ScalarFunction kScalars[] = {
              resultText(context, result + original.substr(from));
          });
      }},
+    {"access_strconv", 2,
+     [](sqlite3_context* context, int count, Args args) {
+         NULL_IN_NULL_OUT
+         guarded(context, [&] {
+             // StrConv's case conversions: 1 upper, 2 lower, 3 each word's first letter; the conversions
+             // between character sets (64, 128) leave text in UTF-8 as it is.
+             const double conversion = requireNumber(args[1], "StrConv");
+             std::string s = text(args[0]);
+             if (conversion == 1) return resultText(context, upperAscii(s));
+             if (conversion == 2) return resultText(context, lowerAscii(s));
+             if (conversion == 64 || conversion == 128) return resultText(context, s);
+             if (conversion != 3) throw QueryError("The function StrConv was given a conversion it lacks.");
+             s = lowerAscii(s);
+             bool wordStart = true;
+             for (char& c : s) {
+                 if (wordStart) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+                 wordStart =
+                     c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v' || c == '\0';
+             }
+             resultText(context, s);
+         });
+     }},
+    {"access_string", 2,
+     [](sqlite3_context* context, int count, Args args) {
+         NULL_IN_NULL_OUT
+         guarded(context, [&] {
+             const double n = requireNumber(args[0], "String");
+             if (!(n >= 0 && n <= kLongestText))
+                 throw QueryError("The function String was given a bad length.");
+             std::string character;
+             if (sqlite3_value_type(args[1]) == SQLITE_TEXT) {
+                 const auto chars = characters(text(args[1]));
+                 if (chars.empty()) throw QueryError("The function String was given no character.");
+                 character = chars[0];
+             } else {
+                 const auto code = bankers(requireNumber(args[1], "String"));
+                 character = std::string(1, static_cast<char>(code & 0x7F));
+             }
+             std::string result;
+             for (auto i = static_cast<std::size_t>(n); i > 0; --i) result += character;
+             resultText(context, result);
+         });
+     }},
+    {"access_strreverse", 1,
+     [](sqlite3_context* context, int count, Args args) {
+         NULL_IN_NULL_OUT
+         auto chars = characters(text(args[0]));
+         std::reverse(chars.begin(), chars.end());
+         resultText(context, join(chars, 0, chars.size()));
+     }},
+    {"access_weekdayname", -1,
+     [](sqlite3_context* context, int count, Args args) {
+         NULL_IN_NULL_OUT
+         guarded(context, [&] {
+             const double day = requireNumber(args[0], "WeekdayName");
+             const double first = count > 2 ? requireNumber(args[2], "WeekdayName") : 1;
+             if (!(day >= 1 && day < 8) || !(first >= 0 && first < 8))
+                 throw QueryError("The function WeekdayName was given no day of the week.");
+             const bool abbreviate = count > 1 && sqlite3_value_double(args[1]) != 0;
+             // 2 January 2000 was a Sunday, day 1 when the week starts on Sunday (1, or 0: the system's).
+             const int offset = static_cast<int>(day) - 1 + (first >= 1 ? static_cast<int>(first) - 1 : 0);
+             resultText(context,
+                        formatValue(Date{dayNumber(2000, 1, 2 + offset % 7)}, abbreviate ? "ddd" : "dddd"));
+         });
+     }},
+    {"access_timeserial", 3,
+     [](sqlite3_context* context, int count, Args args) {
+         NULL_IN_NULL_OUT
+         guarded(context, [&] {
+             const double seconds = bankers(requireNumber(args[0], "TimeSerial")) * 3600.0 +
+                                    bankers(requireNumber(args[1], "TimeSerial")) * 60.0 +
+                                    bankers(requireNumber(args[2], "TimeSerial"));
+             sqlite3_result_double(context, seconds / 86400.0);
+         });
+     }},
+    {"access_isnumeric", 1,
+     [](sqlite3_context* context, int, Args args) {
+         bool numeric =
+             sqlite3_value_type(args[0]) == SQLITE_INTEGER || sqlite3_value_type(args[0]) == SQLITE_FLOAT;
+         if (sqlite3_value_type(args[0]) == SQLITE_TEXT) {
+             const std::string t = text(args[0]);
+             char* end = nullptr;
+             std::strtod(t.c_str(), &end);
+             numeric = t.find_first_not_of(' ') != std::string::npos && end &&
+                       std::string_view(end).find_first_not_of(' ') == std::string_view::npos;
+         }
+         sqlite3_result_int(context, numeric ? -1 : 0);
+     }},
+    {"access_isdate", 2,
+     [](sqlite3_context* context, int, Args args) {
+         // A date, or a text that reads as one; numbers are not dates.
+         const bool date = sqlite3_value_type(args[0]) == SQLITE_TEXT
+                               ? parseDate(text(args[0])).has_value()
+                               : sqlite3_value_type(args[0]) != SQLITE_NULL &&
+                                     static_cast<ColumnType>(sqlite3_value_int(args[1])) == ColumnType::Date;
+         sqlite3_result_int(context, date ? -1 : 0);
+     }},
+    {"access_exp", 1, convertNumber<+[](double x) { return std::exp(x); }>, true, "Exp"},
+    {"access_log", 1, convertNumber<+[](double x) {
+         if (!(x > 0)) throw QueryError("The function Log was given a number that is not positive.");
+         return std::log(x);
+     }>,
+     true, "Log"},
+    {"access_sin", 1, convertNumber<+[](double x) { return std::sin(x); }>, true, "Sin"},
+    {"access_cos", 1, convertNumber<+[](double x) { return std::cos(x); }>, true, "Cos"},
+    {"access_tan", 1, convertNumber<+[](double x) { return std::tan(x); }>, true, "Tan"},
+    {"access_atn", 1, convertNumber<+[](double x) { return std::atan(x); }>, true, "Atn"},
     {"access_space", 1,
      [](sqlite3_context* context, int count, Args args) {
          NULL_IN_NULL_OUT
-         resultText(
-             context,
-             std::string(static_cast<std::size_t>(std::clamp(sqlite3_value_double(args[0]), 0.0, 65535.0)),
-                         ' '));
+         resultText(context, std::string(static_cast<std::size_t>(
+                                             std::clamp(sqlite3_value_double(args[0]), 0.0, kLongestText)),
+                                         ' '));
      }},
     {"access_chr", 1,
      [](sqlite3_context* context, int count, Args args) {
@@ -622,6 +730,35 @@ void keepStep(sqlite3_context* context, int, Args args) {
     kept->value = sqlite3_value_dup(args[0]);
 }
 
+// StDev, StDevP, Var and VarP: Welford's running mean and sum of squares, exact enough for long columns.
+struct Spread {
+    std::int64_t count;
+    double mean, squares;
+};
+
+void spreadStep(sqlite3_context* context, int, Args args) {
+    if (isNull(args[0])) return;
+    auto* spread = static_cast<Spread*>(sqlite3_aggregate_context(context, sizeof(Spread)));
+    if (!spread) return sqlite3_result_error_nomem(context);
+    const auto n = number(args[0]);
+    if (!n) return sqlite3_result_error(context, "StDev and Var take numbers only.", -1);
+    ++spread->count;
+    const double delta = *n - spread->mean;
+    spread->mean += delta / static_cast<double>(spread->count);
+    spread->squares += delta * (*n - spread->mean);
+}
+
+// The registered name says which: "p" for a population's, "stdev" for the square root.
+void spreadFinal(sqlite3_context* context) {
+    auto* spread = static_cast<Spread*>(sqlite3_aggregate_context(context, 0));
+    const std::string_view which = static_cast<const char*>(sqlite3_user_data(context));
+    const bool population = which.ends_with('p');
+    const std::int64_t divisor = spread ? spread->count - (population ? 0 : 1) : 0;
+    if (divisor <= 0) return sqlite3_result_null(context);  // Access: Null for too few values
+    const double variance = spread->squares / static_cast<double>(divisor);
+    sqlite3_result_double(context, which.starts_with("stdev") ? std::sqrt(variance) : variance);
+}
+
 void keepFinal(sqlite3_context* context) {
     auto* kept = static_cast<Kept*>(sqlite3_aggregate_context(context, 0));
     if (!kept || !kept->value) return sqlite3_result_null(context);
@@ -639,6 +776,11 @@ bool registerAccessFunctions(sqlite3* database) {
                                        f.body, nullptr, nullptr, nullptr) != SQLITE_OK)
             return false;
     }
+    for (const char* spread : {"stdev", "stdevp", "var", "varp"})
+        if (sqlite3_create_function_v2(database, ("access_" + std::string(spread)).c_str(), 1, SQLITE_UTF8,
+                                       const_cast<char*>(spread), nullptr, spreadStep, spreadFinal,
+                                       nullptr) != SQLITE_OK)
+            return false;
     return sqlite3_create_function_v2(database, "access_first", 1, SQLITE_UTF8, nullptr, nullptr,
                                       keepStep<false>, keepFinal, nullptr) == SQLITE_OK &&
            sqlite3_create_function_v2(database, "access_last", 1, SQLITE_UTF8, nullptr, nullptr,

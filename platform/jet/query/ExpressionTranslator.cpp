@@ -115,6 +115,12 @@ const std::map<std::string, PlainFunction>& plainFunctions() {
         {"sgn", {1, 1, ColumnType::Integer}},      {"sqr", {1, 1, ColumnType::Double}},
         {"date", {0, 0, ColumnType::Date}},        {"now", {0, 0, ColumnType::Date}},
         {"time", {0, 0, ColumnType::Date}},        {"replace", {3, 6, ColumnType::Text}},
+        {"strconv", {2, 2, ColumnType::Text}},     {"string", {2, 2, ColumnType::Text}},
+        {"strreverse", {1, 1, ColumnType::Text}},  {"weekdayname", {1, 3, ColumnType::Text}},
+        {"timeserial", {3, 3, ColumnType::Date}},  {"isnumeric", {1, 1, ColumnType::Boolean}},
+        {"exp", {1, 1, ColumnType::Double}},       {"log", {1, 1, ColumnType::Double}},
+        {"sin", {1, 1, ColumnType::Double}},       {"cos", {1, 1, ColumnType::Double}},
+        {"tan", {1, 1, ColumnType::Double}},       {"atn", {1, 1, ColumnType::Double}},
     };
     return functions;
 }
@@ -290,6 +296,28 @@ class Parser : TokenCursor {
         return result;
     }
 
+    // Switch(condition, value, ...): the value of the first true condition; Choose(index, value, ...): the
+    // index-th value (rounded as CInt rounds). Null when none applies.
+    static Translated choice(bool isSwitch, const std::string& written, const std::vector<Translated>& args) {
+        if (args.size() < 2 || (isSwitch && args.size() % 2 != 0))
+            throw QueryError("The function " + written + " is given " + std::to_string(args.size()) +
+                             " arguments.");
+        std::vector<Translated> values;
+        for (std::size_t i = 1; i < args.size(); i += isSwitch ? 2 : 1) values.push_back(args[i]);
+        ColumnType type = values[0].type;
+        for (const Translated& value : values)
+            if (value.type != type && value.sql != "NULL")
+                type = isNumber(type) && isNumber(value.type) ? ColumnType::Double : ColumnType::Unknown;
+        const auto as = [&](const Translated& value) {
+            return value.type == type || value.sql == "NULL" ? value.sql : plainValue(value);
+        };
+        std::string sql = isSwitch ? "(CASE" : "(CASE access_cint(" + plainValue(args[0]) + ")";
+        for (std::size_t i = 0; i < values.size(); ++i)
+            sql += isSwitch ? " WHEN " + plainValue(args[2 * i]) + " THEN " + as(values[i])
+                            : " WHEN " + std::to_string(i + 1) + " THEN " + as(values[i]);
+        return {sql + " END)", type};
+    }
+
     // TempVars("Name") or TempVars.Item("Name"), Null as TempVars!Name is.
     Translated tempVariable() {
         if (arguments().size() != 1) throw QueryError("TempVars takes the name of one variable.");
@@ -333,6 +361,15 @@ class Parser : TokenCursor {
                                  : Translated{args[0].type == ColumnType::Text ? "''" : "0", args[0].type};
             const Unified both = unify(args[0], fallback);
             return {"coalesce(" + both.left + ", " + both.right + ")", both.type};
+        }
+        if (name == "switch" || name == "choose") return choice(name == "switch", written, args);
+        if (name == "isdate") {
+            count(1, 1);
+            return {"access_isdate(" + plainValue(args[0]) + ", " + kind(args[0]) + ")", ColumnType::Boolean};
+        }
+        if (name == "stdev" || name == "stdevp" || name == "var" || name == "varp") {
+            count(1, 1);
+            return {filtered("access_" + name + "(" + plainValue(args[0]) + ")"), ColumnType::Double};
         }
         if (name == "isnull") {
             count(1, 1);

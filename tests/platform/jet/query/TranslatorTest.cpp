@@ -102,6 +102,15 @@ INSTANTIATE_TEST_SUITE_P(
             "SELECT Replace('Q|1 |2', '|1', ID), Replace(Name, 'AN', '-'), Replace(Name, 'an', '-', 3, 1), "
             "Replace(Name, 'A', '', 1, -1, 0) FROM Items WHERE ID = 2",
             {"Q2 |2|b--a|n-a|banana"}},
+        SqlCase{"SELECT Switch(Price > 5, 'dear', Price > 1, 'fair'), Choose(ID, 'one', 'two') FROM Items "
+                "ORDER BY ID",
+                {"fair|one", "Null|two", "dear|Null", "Null|Null"}},
+        SqlCase{"SELECT StrConv('mary ann o''BRIEN', 3), String(3, '*'), String(2, 65), StrReverse('abc'), "
+                "WeekdayName(1), WeekdayName(1, True, 2), IsNumeric(' 12 '), IsNumeric('1/1/2000'), "
+                "IsDate('1/1/2000'), IsDate(Sold), IsDate(ID), TimeSerial(25, 0, 0) FROM Items WHERE ID = 1",
+                {"Mary Ann O'brien|***|AA|cba|Sunday|Mon|True|False|True|True|False|1899-12-31 01:00:00"}},
+        SqlCase{"SELECT Var(Ratio), VarP(Ratio), StDevP(ID) FROM Items WHERE ID < 3", {"2|1|0.5"}},
+        SqlCase{"SELECT StDev(ID), Var(ID), VarP(ID) FROM Items WHERE ID = 1", {"Null|Null|0"}},
         // Sub-queries: a value, a list, whether there are rows, a table; correlated by the outer names.
         SqlCase{"SELECT ID FROM Items WHERE Price > (SELECT Avg(Price) FROM Items)", {"3"}},
         SqlCase{
