@@ -616,7 +616,9 @@ FormattedValue formatForDisplay(const Value& value, std::string_view format) {
                                      (value.holds<std::string>() && parseDate(value.get<std::string>()))))) {
         std::optional<double> days =
             value.holds<std::string>() ? parseDate(value.get<std::string>()) : number;
+        // Access's dates run from the year 100 to 9999; a number beyond them is no date.
         if (!days) return plain(generalText(value));
+        if (!(*days >= -657434.0 && *days < 2958466.0)) return plain(generalNumber(*days));
         if (name == "general date") {
             const double whole = std::trunc(*days);
             if (*days == whole) return plain(formatDateSection(*days, region.shortDate));

@@ -125,7 +125,9 @@ INSTANTIATE_TEST_SUITE_P(General, Formats,
                                            FormatCase{kJuly4, "", "7/4/1996"},
                                            FormatCase{Date{0.75}, "", "6:00:00 PM"},
                                            FormatCase{Date{-1.25}, "", "12/29/1899 6:00:00 AM"},
-                                           FormatCase{false, "", "False"}, FormatCase{Value(), "", ""}));
+                                           FormatCase{false, "", "False"}, FormatCase{Value(), "", ""},
+                                           FormatCase{Date{1e10}, "", "10000000000"},  // beyond the year 9999
+                                           FormatCase{1e10, "yyyy", "10000000000"}));
 
 struct RegionCase {
     std::uint16_t codePage;
