@@ -310,7 +310,7 @@ void ReportPainter::drawControl(const PlacedControl& placed, int bandTop, const 
 
 const query::RowSet* ReportPainter::rowsOf(const Control& control) {
     try {
-        return &lists_.rowsOf(control);
+        return &lists_->rowsOf(control);
     } catch (const std::exception& error) {
         const std::string box = control.kind == ControlKind::ListBox ? "list box " : "combo box ";
         omissions_.insert("the rows of the " + box + control.name + " (" + error.what() + ")");

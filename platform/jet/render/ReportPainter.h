@@ -31,6 +31,8 @@ class ReportPainter {
     // devicePerTwip: the painter's units in a twip; origin: the printable area's top left corner.
     ReportPainter(QPainter& painter, double devicePerTwip, QPointF origin, int printableWidth,
                   ReportEvaluator& evaluator);
+    ReportPainter(const ReportPainter&) = delete;  // it points at its own row sources
+    ReportPainter& operator=(const ReportPainter&) = delete;
 
     // A page wider than the paper prints on pagesAcross sheets side by side, each the printable width's
     // next strip of it; across says which, from 0 at the left.
@@ -40,7 +42,12 @@ class ReportPainter {
     void setSubreports(Subreports* subreports) { subreports_ = subreports; }
     // Where list and combo boxes read their row sources; without it they show only value lists, and a
     // combo box its value.
-    void setRowSources(ReportSource* source) { lists_ = ListRows(source); }
+    void setRowSources(ReportSource* source) {
+        ownLists_ = ListRows(source);
+        lists_ = &ownLists_;
+    }
+    // Row sources read once for a whole document, for the painters of its subreports.
+    void shareRowSources(ListRows& lists) { lists_ = &lists; }
 
     // Pictures decoded once for a whole document, so that one shown many times (in each row's
     // subreport) is written to it once.
@@ -109,7 +116,8 @@ class ReportPainter {
     std::set<std::string> omissions_;
     std::string errorShown_;
     Subreports* subreports_ = nullptr;
-    ListRows lists_{nullptr};
+    ListRows ownLists_{nullptr};
+    ListRows* lists_ = &ownLists_;
     std::shared_ptr<DecodedPictures> pictures_ = std::make_shared<DecodedPictures>();
 };
 

@@ -95,7 +95,7 @@ struct Subreports::Library {
         std::string failure;  // why it cannot be shown, as an omission
     };
 
-    explicit Library(ReportSource& source) : source(source) {}
+    explicit Library(ReportSource& source) : source(source), lists(&source) {}
 
     const Shown& shown(const ShownObject& object) {
         const std::string key =
@@ -119,6 +119,7 @@ struct Subreports::Library {
     }
 
     ReportSource& source;
+    ListRows lists;  // the rows of list and combo boxes, read once for every subreport showing them
     Charts charts{source};
     std::map<std::string, Shown> shownByKey;
     std::size_t rowsLeft = kMostSubreportRows;
@@ -175,8 +176,7 @@ int Subreports::show(const Control& control, const Place& place, std::optional<Q
 
     try {
         query::RowSet linked = rowsLinkedTo(control, shown.rows, place);
-        // Without rows it prints nothing, not even its border, in the place it keeps if it cannot shrink.
-        if (linked.rows.empty()) return topLeft ? 0 : fitted(control, 0);
+        if (linked.rows.empty()) return fitted(control, 0);
         if (linked.rows.size() > library_.rowsLeft) {
             place.omissions.insert("subreports past " + std::to_string(kMostSubreportRows) + " rows");
             return control.height;
@@ -191,7 +191,7 @@ int Subreports::show(const Control& control, const Place& place, std::optional<Q
         ReportPainter painter(place.painter, place.devicePerTwip, topLeft.value_or(QPointF()), control.width,
                               rows.evaluator());
         painter.setSubreports(&nested);
-        painter.setRowSources(&library_.source);
+        painter.shareRowSources(library_.lists);
         painter.sharePictures(library_.pictures);
         const std::vector<PlannedPage> pages =
             planPages(shown.design, rows.grouping(), {control.width, kUnboundedHeight},
