@@ -40,6 +40,7 @@ enum Record : std::uint16_t {
     kRadarArea = 0x1040,
     kBubble = 0x1061,
     kSeries = 0x1003,
+    kChart = 0x1002,
     kChartFormat = 0x1014,
     kAxisParent = 0x1041,
 };
@@ -192,6 +193,11 @@ class WorkbookReader {
                 break;
             case kObjectLink:
                 if (inside(kText)) textLink_ = body.u16(0);
+                break;
+            case kChart:
+                // FixedPoint: 16 bits of whole points, 16 of fraction.
+                if (const double height = body.u32(12) / 65536.0; height >= 1)
+                    settings_.heightPoints = height;
                 break;
             case kAxisParent:
                 if (body.u16(0) == 0 && body.has(18)) plotArea(body);

@@ -42,6 +42,8 @@ struct ChartSettings {
         double left = 0, top = 0, width = 1, height = 1;
     };
     std::optional<Fractions> plotArea;
+    // The chart's own height in points: its picture, and so its text, is scaled to the control's height.
+    std::optional<double> heightPoints;
     bool valueGridlines = false, categoryGridlines = false;
     ChartFont labelFont, titleFont{12, true};
     // Fixed fills and line colours by series, as 0xRRGGBB; none where Graph chooses.

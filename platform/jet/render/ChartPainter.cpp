@@ -63,9 +63,10 @@ std::pair<double, double> stackedSpan(const ChartSettings& settings, const Chart
     return {below, below + value};
 }
 
-QFont fontOf(const design::ChartFont& chartFont) {
+// scale: the control's height over the chart's own.
+QFont fontOf(const design::ChartFont& chartFont, double scale) {
     QFont font(QString::fromStdString(fontStandIn(chartFont.name).family));
-    font.setPointSizeF(std::clamp(chartFont.points, 1.0, 72.0));
+    font.setPointSizeF(std::clamp(chartFont.points * scale, 1.0, 72.0));
     font.setBold(chartFont.bold);
     font.setItalic(chartFont.italic);
     font.setStyleStrategy(QFont::PreferNoShaping);
@@ -87,6 +88,9 @@ class ChartDrawing {
           data_(data),
           point_(painter.device() ? painter.device()->logicalDpiY() / 72.0 : 1.0),
           area_(area),
+          fontScale_(settings.heightPoints && area.height() > 0
+                         ? std::clamp(area.height() / point_ / *settings.heightPoints, 0.25, 4.0)
+                         : 1.0),
           rest_(area.adjusted(kPadding * point_, kPadding * point_, -kPadding * point_, -kPadding * point_)),
           pen_(QPen(Qt::black, std::max(0.5 * point_, 0.0))) {}
 
@@ -101,7 +105,7 @@ class ChartDrawing {
 
   private:
     void title() {
-        painter_.setFont(fontOf(settings_.titleFont));
+        painter_.setFont(fontOf(settings_.titleFont, fontScale_));
         const double height = QFontMetricsF(painter_.font(), painter_.device()).height();
         painter_.setPen(Qt::black);
         painter_.drawText(QRectF(rest_.left(), rest_.top(), rest_.width(), height), Qt::AlignCenter,
@@ -123,7 +127,7 @@ class ChartDrawing {
     void legend() {
         const auto entries = legendEntries();
         if (entries.empty()) return;
-        painter_.setFont(fontOf(settings_.labelFont));
+        painter_.setFont(fontOf(settings_.labelFont, fontScale_));
         const QFontMetricsF metrics(painter_.font(), painter_.device());
         const double line = metrics.height(), swatch = kSwatch * point_, pad = kPadding * point_;
         double widest = 0;
@@ -200,7 +204,7 @@ class ChartDrawing {
         const ValueAxis axis = valueAxisOf(settings_, data_);
         const bool percent = settings_.stacking == ChartStacking::Percent && stacked(settings_);
         const bool across = settings_.type == ChartType::Bar;  // values along the horizontal axis
-        painter_.setFont(fontOf(settings_.labelFont));
+        painter_.setFont(fontOf(settings_.labelFont, fontScale_));
         const QFontMetricsF metrics(painter_.font(), painter_.device());
         const double line = metrics.height(), pad = kPadding * point_, tick = kTickLength * point_;
         std::vector<double> steps;
@@ -399,6 +403,7 @@ class ChartDrawing {
     const ChartData& data_;
     double point_;  // device units in a point
     QRectF area_;
+    double fontScale_;
     QRectF rest_;  // what the parts drawn so far leave
     QPen pen_;
 };

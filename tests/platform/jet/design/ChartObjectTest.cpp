@@ -162,6 +162,7 @@ TEST(ChartObject, NorthwindsSalesChartIsAHorizontalBarChartOnAFixedScale) {
     EXPECT_EQ(settings.legend, LegendPlace::None);
     EXPECT_EQ(settings.title, "");
     EXPECT_EQ(settings.labelFont.points, 6);
+    EXPECT_NEAR(settings.heightPoints.value_or(0), 261.75, 0.01);
     EXPECT_EQ(settings.seriesColor(0), 0x8080FFu);  // as the picture Access cached draws its bars
 }
 
