@@ -14,6 +14,12 @@ namespace platform::jet::query {
 namespace {
 
 constexpr std::size_t kMaxCrosstabColumns = 255;  // Jet's limit on a query's columns
+
+// A crosstab column's name for a heading's value: as text, but Yes and No as the numbers Jet keeps.
+std::string headingName(const Value& value) {
+    if (value.holds<bool>()) return value.get<bool>() ? "-1" : "0";
+    return formatValue(value, "");
+}
 constexpr std::size_t kMaxLaterAliases = 10'000;
 constexpr int kMaxSubqueryNesting = 20;
 
@@ -219,7 +225,7 @@ class SelectCompiler {
                 if (row.empty() || row[0].isNull())
                     headings.emplace_back("<>", pivot.sql + " IS NULL");
                 else
-                    headings.emplace_back(formatValue(row[0], ""),
+                    headings.emplace_back(headingName(row[0]),
                                           pivot.sql + " = " + literal(row[0]).sql + collate);
             }
         }

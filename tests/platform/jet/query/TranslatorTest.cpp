@@ -154,6 +154,8 @@ TEST_F(EngineTest, MoneyArithmeticRoundsAsJetDoes) {
 TEST_F(EngineTest, CrosstabColumnsAreNamedAfterTheirHeadings) {
     EXPECT_EQ(run("TRANSFORM Sum(Price) SELECT Active FROM Items GROUP BY Active PIVOT Year(Sold)").columns,
               (std::vector<std::string>{"Active", "<>", "1996", "1997"}));
+    EXPECT_EQ(run("TRANSFORM Count(*) SELECT Category FROM Items GROUP BY Category PIVOT Active").columns,
+              (std::vector<std::string>{"Category", "-1", "0"}));
     EXPECT_EQ(run("TRANSFORM Max(ID) SELECT Active FROM Items GROUP BY Active PIVOT Name IN ('Apple', \"x\")")
                   .columns,
               (std::vector<std::string>{"Active", "Apple", "x"}));
