@@ -490,25 +490,30 @@ std::string generalText(const Value& value) {
 // beyond the placeholders go before the first (after the last when filled from the left); a section
 // without placeholders shows its literal text and then the whole text.
 std::string formatTextSection(const std::string& text, std::string_view section, bool fromLeft) {
-    std::vector<std::string> pieces;  // literal text, or "@" / "&" for a placeholder
+    struct Piece {
+        std::string literal;
+        char placeholder = 0;  // '@' or '&'; 0 for literal text
+    };
+    std::vector<Piece> pieces;
     std::size_t placeholders = 0;
     bool upper = false, lower = false;
     for (std::size_t i = 0; i < section.size(); ++i) {
         const char c = section[i];
         if (c == '"') {
             const auto end = section.find('"', i + 1);
-            pieces.emplace_back(section.substr(i + 1, end == std::string_view::npos ? end : end - i - 1));
+            pieces.push_back(
+                {std::string(section.substr(i + 1, end == std::string_view::npos ? end : end - i - 1))});
             i = end == std::string_view::npos ? section.size() : end;
         } else if (c == '\\' && i + 1 < section.size()) {
-            pieces.emplace_back(section.substr(i + 1, characterLength(section, i + 1)));
+            pieces.push_back({std::string(section.substr(i + 1, characterLength(section, i + 1)))});
             i += characterLength(section, i + 1);
         } else if (c == '@' || c == '&') {
-            pieces.emplace_back(1, c);
+            pieces.push_back({{}, c});
             ++placeholders;
         } else if (c == '<' || c == '>') {
             (c == '>' ? upper : lower) = true;
         } else {
-            pieces.emplace_back(1, c);
+            pieces.push_back({std::string(1, c)});
         }
     }
     const std::string cased = upper ? upperAscii(text) : lower ? lowerAscii(text) : text;
@@ -517,14 +522,14 @@ std::string formatTextSection(const std::string& text, std::string_view section,
         characters.push_back(cased.substr(i, characterLength(cased, i)));
     std::string result;
     if (placeholders == 0) {
-        for (const auto& piece : pieces) result += piece;
+        for (const auto& piece : pieces) result += piece.literal;
         return result + cased;
     }
     const std::size_t extra = characters.size() > placeholders ? characters.size() - placeholders : 0;
     std::size_t seen = 0;
     for (const auto& piece : pieces) {
-        if (piece != "@" && piece != "&") {
-            result += piece;
+        if (!piece.placeholder) {
+            result += piece.literal;
             continue;
         }
         if (seen == 0 && !fromLeft)
@@ -536,7 +541,7 @@ std::string formatTextSection(const std::string& text, std::string_view section,
                                                                   static_cast<std::ptrdiff_t>(placeholders));
         if (index >= 0 && index < static_cast<std::ptrdiff_t>(characters.size()))
             result += characters[static_cast<std::size_t>(index)];
-        else if (piece == "@")
+        else if (piece.placeholder == '@')
             result += ' ';
         if (seen == placeholders && fromLeft)
             for (std::size_t i = placeholders; i < characters.size(); ++i) result += characters[i];
