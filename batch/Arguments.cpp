@@ -119,7 +119,7 @@ Progress goes to the standard error: one line rewritten in place on a terminal, 
 Each report ends one of three ways:
   - saved: its PDF file holds the report as designed;
   - approximated (the Linux edition, which draws reports without Access): saved, with something left
-    out that cannot be drawn there (charts, program code, rows its record source could not give);
+    out that cannot be drawn there (forms, program code, rows its record source could not give);
     named on a line "approximated: NAME: WHAT IS LEFT OUT";
   - failed: no PDF file was written for it, and an older file of its name is left as it was; named on
     a line "failed: NAME: step N: REASON".
