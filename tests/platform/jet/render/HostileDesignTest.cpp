@@ -94,6 +94,19 @@ TEST(HostileDesigns, DrawWithinBoundsOrSayWhatTheyLeftOut) {
     boxes.push_back(control(ControlKind::TextBox, 2400, 300, "Box8", "=1"));
     design::ReportDesign namingEachOther = detailOnly(3000, boxes);
 
+    // The same boxes in a report header and footer by turns, named from the detail: each is worked out
+    // once where it prints, not once for every time it is named.
+    design::ReportDesign acrossSections =
+        detailOnly(300, {control(ControlKind::TextBox, 0, 300, "Top", "=[Box0]")});
+    for (SectionKind kind : {SectionKind::ReportHeader, SectionKind::ReportFooter}) {
+        design::Section section;
+        section.kind = kind;
+        section.height = 2700;
+        for (std::size_t level = kind == SectionKind::ReportHeader ? 0 : 1; level < boxes.size(); level += 2)
+            section.controls.push_back(boxes[level]);
+        acrossSections.sections.push_back(section);
+    }
+
     struct Case {
         const char* what;
         design::ReportDesign design;
@@ -105,6 +118,7 @@ TEST(HostileDesigns, DrawWithinBoundsOrSayWhatTheyLeftOut) {
         {"a section and its control 2^31 twips tall: kept to 22 inches", tallest, 1, 3, nullptr},
         {"paper 2^31 tenths of a millimetre long: kept to 50 inches", longPaper, 10, 1, nullptr},
         {"controls whose sources multiply past any use", namingEachOther, 1, 1, "expression"},
+        {"controls of other sections naming each other over and over", acrossSections, 3, 1, nullptr},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
