@@ -3,6 +3,7 @@
 #include <cctype>
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -56,6 +57,14 @@ class NamedColumns {
     const Value& operator()(const std::vector<Value>& row, std::size_t wanted) const {
         return row[indexes_[wanted]];
     }
+    // Only these columns are read: the others may hold long values (designs, attachments' files).
+    std::function<bool(const std::string&)> filter() const {
+        return [this](const std::string& name) {
+            for (const auto& wanted : wanted_)
+                if (lowerAscii(wanted) == lowerAscii(name)) return true;
+            return false;
+        };
+    }
 
   private:
     std::vector<std::string> wanted_;
@@ -82,7 +91,8 @@ class Database {
                 if (entry.type == LocalTable || entry.type == Query || entry.type == LinkedTable ||
                     entry.type == LinkedOdbcTable)
                     objects_.emplace(lowerAscii(entry.name), entry);
-            });
+            },
+            columns.filter());
         reader_.readComplexColumnsWith([this](std::uint32_t complexId) { return complexColumn(complexId); });
     }
 
@@ -151,7 +161,8 @@ class Database {
                 if (value.isNull()) return;
                 std::string& listed = complex.values[wholeNumber(columns(row, 0))];
                 listed += (listed.empty() ? "" : ", ") + displayText(value);
-            });
+            },
+            columns.filter());
         return complex;
     }
 
@@ -168,7 +179,8 @@ class Database {
                                          ComplexColumnEntry{textOf(columns(row, 1)),
                                                             static_cast<long>(wholeNumber(columns(row, 2))),
                                                             static_cast<long>(wholeNumber(columns(row, 3)))});
-            });
+            },
+            columns.filter());
     }
 
     void readQueryRows() {
@@ -184,7 +196,8 @@ class Database {
                     {static_cast<int>(wholeNumber(columns(row, 1))), textOf(columns(row, 2)),
                      static_cast<int>(wholeNumber(columns(row, 3))), textOf(columns(row, 4)),
                      textOf(columns(row, 5))});
-            });
+            },
+            columns.filter());
     }
 
     TableReader reader_;

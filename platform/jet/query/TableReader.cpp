@@ -213,7 +213,8 @@ struct TableReader::ColumnReading {
 
 void TableReader::read(const std::string& name, std::uint32_t definitionPage,
                        const std::function<void(const std::vector<Column>&)>& columns,
-                       const std::function<void(std::vector<Value>&&)>& row) {
+                       const std::function<void(std::vector<Value>&&)>& row,
+                       const std::function<bool(const std::string&)>& wanted) {
     auto table = helper::CheckedTable::open(database_, file_, name, definitionPage, maxRows_);
     if (!table)
         throw QueryError("The table '" + name + "' is damaged or holds more than " +
@@ -223,6 +224,7 @@ void TableReader::read(const std::string& name, std::uint32_t definitionPage,
     std::vector<ColumnReading> readings;
     for (unsigned i = 0; i < definition.num_cols; ++i) {
         const auto* column = static_cast<const MdbColumn*>(g_ptr_array_index(definition.columns, i));
+        if (wanted && !wanted(column->name)) continue;
         ColumnReading reading{column, table->facts(*column), std::nullopt};
         // Other tables are read before this one's first row: libmdb keeps its place in a shared page buffer.
         if (column->col_type == MDB_COMPLEX && reading.facts && complexColumns_) {

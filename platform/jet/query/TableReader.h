@@ -39,11 +39,12 @@ class TableReader {
     TableReader(MdbHandle* database, std::size_t maxRowsPerTable, std::size_t maxBytes);
 
     // Calls row() with each row's values, exact as Access keeps them, after columns() with the
-    // table's columns. Raises QueryError naming the table when it is damaged, larger than the limits,
-    // or of a kind libmdb cannot read.
+    // table's columns: those wanted, or all. Raises QueryError naming the table when it is damaged,
+    // larger than the limits, or of a kind libmdb cannot read.
     void read(const std::string& name, std::uint32_t definitionPage,
               const std::function<void(const std::vector<Column>&)>& columns,
-              const std::function<void(std::vector<Value>&&)>& row);
+              const std::function<void(std::vector<Value>&&)>& row,
+              const std::function<bool(const std::string&)>& wanted = {});
 
     // How the values of complex columns are found; without it such a column holds its keys.
     void readComplexColumnsWith(ComplexColumns complexColumns) {
