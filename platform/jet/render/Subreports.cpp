@@ -176,7 +176,8 @@ int Subreports::show(const Control& control, const Place& place, std::optional<Q
 
     try {
         query::RowSet linked = rowsLinkedTo(control, shown.rows, place);
-        if (linked.rows.empty()) return fitted(control, 0);
+        // Without rows it prints nothing, not even its border, in the place it keeps if it cannot shrink.
+        if (linked.rows.empty()) return topLeft ? 0 : fitted(control, 0);
         if (linked.rows.size() > library_.rowsLeft) {
             place.omissions.insert("subreports past " + std::to_string(kMostSubreportRows) + " rows");
             return control.height;
