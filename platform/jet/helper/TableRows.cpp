@@ -234,7 +234,9 @@ std::optional<std::vector<ColumnFacts>> readColumnFacts(const PageFile& file, st
     for (std::size_t i = 0; i < columns; ++i) {
         const auto entry =
             std::span<const std::uint8_t>(*bytes).subspan(start + i * kColumnEntry, kColumnEntry);
-        facts.push_back({getU16(entry, 5), entry[0], entry[15], entry[16], getU32(entry, 11)});
+        // The column's number, its extra flags and (in the bytes a number's precision and scale take) the
+        // key of a complex column.
+        facts.push_back({getU16(entry, 5), entry[16], getU32(entry, 11)});
     }
     return facts;
 }

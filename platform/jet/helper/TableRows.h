@@ -58,8 +58,7 @@ class TableRows {
 // What a table's definition says of one column beyond what libmdb tells (Jet 4 and later files).
 struct ColumnFacts {
     std::uint16_t number = 0;  // libmdb's col_num
-    std::uint8_t type = 0;
-    std::uint8_t flags = 0, extraFlags = 0;
+    std::uint8_t extraFlags = 0;
     // A multi-value, attachment or version history column's key in MSysComplexColumns.
     std::uint32_t complexId = 0;
 
