@@ -438,9 +438,10 @@ int pagesAcross(const design::ReportDesign& design, int printableWidth) {
             if (!inColumns(section.kind))
                 for (const auto& control : section.controls) reach(reach, control);
     }
-    // Within a point of the edge is taken to fit: the printable width here is the paper's less the
-    // margins, measured in points, not the printer's.
-    constexpr int kTolerance = 20;
+    // Within a few twips of the edge is taken to fit: the printable width here is worked out in points
+    // (A4's 595.28) and cut to whole twips, where Access takes any report wider than its paper allows
+    // to the next sheet.
+    constexpr int kTolerance = 8;
     if (printableWidth <= 0 || width <= printableWidth + kTolerance) return 1;
     return std::min(kMostPagesAcross, (width - kTolerance + printableWidth - 1) / printableWidth);
 }

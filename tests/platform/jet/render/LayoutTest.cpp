@@ -562,8 +562,8 @@ TEST(PagePlan, AReportWiderThanThePaperPrintsOnSheetsSideBySide) {
     };
     const Case cases[] = {
         {"as wide as the paper", 9000, 1, 0, 1},
-        {"a few twips over, as measured in points", 9010, 1, 0, 1},
-        {"past the edge", 9100, 1, 0, 2},
+        {"a few twips over, as measured in points", 9005, 1, 0, 1},
+        {"past the edge", 9010, 1, 0, 2},
         {"two and a half sheets", 22500, 1, 0, 3},
         {"columns: only those that fit count", 20000, 3, 4000, 1},
         {"columns wider than the paper alone", 20000, 1, 0, 3},
