@@ -19,6 +19,7 @@ enum Record : std::uint16_t {
     kDataFormat = 0x1006,
     kLineFormat = 0x1007,
     kAreaFormat = 0x100A,
+    kAttachedLabel = 0x100C,
     kSeriesText = 0x100D,
     kLegend = 0x1015,
     kBar = 0x1017,
@@ -148,6 +149,10 @@ class WorkbookReader {
                 formatSeries_.reset();
                 if (inside(kSeries) && body.u16(0) == kWholeSeries && body.u16(2) < kMostSeriesColors)
                     formatSeries_ = body.u16(2);
+                break;
+            case kAttachedLabel:
+                // Shown values, or percentages, of a series or of the chart group's default format.
+                if (inside(kDataFormat) && (body.u16(0) & 0x3)) settings_.valueLabels = true;
                 break;
             case kAreaFormat:
                 if (formatSeries_ && !(body.u16(10) & 1)) colour(*formatSeries_, rgbAt(body, 0), false);

@@ -45,6 +45,7 @@ struct ChartSettings {
     // The chart's own height in points: its picture, and so its text, is scaled to the control's height.
     std::optional<double> heightPoints;
     bool valueGridlines = false, categoryGridlines = false;
+    bool valueLabels = false;  // each bar, point or slice labelled with its value
     ChartFont labelFont, titleFont{12, true};
     // Fixed fills and line colours by series, as 0xRRGGBB; none where Graph chooses.
     std::vector<std::optional<std::uint32_t>> seriesColors, seriesLineColors;

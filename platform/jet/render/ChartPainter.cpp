@@ -355,14 +355,34 @@ class ChartDrawing {
             for (std::size_t category = 0; category < data_.categories.size(); ++category) {
                 const auto [from, to] = stackedSpan(settings_, data_, series, category);
                 if (!std::isfinite(to)) continue;
-                const double start = slotStart(category) + offset;
+                // The first series lies nearest the category axis's origin, at the bottom of a bar chart's
+                // group.
+                const double start =
+                    across ? slotStart(category) + slot - offset - width : slotStart(category) + offset;
                 const double a = valueAt(from), b = valueAt(to);
                 const QRectF bar =
                     across ? QRectF(QPointF(std::min(a, b), start), QPointF(std::max(a, b), start + width))
                            : QRectF(QPointF(start, std::min(a, b)), QPointF(start + width, std::max(a, b)));
                 painter_.drawRect(bar);
+                if (settings_.valueLabels) valueLabel(bar, data_.series[series].values[category], across);
             }
         }
+    }
+
+    // A bar's value beyond its end, or a point's above it.
+    void valueLabel(const QRectF& mark, double value, bool across) {
+        const QFontMetricsF metrics(painter_.font(), painter_.device());
+        const QString text = numberText(value, false);
+        const double width = metrics.horizontalAdvance(text) + kPadding * point_, line = metrics.height();
+        const bool negative = value < 0;
+        const QRectF at = across ? QRectF(negative ? mark.left() - width : mark.right(),
+                                          mark.center().y() - line / 2, width, line)
+                                 : QRectF(mark.center().x() - width / 2,
+                                          negative ? mark.bottom() : mark.top() - line, width, line);
+        painter_.save();
+        painter_.setPen(Qt::black);
+        painter_.drawText(at, Qt::AlignCenter, text);
+        painter_.restore();
     }
 
     template <typename ValueAt, typename SlotStart>
@@ -394,6 +414,14 @@ class ChartDrawing {
                 const double marker = 2.5 * point_;
                 for (const QPointF& at : top)
                     painter_.drawRect(QRectF(at.x() - marker, at.y() - marker, 2 * marker, 2 * marker));
+                if (settings_.valueLabels)
+                    for (std::size_t category = 0, shown = 0; category < data_.categories.size();
+                         ++category) {
+                        const auto [from, to] = stackedSpan(settings_, data_, series, category);
+                        if (!std::isfinite(to)) continue;
+                        const QPointF at = top[static_cast<int>(shown++)];
+                        valueLabel(QRectF(at, at), data_.series[series].values[category], across);
+                    }
             }
         }
     }

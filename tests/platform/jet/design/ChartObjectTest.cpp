@@ -91,8 +91,9 @@ TEST(ChartObject, TitlesLegendAndFixedSeriesColoursAreRead) {
         record(0x1006, {0xFF, 0xFF, 1, 0, 1, 0, 0, 0}),
         kBegin,
         record(0x100A, {0x12, 0x34, 0x56, 0, 0, 0, 0, 0, 1, 0, 1, 0, 0, 0, 0, 0}),
+        record(0x100C, {1, 0}),
         kEnd,
-        kEnd,  // automatic
+        kEnd,  // automatic, its values shown
         text(1, "Sales"),
         text(2, "Amount"),
         text(3, "Product"),
@@ -106,6 +107,7 @@ TEST(ChartObject, TitlesLegendAndFixedSeriesColoursAreRead) {
     EXPECT_EQ(settings.valueTitle, "Amount");
     EXPECT_EQ(settings.categoryTitle, "Product");
     EXPECT_EQ(settings.legend, LegendPlace::Bottom);
+    EXPECT_TRUE(settings.valueLabels);
     EXPECT_EQ(settings.seriesColor(0), 0x123456u);
     EXPECT_EQ(settings.seriesColor(1), 0x802060u);  // Graph's second series fill
     EXPECT_EQ(settings.seriesColor(9), 0x802060u);  // the eight fills repeat
@@ -159,6 +161,7 @@ TEST(ChartObject, NorthwindsSalesChartIsAHorizontalBarChartOnAFixedScale) {
     EXPECT_EQ(settings.valueScale.majorUnit, 5000);
     EXPECT_FALSE(settings.valueScale.minimum.has_value());
     EXPECT_TRUE(settings.valueGridlines);
+    EXPECT_FALSE(settings.valueLabels);
     EXPECT_EQ(settings.legend, LegendPlace::None);
     EXPECT_EQ(settings.title, "");
     EXPECT_EQ(settings.labelFont.points, 6);
