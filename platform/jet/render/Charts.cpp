@@ -149,6 +149,8 @@ void Charts::draw(const design::Control& control, QPainter& painter, const QRect
         settings.type = design::ChartType::Column;
     }
     if (settings.threeD) omissions.insert("3-D charts, drawn flat");
+    if (settings.valueLabels && settings.type == design::ChartType::Pie)
+        omissions.insert("the labels of pie slices");
     if (linked.rows.size() > kMostCategories)
         omissions.insert("the rows of charts past the " + std::to_string(kMostCategories) + "th");
     drawChart(painter, area, settings, chartDataOf(linked));
