@@ -68,12 +68,24 @@ query::RowSet valueListRows(const std::string& list, int columnCount) {
 
 const query::RowSet& ListRows::rowsOf(const design::Control& control) {
     const std::string kind = query::lowerAscii(control.rowSourceType);
-    auto [entry, fresh] = read_.try_emplace({kind, control.rowSource});
+    // A value list's rows depend on its columns, and its first row is the heads where they are shown.
+    const bool valueList = kind == "value list";
+    const std::string shape =
+        valueList ? std::to_string(control.columnCount) + (control.columnHeads ? " heads" : "") : "";
+    auto [entry, fresh] = read_.try_emplace({kind + ' ' + shape, control.rowSource});
     Read& read = entry->second;
     if (fresh) {
         try {
-            if (kind == "value list")
+            if (valueList) {
                 read.rows = valueListRows(control.rowSource, control.columnCount);
+                if (control.columnHeads && !read.rows.rows.empty()) {
+                    const auto& heads = read.rows.rows.front();
+                    for (std::size_t column = 0; column < read.rows.columns.size(); ++column)
+                        read.rows.columns[column] =
+                            heads[column].holds<std::string>() ? heads[column].get<std::string>() : "";
+                    read.rows.rows.erase(read.rows.rows.begin());
+                }
+            }
             else if (!kind.empty() && kind != "table/query")
                 read.failure = "a row source of the kind " + control.rowSourceType + " is not read";
             else if (control.rowSource.empty())

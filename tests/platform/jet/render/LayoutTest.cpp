@@ -773,3 +773,17 @@ TEST(DrawnPages, ALineSlantedTheOtherWayRunsFromBottomLeftToTopRight) {
         EXPECT_EQ(qGray(image.pixel(10, 10)) < 128, !slant) << "top left";
     }
 }
+
+TEST(ListRows, AValueListShowingColumnHeadsHoldsThemInItsFirstRow) {
+    design::Control list = control(design::ControlKind::ListBox, 0, 1440);
+    list.rowSourceType = "Value List";
+    list.rowSource = "Code;Name;1;One;2;Two";
+    list.columnCount = 2;
+    render::ListRows lists(nullptr);
+    EXPECT_EQ(lists.rowsOf(list).rows.size(), 3u);
+    list.columnHeads = true;
+    const query::RowSet& rows = lists.rowsOf(list);
+    EXPECT_EQ(rows.columns, (std::vector<std::string>{"Code", "Name"}));
+    ASSERT_EQ(rows.rows.size(), 2u);
+    EXPECT_EQ(rows.rows[0][1], Value("One"));
+}
