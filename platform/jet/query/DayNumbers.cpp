@@ -1,5 +1,6 @@
 #include "platform/jet/query/DayNumbers.h"
 
+#include <algorithm>
 #include <array>
 #include <cctype>
 #include <cmath>
@@ -48,6 +49,10 @@ int monthByName(std::string_view word) {
 
 CivilTime civilTime(double days) {
     CivilTime time;
+    // A stored double may hold any number; beyond a billion days (millions of years past any date
+    // Access shows) the arithmetic below would overflow, so such numbers stop there.
+    constexpr double kFarthestDay = 1e9;
+    days = std::isfinite(days) ? std::clamp(days, -kFarthestDay, kFarthestDay) : 0.0;
     const double whole = std::trunc(days);
     double fraction = std::fabs(days - whole);
     long long seconds = std::llround(fraction * 86400.0);

@@ -41,6 +41,7 @@ TEST(CivilTime, RoundsToTheNearestSecondOnEitherSideOfDayZero) {
         {-2.5 - 0.4 / 86400, "1899-12-28 12:00:00"},
         {1.99999999, "1900-01-01 00:00:00"},
         {-657270.53125, "0100-06-14 12:45:00"},
+        {1e300, "2739807-01-02 00:00:00"},  // damage: far beyond any date, yet defined
     };
     for (const auto& c : cases) EXPECT_EQ(civilText(c.days), c.expected) << c.days;
 }
