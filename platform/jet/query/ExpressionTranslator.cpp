@@ -133,7 +133,8 @@ class Parser : TokenCursor {
           text_(text),
           resolve_(context.resolve),
           subquery_(context.subquery),
-          aggregateFilter_(context.aggregateFilter) {}
+          aggregateFilter_(context.aggregateFilter),
+          parameter_(context.parameter) {}
 
     Translated expression(int minPrecedence = 0) {
         if (++depth_ > kMaxNesting) throw QueryError("The expression is nested too deeply.");
@@ -274,6 +275,11 @@ class Parser : TokenCursor {
         // Printed outside Access no temporary variable is set: each reads as Null.
         if (!column && parts.size() == 2 && sameName(parts[0], "TempVars"))
             return {"NULL", ColumnType::Unknown};
+        if (!column && parameter_) {
+            std::string key;
+            for (const std::string& part : parts) key += (key.empty() ? "" : "!") + part;
+            column = parameter_(key);
+        }
         if (!column)
             throw QueryError("It asks for a value for " + written +
                              " (a parameter, or a name it does not know).");
@@ -572,6 +578,7 @@ class Parser : TokenCursor {
     const NameResolver& resolve_;
     const SubqueryCompiler& subquery_;
     const std::string& aggregateFilter_;
+    const ParameterResolver& parameter_;
     int depth_ = 0;
 };
 

@@ -28,12 +28,17 @@ using NameResolver =
 // column; oneColumn: a value or a list is wanted, not only whether there are rows.
 using SubqueryCompiler = std::function<Translated(std::string_view sql, bool oneColumn)>;
 
+// The value given for a name that no column has, which Access asks for as a parameter: the name's parts
+// joined by "!" (Forms!Dialog!Start). Empty leaves it unknown.
+using ParameterResolver = std::function<std::optional<Translated>(const std::string& name)>;
+
 // What an expression is translated against: its names, its sub-queries (none: refused) and, when
 // given, a condition in SQLite's dialect limiting the rows every aggregate takes.
 struct TranslationContext {
     NameResolver resolve;
     SubqueryCompiler subquery;
     std::string aggregateFilter;
+    ParameterResolver parameter;
 };
 
 // Translates the whole text as one Access expression. Raises QueryError for what it cannot translate,

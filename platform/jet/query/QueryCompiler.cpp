@@ -180,7 +180,8 @@ class SelectCompiler {
         return translateExpression(
             expression, {[this](const std::string& q, const std::string& n) { return resolve(q, n); },
                          [this](std::string_view sql, bool oneColumn) { return subquery(sql, oneColumn); },
-                         aggregateFilter});
+                         aggregateFilter,
+                         [this](const std::string& name) { return sources_.parameter(name); }});
     }
 
     Translated subquery(std::string_view sql, bool oneColumn) const {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/jet/query/ColumnType.h"
+#include "platform/jet/query/ExpressionTranslator.h"
 #include "platform/jet/query/RecordSource.h"
 #include "platform/jet/query/SelectQuery.h"
 
@@ -25,6 +26,8 @@ class Sources {
     virtual RowSet rowsOf(const CompiledQuery& query, const std::string& description) = 0;
     // A property of the report whose expressions are evaluated ([Report].[Filter]); none elsewhere.
     virtual std::optional<Value> reportProperty(const std::string& name) const = 0;
+    // What stands for a parameter of that name (ExpressionTranslator's ParameterResolver); none by default.
+    virtual std::optional<Translated> parameter(const std::string&) { return std::nullopt; }
 };
 
 // The select query in SQLite's dialect, its names resolved against the sources. Raises QueryError for
