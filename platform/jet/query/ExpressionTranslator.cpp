@@ -274,7 +274,9 @@ class Parser : TokenCursor {
             column = resolve_(parts[0].substr(0, dot), parts[0].substr(dot + 1));
         // Printed outside Access no temporary variable is set: each reads as Null.
         if (!column && parts.size() == 2 && sameName(parts[0], "TempVars"))
-            return {"NULL", ColumnType::Unknown};
+            return sameName(parts[1], "Item") && peek().isSymbol("(")
+                       ? tempVariable()
+                       : Translated{"NULL", ColumnType::Unknown};
         if (!column && parameter_) {
             std::string key;
             for (const std::string& part : parts) key += (key.empty() ? "" : "!") + part;

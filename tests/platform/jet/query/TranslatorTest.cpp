@@ -91,8 +91,10 @@ INSTANTIATE_TEST_SUITE_P(
                 {"Apple", "Fruits", "Stone fruits"}},
         SqlCase{"SELECT ID FROM Items WHERE ID In (1, 3) ORDER BY ID;", {"1", "3"}},
         SqlCase{"SELECT IIf(Price > 1, 'dear') FROM Items ORDER BY ID", {"dear", "Null", "dear", "Null"}},
-        SqlCase{"SELECT TempVars!Year, [TempVars]![Quarter] & 'x', TempVars('Year') FROM Items WHERE ID = 1",
-                {"Null|x|Null"}},
+        SqlCase{
+            "SELECT TempVars!Year, [TempVars]![Quarter] & 'x', TempVars('Year'), TempVars.Item('Year') FROM "
+            "Items WHERE ID = 1",
+            {"Null|x|Null|Null"}},
         SqlCase{"SELECT [Items.Name] FROM Items WHERE [Items.ID] = 2", {"banana"}},
         SqlCase{"SELECT Twice + 1 AS More, Price * 2 AS Twice FROM Items WHERE ID = 3", {"21|20"}},
         SqlCase{
