@@ -277,11 +277,7 @@ class Parser : TokenCursor {
             return sameName(parts[1], "Item") && peek().isSymbol("(")
                        ? tempVariable()
                        : Translated{"NULL", ColumnType::Unknown};
-        if (!column && parameter_) {
-            std::string key;
-            for (const std::string& part : parts) key += (key.empty() ? "" : "!") + part;
-            column = parameter_(key);
-        }
+        if (!column && parameter_) column = parameter_(written);
         if (!column)
             throw QueryError("It asks for a value for " + written +
                              " (a parameter, or a name it does not know).");
@@ -324,6 +320,49 @@ class Parser : TokenCursor {
             sql += isSwitch ? " WHEN " + plainValue(args[2 * i]) + " THEN " + as(values[i])
                             : " WHEN " + std::to_string(i + 1) + " THEN " + as(values[i]);
         return {sql + " END)", type};
+    }
+
+    // FormatNumber, FormatPercent, FormatCurrency and FormatDateTime as the Format they stand for, with
+    // the region's defaults; settings given otherwise than as written whole numbers are refused.
+    static Translated formatted(const std::string& name, const std::string& written,
+                                const std::vector<Translated>& args) {
+        const bool dates = name == "formatdatetime";
+        if (args.empty() || args.size() > (dates ? 2u : 5u))
+            throw QueryError("The function " + written + " is given " + std::to_string(args.size()) +
+                             " arguments.");
+        const auto setting = [&](std::size_t i) -> long {
+            if (i >= args.size()) return -1;
+            char* end = nullptr;
+            const std::string& sql = args[i].sql;
+            const long value = std::strtol(sql.c_str() + (sql.starts_with("(-") ? 1 : 0), &end, 10);
+            if (sql.empty() || !end || (*end != '\0' && *end != ')') || value < -2 || value > 15)
+                throw QueryError("The function " + written +
+                                 " is given a setting that is not taken into account.");
+            return value;
+        };
+        std::string format;
+        if (dates) {
+            static const char* const names[] = {"General Date", "Long Date", "Short Date", "Long Time",
+                                                "Short Time"};
+            const long style = std::max(setting(1), 0L);
+            if (style > 4) throw QueryError("The function " + written + " is given a format it lacks.");
+            format = names[style];
+        } else {
+            for (std::size_t i = 2; i < args.size(); ++i)
+                if (setting(i) != -2)  // only the region's default for leading digits, parentheses, grouping
+                    throw QueryError("The function " + written +
+                                     " is given a setting that is not taken into account.");
+            const long digits = setting(1) < 0 ? 2 : setting(1);
+            if (name == "formatcurrency" && digits != 2)
+                throw QueryError("The function " + written + " is given decimals other than the region's.");
+            format = name == "formatcurrency"
+                         ? "Currency"
+                         : "#,##0" +
+                               (digits > 0 ? "." + std::string(static_cast<std::size_t>(digits), '0') : "") +
+                               (name == "formatpercent" ? "%" : "");
+        }
+        return {"access_format(" + plainValue(args[0]) + ", " + kind(args[0]) + ", " + quoted(format) + ")",
+                ColumnType::Text};
     }
 
     // TempVars("Name") or TempVars.Item("Name"), Null as TempVars!Name is.
@@ -371,6 +410,9 @@ class Parser : TokenCursor {
             return {"coalesce(" + both.left + ", " + both.right + ")", both.type};
         }
         if (name == "switch" || name == "choose") return choice(name == "switch", written, args);
+        if (name == "formatnumber" || name == "formatpercent" || name == "formatcurrency" ||
+            name == "formatdatetime")
+            return formatted(name, written, args);
         if (name == "isdate") {
             count(1, 1);
             return {"access_isdate(" + plainValue(args[0]) + ", " + kind(args[0]) + ")", ColumnType::Boolean};
