@@ -506,6 +506,18 @@ const ScalarFunction kScalars[] = {
              resultText(context, result);
          });
      }},
+    {"access_str", 1,
+     [](sqlite3_context* context, int count, Args args) {
+         NULL_IN_NULL_OUT
+         guarded(context, [&] {
+             // Str: a number's text with room for its sign, a space where it has none.
+             const double n = requireNumber(args[0], "Str");
+             const bool whole = n == std::trunc(n) && std::fabs(n) < 1e15;
+             const std::string digits =
+                 formatValue(whole ? Value(static_cast<std::int64_t>(n)) : Value(n), "");
+             resultText(context, n >= 0 ? " " + digits : digits);
+         });
+     }},
     {"access_strreverse", 1,
      [](sqlite3_context* context, int count, Args args) {
          NULL_IN_NULL_OUT

@@ -121,6 +121,7 @@ const std::map<std::string, PlainFunction>& plainFunctions() {
         {"exp", {1, 1, ColumnType::Double}},       {"log", {1, 1, ColumnType::Double}},
         {"sin", {1, 1, ColumnType::Double}},       {"cos", {1, 1, ColumnType::Double}},
         {"tan", {1, 1, ColumnType::Double}},       {"atn", {1, 1, ColumnType::Double}},
+        {"str", {1, 1, ColumnType::Text}},
     };
     return functions;
 }
@@ -429,10 +430,17 @@ class Parser : TokenCursor {
             count(1, 1);
             return {scaled(args[0]), ColumnType::Currency};
         }
-        if (name == "cstr" || name == "str") {
+        if (name == "cstr") {
             count(1, 1);
             return {"access_cstr(" + plainValue(args[0]) + ", " + kind(args[0]) + ")", ColumnType::Text};
         }
+        if (name == "cvar") {
+            count(1, 1);
+            return args[0];
+        }
+        // Decimal and Byte are read as the nearest of the types kept here.
+        if (name == "cdec") name = "cdbl";
+        if (name == "cbyte") name = "cint";
         if (name == "format") {
             count(1, 4);
             // The first day of the week and the first week of the year (the third and fourth arguments)

@@ -131,6 +131,15 @@ class SelectParser : TokenList, TokenCursor {
             next();
             return inner;
         }
+        if (peek().isWord("table")) {  // TABLE name: all of a table, as a part of a union
+            next();
+            SelectQuery whole;
+            whole.columns.push_back({"*", ""});
+            auto table = std::make_shared<FromItem>();
+            table->table = nameToken();
+            whole.from.push_back(table);
+            return whole;
+        }
         if (!peek().isWord("select"))
             throw QueryError("Only select queries can give a report's rows; the SQL text begins with '" +
                              peek().text + "'.");

@@ -112,6 +112,11 @@ INSTANTIATE_TEST_SUITE_P(
                 "IsDate('1/1/2000'), IsDate(Sold), IsDate(ID), TimeSerial(25, 0, 0) FROM Items WHERE ID = 1",
                 {"Mary Ann O'brien|***|AA|cba|Sunday|Mon|True|False|True|True|False|1899-12-31 01:00:00"}},
         SqlCase{"SELECT Var(Ratio), VarP(Ratio), StDevP(ID) FROM Items WHERE ID < 3", {"2|1|0.5"}},
+        SqlCase{"SELECT Str(ID), Str(-Ratio), Str('12'), CVar(Price), CDec(Ratio), CByte(2.5) FROM Items "
+                "WHERE ID = 1",
+                {" 1|-0.5| 12|1.5|0.5|2"}},
+        SqlCase{"SELECT * FROM Categories WHERE Category = 'Stone' UNION ALL TABLE Categories",
+                {"Stone|Stone fruits", "Fruit|Fruits", "Stone|Stone fruits"}},
         SqlCase{"SELECT FormatNumber(1234.56), FormatNumber(1234.56, 1), FormatPercent(0.1234), "
                 "FormatPercent(0.25, 0, -2, -2, -2), FormatCurrency(Price), FormatDateTime(Sold, 2), "
                 "FormatDateTime(Sold) FROM Items WHERE ID = 1",
@@ -247,7 +252,7 @@ INSTANTIATE_TEST_SUITE_P(
                       ErrorCase{"SELECT 'open FROM Items", "unterminated string"},
                       ErrorCase{"PARAMETERS x Long; SELECT ID FROM Items", "parameter values"},
                       ErrorCase{"TRANSFORM Sum(Price) SELECT ID FROM Items GROUP BY ID", "ends too early"},
-                      ErrorCase{"SELECT A + 1 AS B, B + 1 AS A FROM Items", " for A "},
+                      ErrorCase{"SELECT A + 1 AS B, B + 1 AS A FROM Items", "values (A)"},
                       ErrorCase{"SELECT Replace('Q|1', '|1', TempVars!Quarter) FROM Items", "Null"},
                       ErrorCase{"SELECT FormatNumber(Price, 2, ID) FROM Items", "not taken into account"},
                       ErrorCase{"DELETE FROM Items", "Only select queries"},
