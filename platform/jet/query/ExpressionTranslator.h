@@ -28,8 +28,8 @@ using NameResolver =
 // column; oneColumn: a value or a list is wanted, not only whether there are rows.
 using SubqueryCompiler = std::function<Translated(std::string_view sql, bool oneColumn)>;
 
-// The value given for a name that no column has, which Access asks for as a parameter: the name's parts
-// joined by "!" (Forms!Dialog!Start). Empty leaves it unknown.
+// What stands for a name that no column has, which Access asks for as a parameter: the name as written
+// ([Forms]![Dialog]![Start]). Empty leaves it unknown.
 using ParameterResolver = std::function<std::optional<Translated>(const std::string& name)>;
 
 // What an expression is translated against: its names, its sub-queries (none: refused) and, when

@@ -190,14 +190,22 @@ CompiledQuery QueryEngine::compile(const SelectQuery& query, const std::string& 
 }
 
 void QueryEngine::addQuery(const std::string& name, const SelectQuery& query) {
+    const std::size_t asked = undeclared_.size();
     CompiledQuery compiled = compile(query, "the query '" + name + "'");
+    viewParameters_[lowerAscii(name)].assign(undeclared_.begin() + static_cast<std::ptrdiff_t>(asked),
+                                             undeclared_.end());
     execute("CREATE VIEW " + quoteName(name) + " AS " + compiled.sql, "the query '" + name + "'");
     loaded_[lowerAscii(name)] = std::move(compiled.columns);
 }
 
 const std::vector<Column>& QueryEngine::columnsOf(const std::string& name) {
     const std::string k = lowerAscii(name);
-    if (const auto found = loaded_.find(k); found != loaded_.end()) return found->second;
+    if (const auto found = loaded_.find(k); found != loaded_.end()) {
+        // A query already made a view asks for its parameters again in each query using it.
+        if (const auto asked = viewParameters_.find(k); asked != viewParameters_.end())
+            undeclared_.insert(undeclared_.end(), asked->second.begin(), asked->second.end());
+        return found->second;
+    }
     if (loading_.count(k)) throw QueryError("The query '" + name + "' is based on itself.");
     if (loading_.size() >= kMaxQueryNesting)
         throw QueryError("The query '" + name + "' is nested in too many other queries.");
@@ -225,8 +233,54 @@ std::optional<Value> QueryEngine::reportProperty(const std::string& name) const 
     return found->second;
 }
 
+void QueryEngine::declareParameters(const std::vector<Parameter>& declared) {
+    for (const Parameter& parameter : declared) {
+        const std::string key = parameterKey(parameter.name);
+        bool known = false;
+        for (const Parameter& other : declared_) known = known || parameterKey(other.name) == key;
+        if (!known) declared_.push_back(parameter);
+    }
+}
+
+std::vector<Parameter> QueryEngine::parametersAsked() const {
+    std::vector<Parameter> asked = declared_;
+    for (const Parameter& parameter : undeclared_) {
+        bool known = false;
+        for (const Parameter& other : asked)
+            known = known || parameterKey(other.name) == parameterKey(parameter.name);
+        if (!known) asked.push_back(parameter);
+    }
+    return asked;
+}
+
+std::optional<Translated> QueryEngine::parameter(const std::string& name) {
+    const std::string key = parameterKey(name);
+    Parameter asked{name, 0};
+    for (const Parameter& parameter : declared_)
+        if (parameterKey(parameter.name) == key) asked = parameter;
+    undeclared_.push_back(asked);
+    const std::string* text = parameterValues_.find(name);
+    // Compiled with Null in its place: select names every parameter missing at once.
+    return text ? literal(parameterValue(asked, *text)) : Translated{"NULL", ColumnType::Unknown};
+}
+
+std::vector<Parameter> QueryEngine::parametersOf(const SelectQuery& query, const std::string& description) {
+    undeclared_.clear();
+    compile(query, description);
+    return parametersAsked();
+}
+
 RowSet QueryEngine::select(const SelectQuery& query, const std::string& description) {
-    return rowsOf(compile(query, description), description);
+    // What this query asks for: names an earlier one asked for may be report properties since.
+    undeclared_.clear();
+    const CompiledQuery compiled = compile(query, description);
+    std::string missing;
+    for (const Parameter& parameter : parametersAsked())
+        if (!parameterValues_.find(parameter.name)) missing += (missing.empty() ? "" : ", ") + parameter.name;
+    if (!missing.empty())
+        throw QueryError(capitalised(description) + " asks for parameter values (" + missing +
+                         "): parameters, or names it does not know, that were not given.");
+    return rowsOf(compiled, description);
 }
 
 RowSet QueryEngine::rowsOf(const CompiledQuery& compiled, const std::string& description) {

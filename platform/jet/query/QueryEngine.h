@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/jet/query/Parameters.h"
 #include "platform/jet/query/QueryCompiler.h"
 #include "platform/jet/query/RecordSource.h"
 #include "platform/jet/query/Sqlite.h"
@@ -41,6 +42,18 @@ class QueryEngine : public Sources {
     void setReportProperties(std::map<std::string, Value> properties);
     std::optional<Value> reportProperty(const std::string& name) const override;
 
+    // The values parameters are given; a query asking for one not given is compiled with Null in its
+    // place, and select raises QueryError naming every one missing.
+    void setParameterValues(ParameterValues values) { parameterValues_ = std::move(values); }
+    // Parameters a PARAMETERS clause or a saved query declares, with their types: asked for even when
+    // no expression uses them, as Access asks.
+    void declareParameters(const std::vector<Parameter>& declared);
+    // The parameters asked for so far, in the order Access asks: each once, declared ones first.
+    std::vector<Parameter> parametersAsked() const;
+    // The parameters the query asks for, found by compiling it, not running it.
+    std::vector<Parameter> parametersOf(const SelectQuery& query, const std::string& description);
+    std::optional<Translated> parameter(const std::string& name) override;
+
   private:
     CompiledQuery compile(const SelectQuery& query, const std::string& description);
     void execute(const std::string& sql, const std::string& description);
@@ -67,6 +80,10 @@ class QueryEngine : public Sources {
     std::map<std::string, std::vector<Column>> loaded_;  // by lower-case name
     std::map<std::string, Value> reportProperties_;      // by lower-case name
     std::set<std::string> loading_;
+    ParameterValues parameterValues_;
+    std::vector<Parameter> declared_;
+    std::vector<Parameter> undeclared_;  // each use by the query compiled last, the views it uses included
+    std::map<std::string, std::vector<Parameter>> viewParameters_;  // what each view's query used
     std::string tableName_;
     std::vector<Column> tableColumns_;
     SqliteStatement insert_;

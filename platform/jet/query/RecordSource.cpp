@@ -13,6 +13,7 @@
 #include "platform/jet/helper/PageFile.h"
 #include "platform/jet/helper/ScopedMdb.h"
 #include "platform/jet/query/AsciiCase.h"
+#include "platform/jet/query/Parameters.h"
 #include "platform/jet/query/QueryEngine.h"
 #include "platform/jet/query/SavedQuery.h"
 #include "platform/jet/query/TableReader.h"
@@ -103,11 +104,20 @@ class Database {
 
     // Loads the table under the name it is known by where it is read (a linked table's in the database
     // linking it).
-    void loadTable(QueryEngine& engine, const CatalogueEntry& table, const std::string& as) {
-        reader_.read(
-            table.name, static_cast<std::uint32_t>(table.id & kTableDefinitionPageMask),
-            [&](const std::vector<Column>& columns) { engine.beginTable(as, columns); },
-            [&](std::vector<Value>&& row) { engine.insertRow(row); });
+    // columnsOnly: no row is read, for a query that is only compiled.
+    void loadTable(QueryEngine& engine, const CatalogueEntry& table, const std::string& as,
+                   bool columnsOnly) {
+        struct ColumnsRead {};
+        try {
+            reader_.read(
+                table.name, static_cast<std::uint32_t>(table.id & kTableDefinitionPageMask),
+                [&](const std::vector<Column>& columns) {
+                    engine.beginTable(as, columns);
+                    if (columnsOnly) throw ColumnsRead{};
+                },
+                [&](std::vector<Value>&& row) { engine.insertRow(row); });
+        } catch (const ColumnsRead&) {
+        }
         engine.endTable();
     }
 
@@ -267,7 +277,15 @@ std::string_view trimmed(std::string_view text) {
 
 }  // namespace
 
-RowSet readRecordSource(MdbHandle* mdb, std::string_view recordSource, const QueryLimits& limits) {
+namespace {
+
+// What is done with the record source's query in an engine reading the database: its rows read, or its
+// parameters listed (no values: its tables' rows are not read).
+template <typename Result>
+Result withRecordSource(
+    MdbHandle* mdb, std::string_view recordSource, const QueryLimits& limits, const ParameterValues* values,
+    const std::function<Result(QueryEngine&, const SelectQuery&, const std::string&)>& what) {
+    const bool columnsOnly = values == nullptr;
     std::string_view source = trimmed(recordSource);
     if (source.empty()) throw QueryError("The report has no record source.");
     Database database(mdb, limits);
@@ -299,7 +317,7 @@ RowSet readRecordSource(MdbHandle* mdb, std::string_view recordSource, const Que
         // A link always names a table of its own database: Access links a linked table to its source.
         if (!table || table->type != LocalTable)
             throw QueryError(named + ", which holds no table '" + foreign + "'.");
-        other.database->loadTable(into, *table, link.name);
+        other.database->loadTable(into, *table, link.name, columnsOnly);
     };
     QueryEngine engine(limits, [&](QueryEngine& into, const std::string& name) {
         const CatalogueEntry* object = database.find(name);
@@ -308,18 +326,21 @@ RowSet readRecordSource(MdbHandle* mdb, std::string_view recordSource, const Que
             throw QueryError("The table '" + name +
                              "' is linked from an ODBC data source, which is not read.");
         if (object->type == LinkedTable) return loadLinkedTable(into, *object);
-        if (object->type == LocalTable) return database.loadTable(into, *object, object->name);
-        into.addQuery(object->name,
-                      rebuildSavedQuery(object->name, object->flags, database.queryRows(object->id)));
+        if (object->type == LocalTable) return database.loadTable(into, *object, object->name, columnsOnly);
+        const auto& rows = database.queryRows(object->id);
+        into.declareParameters(savedQueryParameters(rows));
+        into.addQuery(object->name, rebuildSavedQuery(object->name, object->flags, rows));
     });
+    if (values) engine.setParameterValues(*values);
     if (isSqlText(source)) {
         SelectQuery query;
         try {
+            engine.declareParameters(takeParametersClause(source));
             query = parseSelect(source);
         } catch (const QueryError& error) {
             throw QueryError("The record source's SQL text cannot be read: " + std::string(error.what()));
         }
-        return engine.select(query, "the record source's SQL text");
+        return what(engine, query, "the record source's SQL text");
     }
     if (source.size() >= 2 && source.front() == '[' && source.back() == ']')
         source = source.substr(1, source.size() - 2);
@@ -330,7 +351,31 @@ RowSet readRecordSource(MdbHandle* mdb, std::string_view recordSource, const Que
     auto table = std::make_shared<FromItem>();
     table->table = name;
     all.from.push_back(table);
-    return engine.select(all, "the record source '" + name + "'");
+    return what(engine, all, "the record source '" + name + "'");
+}
+
+}  // namespace
+
+RowSet readRecordSource(MdbHandle* mdb, std::string_view recordSource, const QueryLimits& limits,
+                        const ParameterValues& values) {
+    return withRecordSource<RowSet>(
+        mdb, recordSource, limits, &values,
+        [](QueryEngine& engine, const SelectQuery& query, const std::string& description) {
+            return engine.select(query, description);
+        });
+}
+
+RowSet readRecordSource(MdbHandle* mdb, std::string_view recordSource, const QueryLimits& limits) {
+    return readRecordSource(mdb, recordSource, limits, ParameterValues{});
+}
+
+std::vector<Parameter> recordSourceParameters(MdbHandle* mdb, std::string_view recordSource,
+                                              const QueryLimits& limits) {
+    return withRecordSource<std::vector<Parameter>>(
+        mdb, recordSource, limits, nullptr,
+        [](QueryEngine& engine, const SelectQuery& query, const std::string& description) {
+            return engine.parametersOf(query, description);
+        });
 }
 
 }  // namespace platform::jet::query

@@ -81,8 +81,18 @@ class QueryError : public std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
-// The rows of a report's record source: a table's name, a saved query's name, or SQL text.
-// Raises QueryError on anything it cannot do.
+class ParameterValues;
+struct Parameter;
+
+// The rows of a report's record source: a table's name, a saved query's name, or SQL text, with the
+// values given for the parameters it asks for. Raises QueryError on anything it cannot do, and when
+// it asks for a parameter not given, naming each one missing.
+RowSet readRecordSource(MdbHandle* database, std::string_view recordSource, const QueryLimits& limits,
+                        const ParameterValues& values);
 RowSet readRecordSource(MdbHandle* database, std::string_view recordSource, const QueryLimits& limits = {});
+
+// The parameters the record source asks for, in the order Access asks, without reading any rows.
+std::vector<Parameter> recordSourceParameters(MdbHandle* database, std::string_view recordSource,
+                                              const QueryLimits& limits = {});
 
 }  // namespace platform::jet::query

@@ -116,18 +116,11 @@ SelectQuery rebuildSavedQuery(const std::string& name, long objectFlags, const s
     const long kind = objectFlags & 0xF0;
     if (kind != Select && kind != Union && kind != CrosstabQuery)
         throw QueryError("The query '" + name + "' is not a select query.");
-    std::vector<std::string> parameters;
     for (const QueryRow& row : rows) {
-        if (row.attribute == Parameter) parameters.push_back(row.name1);
         // Access 2007 writes this row empty into every query; only a named file or connection is remote.
         if (row.attribute == RemoteDatabase && (!row.name1.empty() || !row.expression.empty()))
             throw QueryError("The query '" + name + "' reads the database " +
                              (row.name1.empty() ? row.expression : row.name1) + ", which is not read.");
-    }
-    if (!parameters.empty()) {
-        std::string list;
-        for (const auto& parameter : parameters) list += (list.empty() ? "" : ", ") + parameter;
-        throw QueryError("The query '" + name + "' asks for parameter values (" + list + ").");
     }
     int flags = 0;
     std::string top;
@@ -182,6 +175,13 @@ SelectQuery rebuildSavedQuery(const std::string& name, long objectFlags, const s
     for (const QueryRow& row : rows)
         if (row.attribute == OrderBy) query.orderBy.push_back({row.expression, lowerAscii(row.name1) == "d"});
     return query;
+}
+
+std::vector<query::Parameter> savedQueryParameters(const std::vector<QueryRow>& rows) {
+    std::vector<query::Parameter> parameters;
+    for (const QueryRow& row : rows)
+        if (row.attribute == saved_query::Parameter) parameters.push_back({row.name1, row.flag});
+    return parameters;
 }
 
 }  // namespace platform::jet::query

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/jet/query/Parameters.h"
 #include "platform/jet/query/SelectQuery.h"
 
 namespace platform::jet::query {
@@ -16,8 +17,11 @@ struct QueryRow {
 };
 
 // The select query a saved query's rows describe. objectFlags are its MSysObjects Flags, which tell a
-// select query from a crosstab, union or action query. Raises QueryError, naming the query, for a query
-// that asks for parameters, one that is not a select or union query, or one that reads another database.
+// select query from a crosstab, union or action query. Raises QueryError, naming the query, for one that
+// is not a select or union query, or one that reads another database.
 SelectQuery rebuildSavedQuery(const std::string& name, long objectFlags, const std::vector<QueryRow>& rows);
+
+// The parameters the saved query's rows declare, with their types, in their order.
+std::vector<Parameter> savedQueryParameters(const std::vector<QueryRow>& rows);
 
 }  // namespace platform::jet::query

@@ -230,7 +230,7 @@ TEST(RenderedReports, TheDocumentSaysWhatItIsDrawnWithout) {
         const char* subject;
     };
     for (const Case& c : {Case{"northwind-jet4.mdb", "Employee Sales by Country",
-                               ": drawn without its rows: the query 'Employee Sales by Country' asks for "
+                               ": drawn without its rows: the record source 'Employee Sales by Country' asks for "
                                "parameter values ([Beginning Date], [Ending Date]); "},
                           Case{"reports/northwind2007-ace12.accdb", "Product Sales by Category",
                                ": subreports showing forms are not drawn."}}) {

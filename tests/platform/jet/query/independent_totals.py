@@ -4,7 +4,7 @@ underlying tables: a second reader of the file and a second way of joining and g
 query engine against. Amounts are printed as whole ten-thousandths.
 
     independent_totals.py DATABASE order-subtotals|sales-by-quarter|quarter-lines|invoices|freight-by-year|
-                                   costs-by-owner|first-quarter-1997
+                                   costs-by-owner|first-quarter-1997|sales-by-country-1997
 """
 import csv
 import io
@@ -93,6 +93,19 @@ def main():
                 if int(order["OrderDate"][0:2]) <= 3:
                     total += extended_price(line)
         print(len(rows), total)
+    elif check == "sales-by-country-1997":
+        # Employee Sales by Country for 1997: each employee's country, its orders shipped that year and
+        # their sales.
+        totals = order_subtotals(database)
+        country = {e["EmployeeID"]: e["Country"] for e in table(database, "Employees")}
+        groups = defaultdict(lambda: [0, 0])
+        for order in table(database, "Orders"):
+            if order["ShippedDate"][6:8] == "97" and order["OrderID"] in totals and order["EmployeeID"] in country:
+                group = groups[country[order["EmployeeID"]]]
+                group[0] += 1
+                group[1] += totals[order["OrderID"]]
+        for name, (count, total) in sorted(groups.items()):
+            print(f"{name}\t{count}\t{total}")
     elif check == "freight-by-year":
         totals = defaultdict(lambda: [0, 0])
         for order in table(database, "Orders"):

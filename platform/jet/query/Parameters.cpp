@@ -1,0 +1,255 @@
+#include "platform/jet/query/Parameters.h"
+
+#include <cctype>
+#include <cmath>
+#include <cstdlib>
+#include <regex>
+
+#include "platform/jet/query/AsciiCase.h"
+#include "platform/jet/query/DayNumbers.h"
+#include "platform/jet/query/Region.h"
+
+namespace platform::jet::query {
+namespace {
+
+// Jet's data type numbers, as a saved query's parameter rows keep them.
+// clang-format off
+enum JetType {
+    Undeclared = 0, YesNo = 1, Byte = 2, Integer = 3, Long = 4, Money = 5, Single = 6, Double = 7,
+    DateTime = 8, Bytes = 9, Text = 10, LongBinary = 11, Memo = 12, Guid = 15, BigInt = 16,
+    VarBinary = 17, Char = 18, Numeric = 19, Decimal = 20, Float = 21, Time = 22, Timestamp = 23
+};
+// clang-format on
+
+bool isBlank(char c) {
+    return std::isspace(static_cast<unsigned char>(c)) != 0;
+}
+
+std::string_view trim(std::string_view text) {
+    while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
+    while (!text.empty() && isBlank(text.back())) text.remove_suffix(1);
+    return text;
+}
+
+// The type words of the PARAMETERS clause and their synonyms, as Jet SQL reads them.
+int typeOfWord(const std::string& word) {
+    static const std::pair<int, const char*> kWords[] = {
+        {YesNo, " bit yesno logical logical1 boolean "},
+        {Byte, " byte tinyint integer1 "},
+        {Integer, " short smallint integer2 "},
+        {Long, " long int integer integer4 counter autoincrement "},
+        {Money, " currency money "},
+        {Single, " single real float4 ieeesingle "},
+        {Double, " double float float8 ieeedouble number "},
+        {Decimal, " numeric decimal "},
+        {DateTime, " datetime date time timestamp "},
+        {Text, " text char varchar string alphanumeric nchar nvarchar "},
+        {Memo, " memo longtext longchar note ntext "},
+        {Bytes, " binary varbinary "},
+        {LongBinary, " longbinary oleobject general image "},
+        {Guid, " guid uniqueidentifier "},
+        {BigInt, " bigint "},
+        {Undeclared, " value "},
+    };
+    for (const auto& [type, words] : kWords)
+        if (!word.empty() && word.find(" ") == std::string::npos &&
+            std::string_view(words).find(" " + word + " ") != std::string_view::npos)
+            return type;
+    throw QueryError("The PARAMETERS clause names the type '" + word + "', which Jet has not.");
+}
+
+std::optional<double> number(std::string_view text) {
+    std::string plain(trim(text));
+    const std::string& decimal = currentRegion().decimal;
+    if (decimal != "." && !decimal.empty())
+        for (std::size_t at = plain.find(decimal); at != std::string::npos; at = plain.find(decimal, at + 1))
+            plain.replace(at, decimal.size(), ".");
+    if (plain.empty() || isBlank(plain.front())) return std::nullopt;
+    char* end = nullptr;
+    const double value = std::strtod(plain.c_str(), &end);
+    if (end != plain.c_str() + plain.size() || !std::isfinite(value)) return std::nullopt;
+    return value;
+}
+
+// A date as the region writes it: its short date decides whether the day or the month comes first.
+std::optional<double> regionDate(std::string_view text) {
+    text = trim(text);
+    if (text.size() >= 2 && text.front() == '#' && text.back() == '#')
+        return parseDate(text.substr(1, text.size() - 2));
+    std::string written(text);
+    const std::string& shortDate = currentRegion().shortDate;
+    static const std::regex dayFirst(R"(^(\d{1,2})([./-])(\d{1,2})\2(.*)$)");
+    std::smatch parts;
+    if (!shortDate.empty() && std::tolower(static_cast<unsigned char>(shortDate.front())) == 'd' &&
+        std::regex_match(written, parts, dayFirst))
+        written = parts[3].str() + "/" + parts[1].str() + "/" + parts[4].str();
+    return parseDate(written);
+}
+
+}  // namespace
+
+std::string parameterKey(std::string_view name) {
+    std::string key, part;
+    bool bracketed = false;
+    const auto endPart = [&] {
+        std::string_view trimmed = trim(part);
+        if (trimmed.size() >= 2 && trimmed.front() == '[' && trimmed.back() == ']')
+            trimmed = trimmed.substr(1, trimmed.size() - 2);
+        key += lowerAscii(trimmed);
+        part.clear();
+    };
+    for (char c : name) {
+        if (c == '[') bracketed = true;
+        if (c == ']') bracketed = false;
+        if ((c == '!' || c == '.') && !bracketed) {
+            endPart();
+            key += '!';  // Forms.Dialog.Start is Forms!Dialog!Start
+            continue;
+        }
+        part += c;
+    }
+    endPart();
+    return key;
+}
+
+std::string parameterTypeName(int type) {
+    switch (type) {
+        case YesNo:
+            return "Yes/No";
+        case Byte:
+            return "Byte";
+        case Integer:
+            return "Integer";
+        case Long:
+            return "Long Integer";
+        case Money:
+            return "Currency";
+        case Single:
+            return "Single";
+        case Double:
+        case Float:
+            return "Double";
+        case Numeric:
+        case Decimal:
+            return "Decimal";
+        case DateTime:
+        case Time:
+        case Timestamp:
+            return "Date/Time";
+        case BigInt:
+            return "Large Number";
+        case Memo:
+            return "Memo";
+        case Guid:
+            return "Replication ID";
+        case Bytes:
+        case VarBinary:
+        case LongBinary:
+            return "Binary";
+        case Undeclared:
+            return "Value";
+        default:
+            return "Text";
+    }
+}
+
+Value parameterValue(const Parameter& parameter, const std::string& text) {
+    // An answer left empty is Null, whatever the type.
+    if (trim(text).empty()) return Value();
+    const auto refuse = [&](const char* what) -> Value {
+        throw QueryError("The value '" + text + "' given for the parameter " + parameter.name + " is no " +
+                         what + ".");
+    };
+    switch (parameter.type) {
+        case YesNo: {
+            const std::string word = lowerAscii(trim(text));
+            if (word == "true" || word == "yes" || word == "on") return true;
+            if (word == "false" || word == "no" || word == "off") return false;
+            const auto n = number(text);
+            return n ? Value(*n != 0) : refuse("Yes/No value");
+        }
+        case Byte:
+        case Integer:
+        case Long:
+        case BigInt: {
+            const auto n = number(text);
+            if (!n || std::fabs(*n) > 9.2e18) return refuse("whole number");
+            return static_cast<std::int64_t>(std::nearbyint(*n));  // Jet rounds half to even, as CLng
+        }
+        case Money: {
+            const auto n = number(text);
+            if (!n || std::fabs(*n) > 9.2e14) return refuse("amount of money");
+            return Currency{static_cast<std::int64_t>(std::nearbyint(*n * 10000))};
+        }
+        case Single:
+        case Double:
+        case Numeric:
+        case Decimal:
+        case Float: {
+            const auto n = number(text);
+            return n ? Value(*n) : refuse("number");
+        }
+        case DateTime:
+        case Time:
+        case Timestamp: {
+            const auto days = regionDate(text);
+            return days ? Value(Date{*days}) : refuse("date");
+        }
+        default:
+            return text;
+    }
+}
+
+std::vector<Parameter> takeParametersClause(std::string_view& sql) {
+    std::string_view rest = trim(sql);
+    if (rest.size() < 11 || lowerAscii(rest.substr(0, 10)) != "parameters" ||
+        !(isBlank(rest[10]) || rest[10] == '['))
+        return {};
+    rest.remove_prefix(10);
+    // The declarations end at the first semicolon outside brackets and quotes.
+    std::vector<std::string> declarations(1);
+    char quote = 0;
+    bool bracketed = false;
+    int depth = 0;
+    std::size_t i = 0;
+    for (; i < rest.size(); ++i) {
+        const char c = rest[i];
+        if (quote) {
+            if (c == quote) quote = 0;
+        } else if (bracketed) {
+            if (c == ']') bracketed = false;
+        } else if (c == '[') {
+            bracketed = true;
+        } else if (c == '"' || c == '\'') {
+            quote = c;
+        } else if (c == '(') {
+            ++depth;
+        } else if (c == ')') {
+            --depth;
+        } else if (c == ';') {
+            break;
+        } else if (c == ',' && depth == 0) {
+            declarations.emplace_back();
+            continue;
+        }
+        declarations.back() += c;
+    }
+    if (i == rest.size()) throw QueryError("The PARAMETERS clause does not end with a semicolon.");
+    std::vector<Parameter> parameters;
+    for (const std::string& declaration : declarations) {
+        const std::string_view text = trim(declaration);
+        // The name is all up to the first blank outside brackets; the type follows, its size aside.
+        std::size_t end = 0;
+        for (bool inside = false; end < text.size() && (inside || !isBlank(text[end])); ++end)
+            if (text[end] == '[' || text[end] == ']') inside = text[end] == '[';
+        std::string type(trim(text.substr(end)));
+        type = lowerAscii(type.substr(0, type.find('(')));
+        if (end == 0 || trim(type).empty())
+            throw QueryError("The PARAMETERS clause cannot be read at '" + std::string(text) + "'.");
+        parameters.push_back({std::string(text.substr(0, end)), typeOfWord(std::string(trim(type)))});
+    }
+    sql = rest.substr(i + 1);
+    return parameters;
+}
+
+}  // namespace platform::jet::query

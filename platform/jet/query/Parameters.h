@@ -1,0 +1,53 @@
+#pragma once
+
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/jet/query/RecordSource.h"
+
+namespace platform::jet::query {
+
+// A value a record source asks for before it gives rows: its name as the query writes it, and the
+// type its PARAMETERS clause (or the saved query's parameter rows) declares, as Jet's data type
+// number; 0 when it is only a name no column has (Access asks for it all the same).
+struct Parameter {
+    std::string name;
+    int type = 0;
+};
+
+// The name a parameter is known by: letter case, brackets and blanks around the parts aside, and "." as
+// "!", so that "Forms!Dialog!Start", "[Forms]![Dialog]![Start]" and "forms.[dialog].start" are one. A
+// name with a dot or "!" of its own is written in brackets, as in a query.
+std::string parameterKey(std::string_view name);
+
+// The type as Access's table design names it ("Date/Time", "Text", "Long Integer", ...).
+std::string parameterTypeName(int type);
+
+// Texts given for parameters, found by parameterKey.
+class ParameterValues {
+  public:
+    void set(std::string_view name, std::string text) { values_[parameterKey(name)] = std::move(text); }
+    const std::string* find(std::string_view name) const {
+        const auto found = values_.find(parameterKey(name));
+        return found == values_.end() ? nullptr : &found->second;
+    }
+    bool empty() const { return values_.empty(); }
+
+  private:
+    std::map<std::string, std::string> values_;
+};
+
+// The text given for the parameter as Jet converts it to its declared type: dates as the current region
+// writes them (day first where its short date is), or between #; numbers with either decimal point;
+// Yes/No as True, False, Yes, No, On, Off or a number; text for undeclared and text types. Raises
+// QueryError naming the parameter when the text is no value of its type.
+Value parameterValue(const Parameter& parameter, const std::string& text);
+
+// The PARAMETERS clause SQL text starts with ("PARAMETERS [From] DateTime, [To] Text (255); SELECT ..."):
+// its declarations, and sql left at the text after its semicolon. None, and sql as it was, without
+// one. Raises QueryError for a clause that cannot be read.
+std::vector<Parameter> takeParametersClause(std::string_view& sql);
+
+}  // namespace platform::jet::query
