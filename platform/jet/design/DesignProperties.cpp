@@ -7,13 +7,15 @@ namespace {
 
 using namespace object_type;
 
-// Which objects a slot entry covers: one type, every control, or every section.
+// Which objects a slot entry covers: one type, every control, every section, or a report and a form alike.
 constexpr std::uint16_t kAnyControl = 1;
 constexpr std::uint16_t kAnySection = 2;
+constexpr std::uint16_t kReportOrForm = 3;
 
 bool covers(std::uint16_t entryType, std::uint16_t objectType) {
     if (entryType == kAnyControl) return isControl(objectType);
     if (entryType == kAnySection) return isSection(objectType);
+    if (entryType == kReportOrForm) return objectType == kReport || objectType == kForm;
     return entryType == objectType;
 }
 
@@ -26,12 +28,16 @@ struct SlotEntry {
 // The slots as Access fills them, by object type; the first entry covering an object wins, so entries
 // for one type come before those for every control. Slot ids are the same in both encodings.
 constexpr SlotEntry kSlots[] = {
-    {kReport, 0xDC, Property::RecordSource},
-    {kReport, 0xDD, Property::Caption},
-    {kReport, 0xC3, Property::Filter},
-    {kReport, 0x63, Property::Width},
-    {kReport, 0xEA, Property::PrtMip},
-    {kReport, 0xEB, Property::PrtDevMode},
+    // A form keeps these where a report does (Northwind's forms and reports, in both encodings).
+    {kReportOrForm, 0xDC, Property::RecordSource},
+    {kReportOrForm, 0xDD, Property::Caption},
+    {kReportOrForm, 0xC3, Property::Filter},
+    {kReportOrForm, 0x63, Property::Width},
+    {kReportOrForm, 0xEA, Property::PrtMip},
+    {kReportOrForm, 0xEB, Property::PrtDevMode},
+    // Northwind's forms: 2 on its datasheet subforms, 0 on its single forms, 4 and 5 on Northwind 2007's
+    // PivotChart and split forms; left out on its continuous ones (Customer Phone List, Product List).
+    {kForm, 0x30, Property::DefaultView},
     {kReport, 0x34, Property::PageHeader},
     {kReport, 0x35, Property::PageFooter},
 
@@ -45,6 +51,8 @@ constexpr SlotEntry kSlots[] = {
     {kAnySection, 0x02, Property::CanGrow},
     {kAnySection, 0x03, Property::CanShrink},
     {kAnySection, 0x9C, Property::BackColor},
+    // A form's: 1 on the forms' page headers and footers (print only), 2 on form headers (screen only).
+    {kAnySection, 0x32, Property::DisplayWhen},
     {kAnySection, 0xDF, Property::Name},
     {kAnySection, 0xDC, Property::OnFormat},
     {kAnySection, 0xDD, Property::OnPrint},
@@ -174,6 +182,15 @@ constexpr SlotEntry kSlots[] = {
     {kComboBox, 0xE0, Property::ColumnWidths},
     {kCommandButton, 0x04, Property::Hidden},
 
+    // Controls of forms: DisplayWhen after the flags, one slot on where the control keeps another
+    // setting first (a text box its DecimalPlaces, a bound frame its SizeMode).
+    {kTextBox, 0x31, Property::DisplayWhen},
+    {kListBox, 0x31, Property::DisplayWhen},
+    {kComboBox, 0x31, Property::DisplayWhen},
+    {kBoundObjectFrame, 0x31, Property::DisplayWhen},
+    {kObjectFrame, 0x31, Property::DisplayWhen},
+    {kAnyControl, 0x30, Property::DisplayWhen},
+
     {kAnyControl, 0x60, Property::Left},
     {kAnyControl, 0x61, Property::Top},
     {kAnyControl, 0x62, Property::Width},
@@ -249,6 +266,8 @@ constexpr PropertyInfo kProperties[] = {
     {Property::BoundColumn, "BoundColumn", ValueKind::Integer},
     {Property::ColumnHeads, "ColumnHeads", ValueKind::Flag},
     {Property::LineSlant, "LineSlant", ValueKind::Flag},
+    {Property::DefaultView, "DefaultView", ValueKind::Integer},
+    {Property::DisplayWhen, "DisplayWhen", ValueKind::Integer},
 };
 
 struct CodeEntry {
@@ -284,6 +303,7 @@ constexpr CodeEntry kCodes[] = {
     {Property::BoundColumn, 0x0D},    {Property::ColumnHeads, 0x83},
     {Property::LineSlant, 0x37},
     {Property::Filter, 0xF5},
+    {Property::DefaultView, 0x93},    {Property::DisplayWhen, 0x95},
 };
 
 const PropertyInfo& infoOf(Property property) {
@@ -321,6 +341,7 @@ constexpr DefaultEntry kDefaults[] = {
     {kImage, Property::BorderStyle, 1},          {kGroupLevel, Property::GroupInterval, 1},
     {kListBox, Property::ColumnCount, 1},        {kComboBox, Property::ColumnCount, 1},
     {kListBox, Property::BoundColumn, 1},        {kComboBox, Property::BoundColumn, 1},
+    {kForm, Property::DefaultView, 1},  // continuous forms: what a form storing no view shows
 
     // Sizes by type: what a control drawn with a click in the toolbox gets.
     {kTextBox, Property::Width, kInch},          {kTextBox, Property::Height, 240},

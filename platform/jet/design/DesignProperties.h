@@ -70,6 +70,8 @@ enum class Property {
     BoundColumn,
     ColumnHeads,
     LineSlant,
+    DefaultView,
+    DisplayWhen,
 };
 
 // Object types as blobs store them.
@@ -79,7 +81,7 @@ inline constexpr std::uint16_t kLabel = 100, kRectangle = 101, kLine = 102, kIma
                                kBoundObjectFrame = 108, kTextBox = 109, kListBox = 110, kComboBox = 111,
                                kSubreport = 112, kChart = 113, kObjectFrame = 114, kPageBreak = 118,
                                kToggleButton = 122, kTab = 123, kPage = 124;
-inline constexpr std::uint16_t kReport = 151, kDetail = 152, kReportHeader = 153, kReportFooter = 154,
+inline constexpr std::uint16_t kForm = 150, kReport = 151, kDetail = 152, kReportHeader = 153, kReportFooter = 154,
                                kPageHeader = 155, kPageFooter = 156, kGroupHeader = 157, kGroupFooter = 158,
                                kGroupLevel = 159;
 inline bool isControl(std::uint16_t type) {

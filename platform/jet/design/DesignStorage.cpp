@@ -14,7 +14,6 @@ namespace {
 
 constexpr std::uint8_t kDirEntryMark = 4;
 constexpr std::size_t kDirEntryTail = 4;  // the folder number after the name
-const char* const kReportsStorage = "Reports";
 const char* const kDirDataStream =
     "\x03"
     "DirData";
@@ -55,9 +54,10 @@ std::vector<std::uint8_t> streamBytes(GsfInput* stream) {
     return bytes;
 }
 
-ScopedInfile reportsStorage(GsfInfile* file) {
-    ScopedInput reports = child(file, kReportsStorage);
-    if (!reports || !GSF_IS_INFILE(reports.get())) damaged("it holds no reports");
+ScopedInfile reportsStorage(GsfInfile* file, DesignKind kind = DesignKind::Report) {
+    ScopedInput reports = child(file, storageOf(kind));
+    if (!reports || !GSF_IS_INFILE(reports.get()))
+        damaged(kind == DesignKind::Form ? "it holds no forms" : "it holds no reports");
     return ScopedInfile(GSF_INFILE(reports.release()));
 }
 
@@ -73,6 +73,10 @@ char32_t foldedCase(char32_t c) {
 }
 
 }  // namespace
+
+const char* storageOf(DesignKind kind) {
+    return kind == DesignKind::Form ? "Forms" : "Reports";
+}
 
 std::vector<DirEntry> readDirData(std::span<const std::uint8_t> dirData) {
     if (dirData.size() < 4) damaged("its list of reports is too short");
@@ -99,18 +103,19 @@ bool sameReportName(const std::string& a, const std::string& b) {
 }
 
 std::vector<std::uint8_t> reportBlobOfCompoundFile(std::span<const std::uint8_t> compoundFile,
-                                                   const std::string& reportName) {
+                                                   const std::string& reportName, DesignKind kind) {
     ScopedInfile file = openCompoundFile(compoundFile);
-    ScopedInfile reports = reportsStorage(file.get());
+    ScopedInfile reports = reportsStorage(file.get(), kind);
+    const std::string object = (kind == DesignKind::Form ? "the form " : "the report ") + reportName;
     for (const auto& entry : listing(reports.get())) {
         if (!sameReportName(entry.name, reportName)) continue;
         ScopedInput folder = child(reports.get(), std::to_string(entry.folder).c_str());
-        if (!folder || !GSF_IS_INFILE(folder.get())) damaged("the report " + reportName + " has no folder");
+        if (!folder || !GSF_IS_INFILE(folder.get())) damaged(object + " has no folder");
         ScopedInput blob = child(GSF_INFILE(folder.get()), kBlobStream);
-        if (!blob) damaged("the report " + reportName + " has no design");
+        if (!blob) damaged(object + " has no design");
         return streamBytes(blob.get());
     }
-    throw DesignError("The file holds no design of the report " + reportName + ".");
+    throw DesignError("The file holds no design of " + object + ".");
 }
 
 std::vector<std::uint8_t> streamOfCompoundFile(std::span<const std::uint8_t> compoundFile,

@@ -7,6 +7,12 @@
 
 namespace platform::jet::design {
 
+// What a design describes: Access keeps reports and forms alike, each kind in a storage of its own.
+enum class DesignKind { Report, Form };
+
+// The storage a kind's designs are kept in: "Reports" or "Forms".
+const char* storageOf(DesignKind kind);
+
 // A report's name and the folder its design is kept in, as a DirData stream lists them.
 struct DirEntry {
     std::string name;  // UTF-8
@@ -16,11 +22,12 @@ struct DirEntry {
 // Reads the listing of a "Reports" storage. Throws DesignError when it is malformed.
 std::vector<DirEntry> readDirData(std::span<const std::uint8_t> dirData);
 
-// The design blob of the named report (letter case ignored) inside the compound file Access 2000 keeps
-// in MSysAccessObjects. Throws DesignError when the file, its "Reports" storage or the report's blob
-// is missing or malformed.
+// The design blob of the named report or form (letter case ignored) inside the compound file Access 2000
+// keeps in MSysAccessObjects. Throws DesignError when the file, its "Reports" (or "Forms") storage or the
+// object's blob is missing or malformed.
 std::vector<std::uint8_t> reportBlobOfCompoundFile(std::span<const std::uint8_t> compoundFile,
-                                                   const std::string& reportName);
+                                                   const std::string& reportName,
+                                                   DesignKind kind = DesignKind::Report);
 
 // The names of the reports the compound file holds, in its listing's order.
 std::vector<std::string> reportNamesOfCompoundFile(std::span<const std::uint8_t> compoundFile);

@@ -47,6 +47,12 @@ enum class GroupOn { EachValue, Prefix, Year, Quarter, Month, Week, Day, Hour, M
 
 enum class TextAlign { General, Left, Center, Right, Distribute };
 
+// A form's DefaultView, as Access numbers it.
+enum class FormView { Single, Continuous, Datasheet, PivotTable, PivotChart, Split };
+
+// A form's section or control: where it shows (DisplayWhen). Reports print all of theirs.
+enum class DisplayWhen { Always, PrintOnly, ScreenOnly };
+
 struct Font {
     std::string name;
     int size = 0;  // points
@@ -73,6 +79,7 @@ struct Control {
     int borderLineStyle = 0;
     int specialEffect = 0;
     bool visible = true;
+    DisplayWhen displayWhen = DisplayWhen::Always;
     bool lineSlant = false;  // a line's: from its bottom left to its top right, else top left to bottom right
     bool canGrow = false, canShrink = false;
     int runningSum = 0;        // a text box's: 0 no, 1 over its group, 2 over the whole report
@@ -97,6 +104,7 @@ struct Section {
     int height = 0;
     std::uint32_t backColor = 0;
     bool visible = true;
+    DisplayWhen displayWhen = DisplayWhen::Always;
     bool canGrow = false, canShrink = false;
     int forceNewPage = 0;        // 0 none, 1 before, 2 after, 3 before and after
     int newRowOrCol = 0;         // in columns: the same values, for a new column (or row) in place of a page
@@ -134,7 +142,9 @@ struct PageSetup {
 // Bits of Access's PageHeader and PageFooter settings: the pages the page header or footer is left off.
 inline constexpr int kNotWithReportHeader = 1, kNotWithReportFooter = 2;
 
+// A report's design, or a form's: a form's header and footer are its report header and footer.
 struct ReportDesign {
+    std::optional<FormView> formView;  // a form's; none for a report
     std::string recordSource;  // a table, a saved query, or SQL text
     std::string caption;       // empty when it is the report's name
     std::string filter;        // as saved (its FilterOn, never found stored, is Access's default: No)

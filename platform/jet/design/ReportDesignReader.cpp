@@ -170,13 +170,15 @@ class ReportBuilder {
 
     ReportDesign build() {
         const DesignObject& root = tree_.root;
-        if (root.type != kReport)
-            throw DesignError("The design is not a report's (its type is " + std::to_string(root.type) +
-                              ").");
+        if (root.type != kReport && root.type != kForm)
+            throw DesignError("The design is not a report's or a form's (its type is " +
+                              std::to_string(root.type) + ").");
+        form_ = root.type == kForm;
         for (const auto& child : root.children)
             if (isControl(child.type)) read_.addPrototype(child);  // controls proper hang under sections
 
         ReportDesign report;
+        if (form_) report.formView = formViewOf(read_.integer(root, Property::DefaultView));
         report.recordSource = read_.text(root, Property::RecordSource);
         report.caption = read_.text(root, Property::Caption);
         report.filter = read_.text(root, Property::Filter);
@@ -200,6 +202,15 @@ class ReportBuilder {
     }
 
   private:
+    static FormView formViewOf(std::int64_t value) {
+        return value >= 0 && value <= 5 ? static_cast<FormView>(value) : FormView::Single;
+    }
+    // Only forms show on a screen: reports keep no DisplayWhen.
+    DisplayWhen displayWhenOf(const DesignObject& object) const {
+        const auto value = form_ ? read_.integer(object, Property::DisplayWhen) : 0;
+        return value >= 0 && value <= 2 ? static_cast<DisplayWhen>(value) : DisplayWhen::Always;
+    }
+
     int pageSectionNotWith(const DesignObject& root, Property property) const {
         return read_.number(root, property) & (kNotWithReportHeader | kNotWithReportFooter);
     }
@@ -259,6 +270,7 @@ class ReportBuilder {
         section.groupLevel = read_.number(object, Property::GroupLevel);
         section.backColor = read_.colour(object, Property::BackColor);
         section.visible = !read_.flag(object, Property::Hidden);
+        section.displayWhen = displayWhenOf(object);
         section.canGrow = read_.flag(object, Property::CanGrow);
         section.canShrink = read_.flag(object, Property::CanShrink);
         section.forceNewPage = read_.number(object, Property::ForceNewPage);
@@ -301,6 +313,7 @@ class ReportBuilder {
         control.borderLineStyle = read_.number(object, Property::BorderLineStyle);
         control.specialEffect = read_.number(object, Property::SpecialEffect);
         control.visible = !read_.flag(object, Property::Hidden);
+        control.displayWhen = displayWhenOf(object);
         control.lineSlant = read_.flag(object, Property::LineSlant);
         // A subreport control grows and shrinks with its rows by default; no design was seen to say
         // otherwise.
@@ -327,6 +340,7 @@ class ReportBuilder {
 
     const DesignTree& tree_;
     PropertyReader read_;
+    bool form_ = false;
 };
 
 }  // namespace

@@ -18,7 +18,7 @@ using Bytes = std::vector<std::uint8_t>;
 constexpr std::size_t kMaxRows = 1'000'000;
 constexpr std::uint32_t kTableDefinitionPageMask = 0x00FFFFFF;  // a table's Id holds its definition page
 constexpr std::size_t kMaxCompoundFile = 256u * 1024 * 1024;
-constexpr int kTableType = 1, kContainerType = 3, kReportType = -32764;
+constexpr int kTableType = 1, kContainerType = 3, kReportType = -32764, kFormType = -32768;
 const char* const kStorageRoot = "MSysAccessStorage_ROOT";
 
 [[noreturn]] void damaged(const std::string& table) {
@@ -43,6 +43,12 @@ std::unique_ptr<CheckedTable> openTable(MdbHandle* mdb, const PageFile& file, co
     return table;
 }
 
+using design::DesignKind;
+
+const char* kindName(DesignKind kind) {
+    return kind == DesignKind::Form ? "form" : "report";
+}
+
 }  // namespace
 
 ReportStorage::ReportStorage(MdbHandle* mdb, const PageFile& file) : mdb_(mdb), file_(file) {
@@ -51,20 +57,24 @@ ReportStorage::ReportStorage(MdbHandle* mdb, const PageFile& file) : mdb_(mdb), 
                              {"Id", "ParentId", "Name", "Type"});
     if (jet3 && !objects->bind("LvExtra")) damaged("MSysObjects");
     struct Row {
+        DesignKind kind;
         std::int64_t parent;
         std::string name;
         Bytes design;
     };
-    std::vector<Row> reportRows;
-    std::int64_t reportsContainer = 0;
+    std::vector<Row> designRows;
+    std::array<std::int64_t, 2> containers{};  // by DesignKind
     const bool whole = objects->forEachRow([&] {
         const std::int64_t type = number(objects->text("Type")), id = number(objects->text("Id"));
         std::string name = objects->text("Name");
-        if (type == kReportType)
-            reportRows.push_back(
-                {number(objects->text("ParentId")), name, jet3 ? objects->longValue("LvExtra") : Bytes{}});
-        else if (type == kContainerType && name == "Reports")
-            reportsContainer = id;
+        if (type == kReportType || type == kFormType)
+            designRows.push_back({type == kFormType ? DesignKind::Form : DesignKind::Report,
+                                  number(objects->text("ParentId")), name,
+                                  jet3 ? objects->longValue("LvExtra") : Bytes{}});
+        else if (type == kContainerType && name == design::storageOf(DesignKind::Report))
+            containers[0] = id;
+        else if (type == kContainerType && name == design::storageOf(DesignKind::Form))
+            containers[1] = id;
         else if (type == kTableType && name == "MSysAccessStorage")
             accessStorageId_ = id;
         else if (type == kTableType && name == "MSysAccessObjects")
@@ -73,42 +83,50 @@ ReportStorage::ReportStorage(MdbHandle* mdb, const PageFile& file) : mdb_(mdb), 
             modulesId_ = id;
     });
     if (!whole) damaged("MSysObjects");
-    for (auto& row : reportRows) {
-        if (row.parent != reportsContainer) continue;
-        reports_.push_back(std::move(row.name));
-        jet3Designs_.push_back(std::move(row.design));
+    for (auto& row : designRows) {
+        const auto kind = static_cast<std::size_t>(row.kind);
+        if (row.parent != containers[kind]) continue;
+        stored_[kind].names.push_back(std::move(row.name));
+        stored_[kind].jet3Designs.push_back(std::move(row.design));
     }
 }
 
-std::vector<std::uint8_t> ReportStorage::designBlob(const std::string& report) {
-    const auto found = std::find_if(reports_.begin(), reports_.end(), [&](const std::string& name) {
-        return design::sameReportName(name, report);
+std::vector<std::uint8_t> ReportStorage::designBlob(const std::string& wanted, DesignKind kind) {
+    const std::vector<std::string>& names = stored(kind).names;
+    const auto found = std::find_if(names.begin(), names.end(), [&](const std::string& name) {
+        return design::sameReportName(name, wanted);
     });
-    if (found == reports_.end()) throw DesignError("The database has no report named " + report + ".");
-    if (file_.layout().pageSize == page::kJet3Layout.pageSize) return blobOfJet3(*found);
-    if (accessStorageId_ != 0) return blobFromAccessStorage(*found);
-    if (accessObjectsId_ != 0) return design::reportBlobOfCompoundFile(compoundFileOfAccessObjects(), *found);
-    throw DesignError("The database file keeps no report designs where Access keeps them.");
+    if (found == names.end())
+        throw DesignError(std::string("The database has no ") + kindName(kind) + " named " + wanted + ".");
+    if (file_.layout().pageSize == page::kJet3Layout.pageSize) return blobOfJet3(*found, kind);
+    if (accessStorageId_ != 0) return blobFromAccessStorage(*found, kind);
+    if (accessObjectsId_ != 0)
+        return design::reportBlobOfCompoundFile(compoundFileOfAccessObjects(), *found, kind);
+    throw DesignError(std::string("The database file keeps no ") + kindName(kind) +
+                      " designs where Access keeps them.");
 }
 
-std::vector<std::uint8_t> ReportStorage::blobOfJet3(const std::string& report) {
-    const auto index =
-        static_cast<std::size_t>(std::find(reports_.begin(), reports_.end(), report) - reports_.begin());
-    if (!jet3Designs_[index].empty()) return jet3Designs_[index];
-    // A report with a code module keeps its design with the module.
-    if (modulesId_ == 0) throw DesignError("The report " + report + " has no stored design.");
+std::vector<std::uint8_t> ReportStorage::blobOfJet3(const std::string& name, DesignKind kind) {
+    const Stored& objects = stored(kind);
+    const auto index = static_cast<std::size_t>(std::find(objects.names.begin(), objects.names.end(), name) -
+                                                objects.names.begin());
+    if (!objects.jet3Designs[index].empty()) return objects.jet3Designs[index];
+    // One with a code module keeps its design with the module ("Report_NAME", "Form_NAME").
+    const std::string object = std::string("The ") + kindName(kind) + " " + name;
+    if (modulesId_ == 0) throw DesignError(object + " has no stored design.");
+    const std::string module = (kind == DesignKind::Form ? "Form_" : "Report_") + name;
     auto modules = openTable(mdb_, file_, "MSysModules2", modulesId_, {"Name", "Form"});
     Bytes blob;
     if (!modules->forEachRow([&] {
-            if (blob.empty() && design::sameReportName(modules->text("Name"), "Report_" + report))
+            if (blob.empty() && design::sameReportName(modules->text("Name"), module))
                 blob = modules->longValue("Form");
         }))
         damaged("MSysModules2");
-    if (blob.empty()) throw DesignError("The report " + report + " has no stored design.");
+    if (blob.empty()) throw DesignError(object + " has no stored design.");
     return blob;
 }
 
-std::vector<std::uint8_t> ReportStorage::blobFromAccessStorage(const std::string& report) {
+std::vector<std::uint8_t> ReportStorage::blobFromAccessStorage(const std::string& wanted, DesignKind kind) {
     struct Node {
         std::int64_t parent;
         std::string name;
@@ -131,12 +149,12 @@ std::vector<std::uint8_t> ReportStorage::blobFromAccessStorage(const std::string
     const auto root = std::find_if(nodes.begin(), nodes.end(),
                                    [](const auto& node) { return node.second.name == kStorageRoot; });
     if (root == nodes.end()) throw DesignError("The reports' storage is damaged: it has no root.");
-    const std::int64_t reports = childNamed(root->first, "Reports");
+    const std::int64_t reports = childNamed(root->first, design::storageOf(kind));
     const std::int64_t dirData = childNamed(reports,
                                             "\x03"
                                             "DirData");
 
-    // The long values of the rows wanted, in a second reading: DirData first, then the report's Blob.
+    // The long values of the rows wanted, in a second reading: DirData first, then the design's Blob.
     const auto readValue = [&](std::int64_t wanted) {
         auto storage = openTable(mdb_, file_, "MSysAccessStorage", accessStorageId_, {"Id", "Lv"});
         Bytes value;
@@ -147,10 +165,10 @@ std::vector<std::uint8_t> ReportStorage::blobFromAccessStorage(const std::string
         return value;
     };
     for (const auto& entry : design::readDirData(readValue(dirData))) {
-        if (!design::sameReportName(entry.name, report)) continue;
+        if (!design::sameReportName(entry.name, wanted)) continue;
         return readValue(childNamed(childNamed(reports, std::to_string(entry.folder)), "Blob"));
     }
-    throw DesignError("The file holds no design of the report " + report + ".");
+    throw DesignError(std::string("The file holds no design of the ") + kindName(kind) + " " + wanted + ".");
 }
 
 std::vector<std::uint8_t> ReportStorage::compoundFileOfAccessObjects() {

@@ -3,15 +3,17 @@
 #include <glib.h>  // mdbtools.h includes it inside extern "C"
 #include <mdbtools.h>
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "platform/jet/design/DesignStorage.h"
 #include "platform/jet/helper/PageFile.h"
 
 namespace platform::jet::helper {
 
-// Finds the design blobs of a file's reports wherever the file's Access version keeps them: Access 97
+// Finds the design blobs of a file's reports (and of its forms, kept alike) wherever the file's Access version keeps them: Access 97
 // in the report's catalogue row (or its code module's row), Access 2000 in one compound file split
 // over the rows of MSysAccessObjects, later versions in the tree of MSysAccessStorage. Every table is
 // read checked (CheckedTable). Throws design::DesignError on damage or a report it cannot find.
@@ -19,20 +21,26 @@ class ReportStorage {
   public:
     ReportStorage(MdbHandle* mdb, const PageFile& file);
 
-    // The reports' names, in catalogue order.
-    const std::vector<std::string>& reportNames() const { return reports_; }
-    // The stored design of the report (its name as reportNames gives it, or in other letter case).
-    std::vector<std::uint8_t> designBlob(const std::string& report);
+    // The reports' and the forms' names, in catalogue order.
+    const std::vector<std::string>& reportNames() const { return stored(design::DesignKind::Report).names; }
+    const std::vector<std::string>& formNames() const { return stored(design::DesignKind::Form).names; }
+    // The stored design of the report or form (its name as reportNames or formNames gives it, or in other
+    // letter case).
+    std::vector<std::uint8_t> designBlob(const std::string& name, design::DesignKind kind = design::DesignKind::Report);
 
   private:
-    std::vector<std::uint8_t> blobFromAccessStorage(const std::string& report);
+    struct Stored {
+        std::vector<std::string> names;
+        std::vector<std::vector<std::uint8_t>> jet3Designs;  // LvExtra of each, by names' index
+    };
+    const Stored& stored(design::DesignKind kind) const { return stored_[static_cast<std::size_t>(kind)]; }
+    std::vector<std::uint8_t> blobFromAccessStorage(const std::string& name, design::DesignKind kind);
     std::vector<std::uint8_t> compoundFileOfAccessObjects();
-    std::vector<std::uint8_t> blobOfJet3(const std::string& report);
+    std::vector<std::uint8_t> blobOfJet3(const std::string& name, design::DesignKind kind);
 
     MdbHandle* mdb_;
     const PageFile& file_;
-    std::vector<std::string> reports_;
-    std::vector<std::vector<std::uint8_t>> jet3Designs_;  // LvExtra of each report, by reports_ index
+    std::array<Stored, 2> stored_;  // by DesignKind
     std::int64_t accessStorageId_ = 0, accessObjectsId_ = 0, modulesId_ = 0;
     std::vector<std::uint8_t> compoundFile_;  // read once
 };

@@ -362,6 +362,49 @@ TEST(ReportDesigns, PageAndSectionSettingsAreReadWhereTheReportsSetThem) {
     }
 }
 
+// Forms are kept as reports are; what decides how one prints is its default view and where its
+// sections show (Access's property sheets of the same forms).
+TEST(ReportDesigns, FormsAreReadWithTheirViewAndWhereTheirSectionsShow) {
+    struct Case {
+        const char* file;
+        const char* form;
+        FormView view;
+        std::map<SectionKind, DisplayWhen> shown;  // the sections' other than Always
+    };
+    const Case cases[] = {
+        {"northwind-jet4.mdb", "Orders Subform", FormView::Datasheet, {}},
+        {"northwind-jet4.mdb", "Customers", FormView::Single, {}},
+        {"northwind-jet4.mdb",
+         "Customer Phone List",
+         FormView::Continuous,
+         {{SectionKind::ReportHeader, DisplayWhen::ScreenOnly},
+          {SectionKind::ReportFooter, DisplayWhen::ScreenOnly},
+          {SectionKind::PageHeader, DisplayWhen::PrintOnly},
+          {SectionKind::PageFooter, DisplayWhen::PrintOnly}}},
+        {"reports/northwind2007-ace12.accdb", "Product Sales by Category Chart", FormView::PivotChart, {}},
+        {"reports/northwind2007-ace12.accdb", "Customer List", FormView::Split, {}},
+        {"reports/northwind2007-ace12.accdb", "Order Subform for Order Details", FormView::Datasheet, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.form);
+        if (!std::filesystem::exists(testFile(c.file))) GTEST_SKIP() << "no " << c.file;
+        OpenFile file(c.file);
+        const auto& forms = file.storage.formNames();
+        EXPECT_NE(std::find(forms.begin(), forms.end(), c.form), forms.end());
+        const ReportDesign form = decodeReportDesign(file.storage.designBlob(c.form, DesignKind::Form));
+        EXPECT_EQ(form.formView, c.view);
+        EXPECT_FALSE(form.recordSource.empty());
+        for (const auto& section : form.sections) {
+            const auto expected = c.shown.find(section.kind);
+            EXPECT_EQ(section.displayWhen, expected == c.shown.end() ? DisplayWhen::Always : expected->second)
+                << sectionKindName(section.kind);
+        }
+    }
+    OpenFile file("northwind-jet4.mdb");
+    EXPECT_FALSE(decodeReportDesign(file.storage.designBlob("Catalog")).formView) << "a report is no form";
+    EXPECT_THROW(file.storage.designBlob("Catalog", DesignKind::Form), DesignError) << "a report is not a form";
+}
+
 TEST(ReportDesigns, AnUnknownReportIsAClearError) {
     REQUIRE_TEST_FILE("northwind-jet4.mdb");
     OpenFile file("northwind-jet4.mdb");
