@@ -23,6 +23,7 @@ constexpr int kDefaultFontSize = 8;  // points, for a design that names none
 constexpr int kHairline = 10;        // twips: a border of width 0 is a hairline
 constexpr int kTwipsPerPoint = 20;
 constexpr int kDefaultTextWidth = 1440;  // twips: Access's text box prototype
+constexpr QRgb kButtonFace = 0xF0F0F0, kButtonShadow = 0xA0A0A0;  // Windows' button colours
 // Twips a section may grow to: far more than pages of text, little enough that sums of it stay in an int.
 constexpr int kTallestGrowth = std::numeric_limits<int>::max() / 64;
 
@@ -221,11 +222,13 @@ void ReportPainter::drawControl(const PlacedControl& placed, int bandTop, const 
             outline(false);
             break;
         case ControlKind::Label:
+            background();
+            outline(false);
+            drawText(control, area, control.caption, false);
+            break;
         case ControlKind::CommandButton:
         case ControlKind::ToggleButton:
-            background();
-            outline(control.kind != ControlKind::Label);
-            drawText(control, area, control.caption, false);
+            drawButton(control, area);
             break;
         case ControlKind::TextBox: {
             background();
@@ -306,6 +309,34 @@ void ReportPainter::drawControl(const PlacedControl& placed, int bandTop, const 
         default:
             break;  // page breaks: the layout keeps to sections
     }
+}
+
+void ReportPainter::drawButton(const Control& control, const QRectF& area) {
+    // A raised face, lit from the top left (a button's own colours are not read).
+    painter_.fillRect(area, QColor(kButtonFace));
+    const double edge = kHairline * scale_;
+    painter_.setBrush(Qt::NoBrush);
+    painter_.setPen(QPen(Qt::white, edge));
+    painter_.drawLine(area.topLeft(), area.topRight());
+    painter_.drawLine(area.topLeft(), area.bottomLeft());
+    painter_.setPen(QPen(QColor(kButtonShadow), edge));
+    painter_.drawLine(area.bottomLeft(), area.bottomRight());
+    painter_.drawLine(area.topRight(), area.bottomRight());
+    // The caption centred, without the "&" marking its access key ("&&" prints one "&").
+    std::string caption;
+    for (std::size_t i = 0; i < control.caption.size(); ++i) {
+        if (control.caption[i] != '&') {
+            caption += control.caption[i];
+        } else if (i + 1 < control.caption.size() && control.caption[i + 1] == '&') {
+            caption += '&';
+            ++i;
+        }
+    }
+    Control centred = control;
+    if (centred.textAlign == design::TextAlign::General) centred.textAlign = design::TextAlign::Center;
+    setFontOf(control);
+    const double line = painter_.fontMetrics().height();
+    drawText(centred, QRectF(area.left(), area.center().y() - line / 2, area.width(), line), caption, false);
 }
 
 const query::RowSet* ReportPainter::rowsOf(const Control& control) {

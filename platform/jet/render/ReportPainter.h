@@ -89,6 +89,8 @@ class ReportPainter {
     // fill of "*x".
     void drawText(const design::Control& control, const QRectF& area, const query::FormattedValue& formatted,
                   bool number);
+    // A command or toggle button as Access prints it: a raised box with its caption.
+    void drawButton(const design::Control& control, const QRectF& area);
     // A list box: its row source's rows, a line each, as many as fit, in the columns its widths show.
     void drawList(const design::Control& control, const QRectF& area);
     // The rows of a list or combo box; none, noted as an omission, where they cannot be read.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <stdexcept>
 #include <string>
 
 #include "platform/jet/design/ReportDesign.h"
@@ -21,6 +22,10 @@ class ReportSource {
   public:
     virtual ~ReportSource() = default;
     virtual design::ReportDesign design(const std::string& report) = 0;
+    // A form's design, for a subreport control showing a form; a source without forms has none.
+    virtual design::ReportDesign formDesign(const std::string& form) {
+        throw std::runtime_error("The database has no form named " + form + ".");
+    }
     virtual query::RowSet rows(const std::string& recordSource) = 0;
 };
 

@@ -44,11 +44,11 @@ bool startsWithWord(const std::string& text, const std::string& word) {
     return text.size() > word.size() && query::lowerAscii(text.substr(0, word.size())) == word;
 }
 
-// What a SourceObject names: "Report.NAME" (or a bare name) a report, "Table.NAME" and "Query.NAME"
-// a datasheet of its rows, "Form.NAME" a form.
+// What a SourceObject names: "Report.NAME" a report, "Table.NAME" and "Query.NAME" a datasheet of its
+// rows, "Form.NAME" a form, a bare name a report or else a form.
 struct ShownObject {
     std::string name;
-    bool datasheet = false, form = false;
+    bool datasheet = false, form = false, bare = false;
 };
 
 ShownObject shownObjectOf(const std::string& sourceObject) {
@@ -58,7 +58,46 @@ ShownObject shownObjectOf(const std::string& sourceObject) {
             return {sourceObject.substr(prefix.size()), prefix == "table." || prefix == "query.",
                     prefix == "form."};
         }
-    return {sourceObject};
+    return {sourceObject, false, false, true};
+}
+
+// The views of a form that are charts or tables worked out from its rows, which are not drawn.
+const char* unprintedView(design::FormView view) {
+    switch (view) {
+        case design::FormView::PivotChart:
+            return "forms in PivotChart view";
+        case design::FormView::PivotTable:
+            return "forms in PivotTable view";
+        default:
+            return nullptr;
+    }
+}
+
+void dropScreenOnly(std::vector<design::Control>& controls) {
+    std::erase_if(controls, [](const design::Control& control) {
+        return control.displayWhen == design::DisplayWhen::ScreenOnly;
+    });
+    for (auto& control : controls) dropScreenOnly(control.children);
+}
+
+// A form as Access prints it in a subreport control: without what shows only on a screen, its header
+// and footer above and below its detail, and in datasheet view as a datasheet of its detail's values.
+design::ReportDesign asPrintedForm(design::ReportDesign form) {
+    std::erase_if(form.sections, [](const design::Section& section) {
+        return section.displayWhen == design::DisplayWhen::ScreenOnly;
+    });
+    for (auto& section : form.sections) dropScreenOnly(section.controls);
+    if (form.formView == design::FormView::Datasheet) {
+        design::ReportDesign datasheet = datasheetDesign(form);
+        datasheet.formView = form.formView;
+        return datasheet;
+    }
+    return form;
+}
+
+// Whether the form prints its detail once, for its current row, rather than once a row.
+bool printsOneRow(const design::ReportDesign& design) {
+    return design.formView == design::FormView::Single || design.formView == design::FormView::Split;
 }
 
 // The control's height for what its subreport needs: no more than its design's when it cannot grow,
@@ -98,16 +137,35 @@ struct Subreports::Library {
     explicit Library(ReportSource& source) : source(source), lists(&source) {}
 
     const Shown& shown(const ShownObject& object) {
-        const std::string key =
-            (object.datasheet ? "datasheet " : "report ") + query::lowerAscii(object.name);
+        const std::string key = (object.datasheet ? "datasheet " : object.form ? "form " : "report ") +
+                                query::lowerAscii(object.name);
         if (auto found = shownByKey.find(key); found != shownByKey.end()) return found->second;
         Shown shown;
         try {
-            if (!object.datasheet) shown.design = asSubreport(boundedDesign(source.design(object.name)));
+            if (object.form) {
+                shown.design = asSubreport(asPrintedForm(boundedDesign(source.formDesign(object.name))));
+            } else if (!object.datasheet) {
+                try {
+                    shown.design = asSubreport(boundedDesign(source.design(object.name)));
+                } catch (const std::exception&) {
+                    // A bare name no report has is a form's, if the database has one by that name;
+                    // else the report's failure stands.
+                    if (!object.bare) throw;
+                    std::optional<design::ReportDesign> form;
+                    try {
+                        form = source.formDesign(object.name);
+                    } catch (const std::exception&) {
+                    }
+                    if (!form) throw;
+                    shown.design = asSubreport(asPrintedForm(boundedDesign(std::move(*form))));
+                }
+            }
         } catch (const std::exception& error) {
             shown.failure =
                 "the subreport " + object.name + ", whose design cannot be read (" + error.what() + ")";
         }
+        if (shown.failure.empty() && shown.design.formView)
+            if (const char* view = unprintedView(*shown.design.formView)) shown.failure = view;
         const std::string recordSource = object.datasheet ? object.name : shown.design.recordSource;
         if (shown.failure.empty()) try {
                 shown.rows = recordSource.empty() ? unboundRows() : source.rows(recordSource);
@@ -157,11 +215,8 @@ void Subreports::drawChart(const Control& control, const Place& place, const QRe
 int Subreports::show(const Control& control, const Place& place, std::optional<QPointF> topLeft) {
     const ShownObject object = shownObjectOf(control.sourceObject);
     if (object.name.empty()) return control.height;
-    if (object.form) {
-        place.omissions.insert("subreports showing forms");
-        return control.height;
-    }
-    const std::string key = query::lowerAscii(object.name);
+    // A form may bear its report's name (Northwind 2007's charts) without being the report.
+    const std::string key = (object.form ? "form " : "") + query::lowerAscii(object.name);
     if (!object.datasheet && (chain_.size() > static_cast<std::size_t>(kMaxSubreportDepth) ||
                               std::find(chain_.begin(), chain_.end(), key) != chain_.end())) {
         place.omissions.insert("subreports nested too deeply");
@@ -176,6 +231,7 @@ int Subreports::show(const Control& control, const Place& place, std::optional<Q
 
     try {
         query::RowSet linked = rowsLinkedTo(control, shown.rows, place);
+        if (printsOneRow(shown.design) && linked.rows.size() > 1) linked.rows.resize(1);
         // Without rows it prints nothing, not even its border, in the place it keeps if it cannot shrink.
         if (linked.rows.empty()) return topLeft ? 0 : fitted(control, 0);
         if (linked.rows.size() > library_.rowsLeft) {

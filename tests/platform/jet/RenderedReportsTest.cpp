@@ -221,8 +221,8 @@ TEST(RenderedReports, AReportWhoseDesignCannotBeReadFailsSayingWhyAndWritesNothi
     EXPECT_FALSE(std::filesystem::exists(folder / "report.pdf"));
 }
 
-// What the PDF says it left out: the rows a parameter query cannot give; the forms an unbound report
-// shows in its detail, which it prints once.
+// What the PDF says it left out: the rows a parameter query cannot give; the PivotChart forms an unbound
+// report shows in its detail, which it prints once.
 TEST(RenderedReports, TheDocumentSaysWhatItIsDrawnWithout) {
     struct Case {
         const char* file;
@@ -233,7 +233,7 @@ TEST(RenderedReports, TheDocumentSaysWhatItIsDrawnWithout) {
                                ": drawn without its rows: the record source 'Employee Sales by Country' asks for "
                                "parameter values ([Beginning Date], [Ending Date]); "},
                           Case{"reports/northwind2007-ace12.accdb", "Product Sales by Category",
-                               ": subreports showing forms are not drawn."}}) {
+                               ": forms in PivotChart view are not drawn."}}) {
         SCOPED_TRACE(c.report);
         if (!std::filesystem::exists(testFile(c.file))) GTEST_SKIP() << "no " << c.file;
         test_support::TemporaryFolder folder;

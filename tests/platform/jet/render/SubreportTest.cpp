@@ -7,6 +7,7 @@
 #include <map>
 #include <stdexcept>
 
+#include "platform/jet/render/Datasheet.h"
 #include "platform/jet/render/ReportEvaluator.h"
 #include "platform/jet/render/SubreportLink.h"
 #include "platform/jet/render/Subreports.h"
@@ -26,12 +27,16 @@ class FakeReports : public render::ReportSource {
         if (auto found = designs.find(report); found != designs.end()) return found->second;
         throw std::runtime_error("no report " + report);
     }
+    design::ReportDesign formDesign(const std::string& form) override {
+        if (auto found = forms.find(form); found != forms.end()) return found->second;
+        throw std::runtime_error("no form " + form);
+    }
     query::RowSet rows(const std::string& recordSource) override {
         if (auto found = tables.find(recordSource); found != tables.end()) return found->second;
         throw query::QueryError("no table " + recordSource);
     }
 
-    std::map<std::string, design::ReportDesign> designs;
+    std::map<std::string, design::ReportDesign> designs, forms;
     std::map<std::string, query::RowSet> tables;
     int designReads = 0;
 };
@@ -188,6 +193,110 @@ TEST(Subreports, TakeTheHeightOfTheirLinkedRowsWithoutPageSections) {
         << "without rows it prints nothing in its place";
 }
 
+TEST(Subreports, ShowFormsAsAccessPrintsThemInEachView) {
+    int argc = 1;
+    char name[] = "render_tests";
+    char* argv[] = {name, nullptr};
+    QGuiApplication application(argc, argv);
+    FakeReports reports;
+    design::Control amount;
+    amount.kind = ControlKind::TextBox;
+    amount.name = amount.controlSource = "Amount";
+    amount.height = 100;
+    design::ReportDesign form;
+    form.formView = design::FormView::Continuous;
+    form.recordSource = "Orders";
+    form.sections = {section(SectionKind::ReportHeader, 300), section(SectionKind::PageHeader, 5000),
+                     section(SectionKind::Detail, 100, {amount, amount}),
+                     section(SectionKind::ReportFooter, 50)};
+    reports.tables["Orders"] = {{"ID", "Amount"},
+                                {{Value(std::int64_t{1}), Value(std::int64_t{5})},
+                                 {Value(std::int64_t{1}), Value(std::int64_t{6})},
+                                 {Value(std::int64_t{1}), Value(std::int64_t{7})}}};
+    const auto inView = [&](design::FormView view) {
+        design::ReportDesign shown = form;
+        shown.formView = view;
+        return shown;
+    };
+    reports.forms["Continuous"] = form;
+    reports.forms["Main"] = form;
+    reports.forms["Single"] = inView(design::FormView::Single);
+    reports.forms["Split"] = inView(design::FormView::Split);
+    reports.forms["Datasheet"] = inView(design::FormView::Datasheet);
+    reports.forms["Chart"] = inView(design::FormView::PivotChart);
+    reports.forms["Table"] = inView(design::FormView::PivotTable);
+    reports.forms["Header on screen"] = form;
+    reports.forms["Header on screen"].sections[0].displayWhen = design::DisplayWhen::ScreenOnly;
+    design::Control chartOnScreen = subreport("", "", "", 100);
+    chartOnScreen.sourceObject = "Form.Chart";
+    chartOnScreen.displayWhen = design::DisplayWhen::ScreenOnly;
+    reports.forms["Chart on screen"] = form;
+    reports.forms["Chart on screen"].sections[2].controls.push_back(chartOnScreen);
+    query::RowSet master{{"ID"}, {{Value(std::int64_t{1})}}};
+    struct Case {
+        std::string sourceObject;
+        int height;
+        std::string omission;
+    };
+    const Case cases[] = {
+        {"Form.Continuous", 300 + 3 * 100 + 50, ""},
+        {"Continuous", 300 + 3 * 100 + 50, ""},  // a bare name no report has
+        {"Form.Main", 300 + 3 * 100 + 50, ""},    // a form named as the report showing it
+        {"Form.Single", 300 + 100 + 50, ""},
+        {"Form.Split", 300 + 100 + 50, ""},
+        {"Form.Datasheet", 300 + 3 * 300, ""},  // titles, then a ruled row per record
+        {"Form.Header on screen", 3 * 100 + 50, ""},
+        {"Form.Chart on screen", 300 + 3 * 100 + 50, ""},  // not printed, so not noted
+        {"Form.Chart", 200, "forms in PivotChart view"},
+        {"Form.Table", 200, "forms in PivotTable view"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.sourceObject);
+        design::Control control = subreport("", "ID", "ID");
+        control.sourceObject = c.sourceObject;
+        const Shown shown = show(reports, "Main", control, master);
+        EXPECT_EQ(shown.height, c.height);
+        if (c.omission.empty())
+            EXPECT_THAT(shown.omissions, testing::IsEmpty());
+        else
+            EXPECT_THAT(shown.omissions, testing::ElementsAre(c.omission));
+    }
+}
+
+TEST(Datasheet, AFormsColumnsAreItsDetailsValuesTitledByTheirLabels) {
+    const auto control = [](ControlKind kind, const std::string& name, const std::string& label = "") {
+        design::Control c;
+        c.kind = kind;
+        c.name = name;
+        c.controlSource = name + " Field";
+        if (!label.empty()) {
+            design::Control attached;
+            attached.kind = ControlKind::Label;
+            attached.caption = label;
+            c.children.push_back(attached);
+        }
+        return c;
+    };
+    design::ReportDesign form;
+    form.recordSource = "Orders";
+    form.sections = {section(SectionKind::ReportHeader, 300, {control(ControlKind::TextBox, "Title")}),
+                     section(SectionKind::Detail, 100,
+                             {control(ControlKind::TextBox, "Amount", "Amount:"),
+                              control(ControlKind::CommandButton, "Close"), control(ControlKind::Label, "Note"),
+                              control(ControlKind::ComboBox, "Customer"),
+                              control(ControlKind::CheckBox, "Paid", "Paid")})};
+    const design::ReportDesign sheet = render::datasheetDesign(form);
+    ASSERT_EQ(sheet.sections.size(), 2u);
+    std::vector<std::string> titles, sources;
+    for (const auto& title : sheet.sections[0].controls) titles.push_back(title.caption);
+    for (const auto& cell : sheet.sections[1].controls)
+        sources.push_back(std::string(design::controlKindName(cell.kind)) + " " + cell.controlSource);
+    EXPECT_EQ(sheet.recordSource, "Orders");
+    EXPECT_THAT(titles, testing::ElementsAre("Amount:", "Customer", "Paid"));
+    EXPECT_THAT(sources, testing::ElementsAre("TextBox Amount Field", "ComboBox Customer Field",
+                                              "CheckBox Paid Field"));
+}
+
 TEST(Subreports, WhatCannotBeShownLeavesItsAreaEmptyAndIsNamed) {
     FakeReports reports;
     design::ReportDesign unreadable;
@@ -207,7 +316,7 @@ TEST(Subreports, WhatCannotBeShownLeavesItsAreaEmptyAndIsNamed) {
     design::Control form = subreport("", "ID", "ID");
     form.sourceObject = "Form.Orders";
     const Case cases[] = {
-        {form, "subreports showing forms"},
+        {form, "the subreport Orders, whose design cannot be read (no form Orders)"},
         {subreport("Nowhere", "ID", "ID"),
          "the subreport Nowhere, whose design cannot be read (no report Nowhere)"},
         {subreport("No Rows", "ID", "ID"),
