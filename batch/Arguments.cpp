@@ -41,6 +41,10 @@ Command parseArguments(const std::vector<std::string>& arguments) {
             options.list = true;
             continue;
         }
+        if (argument == "--list-parameters") {
+            options.listParameters = true;
+            continue;
+        }
         const std::size_t equals = argument.find('=');
         const std::string name = argument.substr(0, equals);
         if (name == "--password")
@@ -49,7 +53,8 @@ Command parseArguments(const std::vector<std::string>& arguments) {
                 "set CALVENOR_PASSWORD or use --password-file FILE"};
         auto* list = listFor(options, name);
         auto* single = singleFor(options, name);
-        if (list == nullptr && single == nullptr) return UsageError{"unknown option " + name};
+        const bool parameter = name == "--parameter";
+        if (list == nullptr && single == nullptr && !parameter) return UsageError{"unknown option " + name};
         std::string value;
         if (equals != std::string::npos) {
             value = argument.substr(equals + 1);
@@ -58,7 +63,13 @@ Command parseArguments(const std::vector<std::string>& arguments) {
         } else {
             return UsageError{name + " needs a value"};
         }
-        if (list != nullptr) {
+        if (parameter) {
+            // NAME=VALUE: the name ends at the first "=", so a value may hold one.
+            const std::size_t split = value.find('=');
+            if (split == std::string::npos || value.find_first_not_of(" []", 0) >= split)
+                return UsageError{"--parameter takes NAME=VALUE, not " + value};
+            options.parameters.emplace_back(value.substr(0, split), value.substr(split + 1));
+        } else if (list != nullptr) {
             list->push_back(std::move(value));
         } else if (*single) {
             return UsageError{name + " is given twice"};
@@ -70,7 +81,10 @@ Command parseArguments(const std::vector<std::string>& arguments) {
     if (positional.size() > 1) return UsageError{"one database at a time; also named: " + positional[1]};
     options.database = positional.front();
     if (options.database.empty()) return UsageError{"the database's name is empty"};
-    if (!options.list && !options.output) return UsageError{"--output DIR is needed to save reports"};
+    if (options.list && options.listParameters)
+        return UsageError{"--list and --list-parameters do not go together"};
+    if (!options.list && !options.listParameters && !options.output)
+        return UsageError{"--output DIR is needed to save reports"};
     if (options.output && options.output->empty()) return UsageError{"--output names no folder"};
     return options;
 }
@@ -79,6 +93,7 @@ std::string usageText() {
     return R"(Usage: calvenor-export DATABASE --output DIR [--report NAME]... [--containing X]...
                        [--not-containing X]... [--password-file FILE]
        calvenor-export DATABASE --list [--password-file FILE]
+       calvenor-export DATABASE --list-parameters [--report NAME]... [--password-file FILE]
        calvenor-export --help | --version
 
 Saves reports of the Access database DATABASE (.mdb, .accdb) as PDF files in the folder DIR, one file
@@ -90,6 +105,10 @@ per report named after it, as the Calvenor wizard's "Save Checked Reports As PDF
   --not-containing X    save the reports whose names do not contain X; may be repeated
   --list                print the database's report names, one per line, and save nothing
   --password-file FILE  the database password is the first line of FILE
+  --parameter NAME=VALUE
+                        the value of a parameter the reports' record sources ask for, as Access
+                        asks for it in its "Enter Parameter Value" box; may be repeated
+  --list-parameters     print the parameters each chosen report asks for, and save nothing
   --help, --version     print this text, or the version, and stop
 
 The options that choose reports add to one another; without any of them every report is saved.
@@ -100,6 +119,19 @@ it is empty. It is never taken from the command line, where other users of the m
 
 --list prints each name as it is, except that a backslash is printed as \\, a tab as \t, a carriage
 return as \r and a line feed as \n, so that every name is one line.
+
+A report's record source (or a subreport's) may ask for parameter values: [Beginning Date], or
+[Forms]![Sales by Year Dialog]![BeginningDate] for a form that is not open. Each --parameter gives one
+for every report of the run; names are compared without regard to letter case and brackets, and
+Forms!X!Y is [Forms]![X]![Y]. A value is read as the query declares its type: a date as the
+database's region writes dates (or between #, month first), a number, or text. A report asking for a
+parameter not given is approximated: drawn without its rows, naming what it asks for. On Windows
+Access itself asks for the values, in its own box, and --parameter is not used.
+
+--list-parameters prints each chosen report's name (as --list prints it) on a line, then one line for
+each parameter it asks for: a tab, the parameter's name, a tab and its type ("Date/Time", "Text",
+"Value" when nothing declares one). A report whose parameters cannot be worked out has a line
+"<tab>cannot be listed: REASON" instead.
 
 Nothing is ever asked and no window opens, so the program can run as a scheduled task:
   - a file that is already in DIR under a report's name is replaced (on Linux whole: the new file

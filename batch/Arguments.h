@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 #include <variant>
 #include <vector>
 
@@ -16,6 +17,8 @@ struct Options {
     std::vector<std::string> notContaining;  // --not-containing
     std::optional<std::string> passwordFile;
     bool list = false;
+    std::vector<std::pair<std::string, std::string>> parameters{};  // --parameter NAME=VALUE, in order
+    bool listParameters = false;
 
     // Whether any option chose reports; without one every report is saved.
     bool choosesReports() const { return !reports.empty() || !containing.empty() || !notContaining.empty(); }

@@ -16,6 +16,7 @@
 #include "export/PdfPrinterCheck.h"
 #include "export/SaveReports.h"
 #include "platform/FileSystem.h"
+#include "platform/ReportParameters.h"
 
 namespace calvenor::batch {
 namespace {
@@ -143,6 +144,10 @@ int save(const Options& options, const Services& services, const Environment& en
     StatusLines status{errors, environment.errorsToTerminal};
     const std::string folder = prepareFolder(options, services, environment, status);
     noteMissingPdfPrinter(services, status);
+    if (services.parameters)
+        services.parameters->giveValues(options.parameters);
+    else if (!options.parameters.empty())
+        status.line("note: Access asks for the parameter values itself; --parameter is not used");
     StreamReporting reporting{status, environment.clock};
     const ChosenReports choice{reports, std::move(chosen), folder, database, password};
     SaveReports({services.files, services.registry, services.access, services.printerValues, services.drawn},
@@ -162,17 +167,54 @@ int save(const Options& options, const Services& services, const Environment& en
     return failed == 0 && reporting.otherFailures() == 0 ? kAllSaved : kSomeFailed;
 }
 
-int list(const Options& options, const Services& services, const Environment& environment,
-         std::ostream& out) {
-    const std::string database = environment.fullPath(options.database);
-    const auto reports = listReports(services, database, passwordFor(options, environment));
+// The names of the reports the options choose (every report without an option), in the database's order.
+std::vector<std::string> chosenNames(const Options& options, const Services& services,
+                                     const std::string& database, const std::string& password) {
+    const auto reports = listReports(services, database, password);
     const auto chosen = chooseReports(options, reports, database);
     if (options.choosesReports() && std::find(chosen.begin(), chosen.end(), true) == chosen.end())
         throw Stop{"no report of " + database + " is chosen"};
+    std::vector<std::string> names;
     for (std::size_t i = 0; i < reports.size(); ++i)
-        if (chosen[i]) out << printableName(reports[i]) << '\n';
+        if (chosen[i]) names.push_back(reports[i]);
+    return names;
+}
+
+int list(const Options& options, const Services& services, const Environment& environment,
+         std::ostream& out) {
+    const std::string database = environment.fullPath(options.database);
+    for (const auto& name : chosenNames(options, services, database, passwordFor(options, environment)))
+        out << printableName(name) << '\n';
     out << std::flush;
     return kAllSaved;
+}
+
+// Each chosen report's name, then a line for each parameter it asks for: a tab, its name, a tab, its type.
+int listParameters(const Options& options, const Services& services, const Environment& environment,
+                   std::ostream& out) {
+    if (!services.parameters)
+        throw Stop{"--list-parameters lists nothing here: Access asks for the parameter values itself"};
+    const std::string database = environment.fullPath(options.database);
+    const std::string password = passwordFor(options, environment);
+    const auto names = chosenNames(options, services, database, password);
+    std::vector<platform::ReportParameters::Listed> listed;
+    try {
+        listed = services.parameters->listParameters(database, password, names);
+    } catch (const std::exception& e) {
+        throw Stop{"the database " + database + " did not open: " + printableName(e.what())};
+    }
+    int status = kAllSaved;
+    for (std::size_t i = 0; i < names.size() && i < listed.size(); ++i) {
+        out << printableName(names[i]) << '\n';
+        if (!listed[i].problem.empty()) {
+            out << "\tcannot be listed: " << printableName(listed[i].problem) << '\n';
+            status = kSomeFailed;
+        }
+        for (const auto& parameter : listed[i].parameters)
+            out << '\t' << printableName(parameter.name) << '\t' << parameter.type << '\n';
+    }
+    out << std::flush;
+    return status;
 }
 
 }  // namespace
@@ -194,6 +236,7 @@ int runBatchExport(const std::vector<std::string>& arguments, const Services& se
     }
     const auto& options = std::get<Options>(command);
     try {
+        if (options.listParameters) return listParameters(options, services, environment, out);
         return options.list ? list(options, services, environment, out)
                             : save(options, services, environment, errors);
     } catch (const Stop& stop) {

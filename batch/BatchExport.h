@@ -11,6 +11,7 @@
 namespace platform {
 class DrawnReports;
 class FileSystem;
+class ReportParameters;
 class PrinterValuesLock;
 class Printers;
 class Registry;
@@ -38,6 +39,8 @@ struct Services {
         printers;  // looked at for the PDF printer, to say when Access writes the files itself
     platform::PrinterValuesLock& printerValues;
     platform::DrawnReports* drawn;  // where the program draws the reports itself; null where Access prints
+    // Where the program reads the reports itself, the parameters they ask for; null where Access asks.
+    platform::ReportParameters* parameters = nullptr;
 };
 
 // What the program learns from the system it runs on.

@@ -55,7 +55,7 @@ int main(int argc, char* argv[]) {
                                                        [] { return std::chrono::steady_clock::now(); },
                                                        ::isatty(STDERR_FILENO) == 1};
         return calvenor::batch::runBatchExport(
-            arguments, {files, registry, ado, access, printers, printerValues, &drawn}, environment,
+            arguments, {files, registry, ado, access, printers, printerValues, &drawn, &access}, environment,
             std::cout, std::cerr);
     } catch (const std::exception& e) {
         std::cerr << "calvenor-export: " << e.what() << '\n';

@@ -5,6 +5,8 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace platform::jet {
 
@@ -29,6 +31,8 @@ struct EngineOptions {
     std::chrono::milliseconds printTimeLimit{120000};
     // Called about every tenth of a second while a print job is drawn, so that a window can stay painted.
     std::function<void()> whileDrawing;
+    // The values given for the parameters record sources ask for, by name (query::ParameterValues).
+    std::vector<std::pair<std::string, std::string>> parameterValues;
     // The largest encrypted file that is decrypted (in memory, never on disk); a larger one is refused.
     std::uint64_t decryptionLimit = std::uint64_t{1} << 30;
     // Where catalogue reads are kept for the next open of the same file; none: every open reads.

@@ -158,6 +158,19 @@ class JetApplication : public access::Application {
         ended_ = true;
     }
 
+    // What the report's record sources ask for, as the renderer reads them from the open database.
+    std::vector<ReportParameter> parametersOf(const std::string& report) {
+        requireRunning();
+        requireDatabaseFor("OpenReport");
+        const auto name = findReport(report);
+        if (!name) throw Failure("Access can't find the object '" + report + "'.", 2059);
+        useReadableDatabase();
+        std::vector<ReportParameter> parameters;
+        for (auto& [parameterName, type] : renderer_.parameters(*name))
+            parameters.push_back({std::move(parameterName), std::move(type)});
+        return parameters;
+    }
+
   private:
     void releasePrinterValues() {
         if (printerValues_ != nullptr) printerValues_->release();
@@ -184,6 +197,11 @@ class JetApplication : public access::Application {
     // its opening, or its decrypted copy, opened at the first job. A file that can no longer be read
     // leaves the renderer without it, and the document says so.
     std::string render(const std::string& report) {
+        useReadableDatabase();
+        return renderer_.render(report);
+    }
+
+    void useReadableDatabase() {
         if (!readable_) {
             try {
                 readable_ =
@@ -196,7 +214,6 @@ class JetApplication : public access::Application {
             renderer_.useDatabase(readable_->descriptor.get(), textConversionEnvironment(readable_->header));
         else
             renderer_.useDatabase(-1, {});
-        return renderer_.render(report);
     }
 
     void forgetReadableDatabase() {
@@ -233,6 +250,27 @@ JetAccess::JetAccess(Registry& registry, PrintQueues& queues, EngineOptions opti
 
 std::unique_ptr<access::Application> JetAccess::createApplication() {
     return std::make_unique<JetApplication>(registry_, queues_, options_, printerValues_);
+}
+
+void JetAccess::giveValues(std::vector<std::pair<std::string, std::string>> values) {
+    options_.parameterValues = std::move(values);
+}
+
+std::vector<ReportParameters::Listed> JetAccess::listParameters(const std::string& database,
+                                                                const std::string& password,
+                                                                const std::vector<std::string>& reports) {
+    JetApplication application(registry_, queues_, options_, printerValues_);
+    application.openCurrentDatabase(database, false, password);
+    std::vector<Listed> listed;
+    for (const std::string& report : reports) {
+        try {
+            listed.push_back({application.parametersOf(report), {}});
+        } catch (const Failure& failure) {
+            listed.push_back({{}, failure.what()});
+        }
+    }
+    application.quit(access::QuitOption::SaveAll);
+    return listed;
 }
 
 }  // namespace platform::jet

@@ -5,6 +5,7 @@
 #include "platform/Access.h"
 #include "platform/PrinterValuesLock.h"
 #include "platform/Registry.h"
+#include "platform/ReportParameters.h"
 #include "platform/jet/EngineOptions.h"
 #include "platform/jet/PrintQueues.h"
 
@@ -17,11 +18,18 @@ namespace platform::jet {
 // file and the time it was printed, and saying why. A job on the PDF writer takes its output file
 // before it is drawn and then lets the printer values' lock go, when there is one, so that the next run
 // may point the printer elsewhere while this report is drawn.
-class JetAccess : public access::Access {
+//
+// It draws the reports itself, so it also answers what their record sources ask for (ReportParameters):
+// the values given are passed to every report's record sources.
+class JetAccess : public access::Access, public ReportParameters {
   public:
     JetAccess(Registry& registry, PrintQueues& queues, EngineOptions options = {},
               PrinterValuesLock* printerValues = nullptr);
     std::unique_ptr<access::Application> createApplication() override;
+
+    void giveValues(std::vector<std::pair<std::string, std::string>> values) override;
+    std::vector<Listed> listParameters(const std::string& database, const std::string& password,
+                                       const std::vector<std::string>& reports) override;
 
   private:
     Registry& registry_;

@@ -157,12 +157,59 @@ class PrintRenderer::Helper {
         return Outcome::Done;
     }
 
+    // Reads an answer that is one line alone: its fields.
+    Outcome receiveLine(std::vector<std::string>& fields, Clock::time_point deadline) {
+        std::string answer;
+        char buffer[4096];
+        while (answer.find('\n') == std::string::npos) {
+            if (answer.size() > kMaxAnswerLine) return Outcome::Failed;
+            if (Outcome waited = waitFor(channel_.get(), POLLIN, deadline, whileWaiting_);
+                waited != Outcome::Done)
+                return waited;
+            ssize_t got = ::read(channel_.get(), buffer, sizeof buffer);
+            if (got == 0) return Outcome::Failed;
+            if (got < 0) {
+                if (errno == EINTR || errno == EAGAIN) continue;
+                return Outcome::Failed;
+            }
+            answer.append(buffer, static_cast<std::size_t>(got));
+        }
+        // Nothing may follow the line: the helper speaks only in turn.
+        if (answer.find('\n') + 1 != answer.size() || answer.size() > kMaxAnswerLine + 1)
+            return Outcome::Failed;
+        auto lines = splitLines(answer);
+        if (lines.size() != 1) return Outcome::Failed;
+        fields = std::move(lines[0]);
+        return Outcome::Done;
+    }
+
   private:
     RunningChild child_{-1};
     ScopedFd channel_;  // closed before the child is ended: it sees the end of its requests
     int jobs_ = 0;
     std::function<void()> whileWaiting_;
 };
+
+namespace {
+
+// Sends the job's request to the helper, first replacing one that has served its jobs or is not idle,
+// or starting one (start) when none runs.
+template <typename Helper, typename Start>
+Outcome sendJob(std::unique_ptr<Helper>& helper, const std::string& request, Clock::time_point deadline,
+                const Start& start) {
+    if (helper && (helper->jobs() >= kJobsPerHelper || !helper->idle())) helper.reset();
+    if (!helper) helper = start();
+    Outcome outcome = helper->send(request, deadline);
+    if (outcome == Outcome::Failed) {
+        // It ended between jobs, after it was found idle: the job was never taken, so a fresh helper
+        // takes it.
+        helper = start();
+        outcome = helper->send(request, deadline);
+    }
+    return outcome;
+}
+
+}  // namespace
 
 PrintRenderer::PrintRenderer(EngineOptions options) : options_(std::move(options)) {}
 
@@ -182,16 +229,12 @@ void PrintRenderer::stop() {
 std::string PrintRenderer::render(const std::string& title) {
     const auto deadline = Clock::now() + options_.printTimeLimit;
     const std::string report = database_ >= 0 ? title : "";  // none to read it from
-    const std::string request = joinFields({kRenderRequest, title, report});
-    if (helper_ && (helper_->jobs() >= kJobsPerHelper || !helper_->idle())) stop();
-    if (!helper_) helper_ = std::make_unique<Helper>(options_, database_, databaseEnvironment_);
-    Outcome outcome = helper_->send(request, deadline);
-    if (outcome == Outcome::Failed) {
-        // It ended between jobs, after it was found idle: the job was never taken, so a fresh helper
-        // takes it.
-        helper_ = std::make_unique<Helper>(options_, database_, databaseEnvironment_);
-        outcome = helper_->send(request, deadline);
-    }
+    std::vector<std::string> fields{kRenderRequest, title, report};
+    for (const auto& [name, value] : options_.parameterValues) fields.insert(fields.end(), {name, value});
+    const std::string request = joinFields(fields);
+    Outcome outcome = sendJob(helper_, request, deadline, [&] {
+        return std::make_unique<Helper>(options_, database_, databaseEnvironment_);
+    });
     std::string document;
     if (outcome == Outcome::Done) outcome = helper_->receive(document, kMaxDocumentBytes, deadline);
     if (outcome == Outcome::Done && isWholePdf(document)) return document;
@@ -209,6 +252,30 @@ std::string PrintRenderer::render(const std::string& title) {
         throw Failure("The print job for the report '" + title + "' came to a document larger than " +
                       std::to_string(kMaxDocumentBytes >> 20) + " MB, the most a print job may hold.");
     throw Failure("The print job for the report '" + title + "' could not be rendered.");
+}
+
+std::vector<std::pair<std::string, std::string>> PrintRenderer::parameters(const std::string& report) {
+    const auto deadline = Clock::now() + options_.printTimeLimit;
+    if (database_ < 0)
+        throw Failure("The parameters of the report '" + report + "' cannot be read: no database is open.");
+    const std::string request = joinFields({kParametersRequest, report});
+    Outcome outcome = sendJob(helper_, request, deadline, [&] {
+        return std::make_unique<Helper>(options_, database_, databaseEnvironment_);
+    });
+    std::vector<std::string> fields;
+    if (outcome == Outcome::Done) outcome = helper_->receiveLine(fields, deadline);
+    const std::string named = "The parameters of the report '" + report + "'";
+    if (outcome == Outcome::Done && fields.size() == 2 && fields[0] == kErrorAnswer)
+        throw Failure(named + " cannot be worked out: " + printableLine(fields[1], kMaxReasonBytes));
+    if (outcome == Outcome::Done && !fields.empty() && fields[0] == kParametersRequest &&
+        fields.size() % 2 == 1) {
+        std::vector<std::pair<std::string, std::string>> parameters;
+        for (std::size_t i = 1; i + 1 < fields.size(); i += 2)
+            parameters.emplace_back(fields[i], fields[i + 1]);
+        return parameters;
+    }
+    stop();  // a helper in doubt serves no further job
+    throw Failure(named + " could not be read from the helper program.");
 }
 
 bool isWholePdf(std::string_view pdf) {

@@ -3,6 +3,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "platform/jet/EngineOptions.h"
@@ -29,6 +30,15 @@ class PrintRenderer {
     // The report as a whole PDF document, within the options' time limit. Raises Failure when it cannot
     // be rendered.
     std::string render(const std::string& report);
+
+    // What the report's record sources ask for: each parameter's name and type, in the order Access asks.
+    // Raises Failure when they cannot be worked out.
+    std::vector<std::pair<std::string, std::string>> parameters(const std::string& report);
+
+    // The values the record sources of every report rendered from now on are given.
+    void useParameterValues(std::vector<std::pair<std::string, std::string>> values) {
+        options_.parameterValues = std::move(values);
+    }
 
     // Ends the helper, if one runs, leaving no process and no descriptor behind.
     void stop();

@@ -8,12 +8,18 @@ namespace platform::jet {
 // program sends a request and reads its whole answer before it sends the next; the helper ends when
 // the program closes its side.
 //
-//   render  TITLE  REPORT                   a request: one line of LineProtocol's fields; REPORT is
-//                                           read from the helper's database (none: empty)
+//   render  TITLE  REPORT  [NAME VALUE]...  a request: one line of LineProtocol's fields; REPORT is
+//                                           read from the helper's database (none: empty); its record
+//                                           sources are given the parameter values that follow
 //   -> pdf  SIZE                            the answer's line, then SIZE bytes: the PDF document
 //   or error  REASON                        the report cannot be drawn: why, in plain words, for
 //                                           "The report 'X' could not be drawn: REASON."
+//
+//   parameters  REPORT                      what the report's record sources ask for
+//   -> parameters  [NAME TYPE]...           each parameter once, in the order Access asks
+//   or error  REASON                        they cannot be worked out: why
 inline constexpr char kRenderRequest[] = "render";
+inline constexpr char kParametersRequest[] = "parameters";
 inline constexpr char kPdfAnswer[] = "pdf";
 inline constexpr char kErrorAnswer[] = "error";
 

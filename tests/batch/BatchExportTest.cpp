@@ -89,6 +89,21 @@ TEST(BatchArguments, ReadTheCommandLineOrSayWhatIsWrongWithIt) {
         {{"--list", "--password-file", "pw.txt", "--", "-odd.mdb"},
          "",
          {"-odd.mdb", std::nullopt, {}, {}, {}, "pw.txt", true}},
+        {{"db.mdb", "--list-parameters", "--parameter", "Beginning Date=1/1/97", "--parameter=[X]=a=b",
+          "--parameter", "Empty="},
+         "",
+         {"db.mdb",
+          std::nullopt,
+          {},
+          {},
+          {},
+          std::nullopt,
+          false,
+          {{"Beginning Date", "1/1/97"}, {"[X]", "a=b"}, {"Empty", ""}},
+          true}},
+        {{"db.mdb", "--list", "--parameter", "Beginning Date"}, "--parameter takes NAME=VALUE"},
+        {{"db.mdb", "--list", "--parameter", "[]=1"}, "--parameter takes NAME=VALUE"},
+        {{"db.mdb", "--list", "--list-parameters"}, "do not go together"},
         {{}, "no database named"},
         {{"db.mdb"}, "--output DIR is needed"},
         {{"db.mdb", "--output"}, "--output needs a value"},
@@ -118,6 +133,8 @@ TEST(BatchArguments, ReadTheCommandLineOrSayWhatIsWrongWithIt) {
         EXPECT_EQ(options.notContaining, c.expected.notContaining);
         EXPECT_EQ(options.passwordFile, c.expected.passwordFile);
         EXPECT_EQ(options.list, c.expected.list);
+        EXPECT_EQ(options.parameters, c.expected.parameters);
+        EXPECT_EQ(options.listParameters, c.expected.listParameters);
     }
 }
 

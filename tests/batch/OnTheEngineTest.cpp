@@ -45,7 +45,8 @@ struct BatchOnTheEngine {
         const Environment environment{[](std::string_view) { return std::nullopt; },
                                       [](const std::string& path) { return path; },
                                       [] { return std::chrono::steady_clock::now(); }, false};
-        return runBatchExport(arguments, {files, registry, ado, access, printers, printerValues, &drawn},
+        return runBatchExport(arguments,
+                              {files, registry, ado, access, printers, printerValues, &drawn, &access},
                               environment, out, errors);
     }
 };
@@ -135,6 +136,45 @@ TEST(BatchOnTheEngine, AFileThatIsNoDatabaseDoesNotOpenAndWritesNothing) {
     EXPECT_EQ(p.run({notADatabase, "--output", out.string()}), kCannotRun);
     EXPECT_NE(p.errors.str().find("did not open"), std::string::npos) << p.errors.str();
     EXPECT_TRUE(fs::is_empty(out));
+}
+
+// --list-parameters says what the reports ask for, and --parameter gives it: the rows their values
+// choose are drawn; a value missing leaves the report without rows, naming what it still asks for.
+TEST(BatchOnTheEngine, ParametersAreListedAndGivenByName) {
+    REQUIRE_TEST_FILE("northwind-jet4.mdb");
+    BatchOnTheEngine p;
+    const std::string database = jet_tests::testFile("northwind-jet4.mdb");
+    ASSERT_EQ(p.run({database, "--list-parameters", "--report", "Sales by Year", "--report", "Catalog"}),
+              kAllSaved)
+        << p.errors.str();
+    EXPECT_EQ(p.out.str(),
+              "Catalog\n"
+              "Sales by Year\n"
+              "\t[Forms]![Sales by Year Dialog]![BeginningDate]\tDate/Time\n"
+              "\t[Forms]![Sales by Year Dialog]![EndingDate]\tDate/Time\n");
+
+    const fs::path out = p.root.path() / "out";
+    const std::string pdf = (out / "Employee Sales by Country.pdf").string();
+    struct Run {
+        std::vector<std::string> parameters;
+        bool drawsRows;
+    };
+    for (const Run& run : {Run{{"beginning date=1997-01-01", "[Ending Date]=#12/31/1997#"}, true},
+                           Run{{"Beginning Date=1997-01-01"}, false}}) {
+        std::vector<std::string> arguments{database, "--output", out.string(), "--report",
+                                           "Employee Sales by Country"};
+        for (const auto& parameter : run.parameters)
+            arguments.insert(arguments.end(), {"--parameter", parameter});
+        p.errors.str("");
+        ASSERT_EQ(p.run(arguments), kAllSaved) << p.errors.str();
+        const bool withoutRows =
+            p.errors.str().find(
+                "drawn without its rows: the record source 'Employee Sales by Country' asks for "
+                "parameter values ([Ending Date])") != std::string::npos;
+        EXPECT_EQ(withoutRows, !run.drawsRows) << p.errors.str();
+        // 1997's sales of the employees in the United Kingdom (the query's tests sum them from the tables).
+        EXPECT_EQ(jet_tests::pdfText(pdf).find("$156,499.66") != std::string::npos, run.drawsRows);
+    }
 }
 
 }  // namespace

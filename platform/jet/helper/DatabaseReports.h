@@ -5,6 +5,7 @@
 
 #include "platform/jet/design/ReportDesignReader.h"
 #include "platform/jet/helper/ReportStorage.h"
+#include "platform/jet/query/Parameters.h"
 #include "platform/jet/query/RecordSource.h"
 #include "platform/jet/render/ReportSource.h"
 
@@ -15,23 +16,26 @@ namespace platform::jet::helper {
 class DatabaseReports : public render::ReportSource {
   public:
     // jet3Charset: the character set of an Access 97 file's texts (HelperProcess's jet3Charset).
-    DatabaseReports(MdbHandle* mdb, ReportStorage& storage, std::string jet3Charset)
-        : mdb_(mdb), storage_(storage), jet3Charset_(std::move(jet3Charset)) {}
+    // parameters: the values record sources are given for what they ask.
+    DatabaseReports(MdbHandle* mdb, ReportStorage& storage, std::string jet3Charset,
+                    query::ParameterValues parameters = {})
+        : mdb_(mdb),
+          storage_(storage),
+          jet3Charset_(std::move(jet3Charset)),
+          parameters_(std::move(parameters)) {}
 
     design::ReportDesign design(const std::string& report) override {
         return design::decodeReportDesign(storage_.designBlob(report), jet3Charset_);
     }
-    design::ReportDesign formDesign(const std::string& form) override {
-        return design::decodeReportDesign(storage_.designBlob(form, design::DesignKind::Form), jet3Charset_);
-    }
     query::RowSet rows(const std::string& recordSource) override {
-        return query::readRecordSource(mdb_, recordSource);
+        return query::readRecordSource(mdb_, recordSource, {}, parameters_);
     }
 
   private:
     MdbHandle* mdb_;
     ReportStorage& storage_;
     std::string jet3Charset_;
+    query::ParameterValues parameters_;
 };
 
 }  // namespace platform::jet::helper

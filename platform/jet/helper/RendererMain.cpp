@@ -17,7 +17,9 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <optional>
+#include <set>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -31,6 +33,8 @@
 #include "platform/jet/helper/PageFile.h"
 #include "platform/jet/helper/ReportStorage.h"
 #include "platform/jet/helper/ScopedMdb.h"
+#include "platform/jet/query/AsciiCase.h"
+#include "platform/jet/query/Parameters.h"
 #include "platform/jet/query/RecordSource.h"
 #include "platform/jet/render/DocumentInfo.h"
 #include "platform/jet/render/ReportDocument.h"
@@ -43,6 +47,7 @@ using platform::jet::joinFields;
 
 constexpr std::size_t kMaxRequestLine = 1024 * 1024;  // far beyond a report's name and a file name
 constexpr std::size_t kDocumentInfoRoom = 64 * 1024;  // for the information appended to a document
+constexpr int kMaxSubreportDepth = 7;                 // as deep as Access nests subreports
 
 // Why the report cannot be drawn, in plain words: the job's answer instead of a document.
 class NotDrawn : public std::runtime_error {
@@ -50,9 +55,11 @@ class NotDrawn : public std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
-// The report drawn from the database's design and rows. Raises NotDrawn when either cannot be read or
-// drawing fails.
-std::string renderJob(const std::string& title, const std::string& report) {
+// What is done with the database's reports, opened for one job. Raises NotDrawn when no database is
+// open or it cannot be read.
+template <typename Job>
+auto withReports(const std::string& report, const platform::jet::query::ParameterValues& parameters,
+                 Job job) {
     if (report.empty() || ::fcntl(platform::jet::kInputDescriptor, F_GETFD) < 0)
         throw NotDrawn("no database is open to read it from");
     const std::string path = "/proc/self/fd/" + std::to_string(platform::jet::kInputDescriptor);
@@ -62,7 +69,62 @@ std::string renderJob(const std::string& title, const std::string& report) {
     try {
         platform::jet::helper::ReportStorage storage(mdb.get(), *file);
         platform::jet::helper::DatabaseReports reports(mdb.get(), storage,
-                                                       platform::jet::helper::jet3Charset());
+                                                       platform::jet::helper::jet3Charset(), parameters);
+        return job(mdb.get(), storage, reports);
+    } catch (const NotDrawn&) {
+        throw;
+    } catch (const platform::jet::design::DesignError& error) {
+        throw NotDrawn(std::string("its design cannot be read (") + error.what() + ")");
+    } catch (const std::exception& error) {
+        throw NotDrawn(std::string("the database's reports cannot be read (") + error.what() + ")");
+    }
+}
+
+// The parameters the report's record source and its subreports' ask for, each name once, in the order
+// Access asks: the report's first, then each subreport's as its control comes in the design.
+std::vector<platform::jet::query::Parameter> reportParameters(const std::string& report) {
+    using namespace platform::jet;
+    return withReports(
+        report, {}, [&](MdbHandle* mdb, helper::ReportStorage&, helper::DatabaseReports& reports) {
+            std::vector<query::Parameter> asked;
+            std::set<std::string> names, reportsSeen;
+            const auto add = [&](const std::string& recordSource) {
+                if (recordSource.empty()) return;
+                for (auto& parameter : query::recordSourceParameters(mdb, recordSource))
+                    if (names.insert(query::parameterKey(parameter.name)).second)
+                        asked.push_back(std::move(parameter));
+            };
+            // Subreports nest a few deep at most; a report showing itself is read once.
+            const std::function<void(const std::string&, int)> visit = [&](const std::string& name,
+                                                                           int depth) {
+                if (depth > kMaxSubreportDepth || !reportsSeen.insert(query::lowerAscii(name)).second) return;
+                const auto design = reports.design(name);
+                add(design.recordSource);
+                for (const auto& section : design.sections)
+                    for (const auto& control : section.controls) {
+                        const std::string lower = query::lowerAscii(control.sourceObject);
+                        if (lower.starts_with("table.") || lower.starts_with("query."))
+                            add(control.sourceObject.substr(6));
+                        else if (lower.starts_with("report."))
+                            visit(control.sourceObject.substr(7), depth + 1);
+                        else if (!lower.empty() && !lower.starts_with("form."))
+                            visit(control.sourceObject, depth + 1);
+                    }
+            };
+            try {
+                visit(report, 0);
+            } catch (const query::QueryError& error) {
+                throw NotDrawn(error.what());
+            }
+            return asked;
+        });
+}
+
+// The report drawn: see renderJob.
+std::string drawJob(const std::string& title, const std::string& report,
+                    platform::jet::helper::ReportStorage& storage,
+                    platform::jet::helper::DatabaseReports& reports) {
+    try {
         const auto design = reports.design(report);
         // The region of the database's code page, unless its names and this report's labels show that it
         // was only made on a machine of that language (query::regionCodePage).
@@ -103,6 +165,17 @@ std::string renderJob(const std::string& title, const std::string& report) {
     }
 }
 
+// The report drawn from the database's design and rows, its record sources given the parameter values.
+// Raises NotDrawn when either cannot be read or drawing fails.
+std::string renderJob(const std::string& title, const std::string& report,
+                      const platform::jet::query::ParameterValues& parameters) {
+    return withReports(report, parameters,
+                       [&](MdbHandle*, platform::jet::helper::ReportStorage& storage,
+                           platform::jet::helper::DatabaseReports& reports) {
+                           return drawJob(title, report, storage, reports);
+                       });
+}
+
 // The requests, one line each, as the program sends them; none once it has closed its side.
 class Requests {
   public:
@@ -128,11 +201,31 @@ class Requests {
 
 bool answer(const std::vector<std::string>& request) {
     using platform::jet::helper::writeResult;
-    if (request.size() != 3 || request[0] != platform::jet::kRenderRequest)
+    if (request.size() == 2 && request[0] == platform::jet::kParametersRequest) {
+        std::vector<std::string> fields{platform::jet::kParametersRequest};
+        try {
+            for (const auto& parameter : reportParameters(request[1])) {
+                fields.push_back(parameter.name);
+                fields.push_back(platform::jet::query::parameterTypeName(parameter.type));
+            }
+        } catch (const NotDrawn& notDrawn) {
+            fields = {platform::jet::kErrorAnswer,
+                      platform::jet::printableLine(notDrawn.what(), platform::jet::kMaxReasonBytes)};
+        }
+        std::string line = joinFields(fields);
+        if (line.size() > platform::jet::kMaxAnswerLine)
+            line =
+                joinFields({platform::jet::kErrorAnswer, "it asks for more parameters than can be listed"});
+        return writeResult(line);
+    }
+    // A render request: its title and report, then the parameter values as names and values.
+    if (request.size() < 3 || request.size() % 2 == 0 || request[0] != platform::jet::kRenderRequest)
         return writeResult(joinFields({platform::jet::kErrorAnswer, "not a render request"}));
+    platform::jet::query::ParameterValues parameters;
+    for (std::size_t i = 3; i + 1 < request.size(); i += 2) parameters.set(request[i], request[i + 1]);
     std::string pdf;
     try {
-        pdf = renderJob(request[1], request[2]);
+        pdf = renderJob(request[1], request[2], parameters);
     } catch (const NotDrawn& notDrawn) {
         const std::string reason =
             platform::jet::printableLine(notDrawn.what(), platform::jet::kMaxReasonBytes);

@@ -278,8 +278,7 @@ RowSet QueryEngine::select(const SelectQuery& query, const std::string& descript
     for (const Parameter& parameter : parametersAsked())
         if (!parameterValues_.find(parameter.name)) missing += (missing.empty() ? "" : ", ") + parameter.name;
     if (!missing.empty())
-        throw QueryError(capitalised(description) + " asks for parameter values (" + missing +
-                         "): parameters, or names it does not know, that were not given.");
+        throw QueryError(capitalised(description) + " asks for parameter values (" + missing + ").");
     return rowsOf(compiled, description);
 }
 
