@@ -27,6 +27,9 @@ class DatabaseReports : public render::ReportSource {
     design::ReportDesign design(const std::string& report) override {
         return design::decodeReportDesign(storage_.designBlob(report), jet3Charset_);
     }
+    design::ReportDesign formDesign(const std::string& form) override {
+        return design::decodeReportDesign(storage_.designBlob(form, design::DesignKind::Form), jet3Charset_);
+    }
     query::RowSet rows(const std::string& recordSource) override {
         return query::readRecordSource(mdb_, recordSource, {}, parameters_);
     }
