@@ -15,9 +15,10 @@ namespace {
 // Jet's data type numbers, as a saved query's parameter rows keep them.
 // clang-format off
 enum JetType {
-    Undeclared = 0, YesNo = 1, Byte = 2, Integer = 3, Long = 4, Money = 5, Single = 6, Double = 7,
-    DateTime = 8, Bytes = 9, Text = 10, LongBinary = 11, Memo = 12, Guid = 15, BigInt = 16,
-    VarBinary = 17, Char = 18, Numeric = 19, Decimal = 20, Float = 21, Time = 22, Timestamp = 23
+    JetUndeclared = 0, JetYesNo = 1, JetByte = 2, JetInteger = 3, JetLong = 4, JetMoney = 5,
+    JetSingle = 6, JetDouble = 7, JetDateTime = 8, JetBytes = 9, JetText = 10, JetLongBinary = 11,
+    JetMemo = 12, JetGuid = 15, JetBigInt = 16, JetVarBinary = 17, JetChar = 18, JetNumeric = 19,
+    JetDecimal = 20, JetFloat = 21, JetTime = 22, JetTimestamp = 23
 };
 // clang-format on
 
@@ -34,22 +35,22 @@ std::string_view trim(std::string_view text) {
 // The type words of the PARAMETERS clause and their synonyms, as Jet SQL reads them.
 int typeOfWord(const std::string& word) {
     static const std::pair<int, const char*> kWords[] = {
-        {YesNo, " bit yesno logical logical1 boolean "},
-        {Byte, " byte tinyint integer1 "},
-        {Integer, " short smallint integer2 "},
-        {Long, " long int integer integer4 counter autoincrement "},
-        {Money, " currency money "},
-        {Single, " single real float4 ieeesingle "},
-        {Double, " double float float8 ieeedouble number "},
-        {Decimal, " numeric decimal "},
-        {DateTime, " datetime date time timestamp "},
-        {Text, " text char varchar string alphanumeric nchar nvarchar "},
-        {Memo, " memo longtext longchar note ntext "},
-        {Bytes, " binary varbinary "},
-        {LongBinary, " longbinary oleobject general image "},
-        {Guid, " guid uniqueidentifier "},
-        {BigInt, " bigint "},
-        {Undeclared, " value "},
+        {JetYesNo, " bit yesno logical logical1 boolean "},
+        {JetByte, " byte tinyint integer1 "},
+        {JetInteger, " short smallint integer2 "},
+        {JetLong, " long int integer integer4 counter autoincrement "},
+        {JetMoney, " currency money "},
+        {JetSingle, " single real float4 ieeesingle "},
+        {JetDouble, " double float float8 ieeedouble number "},
+        {JetDecimal, " numeric decimal "},
+        {JetDateTime, " datetime date time timestamp "},
+        {JetText, " text char varchar string alphanumeric nchar nvarchar "},
+        {JetMemo, " memo longtext longchar note ntext "},
+        {JetBytes, " binary varbinary "},
+        {JetLongBinary, " longbinary oleobject general image "},
+        {JetGuid, " guid uniqueidentifier "},
+        {JetBigInt, " bigint "},
+        {JetUndeclared, " value "},
     };
     for (const auto& [type, words] : kWords)
         if (!word.empty() && word.find(" ") == std::string::npos &&
@@ -114,39 +115,39 @@ std::string parameterKey(std::string_view name) {
 
 std::string parameterTypeName(int type) {
     switch (type) {
-        case YesNo:
+        case JetYesNo:
             return "Yes/No";
-        case Byte:
+        case JetByte:
             return "Byte";
-        case Integer:
+        case JetInteger:
             return "Integer";
-        case Long:
+        case JetLong:
             return "Long Integer";
-        case Money:
+        case JetMoney:
             return "Currency";
-        case Single:
+        case JetSingle:
             return "Single";
-        case Double:
-        case Float:
+        case JetDouble:
+        case JetFloat:
             return "Double";
-        case Numeric:
-        case Decimal:
+        case JetNumeric:
+        case JetDecimal:
             return "Decimal";
-        case DateTime:
-        case Time:
-        case Timestamp:
+        case JetDateTime:
+        case JetTime:
+        case JetTimestamp:
             return "Date/Time";
-        case BigInt:
+        case JetBigInt:
             return "Large Number";
-        case Memo:
+        case JetMemo:
             return "Memo";
-        case Guid:
+        case JetGuid:
             return "Replication ID";
-        case Bytes:
-        case VarBinary:
-        case LongBinary:
+        case JetBytes:
+        case JetVarBinary:
+        case JetLongBinary:
             return "Binary";
-        case Undeclared:
+        case JetUndeclared:
             return "Value";
         default:
             return "Text";
@@ -161,37 +162,37 @@ Value parameterValue(const Parameter& parameter, const std::string& text) {
                          what + ".");
     };
     switch (parameter.type) {
-        case YesNo: {
+        case JetYesNo: {
             const std::string word = lowerAscii(trim(text));
             if (word == "true" || word == "yes" || word == "on") return true;
             if (word == "false" || word == "no" || word == "off") return false;
             const auto n = number(text);
             return n ? Value(*n != 0) : refuse("Yes/No value");
         }
-        case Byte:
-        case Integer:
-        case Long:
-        case BigInt: {
+        case JetByte:
+        case JetInteger:
+        case JetLong:
+        case JetBigInt: {
             const auto n = number(text);
             if (!n || std::fabs(*n) > 9.2e18) return refuse("whole number");
             return static_cast<std::int64_t>(std::nearbyint(*n));  // Jet rounds half to even, as CLng
         }
-        case Money: {
+        case JetMoney: {
             const auto n = number(text);
             if (!n || std::fabs(*n) > 9.2e14) return refuse("amount of money");
             return Currency{static_cast<std::int64_t>(std::nearbyint(*n * 10000))};
         }
-        case Single:
-        case Double:
-        case Numeric:
-        case Decimal:
-        case Float: {
+        case JetSingle:
+        case JetDouble:
+        case JetNumeric:
+        case JetDecimal:
+        case JetFloat: {
             const auto n = number(text);
             return n ? Value(*n) : refuse("number");
         }
-        case DateTime:
-        case Time:
-        case Timestamp: {
+        case JetDateTime:
+        case JetTime:
+        case JetTimestamp: {
             const auto days = regionDate(text);
             return days ? Value(Date{*days}) : refuse("date");
         }
