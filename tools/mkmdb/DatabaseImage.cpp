@@ -39,6 +39,11 @@ std::vector<ColumnDeclaration> columnDeclarations(const Table& table) {
             case ColumnType::YesNo:
                 declarations.push_back({column.name, jet4::JetType::Bool, 1});
                 break;
+            case ColumnType::Decimal:
+                declarations.push_back({column.name, jet4::JetType::Numeric, 17, false,
+                                        static_cast<std::uint8_t>(column.precision),
+                                        static_cast<std::uint8_t>(column.scale)});
+                break;
         }
     }
     return declarations;

@@ -72,7 +72,29 @@ std::optional<ColumnType> columnTypeNamed(std::string_view name) {
     if (name == "Double") return ColumnType::Double;
     if (name == "DateTime") return ColumnType::DateTime;
     if (name == "YesNo") return ColumnType::YesNo;
+    if (name == "Decimal") return ColumnType::Decimal;
     return std::nullopt;
+}
+
+// "-12.5" in the column's scale's units; none when it has more digits than the column holds.
+std::optional<DecimalUnits> parseDecimal(std::string_view text, const Column& column) {
+    DecimalUnits decimal;
+    decimal.negative = !text.empty() && text[0] == '-';
+    text.remove_prefix(decimal.negative);
+    const auto point = text.find('.');
+    const std::string_view whole = text.substr(0, point);
+    const std::string_view fraction = point == std::string_view::npos ? "" : text.substr(point + 1);
+    if ((whole.empty() && fraction.empty()) || static_cast<int>(fraction.size()) > column.scale ||
+        static_cast<int>(whole.size()) > column.precision - column.scale)
+        return std::nullopt;
+    std::string digits(whole);
+    digits += fraction;
+    digits.append(static_cast<std::size_t>(column.scale) - fraction.size(), '0');
+    for (const char c : digits) {
+        if (c < '0' || c > '9') return std::nullopt;
+        decimal.units = decimal.units * 10 + static_cast<unsigned>(c - '0');
+    }
+    return decimal;
 }
 
 Value parseValue(const Token& token, const Column& column) {
@@ -101,6 +123,12 @@ Value parseValue(const Token& token, const Column& column) {
             if (!token.quoted)
                 if (const auto time = parseTimestamp(token.text)) return *time;
             throw wrong("a date as YYYY-MM-DD or YYYY-MM-DDTHH:MM:SS");
+        case ColumnType::Decimal:
+            if (const auto decimal = parseDecimal(token.text, column); decimal && !token.quoted)
+                return *decimal;
+            throw wrong(("a number of at most " + std::to_string(column.precision) + " digits, " +
+                         std::to_string(column.scale) + " of them after the point")
+                            .c_str());
         case ColumnType::YesNo:
             if (!token.quoted && (token.text == "yes" || token.text == "true")) return true;
             if (!token.quoted && (token.text == "no" || token.text == "false")) return false;
@@ -194,7 +222,7 @@ class Parser {
         const auto type = columnTypeNamed(tokens[2].text);
         if (!type)
             throw Error("unknown column type \"" + tokens[2].text +
-                        "\" (Text, Long, Double, DateTime, YesNo)");
+                        "\" (Text, Long, Double, DateTime, YesNo, Decimal)");
         column.type = *type;
         if (column.type == ColumnType::Text && tokens.size() > 3) {
             const auto length = parseNumber<int>(tokens[3].text);
@@ -202,6 +230,15 @@ class Parser {
                 throw Error("a Text column's length is a number from 1 to 255");
             column.maxLength = *length;
             expectCount(tokens, 4);
+        } else if (column.type == ColumnType::Decimal && tokens.size() > 3) {
+            const auto precision = parseNumber<int>(tokens[3].text);
+            const auto scale = tokens.size() > 4 ? parseNumber<int>(tokens[4].text) : std::optional(0);
+            if (tokens[3].quoted || !precision || *precision < 1 || *precision > 28 || !scale || *scale < 0 ||
+                *scale > *precision)
+                throw Error("a Decimal column's precision is 1 to 28 digits, its scale 0 to the precision");
+            column.precision = *precision;
+            column.scale = *scale;
+            expectCount(tokens, tokens.size() > 4 ? 5 : 4);
         } else {
             expectCount(tokens, 3);
         }

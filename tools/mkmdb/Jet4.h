@@ -42,6 +42,7 @@ enum class JetType : std::uint8_t {
     Text = 0x0A,
     Ole = 0x0B,
     Memo = 0x0C,
+    Numeric = 0x10,  // Decimal
     // Fixed 3,992 bytes of binary data; only MSysAccessObjects has such a column.
     StorageChunk = 0x11,
 };

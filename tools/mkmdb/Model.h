@@ -21,7 +21,7 @@ class Error : public std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
-enum class ColumnType { Text, Long, Double, DateTime, YesNo };
+enum class ColumnType { Text, Long, Double, DateTime, YesNo, Decimal };
 
 // A Date/Time value: days since 1899-12-30, the fraction being the time of day.
 struct Timestamp {
@@ -33,14 +33,23 @@ struct Null {
     friend bool operator==(const Null&, const Null&) = default;
 };
 
-// One cell. Text takes std::string, Long std::int32_t, Double double, DateTime Timestamp, YesNo bool;
+// A Decimal value: the whole number of its column's scale's units (up to 28 digits) and its sign.
+struct DecimalUnits {
+    bool negative = false;
+    unsigned __int128 units = 0;
+    friend bool operator==(const DecimalUnits&, const DecimalUnits&) = default;
+};
+
+// One cell. Text takes std::string, Long std::int32_t, Double double, DateTime Timestamp, YesNo bool,
+// Decimal DecimalUnits;
 // Null fits every column but YesNo, whose value Access keeps in the row's null bits.
-using Value = std::variant<Null, std::string, std::int32_t, double, Timestamp, bool>;
+using Value = std::variant<Null, std::string, std::int32_t, double, Timestamp, bool, DecimalUnits>;
 
 struct Column {
     std::string name;
     ColumnType type = ColumnType::Text;
     int maxLength = 255;  // Text only: characters (UTF-16 code units), 1 to 255
+    int precision = 18, scale = 0;  // Decimal only: digits in all (1 to 28), and after the point
 };
 
 struct Table {

@@ -35,6 +35,8 @@ const char* typeName(JetType type) {
             return "OLE";
         case JetType::Memo:
             return "Memo";
+        case JetType::Numeric:
+            return "Decimal";
         case JetType::StorageChunk:
             return "storage chunk";
     }
@@ -72,6 +74,15 @@ void writeFixed(const ColumnLayout& column, const Value& value, std::span<std::u
             break;
         case JetType::DateTime:
             if (const auto* time = std::get_if<Timestamp>(&value)) return putDouble(area, at, time->days);
+            break;
+        case JetType::Numeric:  // the sign, then four little-endian groups of four, most significant first
+            if (const auto* decimal = std::get_if<DecimalUnits>(&value)) {
+                area[at] = decimal->negative ? 0x80 : 0x00;
+                for (int group = 0; group < 4; ++group)
+                    putU32(area, at + 1 + 4 * static_cast<std::size_t>(group),
+                           static_cast<std::uint32_t>(decimal->units >> (32 * (3 - group))));
+                return;
+            }
             break;
         case JetType::StorageChunk:  // bytes, the rest of the column zero
             if (const auto* bytes = std::get_if<std::string>(&value)) {

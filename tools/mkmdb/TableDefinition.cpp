@@ -19,7 +19,10 @@ void appendColumnDescriptor(Bytes& to, const ColumnLayout& column) {
     appendU16(to, column.number);
     appendU16(to, column.varIndex);
     appendU16(to, column.number);
-    appendU16(to, jet4::kGeneralSortOrder);
+    if (column.declaration.type == jet4::JetType::Numeric)
+        to.insert(to.end(), {column.declaration.precision, column.declaration.scale});
+    else
+        appendU16(to, jet4::kGeneralSortOrder);
     appendU16(to, 0);  // sort order version
     to.push_back(static_cast<std::uint8_t>((column.fixed ? kFixedColumnFlag : 0) | kNullableColumnFlag));
     to.push_back(0);  // text is stored uncompressed

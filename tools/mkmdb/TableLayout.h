@@ -15,6 +15,7 @@ struct ColumnDeclaration {
     // Kept among the variable-size values although its type has a fixed size, as Access keeps some
     // columns of the tables it makes for itself.
     bool variable = false;
+    std::uint8_t precision = 0, scale = 0;  // Decimal only
 };
 
 // Where each column of a table lives in a row: fixed-size columns at fixed offsets after the column

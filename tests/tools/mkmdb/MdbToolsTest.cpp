@@ -68,17 +68,18 @@ column "Count" Long
 column "Ratio" Double
 column "When" DateTime
 column "Flag" YesNo
-row "Umsätze, \"netto\"" -2147483648 -0.125 2026-01-31T23:59:59 yes
-row null 2147483647 1e-7 1899-12-30 no
+column "Amount" Decimal 28 2
+row "Umsätze, \"netto\"" -2147483648 -0.125 2026-01-31T23:59:59 yes 1234567890123456789.12
+row null 2147483647 1e-7 1899-12-30 no -0.5
 )",
                                            "kinds");
     test_support::TemporaryFolder folder;
     writeDatabaseFile(database, folder / "kinds.mdb", Overwrite::Refuse);
     EXPECT_EQ(
         quietOutput({"mdb-export", "-T", "%Y-%m-%d %H:%M:%S", "-0", "NULL", folder / "kinds.mdb", "Kinds"}),
-        "Label,Count,Ratio,When,Flag\n"
-        "\"Umsätze, \"\"netto\"\"\",-2147483648,-0.125,\"2026-01-31 23:59:59\",1\n"
-        "NULL,2147483647,1e-07,\"1899-12-30 00:00:00\",0\n");
+        "Label,Count,Ratio,When,Flag,Amount\n"
+        "\"Umsätze, \"\"netto\"\"\",-2147483648,-0.125,\"2026-01-31 23:59:59\",1,1234567890123456789.12\n"
+        "NULL,2147483647,1e-07,\"1899-12-30 00:00:00\",0,-0.50\n");
 }
 
 }  // namespace
