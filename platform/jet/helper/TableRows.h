@@ -62,6 +62,10 @@ struct ColumnFacts {
     // A multi-value, attachment or version history column's key in MSysComplexColumns.
     std::uint32_t complexId = 0;
 
+    // A Decimal's scale: the second of the bytes the key takes in other columns, after its precision
+    // (libmdb's col_scale names the precision).
+    int decimalScale() const { return static_cast<int>((complexId >> 8) & 0xFF); }
+
     // Access 2010's calculated columns keep each value behind a header of their own.
     bool calculated() const { return (extraFlags & 0xC0) != 0; }
 };

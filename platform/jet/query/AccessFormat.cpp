@@ -41,19 +41,9 @@ std::vector<std::string> sections(std::string_view format) {
     return result;
 }
 
-// The digits of |value| rounded half away from zero to the decimals, from its 15 significant digits as
-// Access sees a Double: whole part and fraction.
-std::pair<std::string, std::string> decimalDigits(double value, int decimals) {
-    char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.14e", std::fabs(value));
-    std::string mantissa;
-    const char* p = buffer;
-    for (; *p && *p != 'e'; ++p)
-        if (std::isdigit(static_cast<unsigned char>(*p))) mantissa += *p;
-    const int exponent = std::atoi(p + 1);
-    // Digits with the decimal point after `point` of them.
-    std::string digits = mantissa;
-    int point = exponent + 1;
+// Digits with the decimal point after `point` of them, rounded half away from zero to the decimals:
+// whole part and fraction.
+std::pair<std::string, std::string> roundedDigits(std::string digits, int point, int decimals) {
     if (point < 0) {
         digits.insert(0, static_cast<std::size_t>(-point), '0');
         point = 0;
@@ -74,6 +64,26 @@ std::pair<std::string, std::string> decimalDigits(double value, int decimals) {
     std::string whole = digits.substr(0, static_cast<std::size_t>(point));
     whole.erase(0, std::min(whole.find_first_not_of('0'), whole.size()));
     return {whole, digits.substr(static_cast<std::size_t>(point))};
+}
+
+// The digits of |value| rounded to the decimals, from its 15 significant digits as Access sees a Double,
+// or from all of an exact Decimal's.
+std::pair<std::string, std::string> decimalDigits(double value, const Decimal* exact, int decimals) {
+    if (exact) {
+        std::string digits = decimalText(*exact);
+        if (digits[0] == '-') digits.erase(0, 1);
+        const auto dot = digits.find('.');
+        const int point = static_cast<int>(dot == std::string::npos ? digits.size() : dot);
+        if (dot != std::string::npos) digits.erase(dot, 1);
+        return roundedDigits(digits, point - std::min(exact->scale, 0), decimals);
+    }
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%.14e", std::fabs(value));
+    std::string mantissa;
+    const char* p = buffer;
+    for (; *p && *p != 'e'; ++p)
+        if (std::isdigit(static_cast<unsigned char>(*p))) mantissa += *p;
+    return roundedDigits(mantissa, std::atoi(p + 1) + 1, decimals);
 }
 
 std::string generalNumber(double value) {
@@ -144,7 +154,8 @@ bool isPlaceholder(const NumberToken& token) {
 // A custom numeric section: placeholders 0 and #, a decimal point, commas (between digits: thousands
 // separators; right of the last whole digit: thousands scaled away), %, E+/E-, and literal text
 // ("quoted", \c, or any other character) anywhere, as "000-00-0000" puts it between the digits.
-std::string formatNumberSection(double value, std::string_view section) {
+// An exact Decimal is formatted from all its digits; `value` is its double.
+std::string formatNumberSection(double value, std::string_view section, const Decimal* exactValue = nullptr) {
     std::vector<NumberToken> tokens = numberTokens(section);
     const auto pointAt = std::find_if(tokens.begin(), tokens.end(),
                                       [](const NumberToken& t) { return t.kind == NumberToken::Point; });
@@ -176,6 +187,9 @@ std::string formatNumberSection(double value, std::string_view section) {
     }
     if (percent) value *= 100;
     value /= std::pow(1000.0, scale);
+    std::optional<Decimal> exact;
+    if (exactValue)
+        exact = normalizedDecimal(exactValue->unscaled, exactValue->scale - (percent ? 2 : 0) + 3 * scale);
     if (exponentAt != tokens.end()) {
         char buffer[64];
         std::snprintf(buffer, sizeof buffer, "%.*E", decimals, std::fabs(value));
@@ -197,7 +211,7 @@ std::string formatNumberSection(double value, std::string_view section) {
             if (t->kind == NumberToken::Literal) (t < firstPlaceholder ? prefix : suffix) += t->text;
         return prefix + text + suffix;
     }
-    auto [whole, fraction] = decimalDigits(value, decimals);
+    auto [whole, fraction] = decimalDigits(value, exact ? &*exact : nullptr, decimals);
     if (static_cast<int>(whole.size()) < wholeZeros)
         whole.insert(0, static_cast<std::size_t>(wholeZeros) - whole.size(), '0');
     while (static_cast<int>(fraction.size()) > decimalZeros && !fraction.empty() && fraction.back() == '0')
@@ -304,10 +318,17 @@ FormattedValue withSection(std::string_view section, Formatter format) {
 
 // The sections of a number format: positive, negative (without its sign), zero; an empty one is the
 // first's.
-FormattedValue formatNumber(double value, const std::vector<std::string>& parts) {
+FormattedValue formatNumber(double value, const std::vector<std::string>& parts,
+                            const Decimal* exact = nullptr) {
     const bool negative = value < 0;
-    const auto numberIn = [](double number) {
-        return [number](std::string_view body, bool) { return formatNumberSection(number, body); };
+    // A section shows the magnitude; the sign is the section's or added below.
+    const std::optional<Decimal> magnitude =
+        exact ? std::optional(Decimal{exact->unscaled < 0 ? -exact->unscaled : exact->unscaled, exact->scale})
+              : std::nullopt;
+    const auto numberIn = [&magnitude](double number) {
+        return [number, &magnitude](std::string_view body, bool) {
+            return formatNumberSection(number, body, magnitude ? &*magnitude : nullptr);
+        };
     };
     if (value == 0 && parts.size() >= 3 && !parts[2].empty()) return withSection(parts[2], numberIn(0));
     if (negative && parts.size() >= 2 && !parts[1].empty()) return withSection(parts[1], numberIn(-value));
@@ -466,6 +487,7 @@ std::optional<double> numberOf(const Value& value) {
     if (value.holds<std::int64_t>()) return static_cast<double>(value.get<std::int64_t>());
     if (value.holds<double>()) return value.get<double>();
     if (value.holds<Currency>()) return static_cast<double>(value.get<Currency>().tenThousandths) / 10000.0;
+    if (value.holds<Decimal>()) return decimalAsDouble(value.get<Decimal>());
     if (value.holds<Date>()) return value.get<Date>().days;
     if (value.holds<std::string>()) {
         const std::string& text = value.get<std::string>();
@@ -476,12 +498,23 @@ std::optional<double> numberOf(const Value& value) {
     return std::nullopt;
 }
 
+const Decimal* exactOf(const Value& value) {
+    return std::get_if<Decimal>(&value.data);
+}
+
 std::string generalText(const Value& value) {
     if (value.isNull()) return "";
     if (value.holds<bool>()) return value.get<bool>() ? "True" : "False";
     if (value.holds<std::string>()) return value.get<std::string>();
     if (value.holds<Binary>()) return "";
     if (value.holds<Date>()) return formatValue(value, "General Date");
+    if (value.holds<Decimal>()) {
+        // All its digits, as Access shows a Decimal.
+        std::string text = decimalText(value.get<Decimal>());
+        if (const auto point = text.find('.'); point != std::string::npos)
+            text.replace(point, 1, currentRegion().decimal);
+        return text;
+    }
     return generalNumber(*numberOf(value));
 }
 
@@ -610,7 +643,7 @@ FormattedValue formatForDisplay(const Value& value, std::string_view format) {
         if (name == "true/false") return plain(*number != 0 ? "True" : "False");
         if (name == "on/off") return plain(*number != 0 ? "On" : "Off");
         if (const std::string named = namedNumberFormat(name); !named.empty())
-            return formatNumber(*number, sections(named));
+            return formatNumber(*number, sections(named), exactOf(value));
     }
     if (isTextFormat(format)) return formatAsText(generalText(value), parts);
     std::string firstBody;
@@ -641,7 +674,7 @@ FormattedValue formatForDisplay(const Value& value, std::string_view format) {
     }
     // Text that is no number shows as it is.
     if (!number) return plain(generalText(value));
-    return formatNumber(*number, parts);
+    return formatNumber(*number, parts, exactOf(value));
 }
 
 std::string formatValue(const Value& value, std::string_view format) {

@@ -74,6 +74,10 @@ Value valueOf(sqlite3_value* v, ColumnType kind) {
             return Date{n};
         case ColumnType::Boolean:
             return n != 0;
+        case ColumnType::Decimal:
+            if (sqlite3_value_type(v) == SQLITE_INTEGER) return Decimal{sqlite3_value_int64(v), 0};
+            if (const auto decimal = decimalOfStored(n)) return *decimal;
+            return n;
         default:
             if (sqlite3_value_type(v) == SQLITE_INTEGER)
                 return static_cast<std::int64_t>(sqlite3_value_int64(v));
@@ -771,6 +775,51 @@ void spreadFinal(sqlite3_context* context) {
     sqlite3_result_double(context, which.starts_with("stdev") ? std::sqrt(variance) : variance);
 }
 
+// Sum of Decimals: exact while the sum fits 38 digits, then in doubles as Sum of Doubles.
+// (SQLite's aggregate memory is aligned for 8 bytes only: the exact sum is kept in two halves.)
+struct DecimalSum {
+    bool any, inexact;
+    std::int64_t high;
+    std::uint64_t low;
+    int scale;
+    double approximate;
+
+    Decimal exact() const {
+        return {static_cast<__int128>((static_cast<unsigned __int128>(high) << 64) | low), scale};
+    }
+    void keep(const Decimal& sum) {
+        high = static_cast<std::int64_t>(sum.unscaled >> 64);
+        low = static_cast<std::uint64_t>(sum.unscaled);
+        scale = sum.scale;
+    }
+};
+
+void decimalSumStep(sqlite3_context* context, int, Args args) {
+    if (isNull(args[0])) return;
+    auto* sum = static_cast<DecimalSum*>(sqlite3_aggregate_context(context, sizeof(DecimalSum)));
+    if (!sum) return sqlite3_result_error_nomem(context);
+    const Value value = valueOf(args[0], ColumnType::Decimal);
+    const auto* decimal = std::get_if<Decimal>(&value.data);
+    const auto n = number(args[0]);
+    if (!n) return sqlite3_result_error(context, "Sum takes numbers only.", -1);
+    sum->any = true;
+    sum->approximate += *n;
+    const std::optional<Decimal> exact = decimal ? decimalSum(sum->exact(), *decimal) : std::nullopt;
+    if (exact)
+        sum->keep(*exact);
+    else
+        sum->inexact = true;
+}
+
+void decimalSumFinal(sqlite3_context* context) {
+    auto* sum = static_cast<DecimalSum*>(sqlite3_aggregate_context(context, 0));
+    if (!sum || !sum->any) return sqlite3_result_null(context);
+    if (sum->inexact) return sqlite3_result_double(context, sum->approximate);
+    const StoredDecimal stored = storedDecimal(sum->exact());
+    if (stored.whole) return sqlite3_result_int64(context, stored.integer);
+    sqlite3_result_double(context, stored.real);
+}
+
 void keepFinal(sqlite3_context* context) {
     auto* kept = static_cast<Kept*>(sqlite3_aggregate_context(context, 0));
     if (!kept || !kept->value) return sqlite3_result_null(context);
@@ -793,7 +842,9 @@ bool registerAccessFunctions(sqlite3* database) {
                                        const_cast<char*>(spread), nullptr, spreadStep, spreadFinal,
                                        nullptr) != SQLITE_OK)
             return false;
-    return sqlite3_create_function_v2(database, "access_first", 1, SQLITE_UTF8, nullptr, nullptr,
+    return sqlite3_create_function_v2(database, "access_decimal_sum", 1, SQLITE_UTF8, nullptr, nullptr,
+                                      decimalSumStep, decimalSumFinal, nullptr) == SQLITE_OK &&
+           sqlite3_create_function_v2(database, "access_first", 1, SQLITE_UTF8, nullptr, nullptr,
                                       keepStep<false>, keepFinal, nullptr) == SQLITE_OK &&
            sqlite3_create_function_v2(database, "access_last", 1, SQLITE_UTF8, nullptr, nullptr,
                                       keepStep<true>, keepFinal, nullptr) == SQLITE_OK;

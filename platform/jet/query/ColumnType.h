@@ -5,8 +5,8 @@
 namespace platform::jet::query {
 
 // What a column holds, remembered beside SQLite, which stores currency as whole ten-thousandths,
-// dates as day numbers and Booleans as -1 and 0 (Access's True and False).
-enum class ColumnType { Unknown, Boolean, Integer, Double, Currency, Date, Text, Binary };
+// Decimals as Decimal.h says, dates as day numbers and Booleans as -1 and 0 (Access's True and False).
+enum class ColumnType { Unknown, Boolean, Integer, Double, Currency, Date, Text, Binary, Decimal };
 
 struct Column {
     std::string name;

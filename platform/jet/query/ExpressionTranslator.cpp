@@ -20,7 +20,7 @@ bool isWhole(ColumnType type) {
 
 bool isNumber(ColumnType type) {
     return isWhole(type) || type == ColumnType::Double || type == ColumnType::Currency ||
-           type == ColumnType::Date;
+           type == ColumnType::Date || type == ColumnType::Decimal;
 }
 
 // A Currency expression in ten-thousandths, whatever the expression's own type.
@@ -472,6 +472,8 @@ class Parser : TokenCursor {
             if (args[0].type == ColumnType::Currency || isWhole(args[0].type))
                 return {filtered("sum(" + args[0].sql + ")"),
                         args[0].type == ColumnType::Currency ? ColumnType::Currency : ColumnType::Integer};
+            if (args[0].type == ColumnType::Decimal)
+                return {filtered("access_decimal_sum(" + args[0].sql + ")"), ColumnType::Decimal};
             return {filtered("sum(" + plainValue(args[0]) + ")"), ColumnType::Double};
         }
         if (name == "avg") {
@@ -643,6 +645,7 @@ Translated literal(const Value& value) {
     if (value.holds<Currency>())
         return {std::to_string(value.get<Currency>().tenThousandths), ColumnType::Currency};
     if (value.holds<Date>()) return {"(" + dateLiteral(value.get<Date>().days).sql + ")", ColumnType::Date};
+    if (value.holds<Decimal>()) return {"(" + decimalText(value.get<Decimal>()) + ")", ColumnType::Double};
     if (value.holds<std::string>()) return {quoted(value.get<std::string>()), ColumnType::Text};
     if (value.holds<Binary>()) throw QueryError("A binary value cannot stand in an expression.");
     return {"NULL", ColumnType::Unknown};

@@ -24,6 +24,11 @@ int bind(sqlite3_stmt* statement, int index, const Value& value) {
         return sqlite3_bind_int64(statement, index, std::get<Currency>(data).tenThousandths);
     if (std::holds_alternative<Date>(data))
         return sqlite3_bind_double(statement, index, std::get<Date>(data).days);
+    if (std::holds_alternative<Decimal>(data)) {
+        const StoredDecimal stored = storedDecimal(std::get<Decimal>(data));
+        return stored.whole ? sqlite3_bind_int64(statement, index, stored.integer)
+                            : sqlite3_bind_double(statement, index, stored.real);
+    }
     if (std::holds_alternative<std::string>(data)) {
         const auto& text = std::get<std::string>(data);
         return sqlite3_bind_text64(statement, index, text.data(), text.size(), SQLITE_TRANSIENT, SQLITE_UTF8);
@@ -58,6 +63,11 @@ Value resultValue(sqlite3_stmt* statement, int index, ColumnType type) {
             return number != 0;
         case ColumnType::Double:
             return number;
+        case ColumnType::Decimal: {
+            if (storage == SQLITE_INTEGER) return Decimal{sqlite3_column_int64(statement, index), 0};
+            const auto decimal = decimalOfStored(number);
+            return decimal ? Value(*decimal) : Value(number);
+        }
         default:
             if (storage == SQLITE_INTEGER)
                 return static_cast<std::int64_t>(sqlite3_column_int64(statement, index));

@@ -18,6 +18,8 @@
 #include <variant>
 #include <vector>
 
+#include "platform/jet/query/Decimal.h"
+
 namespace platform::jet::query {
 
 // An amount of money as Access keeps it: a whole number of ten-thousandths, so that sums stay exact.
@@ -37,10 +39,11 @@ struct Binary {
     auto operator<=>(const Binary&) const = default;
 };
 
-// One value as Access keeps it: Null, Boolean, whole numbers, Double, Currency, Date, Text, Binary.
+// One value as Access keeps it: Null, Boolean, whole numbers, Double, Currency, Decimal, Date, Text,
+// Binary.
 struct Value {
-    using Data =
-        std::variant<std::monostate, bool, std::int64_t, double, Currency, Date, std::string, Binary>;
+    using Data = std::variant<std::monostate, bool, std::int64_t, double, Currency, Date, std::string, Binary,
+                              Decimal>;
     Data data;
 
     Value() = default;

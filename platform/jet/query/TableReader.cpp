@@ -42,8 +42,9 @@ ColumnType typeOf(int mdbType) {
             return ColumnType::Currency;
         case MDB_FLOAT:
         case MDB_DOUBLE:
-        case MDB_NUMERIC:  // kept as a Double: no report in sight needs more than 15 digits
             return ColumnType::Double;
+        case MDB_NUMERIC:
+            return ColumnType::Decimal;
         case MDB_DATETIME:
         case kExtendedDate:
             return ColumnType::Date;
@@ -132,39 +133,37 @@ Value extendedDate(Bytes bytes) {
                          static_cast<double>(*ticks) / kTicksPerDay)};
 }
 
-// A calculated Decimal: the length of what follows, the scale, the sign, then the digits' bytes
-// most significant first: four little-endian bytes when their count is no multiple of eight, then
-// little-endian groups of eight.
+// A Decimal's whole number, from its bytes most significant first: four little-endian bytes when their
+// count is no multiple of eight, then little-endian groups of `group` bytes.
+Value decimalOf(Bytes digits, std::size_t group, std::size_t scale, bool negative) {
+    if (scale > 28) return {};
+    unsigned __int128 number = 0;
+    for (std::size_t at = 0; at < digits.size();) {
+        const std::size_t size = (digits.size() - at) % group ? 4 : group;
+        std::uint64_t part = 0;
+        for (std::size_t i = size; i-- > 0;) part = (part << 8) | digits[at + i];
+        number = (number << (8 * size)) | part;
+        at += size;
+    }
+    // Access's Decimal holds 96 bits; more is no Decimal it wrote.
+    if ((number >> 96) != 0) return {};
+    const auto value = static_cast<__int128>(number);
+    const auto decimal = normalizedDecimal(negative ? -value : value, static_cast<int>(scale));
+    return decimal ? Value(*decimal) : Value();
+}
+
+// A calculated Decimal: the length of what follows, the scale, the sign, then the digits' bytes.
 Value calculatedDecimal(Bytes bytes) {
     if (bytes.size() < 4) return {};
     const std::size_t declared = getU16(bytes, 0);
     const std::size_t length =
         std::min<std::size_t>((std::min(declared > 2 ? declared - 2 : 0, bytes.size() - 4) / 4) * 4, 16);
-    const std::size_t scale = bytes[2];
-    const bool negative = bytes[3] != 0;
-    if (scale > 38) return {};
-    unsigned __int128 number = 0;
-    for (std::size_t at = 4, end = 4 + length; at < end;) {
-        const std::size_t group = (end - at) % 8 ? 4 : 8;
-        std::uint64_t part = 0;
-        for (std::size_t i = group; i-- > 0;) part = (part << 8) | bytes[at + i];
-        number = (number << (8 * group)) | part;
-        at += group;
-    }
-    std::string text;
-    do {
-        text.insert(text.begin(), static_cast<char>('0' + static_cast<int>(number % 10)));
-        number /= 10;
-    } while (number != 0);
-    if (text.size() <= scale) text.insert(0, scale + 1 - text.size(), '0');
-    text.insert(text.size() - scale, ".");
-    const double value = std::strtod(text.c_str(), nullptr);
-    return negative ? -value : value;
+    return decimalOf(bytes.subspan(4, length), 8, bytes[2], bytes[3] != 0);
 }
 
 }  // namespace
 
-Value storedValue(int type, std::span<const std::uint8_t> bytes, bool calculated) {
+Value storedValue(int type, std::span<const std::uint8_t> bytes, bool calculated, int scale) {
     if (calculated) bytes = calculatedValue(bytes);
     switch (type) {
         case MDB_BOOL:
@@ -191,8 +190,12 @@ Value storedValue(int type, std::span<const std::uint8_t> bytes, bool calculated
             return bytes.size() == 4 ? Value(singleAsShown(std::bit_cast<float>(getU32(bytes, 0)))) : Value();
         case MDB_REPID:
             return bytes.size() == 16 ? Value(guidText(bytes)) : Value();
-        case MDB_NUMERIC:  // a plain one's scale is the column's: libmdb reads it
-            return calculated ? calculatedDecimal(bytes) : Value();
+        case MDB_NUMERIC:
+            // A plain one: the sign, then the digits in four little-endian groups of four; its scale is
+            // its column's.
+            if (calculated) return calculatedDecimal(bytes);
+            return bytes.size() == 17 && scale >= 0 ? decimalOf(bytes.subspan(1), 4, scale, bytes[0] & 0x80)
+                                                    : Value();
         case MDB_TEXT:
         case MDB_MEMO:
             return bytes.empty() ? Value() : Value(decodedText(bytes));
@@ -232,8 +235,8 @@ void TableReader::read(const std::string& name, std::uint32_t definitionPage,
             if (reading.complex->hidden) continue;
         }
         // libmdb's text only where it is read: the rest comes from the row's bytes.
-        if (column->col_type == MDB_BOOL || column->col_type == MDB_NUMERIC ||
-            column->col_type == MDB_COMPLEX || (!reading.facts && column->col_type == MDB_TEXT))
+        if (column->col_type == MDB_BOOL || column->col_type == MDB_COMPLEX ||
+            (!reading.facts && column->col_type == MDB_TEXT))
             table->bind(column->name);
         described.push_back({column->name, typeOf(column->col_type)});
         readings.push_back(std::move(reading));
@@ -301,7 +304,8 @@ Value TableReader::valueOf(const helper::CheckedTable& table, const ColumnReadin
         case MDB_BOOL:
             return text == "1" || text == "True" || text == "true" || text == "-1";
         case MDB_NUMERIC:
-            return text.empty() ? Value() : Value(std::strtod(text.c_str(), nullptr));
+            return storedValue(column.col_type, bytes, false,
+                               reading.facts ? reading.facts->decimalScale() : -1);
         case MDB_COMPLEX: {
             if (text.empty()) return {};
             if (!reading.complex) return text;

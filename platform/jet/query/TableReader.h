@@ -27,9 +27,9 @@ using ComplexColumns = std::function<ComplexColumn(std::uint32_t complexId)>;
 
 // A value of the type (libmdb's numbering, and Access's 0x13 Large Number and 0x14 Date/Time Extended)
 // from the bytes a row holds for it; a calculated column's value is behind a header of its own. Text is
-// Jet 4's (UTF-16LE or compressed); a Decimal only a calculated one (a plain one's scale is its column's).
+// Jet 4's (UTF-16LE or compressed); a plain Decimal's scale is its column's.
 // Null for bytes that hold no value of the type.
-Value storedValue(int type, std::span<const std::uint8_t> bytes, bool calculated = false);
+Value storedValue(int type, std::span<const std::uint8_t> bytes, bool calculated = false, int scale = -1);
 
 // Reads whole tables with libmdb, each first checked page by page (TableRows): libmdb must deliver
 // exactly the rows our own reading found, or the table counts as damaged.

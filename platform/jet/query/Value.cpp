@@ -1,5 +1,12 @@
+#include <algorithm>
+#include <bit>
 #include <cinttypes>
+#include <cmath>
+#include <cstdint>
 #include <cstdio>
+#include <cstdlib>
+#include <mutex>
+#include <unordered_map>
 
 #include "platform/jet/query/DayNumbers.h"
 #include "platform/jet/query/RecordSource.h"
@@ -27,6 +34,7 @@ std::string displayText(const Value& value) {
         if (text.back() == '.') text.pop_back();
         return text;
     }
+    if (value.holds<Decimal>()) return decimalText(value.get<Decimal>());
     if (value.holds<Date>()) {
         const CivilTime t = civilTime(value.get<Date>().days);
         std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day, t.hour,
@@ -35,6 +43,146 @@ std::string displayText(const Value& value) {
     }
     if (value.holds<std::string>()) return value.get<std::string>();
     return "(" + std::to_string(value.get<Binary>().bytes.size()) + " bytes)";
+}
+
+}  // namespace platform::jet::query
+
+namespace platform::jet::query {
+namespace {
+
+constexpr int kMaxDigits = 38;  // what 128 bits hold whole
+
+__int128 powerOfTen(int n) {
+    __int128 p = 1;
+    while (n-- > 0) p *= 10;
+    return p;
+}
+
+unsigned __int128 magnitude(__int128 n) {
+    return n < 0 ? 0 - static_cast<unsigned __int128>(n) : static_cast<unsigned __int128>(n);
+}
+
+std::string digitsOf(unsigned __int128 n) {
+    std::string digits;
+    do {
+        digits.insert(digits.begin(), static_cast<char>('0' + static_cast<int>(n % 10)));
+        n /= 10;
+    } while (n != 0);
+    return digits;
+}
+
+// The exact values behind stored doubles; a double two different values were stored as keeps neither.
+struct ExactDecimals {
+    std::mutex mutex;
+    std::unordered_map<std::uint64_t, std::optional<Decimal>> byDouble;
+};
+ExactDecimals& exactDecimals() {
+    static ExactDecimals exact;
+    return exact;
+}
+constexpr std::size_t kMaxRemembered = 4'000'000;  // past it, further ones are read as their double
+
+}  // namespace
+
+std::optional<Decimal> normalizedDecimal(__int128 unscaled, int scale) {
+    if (scale < 0) {
+        if (-scale > kMaxDigits ||
+            magnitude(unscaled) > magnitude(powerOfTen(kMaxDigits) / powerOfTen(-scale)))
+            return std::nullopt;
+        return Decimal{unscaled * powerOfTen(-scale), 0};
+    }
+    while (scale > 0 && unscaled % 10 == 0) unscaled /= 10, --scale;
+    if (scale > kMaxDigits || digitsOf(magnitude(unscaled)).size() > kMaxDigits) return std::nullopt;
+    return Decimal{unscaled == 0 ? 0 : unscaled, unscaled == 0 ? 0 : scale};
+}
+
+std::string decimalText(const Decimal& value) {
+    std::string digits = digitsOf(magnitude(value.unscaled));
+    const auto scale = static_cast<std::size_t>(std::max(value.scale, 0));
+    if (digits.size() <= scale) digits.insert(0, scale + 1 - digits.size(), '0');
+    if (scale > 0) digits.insert(digits.size() - scale, ".");
+    return (value.unscaled < 0 ? "-" : "") + digits;
+}
+
+std::optional<Decimal> decimalOfText(std::string_view text) {
+    std::size_t at = 0;
+    const bool negative = !text.empty() && (text[0] == '-' || text[0] == '+') && text[at++] == '-';
+    __int128 unscaled = 0;
+    int scale = 0, digits = 0;
+    bool point = false;
+    for (; at < text.size(); ++at) {
+        const char c = text[at];
+        if (c == '.' && !point) {
+            point = true;
+        } else if (c >= '0' && c <= '9') {
+            if (digits > 0 || c != '0') ++digits;
+            if (digits > kMaxDigits) return std::nullopt;
+            unscaled = unscaled * 10 + (c - '0');
+            scale += point;
+        } else {
+            return std::nullopt;
+        }
+    }
+    if (text.size() == static_cast<std::size_t>(negative) + point) return std::nullopt;  // no digit
+    return normalizedDecimal(negative ? -unscaled : unscaled, scale);
+}
+
+double decimalAsDouble(const Decimal& value) {
+    return std::strtod(decimalText(value).c_str(), nullptr);
+}
+
+std::optional<Decimal> decimalSum(const Decimal& a, const Decimal& b) {
+    const int scale = std::max(a.scale, b.scale);
+    const auto widened = [scale](const Decimal& d) -> std::optional<__int128> {
+        const __int128 factor = powerOfTen(scale - d.scale);
+        __int128 result = 0;
+        if (__builtin_mul_overflow(d.unscaled, factor, &result)) return std::nullopt;
+        return result;
+    };
+    const auto left = widened(a), right = widened(b);
+    __int128 sum = 0;
+    if (!left || !right || __builtin_add_overflow(*left, *right, &sum)) return std::nullopt;
+    return normalizedDecimal(sum, scale);
+}
+
+StoredDecimal storedDecimal(const Decimal& value) {
+    if (value.scale == 0 && value.unscaled >= INT64_MIN && value.unscaled <= INT64_MAX)
+        return {true, static_cast<long long>(value.unscaled), 0};
+    const double real = decimalAsDouble(value);
+    char text[32];
+    std::snprintf(text, sizeof text, "%.15g", real);
+    // Up to 15 digits the double gives the value back by itself.
+    if (decimalOfText(text) == value) return {false, 0, real};
+    ExactDecimals& exact = exactDecimals();
+    const std::lock_guard lock(exact.mutex);
+    const auto key = std::bit_cast<std::uint64_t>(real);
+    if (const auto found = exact.byDouble.find(key); found != exact.byDouble.end()) {
+        if (found->second != value) found->second.reset();
+    } else if (exact.byDouble.size() < kMaxRemembered) {
+        exact.byDouble.emplace(key, value);
+    }
+    return {false, 0, real};
+}
+
+std::optional<Decimal> decimalOfStored(double stored) {
+    if (!std::isfinite(stored)) return std::nullopt;
+    {
+        ExactDecimals& exact = exactDecimals();
+        const std::lock_guard lock(exact.mutex);
+        const auto found = exact.byDouble.find(std::bit_cast<std::uint64_t>(stored));
+        if (found != exact.byDouble.end() && found->second) return *found->second;
+    }
+    char text[40];
+    std::snprintf(text, sizeof text, "%.15g", stored);
+    // %g may write an exponent: read it as the plain digits it stands for.
+    std::string plain = text;
+    if (const auto e = plain.find('e'); e != std::string::npos) {
+        const int exponent = std::atoi(plain.c_str() + e + 1);
+        auto mantissa = decimalOfText(plain.substr(0, e));
+        if (!mantissa) return std::nullopt;
+        return normalizedDecimal(mantissa->unscaled, mantissa->scale - exponent);
+    }
+    return decimalOfText(plain);
 }
 
 }  // namespace platform::jet::query

@@ -27,6 +27,7 @@ double numberOf(const query::Value& value) {
     if (value.holds<std::int64_t>()) return static_cast<double>(value.get<std::int64_t>());
     if (value.holds<double>()) return value.get<double>();
     if (value.holds<query::Currency>()) return value.get<query::Currency>().tenThousandths / 10000.0;
+    if (value.holds<query::Decimal>()) return query::decimalAsDouble(value.get<query::Decimal>());
     if (value.holds<bool>()) return value.get<bool>() ? -1 : 0;
     return std::numeric_limits<double>::quiet_NaN();
 }

@@ -6,7 +6,8 @@ namespace platform::jet::render {
 namespace {
 
 bool isNumber(const query::Value& value) {
-    return value.holds<std::int64_t>() || value.holds<double>() || value.holds<query::Currency>();
+    return value.holds<std::int64_t>() || value.holds<double>() || value.holds<query::Currency>() ||
+           value.holds<query::Decimal>();
 }
 
 }  // namespace

@@ -22,6 +22,7 @@ std::optional<double> numberOf(const Value& value) {
     if (value.holds<double>()) return value.get<double>();
     if (value.holds<query::Currency>())
         return static_cast<double>(value.get<query::Currency>().tenThousandths) / 10000.0;
+    if (value.holds<query::Decimal>()) return query::decimalAsDouble(value.get<query::Decimal>());
     if (value.holds<query::Date>()) return value.get<query::Date>().days;
     return std::nullopt;
 }

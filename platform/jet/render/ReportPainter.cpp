@@ -29,7 +29,7 @@ constexpr int kTallestGrowth = std::numeric_limits<int>::max() / 64;
 
 bool isNumeric(const query::Value& value) {
     return value.holds<std::int64_t>() || value.holds<double>() || value.holds<query::Currency>() ||
-           value.holds<query::Date>();
+           value.holds<query::Decimal>() || value.holds<query::Date>();
 }
 
 bool isTrue(const query::Value& value) {

@@ -120,6 +120,26 @@ TEST(FormatForDisplay, CarriesTheSectionsColorAlignmentAndFillToTheDrawing) {
     }
 }
 
+Value decimal(const char* text) {
+    return *decimalOfText(text);
+}
+
+// Decimals from all their digits, where a Double keeps 15: General Number shows each, the others round
+// half away from zero at their places.
+INSTANTIATE_TEST_SUITE_P(
+    Decimals, Formats,
+    ::testing::Values(FormatCase{decimal("1234567890123456789.12"), "", "1234567890123456789.12"},
+                      FormatCase{decimal("-0.0000000000000000000000000001"), "General Number",
+                                 "-0.0000000000000000000000000001"},
+                      FormatCase{decimal("1234567890123456789.125"), "Fixed", "1234567890123456789.13"},
+                      FormatCase{decimal("-0.005"), "Fixed", "-0.01"},
+                      FormatCase{decimal("-0.004"), "Fixed", "0.00"},
+                      FormatCase{decimal("1234567890123456789.125"), "Standard",
+                                 "1,234,567,890,123,456,789.13"},
+                      FormatCase{decimal("0.12345"), "Percent", "12.35%"},
+                      FormatCase{decimal("98765432109876543210.5"), "#,##0,", "98,765,432,109,876,543"},
+                      FormatCase{decimal("-1234567890123456789.5"), "0;(0)", "(1234567890123456790)"}));
+
 INSTANTIATE_TEST_SUITE_P(General, Formats,
                          ::testing::Values(FormatCase{0.1 + 0.2, "", "0.3"}, FormatCase{1e20, "", "1E+20"},
                                            FormatCase{Currency{-5}, "", "-0.0005"},

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "DatabaseFile.h"
+#include "Description.h"
 #include "platform/jet/query/DayNumbers.h"
 #include "platform/jet/query/RecordSource.h"
 #include "platform/jet/query/TableReader.h"
@@ -96,13 +97,32 @@ TEST(StoredValue, ReadsAsAccessShowsIt) {
         // Decimals: length, scale, sign, then the digits' bytes (a group of four, then of eight).
         {MDB_NUMERIC, calculated("0E0003000000000095C4000000000000"), true, "50.325"},
         {MDB_NUMERIC, calculated("0E000280000000003930000000000000"), true, "-123.45"},
-        {MDB_NUMERIC, calculated("0E000000010000000000000000000000"), true, "1.84467440737096e+19"},  // 2^64
+        {MDB_NUMERIC, calculated("0E000000010000000000000000000000"), true, "18446744073709551616"},  // 2^64
         {MDB_NUMERIC, calculated("0E00"), true, "Null"},
     };
     for (const auto& c : cases) {
         const auto bytes = bytesOf(c.hex);
         EXPECT_EQ(displayText(storedValue(c.type, bytes, c.calculated)), c.expected) << c.hex;
     }
+}
+
+// A plain Decimal: the sign, the digits in four little-endian groups of four, most significant first; its
+// scale is its column's.
+TEST(StoredValue, DecimalsReadExactlyAtTheirColumnsScale) {
+    const struct {
+        std::string hex;
+        int scale;
+        const char* expected;
+    } cases[] = {
+        {"0000000000000000000000000040420F00", 4, "100"},  // as Northwind 2007 keeps 100.0000
+        {"000000000006000000819F4EB1406C362F", 2, "1234567890123456789.12"},
+        {"8000000000FFFFFFFFFFFFFFFFFFFFFFFF", 28, "-7.9228162514264337593543950335"},
+        {"0001000000000000000000000000000000", 0, "Null"},  // beyond 96 bits
+        {"0000000000000000000000000040420F00", 29, "Null"},
+        {"0000000000000000000000000040420F", 4, "Null"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(displayText(storedValue(MDB_NUMERIC, bytesOf(c.hex), false, c.scale)), c.expected) << c.hex;
 }
 
 std::size_t columnIndex(const RowSet& rows, const std::string& name) {
@@ -144,6 +164,14 @@ INSTANTIATE_TEST_SUITE_P(
         StoredCase{"values/testUnicodeCompV2003.mdb", "Table", 2, "Unicode", "\xD0\x9C\xD0\xB8\xD1\x80"},
         StoredCase{"values/testUnicodeCompV2003.mdb", "Table", 6, "Unicode", "\xC3\xBCmlaut"},
         StoredCase{"northwind-jet4.mdb", "Order Details", 6, "Discount", "0.15"},
+        // Decimal(18, 4) quantities: their sums as mdb-export's rows add up.
+        StoredCase{"reports/northwind2007-ace12.accdb", "Order Details", 0, "Quantity", "100"},
+        StoredCase{"reports/northwind2007-ace12.accdb",
+                   "SELECT Sum(Quantity) AS Total, Max(Quantity) AS Most FROM [Purchase Order Details]", 0,
+                   "Total", "4261"},
+        StoredCase{"reports/northwind2007-ace12.accdb",
+                   "SELECT Sum(Quantity) AS Total FROM [Order Details] WHERE Quantity > 20.5", 0, "Total",
+                   "2667"},
         StoredCase{"reports/esis-jet3.mdb", "tbl_Transactions", 3, "Comments", "ftyt"}));  // a Jet 3 memo
 
 // Columns that hold the same moments read alike: an extended date as the plain one, a calculated one as
@@ -185,6 +213,37 @@ TEST(FileValues, LongValuesMatchMdbExport) {
         EXPECT_GT(hex.size(), 2 * 8192u);  // over more than two pages
         EXPECT_NE(exported.find("|" + hex + "\n"), std::string::npos) << displayText(row[1]);
     }
+}
+
+// Decimal columns of our own writer, each value at its column's scale, through sorting and totals.
+TEST(FileValues, DecimalColumnsKeepEveryDigit) {
+    const auto folder = std::filesystem::path(SCRATCH_FOLDER) / "decimals";
+    std::filesystem::create_directories(folder);
+    writeDatabaseFile(mkmdb::parseDescription(R"(
+table "Amounts"
+column "Amount" Decimal 28 2
+column "Rate" Decimal 10 6
+row 1234567890123456789.12 0.125
+row -0.5 -1.000001
+row 99999999999999999999999999.99 null
+row 0.1 3
+)",
+                                              "decimals"),
+                      folder / "decimals.mdb", mkmdb::Overwrite::Replace);
+    setenv("MDBICONV", "UTF-8", 1);
+    Database database(mdb_open((folder / "decimals.mdb").c_str(), MDB_NOFLAGS));
+    ASSERT_TRUE(database);
+    const auto texts = [&](const char* sql) {
+        std::vector<std::string> result;
+        for (const auto& row : readRecordSource(database.get(), sql).rows)
+            for (const Value& value : row) result.push_back(displayText(value));
+        return result;
+    };
+    EXPECT_EQ(texts("SELECT Amount, Rate FROM Amounts ORDER BY Amount DESC"),
+              (std::vector<std::string>{"99999999999999999999999999.99", "Null", "1234567890123456789.12",
+                                        "0.125", "0.1", "3", "-0.5", "-1.000001"}));
+    EXPECT_EQ(texts("SELECT Sum(Amount), Sum(Rate) FROM Amounts WHERE Amount > 0"),
+              (std::vector<std::string>{"100000001234567890123456789.21", "3.125"}));
 }
 
 // A front end whose table "Stock" is linked from a back end, each written by our own writer.

@@ -216,6 +216,27 @@ TEST_F(EngineTest, CurrencySumsStayExact) {
     EXPECT_EQ(sums.rows[0][3], Value(Currency{1000}));
 }
 
+// Decimals come back exact where they are selected, sorted, compared, grouped and summed; arithmetic
+// and functions take their doubles.
+TEST_F(EngineTest, DecimalsStayExactUnlessComputedWith) {
+    std::vector<std::vector<Value>> rows;
+    for (const char* amount : {"99999999999999999999", "0.1", "1234567890123456789.12", "-0.5", "0.1",
+                               "12345678901234567.89", "7"})
+        rows.push_back({*decimalOfText(amount)});
+    tables_.tables["Stock"] = {{{"Amount", ColumnType::Decimal}}, rows};
+    EXPECT_EQ(rowTexts(run("SELECT Amount FROM Stock WHERE Amount > -0.5 AND Amount <> 7 ORDER BY Amount")),
+              (std::vector<std::string>{"0.1", "0.1", "12345678901234567.89", "1234567890123456789.12",
+                                        "99999999999999999999"}));
+    EXPECT_EQ(rowTexts(run("SELECT Count(*) FROM Stock GROUP BY Amount HAVING Amount = 0.1")),
+              (std::vector<std::string>{"2"}));
+    EXPECT_EQ(
+        rowTexts(run("SELECT Sum(Amount), Min(Amount), Max(Amount), Amount * 2 FROM Stock WHERE Amount = 7")),
+        (std::vector<std::string>{"7|7|7|14"}));
+    EXPECT_EQ(
+        rowTexts(run("SELECT Sum(Amount), Max(Amount), Sum(Amount) / 4 FROM Stock")),
+        (std::vector<std::string>{"101246913569024691362.71|99999999999999999999|2.53117283922562e+19"}));
+}
+
 TEST_F(EngineTest, SavedQueriesNestAsViewsNamedAsAccessNamesTheirColumns) {
     tables_.queries["Dear"] =
         "SELECT ID, Price * 2 AS Twice, Items.Category, c.Category FROM Items "
