@@ -31,7 +31,10 @@ class DatabaseReports : public render::ReportSource {
         return design::decodeReportDesign(storage_.designBlob(form, design::DesignKind::Form), jet3Charset_);
     }
     query::RowSet rows(const std::string& recordSource) override {
-        return query::readRecordSource(mdb_, recordSource, {}, parameters_);
+        query::RowSet rows = query::readRecordSource(mdb_, recordSource, {}, parameters_);
+        if (parameters_.empty()) return rows;
+        return query::withParameterColumns(std::move(rows), query::recordSourceParameters(mdb_, recordSource),
+                                           parameters_);
     }
 
   private:

@@ -201,6 +201,24 @@ Value parameterValue(const Parameter& parameter, const std::string& text) {
     }
 }
 
+RowSet withParameterColumns(RowSet rows, const std::vector<Parameter>& asked, const ParameterValues& values) {
+    for (const Parameter& parameter : asked) {
+        const std::string key = parameterKey(parameter.name);
+        const std::string* text = values.find(parameter.name);
+        if (!text || key.find('!') != std::string::npos) continue;
+        std::string_view name = trim(parameter.name);
+        if (name.size() >= 2 && name.front() == '[' && name.back() == ']')
+            name = name.substr(1, name.size() - 2);
+        bool taken = false;
+        for (const std::string& column : rows.columns) taken = taken || lowerAscii(column) == key;
+        if (taken) continue;
+        const Value value = parameterValue(parameter, *text);
+        rows.columns.emplace_back(name);
+        for (auto& row : rows.rows) row.push_back(value);
+    }
+    return rows;
+}
+
 std::vector<Parameter> takeParametersClause(std::string_view& sql) {
     std::string_view rest = trim(sql);
     if (rest.size() < 11 || lowerAscii(rest.substr(0, 10)) != "parameters" ||

@@ -45,6 +45,11 @@ class ParameterValues {
 // QueryError naming the parameter when the text is no value of its type.
 Value parameterValue(const Parameter& parameter, const std::string& text);
 
+// The rows with a column for each parameter asked for by a plain name ([Beginning Date], not
+// Forms!X!Y) that has a value and no column of its own: Access's report expressions read a record
+// source's parameters as they read its fields.
+RowSet withParameterColumns(RowSet rows, const std::vector<Parameter>& asked, const ParameterValues& values);
+
 // The PARAMETERS clause SQL text starts with ("PARAMETERS [From] DateTime, [To] Text (255); SELECT ..."):
 // its declarations, and sql left at the text after its semicolon. None, and sql as it was, without
 // one. Raises QueryError for a clause that cannot be read.

@@ -87,6 +87,18 @@ TEST(ParametersClause, GivesItsDeclarationsAndLeavesTheSelect) {
         EXPECT_THROW(takeParametersClause(bad), QueryError) << bad;
 }
 
+TEST(ParameterColumns, AreAddedForPlainNamesGivenThatNoColumnHas) {
+    ParameterValues values;
+    values.set("[From]", "1997-01-31");
+    values.set("ID", "7");
+    values.set("Forms!Dialog!To", "x");
+    const RowSet rows =
+        withParameterColumns(RowSet{{"ID"}, {{whole(1)}, {whole(2)}}},
+                             {{"[From]", 8}, {"id", 4}, {"Forms!Dialog!To", 0}, {"[Not Given]", 0}}, values);
+    EXPECT_EQ(rows.columns, (std::vector<std::string>{"ID", "From"}));
+    EXPECT_EQ(rowTexts(rows), (std::vector<std::string>{"1|1997-01-31 00:00:00", "2|1997-01-31 00:00:00"}));
+}
+
 TEST_F(EngineTest, ParametersGivenStandInTheQueryAndMissingOnesAreAllNamed) {
     const SelectQuery query = parseSelect(
         "SELECT ID FROM Items WHERE Sold Between [From] And Forms!Dialog![To] And Name Like [Which]");
