@@ -136,14 +136,30 @@ std::size_t shownColumn(const design::Control& control) {
     return shown == widths.end() ? boundColumn(control) : static_cast<std::size_t>(shown - widths.begin());
 }
 
-query::Value comboText(const design::Control& control, const query::RowSet& rows, const query::Value& value) {
-    if (value.isNull()) return value;
-    const std::size_t bound = boundColumn(control), column = shownColumn(control);
+namespace {
+
+// The row whose bound column holds the value; none for Null or a value no row holds.
+const std::vector<query::Value>* rowHolding(const design::Control& control, const query::RowSet& rows,
+                                            const query::Value& value) {
+    if (value.isNull()) return nullptr;
+    const std::size_t bound = boundColumn(control);
     for (const auto& row : rows.rows)
-        if (bound < row.size() && column < row.size() && !row[bound].isNull() &&
-            compareValues(row[bound], value) == 0)
-            return row[column];
-    return value;
+        if (bound < row.size() && !row[bound].isNull() && compareValues(row[bound], value) == 0) return &row;
+    return nullptr;
+}
+
+}  // namespace
+
+query::Value comboText(const design::Control& control, const query::RowSet& rows, const query::Value& value) {
+    const std::size_t column = shownColumn(control);
+    const auto* row = rowHolding(control, rows, value);
+    return row && column < row->size() ? (*row)[column] : value;
+}
+
+query::Value columnOfRow(const design::Control& control, const query::RowSet& rows, const query::Value& value,
+                         std::size_t column) {
+    const auto* row = rowHolding(control, rows, value);
+    return row && column < row->size() ? (*row)[column] : query::Value();
 }
 
 }  // namespace platform::jet::render

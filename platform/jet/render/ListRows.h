@@ -46,4 +46,9 @@ std::size_t boundColumn(const design::Control& control);
 // value itself when no row holds it.
 query::Value comboText(const design::Control& control, const query::RowSet& rows, const query::Value& value);
 
+// What the box's Column(column) reads (column from 0): that column of the row whose bound column holds
+// the value; Null when no row holds it or the rows have no such column.
+query::Value columnOfRow(const design::Control& control, const query::RowSet& rows, const query::Value& value,
+                         std::size_t column);
+
 }  // namespace platform::jet::render

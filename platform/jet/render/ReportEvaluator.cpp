@@ -122,6 +122,24 @@ bool isQualified(const std::vector<query::Token>& tokens, std::size_t i) {
            tokens[i + 1].isSymbol(".") || tokens[i + 1].isSymbol("!");
 }
 
+// The n of "Box.Column(n)" starting at token i; none where the tokens say anything else.
+std::optional<std::size_t> boxColumnAt(const std::vector<query::Token>& tokens, std::size_t i) {
+    constexpr std::size_t kMostColumns = 255;
+    if (i + 6 >= tokens.size() || (i > 0 && (tokens[i - 1].isSymbol(".") || tokens[i - 1].isSymbol("!"))))
+        return std::nullopt;
+    const auto kind = tokens[i].kind;
+    if ((kind != query::Token::Kind::Word && kind != query::Token::Kind::BracketedName) ||
+        !tokens[i + 1].isSymbol(".") || tokens[i + 2].kind != query::Token::Kind::Word ||
+        query::lowerAscii(tokens[i + 2].text) != "column" || !tokens[i + 3].isSymbol("(") ||
+        tokens[i + 4].kind != query::Token::Kind::Number || !tokens[i + 5].isSymbol(")"))
+        return std::nullopt;
+    const std::string& digits = tokens[i + 4].text;
+    if (digits.empty() || digits.size() > 3 || digits.find_first_not_of("0123456789") != std::string::npos)
+        return std::nullopt;
+    const auto column = static_cast<std::size_t>(std::stoul(digits));
+    return column < kMostColumns ? std::optional(column) : std::nullopt;
+}
+
 std::string bracketed(const std::string& name) {
     return "[" + name + "]";
 }
@@ -303,6 +321,17 @@ std::string ReportEvaluator::expressionOf(const std::string& source, const RowSc
     std::size_t copied = 0;
     for (std::size_t i = 0; i + 1 < tokens.size(); ++i) {
         const query::Token& token = tokens[i];
+        if (const auto column = boxColumnAt(tokens, i)) {
+            const std::string name = query::lowerAscii(token.text);
+            if (const auto box = controls_.find(name); box != controls_.end() && box->second.box) {
+                const Value value = boxColumn(token.text, box->second, *column, scope, pages, depth + 1);
+                result += text.substr(copied, token.offset - copied) + literalOf(value) + " ";
+                copied = tokens[i + 6].offset;
+                scoped = true;  // the value of the scope's current row
+                i += 5;
+                continue;
+            }
+        }
         if (!isName(tokens, i) || isQualified(tokens, i)) continue;
         const std::string name = query::lowerAscii(token.text);
         std::string replacement;
@@ -335,6 +364,22 @@ std::string ReportEvaluator::expressionOf(const std::string& source, const RowSc
             throw QueryError("The controls' sources make too long an expression.");
     }
     return result + text.substr(copied);
+}
+
+Value ReportEvaluator::boxColumn(const std::string& name, const NamedControl& box, std::size_t column,
+                                 const RowScope& scope, const PageNumbers& pages, int depth) {
+    if (!lists_) throw QueryError("the rows of " + name + " are not read here");
+    const RowScope row{scope.current, scope.current, scope.current};
+    bool scoped = false;
+    const std::string expression = expressionOf(box.source, row, pages, depth, scoped);
+    const Value value = box.source.empty() ? Value() : evaluate(expression, row, !scoped);
+    try {
+        return columnOfRow(*box.box, lists_->rowsOf(*box.box), value, column);
+    } catch (const QueryError&) {
+        throw;
+    } catch (const std::exception& error) {
+        throw QueryError(std::string("the rows of ") + name + " cannot be read (" + error.what() + ")");
+    }
 }
 
 query::RowSet ReportEvaluator::select(const std::string& expression, const std::string& where,

@@ -11,6 +11,7 @@
 #include "platform/jet/design/ReportDesign.h"
 #include "platform/jet/query/QueryEngine.h"
 #include "platform/jet/query/RecordSource.h"
+#include "platform/jet/render/ListRows.h"
 
 namespace platform::jet::render {
 
@@ -41,6 +42,7 @@ struct NamedControl {
     std::string source;
     design::SectionKind section;
     int groupLevel;  // of a group header or footer
+    std::shared_ptr<const design::Control> box;  // a list or combo box's, for its Column(n)
 };
 
 // The values of a report's control sources over its rows: a field's value, or an expression's
@@ -61,6 +63,9 @@ class ReportEvaluator {
     ReportEvaluator& operator=(const ReportEvaluator&) = delete;
 
     std::size_t rowCount() const { return rows_.rows.size(); }
+
+    // Where a list or combo box's Column(n) finds the box's rows; without it Column(n) cannot be read.
+    void setListRows(ListRows* lists) { lists_ = lists; }
 
     // What [Report].[Filter] and [Report].[FilterOn] read.
     void setReportProperties(std::map<std::string, query::Value> properties) {
@@ -101,12 +106,16 @@ class ReportEvaluator {
     // The control's value over its home rows, as an expression's literal.
     std::string valueAtHome(const std::string& name, const NamedControl& control, const RowScope& home,
                             const PageNumbers& pages, int depth, bool& scoped);
+    // The box's Column(column) at the scope's current row: that column of the row its value selects.
+    query::Value boxColumn(const std::string& name, const NamedControl& box, std::size_t column,
+                           const RowScope& scope, const PageNumbers& pages, int depth);
     const std::vector<query::Value>& perRow(const std::string& expression);
     query::RowSet select(const std::string& expression, const std::string& where, const char* table);
     int columnIndex(const std::string& name) const;
 
     const query::RowSet& rows_;
     std::map<std::string, NamedControl> controls_;  // by lower-case control name
+    ListRows* lists_ = nullptr;
     std::unique_ptr<query::QueryEngine> engine_;
     std::map<std::string, std::vector<query::Value>> perRowCache_;
     // Why an expression failed over all rows: it fails the same way for each, and may take long to.

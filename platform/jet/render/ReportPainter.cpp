@@ -131,7 +131,9 @@ ReportPainter::ReportPainter(QPainter& painter, double devicePerTwip, QPointF or
       scale_(devicePerTwip),
       origin_(origin),
       printableWidth_(printableWidth),
-      evaluator_(evaluator) {}
+      evaluator_(evaluator) {
+    evaluator_.setListRows(lists_);
+}
 
 QRectF ReportPainter::areaOf(const Control& control, int top, int height) const {
     int width = control.width;

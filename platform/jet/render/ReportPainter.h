@@ -45,9 +45,13 @@ class ReportPainter {
     void setRowSources(ReportSource* source) {
         ownLists_ = ListRows(source);
         lists_ = &ownLists_;
+        evaluator_.setListRows(lists_);
     }
     // Row sources read once for a whole document, for the painters of its subreports.
-    void shareRowSources(ListRows& lists) { lists_ = &lists; }
+    void shareRowSources(ListRows& lists) {
+        lists_ = &lists;
+        evaluator_.setListRows(lists_);
+    }
 
     // Pictures decoded once for a whole document, so that one shown many times (in each row's
     // subreport) is written to it once.

@@ -1,6 +1,7 @@
 #include "platform/jet/render/ReportRows.h"
 
 #include <map>
+#include <memory>
 #include <string>
 
 #include "platform/jet/query/AsciiCase.h"
@@ -12,6 +13,13 @@ void collectSources(const design::Control& control, const design::Section& secti
                     std::map<std::string, NamedControl>& sources) {
     if (!control.name.empty() && control.kind == design::ControlKind::TextBox)
         sources.emplace(control.name, NamedControl(control.controlSource, section.kind, section.groupLevel));
+    // A list or combo box stands for its value, and its Column(n) reads its rows.
+    if (!control.name.empty() &&
+        (control.kind == design::ControlKind::ComboBox || control.kind == design::ControlKind::ListBox)) {
+        NamedControl box(control.controlSource, section.kind, section.groupLevel);
+        box.box = std::make_shared<const design::Control>(control);
+        sources.emplace(control.name, std::move(box));
+    }
     for (const auto& child : control.children) collectSources(child, section, sources);
 }
 

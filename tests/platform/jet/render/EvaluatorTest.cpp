@@ -175,6 +175,43 @@ TEST(ReportEvaluator, NamesAreColumnsThenControlsThenColumnsWrittenWithTheirTabl
     }
 }
 
+// insideout-ch8's rptComboBox prints =cboType.Column(1) beside its combo box of address types.
+TEST(ReportEvaluator, AComboBoxsColumnIsThatColumnOfTheRowItsValueSelects) {
+    query::RowSet rows;
+    rows.columns = {"AddressType"};
+    rows.rows = {{Value("HQ")}, {Value("ZZ")}, {Value()}};
+    design::Control combo;
+    combo.kind = design::ControlKind::ComboBox;
+    combo.controlSource = "AddressType";
+    combo.rowSourceType = "Value List";
+    combo.rowSource = "HO;Home;HQ;Head Office";
+    combo.columnCount = 2;
+    render::NamedControl box("AddressType");
+    box.box = std::make_shared<const design::Control>(combo);
+    render::ReportEvaluator evaluator(rows, {{"cboType", box}});
+    render::ListRows lists(nullptr);
+    struct Case {
+        std::string source;
+        std::size_t row;
+        Value expected;
+    };
+    const Case cases[] = {
+        {"=cboType.Column(1)", 0, Value("Head Office")},
+        {"=[cboType].column(0) & \"/\" & cboType.Column(1)", 0, Value("HQ/Head Office")},
+        {"=cboType.Column(1)", 1, Value()},  // no row holds its value
+        {"=cboType.Column(1)", 2, Value()},  // Null selects no row
+        {"=cboType.Column(7)", 0, Value()},  // past its columns
+        {"=[cboType]", 1, Value("ZZ")},      // the box alone: its value
+    };
+    EXPECT_THROW(evaluator.value("=cboType.Column(1)", {0, 0, 0}, {}), query::QueryError)
+        << "without its rows' reader";
+    evaluator.setListRows(&lists);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.source + " at " + std::to_string(c.row));
+        EXPECT_EQ(evaluator.value(c.source, {0, 2, c.row}, {}), c.expected);
+    }
+}
+
 TEST(ReportEvaluator, WithoutRowsAggregatesAreOverNoneAndAnythingElseOverOneRowOfNulls) {
     // A source without rows, and one that could not give even its fields' names, alike.
     query::RowSet noRows, nothing;
