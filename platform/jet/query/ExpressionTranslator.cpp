@@ -76,6 +76,10 @@ Unified unify(const Translated& a, const Translated& b) {
     if ((a.type == ColumnType::Currency && isWhole(b.type)) ||
         (b.type == ColumnType::Currency && isWhole(a.type)))
         return {scaled(a), scaled(b), ColumnType::Currency};
+    // A whole number beside a Decimal is one (Nz([Amount], 0)): SQLite holds both alike.
+    if ((a.type == ColumnType::Decimal && isWhole(b.type)) ||
+        (b.type == ColumnType::Decimal && isWhole(a.type)))
+        return {a.sql, b.sql, ColumnType::Decimal};
     const ColumnType type = isNumber(a.type) && isNumber(b.type) ? ColumnType::Double : ColumnType::Unknown;
     return {plainValue(a), plainValue(b), type};
 }

@@ -227,6 +227,10 @@ TEST_F(EngineTest, DecimalsStayExactUnlessComputedWith) {
     EXPECT_EQ(rowTexts(run("SELECT Amount FROM Stock WHERE Amount > -0.5 AND Amount <> 7 ORDER BY Amount")),
               (std::vector<std::string>{"0.1", "0.1", "12345678901234567.89", "1234567890123456789.12",
                                         "99999999999999999999"}));
+    EXPECT_EQ(rowTexts(run("SELECT Nz(Amount, 0), IIf(Amount > 7, Amount, 0) FROM Stock "
+                           "WHERE Amount > 1000000000000000000 ORDER BY Amount")),
+              (std::vector<std::string>{"1234567890123456789.12|1234567890123456789.12",
+                                        "99999999999999999999|99999999999999999999"}));
     EXPECT_EQ(rowTexts(run("SELECT Count(*) FROM Stock GROUP BY Amount HAVING Amount = 0.1")),
               (std::vector<std::string>{"2"}));
     EXPECT_EQ(
