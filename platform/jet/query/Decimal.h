@@ -32,11 +32,13 @@ double decimalAsDouble(const Decimal& value);
 std::optional<Decimal> decimalSum(const Decimal& a, const Decimal& b);
 
 // SQLite has no decimal type. A Decimal is stored there as a whole number when it is one that fits 64
-// bits (exact), otherwise as its nearest double: comparing, sorting and grouping are then exact up to 15
-// significant digits (distinct decimals of up to 15 digits have distinct doubles, in the same order);
-// beyond that, decimals sharing a double compare equal. The exact value is remembered by its double and
-// given back where a result is a stored Decimal unchanged (selected, sorted, grouped, Min, Max); a
-// double no Decimal was stored as (arithmetic) is read as its 15 significant digits.
+// bits (exact), otherwise as a double: its nearest when it has up to 15 significant digits (distinct
+// ones have distinct doubles, in the same order); a longer one is remembered by its double, which is
+// its nearest unless that is another's, then the next free one beside it. So distinct Decimals compare,
+// sort and group apart, in order except among values within a few units of a double's last place, and
+// the exact value is given back where a result is a stored Decimal unchanged (selected, sorted,
+// grouped, Min, Max, a sum). A double no Decimal was stored as (arithmetic) reads as its 15 significant
+// digits. A long Decimal compared with a literal of more than 15 digits may miss it when it was moved.
 struct StoredDecimal {
     bool whole = false;  // stored as `integer`, else as `real`
     long long integer = 0;

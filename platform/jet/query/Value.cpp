@@ -71,16 +71,17 @@ std::string digitsOf(unsigned __int128 n) {
     return digits;
 }
 
-// The exact values behind stored doubles; a double two different values were stored as keeps neither.
+// The exact values behind stored doubles, one for each double.
 struct ExactDecimals {
     std::mutex mutex;
-    std::unordered_map<std::uint64_t, std::optional<Decimal>> byDouble;
+    std::unordered_map<std::uint64_t, Decimal> byDouble;
 };
 ExactDecimals& exactDecimals() {
     static ExactDecimals exact;
     return exact;
 }
 constexpr std::size_t kMaxRemembered = 4'000'000;  // past it, further ones are read as their double
+constexpr int kMostSteps = 64;                     // doubles tried on a value's side of its nearest
 
 }  // namespace
 
@@ -145,44 +146,69 @@ std::optional<Decimal> decimalSum(const Decimal& a, const Decimal& b) {
     return normalizedDecimal(sum, scale);
 }
 
+// The decimal of so many significant digits nearest the double.
+std::optional<Decimal> significantDigits(double stored, int digits) {
+    if (!std::isfinite(stored)) return std::nullopt;
+    char text[40];
+    std::snprintf(text, sizeof text, "%.*g", digits, stored);
+    // %g may write an exponent: read it as the plain digits it stands for.
+    const std::string plain = text;
+    if (const auto e = plain.find('e'); e != std::string::npos) {
+        const auto mantissa = decimalOfText(plain.substr(0, e));
+        if (!mantissa) return std::nullopt;
+        return normalizedDecimal(mantissa->unscaled, mantissa->scale - std::atoi(plain.c_str() + e + 1));
+    }
+    return decimalOfText(plain);
+}
+
+// How a double no Decimal was stored as reads: its 15 significant digits.
+std::optional<Decimal> fifteenDigits(double stored) {
+    return significantDigits(stored, 15);
+}
+
 StoredDecimal storedDecimal(const Decimal& value) {
     if (value.scale == 0 && value.unscaled >= INT64_MIN && value.unscaled <= INT64_MAX)
         return {true, static_cast<long long>(value.unscaled), 0};
-    const double real = decimalAsDouble(value);
-    char text[32];
-    std::snprintf(text, sizeof text, "%.15g", real);
+    const double nearest = decimalAsDouble(value);
     // Up to 15 digits the double gives the value back by itself.
-    if (decimalOfText(text) == value) return {false, 0, real};
+    if (fifteenDigits(nearest) == value) return {false, 0, nearest};
+    // A longer one is remembered by its double; where that double is another's, or reads back by itself
+    // as a shorter decimal, by the next free one on its side of that other: distinct values stay
+    // distinct, their order off only among values within a few units of the double's last place.
     ExactDecimals& exact = exactDecimals();
     const std::lock_guard lock(exact.mutex);
-    const auto key = std::bit_cast<std::uint64_t>(real);
-    if (const auto found = exact.byDouble.find(key); found != exact.byDouble.end()) {
-        if (found->second != value) found->second.reset();
-    } else if (exact.byDouble.size() < kMaxRemembered) {
-        exact.byDouble.emplace(key, value);
+    double real = nearest;
+    std::optional<bool> above;
+    for (int step = 0; step < kMostSteps; ++step) {
+        std::optional<Decimal> other;
+        if (const auto found = exact.byDouble.find(std::bit_cast<std::uint64_t>(real));
+            found != exact.byDouble.end())
+            other = found->second;
+        else if (const auto shorter = fifteenDigits(real); shorter && decimalAsDouble(*shorter) == real)
+            other = shorter;
+        if (other == value) return {false, 0, real};
+        if (!other) {
+            if (exact.byDouble.size() >= kMaxRemembered) break;
+            exact.byDouble.emplace(std::bit_cast<std::uint64_t>(real), value);
+            return {false, 0, real};
+        }
+        if (!above) {
+            const auto difference = decimalSum(value, Decimal{-other->unscaled, other->scale});
+            above = difference && difference->unscaled > 0;
+        }
+        real = std::nextafter(real, *above ? INFINITY : -INFINITY);
     }
-    return {false, 0, real};
+    return {false, 0, nearest};
 }
 
 std::optional<Decimal> decimalOfStored(double stored) {
-    if (!std::isfinite(stored)) return std::nullopt;
     {
         ExactDecimals& exact = exactDecimals();
         const std::lock_guard lock(exact.mutex);
         const auto found = exact.byDouble.find(std::bit_cast<std::uint64_t>(stored));
-        if (found != exact.byDouble.end() && found->second) return *found->second;
+        if (found != exact.byDouble.end()) return found->second;
     }
-    char text[40];
-    std::snprintf(text, sizeof text, "%.15g", stored);
-    // %g may write an exponent: read it as the plain digits it stands for.
-    std::string plain = text;
-    if (const auto e = plain.find('e'); e != std::string::npos) {
-        const int exponent = std::atoi(plain.c_str() + e + 1);
-        auto mantissa = decimalOfText(plain.substr(0, e));
-        if (!mantissa) return std::nullopt;
-        return normalizedDecimal(mantissa->unscaled, mantissa->scale - exponent);
-    }
-    return decimalOfText(plain);
+    return fifteenDigits(stored);
 }
 
 }  // namespace platform::jet::query
