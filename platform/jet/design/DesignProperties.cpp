@@ -181,6 +181,20 @@ constexpr SlotEntry kSlots[] = {
     {kListBox, 0xE0, Property::ColumnWidths},
     {kComboBox, 0xE0, Property::ColumnWidths},
     {kCommandButton, 0x04, Property::Hidden},
+    // Buttons' captions and fonts (the prototypes of Northwind 2007's forms; Northwind's buttons).
+    {kCommandButton, 0xDD, Property::Caption},
+    {kCommandButton, 0xE4, Property::FontName},
+    {kCommandButton, 0x67, Property::FontSize},
+    {kCommandButton, 0x68, Property::FontWeight},
+    {kCommandButton, 0x08, Property::FontItalic},
+    {kCommandButton, 0x09, Property::FontUnderline},
+    {kCommandButton, 0x9D, Property::ForeColor},
+    {kToggleButton, 0xE7, Property::Caption},
+    {kToggleButton, 0xE9, Property::FontName},
+    {kToggleButton, 0x69, Property::FontSize},
+    {kToggleButton, 0x07, Property::FontItalic},
+    {kToggleButton, 0x08, Property::FontUnderline},
+    {kToggleButton, 0x9E, Property::ForeColor},
 
     // Controls of forms: DisplayWhen after the flags, one slot on where the control keeps another
     // setting first (a text box its DecimalPlaces, a bound frame its SizeMode).
@@ -190,6 +204,10 @@ constexpr SlotEntry kSlots[] = {
     {kBoundObjectFrame, 0x31, Property::DisplayWhen},
     {kObjectFrame, 0x31, Property::DisplayWhen},
     {kAnyControl, 0x30, Property::DisplayWhen},
+    // The order a form's datasheet shows its columns in.
+    {kTextBox, 0x6B, Property::TabIndex},
+    {kComboBox, 0x6E, Property::TabIndex},
+    {kCheckBox, 0x69, Property::TabIndex},
 
     {kAnyControl, 0x60, Property::Left},
     {kAnyControl, 0x61, Property::Top},
@@ -268,6 +286,7 @@ constexpr PropertyInfo kProperties[] = {
     {Property::LineSlant, "LineSlant", ValueKind::Flag},
     {Property::DefaultView, "DefaultView", ValueKind::Integer},
     {Property::DisplayWhen, "DisplayWhen", ValueKind::Integer},
+    {Property::TabIndex, "TabIndex", ValueKind::Integer},
 };
 
 struct CodeEntry {
@@ -304,6 +323,7 @@ constexpr CodeEntry kCodes[] = {
     {Property::LineSlant, 0x37},
     {Property::Filter, 0xF5},
     {Property::DefaultView, 0x93},    {Property::DisplayWhen, 0x95},
+    {Property::TabIndex, 0x105},
 };
 
 const PropertyInfo& infoOf(Property property) {

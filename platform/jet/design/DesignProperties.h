@@ -72,6 +72,7 @@ enum class Property {
     LineSlant,
     DefaultView,
     DisplayWhen,
+    TabIndex,
 };
 
 // Object types as blobs store them.

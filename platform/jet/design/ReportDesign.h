@@ -80,6 +80,7 @@ struct Control {
     int specialEffect = 0;
     bool visible = true;
     DisplayWhen displayWhen = DisplayWhen::Always;
+    int tabIndex = 0;        // a text, combo or check box's place in its section's tab order, from 0
     bool lineSlant = false;  // a line's: from its bottom left to its top right, else top left to bottom right
     bool canGrow = false, canShrink = false;
     int runningSum = 0;        // a text box's: 0 no, 1 over its group, 2 over the whole report

@@ -314,6 +314,7 @@ class ReportBuilder {
         control.specialEffect = read_.number(object, Property::SpecialEffect);
         control.visible = !read_.flag(object, Property::Hidden);
         control.displayWhen = displayWhenOf(object);
+        control.tabIndex = read_.number(object, Property::TabIndex);
         control.lineSlant = read_.flag(object, Property::LineSlant);
         // A subreport control grows and shrinks with its rows by default; no design was seen to say
         // otherwise.

@@ -13,10 +13,11 @@
 
 namespace platform::jet::helper {
 
-// Finds the design blobs of a file's reports (and of its forms, kept alike) wherever the file's Access version keeps them: Access 97
-// in the report's catalogue row (or its code module's row), Access 2000 in one compound file split
-// over the rows of MSysAccessObjects, later versions in the tree of MSysAccessStorage. Every table is
-// read checked (CheckedTable). Throws design::DesignError on damage or a report it cannot find.
+// Finds the design blobs of a file's reports (and of its forms, kept alike) wherever the file's Access
+// version keeps them: Access 97 in the report's catalogue row (or its code module's row), Access 2000 in one
+// compound file split over the rows of MSysAccessObjects, later versions in the tree of MSysAccessStorage.
+// Every table is read checked (CheckedTable). Throws design::DesignError on damage or a report it cannot
+// find.
 class ReportStorage {
   public:
     ReportStorage(MdbHandle* mdb, const PageFile& file);
@@ -26,7 +27,8 @@ class ReportStorage {
     const std::vector<std::string>& formNames() const { return stored(design::DesignKind::Form).names; }
     // The stored design of the report or form (its name as reportNames or formNames gives it, or in other
     // letter case).
-    std::vector<std::uint8_t> designBlob(const std::string& name, design::DesignKind kind = design::DesignKind::Report);
+    std::vector<std::uint8_t> designBlob(const std::string& name,
+                                         design::DesignKind kind = design::DesignKind::Report);
 
   private:
     struct Stored {

@@ -79,11 +79,15 @@ design::ReportDesign datasheetDesign(const design::ReportDesign& form) {
             if (control.kind != ControlKind::TextBox && control.kind != ControlKind::ComboBox &&
                 control.kind != ControlKind::CheckBox)
                 continue;
-            const auto label = std::find_if(control.children.begin(), control.children.end(),
-                                            [](const Control& child) { return child.kind == ControlKind::Label; });
+            const auto label =
+                std::find_if(control.children.begin(), control.children.end(),
+                             [](const Control& child) { return child.kind == ControlKind::Label; });
             shown.push_back({label != control.children.end() ? label->caption : control.name, control});
         }
     }
+    // A datasheet shows the columns in the form's tab order.
+    std::stable_sort(shown.begin(), shown.end(),
+                     [](const Column& a, const Column& b) { return a.value.tabIndex < b.value.tabIndex; });
     return datasheetOf(form.recordSource, shown);
 }
 

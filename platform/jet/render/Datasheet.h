@@ -13,7 +13,8 @@ design::ReportDesign datasheetDesign(const std::string& recordSource,
                                      const std::vector<std::string>& columns);
 
 // The same for a form in datasheet view: a column for each control of its detail that shows a value
-// (text, combo and check boxes), titled with its attached label's caption, else its name.
+// (text, combo and check boxes) in its tab order, titled with its attached label's caption, else its
+// name.
 design::ReportDesign datasheetDesign(const design::ReportDesign& form);
 
 }  // namespace platform::jet::render

@@ -137,7 +137,9 @@ struct Subreports::Library {
     explicit Library(ReportSource& source) : source(source), lists(&source) {}
 
     const Shown& shown(const ShownObject& object) {
-        const std::string key = (object.datasheet ? "datasheet " : object.form ? "form " : "report ") +
+        const std::string key = (object.datasheet ? "datasheet "
+                                 : object.form    ? "form "
+                                                  : "report ") +
                                 query::lowerAscii(object.name);
         if (auto found = shownByKey.find(key); found != shownByKey.end()) return found->second;
         Shown shown;

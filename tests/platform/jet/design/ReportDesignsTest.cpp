@@ -401,8 +401,18 @@ TEST(ReportDesigns, FormsAreReadWithTheirViewAndWhereTheirSectionsShow) {
         }
     }
     OpenFile file("northwind-jet4.mdb");
+    const ReportDesign dialog =
+        decodeReportDesign(file.storage.designBlob("Sales Reports Dialog", DesignKind::Form));
+    for (const auto& [button, caption] :
+         {std::pair{"Preview", "Pre&view"}, {"Print", "&Print"}, {"Cancel", "Cancel"}}) {
+        const Control* found = findControl(dialog, button);
+        ASSERT_NE(found, nullptr) << button;
+        EXPECT_EQ(found->kind, ControlKind::CommandButton);
+        EXPECT_EQ(found->caption, caption);
+    }
     EXPECT_FALSE(decodeReportDesign(file.storage.designBlob("Catalog")).formView) << "a report is no form";
-    EXPECT_THROW(file.storage.designBlob("Catalog", DesignKind::Form), DesignError) << "a report is not a form";
+    EXPECT_THROW(file.storage.designBlob("Catalog", DesignKind::Form), DesignError)
+        << "a report is not a form";
 }
 
 TEST(ReportDesigns, AnUnknownReportIsAClearError) {

@@ -241,7 +241,7 @@ TEST(Subreports, ShowFormsAsAccessPrintsThemInEachView) {
     const Case cases[] = {
         {"Form.Continuous", 300 + 3 * 100 + 50, ""},
         {"Continuous", 300 + 3 * 100 + 50, ""},  // a bare name no report has
-        {"Form.Main", 300 + 3 * 100 + 50, ""},    // a form named as the report showing it
+        {"Form.Main", 300 + 3 * 100 + 50, ""},   // a form named as the report showing it
         {"Form.Single", 300 + 100 + 50, ""},
         {"Form.Split", 300 + 100 + 50, ""},
         {"Form.Datasheet", 300 + 3 * 300, ""},  // titles, then a ruled row per record
@@ -263,11 +263,13 @@ TEST(Subreports, ShowFormsAsAccessPrintsThemInEachView) {
     }
 }
 
-TEST(Datasheet, AFormsColumnsAreItsDetailsValuesTitledByTheirLabels) {
-    const auto control = [](ControlKind kind, const std::string& name, const std::string& label = "") {
+TEST(Datasheet, AFormsColumnsAreItsDetailsValuesInTabOrderTitledByTheirLabels) {
+    const auto control = [](ControlKind kind, const std::string& name, const std::string& label = "",
+                            int tabIndex = 0) {
         design::Control c;
         c.kind = kind;
         c.name = name;
+        c.tabIndex = tabIndex;
         c.controlSource = name + " Field";
         if (!label.empty()) {
             design::Control attached;
@@ -279,12 +281,13 @@ TEST(Datasheet, AFormsColumnsAreItsDetailsValuesTitledByTheirLabels) {
     };
     design::ReportDesign form;
     form.recordSource = "Orders";
-    form.sections = {section(SectionKind::ReportHeader, 300, {control(ControlKind::TextBox, "Title")}),
-                     section(SectionKind::Detail, 100,
-                             {control(ControlKind::TextBox, "Amount", "Amount:"),
-                              control(ControlKind::CommandButton, "Close"), control(ControlKind::Label, "Note"),
-                              control(ControlKind::ComboBox, "Customer"),
-                              control(ControlKind::CheckBox, "Paid", "Paid")})};
+    form.sections = {
+        section(SectionKind::ReportHeader, 300, {control(ControlKind::TextBox, "Title")}),
+        section(SectionKind::Detail, 100,
+                {control(ControlKind::TextBox, "Amount", "Amount:", 2),
+                 control(ControlKind::CommandButton, "Close"), control(ControlKind::Label, "Note"),
+                 control(ControlKind::ComboBox, "Customer", "", 0),
+                 control(ControlKind::CheckBox, "Paid", "Paid", 1)})};
     const design::ReportDesign sheet = render::datasheetDesign(form);
     ASSERT_EQ(sheet.sections.size(), 2u);
     std::vector<std::string> titles, sources;
@@ -292,9 +295,9 @@ TEST(Datasheet, AFormsColumnsAreItsDetailsValuesTitledByTheirLabels) {
     for (const auto& cell : sheet.sections[1].controls)
         sources.push_back(std::string(design::controlKindName(cell.kind)) + " " + cell.controlSource);
     EXPECT_EQ(sheet.recordSource, "Orders");
-    EXPECT_THAT(titles, testing::ElementsAre("Amount:", "Customer", "Paid"));
-    EXPECT_THAT(sources, testing::ElementsAre("TextBox Amount Field", "ComboBox Customer Field",
-                                              "CheckBox Paid Field"));
+    EXPECT_THAT(titles, testing::ElementsAre("Customer", "Paid", "Amount:")) << "in tab order";
+    EXPECT_THAT(sources, testing::ElementsAre("ComboBox Customer Field", "CheckBox Paid Field",
+                                              "TextBox Amount Field"));
 }
 
 TEST(Subreports, WhatCannotBeShownLeavesItsAreaEmptyAndIsNamed) {
