@@ -272,6 +272,15 @@ void ReportPainter::drawControl(const PlacedControl& placed, int bandTop, const 
             const QRectF box(area.left(), area.top(), side, side);
             painter_.setPen(QPen(Qt::black, kHairline * scale_));
             painter_.setBrush(Qt::NoBrush);
+            // An option button is a circle, a dot in it when it is on.
+            if (control.kind == ControlKind::OptionButton) {
+                painter_.drawEllipse(box);
+                if (isTrue(value)) {
+                    painter_.setBrush(Qt::black);
+                    painter_.drawEllipse(box.adjusted(side * 0.3, side * 0.3, -side * 0.3, -side * 0.3));
+                }
+                break;
+            }
             painter_.drawRect(box);
             if (isTrue(value)) {
                 const QRectF mark = box.adjusted(side * 0.2, side * 0.2, -side * 0.2, -side * 0.2);
