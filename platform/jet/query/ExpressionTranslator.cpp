@@ -442,8 +442,15 @@ class Parser : TokenCursor {
             count(1, 1);
             return args[0];
         }
-        // Decimal and Byte are read as the nearest of the types kept here.
-        if (name == "cdec") name = "cdbl";
+        if (name == "cdec") {
+            // A number written out keeps every digit (a report's value written back into an expression);
+            // anything else is computed in doubles.
+            std::string written = args[0].sql;
+            std::erase_if(written, [](char c) { return c == '(' || c == ')'; });
+            if (const auto exact = decimalOfText(written); exact && args.size() == 1) return literal(*exact);
+            name = "cdbl";
+        }
+        // Byte is read as the nearest of the types kept here.
         if (name == "cbyte") name = "cint";
         if (name == "format") {
             count(1, 4);
@@ -649,7 +656,12 @@ Translated literal(const Value& value) {
     if (value.holds<Currency>())
         return {std::to_string(value.get<Currency>().tenThousandths), ColumnType::Currency};
     if (value.holds<Date>()) return {"(" + dateLiteral(value.get<Date>().days).sql + ")", ColumnType::Date};
-    if (value.holds<Decimal>()) return {"(" + decimalText(value.get<Decimal>()) + ")", ColumnType::Double};
+    if (value.holds<Decimal>()) {
+        const StoredDecimal stored = storedDecimal(value.get<Decimal>());
+        return {stored.whole ? "(" + std::to_string(stored.integer) + ")"
+                             : "(" + dateLiteral(stored.real).sql + ")",
+                ColumnType::Decimal};
+    }
     if (value.holds<std::string>()) return {quoted(value.get<std::string>()), ColumnType::Text};
     if (value.holds<Binary>()) throw QueryError("A binary value cannot stand in an expression.");
     return {"NULL", ColumnType::Unknown};

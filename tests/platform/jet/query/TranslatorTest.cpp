@@ -233,6 +233,10 @@ TEST_F(EngineTest, DecimalsStayExactUnlessComputedWith) {
               (std::vector<std::string>{"1234567890123456789.12|1234567890123456789.12",
                                         "1234567890123456789.13|1234567890123456789.13",
                                         "99999999999999999999|99999999999999999999"}));
+    // A Decimal written back into an expression, as a report writes a control's value.
+    EXPECT_EQ(
+        rowTexts(run("SELECT Amount, CDec((-0.5)) FROM Stock WHERE Amount = CDec(1234567890123456789.13)")),
+        (std::vector<std::string>{"1234567890123456789.13|-0.5"}));
     EXPECT_EQ(rowTexts(run("SELECT Count(*) FROM Stock GROUP BY Amount HAVING Amount = 0.1")),
               (std::vector<std::string>{"2"}));
     EXPECT_EQ(
