@@ -445,9 +445,9 @@ class Parser : TokenCursor {
         if (name == "cdec") {
             // A number written out keeps every digit (a report's value written back into an expression);
             // anything else is computed in doubles.
-            std::string written = args[0].sql;
+            std::string written = args.size() == 1 ? args[0].sql : "";
             std::erase_if(written, [](char c) { return c == '(' || c == ')'; });
-            if (const auto exact = decimalOfText(written); exact && args.size() == 1) return literal(*exact);
+            if (const auto exact = decimalOfText(written)) return literal(*exact);
             name = "cdbl";
         }
         // Byte is read as the nearest of the types kept here.
