@@ -39,11 +39,12 @@ class Report : public access::AccessObject {
 class JetApplication : public access::Application {
   public:
     JetApplication(Registry& registry, PrintQueues& queues, const EngineOptions& options,
-                   PrinterValuesLock* printerValues)
+                   PrinterValuesLock* printerValues, ParameterPrompt* prompt = nullptr)
         : registry_(registry),
           queues_(queues),
           options_(options),
           printerValues_(printerValues),
+          prompt_(prompt),
           renderer_(options) {}
 
     void openCurrentDatabase(std::string_view path, bool /*exclusive: the file is only read*/,
@@ -198,8 +199,64 @@ class JetApplication : public access::Application {
     // leaves the renderer without it, and the document says so.
     std::string render(const std::string& report) {
         useReadableDatabase();
+        if (prompt_ != nullptr) askForParameters(report);
         return renderer_.render(report);
     }
+
+    // Asks for each value the report needs that neither the given values nor an earlier answer of this
+    // application hold, then hands the renderer all of them. Cancelling fails the report.
+    void askForParameters(const std::string& report) {
+        std::vector<std::pair<std::string, std::string>> needed;
+        try {
+            needed = renderer_.parameters(report);
+        } catch (const Failure&) {
+            return;  // the render says what cannot be worked out
+        }
+        const auto known = [&](const std::string& name) {
+            const auto named = [&](const auto& value) {
+                return equalIgnoringCase(shownName(value.first), name);
+            };
+            return std::any_of(options_.parameterValues.begin(), options_.parameterValues.end(), named) ||
+                   std::any_of(answers_.begin(), answers_.end(), named);
+        };
+        bool asked = false;
+        for (const auto& [written, type] : needed) {
+            const std::string name = shownName(written);
+            if (known(name)) continue;
+            const std::string remembered = database_->path + '|' + name;  // per database file
+            auto answer = prompt_->ask(name, type, readRemembered(remembered));
+            if (!answer) throw Failure("cancelled");
+            answers_.emplace_back(written, *answer);
+            asked = true;
+            try {
+                registry_.createKey(kRememberedAnswers)->writeString(remembered, *answer);
+            } catch (const Failure&) {
+                // Only the next run's starting text is lost.
+            }
+        }
+        if (!asked) return;
+        auto values = options_.parameterValues;
+        values.insert(values.end(), answers_.begin(), answers_.end());
+        renderer_.useParameterValues(std::move(values));
+    }
+
+    // The name as Access's box shows it: "[Forms]![Dialog]![Start]" as "Forms!Dialog!Start".
+    static std::string shownName(std::string name) {
+        name.erase(std::remove_if(name.begin(), name.end(), [](char c) { return c == '[' || c == ']'; }),
+                   name.end());
+        return name;
+    }
+
+    std::string readRemembered(const std::string& name) {
+        try {
+            if (auto key = registry_.openKey(kRememberedAnswers)) return key->readString(name).value_or("");
+        } catch (const Failure&) {
+        }
+        return {};
+    }
+
+    static constexpr char kRememberedAnswers[] =
+        "Software\\VB and VBA Program Settings\\Drevmark\\Calvenor\\Parameter Values";
 
     void useReadableDatabase() {
         if (!readable_) {
@@ -221,6 +278,8 @@ class JetApplication : public access::Application {
         renderer_.useDatabase(-1, {});
         readable_.reset();
         password_.clear();
+        if (!answers_.empty()) renderer_.useParameterValues(options_.parameterValues);
+        answers_.clear();  // a database opened next asks afresh
     }
 
     // Asked once per instance, when first needed: the print server is not bothered for a listing.
@@ -233,6 +292,8 @@ class JetApplication : public access::Application {
     PrintQueues& queues_;
     EngineOptions options_;
     PrinterValuesLock* printerValues_;
+    ParameterPrompt* prompt_;
+    std::vector<std::pair<std::string, std::string>> answers_;  // this run's, in the order asked
     std::optional<DatabaseFile> database_;
     std::string password_;                      // the open database's, for the renderer's reading
     std::optional<ReadableDatabase> readable_;  // what the renderer reads, once it has been asked to
@@ -249,7 +310,7 @@ JetAccess::JetAccess(Registry& registry, PrintQueues& queues, EngineOptions opti
     : registry_(registry), queues_(queues), options_(std::move(options)), printerValues_(printerValues) {}
 
 std::unique_ptr<access::Application> JetAccess::createApplication() {
-    return std::make_unique<JetApplication>(registry_, queues_, options_, printerValues_);
+    return std::make_unique<JetApplication>(registry_, queues_, options_, printerValues_, prompt_);
 }
 
 void JetAccess::giveValues(std::vector<std::pair<std::string, std::string>> values) {

@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "platform/Access.h"
+#include "platform/ParameterPrompt.h"
 #include "platform/PrinterValuesLock.h"
 #include "platform/Registry.h"
 #include "platform/ReportParameters.h"
@@ -20,12 +21,16 @@ namespace platform::jet {
 // may point the printer elsewhere while this report is drawn.
 //
 // It draws the reports itself, so it also answers what their record sources ask for (ReportParameters):
-// the values given are passed to every report's record sources.
+// the values given are passed to every report's record sources. With a prompt, a report asking for a
+// value not given has it asked for before it is drawn, each name once per application (one run), the last
+// answer for the database remembered in the registry as the box's starting text.
 class JetAccess : public access::Access, public ReportParameters {
   public:
     JetAccess(Registry& registry, PrintQueues& queues, EngineOptions options = {},
               PrinterValuesLock* printerValues = nullptr);
     std::unique_ptr<access::Application> createApplication() override;
+    // Where the values are asked for from now on; none (the default) draws such reports without rows.
+    void askWith(ParameterPrompt* prompt) { prompt_ = prompt; }
 
     void giveValues(std::vector<std::pair<std::string, std::string>> values) override;
     std::vector<Listed> listParameters(const std::string& database, const std::string& password,
@@ -36,6 +41,7 @@ class JetAccess : public access::Access, public ReportParameters {
     PrintQueues& queues_;
     EngineOptions options_;
     PrinterValuesLock* printerValues_;
+    ParameterPrompt* prompt_ = nullptr;
 };
 
 }  // namespace platform::jet

@@ -104,17 +104,29 @@ void QtUi::showOpen(Window& owner, OpenFileDialog& dialog) {
     if (!chosen.isEmpty() && !chosen.first().isEmpty()) dialog.fileName = toUtf8(chosen.first());
 }
 
-std::string QtUi::inputBox(std::string_view prompt) {
+// A text box with OK and Cancel over the active window; nothing when cancelled.
+std::optional<std::string> QtUi::askForText(const QString& caption, const QString& prompt,
+                                            const QString& start) {
     stopIfEnded();
     QInputDialog box{QApplication::activeWindow()};
     box.setWindowModality(Qt::ApplicationModal);
-    box.setWindowTitle(defaultCaption());
+    box.setWindowTitle(caption);
     box.setInputMode(QInputDialog::TextInput);
-    box.setLabelText(withLineFeeds(toQString(prompt)));
-    box.setTextValue(QString{});
+    box.setLabelText(prompt);
+    box.setTextValue(start);
     const int result = box.exec();
     stopIfEnded();  // closed by the program's end, not answered
-    return result == QDialog::Accepted ? toUtf8(box.textValue()) : std::string{};
+    if (result != QDialog::Accepted) return std::nullopt;
+    return toUtf8(box.textValue());
+}
+
+std::string QtUi::inputBox(std::string_view prompt) {
+    return askForText(defaultCaption(), withLineFeeds(toQString(prompt)), QString{}).value_or(std::string{});
+}
+
+std::optional<std::string> QtUi::ask(const std::string& name, const std::string& /*type: text is typed*/,
+                                     const std::string& remembered) {
+    return askForText(QStringLiteral("Enter Parameter Value"), toQString(name), toQString(remembered));
 }
 
 std::string QtUi::browseForFolder(Window& owner, std::string_view prompt, std::string_view startFolder) {

@@ -1,14 +1,17 @@
 #pragma once
 
 #include <QElapsedTimer>
+#include <optional>
 #include <string>
 
+#include "platform/ParameterPrompt.h"
 #include "platform/Ui.h"
 
 namespace platform::qt {
 
-// The Linux edition's windows and dialogs, over Qt Widgets. A QApplication must exist first.
-class QtUi final : public Ui {
+// The Linux edition's windows and dialogs, over Qt Widgets, and the box asking for a report's parameter
+// values. A QApplication must exist first.
+class QtUi final : public Ui, public ParameterPrompt {
   public:
     QtUi() = default;
     QtUi(const QtUi&) = delete;
@@ -23,6 +26,9 @@ class QtUi final : public Ui {
                              MessageIcon icon) override;
     void showOpen(Window& owner, OpenFileDialog& dialog) override;
     std::string inputBox(std::string_view prompt) override;
+    // "Enter Parameter Value": the name as the prompt, the remembered answer as the starting text.
+    std::optional<std::string> ask(const std::string& name, const std::string& type,
+                                   const std::string& remembered) override;
     std::string browseForFolder(Window& owner, std::string_view prompt,
                                 std::string_view startFolder) override;
 
@@ -47,6 +53,8 @@ class QtUi final : public Ui {
 
   private:
     void stopIfEnded() const;
+    std::optional<std::string> askForText(const QString& caption, const QString& prompt,
+                                          const QString& start);
     // The caption of a dialog that names none of its own.
     QString defaultCaption() const;
 

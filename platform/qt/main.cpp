@@ -44,6 +44,7 @@ int main(int argc, char* argv[]) {
     engine.whileDrawing = [&ui] { ui.keepPainted(); };  // a report of many pages takes a while
     auto printerValues = platform::posix::PrinterValuesFileLock::forRegistry(registry->rootFolder());
     platform::jet::JetAccess access(*registry, queues, engine, &printerValues);
+    access.askWith(&ui);  // the wizard asks for the values a report's record source needs
     platform::jet::InstalledPrinters printers(queues);
     platform::jet::DrawnReportFiles drawn;
     platform::qt::QtSkinFramework skin;
