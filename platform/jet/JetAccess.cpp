@@ -12,6 +12,7 @@
 #include "platform/jet/InstalledPrinters.h"
 #include "platform/jet/PdfWriterPrinter.h"
 #include "platform/jet/PrintRenderer.h"
+#include "platform/jet/query/ParameterKey.h"
 #include "platform/posix/AtomicFile.h"
 #include "platform/posix/OutputFolder.h"
 
@@ -212,17 +213,17 @@ class JetApplication : public access::Application {
         } catch (const Failure&) {
             return;  // the render says what cannot be worked out
         }
-        const auto known = [&](const std::string& name) {
+        const auto known = [&](const std::string& written) {
             const auto named = [&](const auto& value) {
-                return equalIgnoringCase(shownName(value.first), name);
+                return query::parameterKey(value.first) == query::parameterKey(written);
             };
             return std::any_of(options_.parameterValues.begin(), options_.parameterValues.end(), named) ||
                    std::any_of(answers_.begin(), answers_.end(), named);
         };
         bool asked = false;
         for (const auto& [written, type] : needed) {
+            if (known(written)) continue;
             const std::string name = shownName(written);
-            if (known(name)) continue;
             const std::string remembered = database_->path + '|' + name;  // per database file
             auto answer = prompt_->ask(name, type, readRemembered(remembered));
             if (!answer) throw Failure("cancelled");

@@ -89,30 +89,6 @@ std::optional<double> regionDate(std::string_view text) {
 
 }  // namespace
 
-std::string parameterKey(std::string_view name) {
-    std::string key, part;
-    bool bracketed = false;
-    const auto endPart = [&] {
-        std::string_view trimmed = trim(part);
-        if (trimmed.size() >= 2 && trimmed.front() == '[' && trimmed.back() == ']')
-            trimmed = trimmed.substr(1, trimmed.size() - 2);
-        key += lowerAscii(trimmed);
-        part.clear();
-    };
-    for (char c : name) {
-        if (c == '[') bracketed = true;
-        if (c == ']') bracketed = false;
-        if ((c == '!' || c == '.') && !bracketed) {
-            endPart();
-            key += '!';  // Forms.Dialog.Start is Forms!Dialog!Start
-            continue;
-        }
-        part += c;
-    }
-    endPart();
-    return key;
-}
-
 std::string parameterTypeName(int type) {
     switch (type) {
         case JetYesNo:

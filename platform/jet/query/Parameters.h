@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/jet/query/ParameterKey.h"
 #include "platform/jet/query/RecordSource.h"
 
 namespace platform::jet::query {
@@ -16,11 +17,6 @@ struct Parameter {
     std::string name;
     int type = 0;
 };
-
-// The name a parameter is known by: letter case, brackets and blanks around the parts aside, and "." as
-// "!", so that "Forms!Dialog!Start", "[Forms]![Dialog]![Start]" and "forms.[dialog].start" are one. A
-// name with a dot or "!" of its own is written in brackets, as in a query.
-std::string parameterKey(std::string_view name);
 
 // The type as Access's table design names it ("Date/Time", "Text", "Long Integer", ...).
 std::string parameterTypeName(int type);

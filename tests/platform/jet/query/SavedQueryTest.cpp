@@ -1,22 +1,22 @@
 #include <gtest/gtest.h>
 
+#include "platform/jet/JetFormat.h"
 #include "platform/jet/query/SavedQuery.h"
 #include "tests/platform/jet/query/EngineFixture.h"
 
 namespace query_tests {
 namespace {
 
-enum Attribute {
-    Parameter = 2,
-    Flags = 3,
-    RemoteDatabase = 4,
-    Table = 5,
-    Column = 6,
-    Join = 7,
-    Where = 8,
-    GroupBy = 9,
-    OrderBy = 11
-};
+// The row attributes as the file format names them (Column by this name, not the engine's Column).
+using platform::jet::saved_query::Column;
+using platform::jet::saved_query::Flags;
+using platform::jet::saved_query::GroupBy;
+using platform::jet::saved_query::Join;
+using platform::jet::saved_query::OrderBy;
+using platform::jet::saved_query::Parameter;
+using platform::jet::saved_query::RemoteDatabase;
+using platform::jet::saved_query::Table;
+using platform::jet::saved_query::Where;
 
 QueryRow row(int attribute, std::string expression = "", int flag = 0, std::string name1 = "",
              std::string name2 = "") {
