@@ -1,6 +1,7 @@
 #pragma once
 
 #include <exception>
+#include <new>
 #include <stdexcept>
 #include <string>
 
@@ -20,20 +21,33 @@ class Failure : public std::runtime_error {
     long number_;
 };
 
+// The description of whatever a statement threw: the component's own text where it has one.
+inline std::string describeFailure(const std::exception_ptr& failure) {
+    try {
+        std::rethrow_exception(failure);
+    } catch (const Failure& e) {
+        return e.description();
+    } catch (const std::bad_alloc&) {
+        return "Out of memory";
+    } catch (const std::exception& e) {
+        return e.what();
+    } catch (...) {
+        return "Unexpected error";
+    }
+}
+
 // What the user reads of a failure that no handler trapped, before the program ends: the run-time error
 // with its number, when it has one, and its description.
 inline std::string untrappedFailureReport(const std::exception_ptr& failure) {
+    std::string heading = "Run-time error:";
     try {
         std::rethrow_exception(failure);
-    } catch (const Failure& trapped) {
-        return trapped.number() != 0 ? "Run-time error '" + std::to_string(trapped.number()) + "':\r\n\r\n" +
-                                           trapped.description()
-                                     : "Run-time error:\r\n\r\n" + trapped.description();
-    } catch (const std::exception& other) {
-        return std::string{"Run-time error:\r\n\r\n"} + other.what();
+    } catch (const Failure& e) {
+        if (e.number() != 0) heading = "Run-time error '" + std::to_string(e.number()) + "':";
     } catch (...) {
-        return "Run-time error";
+        // Only a Failure carries a number.
     }
+    return heading + "\r\n\r\n" + describeFailure(failure);
 }
 
 // The standard descriptions of the failures the program raises itself.
