@@ -39,6 +39,7 @@ Form2& Program::form2() {
                                                          services_.access,
                                                          services_.printerValues,
                                                          services_.drawn,
+                                                         services_.preview,
                                                          longCommands_,
                                                          form1_->window(),
                                                          {form1_->Text1(), form1_->Text2()}});

@@ -13,6 +13,7 @@ class FileSystem;
 class PrinterValuesLock;
 class Printers;
 class Registry;
+class ReportPreview;
 class Shell;
 class SkinFramework;
 class Ui;
@@ -46,6 +47,8 @@ class Program {
             drawn;  // where the program draws the reports itself; null where Access prints
         // Uniform fractions in [0, 1) for the rare visit of the home page; time-seeded when empty.
         std::function<double()> randomFraction = {};
+        // Shows a report from the report list before it is saved; none: the list offers no preview.
+        platform::ReportPreview* preview = nullptr;
     };
 
     explicit Program(const Services& services);

@@ -9,6 +9,7 @@
 #include "export/AddFolder.h"
 #include "export/ExportRun.h"
 #include "pages/PageStyle.h"
+#include "platform/ReportPreview.h"
 
 namespace calvenor {
 
@@ -63,6 +64,10 @@ Form2::Form2(const Services& services)
     pushButton6_.onClick = [this] { PushButton6_Click(); };
     pushButton7_.onClick = [this] { PushButton7_Click(); };
     text1_.onChange = [this] { Text1_Change(); };
+    if (services_.preview) {
+        listView1_.onDoubleClick = [this] { ListView1_DblClick(); };
+        listView1_.addMenuCommand("Preview") = [this] { mnuPreview_Click(); };
+    }
     window_->onUnload = [this] { Form_Unload(); };
 
     // The output folder field has no pointer of its own to set.
@@ -135,6 +140,29 @@ void Form2::PushButton7_Click() {
 
 void Form2::Text1_Change() {
     location_.save(text1_);
+}
+
+void Form2::ListView1_DblClick() {
+    Trap trap{"in Ostrevan2021/08/31.Form2.ListView1_DblClick ", services_.errors};
+    PreviewSelectedReport(trap);
+}
+
+void Form2::mnuPreview_Click() {
+    Trap trap{"in Ostrevan2021/08/31.Form2.mnuPreview_Click ", services_.errors};
+    PreviewSelectedReport(trap);
+}
+
+void Form2::PreviewSelectedReport(Trap& trap) {
+    std::string report;
+    trap.step(100, [&] {
+        if (const int item = listView1_.selectedItem(); item > 0) report = listView1_.itemText(item);
+    });
+    if (report.empty()) return;  // none selected: a double click on the list's empty space
+    // The database the fields name now, as the export opens it.
+    trap.step(102, [&] {
+        services_.preview->preview(services_.database.path.text(), services_.database.password.text(),
+                                   report);
+    });
 }
 
 void Form2::Form_Unload() {

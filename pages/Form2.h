@@ -12,6 +12,7 @@ class DrawnReports;
 class FileSystem;
 class PrinterValuesLock;
 class Registry;
+class ReportPreview;
 class Shell;
 namespace access {
 class Access;
@@ -22,6 +23,7 @@ namespace calvenor {
 
 class ErrorReport;
 class Settings;
+class Trap;
 
 // The report list page: the reports as a check-box list, the commands that mark them in bulk, the
 // output folder, the export and "< Back".
@@ -36,7 +38,8 @@ class Form2 {
         platform::Registry& registry;
         platform::access::Access& access;
         platform::PrinterValuesLock& printerValues;
-        platform::DrawnReports* drawn;  // null where Access prints
+        platform::DrawnReports* drawn;     // null where Access prints
+        platform::ReportPreview* preview;  // null: the list offers no preview
         OneCommandAtATime& longCommands;
         platform::Window& databasePage;  // shown again by "< Back"
         DatabaseFields database;         // the database selection page's path and password
@@ -60,9 +63,14 @@ class Form2 {
     void PushButton6_Click();  // "Check Entries Containing X Chars"
     void PushButton7_Click();  // "..."
     void Text1_Change();
+    void ListView1_DblClick();  // previews the report
+    void mnuPreview_Click();    // the list's context menu: "Preview"
     void Form_Unload();
 
   private:
+    // Shows the selected report's preview; its check mark and the settings stay as they are.
+    void PreviewSelectedReport(Trap& trap);
+
     Services services_;
     std::unique_ptr<platform::Window> window_;
     platform::PushButton& pushButton2_;

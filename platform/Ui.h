@@ -122,6 +122,15 @@ class ListView : public Control {
     virtual std::string itemText(int position) const = 0;
     virtual bool checked(int position) const = 0;
     virtual void setChecked(int position, bool checked) = 0;
+
+    // The item the user selected last, from 1; 0 when none is.
+    virtual int selectedItem() const = 0;
+    // Adds a command to the context menu the list shows over its items; the item under the pointer is
+    // selected before the menu opens, and choosing the command raises its event.
+    virtual Event& addMenuCommand(std::string_view caption) = 0;
+
+    // An item double-clicked, after it was selected; a double click on its check box only marks it.
+    Event onDoubleClick;
 };
 
 class Frame;

@@ -1,6 +1,7 @@
 #include "platform/qt/QtListView.h"
 
 #include <QHeaderView>
+#include <QMenu>
 #include <QTreeView>
 
 #include "platform/Failure.h"
@@ -61,6 +62,34 @@ QtListView::QtListView(QtUi& ui, QWidget& parent, const ControlLayout& layout, c
     header.setSectionsMovable(false);
     header.setSectionsClickable(false);
     header.setSectionResizeMode(QHeaderView::Interactive);
+    // The view does not report a double click on a check box (the box takes it), only on the text.
+    QObject::connect(&view_, &QAbstractItemView::doubleClicked, &view_, [this](const QModelIndex& index) {
+        if (index.isValid()) ui_.raiseFromToolkit(onDoubleClick);
+    });
+    view_.setContextMenuPolicy(Qt::CustomContextMenu);
+    QObject::connect(&view_, &QWidget::customContextMenuRequested, &view_,
+                     [this](const QPoint& at) { showMenu(at); });
+}
+
+int QtListView::selectedItem() const {
+    const QModelIndex current = view_.currentIndex();
+    return current.isValid() && view_.selectionModel()->isSelected(current) ? current.row() + 1 : 0;
+}
+
+Event& QtListView::addMenuCommand(std::string_view caption) {
+    return menu_.emplace_back(MenuCommand{toQString(caption), {}}).chosen;
+}
+
+void QtListView::showMenu(const QPoint& at) {
+    // Over an item only, which is selected first, as a right click selects on Windows.
+    const QModelIndex index = view_.indexAt(at);
+    if (menu_.empty() || !index.isValid()) return;
+    view_.setCurrentIndex(index);
+    QMenu menu(&view_);
+    for (auto& command : menu_)
+        QObject::connect(menu.addAction(command.caption), &QAction::triggered, &view_,
+                         [this, &command] { ui_.raiseFromToolkit(command.chosen); });
+    menu.exec(view_.viewport()->mapToGlobal(at));
 }
 
 void QtListView::addColumn(std::string_view text) {

@@ -1,10 +1,12 @@
 #pragma once
 
+#include <list>
 #include <vector>
 
 #include "platform/qt/CheckListModel.h"
 #include "platform/qt/QtControl.h"
 
+class QPoint;
 class QTreeView;
 
 namespace platform::qt {
@@ -28,8 +30,12 @@ class QtListView final : public QtControl<ListView, ControlKind::ListView> {
     std::string itemText(int position) const override;
     bool checked(int position) const override;
     void setChecked(int position, bool checked) override;
+    int selectedItem() const override;
+    Event& addMenuCommand(std::string_view caption) override;
 
   private:
+    void showMenu(const QPoint& at);
+
     // The row of a position counted from 1; fails for one outside the list.
     int rowAt(int position) const;
     int columnAt(int column) const;
@@ -38,6 +44,11 @@ class QtListView final : public QtControl<ListView, ControlKind::ListView> {
     Resolution resolution_;
     CheckListModel model_;
     std::vector<int> columnTwips_;
+    struct MenuCommand {
+        QString caption;
+        Event chosen;
+    };
+    std::list<MenuCommand> menu_;  // events handed out stay where they are
 };
 
 }  // namespace platform::qt

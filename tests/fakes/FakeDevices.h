@@ -9,6 +9,7 @@
 #include "platform/Failure.h"
 #include "platform/PrinterValuesLock.h"
 #include "platform/Printers.h"
+#include "platform/ReportPreview.h"
 #include "platform/SkinFramework.h"
 #include "platform/Ui.h"
 
@@ -64,6 +65,17 @@ struct FakeDrawnReports : platform::DrawnReports {
         auto found = notes.find(path);
         if (found == notes.end()) return std::nullopt;
         return found->second;
+    }
+};
+
+// The previews asked for, each as "DATABASE|PASSWORD|REPORT"; fails them while failure is set.
+struct FakeReportPreview : platform::ReportPreview {
+    std::vector<std::string> shown;
+    std::optional<std::string> failure;
+    void preview(const std::string& database, const std::string& password,
+                 const std::string& report) override {
+        if (failure) throw platform::Failure{*failure};
+        shown.push_back(database + "|" + password + "|" + report);
     }
 };
 

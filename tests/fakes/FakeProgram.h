@@ -24,9 +24,10 @@ struct ProgramOverFakes {
     FakeSkin skin;
     FakePrinterValuesLock printerValues;
     FakeDrawnReports drawn;
+    FakeReportPreview preview;
     double fraction = 0.5;  // what the random source draws: never the one start in a hundred
     calvenor::Program program{{ui, shell, files, registry, ado, access, printers, skin, printerValues, &drawn,
-                               [this] { return fraction; }}};
+                               [this] { return fraction; }, &preview}};
 
     static constexpr char kSettingsKey[] = "Software\\VB and VBA Program Settings\\Drevmark\\Calvenor";
     std::optional<std::string> setting(std::string_view name) const {

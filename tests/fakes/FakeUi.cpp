@@ -40,6 +40,19 @@ void FakeListView::add(std::string_view text) {
     items_.push_back({std::string{text}});
 }
 
+void FakeListView::chooseMenuCommand(int position, const std::string& caption) {
+    auto command = menu_.find(caption);
+    if (command == menu_.end()) throw std::logic_error("no context command " + caption);
+    select(position);
+    command->second();
+}
+
+std::vector<std::string> FakeListView::menuCommands() const {
+    std::vector<std::string> captions;
+    for (const auto& [caption, event] : menu_) captions.push_back(caption);
+    return captions;
+}
+
 std::vector<std::string> FakeListView::shown() const {
     std::vector<std::string> result;
     for (const auto& item : items_) result.push_back((item.checked ? "[x] " : "") + item.text);

@@ -2,6 +2,7 @@
 
 #include <deque>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <stdexcept>
@@ -79,6 +80,18 @@ class FakeListView : public FakeControl<platform::ListView> {
     std::string itemText(int position) const override { return itemAt(position).text; }
     bool checked(int position) const override { return itemAt(position).checked; }
     void setChecked(int position, bool checked) override { itemAt(position).checked = checked; }
+    int selectedItem() const override { return selected_; }
+    platform::Event& addMenuCommand(std::string_view caption) override { return menu_[std::string{caption}]; }
+
+    // What the user does: selects an item (0: none), double-clicks it, or chooses a context command
+    // over it; choosing one the list does not offer fails the test.
+    void select(int position) { selected_ = position; }
+    void doubleClick(int position) {
+        select(position);
+        onDoubleClick();
+    }
+    void chooseMenuCommand(int position, const std::string& caption);
+    std::vector<std::string> menuCommands() const;
 
     // The items as "text" or "[x] text", for comparing a whole list at once.
     std::vector<std::string> shown() const;
@@ -102,6 +115,8 @@ class FakeListView : public FakeControl<platform::ListView> {
 
     std::vector<Column> columns_;
     std::vector<Item> items_;
+    int selected_ = 0;
+    std::map<std::string, platform::Event> menu_;
 };
 
 // Adds controls to the window's one list: a frame's contents are the window's controls too.

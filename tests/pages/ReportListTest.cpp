@@ -237,6 +237,35 @@ TEST_F(ReportListTest, SelectionButtonsRunTheirCommandsUnderTheirOwnLocations) {
     EXPECT_EQ(reports(), expected);
 }
 
+TEST_F(ReportListTest, DoubleClickAndThePreviewCommandShowTheItemsReportAndChangeNothingElse) {
+    next();
+    list().setChecked(2, false);
+    const auto marks = list().shown();
+    const auto writes = p.registry.writes.size();
+    EXPECT_EQ(list().menuCommands(), std::vector<std::string>{"Preview"});
+    list().doubleClick(3);
+    list().chooseMenuCommand(2, "Preview");
+    list().doubleClick(0);  // on the list's empty space: nothing is selected
+    EXPECT_EQ(p.preview.shown, (std::vector<std::string>{"C:\\Data\\Sales.mdb|pw|Ä & Ö; \"quoted\"",
+                                                         "C:\\Data\\Sales.mdb|pw|Costs by Month"}));
+    EXPECT_EQ(list().shown(), marks);
+    EXPECT_EQ(p.registry.writes.size(), writes) << "nothing is stored";
+    EXPECT_TRUE(p.ui.messages.empty());
+}
+
+TEST_F(ReportListTest, APreviewThatCannotStartIsReportedUnderItsHandler) {
+    next();
+    p.preview.failure = "The report cannot be shown.";
+    list().doubleClick(1);
+    list().chooseMenuCommand(1, "Preview");
+    EXPECT_EQ(
+        reports(),
+        (std::vector<std::string>{
+            "The report cannot be shown.\r\nin Ostrevan2021/08/31.Form2.ListView1_DblClick at line 102",
+            "The report cannot be shown.\r\nin Ostrevan2021/08/31.Form2.mnuPreview_Click at line 102"}));
+    EXPECT_EQ(list().checked(1), true);
+}
+
 TEST_F(ReportListTest, ClosingTheReportListEndsTheProgram) {
     next();
     form2().close();

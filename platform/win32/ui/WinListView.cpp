@@ -1,6 +1,7 @@
 #include "platform/win32/ui/WinListView.h"
 
 #include <cmath>
+#include <iterator>
 
 #include "platform/Failure.h"
 #include "platform/win32/SystemError.h"
@@ -116,6 +117,51 @@ bool WinListView::checked(int position) const {
 
 void WinListView::setChecked(int position, bool checked) {
     ListView_SetCheckState(handle(), itemIndex(position), checked ? TRUE : FALSE);
+}
+
+int WinListView::selectedItem() const {
+    return static_cast<int>(SendMessageW(handle(), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED)) +
+           1;
+}
+
+Event& WinListView::addMenuCommand(std::string_view caption) {
+    return menu_.emplace_back(MenuCommand{toWide(caption), {}}).chosen;
+}
+
+LRESULT WinListView::notify(const NMHDR& header) {
+    if (header.code != NM_DBLCLK && header.code != NM_RCLICK) return 0;
+    const auto& activate = reinterpret_cast<const NMITEMACTIVATE&>(header);
+    LVHITTESTINFO hit{};
+    hit.pt = activate.ptAction;
+    const int index =
+        static_cast<int>(SendMessageW(handle(), LVM_SUBITEMHITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+    if (index < 0) return 0;
+    if (header.code == NM_DBLCLK) {
+        // A double click on the check box only marks the item.
+        if ((hit.flags & LVHT_ONITEMSTATEICON) == 0) page_.guard([this] { onDoubleClick(); });
+        return 0;
+    }
+    ListView_SetItemState(handle(), index, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    showMenu(activate.ptAction);
+    return 0;
+}
+
+void WinListView::showMenu(POINT at) {
+    if (menu_.empty()) return;
+    struct MenuDestroyer {
+        HMENU menu;
+        ~MenuDestroyer() { DestroyMenu(menu); }
+    } menu{CreatePopupMenu()};
+    if (!menu.menu) return;
+    UINT id = 1;
+    for (const auto& command : menu_) AppendMenuW(menu.menu, MF_STRING, id++, command.caption.c_str());
+    ClientToScreen(handle(), &at);
+    const UINT chosen = static_cast<UINT>(
+        TrackPopupMenu(menu.menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, at.x, at.y, 0, page_.window(), nullptr));
+    if (chosen == 0) return;
+    auto command = menu_.begin();
+    std::advance(command, chosen - 1);
+    page_.guard([&] { command->chosen(); });
 }
 
 int WinListView::itemIndex(int position) const {

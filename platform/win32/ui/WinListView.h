@@ -1,5 +1,8 @@
 #pragma once
 
+#include <list>
+#include <string>
+
 #include "platform/win32/ui/WinControls.h"
 
 namespace platform::win32::ui {
@@ -22,10 +25,21 @@ class WinListView : public WinControl<ListView> {
     std::string itemText(int position) const override;
     bool checked(int position) const override;
     void setChecked(int position, bool checked) override;
+    int selectedItem() const override;
+    Event& addMenuCommand(std::string_view caption) override;
+    LRESULT notify(const NMHDR& header) override;
 
   private:
+    void showMenu(POINT at);
+
     int itemIndex(int position) const;  // fails outside 1 to count()
     int columnIndex(int column) const;  // fails outside 1 to columnCount()
+
+    struct MenuCommand {
+        std::wstring caption;
+        Event chosen;
+    };
+    std::list<MenuCommand> menu_;  // events handed out stay where they are
 };
 
 }  // namespace platform::win32::ui
