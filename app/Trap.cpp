@@ -8,31 +8,35 @@
 
 namespace calvenor {
 
-bool Trap::step(int number, const std::function<void()>& statement) {
+bool NumberedSteps::step(int number, const std::function<void()>& statement) {
     std::exception_ptr failure;
     try {
         statement();
         return true;
     } catch (const platform::ProgramEnded&) {
-        throw;  // the program is over: nothing to report, nothing more to run
+        throw;  // the program is over: nothing to tell, nothing more to run
     } catch (...) {
         failure = std::current_exception();
     }
-    // Reported outside the catch block: the report is modal and may run further handlers.
-    report_.show(platform::describeFailure(failure), location_, number);
+    // Told outside the catch block: the telling may be modal and run further handlers.
+    failed(number, platform::describeFailure(failure));
     return false;
 }
 
-bool Trap::test(int number, const std::function<bool()>& condition) {
+bool NumberedSteps::test(int number, const std::function<bool()>& condition) {
     bool answer = true;
     step(number, [&] { answer = condition(); });
     return answer;
 }
 
-int Trap::passes(int number, const std::function<int()>& bound) {
+int NumberedSteps::passes(int number, const std::function<int()>& bound) {
     int count = 0;
     step(number, [&] { count = bound(); });
     return count;
+}
+
+void Trap::failed(int number, const std::string& description) {
+    report_.show(description, location_, number);
 }
 
 }  // namespace calvenor

@@ -1,7 +1,6 @@
 #include "batch/StreamReporting.h"
 
 #include <cstdio>
-#include <exception>
 
 #include "app/Text.h"
 
@@ -10,22 +9,12 @@ namespace calvenor::batch {
 StreamReporting::StreamReporting(StatusLines& status, Clock clock)
     : status_(status), clock_(std::move(clock)), start_(clock_()) {}
 
-bool StreamReporting::step(int number, const std::function<void()>& statement) {
-    std::string description;
-    try {
-        statement();
-        return true;
-    } catch (const std::exception& e) {
-        description = e.what();
-    } catch (...) {
-        description = "Unexpected error";
-    }
+void StreamReporting::failed(int number, const std::string& description) {
     // A report's failure is told once, with its name, when the report ends.
     if (!inReport_) {
         ++otherFailures_;
         status_.line("failed: step " + std::to_string(number) + ": " + printableName(description));
     }
-    return false;
 }
 
 void StreamReporting::reportStarting(int number, int total, const std::string& name) {

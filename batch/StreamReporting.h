@@ -20,7 +20,7 @@ class StreamReporting : public ExportReporting {
 
     StreamReporting(StatusLines& status, Clock clock);
 
-    bool step(int number, const std::function<void()>& statement) override;
+    void failed(int number, const std::string& description) override;
     void yield() override {}
     void showBusy(bool) override {}
     void reportStarting(int number, int total, const std::string& name) override;

@@ -47,9 +47,7 @@ class PageChoice : public ExportChoice {
 class PageReporting : public ExportReporting {
   public:
     PageReporting(Trap& trap, const ExportRun& run) : trap_(trap), run_(run) {}
-    bool step(int number, const std::function<void()>& statement) override {
-        return trap_.step(number, statement);
-    }
+    void failed(int number, const std::string& description) override { trap_.failed(number, description); }
     void yield() override { run_.ui.doEvents(); }
     void showBusy(bool busy) override {
         run_.page.setPointer(busy ? platform::Pointer::Hourglass : platform::Pointer::Default);

@@ -22,14 +22,6 @@ namespace {
 using platform::access::Application;
 using platform::access::PrinterRef;
 
-// A conditional's test: its answer, or true when the test itself failed, as the run then goes on with
-// the "then" part.
-bool test(ExportReporting& reporting, int number, const std::function<bool()>& condition) {
-    bool answer = true;
-    reporting.step(number, [&] { answer = condition(); });
-    return answer;
-}
-
 // Makes the PDF printer Access's current printer; answers whether it did. Every printer is looked at,
 // as the walk does not stop at a match. A device name that cannot be read selects nothing: a printer
 // chosen blindly could be one that prints on paper.
@@ -74,7 +66,16 @@ ListAtStart readList(const ExportChoice& choice, platform::FileNameRules rules) 
 }
 
 // Saving one checked report: its statements, and what became of it.
-struct SavingOne {
+struct SavingOne : NumberedSteps {
+    SavingOne(const ExportServices& services, const ExportChoice& choice, ExportReporting& reporting,
+              Application& access, const std::string& fileName, int position)
+        : services(services),
+          choice(choice),
+          reporting(reporting),
+          access(access),
+          fileName(fileName),
+          position(position) {}
+
     const ExportServices& services;
     const ExportChoice& choice;
     ExportReporting& reporting;
@@ -84,26 +85,15 @@ struct SavingOne {
     ReportResult result;
     std::string path;
 
-    // A statement of this report's; the first failure is what became of the report.
-    bool step(int number, const std::function<void()>& statement) {
-        return reporting.step(number, [&] {
-            try {
-                statement();
-            } catch (const std::exception& e) {
-                failed(number, e.what());
-                throw;
-            } catch (...) {
-                failed(number, "Unexpected error");
-                throw;
-            }
-        });
-    }
-
-    void failed(int number, const std::string& reason) {
-        if (result.outcome == ReportOutcome::Failed) return;
-        result.outcome = ReportOutcome::Failed;
-        result.detail = reason;
-        result.failedStep = number;
+    // Each failure of this report's statements is told as the run's own are; the first is what became
+    // of the report.
+    void failed(int number, const std::string& reason) override {
+        if (result.outcome != ReportOutcome::Failed) {
+            result.outcome = ReportOutcome::Failed;
+            result.detail = reason;
+            result.failedStep = number;
+        }
+        reporting.failed(number, reason);
     }
 
     // Step 134: the report's name and the path of its file, from the folder as it is now.
@@ -180,7 +170,7 @@ std::string resultLine(const ReportResult& result) {
 void SaveReports(const ExportServices& services, const ExportChoice& choice, ExportReporting& reporting) {
     std::optional<platform::FolderProblem> problem;
     std::string folder;
-    if (!test(reporting, 100, [&] {
+    if (!reporting.test(100, [&] {
             folder = choice.folder();
             problem = services.files.outputFolderProblem(folder);
             return !problem;
@@ -222,10 +212,10 @@ void SaveReports(const ExportServices& services, const ExportChoice& choice, Exp
     for (int i = 1; i <= list.count; ++i) {
         reporting.step(126, [&] { reporting.yield(); });
         reporting.step(128, [&] { reporting.showBusy(true); });
-        if (!test(reporting, 130, [&] { return choice.isChecked(i); })) continue;
+        if (!reporting.test(130, [&] { return choice.isChecked(i); })) continue;
         const int number = static_cast<int>(results.size()) + 1;
         SavingOne saving{
-            services, choice, reporting, *access, list.fileNames[static_cast<std::size_t>(i - 1)], i, {}, {}};
+            services, choice, reporting, *access, list.fileNames[static_cast<std::size_t>(i - 1)], i};
         try {
             saving.result.name = choice.reportName(i);
         } catch (const std::exception&) {

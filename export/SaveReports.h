@@ -1,8 +1,9 @@
 #pragma once
 
-#include <functional>
 #include <string>
 #include <vector>
+
+#include "app/Trap.h"
 
 namespace platform {
 class DrawnReports;
@@ -52,13 +53,9 @@ struct ReportResult {
 std::string resultLine(const ReportResult& result);
 
 // How a run is seen and how its failures are told: message boxes in the wizard, lines of text in the
-// batch program.
-class ExportReporting {
+// batch program. The run's statements are its numbered steps.
+class ExportReporting : public NumberedSteps {
   public:
-    virtual ~ExportReporting() = default;
-    // Runs one numbered statement of the run. A failure of it is told, and the run goes on; the answer
-    // says whether the statement completed.
-    virtual bool step(int number, const std::function<void()>& statement) = 0;
     // Between printers and between reports: a window repaints here.
     virtual void yield() = 0;
     virtual void showBusy(bool busy) = 0;
