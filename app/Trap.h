@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -14,7 +15,7 @@ class ErrorReport;
 // neither retried nor completed; what it had done stays done. Only the telling differs: the handler's
 // error report (Trap), the page that saves the reports, the command line's stream.
 //
-//     Trap trap{"in Ostrevan2021/08/31.Form1.PushButton5_Click ", report};
+//     Trap trap{handlerLocation("Form1", "PushButton5_Click"), report};
 //     trap.step(108, [&] { ui.showOpen(window, dialog); });
 //     if (trap.test(110, [&] { return !dialog.fileName.empty(); })) trap.step(112, ...);
 //
@@ -53,5 +54,28 @@ class Trap : public NumberedSteps {
     std::string location_;
     ErrorReport& report_;
 };
+
+// What every handler's location is made of: the project the handlers belong to and its date.
+inline constexpr std::string_view kProjectName = "Ostrevan";
+inline constexpr std::string_view kProjectDate = "2021/08/31";
+
+template <std::size_t Length>
+struct HandlerLocation {
+    char text[Length]{};
+    constexpr operator std::string_view() const { return {text, Length}; }
+};
+
+// A handler's location as the error report quotes it, "in Ostrevan2021/08/31.Form2.PushButton3_Click ".
+// The compiler puts it together, so that each handler still carries a fixed text.
+template <std::size_t FormSize, std::size_t HandlerSize>
+consteval auto handlerLocation(const char (&form)[FormSize], const char (&handler)[HandlerSize]) {
+    const std::string_view pieces[] = {
+        "in ", kProjectName, kProjectDate, ".", {form, FormSize - 1}, ".", {handler, HandlerSize - 1}, " "};
+    HandlerLocation<kProjectName.size() + kProjectDate.size() + FormSize + HandlerSize + 4> location;
+    std::size_t at = 0;
+    for (const std::string_view piece : pieces)
+        for (const char c : piece) location.text[at++] = c;
+    return location;
+}
 
 }  // namespace calvenor

@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/ErrorReport.h"
@@ -95,6 +96,12 @@ TEST_F(TrapTest, EveryKindOfFailureIsCaughtWithADescription) {
     EXPECT_EQ(ui.messages[0].text.rfind("runtime\r\n", 0), 0u);
     EXPECT_EQ(ui.messages[1].text.rfind("Out of memory\r\n", 0), 0u);
     EXPECT_EQ(ui.messages[2].text.rfind("Unexpected error\r\n", 0), 0u);
+}
+
+TEST(HandlerLocation, IsTheProjectItsDateTheFormAndTheHandlerEndingInABlank) {
+    EXPECT_EQ(std::string_view{handlerLocation("Form1", "Form_Load")},
+              "in Ostrevan2021/08/31.Form1.Form_Load ");
+    EXPECT_EQ(std::string_view{handlerLocation("Form2", "PushButton5_Click")}, kLocation);
 }
 
 }  // namespace
