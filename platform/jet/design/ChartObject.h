@@ -46,7 +46,11 @@ struct ChartSettings {
     std::optional<double> heightPoints;
     bool valueGridlines = false, categoryGridlines = false;
     bool valueLabels = false;  // each bar, point or slice labelled with its value
+    bool seriesOutlines = true;  // bars, areas and slices edged in black, as Graph draws them
     ChartFont labelFont, titleFont{12, true};
+    // Where the axis titles and the legend have fonts of their own; else the labels'.
+    std::optional<ChartFont> axisTitleFont, legendFont;
+    std::string valueFormat;  // the value axis's labels' Access format; empty: as numbers are written
     // Fixed fills and line colours by series, as 0xRRGGBB; none where Graph chooses.
     std::vector<std::optional<std::uint32_t>> seriesColors, seriesLineColors;
     std::vector<std::uint32_t> palette;  // the workbook's colours 8 onwards, as 0xRRGGBB

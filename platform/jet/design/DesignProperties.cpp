@@ -38,6 +38,9 @@ constexpr SlotEntry kSlots[] = {
     // Northwind's forms: 2 on its datasheet subforms, 0 on its single forms, 4 and 5 on Northwind 2007's
     // PivotChart and split forms; left out on its continuous ones (Customer Phone List, Product List).
     {kForm, 0x30, Property::DefaultView},
+    // Northwind 2007's PivotChart forms: the PivotTable's XML (code 0x196) and the chart's (code 0x197).
+    {kForm, 0x103, Property::PivotTable},
+    {kForm, 0x104, Property::ChartSpace},
     {kReport, 0x34, Property::PageHeader},
     {kReport, 0x35, Property::PageFooter},
 
@@ -287,6 +290,8 @@ constexpr PropertyInfo kProperties[] = {
     {Property::DefaultView, "DefaultView", ValueKind::Integer},
     {Property::DisplayWhen, "DisplayWhen", ValueKind::Integer},
     {Property::TabIndex, "TabIndex", ValueKind::Integer},
+    {Property::PivotTable, "PivotTable", ValueKind::Text},
+    {Property::ChartSpace, "ChartSpace", ValueKind::Text},
 };
 
 struct CodeEntry {
@@ -324,6 +329,7 @@ constexpr CodeEntry kCodes[] = {
     {Property::Filter, 0xF5},
     {Property::DefaultView, 0x93},    {Property::DisplayWhen, 0x95},
     {Property::TabIndex, 0x105},
+    {Property::PivotTable, 0x196},    {Property::ChartSpace, 0x197},
 };
 
 const PropertyInfo& infoOf(Property property) {

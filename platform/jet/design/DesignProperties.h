@@ -73,6 +73,8 @@ enum class Property {
     DefaultView,
     DisplayWhen,
     TabIndex,
+    PivotTable,
+    ChartSpace,
 };
 
 // Object types as blobs store them.

@@ -149,6 +149,8 @@ struct ReportDesign {
     std::string recordSource;  // a table, a saved query, or SQL text
     std::string caption;       // empty when it is the report's name
     std::string filter;        // as saved (its FilterOn, never found stored, is Access's default: No)
+    // A form's PivotTable and PivotChart views as Office Web Components save them (XML); empty where none.
+    std::string pivotTable, chartSpace;
     int width = 0;
     int pageHeaderNotWith = 0, pageFooterNotWith = 0;  // kNotWith... bits; 0 on every page
     PageSetup page;

@@ -178,7 +178,11 @@ class ReportBuilder {
             if (isControl(child.type)) read_.addPrototype(child);  // controls proper hang under sections
 
         ReportDesign report;
-        if (form_) report.formView = formViewOf(read_.integer(root, Property::DefaultView));
+        if (form_) {
+            report.formView = formViewOf(read_.integer(root, Property::DefaultView));
+            report.pivotTable = read_.text(root, Property::PivotTable);
+            report.chartSpace = read_.text(root, Property::ChartSpace);
+        }
         report.recordSource = read_.text(root, Property::RecordSource);
         report.caption = read_.text(root, Property::Caption);
         report.filter = read_.text(root, Property::Filter);

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <numbers>
 
+#include "platform/jet/query/AccessFormat.h"
 #include "platform/jet/render/FontTable.h"
 
 namespace platform::jet::render {
@@ -74,8 +75,11 @@ QFont fontOf(const design::ChartFont& chartFont, double scale) {
     return font;
 }
 
-QString numberText(double value, bool percent) {
+// format: the value axis's Access format, where the chart keeps one ("Currency").
+QString numberText(double value, bool percent, const std::string& format = {}) {
     if (std::abs(value) < 1e-9) value = 0;
+    if (!format.empty() && !percent && format != "General")
+        return QString::fromStdString(query::formatValue(query::Value(value), format));
     return QString::number(value, 'g', 12) + (percent ? "%" : "");
 }
 
@@ -127,7 +131,7 @@ class ChartDrawing {
     void legend() {
         const auto entries = legendEntries();
         if (entries.empty()) return;
-        painter_.setFont(fontOf(settings_.labelFont, fontScale_));
+        painter_.setFont(fontOf(settings_.legendFont.value_or(settings_.labelFont), fontScale_));
         const QFontMetricsF metrics(painter_.font(), painter_.device());
         const double line = metrics.height(), swatch = kSwatch * point_, pad = kPadding * point_;
         double widest = 0;
@@ -187,7 +191,7 @@ class ChartDrawing {
         if (total <= 0 || side <= 0) return;
         QRectF circle(0, 0, side, side);
         circle.moveCenter(rest_.center());
-        painter_.setPen(pen_);
+        painter_.setPen(seriesPen());
         // Graph starts at twelve o'clock and goes clockwise; Qt's angles are anticlockwise from three.
         double start = 90;
         for (std::size_t i = 0; i < values.size(); ++i) {
@@ -215,7 +219,8 @@ class ChartDrawing {
         }
         double widestValue = 0, widestCategory = 0;
         for (double value : steps)
-            widestValue = std::max(widestValue, metrics.horizontalAdvance(numberText(value, percent)));
+            widestValue = std::max(
+                widestValue, metrics.horizontalAdvance(numberText(value, percent, settings_.valueFormat)));
         for (const auto& name : data_.categories)
             widestCategory =
                 std::max(widestCategory, metrics.horizontalAdvance(QString::fromStdString(name)));
@@ -226,8 +231,10 @@ class ChartDrawing {
         const QString categoryTitle = QString::fromStdString(settings_.categoryTitle);
         const QString& leftTitle = across ? categoryTitle : valueTitle;
         const QString& bottomTitle = across ? valueTitle : categoryTitle;
-        if (!leftTitle.isEmpty()) plot.setLeft(plot.left() + line + pad);
-        if (!bottomTitle.isEmpty()) plot.setBottom(plot.bottom() - line - pad);
+        const QFont titleFont = fontOf(settings_.axisTitleFont.value_or(settings_.labelFont), fontScale_);
+        const double titleLine = QFontMetricsF(titleFont, painter_.device()).height();
+        if (!leftTitle.isEmpty()) plot.setLeft(plot.left() + titleLine + pad);
+        if (!bottomTitle.isEmpty()) plot.setBottom(plot.bottom() - titleLine - pad);
         double leftLabels = std::min(across ? widestCategory : widestValue, plot.width() * 0.4);
         plot.setLeft(plot.left() + leftLabels + tick + pad);
         plot.setBottom(plot.bottom() - line - tick);
@@ -243,16 +250,18 @@ class ChartDrawing {
         if (plot.width() <= 0 || plot.height() <= 0) return;
 
         painter_.setPen(Qt::black);
+        painter_.save();
+        painter_.setFont(titleFont);
+        if (!bottomTitle.isEmpty())
+            painter_.drawText(QRectF(plot.left(), rest_.bottom() - titleLine, plot.width(), titleLine),
+                              Qt::AlignCenter, bottomTitle);
         if (!leftTitle.isEmpty()) {
-            painter_.save();
             painter_.translate(rest_.left(), plot.center().y());
             painter_.rotate(-90);
-            painter_.drawText(QRectF(-plot.height() / 2, 0, plot.height(), line), Qt::AlignCenter, leftTitle);
-            painter_.restore();
+            painter_.drawText(QRectF(-plot.height() / 2, 0, plot.height(), titleLine), Qt::AlignCenter,
+                              leftTitle);
         }
-        if (!bottomTitle.isEmpty())
-            painter_.drawText(QRectF(plot.left(), rest_.bottom() - line, plot.width(), line), Qt::AlignCenter,
-                              bottomTitle);
+        painter_.restore();
 
         // Positions along the value axis and across the categories.
         const double valueLength = across ? plot.width() : plot.height();
@@ -272,7 +281,7 @@ class ChartDrawing {
         // Gridlines and value labels.
         for (double value : steps) {
             const double at = valueAt(value);
-            const QString text = numberText(value, percent);
+            const QString text = numberText(value, percent, settings_.valueFormat);
             painter_.setPen(pen_);
             if (settings_.valueGridlines) {
                 if (across)
@@ -348,7 +357,7 @@ class ChartDrawing {
         const double gap = std::clamp(settings_.gapPercent, 0, 500) / 100.0;
         const double shownBars = stacked(settings_) ? 1.0 : count - (count - 1) * overlap;
         const double width = slot / (shownBars + gap);
-        painter_.setPen(pen_);
+        painter_.setPen(seriesPen());
         for (std::size_t series = 0; series < count; ++series) {
             painter_.setBrush(rgbColor(settings_.seriesColor(series)));
             const double offset = gap * width / 2 + (stacked(settings_) ? 0 : series * width * (1 - overlap));
@@ -368,6 +377,8 @@ class ChartDrawing {
             }
         }
     }
+
+    QPen seriesPen() const { return settings_.seriesOutlines ? pen_ : QPen(Qt::NoPen); }
 
     // A bar's value beyond its end, or a point's above it.
     void valueLabel(const QRectF& mark, double value, bool across) {
@@ -404,7 +415,7 @@ class ChartDrawing {
                 base.prepend(point(from));
             }
             if (area) {
-                painter_.setPen(pen_);
+                painter_.setPen(seriesPen());
                 painter_.setBrush(colour);
                 painter_.drawPolygon(top + base);
             } else {

@@ -2,9 +2,12 @@
 
 #include <cmath>
 #include <limits>
+#include <tuple>
 
 #include "platform/jet/design/DesignError.h"
+#include "platform/jet/query/AccessFormat.h"
 #include "platform/jet/query/AsciiCase.h"
+#include "platform/jet/query/DayNumbers.h"
 #include "platform/jet/query/SqlLexer.h"
 #include "platform/jet/render/ControlText.h"
 #include "platform/jet/render/SubreportLink.h"
@@ -42,7 +45,190 @@ bool hasColumns(const query::RowSet& rows, const std::vector<std::string>& field
     return true;
 }
 
+// A PivotTable's member: numbers and date parts first, by value; then texts, ignoring case; blanks last.
+struct Member {
+    std::tuple<int, double, std::string> key;
+    std::string label;
+    bool operator<(const Member& other) const { return key < other.key; }
+};
+
+// Week of the year, the week starting on Sunday, as Access's DatePart("ww") counts.
+int weekOfYear(const query::CivilTime& time) {
+    const double day = query::dayNumber(time.year, time.month, time.day);
+    const double firstDay = query::dayNumber(time.year, 1, 1);
+    const int firstWeekday = query::civilTime(firstDay).weekday;
+    return static_cast<int>((day - firstDay + firstWeekday - 1) / 7) + 1;
+}
+
+std::string dateLabel(int month, int day, const char* format) {
+    return query::formatValue(query::Value(query::Date{query::dayNumber(2000, month, day)}), format);
+}
+
+Member memberOf(const query::Value& value, design::PivotDateGroup group) {
+    using design::PivotDateGroup;
+    if (value.isNull() || (value.holds<std::string>() && value.get<std::string>().empty()))
+        return {{2, 0, ""}, "(Blank)"};
+    if (group == PivotDateGroup::None) {
+        if (value.holds<std::string>())
+            return {{1, 0, query::lowerAscii(value.get<std::string>())}, value.get<std::string>()};
+        const double number = value.holds<query::Date>() ? value.get<query::Date>().days : numberOf(value);
+        if (std::isnan(number)) return {{1, 0, controlText(value, "", 255)}, controlText(value, "", 255)};
+        return {{0, number, ""}, controlText(value, "", 255)};
+    }
+    if (!value.holds<query::Date>()) return {{2, 0, ""}, "(Blank)"};
+    const query::CivilTime time = query::civilTime(value.get<query::Date>().days);
+    const auto part = [](int number, std::string label) { return Member{{0, number, ""}, std::move(label)}; };
+    const auto twoDigits = [](int number) { return (number < 10 ? "0" : "") + std::to_string(number); };
+    switch (group) {
+        case PivotDateGroup::Years:
+            return part(time.year, std::to_string(time.year));
+        case PivotDateGroup::Quarters:
+            return part((time.month + 2) / 3, "Qtr" + std::to_string((time.month + 2) / 3));
+        case PivotDateGroup::Months:
+            return part(time.month, dateLabel(time.month, 1, "mmm"));
+        case PivotDateGroup::Weeks:
+            return part(weekOfYear(time), "Week " + std::to_string(weekOfYear(time)));
+        case PivotDateGroup::Days:
+            return part(time.month * 100 + time.day, dateLabel(time.month, time.day, "dd-mmm"));
+        case PivotDateGroup::Hours:
+            return part(time.hour, twoDigits(time.hour));
+        case PivotDateGroup::Minutes:
+            return part(time.minute, twoDigits(time.minute));
+        default:
+            return part(time.second, twoDigits(time.second));
+    }
+}
+
+std::size_t columnOf(const query::RowSet& rows, const std::string& field) {
+    for (std::size_t i = 0; i < rows.columns.size(); ++i)
+        if (query::lowerAscii(rows.columns[i]) == query::lowerAscii(field)) return i;
+    throw query::QueryError("there is no field named " + field);
+}
+
+// The members of a row on an axis's fields, outermost first.
+using Members = std::vector<Member>;
+
+Members membersOf(const std::vector<query::Value>& row, const std::vector<std::size_t>& columns,
+                  const std::vector<design::PivotAxisField>& fields) {
+    Members members;
+    for (std::size_t i = 0; i < columns.size(); ++i)
+        members.push_back(
+            memberOf(columns[i] < row.size() ? row[columns[i]] : query::Value(), fields[i].group));
+    return members;
+}
+
+std::string labelOf(const Members& members) {
+    std::string label;
+    for (const auto& member : members) label += (label.empty() ? "" : " ") + member.label;
+    return label;
+}
+
+// What a cell of the PivotTable gathers of a total's values.
+struct Aggregate {
+    double sum = 0, low = std::numeric_limits<double>::infinity(), high = -low;
+    std::size_t count = 0, numbers = 0;
+
+    void add(const query::Value& value) {
+        if (value.isNull()) return;
+        ++count;
+        const double number = value.holds<query::Date>() ? value.get<query::Date>().days : numberOf(value);
+        if (std::isnan(number)) return;
+        ++numbers;
+        sum += number;
+        low = std::min(low, number);
+        high = std::max(high, number);
+    }
+    double result(design::PivotAggregate aggregate) const {
+        constexpr double kNone = std::numeric_limits<double>::quiet_NaN();
+        switch (aggregate) {
+            case design::PivotAggregate::Count:
+                return static_cast<double>(count);
+            case design::PivotAggregate::Min:
+                return numbers ? low : kNone;
+            case design::PivotAggregate::Max:
+                return numbers ? high : kNone;
+            case design::PivotAggregate::Average:
+                return numbers ? sum / numbers : kNone;
+            default:
+                return numbers ? sum : kNone;
+        }
+    }
+};
+
 }  // namespace
+
+ChartData pivotChartData(const design::PivotChart& chart, const query::RowSet& rows, bool* cut) {
+    std::vector<std::size_t> categoryColumns, seriesColumns, totalColumns;
+    for (const auto& field : chart.categories) categoryColumns.push_back(columnOf(rows, field.field));
+    for (const auto& field : chart.series) seriesColumns.push_back(columnOf(rows, field.field));
+    for (const auto& total : chart.totals) totalColumns.push_back(columnOf(rows, total.field));
+
+    std::map<Members, std::size_t> categories, series;  // each to its place in first-seen order
+    std::map<std::pair<std::size_t, std::size_t>, std::vector<Aggregate>> cells;
+    for (const auto& row : rows.rows) {
+        const Members category = membersOf(row, categoryColumns, chart.categories);
+        const Members seriesMembers = membersOf(row, seriesColumns, chart.series);
+        const std::size_t c = categories.emplace(category, categories.size()).first->second;
+        const std::size_t s = series.emplace(seriesMembers, series.size()).first->second;
+        auto& cell = cells[{c, s}];
+        cell.resize(totalColumns.size());
+        for (std::size_t t = 0; t < totalColumns.size(); ++t)
+            cell[t].add(totalColumns[t] < row.size() ? row[totalColumns[t]] : query::Value());
+    }
+
+    // The members in order, each with its place among the cells.
+    ChartData data;
+    bool over = false;
+    std::vector<std::size_t> categoryPlaces;
+    for (const auto& [members, place] : categories) {
+        if (data.categories.size() == kMostCategories) {
+            over = true;
+            break;
+        }
+        data.categories.push_back(labelOf(members));
+        categoryPlaces.push_back(place);
+    }
+    for (const auto& [members, place] : series)
+        for (std::size_t t = 0; t < chart.totals.size(); ++t) {
+            if (data.series.size() == kMostSeries) {
+                over = true;
+                break;
+            }
+            std::string name = labelOf(members);
+            if (name.empty() || chart.totals.size() > 1)
+                name += (name.empty() ? "" : " ") + chart.totals[t].caption;
+            ChartData::Series shown{std::move(name), {}};
+            for (std::size_t category : categoryPlaces) {
+                const auto cell = cells.find({category, place});
+                shown.values.push_back(cell == cells.end()
+                                           ? std::numeric_limits<double>::quiet_NaN()
+                                           : cell->second[t].result(chart.totals[t].aggregate));
+            }
+            data.series.push_back(std::move(shown));
+        }
+    if (cut) *cut = over;
+    return data;
+}
+
+void drawPivotChart(QPainter& painter, const QRectF& area, const std::string& form,
+                    const design::PivotChart& chart, const query::RowSet& rows,
+                    std::set<std::string>& omissions) {
+    bool cut = false;
+    ChartData data;
+    try {
+        data = pivotChartData(chart, rows, &cut);
+    } catch (const query::QueryError& error) {
+        omissions.insert("the PivotChart " + form + " (" + error.what() + ")");
+        return;
+    }
+    for (const auto& approximation : chart.approximations)
+        omissions.insert("the PivotChart " + form + ": " + approximation);
+    if (cut)
+        omissions.insert("the PivotChart " + form + ": its categories past the " +
+                         std::to_string(kMostCategories) + "th and series past the " +
+                         std::to_string(kMostSeries) + "th");
+    drawChart(painter, area, chart.settings, data);
+}
 
 std::string withLinkColumns(const std::string& rowSource, const std::vector<std::string>& fields) {
     if (fields.empty()) return rowSource;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/jet/design/ChartObject.h"
+#include "platform/jet/design/PivotChart.h"
 #include "platform/jet/design/ReportDesign.h"
 #include "platform/jet/query/RecordSource.h"
 #include "platform/jet/render/ChartPainter.h"
@@ -25,6 +26,19 @@ std::string withLinkColumns(const std::string& rowSource, const std::vector<std:
 // The chart's categories and series from its rows: the first column names the categories, the others
 // are series of numbers; no more of them than Graph's data sheet holds.
 ChartData chartDataOf(const query::RowSet& rows);
+
+// A PivotChart's categories and series from its form's rows, grouped as its PivotTable groups them: a
+// category for each value (or year, month, ...) of its row fields, a series for each of its column fields'
+// and each total, each in ascending order, blank last; a point is its total's aggregate over the rows
+// in both (NaN where none). cut: set where there were more categories or series than a chart holds.
+// Raises query::QueryError for a field the rows do not have.
+ChartData pivotChartData(const design::PivotChart& chart, const query::RowSet& rows, bool* cut = nullptr);
+
+// Draws a form in PivotChart view over the rows its control links it to, naming in the omissions what
+// the chart asks for and is drawn otherwise.
+void drawPivotChart(QPainter& painter, const QRectF& area, const std::string& form,
+                    const design::PivotChart& chart, const query::RowSet& rows,
+                    std::set<std::string>& omissions);
 
 // The charts of one document. Each chart's settings are read from its object, and its row source's
 // rows fetched, once; each time it is drawn it shows the rows its link keeps (those linked to the

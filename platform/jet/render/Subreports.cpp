@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <limits>
 
+#include "platform/jet/design/DesignError.h"
 #include "platform/jet/query/AsciiCase.h"
 #include "platform/jet/render/Charts.h"
 #include "platform/jet/render/Datasheet.h"
@@ -61,11 +62,12 @@ ShownObject shownObjectOf(const std::string& sourceObject) {
     return {sourceObject, false, false, true};
 }
 
-// The views of a form that are charts or tables worked out from its rows, which are not drawn.
-const char* unprintedView(design::FormView view) {
-    switch (view) {
+// The views of a form that are charts or tables worked out from its rows, which are not drawn: a
+// PivotTable, and a PivotChart whose settings the form does not keep.
+const char* unprintedView(const design::ReportDesign& form) {
+    switch (form.formView.value_or(design::FormView::Single)) {
         case design::FormView::PivotChart:
-            return "forms in PivotChart view";
+            return form.chartSpace.empty() || form.pivotTable.empty() ? "forms in PivotChart view" : nullptr;
         case design::FormView::PivotTable:
             return "forms in PivotTable view";
         default:
@@ -131,7 +133,8 @@ struct Subreports::Library {
     struct Shown {
         design::ReportDesign design;
         query::RowSet rows;
-        std::string failure;  // why it cannot be shown, as an omission
+        std::optional<design::PivotChart> pivotChart;  // a form in PivotChart view: drawn as its chart
+        std::string failure;                           // why it cannot be shown, as an omission
     };
 
     explicit Library(ReportSource& source) : source(source), lists(&source) {}
@@ -166,8 +169,14 @@ struct Subreports::Library {
             shown.failure =
                 "the subreport " + object.name + ", whose design cannot be read (" + error.what() + ")";
         }
-        if (shown.failure.empty() && shown.design.formView)
-            if (const char* view = unprintedView(*shown.design.formView)) shown.failure = view;
+        if (shown.failure.empty())
+            if (const char* view = unprintedView(shown.design)) shown.failure = view;
+        if (shown.failure.empty() && shown.design.formView == design::FormView::PivotChart) try {
+                shown.pivotChart = design::readPivotChart(shown.design.chartSpace, shown.design.pivotTable);
+            } catch (const design::DesignError& error) {
+                shown.failure = "the PivotChart " + object.name + ", whose settings cannot be read (" +
+                                error.what() + ")";
+            }
         const std::string recordSource = object.datasheet ? object.name : shown.design.recordSource;
         if (shown.failure.empty()) try {
                 shown.rows = recordSource.empty() ? unboundRows() : source.rows(recordSource);
@@ -233,6 +242,15 @@ int Subreports::show(const Control& control, const Place& place, std::optional<Q
 
     try {
         query::RowSet linked = rowsLinkedTo(control, shown.rows, place);
+        if (shown.pivotChart) {
+            // The chart fills the control whatever its rows, as the form's window shows it.
+            if (topLeft)
+                drawPivotChart(place.painter,
+                               QRectF(*topLeft, QSizeF(control.width * place.devicePerTwip,
+                                                       control.height * place.devicePerTwip)),
+                               object.name, *shown.pivotChart, linked, place.omissions);
+            return control.height;
+        }
         if (printsOneRow(shown.design) && linked.rows.size() > 1) linked.rows.resize(1);
         // Without rows it prints nothing, not even its border, in the place it keeps if it cannot shrink.
         if (linked.rows.empty()) return topLeft ? 0 : fitted(control, 0);
