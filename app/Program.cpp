@@ -49,7 +49,7 @@ Form2& Program::form2() {
 }
 
 bool Program::Form_Load() {
-    Trap trap{"in Ostrevan2021/08/31.Form1.Form_Load ", errors_};
+    Trap trap{handlerLocation("Form1", "Form_Load"), errors_};
     auto& form = *form1_;
     auto& ui = services_.ui;
     trap.step(100, [&] { ApplySkin(services_.shell, services_.files, services_.skin, form.window()); });
