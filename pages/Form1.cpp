@@ -73,7 +73,7 @@ Form1::Form1(const Services& services)
 }
 
 void Form1::PushButton1_Click() {
-    Trap trap{"in Ostrevan2021/08/31.Form1.PushButton1_Click ", services_.errors};
+    Trap trap{handlerLocation("Form1", "PushButton1_Click"), services_.errors};
     trap.step(
         100, [&] { text1_.setText(ProgramFile(services_.shell, services_.files, "\\Samples\\sample.mdb")); });
 }
@@ -81,7 +81,7 @@ void Form1::PushButton1_Click() {
 void Form1::PushButton3_Click() {
     auto turn = services_.longCommands.take();
     if (!turn) return;
-    Trap trap{"in Ostrevan2021/08/31.Form1.PushButton3_Click ", services_.errors};
+    Trap trap{handlerLocation("Form1", "PushButton3_Click"), services_.errors};
     std::optional<std::vector<std::string>> tables;
     trap.step(100, [&] {
         tables = GetTableNames(services_.ado, services_.files, text1_.text(), {text1_, text2_});
@@ -99,7 +99,7 @@ void Form1::PushButton3_Click() {
 }
 
 void Form1::PushButton5_Click() {
-    Trap trap{"in Ostrevan2021/08/31.Form1.PushButton5_Click ", services_.errors};
+    Trap trap{handlerLocation("Form1", "PushButton5_Click"), services_.errors};
     auto& dialog = commonDialog1_;
     trap.step(100, [&] { dialog.fileName.clear(); });
     trap.step(102, [&] { dialog.flags = kOpenFlags; });
