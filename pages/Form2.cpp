@@ -78,7 +78,7 @@ Form2::Form2(const Services& services)
 }
 
 void Form2::Form_Load() {
-    Trap trap{"in Ostrevan2021/08/31.Form2.Form_Load ", services_.errors};
+    Trap trap{handlerLocation("Form2", "Form_Load"), services_.errors};
     auto& window = *window_;
     trap.step(100, [&] { SetFormColors(window); });
     trap.step(102, [&] { window.setProgramIcon(); });
@@ -99,12 +99,12 @@ void Form2::Form_Load() {
 }
 
 void Form2::PushButton1_Click() {
-    Trap trap{"in Ostrevan2021/08/31.Form2.PushButton1_Click ", services_.errors};
+    Trap trap{handlerLocation("Form2", "PushButton1_Click"), services_.errors};
     MarkAllReports(trap, listView1_, true);
 }
 
 void Form2::PushButton2_Click() {
-    Trap trap{"in Ostrevan2021/08/31.Form2.PushButton2_Click ", services_.errors};
+    Trap trap{handlerLocation("Form2", "PushButton2_Click"), services_.errors};
     trap.step(100, [&] { services_.databasePage.show(); });
     trap.step(102, [&] { window_->hide(); });
 }
@@ -112,29 +112,29 @@ void Form2::PushButton2_Click() {
 void Form2::PushButton3_Click() {
     auto turn = services_.longCommands.take();
     if (!turn) return;
-    Trap trap{"in Ostrevan2021/08/31.Form2.PushButton3_Click ", services_.errors};
+    Trap trap{handlerLocation("Form2", "PushButton3_Click"), services_.errors};
     SaveCheckedReports(
         trap, {services_.ui, services_.files, services_.registry, services_.access, services_.printerValues,
                services_.drawn, *window_, listView1_, text1_, services_.database});
 }
 
 void Form2::PushButton4_Click() {
-    Trap trap{"in Ostrevan2021/08/31.Form2.PushButton4_Click ", services_.errors};
+    Trap trap{handlerLocation("Form2", "PushButton4_Click"), services_.errors};
     MarkAllReports(trap, listView1_, false);
 }
 
 void Form2::PushButton5_Click() {
-    Trap trap{"in Ostrevan2021/08/31.Form2.PushButton5_Click ", services_.errors};
+    Trap trap{handlerLocation("Form2", "PushButton5_Click"), services_.errors};
     CheckReportsByName(trap, services_.ui, listView1_, NameFilter::NotContaining);
 }
 
 void Form2::PushButton6_Click() {
-    Trap trap{"in Ostrevan2021/08/31.Form2.PushButton6_Click ", services_.errors};
+    Trap trap{handlerLocation("Form2", "PushButton6_Click"), services_.errors};
     CheckReportsByName(trap, services_.ui, listView1_, NameFilter::Containing);
 }
 
 void Form2::PushButton7_Click() {
-    Trap trap{"in Ostrevan2021/08/31.Form2.PushButton7_Click ", services_.errors};
+    Trap trap{handlerLocation("Form2", "PushButton7_Click"), services_.errors};
     ChooseOutputFolder(trap, services_.ui, services_.files, services_.settings, *window_, text1_);
 }
 
@@ -143,12 +143,12 @@ void Form2::Text1_Change() {
 }
 
 void Form2::ListView1_DblClick() {
-    Trap trap{"in Ostrevan2021/08/31.Form2.ListView1_DblClick ", services_.errors};
+    Trap trap{handlerLocation("Form2", "ListView1_DblClick"), services_.errors};
     PreviewSelectedReport(trap);
 }
 
 void Form2::mnuPreview_Click() {
-    Trap trap{"in Ostrevan2021/08/31.Form2.mnuPreview_Click ", services_.errors};
+    Trap trap{handlerLocation("Form2", "mnuPreview_Click"), services_.errors};
     PreviewSelectedReport(trap);
 }
 
