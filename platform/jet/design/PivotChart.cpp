@@ -460,7 +460,11 @@ void readPivotTable(const Element& table, PivotChart& chart) {
         PivotTotal total;
         total.caption = each.field->value("Name");
         total.field = fields.sourceOf(each.field->value("ParentField"));
-        const std::string function = each.field->value("Operator");
+        // The function is the field's, or else kept with the total it names (PLName) in the field list.
+        std::string function = each.field->value("Operator");
+        for (const Element* listed : table.all("PLTotal"))
+            if (function.empty() && listed->value("Name") == each.field->value("PLName"))
+                function = listed->value("Operator");
         static constexpr std::pair<std::string_view, PivotAggregate> kFunctions[] = {
             {"Sum", PivotAggregate::Sum},
             {"Count", PivotAggregate::Count},

@@ -111,11 +111,16 @@ TEST(PivotChartSettings, WhatCannotBeDrawnAsStoredIsNamedAndDamagedXmlIsRefused)
         pivotTable("<x:PivotField><x:Name>Region</x:Name><x:Orientation>Row</x:Orientation>"
                    "<x:IncludedMember>East</x:IncludedMember></x:PivotField>"
                    "<x:PivotField><x:Name>Max of Amount</x:Name><x:Orientation>Data</x:Orientation>"
-                   "<x:ParentField>Amount</x:ParentField><x:Operator>StdDev</x:Operator></x:PivotField>"));
+                   "<x:ParentField>Amount</x:ParentField><x:Operator>StdDev</x:Operator></x:PivotField>"
+                   "<x:PivotField><x:Name>Largest</x:Name><x:Orientation>Data</x:Orientation>"
+                   "<x:ParentField>Amount</x:ParentField><x:PLName>Total4</x:PLName></x:PivotField>"
+                   "<x:PLTotal><x:Name>Total4</x:Name><x:Operator>Max</x:Operator></x:PLTotal>"));
     EXPECT_EQ(named.settings.type, design::ChartType::Column);
     EXPECT_THAT(named.approximations,
                 testing::ElementsAre(HasSubstr("Doughnut, drawn as columns"), HasSubstr("filter on Region"),
                                      HasSubstr("StdDev, drawn as a sum")));
+    ASSERT_EQ(named.totals.size(), 2u);
+    EXPECT_EQ(named.totals[1].aggregate, design::PivotAggregate::Max);
 
     std::string deep;
     for (int i = 0; i < 100; ++i) deep += "<x:A>";
