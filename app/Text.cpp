@@ -4,6 +4,9 @@
 #include <array>
 #include <cstdint>
 
+#include "base/AsciiCase.h"
+#include "base/Utf8.h"
+
 namespace calvenor {
 namespace {
 
@@ -211,60 +214,18 @@ char32_t lowerCharacter(char32_t c) {
     return static_cast<char32_t>(static_cast<std::int64_t>(c) + run->delta);
 }
 
-// The character at the start of text and its length in bytes; a byte that does not begin a whole,
-// shortest-form sequence stands for itself (length 1, value 0xFFFFFFFF) and is copied unchanged.
-std::pair<char32_t, std::size_t> decode(std::string_view text) {
-    constexpr char32_t kInvalid = 0xFFFFFFFF;
-    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-    const unsigned char lead = byte(0);
-    if (lead < 0x80) return {lead, 1};
-    std::size_t length = lead >= 0xF0 && lead < 0xF5 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2 ? 2 : 0;
-    if (lead >= 0xF5 || length == 0 || text.size() < length) return {kInvalid, 1};
-    char32_t value = lead & (0x7F >> length);
-    for (std::size_t i = 1; i < length; ++i) {
-        if ((byte(i) & 0xC0) != 0x80) return {kInvalid, 1};
-        value = (value << 6) | (byte(i) & 0x3F);
-    }
-    constexpr std::array<char32_t, 5> kSmallest{0, 0, 0x80, 0x800, 0x10000};
-    if (value < kSmallest[length] || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF))
-        return {kInvalid, 1};
-    return {value, length};
-}
-
-void encode(char32_t c, std::string& out) {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
-
-bool isContinuationByte(char c) {
-    return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
-}
-
 }  // namespace
 
 std::size_t characterCount(std::string_view text) {
     std::size_t count = 0;
-    for (char c : text) count += isContinuationByte(c) ? 0 : 1;
+    for (char c : text) count += base::isUtf8Continuation(c) ? 0 : 1;
     return count;
 }
 
 std::string_view firstCharacters(std::string_view text, std::size_t count) {
     std::size_t seen = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
-        if (isContinuationByte(text[i])) continue;
+        if (base::isUtf8Continuation(text[i])) continue;
         if (seen++ == count) return text.substr(0, i);
     }
     return text;
@@ -274,15 +235,15 @@ std::string lowerCase(std::string_view text) {
     std::string lower;
     lower.reserve(text.size());
     while (!text.empty()) {
-        const auto [c, length] = decode(text);
-        if (c < 0x80) {
-            lower += static_cast<char>(c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c);
-        } else if (length == 1) {
+        // Bytes that are not UTF-8 are copied unchanged.
+        const auto character = base::decodeUtf8(text);
+        if (!character)
             lower += text[0];
-        } else {
-            encode(lowerCharacter(c), lower);
-        }
-        text.remove_prefix(length);
+        else if (character->value < 0x80)
+            lower += base::toLowerAscii(static_cast<char>(character->value));
+        else
+            base::appendUtf8(lower, lowerCharacter(character->value));
+        text.remove_prefix(character ? character->length : 1);
     }
     return lower;
 }

@@ -18,10 +18,6 @@ constexpr std::array<std::int32_t, 16> kObjectTypes{
     -32768, -32766, -32764, -32761, -32758, -32757, -32756,         // Access's documents
 };
 
-char foldCase(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 std::optional<std::string> tableTypeOf(const CatalogueObject& object) {
     switch (object.type) {
         case object_type::kTable:
@@ -41,17 +37,6 @@ std::optional<std::string> tableTypeOf(const CatalogueObject& object) {
 }
 
 }  // namespace
-
-bool precedesIgnoringCase(const std::string& a, const std::string& b) {
-    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        return static_cast<unsigned char>(foldCase(x)) < static_cast<unsigned char>(foldCase(y));
-    });
-}
-
-bool equalIgnoringCase(const std::string& a, const std::string& b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
-                      [](char x, char y) { return foldCase(x) == foldCase(y); });
-}
 
 std::vector<SchemaTable> schemaTables(const std::vector<CatalogueObject>& objects) {
     std::vector<SchemaTable> tables;

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "base/AsciiCase.h"
 #include "platform/jet/JetFormat.h"
 
 namespace platform::jet {
@@ -40,8 +41,8 @@ bool holdsEngineObjects(const std::vector<CatalogueObject>& objects);
 // Access knows. Damaged pages can still read as rows, and such rows read as objects that are not.
 bool holdsSoundObjects(const std::vector<CatalogueObject>& objects);
 
-// Orders texts as Access's object lists do (letter case ignored); ties keep their order.
-bool precedesIgnoringCase(const std::string& a, const std::string& b);
-bool equalIgnoringCase(const std::string& a, const std::string& b);
+// Access's object lists are ordered, and their names compared, with the case of ASCII letters ignored.
+using base::equalIgnoringCase;
+using base::precedesIgnoringCase;
 
 }  // namespace platform::jet

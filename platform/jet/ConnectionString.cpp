@@ -1,6 +1,6 @@
 #include "platform/jet/ConnectionString.h"
 
-#include <cctype>
+#include "base/AsciiCase.h"
 
 namespace platform::jet {
 namespace {
@@ -13,12 +13,6 @@ std::string_view trim(std::string_view text) {
     while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
     while (!text.empty() && isBlank(text.back())) text.remove_suffix(1);
     return text;
-}
-
-std::string lowerCase(std::string_view text) {
-    std::string lower(text);
-    for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return lower;
 }
 
 }  // namespace
@@ -82,13 +76,13 @@ std::optional<ConnectionString> ConnectionString::parse(std::string_view text) {
             at = end;
         }
         if (at < text.size()) ++at;  // the ";"
-        result.values_[lowerCase(name)] = value;
+        result.values_[base::lowerAscii(name)] = value;
     }
     return result;
 }
 
 std::optional<std::string> ConnectionString::value(std::string_view key) const {
-    auto found = values_.find(lowerCase(trim(key)));
+    auto found = values_.find(base::lowerAscii(trim(key)));
     if (found == values_.end()) return std::nullopt;
     return found->second;
 }

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <optional>
 
+#include "base/Utf8.h"
 #include "platform/jet/CatalogueCache.h"
 #include "platform/jet/CatalogueReader.h"
 #include "platform/jet/DatabaseError.h"
@@ -72,7 +73,7 @@ crypto::PageCipher unlockEncryptedFile(int file, const struct stat& status, cons
                                        std::string_view password, const std::string& path,
                                        const EngineOptions& options) {
     const auto info = readEncryptionInfo(file, header, path);
-    const auto utf16 = crypto::passwordUtf16(password);
+    const auto utf16 = base::utf16OfUtf8(password);  // as Office derives keys: malformed bytes as U+FFFD
     std::optional<crypto::PageCipher> cipher;
     try {
         if (options.keyCache) {

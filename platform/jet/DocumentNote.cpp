@@ -4,7 +4,7 @@
 #include <fstream>
 #include <vector>
 
-#include "platform/jet/TextConversion.h"
+#include "base/Utf8.h"
 
 namespace platform::jet {
 namespace {
@@ -49,7 +49,7 @@ std::optional<std::string> textAfter(std::string_view object, std::string_view k
         littleEndian.push_back(bytes[i + 1]);
         littleEndian.push_back(bytes[i]);
     }
-    return utf8OfUtf16Le(littleEndian);
+    return base::utf8OfUtf16Le(littleEndian);
 }
 
 }  // namespace

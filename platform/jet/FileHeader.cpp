@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <string_view>
 
+#include "base/Utf8.h"
 #include "platform/jet/JetFormat.h"
 #include "platform/jet/LittleEndian.h"
 #include "platform/jet/TextConversion.h"
@@ -24,7 +25,7 @@ std::string fromCodePage(std::span<const unsigned char> bytes, std::uint16_t cod
     std::string text;
     ToUtf8Conversion convert(charsetOfCodePage(codePage));
     if (!convert) {  // no conversion modules installed: ASCII is all that can be told
-        for (unsigned char b : input) appendUtf8(text, b < 0x80 ? b : 0xFFFD);
+        for (unsigned char b : input) base::appendUtf8(text, b < 0x80 ? b : base::kReplacementCharacter);
         return text;
     }
     char* in = input.data();
@@ -37,7 +38,7 @@ std::string fromCodePage(std::span<const unsigned char> bytes, std::uint16_t cod
         const int error = errno;
         text.append(out, static_cast<std::size_t>(outAt - out));
         if (failed && error != E2BIG) {  // a byte the code page does not define: mark it and go on
-            appendUtf8(text, 0xFFFD);
+            base::appendUtf8(text, base::kReplacementCharacter);
             ++in;
             --inLeft;
         }
@@ -49,7 +50,7 @@ std::string fromCodePage(std::span<const unsigned char> bytes, std::uint16_t cod
 std::string fromUtf16Le(std::span<const unsigned char> bytes) {
     std::size_t length = 0;
     while (length + 1 < bytes.size() && getU16(bytes, length) != 0) length += 2;
-    return utf8OfUtf16Le(bytes.first(length));
+    return base::utf8OfUtf16Le(bytes.first(length));
 }
 
 std::optional<DatabaseFormat> formatOf(std::span<const unsigned char> start) {

@@ -2,18 +2,12 @@
 
 #include <iconv.h>
 
-#include <cstdint>
-#include <span>
 #include <string>
 
 namespace platform::jet {
 
-// Access files keep texts in UTF-16LE or, in Jet 3, in the file's code page; the program works in UTF-8.
-
-void appendUtf8(std::string& text, char32_t character);
-
-// UTF-8 of UTF-16LE text, every unit of it; an unpaired surrogate becomes U+FFFD.
-std::string utf8OfUtf16Le(std::span<const std::uint8_t> text);
+// Access files keep texts in UTF-16LE (base/Utf8.h) or, in Jet 3, in the file's code page; the program
+// works in UTF-8.
 
 // An iconv conversion from the character set (e.g. "CP1252") to UTF-8, closed when the object goes;
 // false when the character set is unknown.

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <optional>
 
+#include "base/AsciiCase.h"
 #include "platform/Failure.h"
 #include "platform/posix/AtomicFile.h"
 #include "platform/posix/PrivateFiles.h"
@@ -42,7 +43,7 @@ std::vector<std::string> splitKeyPath(std::string_view path) {
         if (name == "." || name == "..") rejectKeyPath(path, "\".\" and \"..\" are not key names");
         if (name.find('/') != std::string_view::npos) rejectKeyPath(path, "a key name contains \"/\"");
         if (name.find('\0') != std::string_view::npos) rejectKeyPath(path, "a key name contains a NUL");
-        if (equalIgnoringAsciiCase(name, kValueFileName) || equalIgnoringAsciiCase(name, kLockFileName)) {
+        if (base::equalIgnoringCase(name, kValueFileName) || base::equalIgnoringCase(name, kLockFileName)) {
             rejectKeyPath(path, "the key name is reserved");
         }
         names.emplace_back(name);
@@ -85,7 +86,7 @@ std::optional<std::string> findSubkeyFolder(const std::string& folder, std::stri
             break;
         }
         const std::string_view entryName = entry->d_name;
-        if (entryName == "." || entryName == ".." || !equalIgnoringAsciiCase(entryName, name)) continue;
+        if (entryName == "." || entryName == ".." || !base::equalIgnoringCase(entryName, name)) continue;
         if (!isFolderEntry(dir.get(), *entry)) continue;
         if (entryName == name) return std::string{entryName};
         if (!found || entryName < *found) found = std::string{entryName};

@@ -2,19 +2,17 @@
 
 #include <algorithm>
 
+#include "base/AsciiCase.h"
+
 namespace platform::posix {
 
 namespace {
-
-char foldAsciiCase(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
 
 constexpr char kHexDigits[] = "0123456789abcdef";
 
 int hexValue(char c) {
     if (c >= '0' && c <= '9') return c - '0';
-    c = foldAsciiCase(c);
+    c = base::toLowerAscii(c);
     if (c >= 'a' && c <= 'f') return c - 'a' + 10;
     return -1;
 }
@@ -131,11 +129,6 @@ std::string escapeText(std::string_view text) {
 
 }  // namespace
 
-bool equalIgnoringAsciiCase(std::string_view a, std::string_view b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
-                      [](char x, char y) { return foldAsciiCase(x) == foldAsciiCase(y); });
-}
-
 ValueFile ValueFile::parse(std::string_view text) {
     ValueFile file;
     while (!text.empty()) {
@@ -187,7 +180,7 @@ void ValueFile::set(std::string_view name, std::string_view value) {
 
 std::size_t ValueFile::indexOf(std::string_view name) const {
     const auto found = std::find_if(lines_.begin(), lines_.end(), [&](const Line& line) {
-        return line.isValue && equalIgnoringAsciiCase(line.name, name);
+        return line.isValue && base::equalIgnoringCase(line.name, name);
     });
     return static_cast<std::size_t>(found - lines_.begin());
 }

@@ -38,6 +38,4 @@ class ValueFile {
     std::vector<Line> lines_;
 };
 
-bool equalIgnoringAsciiCase(std::string_view a, std::string_view b);
-
 }  // namespace platform::posix

@@ -5,7 +5,7 @@
 #include <set>
 
 #include "Utf16.h"
-#include "Validation.h"
+#include "base/AsciiCase.h"
 #include "platform/jet/design/DesignProperties.h"
 #include "platform/jet/design/PrintSetupLayout.h"
 
@@ -479,7 +479,7 @@ Report completeReport(const Report& given) {
     std::set<std::string> taken;
     for (auto& section : report.sections)
         forEachControl(section.controls, [&](const ReportControl& c) {
-            if (!c.name.empty()) taken.insert(foldAsciiCase(c.name));
+            if (!c.name.empty()) taken.insert(base::lowerAscii(c.name));
         });
     int counter = 0;
     for (auto& section : report.sections)
@@ -489,8 +489,8 @@ Report completeReport(const Report& given) {
                 return;
             }
             do c.name = infoOf(c.type).namePrefix + std::to_string(counter++);
-            while (taken.contains(foldAsciiCase(c.name)));
-            taken.insert(foldAsciiCase(c.name));
+            while (taken.contains(base::lowerAscii(c.name)));
+            taken.insert(base::lowerAscii(c.name));
         });
     return report;
 }

@@ -5,6 +5,7 @@
 
 #include "Utf16.h"
 #include "Validation.h"
+#include "base/AsciiCase.h"
 
 namespace mkmdb {
 namespace {
@@ -102,7 +103,7 @@ class ReportCheck {
             if (utf16.size() > static_cast<std::size_t>(kMaxObjectNameLength) ||
                 std::any_of(utf16.begin(), utf16.end(), [](char16_t c) { return c < 0x20 || c == 0x7F; }))
                 throw Error("a control name is longer than 64 characters or holds a control character");
-            if (!names_.insert(foldAsciiCase(control.name)).second)
+            if (!names_.insert(base::lowerAscii(control.name)).second)
                 throw Error("there are two controls named \"" + control.name + "\"");
         }
         for (const int length : {control.left, control.top, control.width, control.height})
@@ -136,11 +137,11 @@ class ReportCheck {
         if (control.text.empty()) throw Error(what + " names no report");
         if (!control.text.starts_with(kReportPrefix)) return;  // a table or query shown as a datasheet
         const std::string shown = control.text.substr(kReportPrefix.size());
-        const bool known = std::any_of(
-            database_.reports.begin(), database_.reports.end(),
-            [&](const std::string& report) { return foldAsciiCase(report) == foldAsciiCase(shown); });
+        const bool known =
+            std::any_of(database_.reports.begin(), database_.reports.end(),
+                        [&](const std::string& report) { return base::equalIgnoringCase(report, shown); });
         if (!known) throw Error(what + " shows \"" + shown + "\", which is no report of the file");
-        if (foldAsciiCase(shown) == foldAsciiCase(name_)) throw Error(what + " shows the report itself");
+        if (base::equalIgnoringCase(shown, name_)) throw Error(what + " shows the report itself");
     }
 
     const Database& database_;

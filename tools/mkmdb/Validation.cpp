@@ -8,16 +8,10 @@
 #include "Catalog.h"
 #include "ReportValidation.h"
 #include "Utf16.h"
+#include "base/AsciiCase.h"
 #include "platform/jet/crypto/EncryptionInfo.h"
 
 namespace mkmdb {
-
-std::string foldAsciiCase(std::string_view name) {
-    std::string folded(name);
-    for (auto& c : folded)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return folded;
-}
 
 namespace {
 
@@ -38,7 +32,7 @@ class NameSet {
   public:
     explicit NameSet(std::string kind) : kind_(std::move(kind)) {}
     void add(const std::string& name) {
-        if (!folded_.insert(foldAsciiCase(name)).second)
+        if (!folded_.insert(base::lowerAscii(name)).second)
             throw Error("there are two " + kind_ + " named \"" + name + "\"");
     }
 
@@ -71,9 +65,9 @@ void checkQuery(const Query& query, const std::set<std::string>& tablesAndQuerie
     if (query.columns.empty()) throw Error(what + " has no columns");
     NameSet sourceNames("sources in " + what);
     for (const auto& source : query.sources) {
-        if (!tablesAndQueries.contains(foldAsciiCase(source.name)))
+        if (!tablesAndQueries.contains(base::lowerAscii(source.name)))
             throw Error(what + " reads \"" + source.name + "\", which is no table or query");
-        if (foldAsciiCase(source.name) == foldAsciiCase(query.name)) throw Error(what + " reads itself");
+        if (base::equalIgnoringCase(source.name, query.name)) throw Error(what + " reads itself");
         if (!source.alias.empty()) checkName(source.alias, "an alias in " + what);
         sourceNames.add(source.alias.empty() ? source.name : source.alias);
     }
@@ -81,8 +75,7 @@ void checkQuery(const Query& query, const std::set<std::string>& tablesAndQuerie
         for (const auto* side : {&join.left, &join.right}) {
             const bool known =
                 std::any_of(query.sources.begin(), query.sources.end(), [&](const auto& source) {
-                    return foldAsciiCase(source.alias.empty() ? source.name : source.alias) ==
-                           foldAsciiCase(*side);
+                    return base::equalIgnoringCase(source.alias.empty() ? source.name : source.alias, *side);
                 });
             if (!known) throw Error(what + " joins \"" + *side + "\", which it does not read");
         }
@@ -107,11 +100,11 @@ void validateDatabase(const Database& database) {
         checkTable(table);
     }
     std::set<std::string> tablesAndQueries;
-    for (const auto& table : database.tables) tablesAndQueries.insert(foldAsciiCase(table.name));
+    for (const auto& table : database.tables) tablesAndQueries.insert(base::lowerAscii(table.name));
     for (const auto& query : database.queries) {
         checkName(query.name, "a query name");
         tableNames.add(query.name);  // tables and queries share one set of names
-        tablesAndQueries.insert(foldAsciiCase(query.name));
+        tablesAndQueries.insert(base::lowerAscii(query.name));
     }
     for (const auto& query : database.queries) checkQuery(query, tablesAndQueries);
     NameSet reportNames("reports");

@@ -7,9 +7,6 @@
 
 namespace mkmdb {
 
-// The name as Access compares names: ASCII letters in lower case, all else as it is.
-std::string foldAsciiCase(std::string_view name);
-
 // Checks what the rows cannot tell: names (present, at most 64 characters, no control characters,
 // unique, ignoring ASCII case, as Access compares them), column lists, Text lengths, the password and
 // the creation date. Throws Error naming the first fault.

@@ -107,39 +107,6 @@ Bytes padToBlocks(Bytes bytes) {
 
 }  // namespace
 
-std::u16string passwordUtf16(std::string_view utf8) {
-    std::u16string text;
-    for (std::size_t i = 0; i < utf8.size();) {
-        const auto lead = static_cast<unsigned char>(utf8[i]);
-        const std::size_t length = lead < 0x80         ? 1
-                                   : (lead >> 5) == 6  ? 2
-                                   : (lead >> 4) == 14 ? 3
-                                   : (lead >> 3) == 30 ? 4
-                                                       : 0;
-        char32_t c = length == 1 ? lead : length == 2 ? lead & 0x1F : length == 3 ? lead & 0x0F : lead & 0x07;
-        bool valid = length != 0 && i + length <= utf8.size();
-        for (std::size_t k = 1; valid && k < length; ++k) {
-            const auto next = static_cast<unsigned char>(utf8[i + k]);
-            valid = (next & 0xC0) == 0x80;
-            c = (c << 6) | (next & 0x3F);
-        }
-        constexpr char32_t kLeast[] = {0, 0, 0x80, 0x800, 0x10000};
-        if (!valid || c < kLeast[length] || c > 0x10FFFF || (c >= 0xD800 && c < 0xE000)) {
-            text += u'\uFFFD';
-            ++i;
-            continue;
-        }
-        if (c >= 0x10000) {
-            text += static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
-            text += static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
-        } else {
-            text += static_cast<char16_t>(c);
-        }
-        i += length;
-    }
-    return text;
-}
-
 PageCipher::PageCipher(Scheme scheme, std::uint32_t pageKey) : scheme_(scheme), pageKey_(pageKey) {}
 PageCipher::PageCipher(const PageCipher& other)
     : scheme_(other.scheme_),

@@ -59,7 +59,4 @@ class PageCipher {
     std::unique_ptr<Hasher> hasher_;  // of hash_: agile, the iv's hash; CryptoAPI, SHA-1
 };
 
-// The password as Office derives keys from it: UTF-16; malformed UTF-8 turns into U+FFFD.
-std::u16string passwordUtf16(std::string_view utf8);
-
 }  // namespace platform::jet::crypto

@@ -5,6 +5,7 @@
 #include <memory>
 #include <mutex>
 
+#include "base/AsciiCase.h"
 #include "platform/jet/LittleEndian.h"
 #include "platform/jet/design/DesignError.h"
 #include "platform/jet/design/DesignText.h"
@@ -68,10 +69,6 @@ std::vector<DirEntry> listing(GsfInfile* reports) {
     return readDirData(streamBytes(dirData.get()));
 }
 
-char32_t foldedCase(char32_t c) {
-    return c < 0x80 && c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c;
-}
-
 }  // namespace
 
 const char* storageOf(DesignKind kind) {
@@ -94,21 +91,13 @@ std::vector<DirEntry> readDirData(std::span<const std::uint8_t> dirData) {
     return entries;
 }
 
-bool sameReportName(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (foldedCase(static_cast<unsigned char>(a[i])) != foldedCase(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
-}
-
 std::vector<std::uint8_t> reportBlobOfCompoundFile(std::span<const std::uint8_t> compoundFile,
                                                    const std::string& reportName, DesignKind kind) {
     ScopedInfile file = openCompoundFile(compoundFile);
     ScopedInfile reports = reportsStorage(file.get(), kind);
     const std::string object = (kind == DesignKind::Form ? "the form " : "the report ") + reportName;
     for (const auto& entry : listing(reports.get())) {
-        if (!sameReportName(entry.name, reportName)) continue;
+        if (!base::equalIgnoringCase(entry.name, reportName)) continue;
         ScopedInput folder = child(reports.get(), std::to_string(entry.folder).c_str());
         if (!folder || !GSF_IS_INFILE(folder.get())) damaged(object + " has no folder");
         ScopedInput blob = child(GSF_INFILE(folder.get()), kBlobStream);

@@ -37,7 +37,4 @@ std::vector<std::string> reportNamesOfCompoundFile(std::span<const std::uint8_t>
 std::vector<std::uint8_t> streamOfCompoundFile(std::span<const std::uint8_t> compoundFile,
                                                const std::string& name);
 
-// Whether two report names are the same to Access: equal without regard to letter case.
-bool sameReportName(const std::string& a, const std::string& b);
-
 }  // namespace platform::jet::design

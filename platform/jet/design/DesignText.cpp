@@ -1,5 +1,6 @@
 #include "platform/jet/design/DesignText.h"
 
+#include "base/Utf8.h"
 #include "platform/jet/TextConversion.h"
 #include "platform/jet/design/DesignError.h"
 
@@ -15,7 +16,7 @@ std::span<const std::uint8_t> withoutTrailingNuls(std::span<const std::uint8_t> 
 }  // namespace
 
 std::string utf8OfUtf16(std::span<const std::uint8_t> text) {
-    return utf8OfUtf16Le(withoutTrailingNuls(text, 2));
+    return base::utf8OfUtf16Le(withoutTrailingNuls(text, 2));
 }
 
 std::string utf8OfCodePage(std::span<const std::uint8_t> text, const std::string& charset) {

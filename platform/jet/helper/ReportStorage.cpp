@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <map>
 
+#include "base/AsciiCase.h"
 #include "platform/jet/JetFormat.h"
 #include "platform/jet/LittleEndian.h"
 #include "platform/jet/design/DesignError.h"
@@ -94,7 +95,7 @@ ReportStorage::ReportStorage(MdbHandle* mdb, const PageFile& file) : mdb_(mdb), 
 std::vector<std::uint8_t> ReportStorage::designBlob(const std::string& wanted, DesignKind kind) {
     const std::vector<std::string>& names = stored(kind).names;
     const auto found = std::find_if(names.begin(), names.end(), [&](const std::string& name) {
-        return design::sameReportName(name, wanted);
+        return base::equalIgnoringCase(name, wanted);
     });
     if (found == names.end())
         throw DesignError(std::string("The database has no ") + kindName(kind) + " named " + wanted + ".");
@@ -118,7 +119,7 @@ std::vector<std::uint8_t> ReportStorage::blobOfJet3(const std::string& name, Des
     auto modules = openTable(mdb_, file_, "MSysModules2", modulesId_, {"Name", "Form"});
     Bytes blob;
     if (!modules->forEachRow([&] {
-            if (blob.empty() && design::sameReportName(modules->text("Name"), module))
+            if (blob.empty() && base::equalIgnoringCase(modules->text("Name"), module))
                 blob = modules->longValue("Form");
         }))
         damaged("MSysModules2");
@@ -165,7 +166,7 @@ std::vector<std::uint8_t> ReportStorage::blobFromAccessStorage(const std::string
         return value;
     };
     for (const auto& entry : design::readDirData(readValue(dirData))) {
-        if (!design::sameReportName(entry.name, wanted)) continue;
+        if (!base::equalIgnoringCase(entry.name, wanted)) continue;
         return readValue(childNamed(childNamed(reports, std::to_string(entry.folder)), "Blob"));
     }
     throw DesignError(std::string("The file holds no design of the ") + kindName(kind) + " " + wanted + ".");

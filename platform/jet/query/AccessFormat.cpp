@@ -265,7 +265,7 @@ std::optional<std::uint32_t> namedColor(std::string_view name) {
         {"black", 0x000000}, {"blue", 0x0000FF},    {"green", 0x00FF00},  {"cyan", 0x00FFFF},
         {"red", 0xFF0000},   {"magenta", 0xFF00FF}, {"yellow", 0xFFFF00}, {"white", 0xFFFFFF}};
     for (const auto& [known, rgb] : kColors)
-        if (sameName(known, name)) return rgb;
+        if (equalIgnoringCase(known, name)) return rgb;
     return std::nullopt;
 }
 
@@ -608,12 +608,12 @@ std::string euroFormat(const Region& region) {
 // A named number format as custom sections in the current region; empty for other names.
 std::string namedNumberFormat(std::string_view name) {
     const Region& region = currentRegion();
-    if (sameName(name, "Currency")) return region.currency;
-    if (sameName(name, "Euro")) return euroFormat(region);
-    if (sameName(name, "Fixed")) return "0.00";
-    if (sameName(name, "Standard")) return "#,##0.00";
-    if (sameName(name, "Percent")) return "0.00%";
-    if (sameName(name, "Scientific")) return "0.00E+00";
+    if (equalIgnoringCase(name, "Currency")) return region.currency;
+    if (equalIgnoringCase(name, "Euro")) return euroFormat(region);
+    if (equalIgnoringCase(name, "Fixed")) return "0.00";
+    if (equalIgnoringCase(name, "Standard")) return "#,##0.00";
+    if (equalIgnoringCase(name, "Percent")) return "0.00%";
+    if (equalIgnoringCase(name, "Scientific")) return "0.00E+00";
     return {};
 }
 

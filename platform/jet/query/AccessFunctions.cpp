@@ -9,6 +9,7 @@
 #include <string>
 #include <type_traits>
 
+#include "base/Utf8.h"
 #include "platform/jet/query/AccessFormat.h"
 #include "platform/jet/query/AsciiCase.h"
 #include "platform/jet/query/ColumnType.h"
@@ -598,11 +599,8 @@ const ScalarFunction kScalars[] = {
          NULL_IN_NULL_OUT
          const int code = sqlite3_value_int(args[0]);
          std::string s;
-         if (code < 0x80)
-             s += static_cast<char>(code);
-         else
-             s += static_cast<char>(0xC0 | (code >> 6)), s += static_cast<char>(0x80 | (code & 0x3F));
-         resultText(context, code >= 0 && code < 0x800 ? s : "");
+         if (code >= 0 && code < 0x800) base::appendUtf8(s, static_cast<char32_t>(code));
+         resultText(context, s);
      }},
     {"access_asc", 1,
      [](sqlite3_context* context, int count, Args args) {

@@ -1,26 +1,13 @@
 #pragma once
 
-#include <cctype>
-#include <string>
-#include <string_view>
+#include "base/AsciiCase.h"
 
 namespace platform::jet::query {
 
-// Access compares names, keywords and format codes without regard to the case of ASCII letters.
-inline std::string lowerAscii(std::string_view text) {
-    std::string result(text);
-    for (char& c : result) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return result;
-}
-
-inline std::string upperAscii(std::string_view text) {
-    std::string result(text);
-    for (char& c : result) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return result;
-}
-
-inline bool sameName(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && lowerAscii(a) == lowerAscii(b);
-}
+// Access compares names, keywords and format codes without regard to the case of ASCII letters; the
+// engine and the renderer call these by the engine's namespace.
+using base::equalIgnoringCase;
+using base::lowerAscii;
+using base::upperAscii;
 
 }  // namespace platform::jet::query

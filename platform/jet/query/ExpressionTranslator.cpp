@@ -278,8 +278,8 @@ class Parser : TokenCursor {
              dot = parts[0].find('.', dot + 1))
             column = resolve_(parts[0].substr(0, dot), parts[0].substr(dot + 1));
         // Printed outside Access no temporary variable is set: each reads as Null.
-        if (!column && parts.size() == 2 && sameName(parts[0], "TempVars"))
-            return sameName(parts[1], "Item") && peek().isSymbol("(")
+        if (!column && parts.size() == 2 && equalIgnoringCase(parts[0], "TempVars"))
+            return equalIgnoringCase(parts[1], "Item") && peek().isSymbol("(")
                        ? tempVariable()
                        : Translated{"NULL", ColumnType::Unknown};
         if (!column && parameter_) column = parameter_(written);

@@ -1,5 +1,7 @@
 #include "platform/jet/query/Region.h"
 
+#include "base/Utf8.h"
+
 namespace platform::jet::query {
 namespace {
 
@@ -81,18 +83,10 @@ std::optional<bool> inScriptOf(std::uint16_t codePage, char32_t c) {
 // The characters of UTF-8 text; a damaged sequence gives its bytes one by one.
 std::vector<char32_t> characters(std::string_view text) {
     std::vector<char32_t> result;
-    for (std::size_t i = 0; i < text.size();) {
-        const auto lead = static_cast<unsigned char>(text[i]);
-        const std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
-        char32_t c = length == 1 ? lead : lead & (0x3F >> (length - 1));
-        bool whole = i + length <= text.size();
-        for (std::size_t k = 1; whole && k < length; ++k) {
-            const auto next = static_cast<unsigned char>(text[i + k]);
-            whole = (next & 0xC0) == 0x80;
-            c = (c << 6) | (next & 0x3F);
-        }
-        result.push_back(whole ? c : lead);
-        i += whole ? length : 1;
+    while (!text.empty()) {
+        const auto character = base::decodeUtf8(text);
+        result.push_back(character ? character->value : static_cast<unsigned char>(text[0]));
+        text.remove_prefix(character ? character->length : 1);
     }
     return result;
 }

@@ -16,7 +16,7 @@ bool isWordCharacter(char c) {
 }  // namespace
 
 bool Token::isWord(std::string_view word) const {
-    return kind == Kind::Word && sameName(text, word);
+    return kind == Kind::Word && equalIgnoringCase(text, word);
 }
 
 std::size_t TokenCursor::skipParenthesised() {

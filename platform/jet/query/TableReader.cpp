@@ -9,8 +9,8 @@
 #include <optional>
 #include <span>
 
+#include "base/Utf8.h"
 #include "platform/jet/LittleEndian.h"
-#include "platform/jet/TextConversion.h"
 #include "platform/jet/query/DayNumbers.h"
 
 namespace platform::jet::query {
@@ -72,7 +72,7 @@ Bytes calculatedValue(Bytes bytes) {
 // Jet 4 keeps text in UTF-16LE or, after FF FE, "compressed": one byte a character, a 00 byte switching
 // to and from runs of UTF-16 units.
 std::string decodedText(Bytes bytes) {
-    if (bytes.size() < 2 || bytes[0] != 0xFF || bytes[1] != 0xFE) return utf8OfUtf16Le(bytes);
+    if (bytes.size() < 2 || bytes[0] != 0xFF || bytes[1] != 0xFE) return base::utf8OfUtf16Le(bytes);
     std::vector<std::uint8_t> units;
     units.reserve(2 * bytes.size());
     bool compressed = true;
@@ -90,7 +90,7 @@ std::string decodedText(Bytes bytes) {
             break;
         }
     }
-    return utf8OfUtf16Le(units);
+    return base::utf8OfUtf16Le(units);
 }
 
 // A Single as Access shows it: the shortest decimal that reads back as the same Single (0.15, not the
