@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
@@ -13,6 +15,8 @@
 #include "platform/jet/query/DayNumbers.h"
 #include "platform/jet/render/Charts.h"
 #include "platform/jet/render/ReportDocument.h"
+#include "platform/jet/render/ReportEvaluator.h"
+#include "platform/jet/render/Subreports.h"
 #include "tests/support/TestSupport.h"
 
 using namespace platform::jet;
@@ -182,6 +186,80 @@ TEST(PivotChartData, RowsAreGroupedOnTheRowAndColumnFieldsAndEachTotalAggregates
 
     chart.categories = {{"Region", PivotDateGroup::None}};
     EXPECT_THROW(render::pivotChartData(chart, rows), query::QueryError);
+}
+
+// One form in PivotChart view over a table of orders: a red column of each customer's sum, on a fixed
+// scale of 0 to 40, without legend or titles.
+struct ChartForm : render::ReportSource {
+    design::ReportDesign design(const std::string& report) override {
+        throw std::runtime_error("no report " + report);
+    }
+    design::ReportDesign formDesign(const std::string&) override {
+        design::ReportDesign form;
+        form.formView = design::FormView::PivotChart;
+        form.recordSource = "Orders";
+        std::string palette;  // the first series colour is the 17th entry
+        for (int i = 0; i < 16; ++i) palette += "<x:Entry>#FFFFFF</x:Entry>";
+        form.chartSpace = chartSpace(
+            "<x:Palette>" + palette +
+            "<x:Entry>#FF0000</x:Entry></x:Palette><x:Chart><x:PlotArea><x:Axis><x:Type>Value</x:Type>"
+            "<x:ScaleID>1</x:ScaleID></x:Axis></x:PlotArea></x:Chart><x:Scaling><x:ScaleID>1</x:ScaleID>"
+            "<x:Minimum>0</x:Minimum><x:Maximum>40</x:Maximum></x:Scaling>");
+        form.pivotTable = kSumOfAmount;
+        return form;
+    }
+    query::RowSet rows(const std::string&) override {
+        return {{"Customer", "Amount"},
+                {{Value(std::int64_t{1}), Value(4.0)},
+                 {Value(std::int64_t{2}), Value(20.0)},
+                 {Value(std::int64_t{1}), Value(6.0)},
+                 {Value(std::int64_t{2}), Value(10.0)}}};
+    }
+};
+
+// The height of the tallest red column in the picture, in pixels.
+int redColumnHeight(const QImage& image) {
+    int tallest = 0;
+    for (int x = 0; x < image.width(); ++x) {
+        int red = 0;
+        for (int y = 0; y < image.height(); ++y) red += image.pixel(x, y) == qRgb(255, 0, 0);
+        tallest = std::max(tallest, red);
+    }
+    return tallest;
+}
+
+TEST(PivotChartData, AChartInASubreportControlShowsTheRowsLinkedToTheMastersRow) {
+    int argc = 1;
+    char name[] = "render_tests";
+    char* argv[] = {name, nullptr};
+    QGuiApplication qt(argc, argv);
+    ChartForm forms;
+    design::Control control;
+    control.kind = design::ControlKind::Subreport;
+    control.sourceObject = "Form.Orders Chart";
+    control.linkChildFields = "Customer";
+    control.linkMasterFields = "ID";
+    control.width = 400;
+    control.height = 300;
+    const query::RowSet master{{"ID"}, {{Value(std::int64_t{1})}, {Value(std::int64_t{2})}}};
+    render::ReportEvaluator evaluator(master, {});
+    std::vector<int> heights;
+    std::set<std::string> omissions;
+    for (std::size_t row = 0; row < master.rows.size(); ++row) {
+        QImage image(400, 300, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        painter.setRenderHint(QPainter::Antialiasing, false);
+        render::Subreports subreports(forms, "Orders by Customer");
+        const render::RowScope scope{row, row, row};
+        EXPECT_EQ(subreports.draw(control, {painter, 1.0, evaluator, scope, {}, omissions}, {}), 300);
+        painter.end();
+        heights.push_back(redColumnHeight(image));
+    }
+    EXPECT_THAT(omissions, testing::IsEmpty());
+    // 10 and 30 on the same fixed scale.
+    ASSERT_GT(heights[0], 20);
+    EXPECT_NEAR(heights[1], 3.0 * heights[0], 3);
 }
 
 TEST(PivotChartData, ProductSalesByCategoryShowsTheEnginesMonthlySumsOfEachCategory) {
