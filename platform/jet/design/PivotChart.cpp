@@ -261,8 +261,10 @@ LegendPlace legendPlaceOf(const std::string& placement) {
 
 // Office Web Components draw their charts in 10-point text unless a part says otherwise.
 constexpr double kChartPoints = 10;
-// The palette's series colours start at its 17th entry (the first 16 are the components' own).
-constexpr std::size_t kFirstSeriesEntry = 16;
+// As in a spreadsheet's palette, series are filled with entries 17 to 24, then 25 to 32, over again;
+// lines take them the other way round (Northwind 2007's line chart leaves 17 to 24 black, 25 on coloured).
+constexpr std::size_t kFirstSeriesEntry = 16, kSeriesEntries = 16;
+constexpr std::size_t kMostSeries = 255;  // as many as a chart draws
 
 void readChartType(const Element& graph, PivotChart& chart) {
     ChartSettings& settings = chart.settings;
@@ -342,12 +344,17 @@ PivotChart readChartSpace(const Element& space) {
     if (const Element* palette = space.child("Palette"))
         for (const Element* entry : palette->all("Entry"))
             settings.palette.push_back(colourOf(entry->ownText()).value_or(0));
-    // Fills and lines alike take the palette's series colours; Graph's own palette where none is kept.
-    for (std::size_t i = kFirstSeriesEntry; i < settings.palette.size(); ++i) {
-        settings.seriesColors.push_back(settings.palette[i]);
-        settings.seriesLineColors.push_back(settings.palette[i]);
+    // Graph's own palette where the chart keeps none.
+    if (settings.palette.size() <= kFirstSeriesEntry) settings.palette.clear();
+    const auto entry = [&](std::size_t at) -> std::optional<std::uint32_t> {
+        at = kFirstSeriesEntry + at % kSeriesEntries;
+        if (at < settings.palette.size()) return settings.palette[at];
+        return std::nullopt;
+    };
+    for (std::size_t i = 0; !settings.palette.empty() && i < kMostSeries; ++i) {
+        settings.seriesColors.push_back(entry(i));
+        settings.seriesLineColors.push_back(entry(i + kSeriesEntries / 2));
     }
-    if (settings.seriesColors.empty()) settings.palette.clear();
 
     const std::vector<const Element*> charts = space.all("Chart");
     if (charts.empty()) return chart;

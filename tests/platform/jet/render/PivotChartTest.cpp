@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <filesystem>
 #include <map>
 
@@ -108,6 +109,23 @@ TEST(PivotChartSettings, WhatCannotBeDrawnAsStoredIsNamedAndDamagedXmlIsRefused)
     EXPECT_EQ(read.settings.title, "Q&A \"1\"");
     EXPECT_EQ(read.settings.valueScale.maximum, 80);
     EXPECT_EQ(read.settings.legend, design::LegendPlace::None);
+
+    // Entry i of the palette is the colour i; a line chart's first series takes the 25th, its ninth
+    // the 17th, and the 17th series the colours of the first.
+    std::string palette;
+    for (int i = 0; i < 32; ++i) {
+        char entry[32];
+        std::snprintf(entry, sizeof entry, "<x:Entry>#%06X</x:Entry>", i);
+        palette += entry;
+    }
+    const design::PivotChart lines =
+        design::readPivotChart(chartSpace("<x:Palette>" + palette +
+                                          "</x:Palette><x:Chart><x:PlotArea><x:Graph><x:Type>Line</x:Type>"
+                                          "</x:Graph></x:PlotArea></x:Chart>"),
+                               kSumOfAmount);
+    EXPECT_EQ(lines.settings.seriesColor(0), 24u);
+    EXPECT_EQ(lines.settings.seriesColor(8), 16u);
+    EXPECT_EQ(lines.settings.seriesColor(16), 24u);
 
     const design::PivotChart named = design::readPivotChart(
         chartSpace(
