@@ -19,6 +19,54 @@
 namespace platform::jet {
 namespace {
 
+constexpr char kRememberedAnswers[] =
+    "Software\\VB and VBA Program Settings\\Drevmark\\Calvenor\\Parameter Values";
+
+// The name as Access's box shows it: "[Forms]![Dialog]![Start]" as "Forms!Dialog!Start".
+std::string shownName(std::string name) {
+    name.erase(std::remove_if(name.begin(), name.end(), [](char c) { return c == '[' || c == ']'; }),
+               name.end());
+    return name;
+}
+
+std::string readRemembered(Registry& registry, const std::string& name) {
+    try {
+        if (auto key = registry.openKey(kRememberedAnswers)) return key->readString(name).value_or("");
+    } catch (const Failure&) {
+    }
+    return {};
+}
+
+// Asks for each needed value that neither the given values nor the answers hold, each answer added to
+// answers and remembered for the database file as the next run's starting text. False when the user
+// cancels.
+bool askForMissingValues(ParameterPrompt& prompt, Registry& registry, const std::string& database,
+                         const std::vector<std::pair<std::string, std::string>>& needed,
+                         const std::vector<std::pair<std::string, std::string>>& given,
+                         std::vector<std::pair<std::string, std::string>>& answers) {
+    const auto known = [&](const std::string& written) {
+        const auto named = [&](const auto& value) {
+            return query::parameterKey(value.first) == query::parameterKey(written);
+        };
+        return std::any_of(given.begin(), given.end(), named) ||
+               std::any_of(answers.begin(), answers.end(), named);
+    };
+    for (const auto& [written, type] : needed) {
+        if (known(written)) continue;
+        const std::string name = shownName(written);
+        const std::string remembered = database + '|' + name;  // per database file
+        auto answer = prompt.ask(name, type, readRemembered(registry, remembered));
+        if (!answer) return false;
+        answers.emplace_back(written, *answer);
+        try {
+            registry.createKey(kRememberedAnswers)->writeString(remembered, *answer);
+        } catch (const Failure&) {
+            // Only the next run's starting text is lost.
+        }
+    }
+    return true;
+}
+
 class NamedPrinter : public access::Printer {
   public:
     explicit NamedPrinter(std::string name) : name_(std::move(name)) {}
@@ -213,51 +261,15 @@ class JetApplication : public access::Application {
         } catch (const Failure&) {
             return;  // the render says what cannot be worked out
         }
-        const auto known = [&](const std::string& written) {
-            const auto named = [&](const auto& value) {
-                return query::parameterKey(value.first) == query::parameterKey(written);
-            };
-            return std::any_of(options_.parameterValues.begin(), options_.parameterValues.end(), named) ||
-                   std::any_of(answers_.begin(), answers_.end(), named);
-        };
-        bool asked = false;
-        for (const auto& [written, type] : needed) {
-            if (known(written)) continue;
-            const std::string name = shownName(written);
-            const std::string remembered = database_->path + '|' + name;  // per database file
-            auto answer = prompt_->ask(name, type, readRemembered(remembered));
-            if (!answer) throw Failure("cancelled");
-            answers_.emplace_back(written, *answer);
-            asked = true;
-            try {
-                registry_.createKey(kRememberedAnswers)->writeString(remembered, *answer);
-            } catch (const Failure&) {
-                // Only the next run's starting text is lost.
-            }
-        }
-        if (!asked) return;
+        const std::size_t before = answers_.size();
+        if (!askForMissingValues(*prompt_, registry_, database_->path, needed, options_.parameterValues,
+                                 answers_))
+            throw Failure("cancelled");
+        if (answers_.size() == before) return;
         auto values = options_.parameterValues;
         values.insert(values.end(), answers_.begin(), answers_.end());
         renderer_.useParameterValues(std::move(values));
     }
-
-    // The name as Access's box shows it: "[Forms]![Dialog]![Start]" as "Forms!Dialog!Start".
-    static std::string shownName(std::string name) {
-        name.erase(std::remove_if(name.begin(), name.end(), [](char c) { return c == '[' || c == ']'; }),
-                   name.end());
-        return name;
-    }
-
-    std::string readRemembered(const std::string& name) {
-        try {
-            if (auto key = registry_.openKey(kRememberedAnswers)) return key->readString(name).value_or("");
-        } catch (const Failure&) {
-        }
-        return {};
-    }
-
-    static constexpr char kRememberedAnswers[] =
-        "Software\\VB and VBA Program Settings\\Drevmark\\Calvenor\\Parameter Values";
 
     void useReadableDatabase() {
         if (!readable_) {
@@ -316,6 +328,16 @@ std::unique_ptr<access::Application> JetAccess::createApplication() {
 
 void JetAccess::giveValues(std::vector<std::pair<std::string, std::string>> values) {
     options_.parameterValues = std::move(values);
+}
+
+std::optional<std::vector<std::pair<std::string, std::string>>> JetAccess::valuesFor(
+    const std::string& database, const std::vector<std::pair<std::string, std::string>>& needed) {
+    auto values = options_.parameterValues;
+    if (prompt_ == nullptr) return values;
+    std::vector<std::pair<std::string, std::string>> answers;
+    if (!askForMissingValues(*prompt_, registry_, database, needed, values, answers)) return std::nullopt;
+    values.insert(values.end(), answers.begin(), answers.end());
+    return values;
 }
 
 std::vector<ReportParameters::Listed> JetAccess::listParameters(const std::string& database,

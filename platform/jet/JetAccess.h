@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 
 #include "platform/Access.h"
 #include "platform/ParameterPrompt.h"
@@ -31,6 +32,13 @@ class JetAccess : public access::Access, public ReportParameters {
     std::unique_ptr<access::Application> createApplication() override;
     // Where the values are asked for from now on; none (the default) draws such reports without rows.
     void askWith(ParameterPrompt* prompt) { prompt_ = prompt; }
+
+    // The values a report of the database (its path made absolute) asking for these parameters is
+    // given: the values given to every report and, with a prompt, the others asked for now as a job asks
+    // for them, the last answers for the database offered and the new ones remembered. Nothing when the
+    // user cancels.
+    std::optional<std::vector<std::pair<std::string, std::string>>> valuesFor(
+        const std::string& database, const std::vector<std::pair<std::string, std::string>>& needed);
 
     void giveValues(std::vector<std::pair<std::string, std::string>> values) override;
     std::vector<Listed> listParameters(const std::string& database, const std::string& password,

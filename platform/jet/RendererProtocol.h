@@ -18,7 +18,23 @@ namespace platform::jet {
 //   parameters  REPORT                      what the report's record sources ask for
 //   -> parameters  [NAME TYPE]...           each parameter once, in the order Access asks
 //   or error  REASON                        they cannot be worked out: why
+//
+//   preview  TITLE  REPORT  DPI  [NAME VALUE]...  the report drawn for the screen, as the render request
+//                                           draws it, at DPI dots per inch; answered page by page
+//   -> page  NUMBER  SIZE                   as each page is drawn, then SIZE bytes: the page as a PNG
+//   -> done  PAGES  NOTE                    after the last: the pages, and what the drawing left out
+//                                           (empty when nothing)
+//   or error  REASON                        at any point: the report cannot be drawn (no done follows)
 inline constexpr char kRenderRequest[] = "render";
+inline constexpr char kPreviewRequest[] = "preview";
+inline constexpr char kPageAnswer[] = "page";
+inline constexpr char kDoneAnswer[] = "done";
+
+// The resolutions a preview may ask for (the screen's, within reason), and the largest page picture the
+// program believes: far beyond any page of a screen's resolution.
+inline constexpr int kLeastPreviewDpi = 24;
+inline constexpr int kMostPreviewDpi = 300;
+inline constexpr std::size_t kMaxPagePictureBytes = std::size_t{64} << 20;
 inline constexpr char kParametersRequest[] = "parameters";
 inline constexpr char kPdfAnswer[] = "pdf";
 inline constexpr char kErrorAnswer[] = "error";

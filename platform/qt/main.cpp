@@ -16,6 +16,7 @@
 #include "platform/posix/PosixShell.h"
 #include "platform/posix/PrinterValuesFileLock.h"
 #include "platform/qt/ProgramIcon.h"
+#include "platform/qt/QtReportPreview.h"
 #include "platform/qt/QtSkinFramework.h"
 #include "platform/qt/QtUi.h"
 
@@ -48,9 +49,11 @@ int main(int argc, char* argv[]) {
     platform::jet::InstalledPrinters printers(queues);
     platform::jet::DrawnReportFiles drawn;
     platform::qt::QtSkinFramework skin;
+    // The report list's preview draws with the same helper and asks as the export asks.
+    platform::qt::QtReportPreview preview(access, engine);
 
     calvenor::Program program{
-        {ui, shell, files, *registry, ado, access, printers, skin, printerValues, &drawn}};
+        {ui, shell, files, *registry, ado, access, printers, skin, printerValues, &drawn, {}, &preview}};
     try {
         program.start();
     } catch (const platform::ProgramEnded&) {

@@ -13,8 +13,13 @@
 #include <mdbtools.h>
 #include <unistd.h>
 
+#include <QBuffer>
 #include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+#include <algorithm>
 #include <cerrno>
+#include <charconv>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
@@ -120,10 +125,12 @@ std::vector<platform::jet::query::Parameter> reportParameters(const std::string&
         });
 }
 
-// The report drawn: see renderJob.
-std::string drawJob(const std::string& title, const std::string& report,
-                    platform::jet::helper::ReportStorage& storage,
-                    platform::jet::helper::DatabaseReports& reports) {
+// The report drawn on the canvas, or without one as a PDF document titled title, with what it left out.
+// Raises NotDrawn when drawing fails.
+platform::jet::render::DrawnReport drawnReport(const std::string& title, const std::string& report,
+                                               platform::jet::helper::ReportStorage& storage,
+                                               platform::jet::helper::DatabaseReports& reports,
+                                               platform::jet::render::PageCanvas* canvas) {
     try {
         const auto design = reports.design(report);
         // The region of the database's code page, unless its names and this report's labels show that it
@@ -146,22 +153,134 @@ std::string drawJob(const std::string& title, const std::string& report,
             // Its sections are still worth seeing, without rows, as Access shows them for an empty source.
             rowsMissing = platform::jet::render::withoutRows(error.what());
         }
-        auto drawn = platform::jet::render::drawReport(design, std::move(rows), title, &reports, report);
+        auto drawn =
+            canvas ? platform::jet::render::paintReport(design, std::move(rows), *canvas, &reports, report)
+                   : platform::jet::render::drawReport(design, std::move(rows), title, &reports, report);
         if (!rowsMissing.empty()) drawn.omissions.insert(rowsMissing);
-        // A document may be hundreds of megabytes: it is copied once, with room for its information,
-        // and the drawn bytes let go before the information is appended.
-        std::string pdf;
-        pdf.reserve(static_cast<std::size_t>(drawn.pdf.size()) + kDocumentInfoRoom);
-        pdf.append(drawn.pdf.constData(), static_cast<std::size_t>(drawn.pdf.size()));
-        drawn.pdf = QByteArray();
-        return platform::jet::render::withDocumentInfo(std::move(pdf), title, drawn.omissions);
+        return drawn;
     } catch (const platform::jet::design::DesignError& error) {
         throw NotDrawn(std::string("its design cannot be read (") + error.what() + ")");
     } catch (const platform::jet::query::QueryError& error) {
         // The rows are read above and each expression fails alone: what fails here is the engine itself.
         throw NotDrawn(std::string("its expressions cannot be computed (") + error.what() + ")");
+    } catch (const NotDrawn&) {
+        throw;
     } catch (const std::exception& error) {
         throw NotDrawn(std::string("drawing it failed (") + error.what() + ")");
+    }
+}
+
+// The report drawn: see renderJob.
+std::string drawJob(const std::string& title, const std::string& report,
+                    platform::jet::helper::ReportStorage& storage,
+                    platform::jet::helper::DatabaseReports& reports) {
+    auto drawn = drawnReport(title, report, storage, reports, nullptr);
+    // A document may be hundreds of megabytes: it is copied once, with room for its information,
+    // and the drawn bytes let go before the information is appended.
+    std::string pdf;
+    pdf.reserve(static_cast<std::size_t>(drawn.pdf.size()) + kDocumentInfoRoom);
+    pdf.append(drawn.pdf.constData(), static_cast<std::size_t>(drawn.pdf.size()));
+    drawn.pdf = QByteArray();
+    return platform::jet::render::withDocumentInfo(std::move(pdf), title, drawn.omissions);
+}
+
+// The pages painted for the screen, each on a picture of the whole sheet at the preview's resolution and
+// sent as a PNG as soon as the next page begins (the last once painting ends). The painter keeps the
+// report's units and a device of the report's resolution for its fonts, as on the PDF writer, scaled
+// down to the picture: the same drawing as the document's.
+class ScreenCanvas : public platform::jet::render::PageCanvas {
+  public:
+    explicit ScreenCanvas(int dotsPerInch) : dotsPerInch_(dotsPerInch) {}
+
+    QPainter& firstPage(const QPageLayout& layout) override {
+        const QSizeF paper = layout.fullRectPoints().size() / 72.0;
+        image_ = QImage(std::max(1, qRound(paper.width() * dotsPerInch_)),
+                        std::max(1, qRound(paper.height() * dotsPerInch_)), QImage::Format_RGB32);
+        const int dotsPerMeter = qRound(kReportResolution / 0.0254);
+        image_.setDotsPerMeterX(dotsPerMeter);
+        image_.setDotsPerMeterY(dotsPerMeter);
+        image_.fill(Qt::white);
+        painter_.begin(&image_);
+        painter_.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing |
+                                QPainter::SmoothPixmapTransform);
+        const double scale = double(dotsPerInch_) / kReportResolution;
+        const QRectF printable = layout.paintRect(QPageLayout::Inch);
+        painter_.scale(scale, scale);
+        painter_.translate(printable.left() * kReportResolution, printable.top() * kReportResolution);
+        return painter_;
+    }
+
+    void nextPage() override {
+        sendPage();
+        // The painter goes on with its state, as on a new page of the document: only the sheet is clean.
+        painter_.save();
+        painter_.resetTransform();
+        painter_.setClipping(false);
+        painter_.setOpacity(1.0);
+        painter_.setCompositionMode(QPainter::CompositionMode_Source);
+        painter_.fillRect(image_.rect(), Qt::white);
+        painter_.restore();
+    }
+
+    // Sends the page being painted; false when the program no longer listens.
+    void sendPage() {
+        ++pages_;
+        platform::jet::helper::allowProcessorTimeForNextJob();  // each page is a job of its own
+        QByteArray png;
+        QBuffer buffer(&png);
+        buffer.open(QIODevice::WriteOnly);
+        image_.save(&buffer, "PNG", kFastCompression);
+        if (!platform::jet::helper::writeResult(joinFields(
+                {platform::jet::kPageAnswer, std::to_string(pages_), std::to_string(png.size())})) ||
+            !platform::jet::helper::writeResult(std::string_view(png.constData(), std::size_t(png.size()))))
+            _exit(1);  // the preview was closed
+    }
+
+    // Ends painting and sends the last page; the pages sent.
+    int finish() {
+        if (painter_.isActive()) sendPage();
+        painter_.end();
+        return pages_;
+    }
+
+  private:
+    static constexpr int kFastCompression = 80;  // zlib's fastest level: pages come quicker, still small
+    int dotsPerInch_;
+    int pages_ = 0;
+    QImage image_;
+    QPainter painter_;  // after the picture: ends before it
+};
+
+// The report drawn page by page for the screen, answering as the preview request says.
+bool previewJob(const std::vector<std::string>& request) {
+    using platform::jet::helper::writeResult;
+    const auto refuse = [](const std::string& reason) {
+        return writeResult(
+            joinFields({platform::jet::kErrorAnswer,
+                        platform::jet::printableLine(reason, platform::jet::kMaxReasonBytes)}));
+    };
+    int dotsPerInch = 0;
+    const std::string& dpi = request[3];
+    auto [end, error] = std::from_chars(dpi.data(), dpi.data() + dpi.size(), dotsPerInch);
+    if (error != std::errc() || end != dpi.data() + dpi.size() ||
+        dotsPerInch < platform::jet::kLeastPreviewDpi || dotsPerInch > platform::jet::kMostPreviewDpi)
+        return refuse("not a preview request");
+    platform::jet::query::ParameterValues parameters;
+    for (std::size_t i = 4; i + 1 < request.size(); i += 2) parameters.set(request[i], request[i + 1]);
+    try {
+        ScreenCanvas canvas(dotsPerInch);
+        const auto drawn =
+            withReports(request[2], parameters,
+                        [&](MdbHandle*, platform::jet::helper::ReportStorage& storage,
+                            platform::jet::helper::DatabaseReports& reports) {
+                            return drawnReport(request[1], request[2], storage, reports, &canvas);
+                        });
+        const int pages = canvas.finish();
+        std::string note = platform::jet::printableLine(
+            platform::jet::render::approximationNote(drawn.omissions), platform::jet::kMaxReasonBytes * 3);
+        return writeResult(joinFields({platform::jet::kDoneAnswer, std::to_string(pages), note}));
+    } catch (const NotDrawn& notDrawn) {
+        return refuse(notDrawn.what());
     }
 }
 
@@ -218,6 +337,8 @@ bool answer(const std::vector<std::string>& request) {
                 joinFields({platform::jet::kErrorAnswer, "it asks for more parameters than can be listed"});
         return writeResult(line);
     }
+    if (request.size() >= 4 && request.size() % 2 == 0 && request[0] == platform::jet::kPreviewRequest)
+        return previewJob(request);
     // A render request: its title and report, then the parameter values as names and values.
     if (request.size() < 3 || request.size() % 2 == 0 || request[0] != platform::jet::kRenderRequest)
         return writeResult(joinFields({platform::jet::kErrorAnswer, "not a render request"}));
