@@ -47,6 +47,7 @@ struct ChartSettings {
     bool valueGridlines = false, categoryGridlines = false;
     bool valueLabels = false;  // each bar, point or slice labelled with its value
     bool seriesOutlines = true;  // bars, areas and slices edged in black, as Graph draws them
+    bool lineMarkers = true;     // a line chart's points marked with squares
     ChartFont labelFont, titleFont{12, true};
     // Where the axis titles and the legend have fonts of their own; else the labels'.
     std::optional<ChartFont> axisTitleFont, legendFont;

@@ -284,15 +284,19 @@ void readChartType(const Element& graph, PivotChart& chart) {
         settings.type = ChartType::Column;
         chart.approximations.push_back("its type " + type + ", drawn as columns");
     }
+    // The components mark a line's points only where asked to.
+    if (settings.type == ChartType::Line) settings.lineMarkers = false;
     for (const Element* each : graph.all("SubType")) {
         const std::string name = each->ownText();
-        if (name == "Stacked")
+        if (name == "Marker")
+            settings.lineMarkers = true;
+        else if (name == "Stacked")
             settings.stacking = ChartStacking::Stacked;
         else if (name == "Stacked100")
             settings.stacking = ChartStacking::Percent;
         else if (name == "3D" || name == "ThreeD")
             chart.approximations.push_back("its 3-D look, drawn flat");
-        else if (name != "Clustered" && name != "Standard" && name != "Marker" && !name.empty())
+        else if (name != "Clustered" && name != "Standard" && !name.empty())
             chart.approximations.push_back("its kind " + name + ", drawn plain");
     }
     if (const auto overlap = numberOf(graph.value("Overlap")))

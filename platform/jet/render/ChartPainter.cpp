@@ -423,7 +423,7 @@ class ChartDrawing {
                 painter_.drawPolyline(top);
                 painter_.setBrush(colour);
                 const double marker = 2.5 * point_;
-                for (const QPointF& at : top)
+                for (const QPointF& at : settings_.lineMarkers ? top : QPolygonF())
                     painter_.drawRect(QRectF(at.x() - marker, at.y() - marker, 2 * marker, 2 * marker));
                 if (settings_.valueLabels)
                     for (std::size_t category = 0, shown = 0; category < data_.categories.size();

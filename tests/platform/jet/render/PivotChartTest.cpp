@@ -126,6 +126,7 @@ TEST(PivotChartSettings, WhatCannotBeDrawnAsStoredIsNamedAndDamagedXmlIsRefused)
     EXPECT_EQ(lines.settings.seriesColor(0), 24u);
     EXPECT_EQ(lines.settings.seriesColor(8), 16u);
     EXPECT_EQ(lines.settings.seriesColor(16), 24u);
+    EXPECT_FALSE(lines.settings.lineMarkers) << "no Marker subtype";
 
     const design::PivotChart named = design::readPivotChart(
         chartSpace(
