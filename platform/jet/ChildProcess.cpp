@@ -138,16 +138,16 @@ RunningChild startChild(const std::string& program, const std::vector<std::strin
     };
     ScopedFd result = copyAboveChildDescriptors(resultEnd),
              input = copyAboveChildDescriptors(inputDescriptor);
-    if (!result.valid() || (inputDescriptor >= 0 && !input.valid())) throw cannotStart(errno);
+    if (!result || (inputDescriptor >= 0 && !input)) throw cannotStart(errno);
 
     SpawnActions actions;
     posix_spawn_file_actions_addopen(actions.get(), 0, "/dev/null", O_RDONLY, 0);
     posix_spawn_file_actions_addopen(actions.get(), 1, "/dev/null", O_WRONLY, 0);
     posix_spawn_file_actions_addopen(actions.get(), 2, "/dev/null", O_WRONLY, 0);
     posix_spawn_file_actions_adddup2(actions.get(), result.get(), kResultDescriptor);
-    if (input.valid()) posix_spawn_file_actions_adddup2(actions.get(), input.get(), kInputDescriptor);
+    if (input) posix_spawn_file_actions_adddup2(actions.get(), input.get(), kInputDescriptor);
     posix_spawn_file_actions_addclosefrom_np(actions.get(),
-                                             (input.valid() ? kInputDescriptor : kResultDescriptor) + 1);
+                                             (input ? kInputDescriptor : kResultDescriptor) + 1);
 
     // The child starts with default signal handling, whatever the program has installed.
     SpawnAttributes attributes;

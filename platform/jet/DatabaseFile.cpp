@@ -98,7 +98,7 @@ CheckedFile openCheckedFile(const std::string& path, std::string_view password, 
     if (path.empty()) throw DatabaseError(DatabaseProblem::FileNotFound, path);
     // Non-blocking, so that a named pipe in the file's place cannot stall the open.
     posix::ScopedFd file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
-    if (!file.valid()) {
+    if (!file) {
         if (errno == EACCES || errno == EPERM) throw DatabaseError(DatabaseProblem::NoAccess, path);
         throw DatabaseError(DatabaseProblem::FileNotFound, path);
     }

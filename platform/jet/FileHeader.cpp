@@ -23,7 +23,7 @@ constexpr std::uint64_t kMinimumPages = 3;
 std::string fromCodePage(std::span<const unsigned char> bytes, std::uint16_t codePage) {
     std::string input(bytes.begin(), std::find(bytes.begin(), bytes.end(), 0));
     std::string text;
-    ToUtf8Conversion convert(charsetOfCodePage(codePage));
+    const auto convert = toUtf8From(charsetOfCodePage(codePage));
     if (!convert) {  // no conversion modules installed: ASCII is all that can be told
         for (unsigned char b : input) base::appendUtf8(text, b < 0x80 ? b : base::kReplacementCharacter);
         return text;

@@ -40,15 +40,15 @@ class TempFile {
     // Throws only when no file was created, so that nothing is left behind.
     TempFile(const std::string& target, mode_t mode) {
         std::random_device random;
-        for (int attempt = 0; attempt < kTempNameAttempts && !fd_.valid(); ++attempt) {
+        for (int attempt = 0; attempt < kTempNameAttempts && !fd_; ++attempt) {
             path_ = target;
             path_ += kTempNameInfix;
             path_ += randomLetters(random);
             // O_EXCL and O_NOFOLLOW: a file or link someone placed under the name is never written through.
             fd_.reset(::open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, mode));
-            if (!fd_.valid() && errno != EEXIST) failToCreate(target, errno);
+            if (!fd_ && errno != EEXIST) failToCreate(target, errno);
         }
-        if (!fd_.valid()) failToCreate(target, EEXIST);
+        if (!fd_) failToCreate(target, EEXIST);
     }
     TempFile(const TempFile&) = delete;
     TempFile& operator=(const TempFile&) = delete;
@@ -75,7 +75,8 @@ class TempFile {
         if (durability == Durability::Flushed && ::fsync(fd_.get()) != 0)
             raiseSystemFailure("Cannot write the file", target, errno);
         // On some file systems a failed write only shows up here.
-        if (const int error = fd_.close()) raiseSystemFailure("Cannot write the file", target, error);
+        if (const int error = closeReportingError(fd_))
+            raiseSystemFailure("Cannot write the file", target, error);
     }
 
     void replace(const std::string& target) {
@@ -151,7 +152,7 @@ void removeAbandonedTempFiles(const std::string& path) {
 void syncFolder(const std::string& path) {
     // Best effort: the change is already visible, and some file systems cannot sync a folder at all.
     ScopedFd fd{::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)};
-    if (fd.valid()) ::fsync(fd.get());
+    if (fd) ::fsync(fd.get());
 }
 
 }  // namespace platform::posix

@@ -2,18 +2,15 @@
 
 #include <cups/cups.h>
 
-#include <memory>
 #include <string>
 
+#include "base/UniqueHandle.h"
 #include "platform/Failure.h"
 
 namespace platform::posix {
 namespace {
 
-struct CloseConnection {
-    void operator()(http_t* connection) const { httpClose(connection); }
-};
-using Connection = std::unique_ptr<http_t, CloseConnection>;
+using Connection = base::Unique<http_t*, httpClose>;
 
 // The destinations of one cupsGetDests2 call, freed together.
 class Destinations {

@@ -54,7 +54,7 @@ void makePrivateFolders(const std::string& path) {
 std::optional<std::string> readWholeFile(const std::string& path) {
     // Non-blocking, so that a named pipe in the file's place cannot stall the open.
     ScopedFd fd{::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY)};
-    if (!fd.valid()) {
+    if (!fd) {
         if (errno == ENOENT || errno == ENOTDIR) return std::nullopt;
         raiseSystemFailure("Cannot read the file", path, errno);
     }
@@ -78,7 +78,7 @@ std::optional<std::string> readWholeFile(const std::string& path) {
 
 ExclusiveFileLock::ExclusiveFileLock(const std::string& path)
     : fd_(::open(path.c_str(), O_RDONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW, kPrivateFile)) {
-    if (!fd_.valid()) raiseSystemFailure("Cannot open the lock file", path, errno);
+    if (!fd_) raiseSystemFailure("Cannot open the lock file", path, errno);
     ::fchmod(fd_.get(), kPrivateFile);  // a file we did not create may refuse; the lock works regardless
     while (::flock(fd_.get(), LOCK_EX) != 0) {
         if (errno != EINTR) raiseSystemFailure("Cannot lock the file", path, errno);

@@ -3,41 +3,11 @@
 #include <objbase.h>
 #include <windows.h>
 
-#include <utility>
+#include "base/UniqueHandle.h"
 
 namespace platform::win32 {
 
-// One owner for every kind of handle whose "none" is null: move-only, closed by `close` when the owner
-// goes. put() hands the address to a function that fills it in, after closing what was held, so reusing
-// an owner cannot leak.
-template <typename Handle, auto close>
-class Unique {
-  public:
-    Unique() = default;
-    explicit Unique(Handle handle) : handle_(handle) {}
-    Unique(Unique&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
-    Unique& operator=(Unique&& other) noexcept {
-        if (this != &other) reset(std::exchange(other.handle_, nullptr));
-        return *this;
-    }
-    Unique(const Unique&) = delete;
-    Unique& operator=(const Unique&) = delete;
-    ~Unique() { reset(); }
-
-    Handle get() const { return handle_; }
-    explicit operator bool() const { return handle_ != nullptr; }
-    Handle* put() {
-        reset();
-        return &handle_;
-    }
-    void reset(Handle handle = nullptr) {
-        if (handle_) close(handle_);
-        handle_ = handle;
-    }
-
-  private:
-    Handle handle_ = nullptr;
-};
+using base::Unique;
 
 inline void closeRegistryKey(HKEY key) {
     RegCloseKey(key);

@@ -24,13 +24,13 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "app/Settings.h"
+#include "base/UniqueHandle.h"
 #include "platform/posix/FileRegistry.h"
 
 namespace {
@@ -41,15 +41,12 @@ using Clock = std::chrono::steady_clock;
 constexpr auto kRunLimit = std::chrono::seconds(20);
 constexpr char kCaption[] = "Calvenor";
 
-struct DisplayCloser {
-    void operator()(Display* display) const { XCloseDisplay(display); }
-};
-using ScopedDisplay = std::unique_ptr<Display, DisplayCloser>;
-
-struct ImageDestroyer {
-    void operator()(XImage* image) const { XDestroyImage(image); }
-};
-using ScopedImage = std::unique_ptr<XImage, ImageDestroyer>;
+// XDestroyImage is a macro: its address is taken through a function.
+void destroyImage(XImage* image) {
+    XDestroyImage(image);
+}
+using ScopedDisplay = base::Unique<Display*, XCloseDisplay>;
+using ScopedImage = base::Unique<XImage*, destroyImage>;
 
 // A window can go between the event that names it and the request that asks about it.
 int ignoreXErrors(Display*, XErrorEvent*) {

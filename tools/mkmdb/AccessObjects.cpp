@@ -2,11 +2,11 @@
 
 #include <gsf/gsf.h>
 
-#include <memory>
 #include <mutex>
 
 #include "DesignBlob.h"
 #include "Utf16.h"
+#include "base/UniqueHandle.h"
 
 namespace mkmdb {
 namespace {
@@ -26,10 +26,7 @@ constexpr char kDirData[] =
     "\x03"
     "DirData";
 
-struct ObjectUnref {
-    void operator()(void* object) const { g_object_unref(object); }
-};
-using Output = std::unique_ptr<GsfOutput, ObjectUnref>;
+using Output = base::Unique<GsfOutput*, g_object_unref>;
 
 [[noreturn]] void cannotWrite() {
     throw Error("the reports' storage cannot be written");

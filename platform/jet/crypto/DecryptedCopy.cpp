@@ -70,7 +70,7 @@ void markPagesPlain(std::span<std::uint8_t> page, const FileHeader& header) {
 
 posix::ScopedFd decryptedCopy(int file, std::uint64_t size, const FileHeader& header, PageCipher& cipher) {
     posix::ScopedFd copy(::memfd_create("calvenor-decrypted", MFD_CLOEXEC | MFD_ALLOW_SEALING));
-    if (!copy.valid()) systemFailed("no memory file for the decrypted database");
+    if (!copy) systemFailed("no memory file for the decrypted database");
     const std::size_t pageBytes = pageSize(header.format);
     const std::uint64_t pages = size / pageBytes;
     std::vector<std::uint8_t> chunk(pageBytes * kPagesPerChunk);

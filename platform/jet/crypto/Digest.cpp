@@ -7,15 +7,10 @@
 #include <array>
 #include <stdexcept>
 
+#include "base/UniqueHandle.h"
+
 namespace platform::jet::crypto {
 namespace {
-
-struct CipherContextDeleter {
-    void operator()(EVP_CIPHER_CTX* context) const { EVP_CIPHER_CTX_free(context); }
-};
-struct CipherDeleter {
-    void operator()(EVP_CIPHER* cipher) const { EVP_CIPHER_free(cipher); }
-};
 
 [[noreturn]] void cryptoFailed(const char* what) {
     throw std::runtime_error(std::string("the cryptography library failed to ") + what + ".");
@@ -64,14 +59,8 @@ std::size_t hashSize(HashAlgorithm algorithm) {
 }
 
 struct Hasher::Handles {
-    struct MdDeleter {
-        void operator()(EVP_MD* md) const { EVP_MD_free(md); }
-    };
-    struct ContextDeleter {
-        void operator()(EVP_MD_CTX* context) const { EVP_MD_CTX_free(context); }
-    };
-    std::unique_ptr<EVP_MD, MdDeleter> md;
-    std::unique_ptr<EVP_MD_CTX, ContextDeleter> context;
+    base::Unique<EVP_MD*, EVP_MD_free> md;
+    base::Unique<EVP_MD_CTX*, EVP_MD_CTX_free> context;
 };
 
 Hasher::Hasher(HashAlgorithm algorithm) : handles_(std::make_unique<Handles>()), size_(hashSize(algorithm)) {
@@ -103,9 +92,9 @@ Bytes Hasher::hash(std::initializer_list<ByteView> parts) {
 
 void applyAes(ByteView key, ByteView iv, std::span<std::uint8_t> data, Direction direction) {
     if (data.size() % 16 != 0) throw std::invalid_argument("AES takes whole blocks");
-    std::unique_ptr<EVP_CIPHER, CipherDeleter> cipher(
+    base::Unique<EVP_CIPHER*, EVP_CIPHER_free> cipher(
         EVP_CIPHER_fetch(nullptr, aesName(key.size(), !iv.empty()), nullptr));
-    std::unique_ptr<EVP_CIPHER_CTX, CipherContextDeleter> context(EVP_CIPHER_CTX_new());
+    base::Unique<EVP_CIPHER_CTX*, EVP_CIPHER_CTX_free> context(EVP_CIPHER_CTX_new());
     if (!cipher || !context) cryptoFailed("provide AES");
     if (!iv.empty() && iv.size() != 16) throw std::invalid_argument("an AES iv is one block");
     if (!EVP_CipherInit_ex2(context.get(), cipher.get(), key.data(), iv.empty() ? nullptr : iv.data(),

@@ -2,10 +2,10 @@
 
 #include <gsf/gsf.h>
 
-#include <memory>
 #include <mutex>
 
 #include "base/AsciiCase.h"
+#include "base/UniqueHandle.h"
 #include "platform/jet/LittleEndian.h"
 #include "platform/jet/design/DesignError.h"
 #include "platform/jet/design/DesignText.h"
@@ -20,11 +20,8 @@ const char* const kDirDataStream =
     "DirData";
 const char* const kBlobStream = "Blob";
 
-struct ObjectUnref {
-    void operator()(void* object) const { g_object_unref(object); }
-};
-using ScopedInput = std::unique_ptr<GsfInput, ObjectUnref>;
-using ScopedInfile = std::unique_ptr<GsfInfile, ObjectUnref>;
+using ScopedInput = base::Unique<GsfInput*, g_object_unref>;
+using ScopedInfile = base::Unique<GsfInfile*, g_object_unref>;
 
 [[noreturn]] void damaged(const std::string& what) {
     throw DesignError("The reports' storage is damaged: " + what + ".");

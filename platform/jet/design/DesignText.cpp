@@ -21,7 +21,7 @@ std::string utf8OfUtf16(std::span<const std::uint8_t> text) {
 
 std::string utf8OfCodePage(std::span<const std::uint8_t> text, const std::string& charset) {
     text = withoutTrailingNuls(text, 1);
-    ToUtf8Conversion convert(charset);
+    const auto convert = toUtf8From(charset);
     if (!convert) throw DesignError("The character set " + charset + " is not known.");
     std::string utf8(text.size() * 4, '\0');
     char* in = const_cast<char*>(reinterpret_cast<const char*>(text.data()));

@@ -27,7 +27,7 @@ bool readAt(int file, std::uint8_t* into, std::size_t size, off_t offset) {
 std::optional<PageFile> PageFile::open(const char* path) {
     posix::ScopedFd file(::open(path, O_RDONLY | O_CLOEXEC | O_NOCTTY));
     struct stat status;
-    if (!file.valid() || ::fstat(file.get(), &status) != 0 || !S_ISREG(status.st_mode)) return std::nullopt;
+    if (!file || ::fstat(file.get(), &status) != 0 || !S_ISREG(status.st_mode)) return std::nullopt;
     std::uint8_t version = 0;
     if (!readAt(file.get(), &version, 1, header::kVersionOffset)) return std::nullopt;
     const page::Layout& layout = version == header::kJet3Version ? page::kJet3Layout : page::kJet4Layout;

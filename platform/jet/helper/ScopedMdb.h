@@ -2,14 +2,11 @@
 
 #include <mdbtools.h>
 
-#include <memory>
+#include "base/UniqueHandle.h"
 
 namespace platform::jet::helper {
 
 // A database libmdb opened, closed when it goes.
-struct MdbClose {
-    void operator()(MdbHandle* mdb) const { mdb_close(mdb); }
-};
-using ScopedMdb = std::unique_ptr<MdbHandle, MdbClose>;
+using ScopedMdb = base::Unique<MdbHandle*, mdb_close>;
 
 }  // namespace platform::jet::helper

@@ -2,19 +2,14 @@
 
 #include <sqlite3.h>
 
-#include <memory>
 #include <string>
+
+#include "base/UniqueHandle.h"
 
 namespace platform::jet::query {
 
-struct SqliteClose {
-    void operator()(sqlite3* db) const { sqlite3_close_v2(db); }
-};
-struct SqliteFinalize {
-    void operator()(sqlite3_stmt* statement) const { sqlite3_finalize(statement); }
-};
-using SqliteDatabase = std::unique_ptr<sqlite3, SqliteClose>;
-using SqliteStatement = std::unique_ptr<sqlite3_stmt, SqliteFinalize>;
+using SqliteDatabase = base::Unique<sqlite3*, sqlite3_close_v2>;
+using SqliteStatement = base::Unique<sqlite3_stmt*, sqlite3_finalize>;
 
 // A name as SQLite reads it whatever it holds: "Order Details", "a""b".
 inline std::string quoteName(const std::string& name) {
