@@ -18,6 +18,7 @@ fail() {
 # Nothing more, nothing less: no test program, no build tool.
 expected=(
   bin/calvenor
+  bin/calvenor-describe
   bin/calvenor-export
   lib/calvenor/HAND-M.CUR
   lib/calvenor/Samples/sample.mdb
@@ -28,6 +29,9 @@ expected=(
   lib/calvenor/calvenor-print
   lib/calvenor/calvenor-report
   share/applications/calvenor.desktop
+  share/man/man1/calvenor-describe.1.gz
+  share/man/man1/calvenor-export.1.gz
+  share/man/man1/calvenor.1.gz
 )
 for size in 128 256 32 48; do expected+=("share/icons/hicolor/${size}x${size}/apps/calvenor.png"); done
 actual=$(cd "$stage" && find . ! -type d | sed 's|^\./usr/||' | LC_ALL=C sort)
@@ -42,7 +46,7 @@ done
 [ -s "$root/lib/calvenor/Samples/sample.mdb" ] || fail "the sample database is empty"
 
 # A relative link, so that the program folder it resolves to is the installed one wherever that is.
-for command in calvenor calvenor-export; do
+for command in calvenor calvenor-describe calvenor-export; do
   [ "$(readlink "$root/bin/$command" || true)" = "../lib/calvenor/$command" ] || fail "bin/$command is not the relative link"
   [ "$(readlink -f "$root/bin/$command")" = "$(readlink -f "$root/lib/calvenor/$command")" ] ||
     fail "bin/$command does not lead to the program"
