@@ -123,13 +123,12 @@ std::optional<std::uint64_t> digits(Bytes bytes) {
 // Date/Time Extended, in ASCII: 19 digits of days since 0001-01-01, ':', 19 digits of the time of day in
 // 100 ns, ':' and the precision. The day number keeps what a Double can (about a microsecond).
 Value extendedDate(Bytes bytes) {
-    constexpr long long kDaysBeforeDayZero = 693593;  // 0001-01-01 to 1899-12-30
     constexpr double kTicksPerDay = 864e9;
     if (bytes.size() < 39 || bytes[19] != ':') return {};
     const auto days = digits(bytes.first(19));
     const auto ticks = digits(bytes.subspan(20, 19));
     if (!days || !ticks || *ticks >= 864'000'000'000ULL || *days > 3'652'059) return {};
-    return Date{withTime(static_cast<double>(static_cast<long long>(*days) - kDaysBeforeDayZero),
+    return Date{withTime(dayNumber(1, 1, 1) + static_cast<double>(*days),
                          static_cast<double>(*ticks) / kTicksPerDay)};
 }
 
