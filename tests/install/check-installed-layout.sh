@@ -29,6 +29,7 @@ expected=(
   lib/calvenor/calvenor-print
   lib/calvenor/calvenor-report
   share/applications/calvenor.desktop
+  share/bash-completion/completions/calvenor-export
   share/man/man1/calvenor-describe.1.gz
   share/man/man1/calvenor-export.1.gz
   share/man/man1/calvenor.1.gz
