@@ -48,6 +48,8 @@ struct ChartSettings {
     bool valueLabels = false;  // each bar, point or slice labelled with its value
     bool seriesOutlines = true;  // bars, areas and slices edged in black, as Graph draws them
     bool lineMarkers = true;     // a line chart's points marked with squares
+    // The backgrounds of the chart and of its plot area, as 0xRRGGBB; none: not filled.
+    std::optional<std::uint32_t> chartFill, plotFill;
     ChartFont labelFont, titleFont{12, true};
     // Where the axis titles and the legend have fonts of their own; else the labels'.
     std::optional<ChartFont> axisTitleFont, legendFont;

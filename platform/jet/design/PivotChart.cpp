@@ -225,6 +225,12 @@ std::optional<std::uint32_t> colourOf(const std::string& text) {
     return rgb;
 }
 
+// The colour of a part's Interior (fill) or Line, where it has one.
+std::optional<std::uint32_t> colourOf(const Element* holder, std::string_view part) {
+    const Element* kept = holder ? holder->child(part) : nullptr;
+    return kept ? colourOf(kept->value("Color")) : std::nullopt;
+}
+
 // A title's text: a caption written as a literal ("Sales", quotes doubled inside), or as given.
 std::string captionOf(const Element* title) {
     const Element* caption = title ? title->child("Caption") : nullptr;
@@ -288,7 +294,9 @@ void readChartType(const Element& graph, PivotChart& chart) {
     if (settings.type == ChartType::Line) settings.lineMarkers = false;
     for (const Element* each : graph.all("SubType")) {
         const std::string name = each->ownText();
-        if (name == "Marker")
+        if (name == "Smooth")
+            chart.approximations.push_back("its smoothed lines, drawn straight");
+        else if (name == "Marker")
             settings.lineMarkers = true;
         else if (name == "Stacked")
             settings.stacking = ChartStacking::Stacked;
@@ -298,6 +306,19 @@ void readChartType(const Element& graph, PivotChart& chart) {
             chart.approximations.push_back("its 3-D look, drawn flat");
         else if (name != "Clustered" && name != "Standard" && !name.empty())
             chart.approximations.push_back("its kind " + name + ", drawn plain");
+    }
+    // Colours chosen for single series, by their place among the series.
+    const std::vector<const Element*> series = graph.all("Series");
+    for (std::size_t i = 0; i < series.size(); ++i) {
+        const auto place = numberOf(series[i]->value("Index")).value_or(static_cast<double>(i));
+        if (!(place >= 0 && place < kMostSeries)) continue;
+        const auto at = static_cast<std::size_t>(place);
+        for (auto [part, colours] :
+             {std::pair{"Interior", &settings.seriesColors}, std::pair{"Line", &settings.seriesLineColors}})
+            if (const auto colour = colourOf(series[i], part)) {
+                if (colours->size() <= at) colours->resize(at + 1);
+                (*colours)[at] = colour;
+            }
     }
     if (const auto overlap = numberOf(graph.value("Overlap")))
         settings.overlapPercent = static_cast<int>(std::clamp(*overlap, -100.0, 100.0));
@@ -374,8 +395,10 @@ PivotChart readChartSpace(const Element& space) {
         settings.legend = legendPlaceOf(legend->value("Placement"));
         settings.legendFont = fontOf(legend, settings.labelFont);
     }
+    settings.chartFill = colourOf(&space, "Interior");
     const Element* plotArea = first.child("PlotArea");
     if (!plotArea) return chart;
+    settings.plotFill = colourOf(plotArea, "Interior");
     const std::vector<const Element*> graphs = plotArea->all("Graph");
     if (!graphs.empty()) readChartType(*graphs.front(), chart);
     if (graphs.size() > 1)

@@ -99,6 +99,7 @@ class ChartDrawing {
           pen_(QPen(Qt::black, std::max(0.5 * point_, 0.0))) {}
 
     void draw() {
+        if (settings_.chartFill) painter_.fillRect(area_, rgbColor(*settings_.chartFill));
         if (!settings_.title.empty()) title();
         if (settings_.legend != LegendPlace::None) legend();
         if (settings_.type == ChartType::Pie)
@@ -278,6 +279,7 @@ class ChartDrawing {
             return across ? plot.bottom() - (category + 1) * slot : plot.left() + category * slot;
         };
 
+        if (settings_.plotFill) painter_.fillRect(plot, rgbColor(*settings_.plotFill));
         // Gridlines and value labels.
         for (double value : steps) {
             const double at = valueAt(value);
