@@ -4,17 +4,18 @@
 # The word as the shell would pass it, without running anything: quotes and backslashes undone and a
 # leading "~/" expanded; a variable is left as written.
 _calvenor_export_dequote() {
-    local word=$1 result= quote= c i
+    local word=$1 result='' quote='' c i
+    # shellcheck disable=SC2088 # the tilde is matched, not expanded
     [[ $word == "~/"* ]] && word=$HOME${word:1}
     for ((i = 0; i < ${#word}; i++)); do
         c=${word:i:1}
         if [[ $quote == "'" ]]; then
-            [[ $c == "'" ]] && quote= || result+=$c
-        elif [[ $c == '\' ]]; then
+            [[ $c == "'" ]] && quote='' || result+=$c
+        elif [[ $c == "\\" ]]; then
             i=$((i + 1))
             result+=${word:i:1}
         elif [[ $c == '"' ]]; then
-            [[ $quote ]] && quote= || quote='"'
+            [[ $quote ]] && quote='' || quote='"'
         elif [[ $c == "'" && -z $quote ]]; then
             quote="'"
         else
@@ -27,7 +28,7 @@ _calvenor_export_dequote() {
 # The report names of the database named on the line whose names start with the word being completed
 # (letter case ignored, as --report compares them).
 _calvenor_export_reports() {
-    local program=$1 database= password_file= ended= word i
+    local program=$1 database='' password_file='' ended='' word i
     for ((i = 1; i < cword; i++)); do
         word=${words[i]}
         if [[ -z $ended && $word == -?* ]]; then
@@ -51,16 +52,16 @@ _calvenor_export_reports() {
     COMPREPLY=()
     # --list writes a backslash as \\ and a tab as \t; a name holding a line break cannot be completed.
     while IFS= read -r line; do
-        name= escaped=
+        name='' escaped=''
         for ((i = 0; i < ${#line}; i++)); do
             if [[ $escaped ]]; then
                 case ${line:i:1} in
-                    '\') name+='\' ;;
+                    "\\") name+="\\" ;;
                     t) name+=$'\t' ;;
                     *) continue 2 ;;
                 esac
-                escaped=
-            elif [[ ${line:i:1} == '\' ]]; then
+                escaped=''
+            elif [[ ${line:i:1} == "\\" ]]; then
                 escaped=1
             else
                 name+=${line:i:1}
@@ -98,7 +99,7 @@ _calvenor_export() {
     if [[ $cur == -* ]]; then
         local options
         options=$(LC_ALL=C "$(_calvenor_export_dequote "$1")" --help 2>/dev/null | grep -oE -- '--[a-z][a-z-]*[a-z]' | sort -u)
-        COMPREPLY=($(compgen -W "$options" -- "$cur"))
+        mapfile -t COMPREPLY < <(compgen -W "$options" -- "$cur")
         return
     fi
     _filedir '@(mdb|accdb)'
