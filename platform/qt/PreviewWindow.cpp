@@ -78,6 +78,7 @@ PreviewWindow::PreviewWindow(std::unique_ptr<PreviewDrawing> drawing, const std:
     pageNumber_ = new QSpinBox(this);
     pageNumber_->setRange(0, 0);
     pageNumber_->setKeyboardTracking(false);
+    pageNumber_->setMinimumWidth(pageNumber_->fontMetrics().horizontalAdvance("000000") + 24);
     pageTotal_ = new QLabel(this);
     next_ = button(">", "Next page (Page Down)");
     last_ = button(">|", "Last page (End)");
