@@ -8,6 +8,7 @@
 #include <optional>
 #include <vector>
 
+#include "base/Utf8.h"
 #include "platform/jet/query/AsciiCase.h"
 #include "platform/jet/query/DayNumbers.h"
 #include "platform/jet/query/Region.h"
@@ -253,11 +254,11 @@ std::string formatNumberSection(double value, std::string_view section, const De
 // Where a section's "*x" fill goes, while the section is formatted.
 constexpr char kFillMark = '\x01';
 
-// The bytes of the UTF-8 character starting at `at`.
+// The bytes of the UTF-8 character starting at `at`; a byte that begins none is one.
 std::size_t characterLength(std::string_view text, std::size_t at) {
-    const auto lead = static_cast<unsigned char>(text[at]);
-    const std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
-    return std::min(length, text.size() - at);
+    if (at >= text.size()) return 0;
+    const auto character = base::decodeUtf8(text.substr(at));
+    return character ? character->length : 1;
 }
 
 std::optional<std::uint32_t> namedColor(std::string_view name) {

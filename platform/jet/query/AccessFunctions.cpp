@@ -114,20 +114,14 @@ double requireNumber(sqlite3_value* v, const char* function) {
     return *n;
 }
 
-// UTF-8 text by characters, as Access counts them.
-std::vector<std::string> characters(const std::string& s) {
+// UTF-8 text by characters, as Access counts them; a byte that begins none counts as one.
+std::vector<std::string> characters(std::string_view text) {
     std::vector<std::string> result;
-    for (std::size_t i = 0; i < s.size();) {
-        std::size_t length = 1;
-        const auto lead = static_cast<unsigned char>(s[i]);
-        if (lead >= 0xF0)
-            length = 4;
-        else if (lead >= 0xE0)
-            length = 3;
-        else if (lead >= 0xC0)
-            length = 2;
-        result.push_back(s.substr(i, length));
-        i += length;
+    while (!text.empty()) {
+        const auto character = base::decodeUtf8(text);
+        const std::size_t length = character ? character->length : 1;
+        result.emplace_back(text.substr(0, length));
+        text.remove_prefix(length);
     }
     return result;
 }
