@@ -313,6 +313,8 @@ void readChartType(const Element& graph, PivotChart& chart) {
         const auto place = numberOf(series[i]->value("Index")).value_or(static_cast<double>(i));
         if (!(place >= 0 && place < kMostSeries)) continue;
         const auto at = static_cast<std::size_t>(place);
+        if (const Element* labels = series[i]->child("DataLabels"); labels && labels->child("ShowValue"))
+            settings.valueLabels = true;  // the painter labels every series' values, or none
         for (auto [part, colours] :
              {std::pair{"Interior", &settings.seriesColors}, std::pair{"Line", &settings.seriesLineColors}})
             if (const auto colour = colourOf(series[i], part)) {
@@ -386,7 +388,8 @@ PivotChart readChartSpace(const Element& space) {
     if (charts.size() > 1)
         chart.approximations.push_back("its " + std::to_string(charts.size() - 1) + " charts past the first");
     const Element& first = *charts.front();
-    if (const Element* title = first.child("Title")) {
+    // The chart's title and legend are kept beside it (or, in one chart of several, in it).
+    if (const Element* title = first.child("Title") ? first.child("Title") : space.child("Title")) {
         settings.title = captionOf(title);
         settings.titleFont = fontOf(title, settings.titleFont);
     }

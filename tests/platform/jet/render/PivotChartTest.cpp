@@ -100,11 +100,12 @@ TEST(PivotChartSettings, NorthwindsChartFormsAreClusteredColumnsOverTheirPivotFi
 TEST(PivotChartSettings, WhatCannotBeDrawnAsStoredIsNamedAndDamagedXmlIsRefused) {
     const design::PivotChart read = design::readPivotChart(
         chartSpace(
-            "<x:Chart><x:Title><x:Caption><x:Data>\"Q&amp;A \"\"1\"\"\"</x:Data></x:Caption></x:Title>"
-            "<x:PlotArea><x:Interior><x:Color>#FFC0CB</x:Color></x:Interior><x:Graph><x:Type>Bar</x:Type>"
+            "<x:Chart><x:PlotArea><x:Interior><x:Color>#FFC0CB</x:Color></x:Interior><x:Graph><x:Type>Bar</"
+            "x:Type>"
             "<x:SubType>Stacked100</x:SubType><x:Series><x:Index>1</x:Index><x:Interior>"
-            "<x:Color>#8B008B</x:Color></x:Interior></x:Series></x:Graph>"
-            "<x:Axis><x:Type>Value</x:Type><x:ScaleID>7</x:ScaleID></x:Axis></x:PlotArea></x:Chart>"
+            "<x:Color>#8B008B</x:Color></x:Interior><x:DataLabels><x:ShowValue/></x:DataLabels></x:Series>"
+            "</x:Graph><x:Axis><x:Type>Value</x:Type><x:ScaleID>7</x:ScaleID></x:Axis></x:PlotArea></x:Chart>"
+            "<x:Title><x:Caption><x:Data>\"Q&amp;A \"\"1\"\"\"</x:Data></x:Caption></x:Title>"
             "<x:Scaling><x:ScaleID>7</x:ScaleID><x:Maximum>80</x:Maximum></x:Scaling>"),
         kSumOfAmount);
     EXPECT_EQ(read.settings.type, design::ChartType::Bar);
@@ -114,6 +115,7 @@ TEST(PivotChartSettings, WhatCannotBeDrawnAsStoredIsNamedAndDamagedXmlIsRefused)
     EXPECT_EQ(read.settings.legend, design::LegendPlace::None);
     EXPECT_EQ(read.settings.seriesColor(1), 0x8B008Bu);
     EXPECT_EQ(read.settings.plotFill, 0xFFC0CBu);
+    EXPECT_TRUE(read.settings.valueLabels);
 
     // Entry i of the palette is the colour i; a line chart's first series takes the 25th, its ninth
     // the 17th, and the 17th series the colours of the first.
