@@ -223,6 +223,10 @@ void drawPivotChart(QPainter& painter, const QRectF& area, const std::string& fo
     }
     for (const auto& approximation : chart.approximations)
         omissions.insert("the PivotChart " + form + ": " + approximation);
+    if (chart.settings.type == design::ChartType::Pie && data.series.size() > 1)
+        omissions.insert("the PivotChart " + form + ": its pies past the first");
+    if (chart.settings.type == design::ChartType::Pie && chart.settings.valueLabels)
+        omissions.insert("the labels of pie slices");
     if (cut)
         omissions.insert("the PivotChart " + form + ": its categories past the " +
                          std::to_string(kMostCategories) + "th and series past the " +
