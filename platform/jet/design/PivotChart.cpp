@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <optional>
 
+#include "base/Utf8.h"
 #include "platform/jet/design/DesignError.h"
 
 namespace platform::jet::design {
@@ -54,24 +55,6 @@ struct Element {
 
 [[noreturn]] void malformed(const std::string& what, const std::string& why) {
     throw DesignError("The form's " + what + " settings are damaged: " + why + ".");
-}
-
-void appendUtf8(std::string& text, std::uint32_t code) {
-    if (code < 0x80) {
-        text += static_cast<char>(code);
-    } else if (code < 0x800) {
-        text += static_cast<char>(0xC0 | (code >> 6));
-        text += static_cast<char>(0x80 | (code & 0x3F));
-    } else if (code < 0x10000) {
-        text += static_cast<char>(0xE0 | (code >> 12));
-        text += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        text += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-        text += static_cast<char>(0xF0 | (code >> 18));
-        text += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-        text += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        text += static_cast<char>(0x80 | (code & 0x3F));
-    }
 }
 
 class XmlReader {
@@ -150,7 +133,7 @@ class XmlReader {
                     stop != digits.data() + digits.size() || code == 0 || code > 0x10FFFF ||
                     (code >= 0xD800 && code < 0xE000))
                     fail("it names an unknown character &" + std::string(entity) + ";");
-                appendUtf8(text, code);
+                base::appendUtf8(text, static_cast<char32_t>(code));
             }
             i = end;
         }
