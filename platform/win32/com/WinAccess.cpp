@@ -11,6 +11,9 @@ namespace {
 
 constexpr char kApplicationClass[] = "{73A4C9C1-D68D-11D0-98BF-00A0C90DC8D9}";
 constexpr long kOutputReport = 3;  // acOutputReport
+constexpr long kViewPreview = 2;   // acViewPreview
+constexpr long kWindowNormal = 0;  // acWindowNormal
+constexpr long kQuitPrompt = 0;    // acQuitPrompt: what its user changed there is theirs to keep
 
 class WinPrinter : public access::Printer {
   public:
@@ -125,6 +128,61 @@ WinAccess::WinAccess(ObjectFactory createApplication) : factory_(std::move(creat
 
 std::unique_ptr<access::Application> WinAccess::createApplication() {
     return std::make_unique<WinApplication>(Dispatch(factory_()));
+}
+
+WinReportPreview::WinReportPreview() : WinReportPreview(factoryOf(kApplicationClass)) {}
+
+WinReportPreview::WinReportPreview(ObjectFactory createApplication)
+    : factory_(std::move(createApplication)) {}
+
+WinReportPreview::~WinReportPreview() {
+    if (!application_) return;
+    try {
+        application_->call("Quit", arguments(ScopedVariant::number(kQuitPrompt)));
+    } catch (...) {  // nothing may leave a destructor
+        // Closed by its user already: releasing our reference is all that is left to do.
+    }
+}
+
+void WinReportPreview::preview(const std::string& database, const std::string& password,
+                               const std::string& report) {
+    if (application_) {
+        try {
+            application_->get("Visible");
+        } catch (const Failure&) {
+            application_.reset();  // its user closed it: a new one takes its place
+            database_.reset();
+        }
+    }
+    if (!application_) application_.emplace(factory_());
+    const std::pair<std::string, std::string> wanted{database, password};
+    if (database_ != wanted) {
+        if (database_) application_->call("CloseCurrentDatabase");
+        database_.reset();
+        application_->call("OpenCurrentDatabase",
+                           arguments(ScopedVariant::text(database), ScopedVariant::boolean(false),
+                                     ScopedVariant::text(password)));
+        database_ = wanted;
+    }
+    application_->put("Visible", ScopedVariant::boolean(true));
+    // ReportName, View, FilterName, WhereCondition, WindowMode, OpenArgs.
+    application_->getObject("DoCmd").call(
+        "OpenReport",
+        arguments(ScopedVariant::text(report), ScopedVariant::number(kViewPreview), ScopedVariant::missing(),
+                  ScopedVariant::missing(), ScopedVariant::number(kWindowNormal), ScopedVariant::missing()));
+    // The preview is Access's window: in front of ours, which the user has just double-clicked in and so
+    // may hand the foreground on.
+    try {
+        const auto window =
+            reinterpret_cast<HWND>(static_cast<INT_PTR>(application_->get("hWndAccessApp").asNumber()));
+        if (window != nullptr && IsWindow(window)) {
+            if (IsIconic(window)) ShowWindow(window, SW_RESTORE);
+            AllowSetForegroundWindow(ASFW_ANY);
+            SetForegroundWindow(window);
+        }
+    } catch (const Failure&) {
+        // The preview is open all the same, only perhaps behind our window.
+    }
 }
 
 }  // namespace platform::win32::com

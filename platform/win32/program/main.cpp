@@ -33,10 +33,13 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         win32::com::WinAccess access;
         win32::WinSkinFramework skin;
         win32::WinPrinterValuesLock printerValues;
+        // The report list's preview is Access's own, in an Access shown to the user and quit with the
+        // program.
+        win32::com::WinReportPreview preview;
 
         // Access prints every report itself: nothing is drawn here.
         calvenor::Program program{
-            {ui, shell, files, registry, ado, access, printers, skin, printerValues, nullptr}};
+            {ui, shell, files, registry, ado, access, printers, skin, printerValues, nullptr, {}, &preview}};
         try {
             program.start();
         } catch (const platform::ProgramEnded&) {

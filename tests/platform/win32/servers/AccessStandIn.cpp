@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <memory>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "export/PdfPrinter.h"
@@ -18,6 +19,7 @@ namespace {
 
 constexpr wchar_t kSource[] = L"Microsoft Access";
 constexpr long kViewNormal = 0;    // acViewNormal: straight to the printer
+constexpr long kViewPreview = 2;   // acViewPreview: Access's print preview
 constexpr long kOutputReport = 3;  // acOutputReport
 
 HRESULT accessError(int number) {
@@ -34,6 +36,39 @@ struct Instance {
     std::wstring currentPrinter;            // empty until asked: then the first printer, as Windows' default
     bool visible = false;
     std::wstring lastOpened;  // the database last asked for: its ".quit" marker says Access was told to quit
+    HWND window = nullptr;    // Access's main window, made when first asked for or shown
+
+    Instance() = default;
+    Instance(const Instance&) = delete;
+    Instance& operator=(const Instance&) = delete;
+    ~Instance() {
+        if (window) DestroyWindow(window);
+    }
+
+    HWND mainWindow() {
+        if (!window)
+            window = CreateWindowExW(0, L"STATIC", L"Microsoft Access", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
+                                     CW_USEDEFAULT, 640, 480, nullptr, nullptr, GetModuleHandleW(nullptr),
+                                     nullptr);
+        return window;
+    }
+
+    void show(bool shown) {
+        visible = shown;
+        if (HWND main = mainWindow()) ShowWindow(main, shown ? SW_SHOW : SW_HIDE);
+    }
+
+    // Each report previewed, with whether Access was visible then, a line in the database's ".preview"
+    // marker.
+    void notePreview(const std::wstring& report) const {
+        const HANDLE marker = CreateFileW((lastOpened + L".preview").c_str(), FILE_APPEND_DATA, 0, nullptr,
+                                          OPEN_ALWAYS, 0, nullptr);
+        if (marker == INVALID_HANDLE_VALUE) return;
+        const std::string line = platform::win32::toUtf8(report) + (visible ? "|visible\n" : "|hidden\n");
+        DWORD written = 0;
+        WriteFile(marker, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+        CloseHandle(marker);
+    }
 
     const DatabaseDescription& open() const {
         if (!database)
@@ -127,6 +162,7 @@ ComPtr<AutomationObject> createDoCmd(const std::shared_ptr<Instance>& instance,
         call.requireOmittedOr(4, VT_I4);
         call.requireOmittedOr(5, VT_BSTR);
         const long view = call.given(1) ? call.number(1) : kViewNormal;
+        if (view == kViewPreview) instance->notePreview(report);
         if (view == kViewNormal && instance->printer() == platform::win32::toWide(pdf_printer::kDeviceName))
             printOnPdfPrinter(report);
     });
@@ -226,9 +262,12 @@ ComPtr<AutomationObject> createAccessApplication() {
     });
     application->define(L"Visible", [instance](Call& call, VARIANT* result) {
         if (call.isPut())
-            instance->visible = V_VT(&call.assigned()) == VT_BOOL && V_BOOL(&call.assigned()) == VARIANT_TRUE;
+            instance->show(V_VT(&call.assigned()) == VT_BOOL && V_BOOL(&call.assigned()) == VARIANT_TRUE);
         else
             answerBool(result, instance->visible);
+    });
+    application->define(L"hWndAccessApp", [instance](Call&, VARIANT* result) {
+        answerNumber(result, static_cast<long>(reinterpret_cast<INT_PTR>(instance->mainWindow())));
     });
     return application;
 }

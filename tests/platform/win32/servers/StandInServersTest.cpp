@@ -200,6 +200,28 @@ TEST_F(StandInServers, OpenReportTakesOnlyProperlyOmittedArguments) {
     access.call("Quit", arguments(ScopedVariant::number(1)));
 }
 
+TEST_F(StandInServers, APreviewIsAccesssOwnPrintPreviewInAVisibleAccessInFrontQuitAtTheEnd) {
+    const std::string previews = database_ + ".preview";
+    {
+        WinReportPreview preview;
+        preview.preview(database_, "pa ss", "sales by month");
+        preview.preview(database_, "pa ss", "Stock (all)");  // the database open already stays open
+        EXPECT_EQ(contentOf(previews), "Sales by Month|visible\nStock (all)|visible\n");
+        const HWND access = FindWindowW(L"STATIC", L"Microsoft Access");
+        ASSERT_NE(access, nullptr);
+        EXPECT_TRUE(IsWindowVisible(access));
+        EXPECT_EQ(GetForegroundWindow(), access);
+        try {
+            preview.preview(database_, "pa ss", "Missing");
+            ADD_FAILURE() << "a report the database does not have was previewed";
+        } catch (const Failure& failure) {
+            EXPECT_NE(failure.description().find("'Missing'"), std::string::npos) << failure.description();
+        }
+        EXPECT_FALSE(std::filesystem::exists(toWide(database_ + ".quit")));
+    }
+    EXPECT_TRUE(std::filesystem::exists(toWide(database_ + ".quit"))) << "Access is quit with the program";
+}
+
 // While Access is slow to answer, the caller's thread still takes messages sent to its windows.
 TEST_F(StandInServers, ASlowServerLeavesTheCallersWindowAnswering) {
     HWND window = CreateWindowExW(0, L"STATIC", L"caller", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
