@@ -302,311 +302,449 @@ void datePartOf(sqlite3_context* context, int, Args args) {
         return;                       \
     }
 
+void accessCStr(sqlite3_context* context, int count, Args args) {
+    if (anyNull(1, args)) return sqlite3_result_null(context);
+    (void)count;
+    resultText(context,
+               formatValue(valueOf(args[0], static_cast<ColumnType>(sqlite3_value_int(args[1]))), ""));
+}
+
+void accessFormat(sqlite3_context* context, int, Args args) {
+    resultText(context, formatValue(valueOf(args[0], static_cast<ColumnType>(sqlite3_value_int(args[1]))),
+                                    text(args[2])));
+}
+
+void accessConcat(sqlite3_context* context, int, Args args) {
+    // Null joins as nothing.
+    resultText(context,
+               formatValue(valueOf(args[0], static_cast<ColumnType>(sqlite3_value_int(args[1]))), "") +
+                   formatValue(valueOf(args[2], static_cast<ColumnType>(sqlite3_value_int(args[3]))), ""));
+}
+
+void accessLike(sqlite3_context* context, int count, Args args) {
+    NULL_IN_NULL_OUT
+    sqlite3_result_int(context, like(characters(text(args[0])), characters(text(args[1]))) ? -1 : 0);
+}
+
+void accessLeft(sqlite3_context* context, int count, Args args) {
+    NULL_IN_NULL_OUT
+    guarded(context, [&] {
+        const double n = requireNumber(args[1], "Left");
+        if (n < 0) throw QueryError("The function Left was given a negative length.");
+        resultText(context, join(characters(text(args[0])), 0, static_cast<std::size_t>(n)));
+    });
+}
+
+void accessRight(sqlite3_context* context, int count, Args args) {
+    NULL_IN_NULL_OUT
+    guarded(context, [&] {
+        const double n = requireNumber(args[1], "Right");
+        if (n < 0) throw QueryError("The function Right was given a negative length.");
+        const auto chars = characters(text(args[0]));
+        const std::size_t take = std::min(chars.size(), static_cast<std::size_t>(n));
+        resultText(context, join(chars, chars.size() - take, take));
+    });
+}
+
+void accessMid(sqlite3_context* context, int count, Args args) {
+    NULL_IN_NULL_OUT
+    guarded(context, [&] {
+        const double start = requireNumber(args[1], "Mid");
+        if (start < 1) throw QueryError("The function Mid was given a start before the first character.");
+        const double length = count > 2 ? requireNumber(args[2], "Mid") : 1e18;
+        if (length < 0) throw QueryError("The function Mid was given a negative length.");
+        resultText(context, join(characters(text(args[0])), static_cast<std::size_t>(start) - 1,
+                                 static_cast<std::size_t>(std::min(length, 1e18))));
+    });
+}
+
+void accessTrim(sqlite3_context* context, int count, Args args) {
+    NULL_IN_NULL_OUT
+    std::string s = text(args[0]);
+    s.erase(0, std::min(s.find_first_not_of(' '), s.size()));
+    s.erase(s.find_last_not_of(' ') + 1);
+    resultText(context, s);
+}
+
+void accessLTrim(sqlite3_context* context, int count, Args args) {
+    NULL_IN_NULL_OUT
+    std::string s = text(args[0]);
+    s.erase(0, std::min(s.find_first_not_of(' '), s.size()));
+    resultText(context, s);
+}
+
+void accessRTrim(sqlite3_context* context, int count, Args args) {
+    NULL_IN_NULL_OUT
+    std::string s = text(args[0]);
+    s.erase(s.find_last_not_of(' ') + 1);
+    resultText(context, s);
+}
+
+void accessUCase(sqlite3_context* context, int count, Args args) {
+    NULL_IN_NULL_OUT
+    resultText(context, upperAscii(text(args[0])));
+}
+
+void accessLCase(sqlite3_context* context, int count, Args args) {
+    NULL_IN_NULL_OUT
+    resultText(context, lowerAscii(text(args[0])));
+}
+
+void accessLen(sqlite3_context* context, int count, Args args) {
+    NULL_IN_NULL_OUT
+    sqlite3_result_int64(context, static_cast<std::int64_t>(characters(text(args[0])).size()));
+}
+
+void accessInStr(sqlite3_context* context, int count, Args args) {
+    NULL_IN_NULL_OUT
+    guarded(context, [&] {
+        // InStr([start,] text, sought[, compare]): the sought text's place, counted from 1; 0 if absent.
+        const bool hasStart = count >= 3;
+        const double start = hasStart ? requireNumber(args[0], "InStr") : 1;
+        if (start < 1) throw QueryError("The function InStr was given a start before the first character.");
+        const std::string haystack = lowerAscii(text(args[hasStart ? 1 : 0]));
+        const std::string needle = lowerAscii(text(args[hasStart ? 2 : 1]));
+        // Characters before the start, then the search by bytes; the answer counts characters.
+        const auto chars = characters(haystack);
+        const auto skipped = static_cast<std::size_t>(start) - 1;
+        if (skipped > chars.size()) return sqlite3_result_int64(context, 0);
+        const std::size_t from = join(chars, 0, skipped).size();
+        const std::size_t found = haystack.find(needle, from);
+        if (found != std::string::npos)
+            return sqlite3_result_int64(
+                context, static_cast<std::int64_t>(characters(haystack.substr(0, found)).size()) + 1);
+        sqlite3_result_int64(context, 0);
+    });
+}
+
+void accessReplace(sqlite3_context* context, int count, Args args) {
+    guarded(context, [&] {
+        // Replace(text, sought, replacement[, start[, count[, compare]]]): Access refuses Null in any.
+        if (anyNull(count, args)) throw QueryError("The function Replace was given a Null value.");
+        const double start = count >= 4 ? requireNumber(args[3], "Replace") : 1;
+        const double most = count >= 5 ? requireNumber(args[4], "Replace") : -1;
+        if (!(start >= 1) || !(most >= -1))
+            throw QueryError("The function Replace was given a start or count out of range.");
+        // What comes back begins at the start, as in Access.
+        const auto chars = characters(text(args[0]));
+        const auto skipped = static_cast<std::size_t>(std::min(start - 1, static_cast<double>(chars.size())));
+        const std::string original = join(chars, skipped, chars.size() - skipped);
+        const std::string sought = text(args[1]), replacement = text(args[2]);
+        // Text comparison unless asked for binary (0), as in a database's own expressions.
+        const bool binary = count >= 6 && requireNumber(args[5], "Replace") == 0;
+        const std::string haystack = binary ? original : lowerAscii(original);
+        const std::string needle = binary ? sought : lowerAscii(sought);
+        std::string result;
+        std::size_t from = 0;
+        for (double done = 0; !needle.empty() && (most < 0 || done < most); ++done) {
+            const std::size_t found = haystack.find(needle, from);
+            if (found == std::string::npos) break;
+            result += original.substr(from, found - from) + replacement;
+            from = found + needle.size();
+        }
+        resultText(context, result + original.substr(from));
+    });
+}
+
+void accessStrConv(sqlite3_context* context, int count, Args args) {
+    NULL_IN_NULL_OUT
+    guarded(context, [&] {
+        // StrConv's case conversions: 1 upper, 2 lower, 3 each word's first letter; the conversions
+        // between character sets (64, 128) leave text in UTF-8 as it is.
+        const double conversion = requireNumber(args[1], "StrConv");
+        std::string s = text(args[0]);
+        if (conversion == 1) return resultText(context, upperAscii(s));
+        if (conversion == 2) return resultText(context, lowerAscii(s));
+        if (conversion == 64 || conversion == 128) return resultText(context, s);
+        if (conversion != 3) throw QueryError("The function StrConv was given a conversion it lacks.");
+        s = lowerAscii(s);
+        bool wordStart = true;
+        for (char& c : s) {
+            if (wordStart) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+            wordStart =
+                c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v' || c == '\0';
+        }
+        resultText(context, s);
+    });
+}
+
+void accessString(sqlite3_context* context, int count, Args args) {
+    NULL_IN_NULL_OUT
+    guarded(context, [&] {
+        const double n = requireNumber(args[0], "String");
+        if (!(n >= 0 && n <= kLongestText)) throw QueryError("The function String was given a bad length.");
+        std::string character;
+        if (sqlite3_value_type(args[1]) == SQLITE_TEXT) {
+            const auto chars = characters(text(args[1]));
+            if (chars.empty()) throw QueryError("The function String was given no character.");
+            character = chars[0];
+        } else {
+            const auto code = bankers(requireNumber(args[1], "String"));
+            character = std::string(1, static_cast<char>(code & 0x7F));
+        }
+        std::string result;
+        for (auto i = static_cast<std::size_t>(n); i > 0; --i) result += character;
+        resultText(context, result);
+    });
+}
+
+void accessStr(sqlite3_context* context, int count, Args args) {
+    NULL_IN_NULL_OUT
+    guarded(context, [&] {
+        // Str: a number's text with room for its sign, a space where it has none.
+        const double n = requireNumber(args[0], "Str");
+        const bool whole = n == std::trunc(n) && std::fabs(n) < 1e15;
+        const std::string digits = formatValue(whole ? Value(static_cast<std::int64_t>(n)) : Value(n), "");
+        resultText(context, n >= 0 ? " " + digits : digits);
+    });
+}
+
+void accessStrReverse(sqlite3_context* context, int count, Args args) {
+    NULL_IN_NULL_OUT
+    auto chars = characters(text(args[0]));
+    std::reverse(chars.begin(), chars.end());
+    resultText(context, join(chars, 0, chars.size()));
+}
+
+void accessWeekdayName(sqlite3_context* context, int count, Args args) {
+    NULL_IN_NULL_OUT
+    guarded(context, [&] {
+        const double day = requireNumber(args[0], "WeekdayName");
+        const double first = count > 2 ? requireNumber(args[2], "WeekdayName") : 1;
+        if (!(day >= 1 && day < 8) || !(first >= 0 && first < 8))
+            throw QueryError("The function WeekdayName was given no day of the week.");
+        const bool abbreviate = count > 1 && sqlite3_value_double(args[1]) != 0;
+        // 2 January 2000 was a Sunday, day 1 when the week starts on Sunday (1, or 0: the system's).
+        const int offset = static_cast<int>(day) - 1 + (first >= 1 ? static_cast<int>(first) - 1 : 0);
+        resultText(context,
+                   formatValue(Date{dayNumber(2000, 1, 2 + offset % 7)}, abbreviate ? "ddd" : "dddd"));
+    });
+}
+
+void accessTimeSerial(sqlite3_context* context, int count, Args args) {
+    NULL_IN_NULL_OUT
+    guarded(context, [&] {
+        const double seconds = bankers(requireNumber(args[0], "TimeSerial")) * 3600.0 +
+                               bankers(requireNumber(args[1], "TimeSerial")) * 60.0 +
+                               bankers(requireNumber(args[2], "TimeSerial"));
+        sqlite3_result_double(context, seconds / 86400.0);
+    });
+}
+
+void accessIsNumeric(sqlite3_context* context, int, Args args) {
+    bool numeric =
+        sqlite3_value_type(args[0]) == SQLITE_INTEGER || sqlite3_value_type(args[0]) == SQLITE_FLOAT;
+    if (sqlite3_value_type(args[0]) == SQLITE_TEXT) {
+        const std::string t = text(args[0]);
+        char* end = nullptr;
+        std::strtod(t.c_str(), &end);
+        numeric = t.find_first_not_of(' ') != std::string::npos && end &&
+                  std::string_view(end).find_first_not_of(' ') == std::string_view::npos;
+    }
+    sqlite3_result_int(context, numeric ? -1 : 0);
+}
+
+void accessIsDate(sqlite3_context* context, int, Args args) {
+    // A date, or a text that reads as one; numbers are not dates.
+    const bool date = sqlite3_value_type(args[0]) == SQLITE_TEXT
+                          ? parseDate(text(args[0])).has_value()
+                          : sqlite3_value_type(args[0]) != SQLITE_NULL &&
+                                static_cast<ColumnType>(sqlite3_value_int(args[1])) == ColumnType::Date;
+    sqlite3_result_int(context, date ? -1 : 0);
+}
+
+void accessSpace(sqlite3_context* context, int count, Args args) {
+    NULL_IN_NULL_OUT
+    resultText(
+        context,
+        std::string(static_cast<std::size_t>(std::clamp(sqlite3_value_double(args[0]), 0.0, kLongestText)),
+                    ' '));
+}
+
+void accessChr(sqlite3_context* context, int count, Args args) {
+    NULL_IN_NULL_OUT
+    const int code = sqlite3_value_int(args[0]);
+    std::string s;
+    if (code >= 0 && code < 0x800) base::appendUtf8(s, static_cast<char32_t>(code));
+    resultText(context, s);
+}
+
+void accessAsc(sqlite3_context* context, int count, Args args) {
+    NULL_IN_NULL_OUT
+    const std::string s = text(args[0]);
+    sqlite3_result_int(context, s.empty() ? 0 : static_cast<unsigned char>(s[0]));
+}
+
+void accessVal(sqlite3_context* context, int count, Args args) {
+    NULL_IN_NULL_OUT
+    sqlite3_result_double(context, std::strtod(text(args[0]).c_str(), nullptr));
+}
+
+void accessMonthName(sqlite3_context* context, int count, Args args) {
+    NULL_IN_NULL_OUT
+    guarded(context, [&] {
+        const double month = requireNumber(args[0], "MonthName");
+        if (month < 1 || month >= 13) throw QueryError("The function MonthName was given no month.");
+        const bool abbreviate = count > 1 && sqlite3_value_int(args[1]) != 0;
+        resultText(context, formatValue(Date{dayNumber(2000, static_cast<int>(month), 1)},
+                                        abbreviate ? "mmm" : "mmmm"));
+    });
+}
+
+void accessDatePart(sqlite3_context* context, int count, Args args) {
+    if (anyNull(2, args)) return sqlite3_result_null(context);
+    (void)count;
+    guarded(context, [&] {
+        sqlite3_result_int(context, datePart(interval(args[0]), requireNumber(args[1], "DatePart")));
+    });
+}
+
+void accessDateSerial(sqlite3_context* context, int count, Args args) {
+    NULL_IN_NULL_OUT
+    guarded(context, [&] {
+        const auto whole = [](double n) { return static_cast<int>(std::clamp(n, -1e6, 1e6)); };
+        int year = whole(requireNumber(args[0], "DateSerial"));
+        if (year >= 0 && year < 30)
+            year += 2000;
+        else if (year >= 30 && year < 100)
+            year += 1900;
+        sqlite3_result_double(context, dayNumber(year, whole(requireNumber(args[1], "DateSerial")),
+                                                 whole(requireNumber(args[2], "DateSerial"))));
+    });
+}
+
+void accessDateAdd(sqlite3_context* context, int count, Args args) {
+    NULL_IN_NULL_OUT
+    guarded(context, [&] {
+        sqlite3_result_double(context, dateAdd(interval(args[0]), requireNumber(args[1], "DateAdd"),
+                                               requireNumber(args[2], "DateAdd")));
+    });
+}
+
+void accessDateDiff(sqlite3_context* context, int count, Args args) {
+    if (anyNull(3, args)) return sqlite3_result_null(context);
+    (void)count;
+    guarded(context, [&] {
+        sqlite3_result_int64(context, dateDiff(interval(args[0]), requireNumber(args[1], "DateDiff"),
+                                               requireNumber(args[2], "DateDiff")));
+    });
+}
+
+void accessRound(sqlite3_context* context, int count, Args args) {
+    NULL_IN_NULL_OUT
+    guarded(context, [&] {
+        // Half to even, as Access rounds.
+        const double places = count > 1 ? std::clamp(requireNumber(args[1], "Round"), 0.0, 15.0) : 0;
+        const double scale = std::pow(10.0, std::trunc(places));
+        sqlite3_result_double(context, std::nearbyint(requireNumber(args[0], "Round") * scale) / scale);
+    });
+}
+
+void accessSgn(sqlite3_context* context, int count, Args args) {
+    NULL_IN_NULL_OUT
+    const double n = sqlite3_value_double(args[0]);
+    sqlite3_result_int(context, (n > 0) - (n < 0));
+}
+
+void accessSqr(sqlite3_context* context, int count, Args args) {
+    NULL_IN_NULL_OUT
+    sqlite3_result_double(context, std::sqrt(sqlite3_value_double(args[0])));
+}
+
+void accessIntDiv(sqlite3_context* context, int count, Args args) {
+    NULL_IN_NULL_OUT
+    guarded(context, [&] {
+        const std::int64_t divisor = bankers(requireNumber(args[1], "\\"));
+        if (divisor == 0) throw QueryError("Division by zero.");
+        sqlite3_result_int64(context, bankers(requireNumber(args[0], "\\")) / divisor);
+    });
+}
+
+void accessMod(sqlite3_context* context, int count, Args args) {
+    NULL_IN_NULL_OUT
+    guarded(context, [&] {
+        const std::int64_t divisor = bankers(requireNumber(args[1], "Mod"));
+        if (divisor == 0) throw QueryError("Division by zero.");
+        sqlite3_result_int64(context, bankers(requireNumber(args[0], "Mod")) % divisor);
+    });
+}
+
+void accessPower(sqlite3_context* context, int count, Args args) {
+    NULL_IN_NULL_OUT
+    guarded(context, [&] {
+        sqlite3_result_double(context, std::pow(requireNumber(args[0], "^"), requireNumber(args[1], "^")));
+    });
+}
+
+void accessDate(sqlite3_context* context, int, Args) {
+    sqlite3_result_double(context, std::trunc(now()));
+}
+
+void accessNow(sqlite3_context* context, int, Args) {
+    sqlite3_result_double(context, now());
+}
+
+void accessTime(sqlite3_context* context, int, Args) {
+    sqlite3_result_double(context, now() - std::trunc(now()));
+}
+
+double toSingle(double x) {
+    return static_cast<double>(static_cast<float>(x));
+}
+
+std::int64_t toBoolean(double x) {
+    return x != 0 ? -1 : 0;
+}
+
+double naturalLog(double x) {
+    if (!(x > 0)) throw QueryError("The function Log was given a number that is not positive.");
+    return std::log(x);
+}
+
+// One line a function: its SQL name, its number of arguments (-1: any), what computes it, and for the
+// conversions and date parts what they are registered with.
 const ScalarFunction kScalars[] = {
     {"access_ccur", 1, convertNumber<+[](double x) { return bankers(x * 10000.0); }>, true, "CCur"},
     {"access_clng", 1, convertNumber<+[](double x) { return bankers(x); }>, true, "CLng"},
     {"access_cint", 1, convertNumber<+[](double x) { return bankers(x); }>, true, "CInt"},
     {"access_cdbl", 1, convertNumber<+[](double x) { return x; }>, true, "CDbl"},
-    {"access_csng", 1, convertNumber<+[](double x) { return static_cast<double>(static_cast<float>(x)); }>,
-     true, "CSng"},
-    {"access_cbool", 1, convertNumber<+[](double x) { return std::int64_t{x != 0 ? -1 : 0}; }>, true,
-     "CBool"},
+    {"access_csng", 1, convertNumber<toSingle>, true, "CSng"},
+    {"access_cbool", 1, convertNumber<toBoolean>, true, "CBool"},
     {"access_cdate", 1, convertNumber<+[](double x) { return x; }>, true, "CDate"},
     {"access_datevalue", 1, convertNumber<+[](double x) { return std::trunc(x); }>, true, "DateValue"},
-    {"access_cstr", 2,
-     [](sqlite3_context* context, int count, Args args) {
-         if (anyNull(1, args)) return sqlite3_result_null(context);
-         (void)count;
-         resultText(context,
-                    formatValue(valueOf(args[0], static_cast<ColumnType>(sqlite3_value_int(args[1]))), ""));
-     }},
-    {"access_format", 3,
-     [](sqlite3_context* context, int, Args args) {
-         resultText(context,
-                    formatValue(valueOf(args[0], static_cast<ColumnType>(sqlite3_value_int(args[1]))),
-                                text(args[2])));
-     }},
-    {"access_concat", 4,
-     [](sqlite3_context* context, int, Args args) {
-         // Null joins as nothing.
-         resultText(
-             context,
-             formatValue(valueOf(args[0], static_cast<ColumnType>(sqlite3_value_int(args[1]))), "") +
-                 formatValue(valueOf(args[2], static_cast<ColumnType>(sqlite3_value_int(args[3]))), ""));
-     }},
-    {"access_like", 2,
-     [](sqlite3_context* context, int count, Args args) {
-         NULL_IN_NULL_OUT
-         sqlite3_result_int(context, like(characters(text(args[0])), characters(text(args[1]))) ? -1 : 0);
-     }},
-    {"access_left", 2,
-     [](sqlite3_context* context, int count, Args args) {
-         NULL_IN_NULL_OUT
-         guarded(context, [&] {
-             const double n = requireNumber(args[1], "Left");
-             if (n < 0) throw QueryError("The function Left was given a negative length.");
-             resultText(context, join(characters(text(args[0])), 0, static_cast<std::size_t>(n)));
-         });
-     }},
-    {"access_right", 2,
-     [](sqlite3_context* context, int count, Args args) {
-         NULL_IN_NULL_OUT
-         guarded(context, [&] {
-             const double n = requireNumber(args[1], "Right");
-             if (n < 0) throw QueryError("The function Right was given a negative length.");
-             const auto chars = characters(text(args[0]));
-             const std::size_t take = std::min(chars.size(), static_cast<std::size_t>(n));
-             resultText(context, join(chars, chars.size() - take, take));
-         });
-     }},
-    {"access_mid", -1,
-     [](sqlite3_context* context, int count, Args args) {
-         NULL_IN_NULL_OUT
-         guarded(context, [&] {
-             const double start = requireNumber(args[1], "Mid");
-             if (start < 1)
-                 throw QueryError("The function Mid was given a start before the first character.");
-             const double length = count > 2 ? requireNumber(args[2], "Mid") : 1e18;
-             if (length < 0) throw QueryError("The function Mid was given a negative length.");
-             resultText(context, join(characters(text(args[0])), static_cast<std::size_t>(start) - 1,
-                                      static_cast<std::size_t>(std::min(length, 1e18))));
-         });
-     }},
-    {"access_trim", 1,
-     [](sqlite3_context* context, int count, Args args) {
-         NULL_IN_NULL_OUT
-         std::string s = text(args[0]);
-         s.erase(0, std::min(s.find_first_not_of(' '), s.size()));
-         s.erase(s.find_last_not_of(' ') + 1);
-         resultText(context, s);
-     }},
-    {"access_ltrim", 1,
-     [](sqlite3_context* context, int count, Args args) {
-         NULL_IN_NULL_OUT
-         std::string s = text(args[0]);
-         s.erase(0, std::min(s.find_first_not_of(' '), s.size()));
-         resultText(context, s);
-     }},
-    {"access_rtrim", 1,
-     [](sqlite3_context* context, int count, Args args) {
-         NULL_IN_NULL_OUT
-         std::string s = text(args[0]);
-         s.erase(s.find_last_not_of(' ') + 1);
-         resultText(context, s);
-     }},
-    {"access_ucase", 1,
-     [](sqlite3_context* context, int count, Args args) {
-         NULL_IN_NULL_OUT
-         resultText(context, upperAscii(text(args[0])));
-     }},
-    {"access_lcase", 1,
-     [](sqlite3_context* context, int count, Args args) {
-         NULL_IN_NULL_OUT
-         resultText(context, lowerAscii(text(args[0])));
-     }},
-    {"access_len", 1,
-     [](sqlite3_context* context, int count, Args args) {
-         NULL_IN_NULL_OUT
-         sqlite3_result_int64(context, static_cast<std::int64_t>(characters(text(args[0])).size()));
-     }},
-    {"access_instr", -1,
-     [](sqlite3_context* context, int count, Args args) {
-         NULL_IN_NULL_OUT
-         guarded(context, [&] {
-             // InStr([start,] text, sought[, compare]): the sought text's place, counted from 1; 0 if absent.
-             const bool hasStart = count >= 3;
-             const double start = hasStart ? requireNumber(args[0], "InStr") : 1;
-             if (start < 1)
-                 throw QueryError("The function InStr was given a start before the first character.");
-             const std::string haystack = lowerAscii(text(args[hasStart ? 1 : 0]));
-             const std::string needle = lowerAscii(text(args[hasStart ? 2 : 1]));
-             // Characters before the start, then the search by bytes; the answer counts characters.
-             const auto chars = characters(haystack);
-             const auto skipped = static_cast<std::size_t>(start) - 1;
-             if (skipped > chars.size()) return sqlite3_result_int64(context, 0);
-             const std::size_t from = join(chars, 0, skipped).size();
-             const std::size_t found = haystack.find(needle, from);
-             if (found != std::string::npos)
-                 return sqlite3_result_int64(
-                     context, static_cast<std::int64_t>(characters(haystack.substr(0, found)).size()) + 1);
-             sqlite3_result_int64(context, 0);
-         });
-     }},
-    {"access_replace", -1,
-     [](sqlite3_context* context, int count, Args args) {
-         guarded(context, [&] {
-             // Replace(text, sought, replacement[, start[, count[, compare]]]): Access refuses Null in any.
-             if (anyNull(count, args)) throw QueryError("The function Replace was given a Null value.");
-             const double start = count >= 4 ? requireNumber(args[3], "Replace") : 1;
-             const double most = count >= 5 ? requireNumber(args[4], "Replace") : -1;
-             if (!(start >= 1) || !(most >= -1))
-                 throw QueryError("The function Replace was given a start or count out of range.");
-             // What comes back begins at the start, as in Access.
-             const auto chars = characters(text(args[0]));
-             const auto skipped =
-                 static_cast<std::size_t>(std::min(start - 1, static_cast<double>(chars.size())));
-             const std::string original = join(chars, skipped, chars.size() - skipped);
-             const std::string sought = text(args[1]), replacement = text(args[2]);
-             // Text comparison unless asked for binary (0), as in a database's own expressions.
-             const bool binary = count >= 6 && requireNumber(args[5], "Replace") == 0;
-             const std::string haystack = binary ? original : lowerAscii(original);
-             const std::string needle = binary ? sought : lowerAscii(sought);
-             std::string result;
-             std::size_t from = 0;
-             for (double done = 0; !needle.empty() && (most < 0 || done < most); ++done) {
-                 const std::size_t found = haystack.find(needle, from);
-                 if (found == std::string::npos) break;
-                 result += original.substr(from, found - from) + replacement;
-                 from = found + needle.size();
-             }
-             resultText(context, result + original.substr(from));
-         });
-     }},
-    {"access_strconv", 2,
-     [](sqlite3_context* context, int count, Args args) {
-         NULL_IN_NULL_OUT
-         guarded(context, [&] {
-             // StrConv's case conversions: 1 upper, 2 lower, 3 each word's first letter; the conversions
-             // between character sets (64, 128) leave text in UTF-8 as it is.
-             const double conversion = requireNumber(args[1], "StrConv");
-             std::string s = text(args[0]);
-             if (conversion == 1) return resultText(context, upperAscii(s));
-             if (conversion == 2) return resultText(context, lowerAscii(s));
-             if (conversion == 64 || conversion == 128) return resultText(context, s);
-             if (conversion != 3) throw QueryError("The function StrConv was given a conversion it lacks.");
-             s = lowerAscii(s);
-             bool wordStart = true;
-             for (char& c : s) {
-                 if (wordStart) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-                 wordStart =
-                     c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v' || c == '\0';
-             }
-             resultText(context, s);
-         });
-     }},
-    {"access_string", 2,
-     [](sqlite3_context* context, int count, Args args) {
-         NULL_IN_NULL_OUT
-         guarded(context, [&] {
-             const double n = requireNumber(args[0], "String");
-             if (!(n >= 0 && n <= kLongestText))
-                 throw QueryError("The function String was given a bad length.");
-             std::string character;
-             if (sqlite3_value_type(args[1]) == SQLITE_TEXT) {
-                 const auto chars = characters(text(args[1]));
-                 if (chars.empty()) throw QueryError("The function String was given no character.");
-                 character = chars[0];
-             } else {
-                 const auto code = bankers(requireNumber(args[1], "String"));
-                 character = std::string(1, static_cast<char>(code & 0x7F));
-             }
-             std::string result;
-             for (auto i = static_cast<std::size_t>(n); i > 0; --i) result += character;
-             resultText(context, result);
-         });
-     }},
-    {"access_str", 1,
-     [](sqlite3_context* context, int count, Args args) {
-         NULL_IN_NULL_OUT
-         guarded(context, [&] {
-             // Str: a number's text with room for its sign, a space where it has none.
-             const double n = requireNumber(args[0], "Str");
-             const bool whole = n == std::trunc(n) && std::fabs(n) < 1e15;
-             const std::string digits =
-                 formatValue(whole ? Value(static_cast<std::int64_t>(n)) : Value(n), "");
-             resultText(context, n >= 0 ? " " + digits : digits);
-         });
-     }},
-    {"access_strreverse", 1,
-     [](sqlite3_context* context, int count, Args args) {
-         NULL_IN_NULL_OUT
-         auto chars = characters(text(args[0]));
-         std::reverse(chars.begin(), chars.end());
-         resultText(context, join(chars, 0, chars.size()));
-     }},
-    {"access_weekdayname", -1,
-     [](sqlite3_context* context, int count, Args args) {
-         NULL_IN_NULL_OUT
-         guarded(context, [&] {
-             const double day = requireNumber(args[0], "WeekdayName");
-             const double first = count > 2 ? requireNumber(args[2], "WeekdayName") : 1;
-             if (!(day >= 1 && day < 8) || !(first >= 0 && first < 8))
-                 throw QueryError("The function WeekdayName was given no day of the week.");
-             const bool abbreviate = count > 1 && sqlite3_value_double(args[1]) != 0;
-             // 2 January 2000 was a Sunday, day 1 when the week starts on Sunday (1, or 0: the system's).
-             const int offset = static_cast<int>(day) - 1 + (first >= 1 ? static_cast<int>(first) - 1 : 0);
-             resultText(context,
-                        formatValue(Date{dayNumber(2000, 1, 2 + offset % 7)}, abbreviate ? "ddd" : "dddd"));
-         });
-     }},
-    {"access_timeserial", 3,
-     [](sqlite3_context* context, int count, Args args) {
-         NULL_IN_NULL_OUT
-         guarded(context, [&] {
-             const double seconds = bankers(requireNumber(args[0], "TimeSerial")) * 3600.0 +
-                                    bankers(requireNumber(args[1], "TimeSerial")) * 60.0 +
-                                    bankers(requireNumber(args[2], "TimeSerial"));
-             sqlite3_result_double(context, seconds / 86400.0);
-         });
-     }},
-    {"access_isnumeric", 1,
-     [](sqlite3_context* context, int, Args args) {
-         bool numeric =
-             sqlite3_value_type(args[0]) == SQLITE_INTEGER || sqlite3_value_type(args[0]) == SQLITE_FLOAT;
-         if (sqlite3_value_type(args[0]) == SQLITE_TEXT) {
-             const std::string t = text(args[0]);
-             char* end = nullptr;
-             std::strtod(t.c_str(), &end);
-             numeric = t.find_first_not_of(' ') != std::string::npos && end &&
-                       std::string_view(end).find_first_not_of(' ') == std::string_view::npos;
-         }
-         sqlite3_result_int(context, numeric ? -1 : 0);
-     }},
-    {"access_isdate", 2,
-     [](sqlite3_context* context, int, Args args) {
-         // A date, or a text that reads as one; numbers are not dates.
-         const bool date = sqlite3_value_type(args[0]) == SQLITE_TEXT
-                               ? parseDate(text(args[0])).has_value()
-                               : sqlite3_value_type(args[0]) != SQLITE_NULL &&
-                                     static_cast<ColumnType>(sqlite3_value_int(args[1])) == ColumnType::Date;
-         sqlite3_result_int(context, date ? -1 : 0);
-     }},
+    {"access_cstr", 2, accessCStr},
+    {"access_format", 3, accessFormat},
+    {"access_concat", 4, accessConcat},
+    {"access_like", 2, accessLike},
+    {"access_left", 2, accessLeft},
+    {"access_right", 2, accessRight},
+    {"access_mid", -1, accessMid},
+    {"access_trim", 1, accessTrim},
+    {"access_ltrim", 1, accessLTrim},
+    {"access_rtrim", 1, accessRTrim},
+    {"access_ucase", 1, accessUCase},
+    {"access_lcase", 1, accessLCase},
+    {"access_len", 1, accessLen},
+    {"access_instr", -1, accessInStr},
+    {"access_replace", -1, accessReplace},
+    {"access_strconv", 2, accessStrConv},
+    {"access_string", 2, accessString},
+    {"access_str", 1, accessStr},
+    {"access_strreverse", 1, accessStrReverse},
+    {"access_weekdayname", -1, accessWeekdayName},
+    {"access_timeserial", 3, accessTimeSerial},
+    {"access_isnumeric", 1, accessIsNumeric},
+    {"access_isdate", 2, accessIsDate},
     {"access_exp", 1, convertNumber<+[](double x) { return std::exp(x); }>, true, "Exp"},
-    {"access_log", 1, convertNumber<+[](double x) {
-         if (!(x > 0)) throw QueryError("The function Log was given a number that is not positive.");
-         return std::log(x);
-     }>,
-     true, "Log"},
+    {"access_log", 1, convertNumber<naturalLog>, true, "Log"},
     {"access_sin", 1, convertNumber<+[](double x) { return std::sin(x); }>, true, "Sin"},
     {"access_cos", 1, convertNumber<+[](double x) { return std::cos(x); }>, true, "Cos"},
     {"access_tan", 1, convertNumber<+[](double x) { return std::tan(x); }>, true, "Tan"},
     {"access_atn", 1, convertNumber<+[](double x) { return std::atan(x); }>, true, "Atn"},
-    {"access_space", 1,
-     [](sqlite3_context* context, int count, Args args) {
-         NULL_IN_NULL_OUT
-         resultText(context, std::string(static_cast<std::size_t>(
-                                             std::clamp(sqlite3_value_double(args[0]), 0.0, kLongestText)),
-                                         ' '));
-     }},
-    {"access_chr", 1,
-     [](sqlite3_context* context, int count, Args args) {
-         NULL_IN_NULL_OUT
-         const int code = sqlite3_value_int(args[0]);
-         std::string s;
-         if (code >= 0 && code < 0x800) base::appendUtf8(s, static_cast<char32_t>(code));
-         resultText(context, s);
-     }},
-    {"access_asc", 1,
-     [](sqlite3_context* context, int count, Args args) {
-         NULL_IN_NULL_OUT
-         const std::string s = text(args[0]);
-         sqlite3_result_int(context, s.empty() ? 0 : static_cast<unsigned char>(s[0]));
-     }},
-    {"access_val", 1,
-     [](sqlite3_context* context, int count, Args args) {
-         NULL_IN_NULL_OUT
-         sqlite3_result_double(context, std::strtod(text(args[0]).c_str(), nullptr));
-     }},
+    {"access_space", 1, accessSpace},
+    {"access_chr", 1, accessChr},
+    {"access_asc", 1, accessAsc},
+    {"access_val", 1, accessVal},
     {"access_year", 1, datePartOf, true, "yyyy"},
     {"access_month", 1, datePartOf, true, "m"},
     {"access_day", 1, datePartOf, true, "d"},
@@ -614,112 +752,22 @@ const ScalarFunction kScalars[] = {
     {"access_minute", 1, datePartOf, true, "n"},
     {"access_second", 1, datePartOf, true, "s"},
     {"access_weekday", -1, datePartOf, true, "w"},
-    {"access_monthname", -1,
-     [](sqlite3_context* context, int count, Args args) {
-         NULL_IN_NULL_OUT
-         guarded(context, [&] {
-             const double month = requireNumber(args[0], "MonthName");
-             if (month < 1 || month >= 13) throw QueryError("The function MonthName was given no month.");
-             const bool abbreviate = count > 1 && sqlite3_value_int(args[1]) != 0;
-             resultText(context, formatValue(Date{dayNumber(2000, static_cast<int>(month), 1)},
-                                             abbreviate ? "mmm" : "mmmm"));
-         });
-     }},
-    {"access_datepart", -1,
-     [](sqlite3_context* context, int count, Args args) {
-         if (anyNull(2, args)) return sqlite3_result_null(context);
-         (void)count;
-         guarded(context, [&] {
-             sqlite3_result_int(context, datePart(interval(args[0]), requireNumber(args[1], "DatePart")));
-         });
-     }},
-    {"access_dateserial", 3,
-     [](sqlite3_context* context, int count, Args args) {
-         NULL_IN_NULL_OUT
-         guarded(context, [&] {
-             const auto whole = [](double n) { return static_cast<int>(std::clamp(n, -1e6, 1e6)); };
-             int year = whole(requireNumber(args[0], "DateSerial"));
-             if (year >= 0 && year < 30)
-                 year += 2000;
-             else if (year >= 30 && year < 100)
-                 year += 1900;
-             sqlite3_result_double(context, dayNumber(year, whole(requireNumber(args[1], "DateSerial")),
-                                                      whole(requireNumber(args[2], "DateSerial"))));
-         });
-     }},
-    {"access_dateadd", 3,
-     [](sqlite3_context* context, int count, Args args) {
-         NULL_IN_NULL_OUT
-         guarded(context, [&] {
-             sqlite3_result_double(context, dateAdd(interval(args[0]), requireNumber(args[1], "DateAdd"),
-                                                    requireNumber(args[2], "DateAdd")));
-         });
-     }},
-    {"access_datediff", -1,
-     [](sqlite3_context* context, int count, Args args) {
-         if (anyNull(3, args)) return sqlite3_result_null(context);
-         (void)count;
-         guarded(context, [&] {
-             sqlite3_result_int64(context, dateDiff(interval(args[0]), requireNumber(args[1], "DateDiff"),
-                                                    requireNumber(args[2], "DateDiff")));
-         });
-     }},
+    {"access_monthname", -1, accessMonthName},
+    {"access_datepart", -1, accessDatePart},
+    {"access_dateserial", 3, accessDateSerial},
+    {"access_dateadd", 3, accessDateAdd},
+    {"access_datediff", -1, accessDateDiff},
     {"access_int", 1, convertNumber<+[](double x) { return std::floor(x); }>, true, "Int"},
     {"access_fix", 1, convertNumber<+[](double x) { return std::trunc(x); }>, true, "Fix"},
-    {"access_round", -1,
-     [](sqlite3_context* context, int count, Args args) {
-         NULL_IN_NULL_OUT
-         guarded(context, [&] {
-             // Half to even, as Access rounds.
-             const double places = count > 1 ? std::clamp(requireNumber(args[1], "Round"), 0.0, 15.0) : 0;
-             const double scale = std::pow(10.0, std::trunc(places));
-             sqlite3_result_double(context, std::nearbyint(requireNumber(args[0], "Round") * scale) / scale);
-         });
-     }},
-    {"access_sgn", 1,
-     [](sqlite3_context* context, int count, Args args) {
-         NULL_IN_NULL_OUT
-         const double n = sqlite3_value_double(args[0]);
-         sqlite3_result_int(context, (n > 0) - (n < 0));
-     }},
-    {"access_sqr", 1,
-     [](sqlite3_context* context, int count, Args args) {
-         NULL_IN_NULL_OUT
-         sqlite3_result_double(context, std::sqrt(sqlite3_value_double(args[0])));
-     }},
-    {"access_intdiv", 2,
-     [](sqlite3_context* context, int count, Args args) {
-         NULL_IN_NULL_OUT
-         guarded(context, [&] {
-             const std::int64_t divisor = bankers(requireNumber(args[1], "\\"));
-             if (divisor == 0) throw QueryError("Division by zero.");
-             sqlite3_result_int64(context, bankers(requireNumber(args[0], "\\")) / divisor);
-         });
-     }},
-    {"access_mod", 2,
-     [](sqlite3_context* context, int count, Args args) {
-         NULL_IN_NULL_OUT
-         guarded(context, [&] {
-             const std::int64_t divisor = bankers(requireNumber(args[1], "Mod"));
-             if (divisor == 0) throw QueryError("Division by zero.");
-             sqlite3_result_int64(context, bankers(requireNumber(args[0], "Mod")) % divisor);
-         });
-     }},
-    {"access_power", 2,
-     [](sqlite3_context* context, int count, Args args) {
-         NULL_IN_NULL_OUT
-         guarded(context, [&] {
-             sqlite3_result_double(context,
-                                   std::pow(requireNumber(args[0], "^"), requireNumber(args[1], "^")));
-         });
-     }},
-    {"access_date", 0,
-     [](sqlite3_context* context, int, Args) { sqlite3_result_double(context, std::trunc(now())); }, false},
-    {"access_now", 0, [](sqlite3_context* context, int, Args) { sqlite3_result_double(context, now()); },
-     false},
-    {"access_time", 0,
-     [](sqlite3_context* context, int, Args) { sqlite3_result_double(context, now() - std::trunc(now())); },
-     false},
+    {"access_round", -1, accessRound},
+    {"access_sgn", 1, accessSgn},
+    {"access_sqr", 1, accessSqr},
+    {"access_intdiv", 2, accessIntDiv},
+    {"access_mod", 2, accessMod},
+    {"access_power", 2, accessPower},
+    {"access_date", 0, accessDate, false},
+    {"access_now", 0, accessNow, false},
+    {"access_time", 0, accessTime, false},
 };
 
 #undef NULL_IN_NULL_OUT
