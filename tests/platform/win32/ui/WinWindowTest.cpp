@@ -43,8 +43,9 @@ struct Program {
     fakes::FakePrinters printers;
     fakes::FakeSkin skin;
     fakes::FakePrinterValuesLock printerValues;
+    fakes::FakeReportPreview preview;
     calvenor::Program program{{ui, shell, files, registry, ado, access, printers, skin, printerValues,
-                               nullptr, [] { return 0.5; }}};
+                               nullptr, [] { return 0.5; }, &preview}};
 };
 
 std::wstring className(HWND window) {
@@ -254,6 +255,29 @@ TEST_F(PagesAsWindows, ListViewKeepsTheCheckMarksOfAThousandItems) {
             EXPECT_EQ(failure.description(), "Index out of bounds");
         }
     }
+}
+
+TEST_F(PagesAsWindows, DoubleClickingAReportsNamePreviewsItAndOnItsCheckBoxOnlyMarksIt) {
+    page("Form2");
+    auto& list = p.program.form2().ListView1();
+    list.clear();
+    for (const char* report : {"Sales", "Costs"}) list.add(report);
+    const HWND handle = handleOf(list);
+    const auto doubleClick = [&](int item, int code) {
+        RECT place{};
+        place.left = code;
+        SendMessageW(handle, LVM_GETITEMRECT, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&place));
+        const LPARAM at = MAKELPARAM(code == LVIR_LABEL ? (place.left + place.right) / 2 : place.left + 8,
+                                     (place.top + place.bottom) / 2);
+        for (UINT message : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP})
+            SendMessageW(handle, message, message == WM_LBUTTONUP ? 0 : MK_LBUTTON, at);
+    };
+    doubleClick(1, LVIR_LABEL);
+    EXPECT_EQ(p.preview.shown, std::vector<std::string>{"||Costs"});
+    EXPECT_EQ(list.selectedItem(), 2);
+    doubleClick(0, LVIR_BOUNDS);  // where its check box is
+    EXPECT_EQ(p.preview.shown.size(), 1u);
+    EXPECT_EQ(p.ui.failures, 0);
 }
 
 TEST_F(PagesAsWindows, MouseMovesOverControlsAndThePageReachTheirHandlers) {
