@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the build into a scratch folder as the package does (prefix /usr) and checks the tree: exactly
-# the expected files, the program folder complete and runnable, the command link, the desktop entry and
-# the theme icons. Usage: check-installed-layout.sh <build folder>
+# the expected files, the program folder complete and runnable, the command links, the desktop entry and
+# the file types it opens, the release's version and the theme icons. Usage: check-installed-layout.sh <build folder>
 set -euo pipefail
 
 build=$1
@@ -30,9 +30,13 @@ expected=(
   lib/calvenor/calvenor-report
   share/applications/calvenor.desktop
   share/bash-completion/completions/calvenor-export
+  share/doc/calvenor/changelog.gz
+  share/doc/calvenor/copyright
   share/man/man1/calvenor-describe.1.gz
   share/man/man1/calvenor-export.1.gz
   share/man/man1/calvenor.1.gz
+  share/metainfo/com.drevmark.Calvenor.metainfo.xml
+  share/mime/packages/calvenor.xml
 )
 for size in 128 256 32 48; do expected+=("share/icons/hicolor/${size}x${size}/apps/calvenor.png"); done
 actual=$(cd "$stage" && find . ! -type d | sed 's|^\./usr/||' | LC_ALL=C sort)
@@ -59,10 +63,43 @@ grep -qx "Sales by Month" "$stage/listed" || fail "calvenor-export --list does n
 
 desktop=$root/share/applications/calvenor.desktop
 desktop-file-validate "$desktop" || fail "calvenor.desktop does not validate"
-for field in Type=Application Name=Calvenor Exec=calvenor Icon=calvenor Terminal=false 'Categories=Office;'; do
+for field in Type=Application Name=Calvenor 'Exec=calvenor %f' Icon=calvenor Terminal=false 'Categories=Office;' \
+  'MimeType=application/vnd.ms-access;application/x-msaccess;application/x-ms-accdb;'; do
   grep -qxF "$field" "$desktop" || fail "calvenor.desktop lacks $field"
 done
 grep -qE '^Comment=.+' "$desktop" || fail "calvenor.desktop has no comment"
+
+# "Open with": with the package's types and entry registered in the scratch tree, as the package's
+# triggers register them, an Access file of either kind (by name or, unnamed, by content) opens with
+# Calvenor by default.
+if command -v gio update-mime-database update-desktop-database >/dev/null; then
+  registered=$(update-mime-database "$root/share/mime" 2>&1 && update-desktop-database "$root/share/applications" 2>&1) ||
+    fail "the MIME types or the desktop entry do not register: $registered"
+  sample=$root/lib/calvenor/Samples/sample.mdb
+  ace=$stage/ace
+  printf '\0\1\0\0Standard ACE DB\0' >"$ace"
+  head -c 4096 /dev/zero >"$stage/named.accdb"  # by its name alone
+  for file_type in "$sample application/vnd.ms-access" "$stage/named.accdb application/x-ms-accdb" \
+    "$ace application/x-ms-accdb"; do
+    read -r file type <<<"$file_type"
+    found=$(XDG_DATA_DIRS=$root/share:/usr/share XDG_DATA_HOME=$stage/none gio info -a standard::content-type "$file" |
+      sed -n 's/^ *standard::content-type: //p')
+    [ "$found" = "$type" ] || fail "$(basename "$file") is $found, not $type"
+  done
+  for type in application/vnd.ms-access application/x-msaccess application/x-ms-accdb; do
+    openers=$(PATH=$root/bin:$PATH XDG_DATA_DIRS=$root/share:/usr/share XDG_DATA_HOME=$stage/none gio mime "$type" 2>/dev/null)
+    grep -q "^Default application for .*: calvenor.desktop$" <<<"$openers" || fail "$type does not open with Calvenor"
+  done
+else
+  echo "note: gio or the MIME and desktop database tools are missing; the file types are not checked"
+fi
+
+# The changelog's and the software centre's newest release are the version the programs report.
+version=$("$root/bin/calvenor-export" --version | sed 's/^calvenor-export //')
+gzip -dc "$root/share/doc/calvenor/changelog.gz" | head -1 | grep -qF "calvenor ($version) " ||
+  fail "the changelog's newest entry is not version $version"
+grep -qF "<release version=\"$version\"" "$root/share/metainfo/com.drevmark.Calvenor.metainfo.xml" ||
+  fail "the metainfo's releases lack version $version"
 
 # Each theme icon is a PNG of the size its folder names (width and height from the IHDR chunk).
 for size in 32 48 128 256; do
