@@ -54,8 +54,8 @@ class PreviewDrawing {
 
     std::string database_;
     std::string report_;
-    posix::ScopedFd channel_;  // closed before the helper is ended: it sees the end of its requests
     jet::RunningChild helper_{-1};
+    posix::ScopedFd channel_;  // closed before the helper is ended: it sees the end of its requests
     std::chrono::milliseconds timeLimit_;
     std::string received_;                // not yet handled
     std::optional<std::size_t> picture_;  // the size of the page picture whose bytes are awaited

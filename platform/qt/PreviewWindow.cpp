@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QScreen>
 #include <QScrollBar>
 #include <QShortcut>
 #include <QSocketNotifier>
@@ -129,7 +130,9 @@ PreviewWindow::PreviewWindow(std::unique_ptr<PreviewDrawing> drawing, const std:
     outcome_ = "Drawing the report...";
     notifier_ = new QSocketNotifier(drawing_->descriptor(), QSocketNotifier::Read, this);
     connect(notifier_, &QSocketNotifier::activated, this, [this] { readPages(); });
-    resize(900, 1000);
+    // A page's width at its printed size, and most of the screen's height.
+    const QRect screen = this->screen() ? this->screen()->availableGeometry() : QRect(0, 0, 1024, 768);
+    resize(std::min(900, screen.width() * 9 / 10), std::min(1000, screen.height() * 9 / 10));
     area_->setFocus();
     updateControls();
 }
