@@ -241,6 +241,12 @@ class ChartDrawing {
         plot.setBottom(plot.bottom() - line - tick);
         plot.setTop(plot.top() + line / 2);
         plot.setRight(plot.right() - (across ? widestValue / 2 : 0));
+        // Category names wider than their columns stand upright below them, each column's, rather than
+        // lying across every so many columns.
+        const bool upright = !across && !settings_.plotArea && !data_.categories.empty() &&
+                             widestCategory + pad > plot.width() / data_.categories.size();
+        const double uprightRoom = upright ? std::min(widestCategory, plot.height() * 0.4) : 0;
+        if (upright) plot.setBottom(plot.bottom() - uprightRoom + line);
         // Where the chart keeps its plot area, it stays there whatever the labels: a fixed scale then
         // draws the same value at the same length in every row's chart.
         if (const auto& kept = settings_.plotArea) {
@@ -303,7 +309,7 @@ class ChartDrawing {
             }
         }
         // Category labels, every one where they fit, else every so many.
-        const double labelRoom = across ? line : widestCategory + pad;
+        const double labelRoom = across || upright ? line : widestCategory + pad;
         const std::size_t every =
             std::max<std::size_t>(1, static_cast<std::size_t>(std::ceil(labelRoom / slot)));
         for (std::size_t i = 0; i < data_.categories.size(); i += every) {
@@ -313,7 +319,15 @@ class ChartDrawing {
                 painter_.drawText(
                     QRectF(plot.left() - tick - pad / 2 - leftLabels, slotStart(i), leftLabels, slot),
                     Qt::AlignRight | Qt::AlignVCenter, text);
-            else
+            else if (upright) {
+                painter_.save();
+                painter_.translate(slotStart(i) + slot / 2, plot.bottom() + tick);
+                painter_.rotate(-90);
+                painter_.drawText(QRectF(-uprightRoom, -line / 2, uprightRoom, line),
+                                  Qt::AlignRight | Qt::AlignVCenter,
+                                  metrics.elidedText(text, Qt::ElideRight, uprightRoom));
+                painter_.restore();
+            } else
                 painter_.drawText(QRectF(slotStart(i) + slot / 2 - widestCategory, plot.bottom() + tick,
                                          2 * widestCategory, line),
                                   Qt::AlignHCenter | Qt::AlignTop, text);

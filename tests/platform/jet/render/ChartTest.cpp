@@ -4,6 +4,7 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
+#include <QPdfWriter>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -195,6 +196,27 @@ for (category, product), amount in sums.items(): print(category + '|' + str(amou
     for (std::string line; std::getline(lines, line);)
         sales[line.substr(0, line.find('|'))].push_back(std::stod(line.substr(line.find('|') + 1)));
     return sales;
+}
+
+TEST(Charts, CategoryNamesWiderThanTheirColumnsAreEachPrintedUpright) {
+    QtApplication qt;
+    if (QStandardPaths::findExecutable("pdftotext").isEmpty()) GTEST_SKIP() << "no pdftotext";
+    render::ChartData data;
+    data.series.push_back({"Sales", {}});
+    for (int i = 1; i <= 9; ++i) {
+        data.categories.push_back("Salesperson " + std::to_string(i));
+        data.series[0].values.push_back(i);
+    }
+    QTemporaryDir folder;
+    const QString pdf = folder.filePath("chart.pdf");
+    {
+        QPdfWriter writer(pdf);
+        QPainter painter(&writer);
+        render::drawChart(painter, QRectF(0, 0, 2.5 * writer.logicalDpiX(), 2.5 * writer.logicalDpiY()),
+                          design::ChartSettings(), data);
+    }
+    const std::string text = outputOf("pdftotext", {pdf, "-"});
+    for (const auto& name : data.categories) EXPECT_THAT(text, HasSubstr(name));
 }
 
 TEST(Charts, SalesByCategoryDrawsEachCategorysProductSalesAsBarsOnOneFixedScale) {
