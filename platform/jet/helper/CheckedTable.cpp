@@ -38,9 +38,9 @@ std::unique_ptr<CheckedTable> CheckedTable::open(MdbHandle* mdb, const PageFile&
     table->facts_ = std::move(*facts);
     table->entry_.object_type = MDB_TABLE;
     table->entry_.table_pg = definitionPage;
-    table->table_ = mdb_read_table(&table->entry_);
-    if (!table->table_ || !mdb_read_columns(table->table_)) return nullptr;
-    mdb_rewind_table(table->table_);
+    table->table_.reset(mdb_read_table(&table->entry_));
+    if (!table->table_ || !mdb_read_columns(table->table_.get())) return nullptr;
+    mdb_rewind_table(table->table_.get());
     return table;
 }
 
@@ -55,7 +55,7 @@ MdbColumn* CheckedTable::column(const std::string& name) const {
 bool CheckedTable::bind(const std::string& name) {
     Binding& binding = bindings_[name];
     binding.buffer.assign(entry_.mdb->bind_size + 1, '\0');
-    return mdb_bind_column_by_name(table_, const_cast<gchar*>(name.c_str()), binding.buffer.data(),
+    return mdb_bind_column_by_name(table_.get(), const_cast<gchar*>(name.c_str()), binding.buffer.data(),
                                    &binding.length) >= 0;
 }
 
@@ -165,7 +165,7 @@ std::optional<std::vector<std::uint8_t>> CheckedTable::longValueBytes(std::span<
 }
 
 bool CheckedTable::forEachRow(const std::function<void()>& row) {
-    while (mdb_fetch_row(table_)) {
+    while (mdb_fetch_row(table_.get())) {
         place_ = {table_->cur_phys_pg, static_cast<std::uint16_t>(table_->cur_row - 1)};
         switch (rows_.take(place_)) {
             case TableRows::Verdict::Keep:

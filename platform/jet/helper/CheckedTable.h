@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "base/UniqueHandle.h"
 #include "platform/jet/helper/PageFile.h"
 #include "platform/jet/helper/TableRows.h"
 
@@ -26,11 +27,6 @@ class CheckedTable {
     // Empty when the table's pages are damaged or libmdb cannot read its definition.
     static std::unique_ptr<CheckedTable> open(MdbHandle* mdb, const PageFile& file, const std::string& name,
                                               std::uint32_t definitionPage, std::size_t maxRows);
-    ~CheckedTable() {
-        if (table_) mdb_free_tabledef(table_);
-    }
-    CheckedTable(const CheckedTable&) = delete;
-    CheckedTable& operator=(const CheckedTable&) = delete;
 
     // Binds a column for text(); false when the table has no such column.
     bool bind(const std::string& column);
@@ -53,7 +49,7 @@ class CheckedTable {
 
     // libmdb's definition of the table: its columns, and where the current row's values lie in the page
     // libmdb holds (the columns' cur_value_start and cur_value_len).
-    const MdbTableDef& definition() const { return *table_; }
+    const MdbTableDef& definition() const { return *table_.get(); }
 
     // Calls row() for each row; false when libmdb delivers other rows than the pages hold.
     bool forEachRow(const std::function<void()>& row);
@@ -80,9 +76,10 @@ class CheckedTable {
     TableRows rows_;
     std::vector<ColumnFacts> facts_;
     MdbCatalogEntry entry_;
-    MdbTableDef* table_ = nullptr;
     std::map<std::string, Binding> bindings_;
     RowPlace place_;
+    // Last, so that it is freed first: before the entry it reads and the buffers bound to its columns.
+    base::Unique<MdbTableDef*, mdb_free_tabledef> table_;
 };
 
 }  // namespace platform::jet::helper
