@@ -5,8 +5,8 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
-#include <QScrollArea>
 #include <QScreen>
+#include <QScrollArea>
 #include <QScrollBar>
 #include <QShortcut>
 #include <QSocketNotifier>
@@ -220,6 +220,9 @@ void PreviewWindow::layOutPage() {
 }
 
 bool PreviewWindow::eventFilter(QObject* watched, QEvent* event) {
+    // The room for the page changes with the window and with the lines above it.
+    if (watched == area_->viewport() && event->type() == QEvent::Resize && zoom_ != Zoom::Custom)
+        layOutPage();
     if (watched == area_->viewport() && event->type() == QEvent::Wheel) {
         auto* wheel = static_cast<QWheelEvent*>(event);
         if (wheel->modifiers() & Qt::ControlModifier) {
@@ -229,11 +232,6 @@ bool PreviewWindow::eventFilter(QObject* watched, QEvent* event) {
         }
     }
     return QWidget::eventFilter(watched, event);
-}
-
-void PreviewWindow::resizeEvent(QResizeEvent* event) {
-    QWidget::resizeEvent(event);
-    if (zoom_ != Zoom::Custom) layOutPage();
 }
 
 }  // namespace platform::qt

@@ -30,6 +30,7 @@
 #include <vector>
 
 #include "platform/jet/ChildProcess.h"
+#include "platform/jet/DocumentNote.h"
 #include "platform/jet/LineProtocol.h"
 #include "platform/jet/RendererProtocol.h"
 #include "platform/jet/design/DesignError.h"
@@ -276,8 +277,11 @@ bool previewJob(const std::vector<std::string>& request) {
                             return drawnReport(request[1], request[2], storage, reports, &canvas);
                         });
         const int pages = canvas.finish();
-        std::string note = platform::jet::printableLine(
-            platform::jet::render::approximationNote(drawn.omissions), platform::jet::kMaxReasonBytes * 3);
+        // What was left out, without the opening words of the document's subject.
+        std::string note = platform::jet::render::approximationNote(drawn.omissions);
+        if (note.starts_with(platform::jet::kApproximationSubjectStart))
+            note.erase(0, platform::jet::kApproximationSubjectStart.size());
+        note = platform::jet::printableLine(note, platform::jet::kMaxReasonBytes * 3);
         return writeResult(joinFields({platform::jet::kDoneAnswer, std::to_string(pages), note}));
     } catch (const NotDrawn& notDrawn) {
         return refuse(notDrawn.what());
