@@ -4,10 +4,12 @@
 #include "app/Product.h"
 #include "app/ShellUtilities.h"
 #include "app/Trap.h"
+#include "catalogue/Access1.h"
 #include "catalogue/ODBCProvider.h"
 #include "export/PdfPrinterCheck.h"
 #include "pages/Form1.h"
 #include "pages/Form2.h"
+#include "platform/Failure.h"
 #include "platform/Ui.h"
 
 namespace calvenor {
@@ -19,13 +21,22 @@ Program::Program(const Services& services)
 
 Program::~Program() = default;
 
-void Program::start() {
+void Program::start(const std::optional<std::string>& database) {
     form1_ = std::make_unique<Form1>(Form1::Services{services_.ui, services_.shell, services_.files,
                                                      settings_, errors_, services_.ado, services_.access,
                                                      longCommands_, [this]() -> Form2& { return form2(); }});
-    if (!Form_Load()) return;
+    if (!Form_Load(database)) return;
     if (form2_ && form2_->window().isVisible()) return;  // the report list took the first page's place
     form1_->window().show();
+    if (passwordAwaited_) form1_->Text2().setFocus();
+}
+
+bool Program::opensWithoutPassword(const std::string& database) {
+    try {
+        return GetTableNames(services_.ado, services_.files, database, "").has_value();
+    } catch (const platform::Failure&) {
+        return false;  // a wrong password, or a file that does not open at all: "Next >" tells which
+    }
 }
 
 Form2& Program::form2() {
@@ -48,7 +59,7 @@ Form2& Program::form2() {
     return *form2_;
 }
 
-bool Program::Form_Load() {
+bool Program::Form_Load(const std::optional<std::string>& database) {
     Trap trap{handlerLocation("Form1", "Form_Load"), errors_};
     auto& form = *form1_;
     auto& ui = services_.ui;
@@ -65,6 +76,8 @@ bool Program::Form_Load() {
         trap.step(126, [&] { form.window().setMouseIcon(cursorFile); });
     }
     trap.step(128, [&] { form.Text1().setText(settings_.GetSetting(Settings::kDatabase, "")); });
+    // Its change handler stores it, as it stores a typed one.
+    if (database) trap.step(129, [&] { form.Text1().setText(*database); });
     trap.step(130, [&] { form.Text2().setText(settings_.GetSetting(Settings::kPassword, "")); });
     bool dataProvider = true;
     trap.step(132, [&] { dataProvider = CheckDataProvider(services_.ado, ui, services_.shell); });
@@ -72,7 +85,16 @@ bool Program::Form_Load() {
         ui.endProgram();
         return false;
     }
-    if (trap.test(134, [&] { return FileExists(services_.files, form.Text1().text()); })) {
+    if (database) {
+        // The remembered password belongs to the remembered database: the one given goes on by itself
+        // only when it needs none, and "Next >" then opens it with none.
+        if (trap.test(133, [&] { return opensWithoutPassword(*database); })) {
+            trap.step(135, [&] { form.Text2().setText(""); });
+            trap.step(136, [&] { form.PushButton3_Click(); });
+        } else {
+            passwordAwaited_ = FileExists(services_.files, *database);
+        }
+    } else if (trap.test(134, [&] { return FileExists(services_.files, form.Text1().text()); })) {
         // "Next >" reports its own failures, under its own location.
         trap.step(136, [&] { form.PushButton3_Click(); });
     }

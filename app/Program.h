@@ -2,6 +2,8 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
+#include <string>
 
 #include "app/ErrorReport.h"
 #include "app/Settings.h"
@@ -56,8 +58,10 @@ class Program {
 
     // Creates the main window and runs its start-up sequence, which may end the program (no data
     // provider) or go on to the report list by itself; then shows the main window unless the report
-    // list took its place.
-    void start();
+    // list took its place. A database named on the command line (a file opened with the program)
+    // takes the remembered one's place as if typed, and goes on to the report list only when it opens
+    // without a password; otherwise the first page waits with the password box focused.
+    void start(const std::optional<std::string>& database = std::nullopt);
 
     Form1& form1() { return *form1_; }
     // The report list page: created and loaded at its first use, then kept until the program ends.
@@ -65,7 +69,8 @@ class Program {
 
   private:
     // False when the program ended during it.
-    bool Form_Load();
+    bool Form_Load(const std::optional<std::string>& database);
+    bool opensWithoutPassword(const std::string& database);
 
     Services services_;
     ErrorReport errors_;
@@ -73,6 +78,7 @@ class Program {
     OneCommandAtATime longCommands_;
     std::unique_ptr<Form1> form1_;
     std::unique_ptr<Form2> form2_;
+    bool passwordAwaited_ = false;  // the database given at start wants a password typed
 };
 
 }  // namespace calvenor

@@ -91,6 +91,8 @@ class TextBox : public Control {
     virtual int selectionLength() const = 0;
     // Asked during onChange: whether the user made the change (typing, pasting) rather than the program.
     virtual bool changeIsTyped() const = 0;
+    // SetFocus: the keyboard's input goes to the box, which raises onGotFocus as a click into it does.
+    virtual void setFocus() = 0;
 
     Event onChange;
     Event onGotFocus;

@@ -27,6 +27,7 @@
 
 namespace {
 
+using platform::win32::fullPath;
 using platform::win32::toUtf8;
 using platform::win32::toWide;
 
@@ -39,18 +40,6 @@ std::optional<std::string> environmentVariable(std::string_view name) {
     if (length == 0 || length >= size) return std::nullopt;
     value.resize(length);
     return toUtf8(value);
-}
-
-// As Windows resolves it from the current folder and drive; "." and ".." parts are gone.
-std::string fullPath(const std::string& path) {
-    const std::wstring wide = toWide(path);
-    const DWORD size = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
-    if (size == 0) return path;
-    std::wstring full(size, L'\0');
-    const DWORD length = GetFullPathNameW(wide.c_str(), size, full.data(), nullptr);
-    if (length == 0 || length >= size) return path;
-    full.resize(length);
-    return toUtf8(full);
 }
 
 // Whether the error stream is a console that takes the escape sequences of a rewritten progress line.

@@ -132,6 +132,10 @@ void QtTextBox::setSelection(int start, int length) {
     }
 }
 
+void QtTextBox::setFocus() {
+    edit_.setFocus(Qt::OtherFocusReason);
+}
+
 int QtTextBox::selectionStart() const {
     const int utf16 = edit_.hasSelectedText() ? edit_.selectionStart() : edit_.cursorPosition();
     return characterPosition(edit_.text(), utf16);

@@ -16,6 +16,7 @@ class QtTextBox final : public QtControl<TextBox, ControlKind::TextBox> {
     int selectionStart() const override;
     int selectionLength() const override;
     bool changeIsTyped() const override { return !settingText_; }
+    void setFocus() override;
 
   private:
     void textChanged();

@@ -1,9 +1,13 @@
 // The Linux edition's entry: Qt's application object, the POSIX stand-ins for the registry, the files
 // and the shell, the database engine standing in for ADO and Access, and the program's start-up; then
-// the event loop until a page ends the program.
+// the event loop until a page ends the program. A file named on the command line (an Access file
+// opened with the program) is the database to start with.
 #include <QApplication>
 #include <exception>
+#include <filesystem>
 #include <optional>
+#include <string>
+#include <system_error>
 
 #include "app/Program.h"
 #include "platform/jet/DocumentNote.h"
@@ -55,7 +59,15 @@ int main(int argc, char* argv[]) {
     calvenor::Program program{
         {ui, shell, files, *registry, ado, access, printers, skin, printerValues, &drawn, {}, &preview}};
     try {
-        program.start();
+        // Qt has taken its own options out of argv; the path is kept whole, made absolute so that it
+        // still names the file when the program is next started from elsewhere.
+        std::optional<std::string> database;
+        if (argc > 1) {
+            std::error_code unresolved;
+            const auto full = std::filesystem::absolute(argv[1], unresolved);
+            database = unresolved ? argv[1] : full.string();
+        }
+        program.start(database);
     } catch (const platform::ProgramEnded&) {
         return 0;  // a page was closed while start-up waited for the user
     }

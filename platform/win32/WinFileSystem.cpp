@@ -101,6 +101,17 @@ std::string reasonFor(DWORD error) {
 
 }  // namespace
 
+std::string fullPath(const std::string& path) {
+    const std::wstring wide = toWide(path);
+    const DWORD size = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+    if (size == 0) return path;
+    std::wstring full(size, L'\0');
+    const DWORD length = GetFullPathNameW(wide.c_str(), size, full.data(), nullptr);
+    if (length == 0 || length >= size) return path;
+    full.resize(length);
+    return toUtf8(full);
+}
+
 std::optional<PathKind> WinFileSystem::examine(std::string_view path) {
     // A NUL would cut the path short and examine a different one.
     if (path.empty() || path.find('\0') != std::string_view::npos) return std::nullopt;

@@ -1,8 +1,14 @@
 #pragma once
 
+#include <string>
+
 #include "platform/FileSystem.h"
 
 namespace platform::win32 {
+
+// As Windows resolves it from the current folder and drive; "." and ".." parts are gone. The path as
+// given when Windows cannot resolve it.
+std::string fullPath(const std::string& path);
 
 class WinFileSystem : public FileSystem {
   public:

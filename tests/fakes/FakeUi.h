@@ -43,15 +43,21 @@ class FakeTextBox : public FakeControl<platform::TextBox> {
     int selectionStart() const override { return selectionStart_; }
     int selectionLength() const override { return selectionLength_; }
     bool changeIsTyped() const override { return typing_; }
+    void setFocus() override { focus(); }
+    bool focused() const { return focused_; }  // whether the box was given the focus
 
     // What the user does.
     void type(std::string_view characters);  // one change per character, at the end of the text, as typed
-    void focus() { onGotFocus(); }
+    void focus() {
+        focused_ = true;
+        onGotFocus();
+    }
 
   private:
     std::string text_;
     int selectionStart_ = 0, selectionLength_ = 0;
     bool typing_ = false;
+    bool focused_ = false;
 };
 
 class FakeLabel : public FakeControl<platform::Label> {

@@ -1,10 +1,17 @@
 // The Windows edition's entry: COM for the folder chooser, Access and ADO; the registry, the files, the
 // shell and the printers through Win32; Access and ADO by automation; then the program's start-up and
-// the message loop until a page ends the program.
+// the message loop until a page ends the program. A file named on the command line (an Access file
+// opened with the program) is the database to start with.
 #include <windows.h>
+// after windows.h, whose types it uses
+#include <stdlib.h>
+
+#include <optional>
+#include <string>
 
 #include "app/Program.h"
 #include "platform/Failure.h"
+#include "platform/win32/WideText.h"
 #include "platform/win32/WinFileSystem.h"
 #include "platform/win32/WinPrinterValuesLock.h"
 #include "platform/win32/WinPrinters.h"
@@ -41,7 +48,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         calvenor::Program program{
             {ui, shell, files, registry, ado, access, printers, skin, printerValues, nullptr, {}, &preview}};
         try {
-            program.start();
+            std::optional<std::string> database;
+            if (__argc > 1) database = win32::fullPath(win32::toUtf8(__wargv[1]));
+            program.start(database);
         } catch (const platform::ProgramEnded&) {
             return 0;  // a page was closed while start-up waited for the user
         }

@@ -75,6 +75,10 @@ void WinTextBox::setSelection(int start, int length) {
     SendMessageW(handle(), EM_SETSEL, static_cast<WPARAM>(from), static_cast<LPARAM>(to));
 }
 
+void WinTextBox::setFocus() {
+    SetFocus(handle());
+}
+
 int WinTextBox::selectionStart() const {
     DWORD from = 0, to = 0;
     SendMessageW(handle(), EM_GETSEL, reinterpret_cast<WPARAM>(&from), reinterpret_cast<LPARAM>(&to));

@@ -64,6 +64,7 @@ class WinTextBox : public WinControl<TextBox> {
     int selectionStart() const override;
     int selectionLength() const override;
     bool changeIsTyped() const override { return !settingText_; }
+    void setFocus() override;
     void command(WORD code) override;
 
   private:

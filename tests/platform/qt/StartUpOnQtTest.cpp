@@ -1,8 +1,10 @@
 // The whole start-up on the Qt backend: the real program over the real engine going straight on to
-// the report list of a remembered database, and the skin beside the program dressing the first page.
+// the report list of a remembered database or of one given on the command line, and the skin beside
+// the program dressing the first page.
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QLineEdit>
 #include <QTest>
 #include <QTreeView>
 #include <filesystem>
@@ -72,16 +74,28 @@ class ShownWindows : public QObject {
     }
 };
 
-TEST(StartUpOnQt, ARememberedDatabaseBringsUpItsReportListAloneAndNothingIsShownBeforeItIsFilled) {
-    const auto reports = sampleReports();
-    ASSERT_FALSE(reports.empty());
+// The real program over the real engine, with its settings in a scratch folder.
+class StartUpOverTheEngine : public ::testing::Test {
+  protected:
+    StartUpOverTheEngine() {
+        shell.programFolderPath = CALVENOR_HELPER_DIR;
+        shell.desktopFolderPath = desktop.path().string();
+    }
+
+    void remember(std::string_view database, std::string_view password) {
+        auto key = registry.createKey(Settings::kKeyPath);
+        key->writeString(Settings::kDatabase, database);
+        key->writeString(Settings::kPassword, password);
+    }
+
+    std::string stored(std::string_view name) {
+        return registry.openKey(Settings::kKeyPath)->readString(name).value_or("(none)");
+    }
+
     test_support::TemporaryFolder registryFolder;
     test_support::TemporaryFolder desktop;
     platform::posix::FileRegistry registry{registryFolder.path().string()};
-    registry.createKey(Settings::kKeyPath)->writeString(Settings::kDatabase, CALVENOR_SAMPLE_DATABASE);
     fakes::FakeShell shell;
-    shell.programFolderPath = CALVENOR_HELPER_DIR;
-    shell.desktopFolderPath = desktop.path().string();
     platform::posix::PosixFileSystem files;
     test_support::NoPrintQueues queues;
     platform::jet::JetAdo ado{jet_tests::testOptions()};
@@ -93,6 +107,12 @@ TEST(StartUpOnQt, ARememberedDatabaseBringsUpItsReportListAloneAndNothingIsShown
     platform::jet::DrawnReportFiles drawn;
     calvenor::Program program{
         {ui, shell, files, registry, ado, access, printers, skin, printerValues, &drawn, [] { return 0.5; }}};
+};
+
+TEST_F(StartUpOverTheEngine, ARememberedDatabaseBringsUpItsReportListAloneAndNothingIsShownBeforeItIsFilled) {
+    const auto reports = sampleReports();
+    ASSERT_FALSE(reports.empty());
+    remember(CALVENOR_SAMPLE_DATABASE, "");
 
     ShownWindows windows;
     program.start();
@@ -117,6 +137,39 @@ TEST(StartUpOnQt, ARememberedDatabaseBringsUpItsReportListAloneAndNothingIsShown
         EXPECT_EQ(shown.window, "Form2");
         EXPECT_EQ(shown.listRows, static_cast<int>(reports.size())) << shown.window;
     }
+}
+
+// A database given on the command line, with another database and its password remembered from an
+// earlier run.
+TEST_F(StartUpOverTheEngine, AGivenDatabaseWithoutAPasswordIsStoredAndOpensStraightOnItsReportList) {
+    remember("/elsewhere/Old.mdb", "old secret");
+    program.start(CALVENOR_SAMPLE_DATABASE);
+    QWidget& form2 = widgetOf(program.form2().window());
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form2));
+
+    EXPECT_FALSE(widgetOf(program.form1().window()).isVisible());
+    EXPECT_EQ(form2.findChild<QTreeView*>("ListView1")->model()->rowCount(),
+              static_cast<int>(sampleReports().size()));
+    EXPECT_EQ(stored(Settings::kDatabase), CALVENOR_SAMPLE_DATABASE);
+    EXPECT_EQ(stored(Settings::kPassword), "");  // the other database's is not this one's
+}
+
+TEST_F(StartUpOverTheEngine, AGivenDatabaseThatNeedsAPasswordIsStoredAndWaitsWithThePasswordBoxFocused) {
+    REQUIRE_TEST_FILE("jet4-v2000-password.mdb");
+    remember("/elsewhere/Old.mdb", "old secret");
+    const std::string database = jet_tests::testFile("jet4-v2000-password.mdb");
+    program.start(database);
+    QWidget& form1 = widgetOf(program.form1().window());
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form1));
+    QApplication::processEvents();
+
+    for (QWidget* window : QApplication::topLevelWidgets())
+        EXPECT_FALSE(window->objectName() == "Form2" && window->isVisible()) << "the report list is shown";
+    auto* text2 = form1.findChild<QLineEdit*>("Text2");
+    EXPECT_EQ(form1.focusWidget(), text2);
+    EXPECT_EQ(text2->selectedText(), "old secret");  // typing replaces it
+    EXPECT_EQ(program.form1().Text1().text(), database);
+    EXPECT_EQ(stored(Settings::kDatabase), database);
 }
 
 QColor pixelOf(QWidget& widget, QPoint point) {
