@@ -1,0 +1,82 @@
+// What a preview believes of its helper: the pages and the end it announces in turn, and nothing else,
+// with the helper standing in as a script that answers as told.
+#include <gtest/gtest.h>
+#include <poll.h>
+
+#include <chrono>
+#include <string>
+#include <vector>
+
+#include "platform/jet/RendererProtocol.h"
+#include "platform/qt/PreviewDrawing.h"
+#include "tests/platform/jet/HelperFolder.h"
+
+namespace {
+
+using platform::qt::PreviewDrawing;
+
+// Everything the drawing gives until it ends or the helper goes quiet: each page's bytes, then
+// "finished: NOTE" or "failed: WHY".
+std::vector<std::string> newsOf(PreviewDrawing& drawing) {
+    std::vector<std::string> told;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (drawing.descriptor() >= 0 && std::chrono::steady_clock::now() < deadline) {
+        pollfd ready{drawing.descriptor(), POLLIN, 0};
+        ::poll(&ready, 1, 100);
+        auto news = drawing.read();
+        for (auto& page : news.pages) told.push_back(page);
+        if (news.finished) told.push_back("finished: " + news.note);
+        if (news.failure) told.push_back("failed: " + *news.failure);
+    }
+    return told;
+}
+
+TEST(PreviewDrawing, BelievesOnlyPagesAndAnEndAnnouncedInTurn) {
+    REQUIRE_TEST_FILE("northwind-jet4.mdb");
+    const std::string outOfTurn =
+        "failed: The report 'Catalog' could not be drawn: the helper program answered out of turn.";
+    const std::string tooLarge = std::to_string(platform::jet::kMaxPagePictureBytes + 1);
+    struct Case {
+        const char* what;
+        std::string answers;  // printf's format, written to the helper's result descriptor
+        std::vector<std::string> told;
+    };
+    const std::vector<Case> cases{
+        {"two pages and the end",
+         "page\\t1\\t3\\nabcpage\\t2\\t2\\nde"
+         "done\\t2\\tcharts\\n",
+         {"abc", "de", "finished: charts"}},
+        {"a refusal after a page",
+         "page\\t1\\t1\\nxerror\\tits design cannot be read\\n",
+         {"x", "failed: The report 'Catalog' could not be drawn: its design cannot be read."}},
+        {"a page out of order", "page\\t2\\t1\\nx", {outOfTurn}},
+        {"a picture too large", "page\\t1\\t" + tooLarge + "\\n", {outOfTurn}},
+        {"an end miscounting the pages", "page\\t1\\t1\\nxdone\\t2\\t\\n", {"x", outOfTurn}},
+        {"something else", "pdf\\t3\\nabc", {outOfTurn}},
+        {"an endless line", "%05000d", {outOfTurn}},
+        {"the end of the helper",
+         "page\\t1\\t1\\nx",
+         {"x", "failed: The report 'Catalog' could not be drawn: the helper program stopped."}},
+    };
+    for (const auto& c : cases) {
+        jet_tests::HelperFolder helpers;
+        helpers.addScript("calvenor-print", "read -r request <&3\nprintf '" + c.answers + "' >&3\n");
+        PreviewDrawing drawing(helpers.options(), jet_tests::testFile("northwind-jet4.mdb"), "");
+        drawing.draw("Catalog", 96, {{"Beginning Date", "1/1/1996"}});
+        EXPECT_EQ(newsOf(drawing), c.told) << c.what;
+        EXPECT_EQ(drawing.descriptor(), -1) << c.what << ": the helper is let go";
+    }
+}
+
+TEST(PreviewDrawing, ADatabaseThatCannotBeOpenedFailsWithTheEnginesWords) {
+    jet_tests::HelperFolder helpers;
+    try {
+        PreviewDrawing drawing(helpers.options(), "/nonexistent/folder/db.mdb", "");
+        ADD_FAILURE() << "a missing file was opened";
+    } catch (const platform::Failure& failure) {
+        EXPECT_NE(failure.number(), 0);
+        EXPECT_FALSE(failure.description().empty());
+    }
+}
+
+}  // namespace
