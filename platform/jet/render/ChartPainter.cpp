@@ -21,6 +21,7 @@ using design::LegendPlace;
 constexpr double kPadding = 4;      // points around the chart's parts
 constexpr double kTickLength = 3;   // points
 constexpr double kSwatch = 6;       // points: a legend entry's colour square
+constexpr double kSmallestLegendPoints = 4;
 constexpr int kMostSteps = 200;     // labels along a value axis, for a scale that asks for more
 constexpr double kHeadroom = 0.05;  // of the values' range, kept above the highest, as Graph keeps it
 
@@ -132,12 +133,18 @@ class ChartDrawing {
     void legend() {
         const auto entries = legendEntries();
         if (entries.empty()) return;
-        painter_.setFont(fontOf(settings_.legendFont.value_or(settings_.labelFont), fontScale_));
+        const bool across = settings_.legend == LegendPlace::Top || settings_.legend == LegendPlace::Bottom;
+        QFont font = fontOf(settings_.legendFont.value_or(settings_.labelFont), fontScale_);
+        // A column of more entries than the chart is high has smaller text, so that every entry shows.
+        const double lines = QFontMetricsF(font, painter_.device()).height() * entries.size();
+        const double room = rest_.height() - 2 * kPadding * point_;
+        if (!across && lines > room && room > 0)
+            font.setPointSizeF(std::max(kSmallestLegendPoints, 0.98 * font.pointSizeF() * room / lines));
+        painter_.setFont(font);
         const QFontMetricsF metrics(painter_.font(), painter_.device());
         const double line = metrics.height(), swatch = kSwatch * point_, pad = kPadding * point_;
         double widest = 0;
         for (const auto& entry : entries) widest = std::max(widest, metrics.horizontalAdvance(entry.first));
-        const bool across = settings_.legend == LegendPlace::Top || settings_.legend == LegendPlace::Bottom;
         const double entryWidth = swatch + pad + widest + pad;
         QSizeF size = across
                           ? QSizeF(std::min(rest_.width(), entryWidth * entries.size() + pad), line + 2 * pad)

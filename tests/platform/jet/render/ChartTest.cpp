@@ -198,25 +198,48 @@ for (category, product), amount in sums.items(): print(category + '|' + str(amou
     return sales;
 }
 
-TEST(Charts, CategoryNamesWiderThanTheirColumnsAreEachPrintedUpright) {
-    QtApplication qt;
-    if (QStandardPaths::findExecutable("pdftotext").isEmpty()) GTEST_SKIP() << "no pdftotext";
-    render::ChartData data;
-    data.series.push_back({"Sales", {}});
-    for (int i = 1; i <= 9; ++i) {
-        data.categories.push_back("Salesperson " + std::to_string(i));
-        data.series[0].values.push_back(i);
-    }
+// The text of a chart drawn 2.5 inches square in a PDF, as pdftotext reads it back from that square.
+std::string printedText(const design::ChartSettings& settings, const render::ChartData& data) {
     QTemporaryDir folder;
     const QString pdf = folder.filePath("chart.pdf");
     {
         QPdfWriter writer(pdf);
+        writer.setPageMargins(QMarginsF());
         QPainter painter(&writer);
         render::drawChart(painter, QRectF(0, 0, 2.5 * writer.logicalDpiX(), 2.5 * writer.logicalDpiY()),
-                          design::ChartSettings(), data);
+                          settings, data);
     }
-    const std::string text = outputOf("pdftotext", {pdf, "-"});
+    return outputOf("pdftotext", {"-x", "0", "-y", "0", "-W", "180", "-H", "180", pdf, "-"});
+}
+
+// Sales of each of so many people.
+render::ChartData salesOf(int people) {
+    render::ChartData data;
+    data.series.push_back({"Sales", {}});
+    for (int i = 1; i <= people; ++i) {
+        data.categories.push_back("Salesperson " + std::to_string(i));
+        data.series[0].values.push_back(i);
+    }
+    return data;
+}
+
+TEST(Charts, CategoryNamesWiderThanTheirColumnsAreEachPrintedUpright) {
+    QtApplication qt;
+    if (QStandardPaths::findExecutable("pdftotext").isEmpty()) GTEST_SKIP() << "no pdftotext";
+    const render::ChartData data = salesOf(9);
+    const std::string text = printedText(design::ChartSettings(), data);
     for (const auto& name : data.categories) EXPECT_THAT(text, HasSubstr(name));
+}
+
+TEST(Charts, ALegendOfMoreEntriesThanTheChartIsHighShowsEachInSmallerText) {
+    QtApplication qt;
+    if (QStandardPaths::findExecutable("pdftotext").isEmpty()) GTEST_SKIP() << "no pdftotext";
+    render::ChartData data{{"2006"}, {}};
+    for (int i = 1; i <= 30; ++i) data.series.push_back({"Product " + std::to_string(i), {1.0 * i}});
+    design::ChartSettings settings;
+    settings.legend = design::LegendPlace::Right;
+    const std::string text = printedText(settings, data);
+    for (const auto& series : data.series) EXPECT_THAT(text, HasSubstr(series.name + "\n"));
 }
 
 TEST(Charts, SalesByCategoryDrawsEachCategorysProductSalesAsBarsOnOneFixedScale) {
