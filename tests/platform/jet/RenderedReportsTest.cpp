@@ -221,23 +221,27 @@ TEST(RenderedReports, AReportWhoseDesignCannotBeReadFailsSayingWhyAndWritesNothi
     EXPECT_FALSE(std::filesystem::exists(folder / "report.pdf"));
 }
 
-// What the PDF says it left out: the rows a parameter query cannot give; the PivotChart forms an unbound
-// report shows in its detail, which it prints once.
+// What the PDF says it left out: the rows a parameter query cannot give; nothing for the PivotChart forms
+// an unbound report shows in its detail, drawn as their charts.
 TEST(RenderedReports, TheDocumentSaysWhatItIsDrawnWithout) {
     struct Case {
         const char* file;
         const char* report;
         const char* subject;
     };
-    for (const Case& c : {Case{"northwind-jet4.mdb", "Employee Sales by Country",
-                               ": drawn without its rows: the record source 'Employee Sales by Country' asks for "
-                               "parameter values ([Beginning Date], [Ending Date]); "},
-                          Case{"reports/northwind2007-ace12.accdb", "Product Sales by Category",
-                               ": forms in PivotChart view are not drawn."}}) {
+    for (const Case& c :
+         {Case{"northwind-jet4.mdb", "Employee Sales by Country",
+               ": drawn without its rows: the record source 'Employee Sales by Country' asks for "
+               "parameter values ([Beginning Date], [Ending Date]); "},
+          Case{"reports/northwind2007-ace12.accdb", "Product Sales by Category", nullptr}}) {
         SCOPED_TRACE(c.report);
         if (!std::filesystem::exists(testFile(c.file))) GTEST_SKIP() << "no " << c.file;
         test_support::TemporaryFolder folder;
-        EXPECT_THAT(pdfInfo(saveReport(testFile(c.file), c.report, folder.path())), HasSubstr(c.subject));
+        const std::string info = pdfInfo(saveReport(testFile(c.file), c.report, folder.path()));
+        if (c.subject)
+            EXPECT_THAT(info, HasSubstr(c.subject));
+        else
+            EXPECT_THAT(info, testing::Not(HasSubstr("approximation")));
     }
 }
 
