@@ -137,7 +137,9 @@ PreviewWindow::PreviewWindow(std::unique_ptr<PreviewDrawing> drawing, const std:
     updateControls();
 }
 
-PreviewWindow::~PreviewWindow() = default;
+PreviewWindow::~PreviewWindow() {
+    delete notifier_;  // before the drawing closes the descriptor it watches
+}
 
 QString PreviewWindow::outcome() const {
     return outcome_;
