@@ -1,23 +1,23 @@
 #include "Timestamps.h"
 
-#include <chrono>
 #include <string>
+
+#include "base/DayNumbers.h"
 
 namespace mkmdb {
 
 Timestamp timestampOf(int year, int month, int day, int hour, int minute, int second) {
-    using namespace std::chrono;
-    const year_month_day date{std::chrono::year{year}, std::chrono::month{static_cast<unsigned>(month)},
-                              std::chrono::day{static_cast<unsigned>(day)}};
-    const year_month_day epoch{std::chrono::year{1899}, December, std::chrono::day{30}};
-    if (month < 1 || day < 1 || !date.ok() || date < epoch || year > 9999)
+    const double days = base::dayNumber(year, month, day);
+    // The day number carries months and days over; a date that is no date comes back as another.
+    const base::CivilTime date = base::civilTime(days);
+    if (month < 1 || day < 1 || date.year != year || date.month != month || date.day != day || days < 0 ||
+        year > 9999)
         throw Error("no such date: " + std::to_string(year) + "-" + std::to_string(month) + "-" +
                     std::to_string(day));
     if (hour < 0 || hour > 23 || minute < 0 || minute > 59 || second < 0 || second > 59)
         throw Error("no such time of day: " + std::to_string(hour) + ":" + std::to_string(minute) + ":" +
                     std::to_string(second));
-    const auto wholeDays = (sys_days{date} - sys_days{epoch}).count();
-    return Timestamp{static_cast<double>(wholeDays) + (hour * 3600 + minute * 60 + second) / 86400.0};
+    return Timestamp{base::withTime(days, base::timeOfDay(hour, minute, second))};
 }
 
 namespace {

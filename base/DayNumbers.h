@@ -1,0 +1,28 @@
+#pragma once
+
+namespace base {
+
+// Calendar arithmetic on the day numbers Access keeps (the same as OLE Automation's dates): the one
+// place that converts between them and calendar dates.
+
+// A moment as a calendar shows it.
+struct CivilTime {
+    int year = 1899, month = 12, day = 30;
+    int hour = 0, minute = 0, second = 0;
+    int weekday = 7;  // 1 Sunday .. 7 Saturday, as Access counts
+};
+
+// Access keeps a moment as days since 1899-12-30; the fraction is the time of day, also for days before
+// that date (-1.25 is 1899-12-29 06:00).
+CivilTime civilTime(double days);
+
+// The day number of a calendar date. Months and days out of range carry over, as DateSerial does
+// (month 13 is January of the next year, day 0 the last day of the month before).
+double dayNumber(int year, int month, int day);
+
+// Adds a time of day (fraction of a day, same sign convention) to a day number.
+double withTime(double date, double timeOfDay);
+
+double timeOfDay(int hour, int minute, int second);
+
+}  // namespace base
