@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "base/AsciiCase.h"
-#include "platform/jet/JetFormat.h"
+#include "platform/jet/file/JetFormat.h"
 
 namespace platform::jet {
 

@@ -7,9 +7,9 @@
 #include <memory>
 #include <vector>
 
-#include "platform/jet/EngineOptions.h"
-#include "platform/jet/FileHeader.h"
-#include "platform/jet/JetFormat.h"
+#include "platform/jet/file/EngineOptions.h"
+#include "platform/jet/file/FileHeader.h"
+#include "platform/jet/file/JetFormat.h"
 
 namespace platform::jet {
 namespace {

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "platform/jet/Catalogue.h"
-#include "platform/jet/DatabaseError.h"
+#include "platform/jet/file/DatabaseError.h"
 
 namespace platform::jet {
 

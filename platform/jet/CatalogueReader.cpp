@@ -7,9 +7,9 @@
 
 #include "platform/Failure.h"
 #include "platform/jet/ChildProcess.h"
-#include "platform/jet/DatabaseError.h"
 #include "platform/jet/HelperPrograms.h"
 #include "platform/jet/LineProtocol.h"
+#include "platform/jet/file/DatabaseError.h"
 
 namespace platform::jet {
 namespace {

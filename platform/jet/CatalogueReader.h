@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "platform/jet/Catalogue.h"
-#include "platform/jet/EngineOptions.h"
-#include "platform/jet/FileHeader.h"
+#include "platform/jet/file/EngineOptions.h"
+#include "platform/jet/file/FileHeader.h"
 
 namespace platform::jet {
 

@@ -12,12 +12,12 @@
 #include "base/Utf8.h"
 #include "platform/jet/CatalogueCache.h"
 #include "platform/jet/CatalogueReader.h"
-#include "platform/jet/DatabaseError.h"
-#include "platform/jet/JetFormat.h"
-#include "platform/jet/crypto/DecryptedCopy.h"
-#include "platform/jet/crypto/EncryptionInfo.h"
-#include "platform/jet/crypto/KeyCache.h"
-#include "platform/jet/crypto/PageCipher.h"
+#include "platform/jet/file/DatabaseError.h"
+#include "platform/jet/file/DecryptedCopy.h"
+#include "platform/jet/file/JetFormat.h"
+#include "platform/jet/file/crypto/EncryptionInfo.h"
+#include "platform/jet/file/crypto/KeyCache.h"
+#include "platform/jet/file/crypto/PageCipher.h"
 #include "platform/posix/ScopedHandles.h"
 
 namespace platform::jet {

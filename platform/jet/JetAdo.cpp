@@ -6,8 +6,8 @@
 #include "platform/Failure.h"
 #include "platform/jet/Catalogue.h"
 #include "platform/jet/ConnectionString.h"
-#include "platform/jet/DatabaseError.h"
 #include "platform/jet/DatabaseFile.h"
+#include "platform/jet/file/DatabaseError.h"
 
 namespace platform::jet {
 namespace {

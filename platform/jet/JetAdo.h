@@ -3,7 +3,7 @@
 #include <memory>
 
 #include "platform/Ado.h"
-#include "platform/jet/EngineOptions.h"
+#include "platform/jet/file/EngineOptions.h"
 
 namespace platform::jet {
 

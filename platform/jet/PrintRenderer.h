@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/jet/EngineOptions.h"
+#include "platform/jet/file/EngineOptions.h"
 
 namespace platform::jet {
 

@@ -11,11 +11,11 @@
 
 #include "platform/Failure.h"
 #include "platform/jet/CatalogueReader.h"
-#include "platform/jet/DatabaseError.h"
 #include "platform/jet/DatabaseFile.h"
 #include "platform/jet/HelperPrograms.h"
 #include "platform/jet/LineProtocol.h"
 #include "platform/jet/RendererProtocol.h"
+#include "platform/jet/file/DatabaseError.h"
 
 namespace platform::qt {
 namespace {

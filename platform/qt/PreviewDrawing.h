@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "platform/jet/ChildProcess.h"
-#include "platform/jet/EngineOptions.h"
+#include "platform/jet/file/EngineOptions.h"
 #include "platform/posix/ScopedHandles.h"
 
 namespace platform::qt {

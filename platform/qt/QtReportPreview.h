@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "platform/ReportPreview.h"
-#include "platform/jet/EngineOptions.h"
+#include "platform/jet/file/EngineOptions.h"
 
 class QWidget;
 

@@ -21,9 +21,9 @@
 
 #include "DatabaseFile.h"
 #include "Fixtures.h"
-#include "platform/jet/DatabaseError.h"
+#include "platform/jet/file/DatabaseError.h"
 #include "platform/jet/DatabaseFile.h"
-#include "platform/jet/crypto/KeyCache.h"
+#include "platform/jet/file/crypto/KeyCache.h"
 
 namespace {
 

@@ -15,7 +15,7 @@
 #include "platform/Failure.h"
 #include "platform/jet/CatalogueReader.h"
 #include "platform/jet/ChildProcess.h"
-#include "platform/jet/DatabaseError.h"
+#include "platform/jet/file/DatabaseError.h"
 #include "platform/jet/DatabaseFile.h"
 #include "platform/jet/HelperPrograms.h"
 #include "platform/jet/LineProtocol.h"

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/jet/LittleEndian.h"
+#include "platform/jet/file/LittleEndian.h"
 
 // Page buffers and the little-endian numbers in them.
 namespace mkmdb {

@@ -3,7 +3,7 @@
 #include "Bytes.h"
 #include "Jet4.h"
 #include "QueryRows.h"
-#include "platform/jet/JetFormat.h"
+#include "platform/jet/file/JetFormat.h"
 
 namespace mkmdb {
 namespace {

@@ -5,7 +5,7 @@
 
 #include "Bytes.h"
 #include "Jet4.h"
-#include "platform/jet/JetFormat.h"
+#include "platform/jet/file/JetFormat.h"
 
 namespace mkmdb {
 namespace {

@@ -3,10 +3,10 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "platform/jet/JetFormat.h"
+#include "platform/jet/file/JetFormat.h"
 
 // Layout constants of the Jet 4 file format (Access 2000-2003 .mdb files) that only the writer needs; the
-// facts the reader shares are in platform/jet/JetFormat.h, and named here as the writer uses them.
+// facts the reader shares are in platform/jet/file/JetFormat.h, and named here as the writer uses them.
 namespace mkmdb::jet4 {
 
 inline constexpr std::size_t kPageSize = platform::jet::page::kJet4Layout.pageSize;

@@ -4,8 +4,8 @@
 
 #include "HeaderPage.h"
 #include "Utf16.h"
-#include "platform/jet/JetFormat.h"
-#include "platform/jet/crypto/PageCipher.h"
+#include "platform/jet/file/JetFormat.h"
+#include "platform/jet/file/crypto/PageCipher.h"
 
 namespace mkmdb {
 namespace {

@@ -3,7 +3,7 @@
 #include <map>
 #include <string>
 
-#include "platform/jet/JetFormat.h"
+#include "platform/jet/file/JetFormat.h"
 
 namespace mkmdb {
 namespace {

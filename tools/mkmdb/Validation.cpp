@@ -9,7 +9,7 @@
 #include "ReportValidation.h"
 #include "Utf16.h"
 #include "base/AsciiCase.h"
-#include "platform/jet/crypto/EncryptionInfo.h"
+#include "platform/jet/file/crypto/EncryptionInfo.h"
 
 namespace mkmdb {
 

@@ -2,10 +2,10 @@
 
 #include <cmath>
 
-#include "platform/jet/LittleEndian.h"
 #include "platform/jet/design/DesignError.h"
 #include "platform/jet/design/DesignStorage.h"
 #include "platform/jet/design/DesignText.h"
+#include "platform/jet/file/LittleEndian.h"
 
 namespace platform::jet::design {
 namespace {

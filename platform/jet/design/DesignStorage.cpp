@@ -6,9 +6,9 @@
 
 #include "base/AsciiCase.h"
 #include "base/UniqueHandle.h"
-#include "platform/jet/LittleEndian.h"
 #include "platform/jet/design/DesignError.h"
 #include "platform/jet/design/DesignText.h"
+#include "platform/jet/file/LittleEndian.h"
 
 namespace platform::jet::design {
 namespace {

@@ -1,8 +1,8 @@
 #include "platform/jet/design/DesignText.h"
 
 #include "base/Utf8.h"
-#include "platform/jet/TextConversion.h"
 #include "platform/jet/design/DesignError.h"
+#include "platform/jet/file/TextConversion.h"
 
 namespace platform::jet::design {
 namespace {

@@ -1,7 +1,7 @@
 #include "platform/jet/design/DesignTree.h"
 
-#include "platform/jet/LittleEndian.h"
 #include "platform/jet/design/DesignError.h"
+#include "platform/jet/file/LittleEndian.h"
 
 namespace platform::jet::design {
 namespace {

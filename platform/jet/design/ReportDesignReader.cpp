@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <map>
 
-#include "platform/jet/LittleEndian.h"
 #include "platform/jet/design/DesignError.h"
 #include "platform/jet/design/DesignProperties.h"
 #include "platform/jet/design/DesignText.h"
 #include "platform/jet/design/PrintSetupLayout.h"
+#include "platform/jet/file/LittleEndian.h"
 
 namespace platform::jet::design {
 namespace {

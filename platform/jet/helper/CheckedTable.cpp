@@ -4,7 +4,7 @@
 #include <cstring>
 #include <set>
 
-#include "platform/jet/LittleEndian.h"
+#include "platform/jet/file/LittleEndian.h"
 
 namespace platform::jet::helper {
 namespace {

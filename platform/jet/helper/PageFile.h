@@ -4,7 +4,7 @@
 #include <optional>
 #include <vector>
 
-#include "platform/jet/JetFormat.h"
+#include "platform/jet/file/JetFormat.h"
 #include "platform/posix/ScopedHandles.h"
 
 namespace platform::jet::helper {

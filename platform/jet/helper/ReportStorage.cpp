@@ -4,10 +4,10 @@
 #include <map>
 
 #include "base/AsciiCase.h"
-#include "platform/jet/JetFormat.h"
-#include "platform/jet/LittleEndian.h"
 #include "platform/jet/design/DesignError.h"
 #include "platform/jet/design/DesignStorage.h"
+#include "platform/jet/file/JetFormat.h"
+#include "platform/jet/file/LittleEndian.h"
 #include "platform/jet/helper/CheckedTable.h"
 
 namespace platform::jet::helper {

@@ -5,7 +5,7 @@
 #include <set>
 #include <span>
 
-#include "platform/jet/LittleEndian.h"
+#include "platform/jet/file/LittleEndian.h"
 
 namespace platform::jet::helper {
 namespace {

@@ -8,8 +8,8 @@
 #include <memory>
 #include <optional>
 
-#include "platform/jet/JetFormat.h"
-#include "platform/jet/LittleEndian.h"
+#include "platform/jet/file/JetFormat.h"
+#include "platform/jet/file/LittleEndian.h"
 #include "platform/jet/helper/PageFile.h"
 #include "platform/jet/helper/ScopedMdb.h"
 #include "platform/jet/query/AsciiCase.h"

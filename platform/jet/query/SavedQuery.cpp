@@ -4,7 +4,7 @@
 #include <cctype>
 #include <map>
 
-#include "platform/jet/JetFormat.h"
+#include "platform/jet/file/JetFormat.h"
 #include "platform/jet/query/AsciiCase.h"
 #include "platform/jet/query/RecordSource.h"
 

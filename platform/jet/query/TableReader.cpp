@@ -10,7 +10,7 @@
 #include <span>
 
 #include "base/Utf8.h"
-#include "platform/jet/LittleEndian.h"
+#include "platform/jet/file/LittleEndian.h"
 #include "platform/jet/query/DayNumbers.h"
 
 namespace platform::jet::query {

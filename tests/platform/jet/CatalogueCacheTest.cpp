@@ -13,7 +13,7 @@
 #include "platform/jet/HelperPrograms.h"
 #include "platform/jet/JetAccess.h"
 #include "platform/jet/JetAdo.h"
-#include "platform/jet/LittleEndian.h"
+#include "platform/jet/file/LittleEndian.h"
 #include "tests/fakes/FakeRegistry.h"
 #include "tests/support/NoPrintQueues.h"
 

@@ -16,11 +16,11 @@
 #include "Fixtures.h"
 #include "TestFiles.h"
 #include "platform/jet/Catalogue.h"
-#include "platform/jet/DatabaseError.h"
 #include "platform/jet/DatabaseFile.h"
 #include "platform/jet/JetAccess.h"
 #include "platform/jet/JetAdo.h"
-#include "platform/jet/LittleEndian.h"
+#include "platform/jet/file/DatabaseError.h"
+#include "platform/jet/file/LittleEndian.h"
 #include "tests/fakes/FakeRegistry.h"
 #include "tests/support/NoPrintQueues.h"
 

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "platform/Failure.h"
-#include "platform/jet/EngineOptions.h"
+#include "platform/jet/file/EngineOptions.h"
 #include "tests/support/TestSupport.h"
 
 namespace jet_tests {

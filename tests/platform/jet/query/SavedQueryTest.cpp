@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "platform/jet/JetFormat.h"
+#include "platform/jet/file/JetFormat.h"
 #include "platform/jet/query/SavedQuery.h"
 #include "tests/platform/jet/query/EngineFixture.h"
 

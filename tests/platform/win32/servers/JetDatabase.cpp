@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "platform/jet/Catalogue.h"
-#include "platform/jet/JetFormat.h"
-#include "platform/jet/LittleEndian.h"
+#include "platform/jet/file/JetFormat.h"
+#include "platform/jet/file/LittleEndian.h"
 #include "platform/win32/WideText.h"
 
 namespace calvenor::stand_in {

@@ -1,4 +1,4 @@
-#include "platform/jet/crypto/Digest.h"
+#include "platform/jet/file/crypto/Digest.h"
 
 #include <openssl/evp.h>
 #include <openssl/rand.h>

@@ -1,9 +1,9 @@
-#include "platform/jet/JetFormat.h"
+#include "platform/jet/file/JetFormat.h"
 
 #include <cmath>
 
-#include "platform/jet/LittleEndian.h"
-#include "platform/jet/crypto/Rc4.h"
+#include "platform/jet/file/LittleEndian.h"
+#include "platform/jet/file/crypto/Rc4.h"
 
 namespace platform::jet::header {
 

@@ -4,8 +4,8 @@
 #include <iterator>
 #include <vector>
 
-#include "TestFiles.h"
-#include "platform/jet/FileHeader.h"
+#include "platform/jet/file/FileHeader.h"
+#include "tests/platform/jet/TestFiles.h"
 
 using namespace platform::jet;
 

@@ -2,8 +2,8 @@
 
 #include <cstdint>
 
-#include "platform/jet/FileHeader.h"
-#include "platform/jet/crypto/PageCipher.h"
+#include "platform/jet/file/FileHeader.h"
+#include "platform/jet/file/crypto/PageCipher.h"
 #include "platform/posix/ScopedHandles.h"
 
 namespace platform::jet::crypto {

@@ -1,11 +1,11 @@
-#include "platform/jet/crypto/EncryptionInfo.h"
+#include "platform/jet/file/crypto/EncryptionInfo.h"
 
 #include <charconv>
 #include <map>
 #include <string>
 #include <string_view>
 
-#include "platform/jet/LittleEndian.h"
+#include "platform/jet/file/LittleEndian.h"
 
 namespace platform::jet::crypto {
 namespace {

@@ -4,7 +4,7 @@
 #include <stdexcept>
 #include <variant>
 
-#include "platform/jet/crypto/Digest.h"
+#include "platform/jet/file/crypto/Digest.h"
 
 // The encryption info an Office-encrypted file keeps in its header page: which cipher encrypts the
 // pages, the salts, and the verifier the password is checked against. It comes from the file, so it is

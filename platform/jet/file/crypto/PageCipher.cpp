@@ -1,11 +1,11 @@
-#include "platform/jet/crypto/PageCipher.h"
+#include "platform/jet/file/crypto/PageCipher.h"
 
 #include <openssl/crypto.h>
 
 #include <algorithm>
 #include <array>
 
-#include "platform/jet/crypto/Rc4.h"
+#include "platform/jet/file/crypto/Rc4.h"
 
 namespace platform::jet::crypto {
 namespace {

@@ -1,4 +1,4 @@
-#include "platform/jet/crypto/KeyCache.h"
+#include "platform/jet/file/crypto/KeyCache.h"
 
 #include <openssl/crypto.h>
 #include <openssl/evp.h>

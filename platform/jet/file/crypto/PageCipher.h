@@ -8,7 +8,7 @@
 #include <string_view>
 #include <utility>
 
-#include "platform/jet/crypto/EncryptionInfo.h"
+#include "platform/jet/file/crypto/EncryptionInfo.h"
 
 namespace platform::jet::crypto {
 

@@ -1,4 +1,4 @@
-#include "platform/jet/crypto/DecryptedCopy.h"
+#include "platform/jet/file/DecryptedCopy.h"
 
 #include <fcntl.h>
 #include <sys/mman.h>
@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "platform/Failure.h"
-#include "platform/jet/JetFormat.h"
-#include "platform/jet/LittleEndian.h"
+#include "platform/jet/file/JetFormat.h"
+#include "platform/jet/file/LittleEndian.h"
 
 namespace platform::jet::crypto {
 namespace {

@@ -1,4 +1,4 @@
-#include "platform/jet/FileHeader.h"
+#include "platform/jet/file/FileHeader.h"
 
 #include <algorithm>
 #include <array>
@@ -6,9 +6,9 @@
 #include <string_view>
 
 #include "base/Utf8.h"
-#include "platform/jet/JetFormat.h"
-#include "platform/jet/LittleEndian.h"
-#include "platform/jet/TextConversion.h"
+#include "platform/jet/file/JetFormat.h"
+#include "platform/jet/file/LittleEndian.h"
+#include "platform/jet/file/TextConversion.h"
 
 namespace platform::jet {
 

@@ -1,4 +1,4 @@
-#include "platform/jet/crypto/Rc4.h"
+#include "platform/jet/file/crypto/Rc4.h"
 
 #include <array>
 #include <utility>

@@ -8,8 +8,8 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/jet/crypto/EncryptionInfo.h"
-#include "platform/jet/crypto/PageCipher.h"
+#include "platform/jet/file/crypto/EncryptionInfo.h"
+#include "platform/jet/file/crypto/PageCipher.h"
 
 namespace platform::jet::crypto {
 

@@ -1,4 +1,4 @@
-#include "platform/jet/DatabaseError.h"
+#include "platform/jet/file/DatabaseError.h"
 
 namespace platform::jet {
 namespace {
