@@ -6,10 +6,10 @@
 #include <set>
 
 #include "platform/Failure.h"
-#include "platform/jet/ChildProcess.h"
-#include "platform/jet/HelperPrograms.h"
-#include "platform/jet/LineProtocol.h"
 #include "platform/jet/file/DatabaseError.h"
+#include "platform/jet/process/ChildProcess.h"
+#include "platform/jet/process/HelperPrograms.h"
+#include "platform/jet/process/LineProtocol.h"
 
 namespace platform::jet {
 namespace {

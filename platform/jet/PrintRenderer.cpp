@@ -13,10 +13,10 @@
 #include <optional>
 
 #include "platform/Failure.h"
-#include "platform/jet/ChildProcess.h"
-#include "platform/jet/HelperPrograms.h"
-#include "platform/jet/LineProtocol.h"
-#include "platform/jet/RendererProtocol.h"
+#include "platform/jet/process/ChildProcess.h"
+#include "platform/jet/process/HelperPrograms.h"
+#include "platform/jet/process/LineProtocol.h"
+#include "platform/jet/process/RendererProtocol.h"
 #include "platform/posix/ScopedHandles.h"
 
 namespace platform::jet {

@@ -12,10 +12,10 @@
 #include "platform/Failure.h"
 #include "platform/jet/CatalogueReader.h"
 #include "platform/jet/DatabaseFile.h"
-#include "platform/jet/HelperPrograms.h"
-#include "platform/jet/LineProtocol.h"
-#include "platform/jet/RendererProtocol.h"
 #include "platform/jet/file/DatabaseError.h"
+#include "platform/jet/process/HelperPrograms.h"
+#include "platform/jet/process/LineProtocol.h"
+#include "platform/jet/process/RendererProtocol.h"
 
 namespace platform::qt {
 namespace {

@@ -5,8 +5,8 @@
 #include <utility>
 #include <vector>
 
-#include "platform/jet/ChildProcess.h"
 #include "platform/jet/file/EngineOptions.h"
+#include "platform/jet/process/ChildProcess.h"
 #include "platform/posix/ScopedHandles.h"
 
 namespace platform::qt {

@@ -7,7 +7,7 @@
 
 #include "platform/Failure.h"
 #include "platform/jet/JetAccess.h"
-#include "platform/jet/RendererProtocol.h"
+#include "platform/jet/process/RendererProtocol.h"
 #include "platform/qt/PreviewWindow.h"
 
 namespace platform::qt {

@@ -26,13 +26,13 @@
 #include "Fixtures.h"
 #include "platform/Failure.h"
 #include "platform/jet/CatalogueCache.h"
-#include "platform/jet/ChildProcess.h"
 #include "platform/jet/DatabaseFile.h"
-#include "platform/jet/HelperPrograms.h"
 #include "platform/jet/JetAccess.h"
 #include "platform/jet/JetAdo.h"
 #include "platform/jet/PdfWriterPrinter.h"
 #include "platform/jet/PrintRenderer.h"
+#include "platform/jet/process/ChildProcess.h"
+#include "platform/jet/process/HelperPrograms.h"
 #include "platform/posix/FileRegistry.h"
 
 namespace {

@@ -31,17 +31,17 @@
 #include <vector>
 
 #include "ChildMemory.h"
-#include "DrawingRecorder.h"
 #include "DatabaseFile.h"
+#include "DrawingRecorder.h"
 #include "Fixtures.h"
 #include "platform/Failure.h"
 #include "platform/jet/Catalogue.h"
 #include "platform/jet/CatalogueReader.h"
 #include "platform/jet/DatabaseFile.h"
-#include "platform/jet/HelperPrograms.h"
 #include "platform/jet/PrintRenderer.h"
 #include "platform/jet/helper/DatabaseReports.h"
 #include "platform/jet/helper/ScopedMdb.h"
+#include "platform/jet/process/HelperPrograms.h"
 #include "platform/jet/render/ReportDocument.h"
 #include "platform/jet/render/ReportRegion.h"
 

@@ -14,11 +14,11 @@
 
 #include "platform/Failure.h"
 #include "platform/jet/CatalogueReader.h"
-#include "platform/jet/ChildProcess.h"
-#include "platform/jet/file/DatabaseError.h"
 #include "platform/jet/DatabaseFile.h"
-#include "platform/jet/HelperPrograms.h"
-#include "platform/jet/LineProtocol.h"
+#include "platform/jet/file/DatabaseError.h"
+#include "platform/jet/process/ChildProcess.h"
+#include "platform/jet/process/HelperPrograms.h"
+#include "platform/jet/process/LineProtocol.h"
 #include "platform/posix/ScopedHandles.h"
 
 namespace {

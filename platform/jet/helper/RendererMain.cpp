@@ -29,16 +29,16 @@
 #include <string>
 #include <vector>
 
-#include "platform/jet/ChildProcess.h"
 #include "platform/jet/DocumentNote.h"
-#include "platform/jet/LineProtocol.h"
-#include "platform/jet/RendererProtocol.h"
 #include "platform/jet/design/DesignError.h"
 #include "platform/jet/helper/DatabaseReports.h"
-#include "platform/jet/helper/HelperProcess.h"
 #include "platform/jet/helper/PageFile.h"
 #include "platform/jet/helper/ReportStorage.h"
 #include "platform/jet/helper/ScopedMdb.h"
+#include "platform/jet/process/ChildProcess.h"
+#include "platform/jet/process/HelperProcess.h"
+#include "platform/jet/process/LineProtocol.h"
+#include "platform/jet/process/RendererProtocol.h"
 #include "platform/jet/query/AsciiCase.h"
 #include "platform/jet/query/Parameters.h"
 #include "platform/jet/query/RecordSource.h"

@@ -19,13 +19,13 @@
 #include <string>
 #include <vector>
 
-#include "platform/jet/LineProtocol.h"
 #include "platform/jet/design/DesignDescription.h"
 #include "platform/jet/design/DesignError.h"
 #include "platform/jet/design/ReportDesignReader.h"
-#include "platform/jet/helper/HelperProcess.h"
 #include "platform/jet/helper/PageFile.h"
 #include "platform/jet/helper/ReportStorage.h"
+#include "platform/jet/process/HelperProcess.h"
+#include "platform/jet/process/LineProtocol.h"
 #include "platform/jet/query/RecordSource.h"
 
 namespace {

@@ -10,10 +10,10 @@
 #include "TestFiles.h"
 #include "platform/Failure.h"
 #include "platform/jet/CatalogueCache.h"
-#include "platform/jet/HelperPrograms.h"
 #include "platform/jet/JetAccess.h"
 #include "platform/jet/JetAdo.h"
 #include "platform/jet/file/LittleEndian.h"
+#include "platform/jet/process/HelperPrograms.h"
 #include "tests/fakes/FakeRegistry.h"
 #include "tests/support/NoPrintQueues.h"
 

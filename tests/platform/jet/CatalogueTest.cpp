@@ -5,7 +5,7 @@
 
 #include "platform/jet/Catalogue.h"
 #include "platform/jet/CatalogueReader.h"
-#include "platform/jet/LineProtocol.h"
+#include "platform/jet/process/LineProtocol.h"
 
 using namespace platform::jet;
 using testing::ElementsAre;

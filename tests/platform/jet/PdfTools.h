@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/jet/ChildProcess.h"
+#include "platform/jet/process/ChildProcess.h"
 
 namespace jet_tests {
 

@@ -4,8 +4,8 @@
 #include "HelperFolder.h"
 #include "TestFiles.h"
 #include "platform/Failure.h"
-#include "platform/jet/HelperPrograms.h"
 #include "platform/jet/PrintRenderer.h"
+#include "platform/jet/process/HelperPrograms.h"
 
 using namespace platform::jet;
 using testing::HasSubstr;

@@ -5,9 +5,9 @@
 #include "Fixtures.h"
 #include "HelperFolder.h"
 #include "platform/Failure.h"
-#include "platform/jet/HelperPrograms.h"
 #include "platform/jet/JetAccess.h"
 #include "platform/jet/PdfWriterPrinter.h"
+#include "platform/jet/process/HelperPrograms.h"
 #include "tests/fakes/FakeRegistry.h"
 #include "tests/support/NoPrintQueues.h"
 

@@ -10,8 +10,8 @@
 #include "PdfTools.h"
 #include "TestFiles.h"
 #include "platform/Failure.h"
-#include "platform/jet/ChildProcess.h"
 #include "platform/jet/JetAccess.h"
+#include "platform/jet/process/ChildProcess.h"
 #include "tests/fakes/FakeRegistry.h"
 #include "tests/support/NoPrintQueues.h"
 

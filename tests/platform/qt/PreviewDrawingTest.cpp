@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/jet/RendererProtocol.h"
+#include "platform/jet/process/RendererProtocol.h"
 #include "platform/qt/PreviewDrawing.h"
 #include "tests/platform/jet/HelperFolder.h"
 

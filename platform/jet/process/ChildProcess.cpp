@@ -1,4 +1,4 @@
-#include "platform/jet/ChildProcess.h"
+#include "platform/jet/process/ChildProcess.h"
 
 #include <fcntl.h>
 #include <poll.h>

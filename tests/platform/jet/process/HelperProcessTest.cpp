@@ -5,7 +5,7 @@
 
 #include <ctime>
 
-#include "platform/jet/helper/HelperProcess.h"
+#include "platform/jet/process/HelperProcess.h"
 
 namespace {
 

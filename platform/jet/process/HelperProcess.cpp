@@ -1,4 +1,4 @@
-#include "platform/jet/helper/HelperProcess.h"
+#include "platform/jet/process/HelperProcess.h"
 
 #include <signal.h>
 #include <sys/prctl.h>
@@ -11,7 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "platform/jet/ChildProcess.h"
+#include "platform/jet/process/ChildProcess.h"
 
 // Sanitizer run-times reserve terabytes of address space for their shadow memory: a bound on it
 // would stop such a build at its start.

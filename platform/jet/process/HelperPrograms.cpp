@@ -1,4 +1,4 @@
-#include "platform/jet/HelperPrograms.h"
+#include "platform/jet/process/HelperPrograms.h"
 
 #include <filesystem>
 #include <system_error>

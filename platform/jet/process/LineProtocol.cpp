@@ -1,4 +1,4 @@
-#include "platform/jet/LineProtocol.h"
+#include "platform/jet/process/LineProtocol.h"
 
 #include "base/Utf8.h"
 

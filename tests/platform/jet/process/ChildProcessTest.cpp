@@ -3,9 +3,9 @@
 #include <chrono>
 #include <csignal>
 
-#include "CapturedOutput.h"
 #include "platform/Failure.h"
-#include "platform/jet/ChildProcess.h"
+#include "platform/jet/process/ChildProcess.h"
+#include "tests/platform/jet/CapturedOutput.h"
 #include "tests/support/TestSupport.h"
 
 using namespace platform::jet;
