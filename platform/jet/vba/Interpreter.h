@@ -1,0 +1,66 @@
+#pragma once
+
+// Runs report code: the procedures of a report's module and of the database's standard modules, called
+// by name as the report's events and expressions need them. Module variables live as long as the
+// interpreter (the whole report); Static locals too.
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/jet/vba/Objects.h"
+#include "platform/jet/vba/Syntax.h"
+
+namespace platform::jet::vba {
+
+// Bounds no report's code reaches; past them a call stops rather than hang or exhaust the process.
+struct RunLimits {
+    std::uint64_t statementsPerCall = 2'000'000;
+    int maxCallDepth = 64;
+    int maxNesting = 1500;  // blocks and expressions being evaluated at once
+    std::size_t maxArrayElements = 1'000'000;
+    std::size_t maxTextBytes = 16u * 1024 * 1024;
+};
+
+struct Services {
+    ReportHost* report = nullptr;       // Me; none for code run outside a report
+    DomainFunctions* domain = nullptr;  // DLookup and the like
+    FunctionLibrary* functions = nullptr;
+};
+
+struct CallResult {
+    bool found = false;      // the procedure exists
+    bool completed = false;  // it ran to its end (or Exit)
+    Value value;             // a function's result
+    // When it stopped: `Detail_Format stops at "Set db = CurrentDb()" (line 12)`, and why.
+    std::string stoppedAt;
+    std::string reason;
+};
+
+class Interpreter {
+  public:
+    // The report's own module is the one named "Report_..."; its code reaches the report's members
+    // without "Me.".
+    Interpreter(std::vector<Module> modules, Services services, RunLimits limits = {});
+    ~Interpreter();
+    Interpreter(const Interpreter&) = delete;
+    Interpreter& operator=(const Interpreter&) = delete;
+
+    bool hasProcedure(std::string_view name) const;
+    // Calls a procedure by name. Arguments passed ByRef (an event's Cancel) come back changed.
+    CallResult call(std::string_view procedure, std::vector<Value>& arguments);
+    CallResult call(std::string_view procedure);
+
+    // What the code did that the report cannot show: MsgBox answered with its default button, calls
+    // reaching outside the report skipped, procedures stopped, parts of modules not read.
+    const std::vector<std::string>& notes() const;
+
+  private:
+    struct State;
+    std::unique_ptr<State> state_;
+};
+
+}  // namespace platform::jet::vba

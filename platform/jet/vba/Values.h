@@ -1,0 +1,47 @@
+#pragma once
+
+// VBA's conversions and operators on Variants: Null propagation, Empty as 0 or "", the numeric type of a
+// result, comparisons as Option Compare Database makes them (case-insensitive).
+
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+#include "platform/jet/vba/Objects.h"
+
+namespace platform::jet::vba {
+
+// A run-time error code can trap with On Error: 6 Overflow, 11 Division by zero, 13 Type mismatch,
+// 94 Invalid use of Null, ...
+struct RuntimeError {
+    long number = 0;
+    std::string description;
+};
+[[noreturn]] void raise(long number);
+
+// The value an object stands for (a control's Value); Type mismatch for one that stands for none.
+Variant valueOf(const Variant& v);
+
+double toDouble(const Variant& v);
+std::string toText(const Variant& v);
+bool toBool(const Variant& v);
+bool isNumeric(const Variant& v);
+
+// A value assigned to a variable declared As type ("integer", "string", "variant", ...).
+Variant coerce(const Variant& v, std::string_view type);
+// A variable's value before its first assignment.
+Variant initialValue(std::string_view type);
+
+// op: + - * / \ mod ^ & = <> < > <= >= and or xor eqv imp like is.
+Variant binary(std::string_view op, const Variant& a, const Variant& b);
+// op: - + not.
+Variant unary(std::string_view op, const Variant& a);
+
+// A date literal's day number (#7/4/1996#, #1996-07-04 10:30#, #10:30 PM#); none for no date.
+std::optional<double> dateLiteral(std::string_view text);
+
+std::string typeName(const Variant& v);
+int varType(const Variant& v);
+
+}  // namespace platform::jet::vba

@@ -1,0 +1,133 @@
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "tests/platform/jet/vba/ProgramRun.h"
+
+namespace platform::jet::vba {
+namespace {
+
+using testing::shown;
+
+struct Program {
+    const char* behaviour;
+    const char* source;  // defines Function F(), called without arguments
+    const char* expected;
+};
+
+class Programs : public ::testing::TestWithParam<Program> {};
+
+TEST_P(Programs, GiveTheirResult) {
+    testing::SmallLibrary library;
+    Interpreter interpreter(testing::modulesOf("Module1", GetParam().source), Services{nullptr, nullptr, &library});
+    EXPECT_EQ(shown(interpreter.call("F")), GetParam().expected) << GetParam().source;
+}
+
+const Program kPrograms[] = {
+    {"precedence", "Function F()\n F = 2 + 3 * 4 ^ 2 \\ 5 Mod 3 & \"|\" & -2 ^ 2\nEnd Function", "2|-4"},
+    {"null propagates, & and And absorb it",
+     "Function F()\n F = IsNull(Null + 1) & (Null & \"a\") & (Null And False)\nEnd Function", "TrueaFalse"},
+    {"empty counts from zero", "Function F()\n Dim c\n c = c + 1: c = c + 1\n F = c\nEnd Function", "2"},
+    {"integers round to even and overflow",
+     "Function F()\n Dim i As Integer\n i = 2.5\n F = i\n i = 40000\nEnd Function",
+     "F stops at \"i = 40000\" (line 5): run-time error 6: Overflow"},
+    {"text compares without case, Like with wildcards",
+     "Function F()\n F = (\"abc\" = \"ABC\") And (\"Smith\" Like \"s*H\") And (\"B7\" Like \"[A-C]#\") And Not (\"x\" Like \"[!x]\")\nEnd Function",
+     "True"},
+    {"dates, hex and continuations",
+     "Function F()\n F = (#7/4/1996# + 1) & \" \" & _\n     (&HFF + &H10) & \" \" & &HFFFF\nEnd Function", "7/5/1996 271 -1"},
+    {"If ElseIf Else, one-line If Else",
+     "Function F()\n Dim x: x = 5\n If x < 3 Then\n F = \"a\"\n ElseIf x < 9 Then\n F = \"b\"\n Else\n F = \"c\"\n End If\n"
+     " If x = 5 Then F = F & \"y\": F = F & \"!\" Else F = F & \"n\"\nEnd Function",
+     "by!"},
+    {"Select Case with Is, To and lists",
+     "Function F()\n Dim v, s\n For Each v In Array(1, 5, 12, 40, \"x\")\n  Select Case v\n  Case 1, 2: s = s & \"a\"\n"
+     "  Case 3 To 10: s = s & \"b\"\n  Case Is > 30: s = s & \"c\"\n  Case \"x\": s = s & \"x\"\n  Case Else: s = s & \"e\"\n"
+     "  End Select\n Next\n F = s\nEnd Function",
+     "abecc"},
+    {"For with Step, Exit For, Do and While loops",
+     "Function F()\n Dim i As Integer, s As String, n As Long\n For i = 10 To 1 Step -3: s = s & i & \",\": Next i\n"
+     " Do While n < 5: n = n + 2: Loop\n Do: n = n + 1: If n > 20 Then Exit Do\n Loop Until n Mod 7 = 0\n"
+     " While n < 30: n = n * 2: Wend\n For i = 1 To 100: If i = 4 Then Exit For\n Next\n F = s & n & \",\" & i\nEnd Function",
+     "10,7,4,1,56,4"},
+    {"ByRef changes the caller's variable, ByVal not",
+     "Sub Bump(a, ByVal b As Integer)\n a = a + 1: b = b + 1\nEnd Sub\nFunction F()\n Dim x, y\n x = 1: y = 1\n Bump x, y\n"
+     " Call Bump(x, y)\n F = x & y\nEnd Function",
+     "31"},
+    {"Optional arguments, defaults, IsMissing, named arguments and ParamArray",
+     "Function G(a, Optional b As Integer = 7, Optional c)\n G = a & b & IsMissing(c)\nEnd Function\n"
+     "Function J(ParamArray p() As Variant)\n J = UBound(p) + 1\nEnd Function\n"
+     "Function F()\n F = G(1) & G(1, c:=2) & G(1, , 3) & J(4, 5, 6)\nEnd Function",
+     "17True17False17False3"},
+    {"module variables and Static locals live across calls",
+     "Dim total As Long\nFunction Counted()\n Static n As Integer\n n = n + 1: total = total + 10\n Counted = n\nEnd Function\n"
+     "Function F()\n Call Counted: Counted\n F = Counted() & \" \" & total\nEnd Function",
+     "3 30"},
+    {"recursion through the function's name",
+     "Function Fact(n)\n If n <= 1 Then Fact = 1 Else Fact = n * Fact(n - 1)\nEnd Function\nFunction F()\n F = Fact(10)\nEnd Function",
+     "3628800"},
+    {"arrays with bounds, ReDim Preserve",
+     "Function F()\n Dim a(1 To 3) As Integer, i\n For i = 1 To 3: a(i) = i * i: Next\n ReDim Preserve a(1 To 4)\n"
+     " a(4) = 100\n F = a(2) + a(4) & \" \" & LBound(a) & UBound(a)\nEnd Function",
+     "104 14"},
+    {"On Error Resume Next and Err",
+     "Function F()\n On Error Resume Next\n Dim x\n x = 1 / 0\n F = Err.Number & \" \" & Err.Description\nEnd Function",
+     "11 Division by zero"},
+    {"On Error GoTo a handler that resumes at a label, line numbers and Rem",
+     "Function F()\n10 On Error GoTo Oops\n Rem a comment\n F = \"a\"\n Err.Raise 5\n F = \"never\"\nDone:\n F = F & \"d\"\n Exit Function\n"
+     "Oops:\n F = F & Err.Number\n Resume Done\nEnd Function",
+     "a5d"},
+    {"Resume Next continues after the failing statement",
+     "Function F()\n On Error GoTo H\n F = \"a\"\n F = F & (1 / 0)\n F = F & \"b\"\n Exit Function\nH:\n F = F & \"h\"\n Resume Next\nEnd Function",
+     "ahb"},
+    {"errors not handled pass to the caller's handler",
+     "Sub Inner()\n Dim i As Integer\n i = \"x\"\nEnd Sub\nFunction F()\n On Error Resume Next\n Inner\n F = Err.Number\nEnd Function", "13"},
+    {"built-in functions come from the library, Left$ as Left",
+     "Function F()\n F = UCase(Left$(\"report\", 3)) & Nz(Null, \"-\") & IIf(1 > 2, \"y\", \"n\") & RGB(1, 2, 3)\nEnd Function",
+     "REP-n197121"},
+    {"MsgBox answers its default button",
+     "Function F()\n F = MsgBox(\"Sure?\", vbYesNo + vbDefaultButton2)\nEnd Function", "7"},
+    {"an unknown object stops the procedure, naming the statement",
+     "Function F()\n Dim db\n F = 1\n Set db = CurrentDb()\n F = 2\nEnd Function",
+     "F stops at \"Set db = CurrentDb()\" (line 4): unknown function CurrentDb"},
+    {"calls reaching outside are skipped",
+     "Function F()\n Shell \"rm -rf /\"\n Kill \"x.txt\"\n Set o = CreateObject(\"Scripting.FileSystemObject\")\n DoCmd.OpenForm \"Dialog\"\n F = \"went on\"\nEnd Function",
+     "went on"},
+    {"a runaway loop stops", "Function F()\n Do\n Loop\nEnd Function", "F stops at \"Do Loop\" (line 2): runs past 2000000 statements"},
+    {"runaway recursion stops",
+     "Function F()\n F = F()\nEnd Function", "F stops at \"F = F()\" (line 2): calls nested deeper than 64"},
+};
+
+INSTANTIATE_TEST_SUITE_P(Vba, Programs, ::testing::ValuesIn(kPrograms));
+
+TEST(VbaInterpreter, NotesWhatTheReportCannotShow) {
+    Interpreter interpreter(testing::modulesOf("Module1", "Sub S()\n MsgBox \"Hi\"\n Shell \"calc\"\nEnd Sub"), Services{});
+    ASSERT_TRUE(interpreter.call("S").completed);
+    ASSERT_EQ(interpreter.notes().size(), 2u);
+    EXPECT_EQ(interpreter.notes()[0], "MsgBox \"Hi\" answered 1");
+    EXPECT_EQ(interpreter.notes()[1], "\"Shell \"calc\"\" (line 3) skipped: Shell reaches outside the report");
+}
+
+// Damaged modules: every cut of real code parses and runs to an end or a stop, never a crash or hang.
+TEST(VbaInterpreter, SurvivesTruncatedAndShuffledModules) {
+    const std::string source =
+        "Option Compare Database\r\nPublic Function modRPT_GetTORange(ByVal varTurnover As Variant _\r\n    ) As Integer\r\n"
+        "    If IsNull(varTurnover) Then\r\n        modRPT_GetTORange = 3\r\n        Exit Function\r\n    End If\r\n"
+        "    Select Case varTurnover\r\n        Case 0 To 110\r\n            modRPT_GetTORange = 1\r\n"
+        "        Case Else\r\n            modRPT_GetTORange = 3\r\n    End Select\r\nEnd Function\r\n"
+        "Sub Loops()\r\n Dim i: For i = 1 To 3: Do While i < 9: i = i + 1: Loop: Next\r\n With Me\r\n .Line (0, 0)-(1, 1)\r\n"
+        " End With\r\n x = \"unterminated\r\n y = #1/2/\r\n On Error GoTo 10\r\n10 Resume Next\r\nEnd Sub\r\n";
+    std::mt19937 random(24);
+    for (int round = 0; round < 400; ++round) {
+        std::string text = source.substr(0, random() % (source.size() + 1));
+        if (round % 2)
+            for (int k = 0; k < 5 && !text.empty(); ++k) text[random() % text.size()] = "()\"#:_.!&\r\n x"[random() % 14];
+        std::vector<Value> arguments{Value(std::int64_t{50})};
+        Interpreter interpreter(testing::modulesOf("Module1", text), Services{}, RunLimits{10000, 16, 400});
+        for (const CallResult& result : {interpreter.call("modRPT_GetTORange", arguments), interpreter.call("Loops")})
+            EXPECT_TRUE(!result.found || result.completed || !result.reason.empty()) << text;
+    }
+}
+
+}  // namespace
+}  // namespace platform::jet::vba
