@@ -9,7 +9,7 @@
 #include <string>
 #include <system_error>
 
-#include "app/Program.h"
+#include "program/Program.h"
 #include "platform/jet/DocumentNote.h"
 #include "platform/jet/InstalledPrinters.h"
 #include "platform/jet/JetAccess.h"

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Program.h"
+#include "program/Program.h"
 #include "platform/jet/DocumentNote.h"
 #include "platform/jet/JetAccess.h"
 #include "platform/jet/JetAdo.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Program.h"
+#include "program/Program.h"
 #include "tests/fakes/FakeDatabase.h"
 #include "tests/fakes/FakeDevices.h"
 #include "tests/fakes/FakeFileSystem.h"

@@ -19,7 +19,7 @@
 
 #include "DatabaseFile.h"
 #include "Fixtures.h"
-#include "app/Program.h"
+#include "program/Program.h"
 #include "pages/Form1.h"
 #include "pages/Form2.h"
 #include "platform/Shell.h"

@@ -9,7 +9,7 @@
 #include <optional>
 #include <string>
 
-#include "app/Program.h"
+#include "program/Program.h"
 #include "platform/Failure.h"
 #include "platform/win32/WideText.h"
 #include "platform/win32/WinFileSystem.h"

@@ -11,7 +11,7 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "app/Program.h"
+#include "program/Program.h"
 #include "app/Settings.h"
 #include "pages/Form1.h"
 #include "platform/qt/QtUi.h"

@@ -22,7 +22,7 @@
 
 #include "DatabaseFile.h"
 #include "Model.h"
-#include "app/Program.h"
+#include "program/Program.h"
 #include "app/Settings.h"
 #include "pages/Form1.h"
 #include "pages/Form2.h"

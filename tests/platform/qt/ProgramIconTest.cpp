@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Program.h"
+#include "program/Program.h"
 #include "pages/Form1.h"
 #include "pages/Form2.h"
 #include "platform/qt/ProgramIcon.h"

@@ -21,7 +21,7 @@
 #include <regex>
 #include <sstream>
 
-#include "app/Program.h"
+#include "program/Program.h"
 #include "pages/Form1.h"
 #include "pages/Form2.h"
 #include "platform/jet/DocumentNote.h"

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Program.h"
+#include "program/Program.h"
 #include "app/Settings.h"
 #include "pages/Form1.h"
 #include "pages/Form2.h"

@@ -1,4 +1,4 @@
-#include "app/Main.h"
+#include "program/Main.h"
 
 #include <chrono>
 #include <memory>

@@ -1,6 +1,6 @@
-#include "app/Program.h"
+#include "program/Program.h"
 
-#include "app/Main.h"
+#include "program/Main.h"
 #include "app/Product.h"
 #include "app/ShellUtilities.h"
 #include "app/Trap.h"
