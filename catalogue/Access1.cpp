@@ -1,3 +1,4 @@
+// Access1 — the database module (see Access1.h).
 #include "catalogue/Access1.h"
 
 #include <memory>

@@ -1,3 +1,5 @@
+// Access1 — the database module: connection strings, opening a database to check it, and its reports'
+// names for the report list.
 #pragma once
 
 #include <functional>

@@ -1,3 +1,4 @@
+// ODBCProvider — the start-up check of the database engine (see ODBCProvider.h).
 #include "catalogue/ODBCProvider.h"
 
 #include <exception>

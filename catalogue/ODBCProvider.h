@@ -1,3 +1,4 @@
+// ODBCProvider — the start-up check that the database engine ADO needs is installed.
 #pragma once
 
 namespace platform {

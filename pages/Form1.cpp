@@ -1,3 +1,4 @@
+// Form1 — the database selection page (see Form1.h).
 #include "pages/Form1.h"
 
 #include "app/ErrorReport.h"

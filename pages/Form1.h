@@ -1,3 +1,5 @@
+// Form1 — the database selection page: the database file (Text1, its "..." is PushButton5), its
+// password (Text2), "Load Sample/Example Database" (PushButton1) and "Next >" (PushButton3).
 #pragma once
 
 #include <functional>

@@ -1,3 +1,4 @@
+// Form2 — the report list page (see Form2.h).
 #include "pages/Form2.h"
 
 #include "app/ErrorReport.h"

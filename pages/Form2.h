@@ -1,3 +1,6 @@
+// Form2 — the report list page: "< Back" (PushButton2), the reports with their check boxes (ListView1),
+// the selection commands (PushButton1, 4, 6, 5), the output folder (Text1, its "..." is PushButton7) and
+// "Save Checked Reports As PDF" (PushButton3).
 #pragma once
 
 #include <memory>

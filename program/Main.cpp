@@ -1,3 +1,4 @@
+// Main — the start-up's own procedures (see Main.h).
 #include "program/Main.h"
 
 #include <chrono>

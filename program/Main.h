@@ -1,3 +1,4 @@
+// Main — the start-up's own procedures: the skin, the maker's home page now and then.
 #pragma once
 
 #include <functional>
@@ -9,7 +10,6 @@ class SkinFramework;
 class Window;
 }  // namespace platform
 
-// The start-up's own procedures.
 namespace calvenor {
 
 // With the skin file beside the program ("\x\o.cjs"), the window takes the button-face colours and the
