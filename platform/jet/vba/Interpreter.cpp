@@ -134,7 +134,7 @@ class ErrObject : public Object {
             return Variant();
         }
         if (n == "raise" && !arguments.empty()) {
-            const long code = static_cast<long>(toDouble(arguments[0]));
+            const long code = static_cast<long>(std::clamp<std::int64_t>(toWhole(arguments[0]), -2147483648LL, 2147483647LL));
             std::string text = arguments.size() > 2 && !arguments[2].isEmpty() && arguments[2].kind != Variant::Kind::Missing
                                    ? toText(arguments[2])
                                    : "";
@@ -150,7 +150,7 @@ class ErrObject : public Object {
         return std::nullopt;
     }
     bool set(std::string_view name, const std::vector<Variant>&, const Variant& value) override {
-        if (sameName(name, "Number")) number = static_cast<long>(toDouble(value));
+        if (sameName(name, "Number")) number = static_cast<long>(std::clamp<std::int64_t>(toWhole(value), -2147483648LL, 2147483647LL));
         else if (sameName(name, "Description")) description = toText(value);
         else return false;
         return true;
@@ -253,8 +253,8 @@ struct Interpreter::State {
         std::vector<std::pair<long, long>> b;
         std::size_t count = 1;
         for (const auto& [low, high] : bounds) {
-            const long l = low ? static_cast<long>(toDouble(evaluate(*low, frame))) : 0;
-            const long h = static_cast<long>(toDouble(evaluate(*high, frame)));
+            const long l = low ? static_cast<long>(std::clamp<std::int64_t>(toWhole(evaluate(*low, frame)), -1000000000, 1000000000)) : 0;
+            const long h = static_cast<long>(std::clamp<std::int64_t>(toWhole(evaluate(*high, frame)), -1000000000, 1000000000));
             if (h < l - 1 || h - l + 1 > static_cast<long>(limits.maxArrayElements)) raise(9);
             count *= static_cast<std::size_t>(h - l + 1);
             if (count > limits.maxArrayElements) throw Stopped{"an array larger than " + std::to_string(limits.maxArrayElements) + " elements"};
@@ -569,9 +569,9 @@ struct Interpreter::State {
         if (n == "ubound" || n == "lbound") {
             need(1);
             if (a[0].kind != Variant::Kind::Array) raise(13);
-            const std::size_t d = given(a, 1) ? static_cast<std::size_t>(toDouble(a[1])) : 1;
-            if (d < 1 || d > a[0].array->bounds.size()) raise(9);
-            const auto [low, high] = a[0].array->bounds[d - 1];
+            const std::int64_t d = given(a, 1) ? toWhole(a[1]) : 1;
+            if (d < 1 || d > static_cast<std::int64_t>(a[0].array->bounds.size())) raise(9);
+            const auto [low, high] = a[0].array->bounds[static_cast<std::size_t>(d - 1)];
             return Variant(Value(static_cast<std::int64_t>(n == "ubound" ? high : low)));
         }
         if (n == "array") {
@@ -588,7 +588,7 @@ struct Interpreter::State {
             need(3);
             std::int64_t c = 0;
             for (int i = 2; i >= 0; --i)
-                c = c * 256 + std::clamp<std::int64_t>(static_cast<std::int64_t>(toDouble(a[static_cast<std::size_t>(i)])), 0, 255);
+                c = c * 256 + std::clamp<std::int64_t>(toWhole(a[static_cast<std::size_t>(i)]), 0, 255);
             return Variant(Value(c));
         }
         if (n == "qbcolor") {
@@ -596,7 +596,7 @@ struct Interpreter::State {
             static const std::int64_t colors[] = {0x000000, 0x800000, 0x008000, 0x808000, 0x000080, 0x800080,
                                                   0x008080, 0xC0C0C0, 0x808080, 0xFF0000, 0x00FF00, 0xFFFF00,
                                                   0x0000FF, 0xFF00FF, 0x00FFFF, 0xFFFFFF};
-            const auto i = static_cast<std::int64_t>(toDouble(a[0]));
+            const std::int64_t i = toWhole(a[0]);
             if (i < 0 || i > 15) raise(5);
             return Variant(Value(colors[i]));
         }
@@ -612,7 +612,7 @@ struct Interpreter::State {
             return !c.isNull() && toBool(c) ? a[1] : a[2];
         }
         if (n == "msgbox") {
-            const std::int64_t buttons = given(a, 1) ? static_cast<std::int64_t>(toDouble(a[1])) : 0;
+            const std::int64_t buttons = given(a, 1) ? toWhole(a[1]) : 0;
             const std::int64_t answer = defaultAnswer(buttons);
             const Variant prompt = given(a, 0) ? valueOf(a[0]) : Variant();
             note("MsgBox \"" + (prompt.isNull() ? std::string("Null") : toText(prompt)) + "\" answered " +

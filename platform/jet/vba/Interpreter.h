@@ -20,7 +20,7 @@ namespace platform::jet::vba {
 struct RunLimits {
     std::uint64_t statementsPerCall = 2'000'000;
     int maxCallDepth = 64;
-    int maxNesting = 1500;  // blocks and expressions being evaluated at once
+    int maxNesting = 600;  // blocks and expressions being evaluated at once: the stack they take
     std::size_t maxArrayElements = 1'000'000;
     std::size_t maxTextBytes = 16u * 1024 * 1024;
 };

@@ -196,7 +196,10 @@ double toDouble(const Variant& in) {
     if (x.isNull()) raise(94);
     if (x.holds<bool>()) return x.get<bool>() ? -1 : 0;
     if (x.holds<std::int64_t>()) return static_cast<double>(x.get<std::int64_t>());
-    if (x.holds<double>()) return x.get<double>();
+    if (x.holds<double>()) {
+        if (!std::isfinite(x.get<double>())) raise(6);
+        return x.get<double>();
+    }
     if (x.holds<query::Currency>()) return static_cast<double>(x.get<query::Currency>().tenThousandths) / 10000.0;
     if (x.holds<query::Decimal>()) return decimalDouble(x.get<query::Decimal>());
     if (x.holds<query::Date>()) return x.get<query::Date>().days;
@@ -205,6 +208,12 @@ double toDouble(const Variant& in) {
         if (auto d = dateLiteral(x.get<std::string>())) return *d;
     }
     raise(13);
+}
+
+std::int64_t toWhole(const Variant& v) {
+    const double d = roundEven(toDouble(v));
+    if (!(std::fabs(d) <= 9.2e18)) raise(6);
+    return static_cast<std::int64_t>(d);
 }
 
 bool isNumeric(const Variant& in) {
@@ -420,9 +429,7 @@ Variant unary(std::string_view op, const Variant& in) {
     if (a.isNull()) return a;
     if (op == "not") {
         if (a.kind == Variant::Kind::Scalar && a.value.holds<bool>()) return Value(!a.value.get<bool>());
-        const double d = roundEven(toDouble(a));
-        if (std::fabs(d) > 9.2e18) raise(6);
-        return Value(~static_cast<std::int64_t>(d));
+        return Value(~toWhole(a));
     }
     if (op == "+") return a.isEmpty() ? Variant(Value(std::int64_t{0})) : a;
     if (isWhole(a)) return wholeResult(-static_cast<long double>(wholeOf(a)));
@@ -453,8 +460,7 @@ Variant binary(std::string_view op, const Variant& inA, const Variant& inB) {
             if (op == "or" && !other.isNull() && toDouble(other) != 0 && bothBool) return Value(true);
             return Value();
         }
-        const auto x = static_cast<std::int64_t>(roundEven(toDouble(a)));
-        const auto y = static_cast<std::int64_t>(roundEven(toDouble(b)));
+        const std::int64_t x = toWhole(a), y = toWhole(b);
         std::int64_t r = 0;
         if (op == "and") r = x & y;
         else if (op == "or") r = x | y;

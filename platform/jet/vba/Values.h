@@ -3,6 +3,7 @@
 // VBA's conversions and operators on Variants: Null propagation, Empty as 0 or "", the numeric type of a
 // result, comparisons as Option Compare Database makes them (case-insensitive).
 
+#include <cstdint>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -24,6 +25,8 @@ struct RuntimeError {
 Variant valueOf(const Variant& v);
 
 double toDouble(const Variant& v);
+// A whole number as Long arithmetic takes it: rounded to even, Overflow past 64 bits.
+std::int64_t toWhole(const Variant& v);
 std::string toText(const Variant& v);
 bool toBool(const Variant& v);
 bool isNumeric(const Variant& v);

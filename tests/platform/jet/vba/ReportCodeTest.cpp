@@ -96,6 +96,30 @@ class FakeReport : public ReportHost {
         drawn.push_back("point " + std::to_string(static_cast<int>(p.x)));
     }
     void print(std::string_view text) override { drawn.push_back("print " + std::string(text)); }
+    bool doCmd(std::string_view action, const std::vector<Value>& arguments) override {
+        if (action != "OpenForm") return false;
+        drawn.push_back("opened " + toText(Variant(arguments.at(0))) + " as " + toText(Variant(arguments.at(5))));
+        return true;
+    }
+    // Forms![Dialog]!Field: the dialog's values, as its parameters were answered.
+    struct Items : Object {
+        std::map<std::string, Variant> items;
+        std::string typeName() const override { return "Form"; }
+        std::optional<Variant> get(std::string_view, const std::vector<Variant>&) override { return std::nullopt; }
+        bool set(std::string_view, const std::vector<Variant>&, const Variant&) override { return false; }
+        std::optional<Variant> item(const Variant& key) override {
+            auto it = items.find(toText(key));
+            return it == items.end() ? std::nullopt : std::optional<Variant>(it->second);
+        }
+    };
+    std::shared_ptr<Object> applicationObject(std::string_view name) override {
+        if (name != "Forms") return nullptr;
+        auto dialog = std::make_shared<Items>();
+        dialog->items["ShowDetails"] = Value(false);
+        auto forms = std::make_shared<Items>();
+        forms->items["Sales by Year Dialog"] = Variant::of(dialog);
+        return forms;
+    }
 };
 
 struct ReportRun {
@@ -154,6 +178,21 @@ TEST(VbaReportCode, DrawingMethodsReachTheReport) {
     const CallResult result = run.interpreter->call("Report_Page");
     ASSERT_TRUE(result.completed) << shown(result);
     EXPECT_EQ(run.report.drawn, (std::vector<std::string>{"circle r50 colored", "point 7", "print Total: 5", "line 0,0 to 9,9 BF"}));
+}
+
+// Northwind's Sales by Year: its dialog opened by the host, its values read through Forms; other
+// DoCmd actions are skipped and noted.
+TEST(VbaReportCode, DialogFormsReachTheHost) {
+    ReportRun run("Private Sub Report_Open(Cancel As Integer)\n    DoCmd.OpenForm \"Sales by Year Dialog\", , , , , acDialog\n"
+                  "    DoCmd.Maximize\nEnd Sub\nPrivate Sub Detail_Format(Cancel As Integer, FormatCount As Integer)\n"
+                  "    If Forms![Sales by Year Dialog]!ShowDetails = False Then Cancel = True\nEnd Sub\n");
+    std::vector<Value> open{Value(std::int64_t{0})}, format{Value(std::int64_t{0}), Value(std::int64_t{1})};
+    ASSERT_TRUE(run.interpreter->call("Report_Open", open).completed);
+    ASSERT_TRUE(run.interpreter->call("Detail_Format", format).completed);
+    EXPECT_EQ(run.report.drawn, std::vector<std::string>{"opened Sales by Year Dialog as 3"});
+    EXPECT_EQ(format[0], Value(std::int64_t{-1}));
+    EXPECT_EQ(run.interpreter->notes(),
+              std::vector<std::string>{"\"DoCmd.Maximize\" (line 3) skipped: DoCmd.Maximize reaches outside the report"});
 }
 
 // modRpt of insideout-ch8-reports: a function its group levels and text boxes call.
