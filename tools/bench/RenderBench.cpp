@@ -40,10 +40,10 @@
 #include "platform/jet/DatabaseFile.h"
 #include "platform/jet/PrintRenderer.h"
 #include "platform/jet/helper/DatabaseReports.h"
-#include "platform/jet/helper/ScopedMdb.h"
 #include "platform/jet/process/HelperPrograms.h"
 #include "platform/jet/render/ReportDocument.h"
 #include "platform/jet/render/ReportRegion.h"
+#include "platform/jet/tables/ScopedMdb.h"
 
 namespace {
 

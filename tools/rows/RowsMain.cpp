@@ -10,8 +10,8 @@
 #include <iostream>
 #include <string>
 
-#include "platform/jet/helper/ScopedMdb.h"
 #include "platform/jet/query/RecordSource.h"
+#include "platform/jet/tables/ScopedMdb.h"
 
 namespace {}  // namespace
 

@@ -4,10 +4,10 @@
 #include <utility>
 
 #include "platform/jet/design/ReportDesignReader.h"
-#include "platform/jet/helper/ReportStorage.h"
 #include "platform/jet/query/Parameters.h"
 #include "platform/jet/query/RecordSource.h"
 #include "platform/jet/render/ReportSource.h"
+#include "platform/jet/tables/ReportStorage.h"
 
 namespace platform::jet::helper {
 

@@ -23,10 +23,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/jet/helper/CheckedTable.h"
-#include "platform/jet/helper/PageFile.h"
 #include "platform/jet/process/HelperProcess.h"
 #include "platform/jet/process/LineProtocol.h"
+#include "platform/jet/tables/CheckedTable.h"
+#include "platform/jet/tables/PageFile.h"
 
 namespace {
 

@@ -32,9 +32,6 @@
 #include "platform/jet/DocumentNote.h"
 #include "platform/jet/design/DesignError.h"
 #include "platform/jet/helper/DatabaseReports.h"
-#include "platform/jet/helper/PageFile.h"
-#include "platform/jet/helper/ReportStorage.h"
-#include "platform/jet/helper/ScopedMdb.h"
 #include "platform/jet/process/ChildProcess.h"
 #include "platform/jet/process/HelperProcess.h"
 #include "platform/jet/process/LineProtocol.h"
@@ -46,6 +43,9 @@
 #include "platform/jet/render/ReportDocument.h"
 #include "platform/jet/render/ReportRegion.h"
 #include "platform/jet/render/ReportSource.h"
+#include "platform/jet/tables/PageFile.h"
+#include "platform/jet/tables/ReportStorage.h"
+#include "platform/jet/tables/ScopedMdb.h"
 
 namespace {
 

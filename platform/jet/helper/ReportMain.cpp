@@ -22,11 +22,11 @@
 #include "platform/jet/design/DesignDescription.h"
 #include "platform/jet/design/DesignError.h"
 #include "platform/jet/design/ReportDesignReader.h"
-#include "platform/jet/helper/PageFile.h"
-#include "platform/jet/helper/ReportStorage.h"
 #include "platform/jet/process/HelperProcess.h"
 #include "platform/jet/process/LineProtocol.h"
 #include "platform/jet/query/RecordSource.h"
+#include "platform/jet/tables/PageFile.h"
+#include "platform/jet/tables/ReportStorage.h"
 
 namespace {
 

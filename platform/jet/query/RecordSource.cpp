@@ -10,13 +10,13 @@
 
 #include "platform/jet/file/JetFormat.h"
 #include "platform/jet/file/LittleEndian.h"
-#include "platform/jet/helper/PageFile.h"
-#include "platform/jet/helper/ScopedMdb.h"
 #include "platform/jet/query/AsciiCase.h"
 #include "platform/jet/query/Parameters.h"
 #include "platform/jet/query/QueryEngine.h"
 #include "platform/jet/query/SavedQuery.h"
 #include "platform/jet/query/TableReader.h"
+#include "platform/jet/tables/PageFile.h"
+#include "platform/jet/tables/ScopedMdb.h"
 
 namespace platform::jet::query {
 namespace {

@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/jet/helper/CheckedTable.h"
-#include "platform/jet/helper/PageFile.h"
 #include "platform/jet/query/ColumnType.h"
 #include "platform/jet/query/RecordSource.h"
+#include "platform/jet/tables/CheckedTable.h"
+#include "platform/jet/tables/PageFile.h"
 
 namespace platform::jet::query {
 

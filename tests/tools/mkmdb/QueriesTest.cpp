@@ -10,8 +10,8 @@
 #include "DatabaseFile.h"
 #include "Description.h"
 #include "RunProgram.h"
-#include "platform/jet/helper/ScopedMdb.h"
 #include "platform/jet/query/RecordSource.h"
+#include "platform/jet/tables/ScopedMdb.h"
 #include "tests/support/TestSupport.h"
 
 namespace mkmdb {

@@ -6,8 +6,8 @@
 #include "platform/jet/design/ChartObject.h"
 #include "platform/jet/design/DesignError.h"
 #include "platform/jet/design/ReportDesignReader.h"
-#include "platform/jet/helper/ReportStorage.h"
-#include "platform/jet/helper/ScopedMdb.h"
+#include "platform/jet/tables/ReportStorage.h"
+#include "platform/jet/tables/ScopedMdb.h"
 #include "tests/support/TestSupport.h"
 
 namespace {

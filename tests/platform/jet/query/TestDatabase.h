@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <string>
 
-#include "platform/jet/helper/ScopedMdb.h"
+#include "platform/jet/tables/ScopedMdb.h"
 #include "tests/support/TestSupport.h"
 
 namespace query_tests {

@@ -15,11 +15,11 @@
 #include <sstream>
 
 #include "platform/jet/helper/DatabaseReports.h"
-#include "platform/jet/helper/ScopedMdb.h"
 #include "platform/jet/render/ChartPainter.h"
 #include "platform/jet/render/Charts.h"
 #include "platform/jet/render/ReportDocument.h"
 #include "platform/jet/render/SubreportLink.h"
+#include "platform/jet/tables/ScopedMdb.h"
 #include "tests/support/TestSupport.h"
 
 using namespace platform::jet;

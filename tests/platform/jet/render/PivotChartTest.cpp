@@ -12,12 +12,12 @@
 
 #include "platform/jet/design/DesignError.h"
 #include "platform/jet/helper/DatabaseReports.h"
-#include "platform/jet/helper/ScopedMdb.h"
 #include "platform/jet/query/DayNumbers.h"
 #include "platform/jet/render/Charts.h"
 #include "platform/jet/render/ReportDocument.h"
 #include "platform/jet/render/ReportEvaluator.h"
 #include "platform/jet/render/Subreports.h"
+#include "platform/jet/tables/ScopedMdb.h"
 #include "tests/support/TestSupport.h"
 
 using namespace platform::jet;

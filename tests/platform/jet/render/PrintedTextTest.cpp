@@ -8,9 +8,9 @@
 #include <filesystem>
 
 #include "platform/jet/design/ReportDesignReader.h"
-#include "platform/jet/helper/ReportStorage.h"
-#include "platform/jet/helper/ScopedMdb.h"
 #include "platform/jet/render/ReportDocument.h"
+#include "platform/jet/tables/ReportStorage.h"
+#include "platform/jet/tables/ScopedMdb.h"
 #include "tests/platform/jet/render/DesignParts.h"
 #include "tests/support/TestSupport.h"
 

@@ -1,4 +1,4 @@
-#include "platform/jet/helper/PageFile.h"
+#include "platform/jet/tables/PageFile.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -14,8 +14,8 @@
 #include <vector>
 
 #include "base/UniqueHandle.h"
-#include "platform/jet/helper/PageFile.h"
-#include "platform/jet/helper/TableRows.h"
+#include "platform/jet/tables/PageFile.h"
+#include "platform/jet/tables/TableRows.h"
 
 namespace platform::jet::helper {
 

@@ -1,4 +1,4 @@
-#include "platform/jet/helper/ReportStorage.h"
+#include "platform/jet/tables/ReportStorage.h"
 
 #include <algorithm>
 #include <map>
@@ -8,7 +8,7 @@
 #include "platform/jet/design/DesignStorage.h"
 #include "platform/jet/file/JetFormat.h"
 #include "platform/jet/file/LittleEndian.h"
-#include "platform/jet/helper/CheckedTable.h"
+#include "platform/jet/tables/CheckedTable.h"
 
 namespace platform::jet::helper {
 namespace {

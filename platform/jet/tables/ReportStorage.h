@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "platform/jet/design/DesignStorage.h"
-#include "platform/jet/helper/PageFile.h"
+#include "platform/jet/tables/PageFile.h"
 
 namespace platform::jet::helper {
 

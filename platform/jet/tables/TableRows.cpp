@@ -1,4 +1,4 @@
-#include "platform/jet/helper/TableRows.h"
+#include "platform/jet/tables/TableRows.h"
 
 #include <algorithm>
 #include <map>

@@ -1,4 +1,4 @@
-#include "platform/jet/helper/CheckedTable.h"
+#include "platform/jet/tables/CheckedTable.h"
 
 #include <algorithm>
 #include <cstring>

@@ -6,7 +6,7 @@
 #include <optional>
 #include <vector>
 
-#include "platform/jet/helper/PageFile.h"
+#include "platform/jet/tables/PageFile.h"
 
 namespace platform::jet::helper {
 
