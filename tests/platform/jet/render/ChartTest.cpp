@@ -14,7 +14,7 @@
 #include <map>
 #include <sstream>
 
-#include "platform/jet/helper/DatabaseReports.h"
+#include "platform/jet/programs/DatabaseReports.h"
 #include "platform/jet/render/ChartPainter.h"
 #include "platform/jet/render/Charts.h"
 #include "platform/jet/render/ReportDocument.h"

@@ -11,7 +11,7 @@
 #include <map>
 
 #include "platform/jet/design/DesignError.h"
-#include "platform/jet/helper/DatabaseReports.h"
+#include "platform/jet/programs/DatabaseReports.h"
 #include "platform/jet/query/DayNumbers.h"
 #include "platform/jet/render/Charts.h"
 #include "platform/jet/render/ReportDocument.h"

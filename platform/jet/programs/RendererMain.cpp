@@ -31,11 +31,11 @@
 
 #include "platform/jet/DocumentNote.h"
 #include "platform/jet/design/DesignError.h"
-#include "platform/jet/helper/DatabaseReports.h"
 #include "platform/jet/process/ChildProcess.h"
 #include "platform/jet/process/HelperProcess.h"
 #include "platform/jet/process/LineProtocol.h"
 #include "platform/jet/process/RendererProtocol.h"
+#include "platform/jet/programs/DatabaseReports.h"
 #include "platform/jet/query/AsciiCase.h"
 #include "platform/jet/query/Parameters.h"
 #include "platform/jet/query/RecordSource.h"
