@@ -1132,9 +1132,7 @@ Interpreter::Interpreter(std::vector<Module> modules, Services services, RunLimi
             const Statement& s = *statement;
             try {
                 if (s.kind == Statement::Kind::Declare) {
-                    const std::string first = lower(s.source.substr(0, s.source.find(' ')));
-                    const bool isPublic = first == "public" || first == "global";
-                    st.declare(s, nullptr, m.variables, isPublic, &m.publicNames);
+                    st.declare(s, nullptr, m.variables, s.isPublic, &m.publicNames);
                 } else if (s.kind == Statement::Kind::Unsupported) {
                     st.note(m.module.name + ": \"" + s.source + "\" (line " + std::to_string(s.line) +
                             ") is not run: " + s.text);

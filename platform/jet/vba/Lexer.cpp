@@ -95,6 +95,10 @@ std::vector<Token> tokenize(std::string_view s) {
             while (i < s.size() && isIdentifierPart(static_cast<unsigned char>(s[i]))) ++i;
             // Type characters: Left$, Count%, Total&, Amount@, x!, y#.
             if (i < s.size() && (s[i] == '$' || s[i] == '%' || s[i] == '@')) ++i;
+            // Total& is a Long, but a&b and x &H10 are not.
+            else if (i < s.size() && s[i] == '&' &&
+                     (i + 1 >= s.size() || !(std::isalnum(static_cast<unsigned char>(s[i + 1])) || s[i + 1] == '_')))
+                ++i;
             std::string word(s.substr(begin, i - begin));
             if (sameName(word, "Rem") && atStatementStart()) {
                 while (i < s.size() && s[i] != '\r' && s[i] != '\n') ++i;

@@ -37,12 +37,14 @@ class Parser {
                     module.procedures.push_back(parseProcedure(module));
                     continue;
                 }
-                if (isWord("Type") || isWord("Enum") || ((isWord("Private") || isWord("Public")) &&
-                                                         (isWord("Type", 1) || isWord("Enum", 1)))) {
-                    const bool isEnum = isWord("Enum") || isWord("Enum", 1);
-                    skipTo({isEnum ? "Enum" : "Type"});
-                    module.problems.push_back("line " + std::to_string(tokens_[start].line) + ": " +
-                                              (isEnum ? "Enum" : "Type") + " blocks are not read");
+                if (isWord("Enum") || ((isWord("Private") || isWord("Public")) && isWord("Enum", 1))) {
+                    module.declarations.push_back(parseEnum());
+                    continue;
+                }
+                if (isWord("Type") || ((isWord("Private") || isWord("Public")) && isWord("Type", 1))) {
+                    skipTo({"Type"});
+                    module.problems.push_back("line " + std::to_string(tokens_[start].line) +
+                                              ": Type blocks are not read");
                     continue;
                 }
                 module.declarations.push_back(parseStatement());
@@ -172,6 +174,43 @@ class Parser {
         return statement;
     }
 
+    // An Enum's members as constants: each one more than the one before unless given.
+    std::unique_ptr<Statement> parseEnum() {
+        auto s = std::make_unique<Statement>();
+        s->kind = Statement::Kind::Declare;
+        s->line = peek().line;
+        s->text = "const";
+        s->isPublic = !accept("Private");
+        accept("Public");
+        expectWord("Enum");
+        s->source = "Enum " + identifier();
+        std::string previous;
+        for (;;) {
+            skipSeparators();
+            if (at(TokenKind::EndOfFile)) fail("Enum without End Enum");
+            if (accept("End")) {
+                expectWord("Enum");
+                return s;
+            }
+            Declared member;
+            member.name = identifier();
+            member.type = "long";
+            if (acceptOperator("=")) {
+                member.value = parseExpression();
+            } else if (previous.empty()) {
+                member.value = make(Expression::Kind::Literal, "0");
+                member.value->literalKind = static_cast<int>(TokenKind::Integer);
+            } else {
+                member.value = make(Expression::Kind::Binary, "+");
+                member.value->left = make(Expression::Kind::Name, previous);
+                member.value->right = make(Expression::Kind::Literal, "1");
+                member.value->right->literalKind = static_cast<int>(TokenKind::Integer);
+            }
+            previous = member.name;
+            s->declared.push_back(std::move(member));
+        }
+    }
+
     bool startsProcedure() const {
         std::size_t i = 0;
         while (isWord("Public", i) || isWord("Private", i) || isWord("Friend", i) || isWord("Static", i) ||
@@ -290,6 +329,12 @@ class Parser {
         if (lineStart && token.kind == TokenKind::Identifier && isOperator(":", 1) && !isKeyword(token.text)) {
             s.kind = K::Label;
             s.text = lower(next().text);
+            return;
+        }
+        if (isOperator("#")) {
+            // #If, #Else, #Const: conditional compilation, read as if every branch were there.
+            s.kind = K::Skipped;
+            while (!at(TokenKind::EndOfLine) && !at(TokenKind::EndOfFile)) next();
             return;
         }
         if (token.kind != TokenKind::Identifier && !isOperator(".") && !isOperator("!")) fail("not a statement");
@@ -497,6 +542,7 @@ class Parser {
         s.kind = Statement::Kind::Declare;
         bool isConst = false;
         for (;;) {
+            if (isWord("Public") || isWord("Global")) s.isPublic = true;
             if (accept("Dim") || accept("Private") || accept("Public") || accept("Global")) continue;
             if (accept("Static")) {
                 s.declaredStatic = true;

@@ -92,6 +92,7 @@ struct Statement {
     std::string text;
     bool flag = false;
     bool declaredStatic = false;
+    bool isPublic = false;  // a module's Public or Global declaration, an Enum not Private
     ExpressionPtr target, value, from, to, step;
     std::vector<ExpressionPtr> conditions;
     std::vector<Block> blocks;
