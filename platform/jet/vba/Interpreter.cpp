@@ -544,13 +544,13 @@ struct Interpreter::State {
                     if (auto v = object->item(vs[0])) return *v;
                 if (vs.empty()) return Variant::of(object);
             }
-        if (!parenthesized && args.empty()) {
+        if (!parenthesized && args.empty() && !modules[frame->module].module.optionExplicit) {
             // A variable never declared: Empty, as modules without Option Explicit have it.
             auto slot = std::make_shared<Slot>();
             frame->locals[n] = slot;
             return slot->value;
         }
-        throw Stopped{"unknown function " + original};
+        throw Stopped{"unknown " + std::string(parenthesized || !args.empty() ? "function " : "name ") + original};
     }
 
     // Functions of the language itself rather than of Access's expressions.

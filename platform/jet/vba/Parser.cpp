@@ -30,6 +30,7 @@ class Parser {
             const std::size_t start = pos_;
             try {
                 if (isWord("Attribute") || isWord("Option")) {
+                    if (isWord("Option") && isWord("Explicit", 1)) module.optionExplicit = true;
                     skipLine();
                     continue;
                 }
@@ -312,7 +313,10 @@ class Parser {
         auto statement = std::make_unique<Statement>();
         statement->line = peek().line;
         parseStatementBody(*statement);
-        if (statement->source.empty()) statement->source = textOf(first, pos_);
+        // A block statement is named by its first line: "If x Then", not all it holds.
+        std::size_t last = first;
+        while (last < pos_ && tokens_[last].kind != TokenKind::EndOfLine) ++last;
+        if (statement->source.empty()) statement->source = textOf(first, last);
         return statement;
     }
 

@@ -127,6 +127,7 @@ struct Module {
     Block declarations;  // module level Dim, Const, Private, Public, Global
     std::vector<std::unique_ptr<Procedure>> procedures;
     std::vector<std::string> problems;  // what did not parse, with its line
+    bool optionExplicit = false;        // a name never declared is no variable
 };
 
 }  // namespace platform::jet::vba

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <random>
 
 #include "tests/platform/jet/vba/ProgramRun.h"
@@ -93,15 +94,23 @@ const Program kPrograms[] = {
     {"an unknown object stops the procedure, naming the statement",
      "Function F()\n Dim db\n F = 1\n Set db = CurrentDb()\n F = 2\nEnd Function",
      "F stops at \"Set db = CurrentDb()\" (line 4): unknown function CurrentDb"},
+    {"under Option Explicit an unknown name stops, naming its block's first line",
+     "Option Explicit\nFunction F()\n If TempVars![Year] = 1 Then\n  F = 1\n End If\nEnd Function",
+     "F stops at \"If TempVars![Year] = 1 Then\" (line 3): unknown name TempVars"},
     {"calls reaching outside are skipped",
      "Function F()\n Shell \"rm -rf /\"\n Kill \"x.txt\"\n Set o = CreateObject(\"Scripting.FileSystemObject\")\n DoCmd.OpenForm \"Dialog\"\n F = \"went on\"\nEnd Function",
      "went on"},
-    {"a runaway loop stops", "Function F()\n Do\n Loop\nEnd Function", "F stops at \"Do Loop\" (line 2): runs past 2000000 statements"},
+    {"a runaway loop stops", "Function F()\n Do\n Loop\nEnd Function", "F stops at \"Do\" (line 2): runs past 2000000 statements"},
     {"runaway recursion stops",
      "Function F()\n F = F()\nEnd Function", "F stops at \"F = F()\" (line 2): calls nested deeper than 64"},
 };
 
-INSTANTIATE_TEST_SUITE_P(Vba, Programs, ::testing::ValuesIn(kPrograms));
+INSTANTIATE_TEST_SUITE_P(Vba, Programs, ::testing::ValuesIn(kPrograms), [](const auto& info) {
+    std::string name;
+    for (const char* c = info.param.behaviour; *c && name.size() < 60; ++c)
+        name += std::isalnum(static_cast<unsigned char>(*c)) ? *c : '_';
+    return name;
+});
 
 TEST(VbaInterpreter, NotesWhatTheReportCannotShow) {
     Interpreter interpreter(testing::modulesOf("Module1", "Sub S()\n MsgBox \"Hi\"\n Shell \"calc\"\nEnd Sub"), Services{});
