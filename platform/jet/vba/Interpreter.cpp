@@ -186,6 +186,7 @@ struct Interpreter::State {
     std::set<std::string> noted;
     std::vector<Frame*> frames;
     std::uint64_t statements = 0;
+    std::size_t made = 0;
     int nesting = 0;
     // Where the innermost statement of a call that failed is: set as the failure leaves it.
     struct Failure {
@@ -260,6 +261,7 @@ struct Interpreter::State {
             if (count > limits.maxArrayElements) throw Stopped{"an array larger than " + std::to_string(limits.maxArrayElements) + " elements"};
             b.emplace_back(l, h);
         }
+        work(count * sizeof(Variant));
         std::vector<Variant> items(count, initialValue(array.type));
         if (preserve)
             for (std::size_t i = 0; i < std::min(count, array.items.size()); ++i) items[i] = array.items[i];
@@ -328,9 +330,12 @@ struct Interpreter::State {
             const Variant a = evaluate(*e.left, frame);
             const Variant b = evaluate(*e.right, frame);
             Variant r = binary(e.text, a, b);
-            if (r.kind == Variant::Kind::Scalar && r.value.holds<std::string>() &&
-                r.value.get<std::string>().size() > limits.maxTextBytes)
-                throw Stopped{"text longer than " + std::to_string(limits.maxTextBytes) + " bytes"};
+            if (r.kind == Variant::Kind::Scalar && r.value.holds<std::string>()) {
+                const std::size_t size = r.value.get<std::string>().size();
+                if (size > limits.maxTextBytes)
+                    throw Stopped{"text longer than " + std::to_string(limits.maxTextBytes) + " bytes"};
+                work(size);
+            }
             return r;
         }
         case K::TypeOfIs: {
@@ -864,6 +869,12 @@ struct Interpreter::State {
         return Flow::Normal;
     }
 
+    // Bytes of text and arrays made in one call: copying large text over and over stops as a loop does.
+    void work(std::size_t bytes) {
+        made += bytes;
+        if (made > limits.bytesPerCall) throw Stopped{"makes more than " + std::to_string(limits.bytesPerCall) + " bytes"};
+    }
+
     void count() {
         if (++statements > limits.statementsPerCall)
             throw Stopped{"runs past " + std::to_string(limits.statementsPerCall) + " statements"};
@@ -1167,6 +1178,7 @@ CallResult Interpreter::call(std::string_view name, std::vector<Value>& argument
     if (!p) return result;
     result.found = true;
     st.statements = 0;
+    st.made = 0;
     st.nesting = 0;
     std::vector<SlotPtr> slots;
     std::vector<ArgumentIn> args;

@@ -23,6 +23,7 @@ struct RunLimits {
     int maxNesting = 600;  // blocks and expressions being evaluated at once: the stack they take
     std::size_t maxArrayElements = 1'000'000;
     std::size_t maxTextBytes = 16u * 1024 * 1024;
+    std::size_t bytesPerCall = 512u * 1024 * 1024;  // text and arrays made by one call, all told
 };
 
 struct Services {

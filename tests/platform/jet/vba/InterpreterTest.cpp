@@ -101,6 +101,9 @@ const Program kPrograms[] = {
      "Function F()\n Shell \"rm -rf /\"\n Kill \"x.txt\"\n Set o = CreateObject(\"Scripting.FileSystemObject\")\n DoCmd.OpenForm \"Dialog\"\n F = \"went on\"\nEnd Function",
      "went on"},
     {"a runaway loop stops", "Function F()\n Do\n Loop\nEnd Function", "F stops at \"Do\" (line 2): runs past 2000000 statements"},
+    {"copying long text over and over stops",
+     "Function F()\n Dim s As String, t As String\n s = Space(1000000)\n Do\n t = s & \"x\"\n Loop\nEnd Function",
+     "F stops at \"t = s & \"x\"\" (line 5): makes more than 536870912 bytes"},
     {"runaway recursion stops",
      "Function F()\n F = F()\nEnd Function", "F stops at \"F = F()\" (line 2): calls nested deeper than 64"},
 };

@@ -23,6 +23,8 @@ class SmallLibrary : public FunctionLibrary {
             for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
             return Value(text);
         }
+        if (name == "space" && arguments.size() == 1)
+            return Value(std::string(static_cast<std::size_t>(toDouble(Variant(arguments[0]))), ' '));
         if (name == "left" && arguments.size() == 2)
             return Value(toText(Variant(arguments[0])).substr(0, static_cast<std::size_t>(toDouble(Variant(arguments[1])))));
         return std::nullopt;
