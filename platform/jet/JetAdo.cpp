@@ -4,9 +4,9 @@
 #include <vector>
 
 #include "platform/Failure.h"
-#include "platform/jet/Catalogue.h"
 #include "platform/jet/ConnectionString.h"
-#include "platform/jet/DatabaseFile.h"
+#include "platform/jet/catalogue/Catalogue.h"
+#include "platform/jet/catalogue/DatabaseFile.h"
 #include "platform/jet/file/DatabaseError.h"
 
 namespace platform::jet {

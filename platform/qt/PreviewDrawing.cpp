@@ -10,8 +10,8 @@
 #include <cstring>
 
 #include "platform/Failure.h"
-#include "platform/jet/CatalogueReader.h"
-#include "platform/jet/DatabaseFile.h"
+#include "platform/jet/catalogue/CatalogueReader.h"
+#include "platform/jet/catalogue/DatabaseFile.h"
 #include "platform/jet/file/DatabaseError.h"
 #include "platform/jet/process/HelperPrograms.h"
 #include "platform/jet/process/LineProtocol.h"

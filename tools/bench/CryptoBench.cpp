@@ -21,8 +21,8 @@
 
 #include "DatabaseFile.h"
 #include "Fixtures.h"
+#include "platform/jet/catalogue/DatabaseFile.h"
 #include "platform/jet/file/DatabaseError.h"
-#include "platform/jet/DatabaseFile.h"
 #include "platform/jet/file/crypto/KeyCache.h"
 
 namespace {

@@ -11,8 +11,8 @@
 #include <exception>
 #include <string>
 
-#include "platform/jet/Catalogue.h"
-#include "platform/jet/DatabaseFile.h"
+#include "platform/jet/catalogue/Catalogue.h"
+#include "platform/jet/catalogue/DatabaseFile.h"
 #include "platform/qt/PreviewDrawing.h"
 
 namespace {

@@ -13,8 +13,8 @@
 #include <string>
 
 #include "platform/Failure.h"
-#include "platform/jet/CatalogueReader.h"
-#include "platform/jet/DatabaseFile.h"
+#include "platform/jet/catalogue/CatalogueReader.h"
+#include "platform/jet/catalogue/DatabaseFile.h"
 #include "platform/jet/file/DatabaseError.h"
 #include "platform/jet/process/ChildProcess.h"
 #include "platform/jet/process/HelperPrograms.h"

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/jet/Catalogue.h"
+#include "platform/jet/catalogue/Catalogue.h"
 #include "platform/jet/file/JetFormat.h"
 #include "platform/jet/file/LittleEndian.h"
 #include "platform/win32/WideText.h"

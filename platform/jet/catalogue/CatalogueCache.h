@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/jet/Catalogue.h"
+#include "platform/jet/catalogue/Catalogue.h"
 #include "platform/jet/file/DatabaseError.h"
 
 namespace platform::jet {

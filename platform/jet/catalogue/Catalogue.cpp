@@ -1,4 +1,4 @@
-#include "platform/jet/Catalogue.h"
+#include "platform/jet/catalogue/Catalogue.h"
 
 #include <algorithm>
 #include <array>

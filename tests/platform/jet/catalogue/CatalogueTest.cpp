@@ -3,8 +3,8 @@
 
 #include <functional>
 
-#include "platform/jet/Catalogue.h"
-#include "platform/jet/CatalogueReader.h"
+#include "platform/jet/catalogue/Catalogue.h"
+#include "platform/jet/catalogue/CatalogueReader.h"
 #include "platform/jet/process/LineProtocol.h"
 
 using namespace platform::jet;

@@ -4,7 +4,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/jet/Catalogue.h"
+#include "platform/jet/catalogue/Catalogue.h"
 #include "platform/jet/file/EngineOptions.h"
 #include "platform/jet/file/FileHeader.h"
 

@@ -1,4 +1,4 @@
-#include "platform/jet/DatabaseFile.h"
+#include "platform/jet/catalogue/DatabaseFile.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -10,8 +10,8 @@
 #include <optional>
 
 #include "base/Utf8.h"
-#include "platform/jet/CatalogueCache.h"
-#include "platform/jet/CatalogueReader.h"
+#include "platform/jet/catalogue/CatalogueCache.h"
+#include "platform/jet/catalogue/CatalogueReader.h"
 #include "platform/jet/file/DatabaseError.h"
 #include "platform/jet/file/DecryptedCopy.h"
 #include "platform/jet/file/JetFormat.h"

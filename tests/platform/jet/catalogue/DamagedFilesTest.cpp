@@ -11,17 +11,17 @@
 #include <map>
 #include <random>
 
-#include "CapturedOutput.h"
 #include "DatabaseImage.h"
 #include "Fixtures.h"
-#include "TestFiles.h"
-#include "platform/jet/Catalogue.h"
-#include "platform/jet/DatabaseFile.h"
 #include "platform/jet/JetAccess.h"
 #include "platform/jet/JetAdo.h"
+#include "platform/jet/catalogue/Catalogue.h"
+#include "platform/jet/catalogue/DatabaseFile.h"
 #include "platform/jet/file/DatabaseError.h"
 #include "platform/jet/file/LittleEndian.h"
 #include "tests/fakes/FakeRegistry.h"
+#include "tests/platform/jet/CapturedOutput.h"
+#include "tests/platform/jet/TestFiles.h"
 #include "tests/support/NoPrintQueues.h"
 
 using namespace platform::jet;

@@ -6,15 +6,15 @@
 #include <functional>
 
 #include "DatabaseImage.h"
-#include "HelperFolder.h"
-#include "TestFiles.h"
 #include "platform/Failure.h"
-#include "platform/jet/CatalogueCache.h"
 #include "platform/jet/JetAccess.h"
 #include "platform/jet/JetAdo.h"
+#include "platform/jet/catalogue/CatalogueCache.h"
 #include "platform/jet/file/LittleEndian.h"
 #include "platform/jet/process/HelperPrograms.h"
 #include "tests/fakes/FakeRegistry.h"
+#include "tests/platform/jet/HelperFolder.h"
+#include "tests/platform/jet/TestFiles.h"
 #include "tests/support/NoPrintQueues.h"
 
 using namespace platform;

@@ -1,4 +1,4 @@
-#include "platform/jet/CatalogueReader.h"
+#include "platform/jet/catalogue/CatalogueReader.h"
 
 #include <charconv>
 #include <cstdint>

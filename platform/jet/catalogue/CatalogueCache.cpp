@@ -1,4 +1,4 @@
-#include "platform/jet/CatalogueCache.h"
+#include "platform/jet/catalogue/CatalogueCache.h"
 
 #include <unistd.h>
 
