@@ -1,5 +1,7 @@
 #include "platform/jet/vba/ReportObjects.h"
 
+#include <map>
+
 #include "platform/jet/vba/Lexer.h"
 #include "platform/jet/vba/Values.h"
 
@@ -33,10 +35,25 @@ class ControlObject : public Object {
     ReportControl& control_;
 };
 
+// One object per control, so that "Set c = Me!Total: c Is Me!Total" holds.
+class ControlObjects {
+  public:
+    std::shared_ptr<Object> of(ReportControl& control) {
+        auto& object = objects_[&control];
+        if (!object) object = controlObject(control);
+        return object;
+    }
+
+  private:
+    std::map<ReportControl*, std::shared_ptr<Object>> objects_;
+};
+using SharedControls = std::shared_ptr<ControlObjects>;
+
 // Controls by name or number, and For Each over them.
 class ControlsObject : public Object {
   public:
-    explicit ControlsObject(std::vector<ReportControl*> controls) : controls_(std::move(controls)) {}
+    ControlsObject(std::vector<ReportControl*> controls, SharedControls objects)
+        : controls_(std::move(controls)), objects_(std::move(objects)) {}
     std::string typeName() const override { return "Controls"; }
     std::optional<Variant> get(std::string_view name, const std::vector<Variant>& arguments) override {
         if (sameName(name, "Count") && arguments.empty())
@@ -49,30 +66,31 @@ class ControlsObject : public Object {
         const Variant k = valueOf(key);
         if (k.kind == Variant::Kind::Scalar && k.value.holds<std::string>()) {
             for (ReportControl* control : controls_)
-                if (sameName(control->name(), k.value.get<std::string>())) return Variant::of(controlObject(*control));
+                if (sameName(control->name(), k.value.get<std::string>())) return Variant::of(objects_->of(*control));
             raise(2465);
         }
         const double index = toDouble(k);
         if (index < 0 || index >= static_cast<double>(controls_.size())) raise(2456);
-        return Variant::of(controlObject(*controls_[static_cast<std::size_t>(index)]));
+        return Variant::of(objects_->of(*controls_[static_cast<std::size_t>(index)]));
     }
     std::optional<std::vector<Variant>> elements() override {
         std::vector<Variant> out;
-        for (ReportControl* control : controls_) out.push_back(Variant::of(controlObject(*control)));
+        for (ReportControl* control : controls_) out.push_back(Variant::of(objects_->of(*control)));
         return out;
     }
 
   private:
     std::vector<ReportControl*> controls_;
+    SharedControls objects_;
 };
 
 class SectionObject : public Object {
   public:
-    explicit SectionObject(ReportSection& section) : section_(section) {}
+    SectionObject(ReportSection& section, SharedControls objects) : section_(section), objects_(std::move(objects)) {}
     std::string typeName() const override { return "Section"; }
     std::optional<Variant> get(std::string_view name, const std::vector<Variant>& arguments) override {
         if (sameName(name, "Controls")) {
-            auto controls = std::make_shared<ControlsObject>(section_.controls());
+            auto controls = std::make_shared<ControlsObject>(section_.controls(), objects_);
             if (arguments.size() == 1) return controls->item(arguments[0]);
             if (arguments.empty()) return Variant::of(controls);
             return std::nullopt;
@@ -87,6 +105,7 @@ class SectionObject : public Object {
 
   private:
     ReportSection& section_;
+    SharedControls objects_;
 };
 
 class ReportObject : public Object {
@@ -98,10 +117,10 @@ class ReportObject : public Object {
             if (arguments.size() != 1) return std::nullopt;
             ReportSection* section = host_.section(plain(arguments[0]));
             if (!section) raise(2462);
-            return Variant::of(std::make_shared<SectionObject>(*section));
+            return Variant::of(std::make_shared<SectionObject>(*section, objects_));
         }
         if (sameName(name, "Controls")) {
-            auto controls = std::make_shared<ControlsObject>(host_.controls());
+            auto controls = std::make_shared<ControlsObject>(host_.controls(), objects_);
             if (arguments.size() == 1) return controls->item(arguments[0]);
             if (arguments.empty()) return Variant::of(controls);
             return std::nullopt;
@@ -109,7 +128,7 @@ class ReportObject : public Object {
         if (sameName(name, "Name") && arguments.empty()) return Variant(Value(host_.name()));
         if (arguments.empty()) {
             if (auto value = host_.property(name)) return Variant(*value);
-            if (ReportControl* control = host_.control(name)) return Variant::of(controlObject(*control));
+            if (ReportControl* control = host_.control(name)) return Variant::of(objects_->of(*control));
             if (auto value = host_.field(name)) return Variant(*value);
         }
         std::vector<Value> values;
@@ -124,7 +143,7 @@ class ReportObject : public Object {
     }
     std::optional<Variant> item(const Variant& key) override {
         const std::string name = toText(key);
-        if (ReportControl* control = host_.control(name)) return Variant::of(controlObject(*control));
+        if (ReportControl* control = host_.control(name)) return Variant::of(objects_->of(*control));
         if (auto value = host_.field(name)) return Variant(*value);
         return std::nullopt;
     }
@@ -135,6 +154,7 @@ class ReportObject : public Object {
 
   private:
     ReportHost& host_;
+    SharedControls objects_ = std::make_shared<ControlObjects>();
 };
 
 }  // namespace

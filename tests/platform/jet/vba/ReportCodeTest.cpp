@@ -136,6 +136,7 @@ TEST(VbaReportCode, EventProcedureSetsCancelAndControlProperties) {
                   "    Me.Section(0).Visible = (FormatCount = 1)\n"
                   "    With Me.Note\n        .ForeColor = vbRed\n    End With\n"
                   "    If Page = 3 Then Me.MoveLayout = False: NextRecord = False\n"
+                  "    If Not (Me!Amount Is Me.Section(0).Controls(0)) Then Exit Sub\n"
                   "    Cancel = True\nEnd Sub\n");
     std::vector<Value> arguments{Value(std::int64_t{0}), Value(std::int64_t{2})};
     const CallResult result = run.interpreter->call("Detail_Format", arguments);
