@@ -13,11 +13,11 @@
 #include <vector>
 
 #include "batch/BatchExport.h"
-#include "platform/jet/DocumentNote.h"
-#include "platform/jet/InstalledPrinters.h"
 #include "platform/jet/JetAccess.h"
 #include "platform/jet/JetAdo.h"
-#include "platform/jet/PrintQueues.h"
+#include "platform/jet/print/DocumentNote.h"
+#include "platform/jet/print/InstalledPrinters.h"
+#include "platform/jet/print/PrintQueues.h"
 #include "platform/posix/FileRegistry.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "platform/posix/PrinterValuesFileLock.h"

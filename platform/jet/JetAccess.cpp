@@ -5,13 +5,13 @@
 #include <optional>
 
 #include "platform/Failure.h"
-#include "platform/jet/InstalledPrinters.h"
-#include "platform/jet/PdfWriterPrinter.h"
-#include "platform/jet/PrintRenderer.h"
 #include "platform/jet/catalogue/Catalogue.h"
 #include "platform/jet/catalogue/CatalogueReader.h"
 #include "platform/jet/catalogue/DatabaseFile.h"
 #include "platform/jet/file/DatabaseError.h"
+#include "platform/jet/print/InstalledPrinters.h"
+#include "platform/jet/print/PdfWriterPrinter.h"
+#include "platform/jet/print/PrintRenderer.h"
 #include "platform/jet/query/ParameterKey.h"
 #include "platform/posix/AtomicFile.h"
 #include "platform/posix/OutputFolder.h"

@@ -8,8 +8,8 @@
 #include "platform/PrinterValuesLock.h"
 #include "platform/Registry.h"
 #include "platform/ReportParameters.h"
-#include "platform/jet/PrintQueues.h"
 #include "platform/jet/file/EngineOptions.h"
+#include "platform/jet/print/PrintQueues.h"
 
 namespace platform::jet {
 

@@ -9,12 +9,11 @@
 #include <string>
 #include <system_error>
 
-#include "program/Program.h"
-#include "platform/jet/DocumentNote.h"
-#include "platform/jet/InstalledPrinters.h"
 #include "platform/jet/JetAccess.h"
 #include "platform/jet/JetAdo.h"
-#include "platform/jet/PrintQueues.h"
+#include "platform/jet/print/DocumentNote.h"
+#include "platform/jet/print/InstalledPrinters.h"
+#include "platform/jet/print/PrintQueues.h"
 #include "platform/posix/FileRegistry.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "platform/posix/PosixShell.h"
@@ -23,6 +22,7 @@
 #include "platform/qt/QtReportPreview.h"
 #include "platform/qt/QtSkinFramework.h"
 #include "platform/qt/QtUi.h"
+#include "program/Program.h"
 
 int main(int argc, char* argv[]) {
     QApplication application{argc, argv};

@@ -6,10 +6,10 @@
 
 #include "DatabaseFile.h"
 #include "batch/BatchExport.h"
-#include "platform/jet/DocumentNote.h"
-#include "platform/jet/InstalledPrinters.h"
 #include "platform/jet/JetAccess.h"
 #include "platform/jet/JetAdo.h"
+#include "platform/jet/print/DocumentNote.h"
+#include "platform/jet/print/InstalledPrinters.h"
 #include "platform/posix/FileRegistry.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "tests/fakes/FakeDevices.h"

@@ -4,11 +4,11 @@
 #include <string>
 #include <vector>
 
-#include "program/Program.h"
-#include "platform/jet/DocumentNote.h"
 #include "platform/jet/JetAccess.h"
 #include "platform/jet/JetAdo.h"
+#include "platform/jet/print/DocumentNote.h"
 #include "platform/posix/PosixFileSystem.h"
+#include "program/Program.h"
 #include "tests/fakes/FakeDevices.h"
 #include "tests/fakes/FakeRegistry.h"
 #include "tests/fakes/FakeShell.h"

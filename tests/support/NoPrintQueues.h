@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/jet/PrintQueues.h"
+#include "platform/jet/print/PrintQueues.h"
 
 namespace test_support {
 

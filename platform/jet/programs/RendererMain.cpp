@@ -29,8 +29,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/jet/DocumentNote.h"
 #include "platform/jet/design/DesignError.h"
+#include "platform/jet/print/DocumentNote.h"
 #include "platform/jet/process/ChildProcess.h"
 #include "platform/jet/process/HelperProcess.h"
 #include "platform/jet/process/LineProtocol.h"

@@ -8,7 +8,7 @@
 #include <optional>
 #include <string_view>
 
-#include "platform/jet/DocumentNote.h"
+#include "platform/jet/print/DocumentNote.h"
 
 namespace platform::jet::render {
 namespace {

@@ -6,7 +6,7 @@
 #include "HelperFolder.h"
 #include "platform/Failure.h"
 #include "platform/jet/JetAccess.h"
-#include "platform/jet/PdfWriterPrinter.h"
+#include "platform/jet/print/PdfWriterPrinter.h"
 #include "platform/jet/process/HelperPrograms.h"
 #include "tests/fakes/FakeRegistry.h"
 #include "tests/support/NoPrintQueues.h"

@@ -8,7 +8,7 @@
 #include "TestFiles.h"
 #include "platform/Failure.h"
 #include "platform/jet/JetAccess.h"
-#include "platform/jet/PdfWriterPrinter.h"
+#include "platform/jet/print/PdfWriterPrinter.h"
 #include "platform/posix/FileRegistry.h"
 #include "tests/fakes/FakeRegistry.h"
 #include "tests/support/NoPrintQueues.h"

@@ -21,18 +21,18 @@
 #include <regex>
 #include <sstream>
 
-#include "program/Program.h"
 #include "pages/Form1.h"
 #include "pages/Form2.h"
-#include "platform/jet/DocumentNote.h"
 #include "platform/jet/JetAccess.h"
 #include "platform/jet/JetAdo.h"
+#include "platform/jet/print/DocumentNote.h"
 #include "platform/posix/FileRegistry.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "platform/qt/PreviewWindow.h"
 #include "platform/qt/QtReportPreview.h"
 #include "platform/qt/QtUi.h"
 #include "platform/qt/QtWindow.h"
+#include "program/Program.h"
 #include "tests/fakes/FakeDevices.h"
 #include "tests/fakes/FakeShell.h"
 #include "tests/platform/jet/PdfTools.h"

@@ -11,18 +11,18 @@
 #include <string>
 #include <vector>
 
-#include "program/Program.h"
 #include "app/Settings.h"
 #include "pages/Form1.h"
 #include "pages/Form2.h"
-#include "platform/jet/DocumentNote.h"
 #include "platform/jet/JetAccess.h"
 #include "platform/jet/JetAdo.h"
+#include "platform/jet/print/DocumentNote.h"
 #include "platform/posix/FileRegistry.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "platform/qt/QtSkinFramework.h"
 #include "platform/qt/QtUi.h"
 #include "platform/qt/QtWindow.h"
+#include "program/Program.h"
 #include "tests/fakes/FakeDatabase.h"
 #include "tests/fakes/FakeDevices.h"
 #include "tests/fakes/FakeRegistry.h"

@@ -1,11 +1,11 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "HelperFolder.h"
-#include "TestFiles.h"
 #include "platform/Failure.h"
-#include "platform/jet/PrintRenderer.h"
+#include "platform/jet/print/PrintRenderer.h"
 #include "platform/jet/process/HelperPrograms.h"
+#include "tests/platform/jet/HelperFolder.h"
+#include "tests/platform/jet/TestFiles.h"
 
 using namespace platform::jet;
 using testing::HasSubstr;

@@ -1,8 +1,8 @@
-#include "platform/jet/InstalledPrinters.h"
+#include "platform/jet/print/InstalledPrinters.h"
 
 #include <algorithm>
 
-#include "platform/jet/PdfWriterPrinter.h"
+#include "platform/jet/print/PdfWriterPrinter.h"
 
 namespace platform::jet {
 

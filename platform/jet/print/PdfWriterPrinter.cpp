@@ -1,4 +1,4 @@
-#include "platform/jet/PdfWriterPrinter.h"
+#include "platform/jet/print/PdfWriterPrinter.h"
 
 #include <filesystem>
 #include <optional>

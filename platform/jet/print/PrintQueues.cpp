@@ -1,4 +1,4 @@
-#include "platform/jet/PrintQueues.h"
+#include "platform/jet/print/PrintQueues.h"
 
 #include "platform/posix/CupsQueues.h"
 

@@ -1,4 +1,4 @@
-#include "platform/jet/PrintRenderer.h"
+#include "platform/jet/print/PrintRenderer.h"
 
 #include <fcntl.h>
 #include <poll.h>

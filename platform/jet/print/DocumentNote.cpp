@@ -1,4 +1,4 @@
-#include "platform/jet/DocumentNote.h"
+#include "platform/jet/print/DocumentNote.h"
 
 #include <cstdint>
 #include <fstream>

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "platform/Printers.h"
-#include "platform/jet/PrintQueues.h"
+#include "platform/jet/print/PrintQueues.h"
 
 namespace platform::jet {
 

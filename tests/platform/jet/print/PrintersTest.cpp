@@ -5,14 +5,14 @@
 #include <chrono>
 #include <thread>
 
-#include "PrivateCupsServer.h"
-#include "TestFiles.h"
 #include "platform/Failure.h"
-#include "platform/jet/InstalledPrinters.h"
 #include "platform/jet/JetAccess.h"
-#include "platform/jet/PdfWriterPrinter.h"
+#include "platform/jet/print/InstalledPrinters.h"
+#include "platform/jet/print/PdfWriterPrinter.h"
 #include "platform/posix/CupsQueues.h"
 #include "tests/fakes/FakeRegistry.h"
+#include "tests/platform/jet/PrivateCupsServer.h"
+#include "tests/platform/jet/TestFiles.h"
 
 using namespace platform;
 using testing::ElementsAre;
