@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/jet/query/RecordSource.h"
+#include "platform/jet/query/Value.h"
 
 namespace platform::jet::query {
 

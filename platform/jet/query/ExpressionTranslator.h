@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "platform/jet/query/ColumnType.h"
-#include "platform/jet/query/RecordSource.h"
 #include "platform/jet/query/SqlLexer.h"
+#include "platform/jet/query/Value.h"
 
 namespace platform::jet::query {
 

@@ -6,8 +6,8 @@
 
 #include "platform/jet/query/ColumnType.h"
 #include "platform/jet/query/ExpressionTranslator.h"
-#include "platform/jet/query/RecordSource.h"
 #include "platform/jet/query/SelectQuery.h"
+#include "platform/jet/query/Value.h"
 
 namespace platform::jet::query {
 

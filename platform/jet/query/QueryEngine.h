@@ -8,8 +8,8 @@
 
 #include "platform/jet/query/Parameters.h"
 #include "platform/jet/query/QueryCompiler.h"
-#include "platform/jet/query/RecordSource.h"
 #include "platform/jet/query/Sqlite.h"
+#include "platform/jet/query/Value.h"
 
 namespace platform::jet::query {
 

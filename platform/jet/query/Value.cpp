@@ -9,7 +9,7 @@
 #include <unordered_map>
 
 #include "platform/jet/query/DayNumbers.h"
-#include "platform/jet/query/RecordSource.h"
+#include "platform/jet/query/Value.h"
 
 namespace platform::jet::query {
 

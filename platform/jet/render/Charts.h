@@ -11,7 +11,7 @@
 #include "platform/jet/design/ChartObject.h"
 #include "platform/jet/design/PivotChart.h"
 #include "platform/jet/design/ReportDesign.h"
-#include "platform/jet/query/RecordSource.h"
+#include "platform/jet/query/Value.h"
 #include "platform/jet/render/ChartPainter.h"
 #include "platform/jet/render/ReportSource.h"
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "platform/jet/design/ReportDesign.h"
-#include "platform/jet/query/RecordSource.h"
+#include "platform/jet/query/Value.h"
 
 namespace platform::jet::render {
 

@@ -10,7 +10,7 @@
 
 #include "platform/jet/design/ReportDesign.h"
 #include "platform/jet/query/QueryEngine.h"
-#include "platform/jet/query/RecordSource.h"
+#include "platform/jet/query/Value.h"
 #include "platform/jet/render/ListRows.h"
 
 namespace platform::jet::render {

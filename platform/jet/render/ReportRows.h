@@ -5,7 +5,7 @@
 #include <string>
 
 #include "platform/jet/design/ReportDesign.h"
-#include "platform/jet/query/RecordSource.h"
+#include "platform/jet/query/Value.h"
 #include "platform/jet/render/ReportEvaluator.h"
 #include "platform/jet/render/ReportGrouping.h"
 

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "platform/jet/design/ReportDesign.h"
-#include "platform/jet/query/RecordSource.h"
+#include "platform/jet/query/Value.h"
 
 namespace platform::jet::render {
 

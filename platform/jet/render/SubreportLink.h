@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/jet/query/RecordSource.h"
+#include "platform/jet/query/Value.h"
 
 namespace platform::jet::render {
 

@@ -8,6 +8,7 @@
 #include <filesystem>
 
 #include "platform/jet/design/ReportDesignReader.h"
+#include "platform/jet/query/RecordSource.h"
 #include "platform/jet/render/ReportDocument.h"
 #include "platform/jet/tables/ReportStorage.h"
 #include "platform/jet/tables/ScopedMdb.h"
