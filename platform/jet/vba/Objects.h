@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/jet/query/Value.h"  // the engine's Value, until it has a header of its own
+#include "platform/jet/query/Value.h"
 
 namespace platform::jet::vba {
 
