@@ -3,19 +3,19 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/jet/file/LittleEndian.h"
+#include "base/LittleEndian.h"
 
 // Page buffers and the little-endian numbers in them.
 namespace mkmdb {
 
 using Bytes = std::vector<std::uint8_t>;
 
-using platform::jet::getDouble;
-using platform::jet::getU16;
-using platform::jet::getU32;
-using platform::jet::putDouble;
-using platform::jet::putU16;
-using platform::jet::putU32;
+using base::getDouble;
+using base::getU16;
+using base::getU32;
+using base::putDouble;
+using base::putU16;
+using base::putU32;
 
 inline void appendU16(Bytes& to, std::uint16_t value) {
     to.push_back(static_cast<std::uint8_t>(value));

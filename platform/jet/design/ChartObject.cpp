@@ -5,7 +5,7 @@
 #include "platform/jet/design/DesignError.h"
 #include "platform/jet/design/DesignStorage.h"
 #include "platform/jet/design/DesignText.h"
-#include "platform/jet/file/LittleEndian.h"
+#include "base/LittleEndian.h"
 
 namespace platform::jet::design {
 namespace {
@@ -73,9 +73,9 @@ struct Body {
     std::uint16_t type;
     Bytes bytes;
     bool has(std::size_t size) const { return bytes.size() >= size; }
-    std::uint16_t u16(std::size_t at) const { return has(at + 2) ? getU16(bytes, at) : 0; }
-    std::uint32_t u32(std::size_t at) const { return has(at + 4) ? getU32(bytes, at) : 0; }
-    double f64(std::size_t at) const { return has(at + 8) ? getDouble(bytes, at) : 0; }
+    std::uint16_t u16(std::size_t at) const { return has(at + 2) ? base::getU16(bytes, at) : 0; }
+    std::uint32_t u32(std::size_t at) const { return has(at + 4) ? base::getU32(bytes, at) : 0; }
+    double f64(std::size_t at) const { return has(at + 8) ? base::getDouble(bytes, at) : 0; }
 };
 
 std::uint32_t rgbAt(const Body& body, std::size_t at) {
@@ -104,8 +104,8 @@ class WorkbookReader {
     ChartSettings read(Bytes workbook) {
         for (std::size_t at = 0; at < workbook.size();) {
             if (workbook.size() - at < 4) damaged("a record is cut short");
-            const std::uint16_t type = getU16(workbook, at);
-            const std::size_t size = getU16(workbook, at + 2);
+            const std::uint16_t type = base::getU16(workbook, at);
+            const std::size_t size = base::getU16(workbook, at + 2);
             if (workbook.size() - at - 4 < size) damaged("a record runs past the stream's end");
             take({type, workbook.subspan(at + 4, size)});
             at += 4 + size;
@@ -340,7 +340,7 @@ ChartSettings readChartWorkbook(std::span<const std::uint8_t> workbook) {
 
 ChartSettings readChartObject(std::span<const std::uint8_t> oleData) {
     if (oleData.size() < 4) damaged("it is too short");
-    const std::size_t size = getU32(oleData, 0);
+    const std::size_t size = base::getU32(oleData, 0);
     if (oleData.size() - 4 < size) damaged("its object runs past its end");
     const std::vector<std::uint8_t> workbook = streamOfCompoundFile(oleData.subspan(4, size), "Workbook");
     if (workbook.empty()) throw DesignError("The chart keeps no Microsoft Graph workbook.");

@@ -8,7 +8,7 @@
 #include "base/UniqueHandle.h"
 #include "platform/jet/design/DesignError.h"
 #include "platform/jet/design/DesignText.h"
-#include "platform/jet/file/LittleEndian.h"
+#include "base/LittleEndian.h"
 
 namespace platform::jet::design {
 namespace {
@@ -82,7 +82,7 @@ std::vector<DirEntry> readDirData(std::span<const std::uint8_t> dirData) {
         if (length < kDirEntryTail || length % 2 != 0 || dirData.size() - at - 2 < length)
             damaged("its list of reports is malformed");
         const auto name = dirData.subspan(at + 2, length - kDirEntryTail);
-        entries.push_back({utf8OfUtf16(name), getU32(dirData, at + 2 + length - kDirEntryTail)});
+        entries.push_back({utf8OfUtf16(name), base::getU32(dirData, at + 2 + length - kDirEntryTail)});
         at += 2 + length;
     }
     return entries;

@@ -1,7 +1,7 @@
 #include "platform/jet/design/DesignTree.h"
 
 #include "platform/jet/design/DesignError.h"
-#include "platform/jet/file/LittleEndian.h"
+#include "base/LittleEndian.h"
 
 namespace platform::jet::design {
 namespace {
@@ -32,10 +32,10 @@ class Reader {
         return taken;
     }
     std::uint8_t u8() { return take(1)[0]; }
-    std::uint16_t u16() { return getU16(take(2), 0); }
-    std::uint32_t u32() { return getU32(take(4), 0); }
+    std::uint16_t u16() { return base::getU16(take(2), 0); }
+    std::uint32_t u32() { return base::getU32(take(4), 0); }
     std::uint8_t peek8() const { return bytes_[at_]; }
-    std::uint32_t peek32() const { return left() >= 4 ? getU32(bytes_, at_) : 0; }
+    std::uint32_t peek32() const { return left() >= 4 ? base::getU32(bytes_, at_) : 0; }
 
     [[noreturn]] void fail(const std::string& what) const {
         throw DesignError("The report design is damaged: " + what + " (at byte " + std::to_string(at_) +
@@ -146,16 +146,16 @@ DesignTree decodeDesignBlob(std::span<const std::uint8_t> blob) {
     DesignTree tree;
     // Reports of a file converted from an older format start 0x15 before the records' 0x14 and read as
     // the records do.
-    const std::uint16_t first = getU16(blob, 0);
+    const std::uint16_t first = base::getU16(blob, 0);
     tree.version =
-        first == kVersionConvertedRecords && getU16(blob, 2) == kVersionRecords ? kVersionRecords : first;
-    if (getU16(blob, 2) != tree.version || getU32(blob, 4) != 0)
+        first == kVersionConvertedRecords && base::getU16(blob, 2) == kVersionRecords ? kVersionRecords : first;
+    if (base::getU16(blob, 2) != tree.version || base::getU32(blob, 4) != 0)
         throw DesignError("The report design is damaged: its header does not hold.");
     if (tree.version != kVersionAccess97 && tree.version != kVersionCompact &&
         tree.version != kVersionRecords)
         throw DesignError("The report design has an unknown version (" + std::to_string(tree.version) + ").");
     tree.encoding = tree.version == kVersionAccess97 ? TextEncoding::CodePage : TextEncoding::Utf16;
-    tree.root = Decoder(blob, tree.version == kVersionRecords).root(getU16(blob, 8));
+    tree.root = Decoder(blob, tree.version == kVersionRecords).root(base::getU16(blob, 8));
     return tree;
 }
 

@@ -7,7 +7,7 @@
 #include "platform/jet/design/DesignProperties.h"
 #include "platform/jet/design/DesignText.h"
 #include "platform/jet/design/PrintSetupLayout.h"
-#include "platform/jet/file/LittleEndian.h"
+#include "base/LittleEndian.h"
 
 namespace platform::jet::design {
 namespace {
@@ -223,32 +223,32 @@ class ReportBuilder {
         PageSetup page;
         const auto mip = read_.bytes(root, Property::PrtMip);
         if (mip.size() >= kMipMarginsEnd) {
-            page.leftMargin = static_cast<std::int32_t>(getU32(mip, kMipLeft));
-            page.topMargin = static_cast<std::int32_t>(getU32(mip, kMipTop));
-            page.rightMargin = static_cast<std::int32_t>(getU32(mip, kMipRight));
-            page.bottomMargin = static_cast<std::int32_t>(getU32(mip, kMipBottom));
+            page.leftMargin = static_cast<std::int32_t>(base::getU32(mip, kMipLeft));
+            page.topMargin = static_cast<std::int32_t>(base::getU32(mip, kMipTop));
+            page.rightMargin = static_cast<std::int32_t>(base::getU32(mip, kMipRight));
+            page.bottomMargin = static_cast<std::int32_t>(base::getU32(mip, kMipBottom));
         }
         if (mip.size() >= kMipColumnsEnd) {
-            const auto field = [&](std::size_t at) { return static_cast<std::int32_t>(getU32(mip, at)); };
+            const auto field = [&](std::size_t at) { return static_cast<std::int32_t>(base::getU32(mip, at)); };
             page.columns = std::max(1, field(kMipColumns));
             page.columnSpacing = std::max(0, field(kMipColumnSpacing));
             page.rowSpacing = std::max(0, field(kMipRowSpacing));
             page.sameAsDetail = field(kMipDefaultSize) != 0;
             page.itemWidth = std::max(0, field(kMipItemWidth));
             page.itemHeight = std::max(0, field(kMipItemHeight));
-            page.acrossThenDown = getU32(mip, kMipItemLayout) != kDownThenAcross;
+            page.acrossThenDown = base::getU32(mip, kMipItemLayout) != kDownThenAcross;
         }
         const auto devMode = read_.bytes(root, Property::PrtDevMode);
         if (devMode.size() >= kDevModeMinimum) {
-            const std::uint32_t fields = getU32(devMode, kDevModeFields);
+            const std::uint32_t fields = base::getU32(devMode, kDevModeFields);
             if (fields & kFieldOrientation)
-                page.landscape = getU16(devMode, kDevModeOrientation) == kLandscape;
+                page.landscape = base::getU16(devMode, kDevModeOrientation) == kLandscape;
             if (fields & kFieldPaperSize)
-                page.paperSize = static_cast<std::int16_t>(getU16(devMode, kDevModePaperSize));
+                page.paperSize = static_cast<std::int16_t>(base::getU16(devMode, kDevModePaperSize));
             if (fields & kFieldPaperLength)
-                page.paperLength = static_cast<std::int16_t>(getU16(devMode, kDevModePaperLength));
+                page.paperLength = static_cast<std::int16_t>(base::getU16(devMode, kDevModePaperLength));
             if (fields & kFieldPaperWidth)
-                page.paperWidth = static_cast<std::int16_t>(getU16(devMode, kDevModePaperWidth));
+                page.paperWidth = static_cast<std::int16_t>(base::getU16(devMode, kDevModePaperWidth));
         }
         return page;
     }

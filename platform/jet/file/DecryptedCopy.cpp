@@ -11,7 +11,7 @@
 
 #include "platform/Failure.h"
 #include "platform/jet/file/JetFormat.h"
-#include "platform/jet/file/LittleEndian.h"
+#include "base/LittleEndian.h"
 
 namespace platform::jet::crypto {
 namespace {
@@ -53,7 +53,7 @@ void markPagesPlain(std::span<std::uint8_t> page, const FileHeader& header) {
     const std::size_t obscured =
         header.format == DatabaseFormat::Jet3 ? header::kJet3EncryptedLength : header::kEncryptedLength;
     header::applyHeaderCipher(page, obscured);
-    putU32(page, header::kPageKeyOffset, 0);
+    base::putU32(page, header::kPageKeyOffset, 0);
     if (header.encryptedAsWhole) {  // the password field holds nothing useful: make it hold no password
         std::fill_n(page.begin() + header::kPasswordOffset, 2 * header::kPasswordCharacters, std::uint8_t{0});
         header::applyPasswordMask(page);

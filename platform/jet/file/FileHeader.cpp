@@ -7,7 +7,7 @@
 
 #include "base/Utf8.h"
 #include "platform/jet/file/JetFormat.h"
-#include "platform/jet/file/LittleEndian.h"
+#include "base/LittleEndian.h"
 #include "platform/jet/file/TextConversion.h"
 
 namespace platform::jet {
@@ -49,7 +49,7 @@ std::string fromCodePage(std::span<const unsigned char> bytes, std::uint16_t cod
 // Up to the first NUL character.
 std::string fromUtf16Le(std::span<const unsigned char> bytes) {
     std::size_t length = 0;
-    while (length + 1 < bytes.size() && getU16(bytes, length) != 0) length += 2;
+    while (length + 1 < bytes.size() && base::getU16(bytes, length) != 0) length += 2;
     return base::utf8OfUtf16Le(bytes.first(length));
 }
 
@@ -91,7 +91,7 @@ HeaderRegion decryptedRegion(DatabaseFormat format, std::span<const unsigned cha
 std::string storedPassword(DatabaseFormat format, HeaderRegion page) {
     const auto password = std::span(page).subspan(kPasswordOffset);
     if (format == DatabaseFormat::Jet3)
-        return fromCodePage(password.first(kPasswordCharacters), getU16(page, kCodePageOffset));
+        return fromCodePage(password.first(kPasswordCharacters), base::getU16(page, kCodePageOffset));
     applyPasswordMask(page);
     return fromUtf16Le(password.first(2 * kPasswordCharacters));
 }
@@ -156,13 +156,13 @@ std::optional<FileHeader> readFileHeader(std::span<const unsigned char> start, s
 
     FileHeader header;
     header.format = *format;
-    if (isAceFormat(*format)) header.encryptionInfoLength = getU16(start, kEncryptionInfoLengthOffset);
+    if (isAceFormat(*format)) header.encryptionInfoLength = base::getU16(start, kEncryptionInfoLengthOffset);
     header.encryptedAsWhole = header.encryptionInfoLength != 0;
     const HeaderRegion region = decryptedRegion(*format, start);
     // An encrypted file's password is its encryption's: the field holds nothing then.
     if (!header.encryptedAsWhole) header.password = storedPassword(*format, region);
-    header.codePage = getU16(region, kCodePageOffset);
-    header.pageKey = getU32(region, kPageKeyOffset);
+    header.codePage = base::getU16(region, kCodePageOffset);
+    header.pageKey = base::getU32(region, kPageKeyOffset);
     return header;
 }
 

@@ -9,7 +9,7 @@
 #include <optional>
 
 #include "platform/jet/file/JetFormat.h"
-#include "platform/jet/file/LittleEndian.h"
+#include "base/LittleEndian.h"
 #include "platform/jet/query/AsciiCase.h"
 #include "platform/jet/query/Parameters.h"
 #include "platform/jet/query/QueryEngine.h"
@@ -257,8 +257,8 @@ std::string unreadableDatabase(const std::filesystem::path& path) {
         return "is no Access database";
     const bool jet3 = (*first)[header::kVersionOffset] == header::kJet3Version;
     header::applyHeaderCipher(*first, jet3 ? header::kJet3EncryptedLength : header::kEncryptedLength);
-    if (getU32(*first, header::kPageKeyOffset) != 0 ||
-        (!jet3 && getU16(*first, header::kEncryptionInfoLengthOffset) != 0))
+    if (base::getU32(*first, header::kPageKeyOffset) != 0 ||
+        (!jet3 && base::getU16(*first, header::kEncryptionInfoLengthOffset) != 0))
         return "is encrypted";
     return {};
 }

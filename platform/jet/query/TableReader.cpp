@@ -10,7 +10,7 @@
 #include <span>
 
 #include "base/Utf8.h"
-#include "platform/jet/file/LittleEndian.h"
+#include "base/LittleEndian.h"
 #include "platform/jet/query/DayNumbers.h"
 
 namespace platform::jet::query {
@@ -59,14 +59,14 @@ ColumnType typeOf(int mdbType) {
 using Bytes = std::span<const std::uint8_t>;
 
 std::int64_t littleEndianInt64(Bytes bytes) {
-    return static_cast<std::int64_t>(getU32(bytes, 0) | (static_cast<std::uint64_t>(getU32(bytes, 4)) << 32));
+    return static_cast<std::int64_t>(base::getU32(bytes, 0) | (static_cast<std::uint64_t>(base::getU32(bytes, 4)) << 32));
 }
 
 // A calculated column's value: 16 bytes, the length of what follows, then the value in the column's type.
 Bytes calculatedValue(Bytes bytes) {
     constexpr std::size_t kLengthAt = 16, kValueAt = 20;
     if (bytes.size() < kValueAt) return {};
-    return bytes.subspan(kValueAt, std::min<std::size_t>(getU32(bytes, kLengthAt), bytes.size() - kValueAt));
+    return bytes.subspan(kValueAt, std::min<std::size_t>(base::getU32(bytes, kLengthAt), bytes.size() - kValueAt));
 }
 
 // Jet 4 keeps text in UTF-16LE or, after FF FE, "compressed": one byte a character, a 00 byte switching
@@ -105,8 +105,8 @@ double singleAsShown(float value) {
 // Access's form of a GUID: the first three groups little-endian, all five joined by hyphens, in braces.
 std::string guidText(Bytes bytes) {
     char text[64];
-    std::snprintf(text, sizeof text, "{%08X-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}", getU32(bytes, 0),
-                  getU16(bytes, 4), getU16(bytes, 6), bytes[8], bytes[9], bytes[10], bytes[11], bytes[12],
+    std::snprintf(text, sizeof text, "{%08X-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}", base::getU32(bytes, 0),
+                  base::getU16(bytes, 4), base::getU16(bytes, 6), bytes[8], bytes[9], bytes[10], bytes[11], bytes[12],
                   bytes[13], bytes[14], bytes[15]);
     return text;
 }
@@ -154,7 +154,7 @@ Value decimalOf(Bytes digits, std::size_t group, std::size_t scale, bool negativ
 // A calculated Decimal: the length of what follows, the scale, the sign, then the digits' bytes.
 Value calculatedDecimal(Bytes bytes) {
     if (bytes.size() < 4) return {};
-    const std::size_t declared = getU16(bytes, 0);
+    const std::size_t declared = base::getU16(bytes, 0);
     const std::size_t length =
         std::min<std::size_t>((std::min(declared > 2 ? declared - 2 : 0, bytes.size() - 4) / 4) * 4, 16);
     return decimalOf(bytes.subspan(4, length), 8, bytes[2], bytes[3] != 0);
@@ -170,23 +170,23 @@ Value storedValue(int type, std::span<const std::uint8_t> bytes, bool calculated
         case MDB_BYTE:
             return bytes.size() == 1 ? Value(std::int64_t{bytes[0]}) : Value();
         case MDB_INT:
-            return bytes.size() == 2 ? Value(std::int64_t{static_cast<std::int16_t>(getU16(bytes, 0))})
+            return bytes.size() == 2 ? Value(std::int64_t{static_cast<std::int16_t>(base::getU16(bytes, 0))})
                                      : Value();
         case MDB_LONGINT:
-            return bytes.size() == 4 ? Value(std::int64_t{static_cast<std::int32_t>(getU32(bytes, 0))})
+            return bytes.size() == 4 ? Value(std::int64_t{static_cast<std::int32_t>(base::getU32(bytes, 0))})
                                      : Value();
         case kBigInt:
             return bytes.size() == 8 ? Value(littleEndianInt64(bytes)) : Value();
         case MDB_MONEY:
             return bytes.size() == 8 ? Value(Currency{littleEndianInt64(bytes)}) : Value();
         case MDB_DATETIME:
-            return bytes.size() == 8 ? Value(Date{getDouble(bytes, 0)}) : Value();
+            return bytes.size() == 8 ? Value(Date{base::getDouble(bytes, 0)}) : Value();
         case kExtendedDate:
             return extendedDate(bytes);
         case MDB_DOUBLE:
-            return bytes.size() == 8 ? Value(getDouble(bytes, 0)) : Value();
+            return bytes.size() == 8 ? Value(base::getDouble(bytes, 0)) : Value();
         case MDB_FLOAT:
-            return bytes.size() == 4 ? Value(singleAsShown(std::bit_cast<float>(getU32(bytes, 0)))) : Value();
+            return bytes.size() == 4 ? Value(singleAsShown(std::bit_cast<float>(base::getU32(bytes, 0)))) : Value();
         case MDB_REPID:
             return bytes.size() == 16 ? Value(guidText(bytes)) : Value();
         case MDB_NUMERIC:

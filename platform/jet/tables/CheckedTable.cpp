@@ -4,7 +4,7 @@
 #include <cstring>
 #include <set>
 
-#include "platform/jet/file/LittleEndian.h"
+#include "base/LittleEndian.h"
 
 namespace platform::jet::helper {
 namespace {
@@ -12,10 +12,10 @@ namespace {
 // The bytes of the row at the place: from its offset up to the previous row's start (or the page's end).
 std::optional<std::pair<std::size_t, std::size_t>> rowBounds(const PageFile::Page& page,
                                                              const page::Layout& layout, std::uint16_t row) {
-    const std::size_t count = getU16(page, layout.rowCountOffset);
+    const std::size_t count = base::getU16(page, layout.rowCountOffset);
     if (row >= count || layout.rowCountOffset + 2 + 2 * count > page.size()) return std::nullopt;
     const auto offsetOf = [&](std::size_t i) {
-        return static_cast<std::size_t>(getU16(page, layout.rowCountOffset + 2 + 2 * i) &
+        return static_cast<std::size_t>(base::getU16(page, layout.rowCountOffset + 2 + 2 * i) &
                                         page::kRowOffsetMask);
     };
     const std::size_t start = offsetOf(row);
@@ -91,7 +91,7 @@ std::optional<std::vector<std::uint8_t>> CheckedTable::rawValue(const std::strin
     // A row: its column count, the fixed columns, the variable ones, their offsets from the end backwards,
     // their count, and a null mask (a set bit: the column has a value).
     if (row.size() < 2) return std::nullopt;
-    const std::size_t columns = getU16(row, 0);
+    const std::size_t columns = base::getU16(row, 0);
     const std::size_t maskSize = (columns + 7) / 8;
     if (static_cast<std::size_t>(found->col_num) >= columns || row.size() < 2 + maskSize + 2)
         return std::nullopt;
@@ -103,10 +103,10 @@ std::optional<std::vector<std::uint8_t>> CheckedTable::rawValue(const std::strin
         start = 2 + static_cast<std::size_t>(found->fixed_offset);
         end = start + static_cast<std::size_t>(found->col_size);
     } else {
-        const std::size_t variable = getU16(row, maskAt - 2);
+        const std::size_t variable = base::getU16(row, maskAt - 2);
         if (found->var_col_num >= variable || maskAt < 2 + 2 * (variable + 1) + 2) return std::nullopt;
         const auto offset = [&](std::size_t i) {
-            return static_cast<std::size_t>(getU16(row, maskAt - 4 - 2 * i));
+            return static_cast<std::size_t>(base::getU16(row, maskAt - 4 - 2 * i));
         };
         start = offset(found->var_col_num);
         end = offset(found->var_col_num + 1);
@@ -128,7 +128,7 @@ std::optional<std::vector<std::uint8_t>> CheckedTable::longValueBytes(std::span<
     constexpr std::size_t kReferenceSize = 12;
     constexpr std::uint32_t kInline = 0x80000000, kSinglePage = 0x40000000;
     if (reference.size() < kReferenceSize) return std::nullopt;
-    const std::uint32_t word = getU32(reference, 0);
+    const std::uint32_t word = base::getU32(reference, 0);
     const std::size_t length = word & ~(kInline | kSinglePage);
     const std::uint32_t kind = word & (kInline | kSinglePage);
     if (length > maxBytes) return std::nullopt;
@@ -142,7 +142,7 @@ std::optional<std::vector<std::uint8_t>> CheckedTable::longValueBytes(std::span<
     std::vector<std::uint8_t> bytes;
     std::set<std::uint32_t> seen;
     // Each link of a chain starts with the reference of the next one.
-    for (std::uint32_t at = getU32(reference, 4); bytes.size() < length;) {
+    for (std::uint32_t at = base::getU32(reference, 4); bytes.size() < length;) {
         if (!seen.insert(at).second) return std::nullopt;
         const auto page = file_.read(page::pageOf(at));
         if (!page || (*page)[0] != page::kData) return std::nullopt;
@@ -151,7 +151,7 @@ std::optional<std::vector<std::uint8_t>> CheckedTable::longValueBytes(std::span<
         std::size_t start = bounds->first;
         if (kind == 0) {
             if (bounds->second - start < 4) return std::nullopt;
-            at = getU32(*page, start);
+            at = base::getU32(*page, start);
             start += 4;
         }
         const std::size_t take = std::min(bounds->second - start, length - bytes.size());

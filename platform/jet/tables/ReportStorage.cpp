@@ -7,7 +7,7 @@
 #include "platform/jet/design/DesignError.h"
 #include "platform/jet/design/DesignStorage.h"
 #include "platform/jet/file/JetFormat.h"
-#include "platform/jet/file/LittleEndian.h"
+#include "base/LittleEndian.h"
 #include "platform/jet/tables/CheckedTable.h"
 
 namespace platform::jet::helper {
@@ -185,7 +185,7 @@ std::vector<std::uint8_t> ReportStorage::compoundFileOfAccessObjects() {
                 malformed = true;
                 return;
             }
-            const auto number = static_cast<std::int32_t>(getU32(*id, 0));
+            const auto number = static_cast<std::int32_t>(base::getU32(*id, 0));
             total += data->size();
             if (number >= 1 && total <= kMaxCompoundFile && !chunks.emplace(number, std::move(*data)).second)
                 malformed = true;

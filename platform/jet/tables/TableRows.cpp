@@ -5,7 +5,7 @@
 #include <set>
 #include <span>
 
-#include "platform/jet/file/LittleEndian.h"
+#include "base/LittleEndian.h"
 
 namespace platform::jet::helper {
 namespace {
@@ -21,14 +21,14 @@ struct RowEntry {
 
 // The page's row table; empty when the table or a row reaches outside the page or rows overlap.
 std::optional<std::vector<RowEntry>> rowTable(const Page& page, const page::Layout& layout) {
-    const std::size_t count = getU16(page, layout.rowCountOffset);
+    const std::size_t count = base::getU16(page, layout.rowCountOffset);
     const std::size_t tableEnd = layout.rowCountOffset + 2 + 2 * count;
     if (tableEnd > page.size()) return std::nullopt;
     std::vector<RowEntry> rows;
     rows.reserve(count);
     std::size_t end = page.size();
     for (std::size_t i = 0; i < count; ++i) {
-        const std::uint16_t offset = getU16(page, layout.rowCountOffset + 2 + 2 * i);
+        const std::uint16_t offset = base::getU16(page, layout.rowCountOffset + 2 + 2 * i);
         const std::size_t start = offset & page::kRowOffsetMask;
         if (start < tableEnd || start > end) return std::nullopt;
         rows.push_back({static_cast<std::uint16_t>(offset & ~page::kRowOffsetMask), start, end});
@@ -43,11 +43,11 @@ std::optional<Page> readDefinition(const PageFile& file, std::uint32_t number) {
     auto definition = file.read(number);
     if (!definition || (*definition)[0] != page::kTableDefinition) return std::nullopt;
     std::set<std::uint32_t> seen{number};
-    for (std::uint32_t next = getU32(*definition, page::kContinuationOffset); next != 0;) {
+    for (std::uint32_t next = base::getU32(*definition, page::kContinuationOffset); next != 0;) {
         auto continuation = file.read(next);
         if (!continuation || (*continuation)[0] != page::kTableDefinition || !seen.insert(next).second)
             return std::nullopt;
-        next = getU32(*continuation, page::kContinuationOffset);
+        next = base::getU32(*continuation, page::kContinuationOffset);
     }
     return definition;
 }
@@ -60,11 +60,11 @@ std::optional<std::vector<std::uint8_t>> definitionBytes(const PageFile& file, s
     if (!definition) return std::nullopt;
     std::vector<std::uint8_t> bytes = std::move(*definition);
     std::size_t pages = 1;
-    for (std::uint32_t next = getU32(bytes, page::kContinuationOffset); next != 0;) {
+    for (std::uint32_t next = base::getU32(bytes, page::kContinuationOffset); next != 0;) {
         auto continuation = file.read(next);
         if (!continuation || ++pages > kMaxPages) return std::nullopt;
         bytes.insert(bytes.end(), continuation->begin() + kContinuationHeader, continuation->end());
-        next = getU32(*continuation, page::kContinuationOffset);
+        next = base::getU32(*continuation, page::kContinuationOffset);
     }
     return bytes;
 }
@@ -96,11 +96,11 @@ bool forEachMappedPage(const PageFile& file, Bytes map, Visit visit) {
         return true;
     };
     if (map.empty()) return false;
-    if (map[0] == page::kInlineMap) return map.size() >= 5 && visitMarked(getU32(map, 1), map.subspan(5));
+    if (map[0] == page::kInlineMap) return map.size() >= 5 && visitMarked(base::getU32(map, 1), map.subspan(5));
     if (map[0] != page::kBitmapPagesMap) return false;
     std::set<std::uint32_t> bitmapPages;
     for (std::size_t entry = 0; 1 + 4 * entry + 4 <= map.size(); ++entry) {
-        const std::uint32_t number = getU32(map, 1 + 4 * entry);
+        const std::uint32_t number = base::getU32(map, 1 + 4 * entry);
         if (number == 0) continue;
         auto bitmap = file.read(number);
         if (!bitmap || (*bitmap)[0] != page::kUsageBitmap || !bitmapPages.insert(number).second ||
@@ -127,7 +127,7 @@ class TableStructureReader {
     std::optional<TableRows> read() {
         auto definition = readDefinition(file_, definitionPage_);
         if (!definition) return std::nullopt;
-        const std::uint32_t mapReference = getU32(*definition, file_.layout().usageMapOffset);
+        const std::uint32_t mapReference = base::getU32(*definition, file_.layout().usageMapOffset);
         auto mapPage = file_.read(page::pageOf(mapReference));
         if (!mapPage) return std::nullopt;
         auto map = usageMapRow(*mapPage, file_.layout(), mapReference);
@@ -145,7 +145,7 @@ class TableStructureReader {
   private:
     bool readDataPage(std::uint32_t number) {
         auto page = file_.read(number);
-        if (!page || (*page)[0] != page::kData || getU32(*page, page::kOwnerOffset) != definitionPage_)
+        if (!page || (*page)[0] != page::kData || base::getU32(*page, page::kOwnerOffset) != definitionPage_)
             return false;
         auto rows = rowTable(*page, file_.layout());
         if (!rows || slots_.size() + rows->size() > maxRows_) return false;
@@ -159,7 +159,7 @@ class TableStructureReader {
                     break;
                 case page::kOverflowRow:
                     if (row.end - row.start < 4) return false;
-                    moves_.push_back(getU32(*page, row.start));
+                    moves_.push_back(base::getU32(*page, row.start));
                     slots_.push_back({place, TableRows::State::MovedAway});
                     break;
                 case page::kDeletedRow:
@@ -227,8 +227,8 @@ std::optional<std::vector<ColumnFacts>> readColumnFacts(const PageFile& file, st
     constexpr std::size_t kIndexEntry = 12, kColumnEntry = 25;
     const auto bytes = definitionBytes(file, definitionPage);
     if (!bytes || bytes->size() < kIndexesStart) return std::nullopt;
-    const std::size_t columns = getU16(*bytes, kColumnCount);
-    const std::uint64_t start = kIndexesStart + std::uint64_t{getU32(*bytes, kRealIndexCount)} * kIndexEntry;
+    const std::size_t columns = base::getU16(*bytes, kColumnCount);
+    const std::uint64_t start = kIndexesStart + std::uint64_t{base::getU32(*bytes, kRealIndexCount)} * kIndexEntry;
     if (start + columns * kColumnEntry > bytes->size()) return std::nullopt;
     std::vector<ColumnFacts> facts;
     for (std::size_t i = 0; i < columns; ++i) {
@@ -236,7 +236,7 @@ std::optional<std::vector<ColumnFacts>> readColumnFacts(const PageFile& file, st
             std::span<const std::uint8_t>(*bytes).subspan(start + i * kColumnEntry, kColumnEntry);
         // The column's number, its extra flags and (in the bytes a number's precision and scale take) the
         // key of a complex column.
-        facts.push_back({getU16(entry, 5), entry[16], getU32(entry, 11)});
+        facts.push_back({base::getU16(entry, 5), entry[16], base::getU32(entry, 11)});
     }
     return facts;
 }
@@ -244,7 +244,7 @@ std::optional<std::vector<ColumnFacts>> readColumnFacts(const PageFile& file, st
 bool TableBounds::liesInsideFile(std::uint32_t definitionPage) {
     auto definition = readDefinition(file_, definitionPage);
     if (!definition) return false;
-    const std::uint32_t mapReference = getU32(*definition, file_.layout().usageMapOffset);
+    const std::uint32_t mapReference = base::getU32(*definition, file_.layout().usageMapOffset);
     auto mapPage = mapPages_.find(page::pageOf(mapReference));
     if (mapPage == mapPages_.end()) {
         auto page = file_.read(page::pageOf(mapReference));

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/jet/file/LittleEndian.h"
+#include "base/LittleEndian.h"
 
 namespace platform::jet::crypto {
 namespace {
@@ -33,8 +33,8 @@ class InfoReader {
   public:
     explicit InfoReader(ByteView bytes) : bytes_(bytes) {}
 
-    std::uint16_t u16() { return getU16(take(2), 0); }
-    std::uint32_t u32() { return getU32(take(4), 0); }
+    std::uint16_t u16() { return base::getU16(take(2), 0); }
+    std::uint32_t u32() { return base::getU32(take(4), 0); }
     Bytes bytes(std::size_t count) {
         auto part = take(count);
         return Bytes(part.begin(), part.end());

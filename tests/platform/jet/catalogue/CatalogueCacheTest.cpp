@@ -10,7 +10,7 @@
 #include "platform/jet/JetAccess.h"
 #include "platform/jet/JetAdo.h"
 #include "platform/jet/catalogue/CatalogueCache.h"
-#include "platform/jet/file/LittleEndian.h"
+#include "base/LittleEndian.h"
 #include "platform/jet/process/HelperPrograms.h"
 #include "tests/fakes/FakeRegistry.h"
 #include "tests/platform/jet/HelperFolder.h"
@@ -196,7 +196,7 @@ TEST_F(CatalogueReads, ADamagedFileIsReadOnceForBoth) {
     mkmdb::Database database;
     database.reports = {"Alpha"};
     auto image = mkmdb::buildDatabaseImage(database);
-    putU32(image.page(page::kCatalogueDefinitionPage), page::kJet4Layout.usageMapOffset, 0xFFFFFF00);
+    base::putU32(image.page(page::kCatalogueDefinitionPage), page::kJet4Layout.usageMapOffset, 0xFFFFFF00);
     const std::string path = files_ / "damaged.mdb";
     std::ofstream(path, std::ios::binary)
         .write(reinterpret_cast<const char*>(image.bytes().data()),

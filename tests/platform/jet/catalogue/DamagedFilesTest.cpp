@@ -18,7 +18,7 @@
 #include "platform/jet/catalogue/Catalogue.h"
 #include "platform/jet/catalogue/DatabaseFile.h"
 #include "platform/jet/file/DatabaseError.h"
-#include "platform/jet/file/LittleEndian.h"
+#include "base/LittleEndian.h"
 #include "tests/fakes/FakeRegistry.h"
 #include "tests/platform/jet/CapturedOutput.h"
 #include "tests/platform/jet/TestFiles.h"
@@ -80,13 +80,13 @@ Bytes bytesOf(const mkmdb::FileImage& image) {
 // Sets the offset of a row in the row table of the page (flags included).
 void setRowOffset(Bytes& file, std::size_t pageNumber, std::size_t row, std::uint16_t offset) {
     const auto& layout = layoutOf(file);
-    putU16(std::span(file).subspan(pageNumber * layout.pageSize, layout.pageSize),
+    base::putU16(std::span(file).subspan(pageNumber * layout.pageSize, layout.pageSize),
            layout.rowCountOffset + 2 + 2 * row, offset);
 }
 
 std::size_t rowCountOf(const Bytes& file, std::size_t pageNumber) {
     const auto& layout = layoutOf(file);
-    return getU16(std::span(file).subspan(pageNumber * layout.pageSize, layout.pageSize),
+    return base::getU16(std::span(file).subspan(pageNumber * layout.pageSize, layout.pageSize),
                   layout.rowCountOffset);
 }
 
@@ -284,7 +284,7 @@ TEST(DamagedFiles, AReportRowMarkedDeletedIsNotListedAndIsNoDamage) {
         for (const auto pageNumber : catalogueDataPages(file, 4096)) {
             for (std::size_t row = 0; row < rowCountOf(file, pageNumber); ++row) {
                 const auto offset =
-                    getU16(file, pageNumber * 4096 + page::kJet4Layout.rowCountOffset + 2 + 2 * row);
+                    base::getU16(file, pageNumber * 4096 + page::kJet4Layout.rowCountOffset + 2 + 2 * row);
                 if ((offset & ~page::kRowOffsetMask) == page::kRowDeletedByAccess) {
                     setRowOffset(file, pageNumber, row, (offset & page::kRowOffsetMask) | marking);
                     ++marked;
@@ -322,7 +322,7 @@ TEST(DamagedFiles, ACataloguePageCopiedOverAnotherOrTwoRowsShiftedIsDamagedNotAn
                     {"rows " + std::to_string(row) + "+1 moved by " + std::to_string(shift), good});
                 for (const std::size_t moved : {row, row + 1})
                     setRowOffset(cases.back().bytes, last, moved,
-                                 static_cast<std::uint16_t>(getU16(good, rowTable + 2 * moved) - shift));
+                                 static_cast<std::uint16_t>(base::getU16(good, rowTable + 2 * moved) - shift));
             }
         }
         for (const Case& damaged : cases) {

@@ -19,7 +19,7 @@
 #include "platform/jet/catalogue/DatabaseFile.h"
 #include "platform/jet/file/DatabaseError.h"
 #include "platform/jet/file/JetFormat.h"
-#include "platform/jet/file/LittleEndian.h"
+#include "base/LittleEndian.h"
 #include "platform/jet/file/crypto/KeyCache.h"
 #include "tests/fakes/FakeRegistry.h"
 #include "tests/platform/jet/HelperFolder.h"
@@ -121,14 +121,14 @@ class EncryptedFiles : public testing::Test {
 
 // The agile file's XML, to edit in place of the file's own.
 std::string agileXml(const std::vector<std::uint8_t>& bytes) {
-    const std::size_t length = getU16(bytes, header::kEncryptionInfoLengthOffset);
+    const std::size_t length = base::getU16(bytes, header::kEncryptionInfoLengthOffset);
     return std::string(bytes.begin() + header::kEncryptionInfoOffset + 8,
                        bytes.begin() + header::kEncryptionInfoOffset + length);
 }
 
 void replaceAgileXml(std::vector<std::uint8_t>& bytes, const std::string& xml) {
     ASSERT_LT(header::kEncryptionInfoOffset + 8 + xml.size(), 4096u);
-    putU16(bytes, header::kEncryptionInfoLengthOffset, static_cast<std::uint16_t>(8 + xml.size()));
+    base::putU16(bytes, header::kEncryptionInfoLengthOffset, static_cast<std::uint16_t>(8 + xml.size()));
     std::copy(xml.begin(), xml.end(), bytes.begin() + header::kEncryptionInfoOffset + 8);
 }
 
@@ -194,13 +194,13 @@ TEST_F(EncryptedFiles, DamagedEncryptionInfoIsAClearErrorWithoutDecrypting) {
              replaceAgileXml(bytes, xml.substr(0, xml.find("<keyEncryptors>")));
          }},
         {"the encryption info runs past the header page",
-         [](auto& bytes) { putU16(bytes, header::kEncryptionInfoLengthOffset, 0xFFFF); }},
+         [](auto& bytes) { base::putU16(bytes, header::kEncryptionInfoLengthOffset, 0xFFFF); }},
         {"the encryption info is cut short",
-         [](auto& bytes) { putU16(bytes, header::kEncryptionInfoLengthOffset, 6); }},
+         [](auto& bytes) { base::putU16(bytes, header::kEncryptionInfoLengthOffset, 6); }},
         {"the encryption version 9.9 is unknown",
          [](auto& bytes) {
-             putU16(bytes, header::kEncryptionInfoOffset, 9);
-             putU16(bytes, header::kEncryptionInfoOffset + 2, 9);
+             base::putU16(bytes, header::kEncryptionInfoOffset, 9);
+             base::putU16(bytes, header::kEncryptionInfoOffset + 2, 9);
          }},
     };
     for (const auto& [reason, damage] : damages) {
@@ -219,7 +219,7 @@ TEST_F(EncryptedFiles, DamagedEncryptionInfoIsAClearErrorWithoutDecrypting) {
     for (const auto& [encryption, bits, reason] : keySizes) {
         const std::string path = written(encryption, "secret");
         auto bytes = bytesOf(path);
-        putU32(bytes, kKeySizeOffset, bits);
+        base::putU32(bytes, kKeySizeOffset, bits);
         writeBytes(path, bytes);
         EXPECT_EQ(accessFailure(path, "secret"),
                   "3343: The encryption of the database '" + path + "' cannot be read: " + reason + ".");

@@ -7,7 +7,7 @@
 
 #include "platform/jet/catalogue/Catalogue.h"
 #include "platform/jet/file/JetFormat.h"
-#include "platform/jet/file/LittleEndian.h"
+#include "base/LittleEndian.h"
 #include "platform/win32/WideText.h"
 
 namespace calvenor::stand_in {
@@ -43,17 +43,17 @@ Bytes slice(Bytes bytes, std::size_t at, std::size_t length) {
 }
 
 std::uint16_t u16(Bytes bytes, std::size_t at) {
-    return jet::getU16(slice(bytes, at, 2), 0);
+    return base::getU16(slice(bytes, at, 2), 0);
 }
 
 std::uint32_t u32(Bytes bytes, std::size_t at) {
-    return jet::getU32(slice(bytes, at, 4), 0);
+    return base::getU32(slice(bytes, at, 4), 0);
 }
 
 std::wstring utf16(Bytes bytes) {
     std::wstring text;
     for (std::size_t at = 0; at + 1 < bytes.size(); at += 2)
-        text += static_cast<wchar_t>(jet::getU16(bytes, at));
+        text += static_cast<wchar_t>(base::getU16(bytes, at));
     return text;
 }
 
@@ -218,7 +218,7 @@ bool isReadableFormat(std::span<const std::uint8_t> file) {
     const std::string_view signature(reinterpret_cast<const char*>(file.data()) + header::kSignatureOffset,
                                      header::kJetSignature.size());
     if (signature == header::kJetSignature) return file[header::kVersionOffset] == header::kJet4Version;
-    return signature == header::kAceSignature && jet::getU16(file, header::kEncryptionInfoLengthOffset) == 0;
+    return signature == header::kAceSignature && base::getU16(file, header::kEncryptionInfoLengthOffset) == 0;
 }
 
 }  // namespace
@@ -228,7 +228,7 @@ std::optional<DatabaseDescription> readJetDatabase(std::span<const std::uint8_t>
     std::array<std::uint8_t, header::kEncryptedStart + header::kEncryptedLength> region;
     std::copy_n(file.begin(), region.size(), region.begin());
     header::applyHeaderCipher(region);
-    if (jet::getU32(region, header::kPageKeyOffset) != 0) return std::nullopt;
+    if (base::getU32(region, header::kPageKeyOffset) != 0) return std::nullopt;
     header::applyPasswordMask(region);
 
     DatabaseDescription description;

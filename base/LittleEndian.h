@@ -5,7 +5,7 @@
 #include <span>
 
 // Every multi-byte number in a Jet or ACE file is little-endian, whatever the machine's order.
-namespace platform::jet {
+namespace base {
 
 inline void putU16(std::span<std::uint8_t> to, std::size_t at, std::uint16_t value) {
     to[at] = static_cast<std::uint8_t>(value);
@@ -37,4 +37,4 @@ inline double getDouble(std::span<const std::uint8_t> from, std::size_t at) {
     return std::bit_cast<double>(bits);
 }
 
-}  // namespace platform::jet
+}  // namespace base
