@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <optional>
 
+#include "base/AsciiCase.h"
 #include "platform/Failure.h"
 #include "platform/jet/catalogue/Catalogue.h"
 #include "platform/jet/catalogue/CatalogueReader.h"
@@ -178,7 +179,7 @@ class JetApplication : public access::Application {
         requireDatabaseFor("OutputTo");
         auto report = findReport(reportName);
         if (!report) throw Failure("Access can't find the object '" + std::string(reportName) + "'.", 2059);
-        if (!equalIgnoringCase(std::string(format), access::kFormatPdf))
+        if (!base::equalIgnoringCase(std::string(format), access::kFormatPdf))
             throw Failure(
                 "The format in which you are attempting to output the current object is not available.",
                 2282);
@@ -238,8 +239,8 @@ class JetApplication : public access::Application {
     // The report's name as the database stores it; Access matches object names ignoring letter case.
     std::optional<std::string> findReport(std::string_view name) const {
         const std::string wanted(name);
-        auto found = std::lower_bound(reports_.begin(), reports_.end(), wanted, precedesIgnoringCase);
-        if (found != reports_.end() && equalIgnoringCase(*found, wanted)) return *found;
+        auto found = std::lower_bound(reports_.begin(), reports_.end(), wanted, base::precedesIgnoringCase);
+        if (found != reports_.end() && base::equalIgnoringCase(*found, wanted)) return *found;
         return std::nullopt;
     }
 

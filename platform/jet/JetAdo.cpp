@@ -3,6 +3,7 @@
 #include <optional>
 #include <vector>
 
+#include "base/AsciiCase.h"
 #include "platform/Failure.h"
 #include "platform/jet/ConnectionString.h"
 #include "platform/jet/catalogue/Catalogue.h"
@@ -58,11 +59,11 @@ class SchemaRecordset : public ado::Recordset {
 
     static std::optional<Column> columnOf(std::string_view name) {
         std::string field(name);
-        if (equalIgnoringCase(field, "TABLE_TYPE")) return Column::Type;
-        if (equalIgnoringCase(field, "TABLE_NAME")) return Column::Name;
+        if (base::equalIgnoringCase(field, "TABLE_TYPE")) return Column::Type;
+        if (base::equalIgnoringCase(field, "TABLE_NAME")) return Column::Name;
         for (const char* other : {"TABLE_CATALOG", "TABLE_SCHEMA", "TABLE_GUID", "DESCRIPTION",
                                   "TABLE_PROPID", "DATE_CREATED", "DATE_MODIFIED"})
-            if (equalIgnoringCase(field, other)) return Column::Other;
+            if (base::equalIgnoringCase(field, other)) return Column::Other;
         return std::nullopt;
     }
 
@@ -120,8 +121,8 @@ class JetConnection : public ado::Connection {
   private:
     // Which files the named provider reads; empty for a provider that is not installed.
     static std::optional<AcceptedFormats> acceptedFormats(const std::string& provider) {
-        if (equalIgnoringCase(provider, "Microsoft.Jet.OLEDB.4.0")) return AcceptedFormats::JetOnly;
-        if (equalIgnoringCase(provider, "Microsoft.ACE.OLEDB.12.0")) return AcceptedFormats::JetAndAce;
+        if (base::equalIgnoringCase(provider, "Microsoft.Jet.OLEDB.4.0")) return AcceptedFormats::JetOnly;
+        if (base::equalIgnoringCase(provider, "Microsoft.ACE.OLEDB.12.0")) return AcceptedFormats::JetAndAce;
         return std::nullopt;
     }
 

@@ -4,6 +4,8 @@
 #include <array>
 #include <optional>
 
+#include "base/AsciiCase.h"
+
 namespace platform::jet {
 namespace {
 
@@ -44,7 +46,7 @@ std::vector<SchemaTable> schemaTables(const std::vector<CatalogueObject>& object
         if (auto type = tableTypeOf(object)) tables.push_back({*type, object.name});
     std::stable_sort(tables.begin(), tables.end(), [](const SchemaTable& a, const SchemaTable& b) {
         if (a.type != b.type) return a.type < b.type;
-        return precedesIgnoringCase(a.name, b.name);
+        return base::precedesIgnoringCase(a.name, b.name);
     });
     return tables;
 }
@@ -94,7 +96,7 @@ std::vector<std::string> reportNames(const std::vector<CatalogueObject>& objects
         if (object.type == object_type::kReport &&
             std::find(containers.begin(), containers.end(), object.parentId) != containers.end())
             names.push_back(object.name);
-    std::stable_sort(names.begin(), names.end(), precedesIgnoringCase);
+    std::stable_sort(names.begin(), names.end(), base::precedesIgnoringCase);
     return names;
 }
 

@@ -4,7 +4,6 @@
 #include <string>
 #include <vector>
 
-#include "base/AsciiCase.h"
 #include "platform/jet/file/JetFormat.h"
 
 namespace platform::jet {
@@ -40,9 +39,5 @@ bool holdsEngineObjects(const std::vector<CatalogueObject>& objects);
 // Whether every object is one Access writes: it has a name, an Id no other object has, and a type
 // Access knows. Damaged pages can still read as rows, and such rows read as objects that are not.
 bool holdsSoundObjects(const std::vector<CatalogueObject>& objects);
-
-// Access's object lists are ordered, and their names compared, with the case of ASCII letters ignored.
-using base::equalIgnoringCase;
-using base::precedesIgnoringCase;
 
 }  // namespace platform::jet

@@ -36,7 +36,7 @@
 #include "platform/jet/process/LineProtocol.h"
 #include "platform/jet/process/RendererProtocol.h"
 #include "platform/jet/programs/DatabaseReports.h"
-#include "platform/jet/query/AsciiCase.h"
+#include "base/AsciiCase.h"
 #include "platform/jet/query/Parameters.h"
 #include "platform/jet/query/RecordSource.h"
 #include "platform/jet/render/DocumentInfo.h"
@@ -103,12 +103,12 @@ std::vector<platform::jet::query::Parameter> reportParameters(const std::string&
             // Subreports nest a few deep at most; a report showing itself is read once.
             const std::function<void(const std::string&, int)> visit = [&](const std::string& name,
                                                                            int depth) {
-                if (depth > kMaxSubreportDepth || !reportsSeen.insert(query::lowerAscii(name)).second) return;
+                if (depth > kMaxSubreportDepth || !reportsSeen.insert(base::lowerAscii(name)).second) return;
                 const auto design = reports.design(name);
                 add(design.recordSource);
                 for (const auto& section : design.sections)
                     for (const auto& control : section.controls) {
-                        const std::string lower = query::lowerAscii(control.sourceObject);
+                        const std::string lower = base::lowerAscii(control.sourceObject);
                         if (lower.starts_with("table.") || lower.starts_with("query."))
                             add(control.sourceObject.substr(6));
                         else if (lower.starts_with("report."))

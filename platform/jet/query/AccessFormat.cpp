@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "base/Utf8.h"
-#include "platform/jet/query/AsciiCase.h"
+#include "base/AsciiCase.h"
 #include "platform/jet/query/DayNumbers.h"
 #include "platform/jet/query/Region.h"
 
@@ -266,7 +266,7 @@ std::optional<std::uint32_t> namedColor(std::string_view name) {
         {"black", 0x000000}, {"blue", 0x0000FF},    {"green", 0x00FF00},  {"cyan", 0x00FFFF},
         {"red", 0xFF0000},   {"magenta", 0xFF00FF}, {"yellow", 0xFFFF00}, {"white", 0xFFFFFF}};
     for (const auto& [known, rgb] : kColors)
-        if (equalIgnoringCase(known, name)) return rgb;
+        if (base::equalIgnoringCase(known, name)) return rgb;
     return std::nullopt;
 }
 
@@ -355,9 +355,9 @@ std::string calendarPart(std::size_t run, int number, const std::string& shortNa
 std::string formatDateSection(double days, std::string_view section) {
     const Region& region = currentRegion();
     const CivilTime t = civilTime(days);
-    const bool twelveHour = lowerAscii(section).find("am/pm") != std::string::npos ||
-                            lowerAscii(section).find("a/p") != std::string::npos ||
-                            lowerAscii(section).find("ampm") != std::string::npos;
+    const bool twelveHour = base::lowerAscii(section).find("am/pm") != std::string::npos ||
+                            base::lowerAscii(section).find("a/p") != std::string::npos ||
+                            base::lowerAscii(section).find("ampm") != std::string::npos;
     const int hour = twelveHour ? (t.hour % 12 == 0 ? 12 : t.hour % 12) : t.hour;
     std::string result;
     bool afterHour = false;
@@ -366,7 +366,7 @@ std::string formatDateSection(double days, std::string_view section) {
         std::size_t run = 1;
         while (i + run < section.size() && std::tolower(static_cast<unsigned char>(section[i + run])) == c)
             ++run;
-        const std::string rest = lowerAscii(section.substr(i));
+        const std::string rest = base::lowerAscii(section.substr(i));
         if (rest.starts_with("am/pm")) {
             const bool keepCase = section[i] == 'A';
             result += t.hour < 12 ? (keepCase ? "AM" : "am") : (keepCase ? "PM" : "pm");
@@ -474,7 +474,7 @@ std::string formatCodes(std::string_view format) {
 // Whether a custom format is about dates: it has date or time letters outside quotes and no digit
 // placeholders.
 bool isDateFormat(std::string_view format) {
-    const std::string codes = lowerAscii(formatCodes(format));
+    const std::string codes = base::lowerAscii(formatCodes(format));
     if (codes.find_first_of("0#") != std::string::npos) return false;
     for (const char c : codes)
         if (std::isalpha(static_cast<unsigned char>(c)) &&
@@ -550,7 +550,7 @@ std::string formatTextSection(const std::string& text, std::string_view section,
             pieces.push_back({std::string(1, c)});
         }
     }
-    const std::string cased = upper ? upperAscii(text) : lower ? lowerAscii(text) : text;
+    const std::string cased = upper ? base::upperAscii(text) : lower ? base::lowerAscii(text) : text;
     std::vector<std::string> characters;
     for (std::size_t i = 0; i < cased.size(); i += characterLength(cased, i))
         characters.push_back(cased.substr(i, characterLength(cased, i)));
@@ -609,12 +609,12 @@ std::string euroFormat(const Region& region) {
 // A named number format as custom sections in the current region; empty for other names.
 std::string namedNumberFormat(std::string_view name) {
     const Region& region = currentRegion();
-    if (equalIgnoringCase(name, "Currency")) return region.currency;
-    if (equalIgnoringCase(name, "Euro")) return euroFormat(region);
-    if (equalIgnoringCase(name, "Fixed")) return "0.00";
-    if (equalIgnoringCase(name, "Standard")) return "#,##0.00";
-    if (equalIgnoringCase(name, "Percent")) return "0.00%";
-    if (equalIgnoringCase(name, "Scientific")) return "0.00E+00";
+    if (base::equalIgnoringCase(name, "Currency")) return region.currency;
+    if (base::equalIgnoringCase(name, "Euro")) return euroFormat(region);
+    if (base::equalIgnoringCase(name, "Fixed")) return "0.00";
+    if (base::equalIgnoringCase(name, "Standard")) return "#,##0.00";
+    if (base::equalIgnoringCase(name, "Percent")) return "0.00%";
+    if (base::equalIgnoringCase(name, "Scientific")) return "0.00E+00";
     return {};
 }
 
@@ -627,7 +627,7 @@ FormattedValue plain(std::string text) {
 }  // namespace
 
 FormattedValue formatForDisplay(const Value& value, std::string_view format) {
-    const std::string name = lowerAscii(format);
+    const std::string name = base::lowerAscii(format);
     const auto parts = sections(format);
     if (value.isNull()) {
         if (isTextFormat(format)) return parts.size() >= 2 ? formatAsText("", parts) : plain("");

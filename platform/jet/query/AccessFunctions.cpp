@@ -11,7 +11,7 @@
 
 #include "base/Utf8.h"
 #include "platform/jet/query/AccessFormat.h"
-#include "platform/jet/query/AsciiCase.h"
+#include "base/AsciiCase.h"
 #include "platform/jet/query/ColumnType.h"
 #include "platform/jet/query/DayNumbers.h"
 #include "platform/jet/query/RecordSource.h"
@@ -145,7 +145,7 @@ bool matchesOne(const std::string& c, const std::vector<std::string>& p, std::si
     const std::string& token = p[pi];
     if (token == "?") return true;
     if (token == "#") return c.size() == 1 && std::isdigit(static_cast<unsigned char>(c[0]));
-    if (token != "[") return lowerAscii(token) == lowerAscii(c);
+    if (token != "[") return base::lowerAscii(token) == base::lowerAscii(c);
     std::size_t end = pi + 1;
     while (end < p.size() && p[end] != "]") ++end;
     if (end == p.size()) return false;
@@ -154,13 +154,13 @@ bool matchesOne(const std::string& c, const std::vector<std::string>& p, std::si
     const bool negate = k < end && p[k] == "!";
     if (negate) ++k;
     bool matched = false;
-    const std::string lowered = lowerAscii(c);
+    const std::string lowered = base::lowerAscii(c);
     for (; k < end; ++k) {
         if (k + 2 < end && p[k + 1] == "-") {
-            matched = matched || (lowerAscii(p[k]) <= lowered && lowered <= lowerAscii(p[k + 2]));
+            matched = matched || (base::lowerAscii(p[k]) <= lowered && lowered <= base::lowerAscii(p[k + 2]));
             k += 2;
         } else {
-            matched = matched || lowerAscii(p[k]) == lowered;
+            matched = matched || base::lowerAscii(p[k]) == lowered;
         }
     }
     return matched != negate;
@@ -194,7 +194,7 @@ bool like(const std::vector<std::string>& s, const std::vector<std::string>& p) 
 
 // Intervals of DatePart, DateAdd and DateDiff.
 std::string interval(sqlite3_value* v) {
-    return lowerAscii(text(v));
+    return base::lowerAscii(text(v));
 }
 
 double addMonths(double date, std::int64_t months) {
@@ -382,12 +382,12 @@ void accessRTrim(sqlite3_context* context, int count, Args args) {
 
 void accessUCase(sqlite3_context* context, int count, Args args) {
     NULL_IN_NULL_OUT
-    resultText(context, upperAscii(text(args[0])));
+    resultText(context, base::upperAscii(text(args[0])));
 }
 
 void accessLCase(sqlite3_context* context, int count, Args args) {
     NULL_IN_NULL_OUT
-    resultText(context, lowerAscii(text(args[0])));
+    resultText(context, base::lowerAscii(text(args[0])));
 }
 
 void accessLen(sqlite3_context* context, int count, Args args) {
@@ -402,8 +402,8 @@ void accessInStr(sqlite3_context* context, int count, Args args) {
         const bool hasStart = count >= 3;
         const double start = hasStart ? requireNumber(args[0], "InStr") : 1;
         if (start < 1) throw QueryError("The function InStr was given a start before the first character.");
-        const std::string haystack = lowerAscii(text(args[hasStart ? 1 : 0]));
-        const std::string needle = lowerAscii(text(args[hasStart ? 2 : 1]));
+        const std::string haystack = base::lowerAscii(text(args[hasStart ? 1 : 0]));
+        const std::string needle = base::lowerAscii(text(args[hasStart ? 2 : 1]));
         // Characters before the start, then the search by bytes; the answer counts characters.
         const auto chars = characters(haystack);
         const auto skipped = static_cast<std::size_t>(start) - 1;
@@ -432,8 +432,8 @@ void accessReplace(sqlite3_context* context, int count, Args args) {
         const std::string sought = text(args[1]), replacement = text(args[2]);
         // Text comparison unless asked for binary (0), as in a database's own expressions.
         const bool binary = count >= 6 && requireNumber(args[5], "Replace") == 0;
-        const std::string haystack = binary ? original : lowerAscii(original);
-        const std::string needle = binary ? sought : lowerAscii(sought);
+        const std::string haystack = binary ? original : base::lowerAscii(original);
+        const std::string needle = binary ? sought : base::lowerAscii(sought);
         std::string result;
         std::size_t from = 0;
         for (double done = 0; !needle.empty() && (most < 0 || done < most); ++done) {
@@ -453,11 +453,11 @@ void accessStrConv(sqlite3_context* context, int count, Args args) {
         // between character sets (64, 128) leave text in UTF-8 as it is.
         const double conversion = requireNumber(args[1], "StrConv");
         std::string s = text(args[0]);
-        if (conversion == 1) return resultText(context, upperAscii(s));
-        if (conversion == 2) return resultText(context, lowerAscii(s));
+        if (conversion == 1) return resultText(context, base::upperAscii(s));
+        if (conversion == 2) return resultText(context, base::lowerAscii(s));
         if (conversion == 64 || conversion == 128) return resultText(context, s);
         if (conversion != 3) throw QueryError("The function StrConv was given a conversion it lacks.");
-        s = lowerAscii(s);
+        s = base::lowerAscii(s);
         bool wordStart = true;
         for (char& c : s) {
             if (wordStart) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));

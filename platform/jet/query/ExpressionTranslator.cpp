@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <map>
 
-#include "platform/jet/query/AsciiCase.h"
+#include "base/AsciiCase.h"
 #include "platform/jet/query/DayNumbers.h"
 #include "platform/jet/query/RecordSource.h"
 
@@ -278,8 +278,8 @@ class Parser : TokenCursor {
              dot = parts[0].find('.', dot + 1))
             column = resolve_(parts[0].substr(0, dot), parts[0].substr(dot + 1));
         // Printed outside Access no temporary variable is set: each reads as Null.
-        if (!column && parts.size() == 2 && equalIgnoringCase(parts[0], "TempVars"))
-            return equalIgnoringCase(parts[1], "Item") && peek().isSymbol("(")
+        if (!column && parts.size() == 2 && base::equalIgnoringCase(parts[0], "TempVars"))
+            return base::equalIgnoringCase(parts[1], "Item") && peek().isSymbol("(")
                        ? tempVariable()
                        : Translated{"NULL", ColumnType::Unknown};
         if (!column && parameter_) column = parameter_(written);
@@ -377,7 +377,7 @@ class Parser : TokenCursor {
     }
 
     Translated function(std::string written) {
-        std::string name = lowerAscii(written);
+        std::string name = base::lowerAscii(written);
         if (name.ends_with('$')) name.pop_back();
         if (name == "count" && peek(1).isSymbol("*") && peek(2).isSymbol(")")) {
             position_ += 3;

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/jet/query/AsciiCase.h"
+#include "base/AsciiCase.h"
 
 namespace platform::jet::query {
 
@@ -22,7 +22,7 @@ inline std::string parameterKey(std::string_view name) {
         while (!trimmed.empty() && blank(trimmed.back())) trimmed.remove_suffix(1);
         if (trimmed.size() >= 2 && trimmed.front() == '[' && trimmed.back() == ']')
             trimmed = trimmed.substr(1, trimmed.size() - 2);
-        key += lowerAscii(trimmed);
+        key += base::lowerAscii(trimmed);
         part.clear();
     };
     for (char c : name) {

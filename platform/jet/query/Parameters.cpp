@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <regex>
 
-#include "platform/jet/query/AsciiCase.h"
+#include "base/AsciiCase.h"
 #include "platform/jet/query/DayNumbers.h"
 #include "platform/jet/query/Region.h"
 
@@ -139,7 +139,7 @@ Value parameterValue(const Parameter& parameter, const std::string& text) {
     };
     switch (parameter.type) {
         case JetYesNo: {
-            const std::string word = lowerAscii(trim(text));
+            const std::string word = base::lowerAscii(trim(text));
             if (word == "true" || word == "yes" || word == "on") return true;
             if (word == "false" || word == "no" || word == "off") return false;
             const auto n = number(text);
@@ -186,7 +186,7 @@ RowSet withParameterColumns(RowSet rows, const std::vector<Parameter>& asked, co
         if (name.size() >= 2 && name.front() == '[' && name.back() == ']')
             name = name.substr(1, name.size() - 2);
         bool taken = false;
-        for (const std::string& column : rows.columns) taken = taken || lowerAscii(column) == key;
+        for (const std::string& column : rows.columns) taken = taken || base::lowerAscii(column) == key;
         if (taken) continue;
         const Value value = parameterValue(parameter, *text);
         rows.columns.emplace_back(name);
@@ -197,7 +197,7 @@ RowSet withParameterColumns(RowSet rows, const std::vector<Parameter>& asked, co
 
 std::vector<Parameter> takeParametersClause(std::string_view& sql) {
     std::string_view rest = trim(sql);
-    if (rest.size() < 11 || lowerAscii(rest.substr(0, 10)) != "parameters" ||
+    if (rest.size() < 11 || base::lowerAscii(rest.substr(0, 10)) != "parameters" ||
         !(isBlank(rest[10]) || rest[10] == '['))
         return {};
     rest.remove_prefix(10);
@@ -238,7 +238,7 @@ std::vector<Parameter> takeParametersClause(std::string_view& sql) {
         for (bool inside = false; end < text.size() && (inside || !isBlank(text[end])); ++end)
             if (text[end] == '[' || text[end] == ']') inside = text[end] == '[';
         std::string type(trim(text.substr(end)));
-        type = lowerAscii(type.substr(0, type.find('(')));
+        type = base::lowerAscii(type.substr(0, type.find('(')));
         if (end == 0 || trim(type).empty())
             throw QueryError("The PARAMETERS clause cannot be read at '" + std::string(text) + "'.");
         parameters.push_back({std::string(text.substr(0, end)), typeOfWord(std::string(trim(type)))});

@@ -5,7 +5,7 @@
 #include <map>
 
 #include "platform/jet/query/AccessFormat.h"
-#include "platform/jet/query/AsciiCase.h"
+#include "base/AsciiCase.h"
 #include "platform/jet/query/ExpressionTranslator.h"
 #include "platform/jet/query/RecordSource.h"
 #include "platform/jet/query/Sqlite.h"
@@ -101,7 +101,7 @@ class SelectCompiler {
         if (item.join == FromItem::Join::None) {
             const std::string key = item.alias.empty() ? item.table : item.alias;
             for (const auto& source : scope_)
-                if (equalIgnoringCase(source.key, key))
+                if (base::equalIgnoringCase(source.key, key))
                     throw QueryError("The query names '" + key + "' twice in FROM.");
             if (!item.subquery.empty()) {
                 if (key.empty()) throw QueryError("A sub-query in FROM has no name.");
@@ -135,20 +135,20 @@ class SelectCompiler {
 
     std::optional<Translated> resolve(const std::string& qualifier, const std::string& name) const {
         for (const auto& source : scope_) {
-            if (!qualifier.empty() && !equalIgnoringCase(source.key, qualifier)) continue;
+            if (!qualifier.empty() && !base::equalIgnoringCase(source.key, qualifier)) continue;
             for (const Column& column : *source.columns)
-                if (equalIgnoringCase(column.name, name))
+                if (base::equalIgnoringCase(column.name, name))
                     return Translated{quoteName(source.key) + "." + quoteName(column.name), column.type};
         }
         if (qualifier.empty()) {
             for (const auto& [alias, expression] : aliases_)
-                if (equalIgnoringCase(alias, name))
+                if (base::equalIgnoringCase(alias, name))
                     return Translated{"(" + expression.sql + ")", expression.type};
             if (auto later = laterAlias(name)) return later;
         }
         if (outer_)
             if (auto outer = outer_->resolve(qualifier, name)) return outer;
-        if (equalIgnoringCase(qualifier, "Report") || equalIgnoringCase(qualifier, "Me"))
+        if (base::equalIgnoringCase(qualifier, "Report") || base::equalIgnoringCase(qualifier, "Me"))
             if (const auto property = sources_.reportProperty(name)) return literal(*property);
         return std::nullopt;
     }
@@ -157,9 +157,9 @@ class SelectCompiler {
     // "Qty On Hold" is defined); a circle of them is a name it does not know.
     std::optional<Translated> laterAlias(const std::string& name) const {
         for (const SelectColumn& column : query_.columns) {
-            if (!equalIgnoringCase(column.alias, name)) continue;
+            if (!base::equalIgnoringCase(column.alias, name)) continue;
             for (const std::string& open : resolving_)
-                if (equalIgnoringCase(open, name)) return std::nullopt;
+                if (base::equalIgnoringCase(open, name)) return std::nullopt;
             // Each use translates the alias again: aliases using each other many times over stop here.
             if (++laterAliasesTranslated_ > kMaxLaterAliases)
                 throw QueryError("The query's columns use each other's aliases too often.");
@@ -254,7 +254,7 @@ class SelectCompiler {
         if (all || allOfOne) {
             bool found = false;
             for (const auto& source : scope_) {
-                if (allOfOne && !equalIgnoringCase(source.key, tokens[0].text)) continue;
+                if (allOfOne && !base::equalIgnoringCase(source.key, tokens[0].text)) continue;
                 found = true;
                 for (const Column& c : *source.columns)
                     result.push_back({quoteName(source.key) + "." + quoteName(c.name), c, source.key});
@@ -283,7 +283,7 @@ class SelectCompiler {
     std::string sourceHolding(const std::string& column) const {
         for (const auto& source : scope_)
             for (const Column& c : *source.columns)
-                if (equalIgnoringCase(c.name, column)) return source.key;
+                if (base::equalIgnoringCase(c.name, column)) return source.key;
         return {};
     }
 
@@ -292,7 +292,7 @@ class SelectCompiler {
     static void nameOutputs(std::vector<Output>& outputs) {
         const auto count = [&](const std::string& name) {
             std::size_t n = 0;
-            for (const Output& o : outputs) n += equalIgnoringCase(o.column.name, name);
+            for (const Output& o : outputs) n += base::equalIgnoringCase(o.column.name, name);
             return n;
         };
         std::vector<std::string> names;
@@ -304,7 +304,7 @@ class SelectCompiler {
             for (int n = 1;; ++n) {
                 bool taken = false;
                 for (std::size_t j = 0; j < i; ++j)
-                    taken = taken || equalIgnoringCase(outputs[j].column.name, candidate);
+                    taken = taken || base::equalIgnoringCase(outputs[j].column.name, candidate);
                 if (!taken) break;
                 candidate = names[i] + "_" + std::to_string(n);
             }
@@ -323,7 +323,7 @@ class SelectCompiler {
                 const std::vector<Token> tokens = tokenize(term.expression);
                 const std::string& name = tokens[tokens.size() > 2 ? tokens.size() - 2 : 0].text;
                 for (const Column& c : result.columns)
-                    if (equalIgnoringCase(c.name, name)) expression = quoteName(c.name), type = c.type;
+                    if (base::equalIgnoringCase(c.name, name)) expression = quoteName(c.name), type = c.type;
                 // (Positions match the first part's columns only when none of them stands for many.)
                 const bool oneEach = result.columns.size() == query_.columns.size();
                 for (std::size_t i = 0; oneEach && expression.empty() && i < query_.columns.size(); ++i) {
@@ -331,8 +331,8 @@ class SelectCompiler {
                     const bool plain =
                         selected.size() == 2 || (selected.size() == 4 && selected[1].isSymbol("."));
                     if (plain && selected[selected.size() - 2].kind != Token::Kind::Symbol &&
-                        equalIgnoringCase(selected[selected.size() - 2].text, name) &&
-                        (tokens.size() != 4 || equalIgnoringCase(tokens[0].text, selected[0].text)))
+                        base::equalIgnoringCase(selected[selected.size() - 2].text, name) &&
+                        (tokens.size() != 4 || base::equalIgnoringCase(tokens[0].text, selected[0].text)))
                         expression = quoteName(result.columns[i].name), type = result.columns[i].type;
                 }
                 if (expression.empty())

@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "platform/jet/query/AccessFunctions.h"
-#include "platform/jet/query/AsciiCase.h"
+#include "base/AsciiCase.h"
 
 namespace platform::jet::query {
 namespace {
@@ -183,7 +183,7 @@ void QueryEngine::insertRow(const std::vector<Value>& row) {
 void QueryEngine::endTable() {
     insert_.reset();
     execute("COMMIT", "the table '" + tableName_ + "'");
-    loaded_[lowerAscii(tableName_)] = tableColumns_;
+    loaded_[base::lowerAscii(tableName_)] = tableColumns_;
 }
 
 CompiledQuery QueryEngine::compile(const SelectQuery& query, const std::string& description) {
@@ -202,14 +202,14 @@ CompiledQuery QueryEngine::compile(const SelectQuery& query, const std::string& 
 void QueryEngine::addQuery(const std::string& name, const SelectQuery& query) {
     const std::size_t asked = undeclared_.size();
     CompiledQuery compiled = compile(query, "the query '" + name + "'");
-    viewParameters_[lowerAscii(name)].assign(undeclared_.begin() + static_cast<std::ptrdiff_t>(asked),
+    viewParameters_[base::lowerAscii(name)].assign(undeclared_.begin() + static_cast<std::ptrdiff_t>(asked),
                                              undeclared_.end());
     execute("CREATE VIEW " + quoteName(name) + " AS " + compiled.sql, "the query '" + name + "'");
-    loaded_[lowerAscii(name)] = std::move(compiled.columns);
+    loaded_[base::lowerAscii(name)] = std::move(compiled.columns);
 }
 
 const std::vector<Column>& QueryEngine::columnsOf(const std::string& name) {
-    const std::string k = lowerAscii(name);
+    const std::string k = base::lowerAscii(name);
     if (const auto found = loaded_.find(k); found != loaded_.end()) {
         // A query already made a view asks for its parameters again in each query using it.
         if (const auto asked = viewParameters_.find(k); asked != viewParameters_.end())
@@ -234,11 +234,11 @@ const std::vector<Column>& QueryEngine::columnsOf(const std::string& name) {
 
 void QueryEngine::setReportProperties(std::map<std::string, Value> properties) {
     reportProperties_.clear();
-    for (auto& [name, value] : properties) reportProperties_[lowerAscii(name)] = std::move(value);
+    for (auto& [name, value] : properties) reportProperties_[base::lowerAscii(name)] = std::move(value);
 }
 
 std::optional<Value> QueryEngine::reportProperty(const std::string& name) const {
-    const auto found = reportProperties_.find(lowerAscii(name));
+    const auto found = reportProperties_.find(base::lowerAscii(name));
     if (found == reportProperties_.end()) return std::nullopt;
     return found->second;
 }

@@ -10,7 +10,7 @@
 
 #include "platform/jet/file/JetFormat.h"
 #include "base/LittleEndian.h"
-#include "platform/jet/query/AsciiCase.h"
+#include "base/AsciiCase.h"
 #include "platform/jet/query/Parameters.h"
 #include "platform/jet/query/QueryEngine.h"
 #include "platform/jet/query/SavedQuery.h"
@@ -50,7 +50,7 @@ class NamedColumns {
         for (const auto& name : wanted_) {
             std::optional<std::size_t> index;
             for (std::size_t i = 0; i < columns.size(); ++i)
-                if (lowerAscii(columns[i].name) == lowerAscii(name)) index = i;
+                if (base::lowerAscii(columns[i].name) == base::lowerAscii(name)) index = i;
             if (!index) throw QueryError("The database's catalogue lacks the column " + name + ".");
             indexes_.push_back(*index);
         }
@@ -62,7 +62,7 @@ class NamedColumns {
     std::function<bool(const std::string&)> filter() const {
         return [this](const std::string& name) {
             for (const auto& wanted : wanted_)
-                if (lowerAscii(wanted) == lowerAscii(name)) return true;
+                if (base::lowerAscii(wanted) == base::lowerAscii(name)) return true;
             return false;
         };
     }
@@ -91,14 +91,14 @@ class Database {
                 if (entry.type == LocalTable) tableNames_.emplace(entry.id, entry.name);
                 if (entry.type == LocalTable || entry.type == Query || entry.type == LinkedTable ||
                     entry.type == LinkedOdbcTable)
-                    objects_.emplace(lowerAscii(entry.name), entry);
+                    objects_.emplace(base::lowerAscii(entry.name), entry);
             },
             columns.filter());
         reader_.readComplexColumnsWith([this](std::uint32_t complexId) { return complexColumn(complexId); });
     }
 
     const CatalogueEntry* find(std::string_view name) const {
-        const auto found = objects_.find(lowerAscii(name));
+        const auto found = objects_.find(base::lowerAscii(name));
         return found == objects_.end() ? nullptr : &found->second;
     }
 
@@ -152,11 +152,11 @@ class Database {
         if (typeTable == tableNames_.end() || flatTable == tableNames_.end())
             throw QueryError("The database's catalogue lacks a multi-value or attachment column's values.");
         ComplexColumn complex;
-        if (lowerAscii(typeTable->second).starts_with("msyscomplextypevh_")) {
+        if (base::lowerAscii(typeTable->second).starts_with("msyscomplextypevh_")) {
             complex.hidden = true;
             return complex;
         }
-        const bool attachments = lowerAscii(typeTable->second) == "msyscomplextype_attachment";
+        const bool attachments = base::lowerAscii(typeTable->second) == "msyscomplextype_attachment";
         NamedColumns columns({"_" + entry->second.column, attachments ? "FileName" : "Value"});
         readingComplexValues_ = true;
         const struct Done {
@@ -236,11 +236,11 @@ std::optional<std::filesystem::path> linkedFile(const std::string& stored,
     std::error_code error;
     if (!stored.empty() && std::filesystem::is_regular_file(stored, error))
         return std::filesystem::path(stored);
-    const std::string name = lowerAscii(stored.substr(stored.find_last_of("\\/") + 1));
+    const std::string name = base::lowerAscii(stored.substr(stored.find_last_of("\\/") + 1));
     if (name.empty() || folder.empty()) return std::nullopt;
     for (std::filesystem::directory_iterator entry(folder, error), end; !error && entry != end;
          entry.increment(error))
-        if (lowerAscii(entry->path().filename().string()) == name && entry->is_regular_file(error))
+        if (base::lowerAscii(entry->path().filename().string()) == name && entry->is_regular_file(error))
             return entry->path();
     return std::nullopt;
 }
@@ -264,7 +264,7 @@ std::string unreadableDatabase(const std::filesystem::path& path) {
 }
 
 bool isSqlText(std::string_view source) {
-    const std::string start = lowerAscii(source.substr(0, 12));
+    const std::string start = base::lowerAscii(source.substr(0, 12));
     return start.starts_with("select") || start.starts_with("parameters") || start.starts_with("transform") ||
            start.starts_with("(");
 }

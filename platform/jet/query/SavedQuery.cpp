@@ -5,7 +5,7 @@
 #include <map>
 
 #include "platform/jet/file/JetFormat.h"
-#include "platform/jet/query/AsciiCase.h"
+#include "base/AsciiCase.h"
 #include "platform/jet/query/RecordSource.h"
 
 namespace platform::jet::query {
@@ -46,12 +46,12 @@ std::vector<std::shared_ptr<const FromItem>> fromItems(const std::string& queryN
         table->table = row.name1;
         table->alias = row.name2;
         table->subquery = row.expression;  // a derived table: its SQL text, named by its alias
-        const std::string k = lowerAscii(row.name2.empty() ? row.name1 : row.name2);
+        const std::string k = base::lowerAscii(row.name2.empty() ? row.name1 : row.name2);
         tables[k] = table;
         order.push_back(k);
     }
     const auto source = [&](const std::string& name) {
-        const auto found = tables.find(lowerAscii(name));
+        const auto found = tables.find(base::lowerAscii(name));
         if (found == tables.end())
             throw QueryError("The query '" + queryName + "' joins '" + name +
                              "', which is not among its tables.");
@@ -59,7 +59,7 @@ std::vector<std::shared_ptr<const FromItem>> fromItems(const std::string& queryN
     };
     for (const QueryRow& row : rows) {
         if (row.attribute != Join) continue;
-        const std::string a = lowerAscii(row.name1), b = lowerAscii(row.name2);
+        const std::string a = base::lowerAscii(row.name1), b = base::lowerAscii(row.name2);
         source(row.name1), source(row.name2);
         const auto inA = treeOf.find(a), inB = treeOf.find(b);
         auto join = std::make_shared<FromItem>();
@@ -173,7 +173,7 @@ SelectQuery rebuildSavedQuery(const std::string& name, long objectFlags, const s
         if (query.columns.empty()) throw QueryError("The query '" + name + "' selects no columns.");
     }
     for (const QueryRow& row : rows)
-        if (row.attribute == OrderBy) query.orderBy.push_back({row.expression, lowerAscii(row.name1) == "d"});
+        if (row.attribute == OrderBy) query.orderBy.push_back({row.expression, base::lowerAscii(row.name1) == "d"});
     return query;
 }
 

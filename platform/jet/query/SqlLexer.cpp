@@ -2,7 +2,7 @@
 
 #include <cctype>
 
-#include "platform/jet/query/AsciiCase.h"
+#include "base/AsciiCase.h"
 #include "platform/jet/query/RecordSource.h"
 
 namespace platform::jet::query {
@@ -16,7 +16,7 @@ bool isWordCharacter(char c) {
 }  // namespace
 
 bool Token::isWord(std::string_view word) const {
-    return kind == Kind::Word && equalIgnoringCase(text, word);
+    return kind == Kind::Word && base::equalIgnoringCase(text, word);
 }
 
 std::size_t TokenCursor::skipParenthesised() {

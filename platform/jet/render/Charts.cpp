@@ -6,7 +6,7 @@
 
 #include "platform/jet/design/DesignError.h"
 #include "platform/jet/query/AccessFormat.h"
-#include "platform/jet/query/AsciiCase.h"
+#include "base/AsciiCase.h"
 #include "platform/jet/query/DayNumbers.h"
 #include "platform/jet/query/SqlLexer.h"
 #include "platform/jet/render/ControlText.h"
@@ -39,7 +39,7 @@ bool hasColumns(const query::RowSet& rows, const std::vector<std::string>& field
     for (const auto& field : fields) {
         bool found = false;
         for (const auto& column : rows.columns)
-            found = found || query::lowerAscii(column) == query::lowerAscii(field);
+            found = found || base::lowerAscii(column) == base::lowerAscii(field);
         if (!found) return false;
     }
     return true;
@@ -70,7 +70,7 @@ Member memberOf(const query::Value& value, design::PivotDateGroup group) {
         return {{2, 0, ""}, "(Blank)"};
     if (group == PivotDateGroup::None) {
         if (value.holds<std::string>())
-            return {{1, 0, query::lowerAscii(value.get<std::string>())}, value.get<std::string>()};
+            return {{1, 0, base::lowerAscii(value.get<std::string>())}, value.get<std::string>()};
         const double number = value.holds<query::Date>() ? value.get<query::Date>().days : numberOf(value);
         if (std::isnan(number)) return {{1, 0, controlText(value, "", 255)}, controlText(value, "", 255)};
         return {{0, number, ""}, controlText(value, "", 255)};
@@ -101,7 +101,7 @@ Member memberOf(const query::Value& value, design::PivotDateGroup group) {
 
 std::size_t columnOf(const query::RowSet& rows, const std::string& field) {
     for (std::size_t i = 0; i < rows.columns.size(); ++i)
-        if (query::lowerAscii(rows.columns[i]) == query::lowerAscii(field)) return i;
+        if (base::lowerAscii(rows.columns[i]) == base::lowerAscii(field)) return i;
     throw query::QueryError("there is no field named " + field);
 }
 
@@ -297,7 +297,7 @@ const Charts::Chart& Charts::chartOf(const design::Control& control) {
     }
     const std::vector<std::string> children = linkFieldNames(control.linkChildFields);
     try {
-        if (query::lowerAscii(control.rowSourceType) != "table/query" && !control.rowSourceType.empty())
+        if (base::lowerAscii(control.rowSourceType) != "table/query" && !control.rowSourceType.empty())
             throw query::QueryError("its row source type " + control.rowSourceType + " is not drawn");
         if (control.rowSource.empty()) throw query::QueryError("it has no row source");
         chart.rows = source_.rows(control.rowSource);

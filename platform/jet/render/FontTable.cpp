@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "platform/jet/query/AsciiCase.h"
+#include "base/AsciiCase.h"
 
 namespace platform::jet::render {
 namespace {
@@ -35,7 +35,7 @@ constexpr std::array<Family, 15> kFamilies{{
 }  // namespace
 
 FontStandIn fontStandIn(std::string_view accessFont) {
-    const std::string wanted = query::lowerAscii(accessFont);
+    const std::string wanted = base::lowerAscii(accessFont);
     for (const auto& family : kFamilies)
         if (wanted == family.access) return {std::string(family.debian), family.sameWidths};
     return {"Liberation Sans", false};  // MS Sans Serif, Segoe UI and the rest

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <stdexcept>
 
-#include "platform/jet/query/AsciiCase.h"
+#include "base/AsciiCase.h"
 #include "platform/jet/render/ReportGrouping.h"
 #include "platform/jet/render/ReportSource.h"
 
@@ -67,7 +67,7 @@ query::RowSet valueListRows(const std::string& list, int columnCount) {
 }
 
 const query::RowSet& ListRows::rowsOf(const design::Control& control) {
-    const std::string kind = query::lowerAscii(control.rowSourceType);
+    const std::string kind = base::lowerAscii(control.rowSourceType);
     // A value list's rows depend on its columns, and its first row is the heads where they are shown.
     const bool valueList = kind == "value list";
     const std::string shape =

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <set>
 
-#include "platform/jet/query/AsciiCase.h"
+#include "base/AsciiCase.h"
 #include "platform/jet/query/SelectQuery.h"
 #include "platform/jet/query/SqlLexer.h"
 #include "platform/jet/render/DocumentInfo.h"
@@ -113,7 +113,7 @@ bool isName(const std::vector<query::Token>& tokens, std::size_t i) {
     const query::Token& token = tokens[i];
     return token.kind == query::Token::Kind::BracketedName ||
            (token.kind == query::Token::Kind::Word && !tokens[i + 1].isSymbol("(") &&
-            !keywords.count(query::lowerAscii(token.text)));
+            !keywords.count(base::lowerAscii(token.text)));
 }
 
 // Whether the name is part of a qualified one (Forms!X, [Report].[Filter]), the engine's to judge.
@@ -130,7 +130,7 @@ std::optional<std::size_t> boxColumnAt(const std::vector<query::Token>& tokens, 
     const auto kind = tokens[i].kind;
     if ((kind != query::Token::Kind::Word && kind != query::Token::Kind::BracketedName) ||
         !tokens[i + 1].isSymbol(".") || tokens[i + 2].kind != query::Token::Kind::Word ||
-        query::lowerAscii(tokens[i + 2].text) != "column" || !tokens[i + 3].isSymbol("(") ||
+        base::lowerAscii(tokens[i + 2].text) != "column" || !tokens[i + 3].isSymbol("(") ||
         tokens[i + 4].kind != query::Token::Kind::Number || !tokens[i + 5].isSymbol(")"))
         return std::nullopt;
     const std::string& digits = tokens[i + 4].text;
@@ -188,7 +188,7 @@ namespace {}  // namespace
 ReportEvaluator::ReportEvaluator(const query::RowSet& rows, std::map<std::string, NamedControl> controls,
                                  std::vector<std::vector<std::size_t>> groupStarts)
     : rows_(rows), groupStarts_(std::move(groupStarts)) {
-    for (auto& [name, control] : controls) controls_[query::lowerAscii(name)] = std::move(control);
+    for (auto& [name, control] : controls) controls_[base::lowerAscii(name)] = std::move(control);
     engine_ = std::make_unique<query::QueryEngine>(
         query::QueryLimits{}, [this](query::QueryEngine& engine, const std::string& name) {
             if (name != kTable && name != kNullRow) throw QueryError("There is no table '" + name + "'.");
@@ -211,10 +211,10 @@ ReportEvaluator::ReportEvaluator(const query::RowSet& rows, std::map<std::string
 ReportEvaluator::~ReportEvaluator() = default;
 
 int ReportEvaluator::columnIndex(const std::string& name) const {
-    const std::string wanted = query::lowerAscii(name);
+    const std::string wanted = base::lowerAscii(name);
     int qualified = -1;
     for (std::size_t i = 0; i < rows_.columns.size(); ++i) {
-        const std::string column = query::lowerAscii(rows_.columns[i]);
+        const std::string column = base::lowerAscii(rows_.columns[i]);
         if (column == wanted) return static_cast<int>(i);
         // "SELECT T.*, *" names T's columns "T.Name"; the report still reads them as "Name".
         if (qualified < 0 && column.size() > wanted.size() + 1 && column.ends_with(wanted) &&
@@ -262,7 +262,7 @@ std::string ReportEvaluator::unknownNameIn(const std::string& source, std::set<s
     }
     for (std::size_t i = 0; i + 1 < tokens.size(); ++i) {
         const query::Token& token = tokens[i];
-        const std::string lower = query::lowerAscii(token.text);
+        const std::string lower = base::lowerAscii(token.text);
         if (!isName(tokens, i) || isQualified(tokens, i) || columnIndex(token.text) >= 0 || lower == "page" ||
             lower == "pages")
             continue;
@@ -322,7 +322,7 @@ std::string ReportEvaluator::expressionOf(const std::string& source, const RowSc
     for (std::size_t i = 0; i + 1 < tokens.size(); ++i) {
         const query::Token& token = tokens[i];
         if (const auto column = boxColumnAt(tokens, i)) {
-            const std::string name = query::lowerAscii(token.text);
+            const std::string name = base::lowerAscii(token.text);
             if (const auto box = controls_.find(name); box != controls_.end() && box->second.box) {
                 const Value value = boxColumn(token.text, box->second, *column, scope, pages, depth + 1);
                 result += text.substr(copied, token.offset - copied) + literalOf(value) + " ";
@@ -333,12 +333,12 @@ std::string ReportEvaluator::expressionOf(const std::string& source, const RowSc
             }
         }
         if (!isName(tokens, i) || isQualified(tokens, i)) continue;
-        const std::string name = query::lowerAscii(token.text);
+        const std::string name = base::lowerAscii(token.text);
         std::string replacement;
         const int index = columnIndex(token.text);
         const auto control = controls_.find(name);
         // A column, else a control, else a column written with its table.
-        if (index >= 0 && query::lowerAscii(rows_.columns[static_cast<std::size_t>(index)]) == name) {
+        if (index >= 0 && base::lowerAscii(rows_.columns[static_cast<std::size_t>(index)]) == name) {
             continue;
         } else if (name == "page" || name == "pages") {
             replacement = std::to_string(name == "page" ? pages.page : pages.pages);

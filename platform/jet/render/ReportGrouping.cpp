@@ -5,7 +5,7 @@
 #include <numeric>
 #include <optional>
 
-#include "platform/jet/query/AsciiCase.h"
+#include "base/AsciiCase.h"
 #include "platform/jet/query/DayNumbers.h"
 
 namespace platform::jet::render {
@@ -34,8 +34,8 @@ int compareValues(const Value& a, const Value& b) {
     const auto x = numberOf(a), y = numberOf(b);
     if (x && y) return *x < *y ? -1 : (*x > *y ? 1 : 0);
     if (a.holds<std::string>() && b.holds<std::string>()) {
-        const std::string p = query::lowerAscii(a.get<std::string>()),
-                          q = query::lowerAscii(b.get<std::string>());
+        const std::string p = base::lowerAscii(a.get<std::string>()),
+                          q = base::lowerAscii(b.get<std::string>());
         return p < q ? -1 : (p > q ? 1 : 0);
     }
     return x ? -1 : (y ? 1 : 0);  // numbers before text
@@ -45,7 +45,7 @@ Value groupKey(const Value& value, const design::GroupLevel& level) {
     if (value.isNull()) return value;
     const int interval = std::max(1, level.groupInterval);
     if (level.groupOn == GroupOn::Prefix && value.holds<std::string>())
-        return query::lowerAscii(value.get<std::string>().substr(0, static_cast<std::size_t>(interval)));
+        return base::lowerAscii(value.get<std::string>().substr(0, static_cast<std::size_t>(interval)));
     const auto number = numberOf(value);
     if (!number || level.groupOn == GroupOn::EachValue) return value;
     // Numbers past the range of whole buckets (and of dates, for the date groupings) group by value.

@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/jet/query/AsciiCase.h"
+#include "base/AsciiCase.h"
 
 namespace platform::jet::render {
 namespace {
@@ -28,7 +28,7 @@ void collectSources(const design::Control& control, const design::Section& secti
 std::string groupingSource(const std::string& expression, const query::RowSet& rows) {
     if (expression.starts_with('=') || expression.find_first_of("[(") == std::string::npos) return expression;
     for (const auto& column : rows.columns)
-        if (query::lowerAscii(column) == query::lowerAscii(expression)) return expression;
+        if (base::lowerAscii(column) == base::lowerAscii(expression)) return expression;
     return "=" + expression;
 }
 
@@ -57,7 +57,7 @@ ReportRows::ReportRows(const design::ReportDesign& design, query::RowSet rows, c
     // The report's own properties, for the names no control takes.
     const auto addProperty = [&](const std::string& property, const std::string& value) {
         for (const auto& [control, source] : sources)
-            if (query::lowerAscii(control) == query::lowerAscii(property)) return;
+            if (base::lowerAscii(control) == base::lowerAscii(property)) return;
         sources.emplace(property, "=" + literalOf(value));
     };
     if (!name.empty()) addProperty("Name", name);

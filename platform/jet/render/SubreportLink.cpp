@@ -4,7 +4,7 @@
 #include <charconv>
 #include <optional>
 
-#include "platform/jet/query/AsciiCase.h"
+#include "base/AsciiCase.h"
 #include "platform/jet/render/ReportGrouping.h"
 
 namespace platform::jet::render {
@@ -61,7 +61,7 @@ query::RowSet linkedRows(const query::RowSet& rows, const std::vector<std::strin
     for (const auto& field : childFields) {
         std::size_t index = 0;
         while (index < rows.columns.size() &&
-               query::lowerAscii(rows.columns[index]) != query::lowerAscii(field))
+               base::lowerAscii(rows.columns[index]) != base::lowerAscii(field))
             ++index;
         if (index == rows.columns.size())
             throw query::QueryError("The subreport's rows have no field '" + field + "' to link.");

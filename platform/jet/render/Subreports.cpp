@@ -4,7 +4,7 @@
 #include <limits>
 
 #include "platform/jet/design/DesignError.h"
-#include "platform/jet/query/AsciiCase.h"
+#include "base/AsciiCase.h"
 #include "platform/jet/render/Charts.h"
 #include "platform/jet/render/Datasheet.h"
 #include "platform/jet/render/DesignBounds.h"
@@ -42,7 +42,7 @@ design::ReportDesign asSubreport(design::ReportDesign design) {
 }
 
 bool startsWithWord(const std::string& text, const std::string& word) {
-    return text.size() > word.size() && query::lowerAscii(text.substr(0, word.size())) == word;
+    return text.size() > word.size() && base::lowerAscii(text.substr(0, word.size())) == word;
 }
 
 // What a SourceObject names: "Report.NAME" a report, "Table.NAME" and "Query.NAME" a datasheet of its
@@ -143,7 +143,7 @@ struct Subreports::Library {
         const std::string key = (object.datasheet ? "datasheet "
                                  : object.form    ? "form "
                                                   : "report ") +
-                                query::lowerAscii(object.name);
+                                base::lowerAscii(object.name);
         if (auto found = shownByKey.find(key); found != shownByKey.end()) return found->second;
         Shown shown;
         try {
@@ -198,7 +198,7 @@ struct Subreports::Library {
 Subreports::Subreports(ReportSource& source, const std::string& mainReport)
     : ownLibrary_(std::make_unique<Library>(source)),
       library_(*ownLibrary_),
-      chain_{query::lowerAscii(mainReport)} {}
+      chain_{base::lowerAscii(mainReport)} {}
 
 Subreports::Subreports(Library& library, std::vector<std::string> chain)
     : library_(library), chain_(std::move(chain)) {}
@@ -227,7 +227,7 @@ int Subreports::show(const Control& control, const Place& place, std::optional<Q
     const ShownObject object = shownObjectOf(control.sourceObject);
     if (object.name.empty()) return control.height;
     // A form may bear its report's name (Northwind 2007's charts) without being the report.
-    const std::string key = (object.form ? "form " : "") + query::lowerAscii(object.name);
+    const std::string key = (object.form ? "form " : "") + base::lowerAscii(object.name);
     if (!object.datasheet && (chain_.size() > static_cast<std::size_t>(kMaxSubreportDepth) ||
                               std::find(chain_.begin(), chain_.end(), key) != chain_.end())) {
         place.omissions.insert("subreports nested too deeply");
