@@ -4,10 +4,12 @@
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <zlib.h>
 
 #include <cerrno>
 #include <charconv>
 #include <cstring>
+#include <limits>
 
 #include "platform/Failure.h"
 #include "platform/jet/catalogue/CatalogueReader.h"
@@ -131,15 +133,22 @@ bool PreviewDrawing::takeMessages(News& news) {
     const std::string notThisProtocol =
         "The report '" + report_ + "' could not be drawn: the helper program answered out of turn.";
     for (;;) {
-        if (picture_) {
-            if (received_.size() < *picture_) return true;
-            heldBytes_ += *picture_;
+        if (awaited_) {
+            if (received_.size() < awaitedBytes_) return true;
+            // The size the stream claims to make, checked before anything is made of it.
+            const auto* header = reinterpret_cast<const unsigned char*>(received_.data());
+            const std::size_t declared = std::size_t{header[0]} << 24 | std::size_t{header[1]} << 16 |
+                                         std::size_t{header[2]} << 8 | header[3];
+            if (declared != std::size_t(awaited_->width) * std::size_t(awaited_->height) * 4)
+                return fail(notThisProtocol);
+            heldBytes_ += awaitedBytes_;
             if (heldBytes_ > kMostPreviewBytes)
                 return fail("Only the first " + std::to_string(pages_ - 1) +
                             " pages are shown: the rest would take more memory than a preview may hold.");
-            news.pages.push_back(received_.substr(0, *picture_));
-            received_.erase(0, *picture_);
-            picture_.reset();
+            awaited_->compressed = received_.substr(0, awaitedBytes_);
+            news.pages.push_back(std::move(*awaited_));
+            received_.erase(0, awaitedBytes_);
+            awaited_.reset();
             continue;
         }
         const std::size_t end = received_.find('\n');
@@ -148,14 +157,20 @@ bool PreviewDrawing::takeMessages(News& news) {
         received_.erase(0, end + 1);
         if (lines.size() != 1) return fail(notThisProtocol);
         const auto& fields = lines[0];
-        if (fields.size() == 3 && fields[0] == jet::kPageAnswer) {
+        if (fields.size() == 5 && fields[0] == jet::kPageAnswer) {
             const auto page = number(fields[1]);
-            const auto size = number(fields[2]);
-            if (!page || *page != static_cast<std::size_t>(pages_) + 1 || !size ||
+            const auto width = number(fields[2]);
+            const auto height = number(fields[3]);
+            const auto size = number(fields[4]);
+            // Each bound keeps the next product from overflowing.
+            if (!page || *page != static_cast<std::size_t>(pages_) + 1 || !width || !height || !size ||
+                *width == 0 || *height == 0 || *width > jet::kMaxPagePictureBytes ||
+                *height > jet::kMaxPagePictureBytes / 4 / *width || *size < 4 ||
                 *size > jet::kMaxPagePictureBytes)
                 return fail(notThisProtocol);
             ++pages_;
-            picture_ = size;
+            awaited_ = Page{static_cast<int>(*width), static_cast<int>(*height), {}};
+            awaitedBytes_ = *size;
         } else if (fields.size() == 3 && fields[0] == jet::kDoneAnswer) {
             if (number(fields[1]) != static_cast<std::size_t>(pages_) || !received_.empty())
                 return fail(notThisProtocol);
@@ -171,6 +186,19 @@ bool PreviewDrawing::takeMessages(News& news) {
             return fail(notThisProtocol);
         }
     }
+}
+
+bool unpackPage(const PreviewDrawing::Page& page, unsigned char* pixels, std::size_t size) {
+    // zlib fills no more than the room it is given: a stream that would make more fails, whatever it
+    // claims, rather than growing the picture.
+    const std::size_t expected = std::size_t(page.width) * std::size_t(page.height) * 4;
+    if (page.compressed.size() < 4 || size != expected || expected > std::numeric_limits<uLongf>::max() ||
+        page.compressed.size() - 4 > std::numeric_limits<uLong>::max())
+        return false;
+    uLongf made = static_cast<uLongf>(size);
+    return ::uncompress(pixels, &made, reinterpret_cast<const Bytef*>(page.compressed.data()) + 4,
+                        static_cast<uLong>(page.compressed.size() - 4)) == Z_OK &&
+           made == size;
 }
 
 void PreviewDrawing::stop() {

@@ -13,8 +13,8 @@ namespace platform::qt {
 
 // One preview's renderer helper (calvenor-print), the same program that draws the reports saved as PDF:
 // started on the database file checked as a print job checks it, asked what the report needs, then
-// told to draw it page by page for the screen. The pages arrive as PNG pictures while the helper goes
-// on drawing; whatever it sends is checked before it is believed. Ending the object ends the helper.
+// told to draw it page by page for the screen. The pages arrive as compressed pixels while the helper
+// goes on drawing; whatever it sends is checked before it is believed. Ending the object ends the helper.
 class PreviewDrawing {
   public:
     using Values = std::vector<std::pair<std::string, std::string>>;
@@ -35,9 +35,17 @@ class PreviewDrawing {
     // Has the helper draw the report, its record sources given the values, at dotsPerInch.
     void draw(const std::string& report, int dotsPerInch, const Values& values);
 
+    // One page as it came: its size in pixels, and its pixels compressed as the helper sent them, their
+    // declared size already found to be width x height x 4 bytes.
+    struct Page {
+        int width = 0;
+        int height = 0;
+        std::string compressed;
+    };
+
     // What arrived since the last call, read without waiting.
     struct News {
-        std::vector<std::string> pages;  // each a PNG picture, in order
+        std::vector<Page> pages;         // in order
         bool finished = false;           // every page has come: note says what the drawing left out
         std::string note;
         std::optional<std::string> failure;  // the drawing stopped, and why (no more news follows)
@@ -58,10 +66,15 @@ class PreviewDrawing {
     posix::ScopedFd channel_;  // closed before the helper is ended: it sees the end of its requests
     std::chrono::milliseconds timeLimit_;
     std::string received_;                // not yet handled
-    std::optional<std::size_t> picture_;  // the size of the page picture whose bytes are awaited
+    std::optional<Page> awaited_;         // the page whose bytes are awaited, with their count
+    std::size_t awaitedBytes_ = 0;
     int pages_ = 0;
     std::size_t heldBytes_ = 0;  // the pictures passed on so far
 };
+
+// The page's pixels (32-bit RGB, rows top down, none padded) written to pixels, which holds exactly
+// width x height x 4 bytes; false, pixels undefined, when the compressed bytes do not make exactly that.
+bool unpackPage(const PreviewDrawing::Page& page, unsigned char* pixels, std::size_t size);
 
 // The most a preview holds of its page pictures: a report of tens of thousands of pages stops there.
 inline constexpr std::size_t kMostPreviewBytes = std::size_t{1} << 30;

@@ -50,8 +50,8 @@ class PreviewWindow final : public QWidget {
     std::unique_ptr<PreviewDrawing> drawing_;
     QSocketNotifier* notifier_ = nullptr;
     int dotsPerInch_;
-    std::vector<std::string> pages_;  // PNG pictures, decoded only when shown
-    QImage shown_;                    // the current page's picture
+    std::vector<PreviewDrawing::Page> pages_;  // compressed, unpacked only when shown
+    QImage shown_;                             // the current page's picture
     int current_ = 0;
     bool finished_ = false;
     QString outcome_;

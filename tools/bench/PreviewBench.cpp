@@ -57,7 +57,7 @@ int main(int argc, char** argv) {
                 pollfd ready{drawing.descriptor(), POLLIN, 0};
                 ::poll(&ready, 1, 1000);
                 auto news = drawing.read();
-                for (const auto& page : news.pages) bytes += page.size();
+                for (const auto& page : news.pages) bytes += page.compressed.size();
                 if (first < 0 && !news.pages.empty()) first = millisecondsSince(start);
                 pages += news.pages.size();
                 if (news.failure) ending = " failed: " + *news.failure;

@@ -21,7 +21,12 @@ namespace platform::jet {
 //
 //   preview  TITLE  REPORT  DPI  [NAME VALUE]...  the report drawn for the screen, as the render request
 //                                           draws it, at DPI dots per inch; answered page by page
-//   -> page  NUMBER  SIZE                   as each page is drawn, then SIZE bytes: the page as a PNG
+//   -> page  NUMBER  WIDTH  HEIGHT  SIZE    as each page is drawn, then SIZE bytes: its WIDTH x HEIGHT
+//                                           pixels, 32-bit RGB (0xffRRGGBB in native byte order, rows
+//                                           top down, none padded), as qCompress writes them: the
+//                                           pixels' byte count (WIDTH x HEIGHT x 4) in 4 bytes, most
+//                                           significant first, then a zlib stream of exactly that many
+//                                           bytes; quicker to make than a PNG, and as exact
 //   -> done  PAGES  NOTE                    after the last: the pages, and what the drawing left out
 //                                           (empty when nothing)
 //   or error  REASON                        at any point: the report cannot be drawn (no done follows)
@@ -31,7 +36,7 @@ inline constexpr char kPageAnswer[] = "page";
 inline constexpr char kDoneAnswer[] = "done";
 
 // The resolutions a preview may ask for (the screen's, within reason), and the largest page picture the
-// program believes: far beyond any page of a screen's resolution.
+// program believes, compressed or not: far beyond any page of a screen's resolution.
 inline constexpr int kLeastPreviewDpi = 24;
 inline constexpr int kMostPreviewDpi = 300;
 inline constexpr std::size_t kMaxPagePictureBytes = std::size_t{64} << 20;

@@ -13,7 +13,6 @@
 #include <mdbtools.h>
 #include <unistd.h>
 
-#include <QBuffer>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
@@ -29,6 +28,7 @@
 #include <string>
 #include <vector>
 
+#include "base/AsciiCase.h"
 #include "platform/jet/design/DesignError.h"
 #include "platform/jet/print/DocumentNote.h"
 #include "platform/jet/process/ChildProcess.h"
@@ -36,7 +36,6 @@
 #include "platform/jet/process/LineProtocol.h"
 #include "platform/jet/process/RendererProtocol.h"
 #include "platform/jet/programs/DatabaseReports.h"
-#include "base/AsciiCase.h"
 #include "platform/jet/query/Parameters.h"
 #include "platform/jet/query/RecordSource.h"
 #include "platform/jet/render/DocumentInfo.h"
@@ -186,9 +185,9 @@ std::string drawJob(const std::string& title, const std::string& report,
 }
 
 // The pages painted for the screen, each on a picture of the whole sheet at the preview's resolution and
-// sent as a PNG as soon as the next page begins (the last once painting ends). The painter keeps the
-// report's units and a device of the report's resolution for its fonts, as on the PDF writer, scaled
-// down to the picture: the same drawing as the document's.
+// sent as its compressed pixels as soon as the next page begins (the last once painting ends). The
+// painter keeps the report's units and a device of the report's resolution for its fonts, as on the PDF
+// writer, scaled down to the picture: the same drawing as the document's.
 class ScreenCanvas : public platform::jet::render::PageCanvas {
   public:
     explicit ScreenCanvas(int dotsPerInch) : dotsPerInch_(dotsPerInch) {}
@@ -227,13 +226,13 @@ class ScreenCanvas : public platform::jet::render::PageCanvas {
     void sendPage() {
         ++pages_;
         platform::jet::helper::allowProcessorTimeForNextJob();  // each page is a job of its own
-        QByteArray png;
-        QBuffer buffer(&png);
-        buffer.open(QIODevice::WriteOnly);
-        image_.save(&buffer, "PNG", kFastCompression);
+        // Raw pixels at zlib's fastest level: a third of a PNG encoder's time, and as exact.
+        const QByteArray pixels = qCompress(image_.constBits(), image_.sizeInBytes(), kFastestLevel);
         if (!platform::jet::helper::writeResult(joinFields(
-                {platform::jet::kPageAnswer, std::to_string(pages_), std::to_string(png.size())})) ||
-            !platform::jet::helper::writeResult(std::string_view(png.constData(), std::size_t(png.size()))))
+                {platform::jet::kPageAnswer, std::to_string(pages_), std::to_string(image_.width()),
+                 std::to_string(image_.height()), std::to_string(pixels.size())})) ||
+            !platform::jet::helper::writeResult(
+                std::string_view(pixels.constData(), std::size_t(pixels.size()))))
             _exit(1);  // the preview was closed
     }
 
@@ -245,7 +244,7 @@ class ScreenCanvas : public platform::jet::render::PageCanvas {
     }
 
   private:
-    static constexpr int kFastCompression = 80;  // zlib's fastest level: pages come quicker, still small
+    static constexpr int kFastestLevel = 1;
     int dotsPerInch_;
     int pages_ = 0;
     QImage image_;

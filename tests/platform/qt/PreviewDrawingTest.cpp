@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <poll.h>
 
+#include <QByteArray>
 #include <chrono>
 #include <string>
 #include <vector>
@@ -15,8 +16,8 @@ namespace {
 
 using platform::qt::PreviewDrawing;
 
-// Everything the drawing gives until it ends or the helper goes quiet: each page's bytes, then
-// "finished: NOTE" or "failed: WHY".
+// Everything the drawing gives until it ends or the helper goes quiet: each page as "WIDTHxHEIGHT BYTES"
+// (its bytes after their declared size), then "finished: NOTE" or "failed: WHY".
 std::vector<std::string> newsOf(PreviewDrawing& drawing) {
     std::vector<std::string> told;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
@@ -24,7 +25,9 @@ std::vector<std::string> newsOf(PreviewDrawing& drawing) {
         pollfd ready{drawing.descriptor(), POLLIN, 0};
         ::poll(&ready, 1, 100);
         auto news = drawing.read();
-        for (auto& page : news.pages) told.push_back(page);
+        for (auto& page : news.pages)
+            told.push_back(std::to_string(page.width) + "x" + std::to_string(page.height) + " " +
+                           page.compressed.substr(4));
         if (news.finished) told.push_back("finished: " + news.note);
         if (news.failure) told.push_back("failed: " + *news.failure);
     }
@@ -43,20 +46,25 @@ TEST(PreviewDrawing, BelievesOnlyPagesAndAnEndAnnouncedInTurn) {
     };
     const std::vector<Case> cases{
         {"two pages and the end",
-         "page\\t1\\t3\\nabcpage\\t2\\t2\\nde"
+         "page\\t1\\t1\\t1\\t7\\n\\0\\0\\0\\4abcpage\\t2\\t2\\t1\\t6\\n\\0\\0\\0\\10de"
          "done\\t2\\tcharts\\n",
-         {"abc", "de", "finished: charts"}},
+         {"1x1 abc", "2x1 de", "finished: charts"}},
         {"a refusal after a page",
-         "page\\t1\\t1\\nxerror\\tits design cannot be read\\n",
-         {"x", "failed: The report 'Catalog' could not be drawn: its design cannot be read."}},
-        {"a page out of order", "page\\t2\\t1\\nx", {outOfTurn}},
-        {"a picture too large", "page\\t1\\t" + tooLarge + "\\n", {outOfTurn}},
-        {"an end miscounting the pages", "page\\t1\\t1\\nxdone\\t2\\t\\n", {"x", outOfTurn}},
+         "page\\t1\\t1\\t1\\t5\\n\\0\\0\\0\\4xerror\\tits design cannot be read\\n",
+         {"1x1 x", "failed: The report 'Catalog' could not be drawn: its design cannot be read."}},
+        {"a page out of order", "page\\t2\\t1\\t1\\t5\\n\\0\\0\\0\\4x", {outOfTurn}},
+        {"a picture too large", "page\\t1\\t1\\t1\\t" + tooLarge + "\\n", {outOfTurn}},
+        {"pixels too many", "page\\t1\\t4096\\t4097\\t5\\n", {outOfTurn}},
+        {"no pixels", "page\\t1\\t0\\t1\\t5\\n\\0\\0\\0\\0x", {outOfTurn}},
+        {"a compressed size unlike the page's", "page\\t1\\t1\\t1\\t5\\n\\1\\0\\0\\4x", {outOfTurn}},
+        {"an end miscounting the pages",
+         "page\\t1\\t1\\t1\\t5\\n\\0\\0\\0\\4xdone\\t2\\t\\n",
+         {"1x1 x", outOfTurn}},
         {"something else", "pdf\\t3\\nabc", {outOfTurn}},
         {"an endless line", "%05000d", {outOfTurn}},
         {"the end of the helper",
-         "page\\t1\\t1\\nx",
-         {"x", "failed: The report 'Catalog' could not be drawn: the helper program stopped."}},
+         "page\\t1\\t1\\t1\\t5\\n\\0\\0\\0\\4x",
+         {"1x1 x", "failed: The report 'Catalog' could not be drawn: the helper program stopped."}},
     };
     for (const auto& c : cases) {
         jet_tests::HelperFolder helpers;
@@ -65,6 +73,37 @@ TEST(PreviewDrawing, BelievesOnlyPagesAndAnEndAnnouncedInTurn) {
         drawing.draw("Catalog", 96, {{"Beginning Date", "1/1/1996"}});
         EXPECT_EQ(newsOf(drawing), c.told) << c.what;
         EXPECT_EQ(drawing.descriptor(), -1) << c.what << ": the helper is let go";
+    }
+}
+
+// Unpacking makes exactly the page's pixels or nothing, whatever the stream claims.
+TEST(PreviewDrawing, UnpacksExactlyThePagesPixels) {
+    const std::string pixels = "0123456789abcdefghijklmnopqrstuv";  // 4 x 2 pixels
+    const auto compressed = [](const std::string& bytes, int declared) {
+        QByteArray packed = qCompress(QByteArray::fromStdString(bytes), 1);
+        for (int i = 0; i < 4; ++i) packed[i] = char(declared >> (24 - 8 * i));
+        return packed.toStdString();
+    };
+    struct Case {
+        const char* what;
+        std::string compressed;
+        bool unpacked;
+    };
+    const std::vector<Case> cases{
+        {"the page's pixels", compressed(pixels, 32), true},
+        {"a stream making more than the page", compressed(pixels + pixels, 32), false},
+        {"a stream making less", compressed(pixels.substr(4), 32), false},
+        {"not a stream", std::string("\0\0\0\x20", 4) + pixels, false},
+    };
+    for (const auto& c : cases) {
+        std::string made(pixels.size(), '\0');
+        EXPECT_EQ(platform::qt::unpackPage({4, 2, c.compressed},
+                                           reinterpret_cast<unsigned char*>(made.data()), made.size()),
+                  c.unpacked)
+            << c.what;
+        if (c.unpacked) {
+            EXPECT_EQ(made, pixels) << c.what;
+        }
     }
 }
 
