@@ -139,7 +139,8 @@ bool PreviewDrawing::takeMessages(News& news) {
             const auto* header = reinterpret_cast<const unsigned char*>(received_.data());
             const std::size_t declared = std::size_t{header[0]} << 24 | std::size_t{header[1]} << 16 |
                                          std::size_t{header[2]} << 8 | header[3];
-            if (declared != std::size_t(awaited_->width) * std::size_t(awaited_->height) * 4)
+            if (declared !=
+                std::size_t(awaited_->width) * std::size_t(awaited_->height) * std::size_t(awaited_->depth))
                 return fail(notThisProtocol);
             heldBytes_ += awaitedBytes_;
             if (heldBytes_ > kMostPreviewBytes)
@@ -157,19 +158,21 @@ bool PreviewDrawing::takeMessages(News& news) {
         received_.erase(0, end + 1);
         if (lines.size() != 1) return fail(notThisProtocol);
         const auto& fields = lines[0];
-        if (fields.size() == 5 && fields[0] == jet::kPageAnswer) {
+        if (fields.size() == 6 && fields[0] == jet::kPageAnswer) {
             const auto page = number(fields[1]);
             const auto width = number(fields[2]);
             const auto height = number(fields[3]);
-            const auto size = number(fields[4]);
+            const auto depth = number(fields[4]);
+            const auto size = number(fields[5]);
             // Each bound keeps the next product from overflowing.
             if (!page || *page != static_cast<std::size_t>(pages_) + 1 || !width || !height || !size ||
-                *width == 0 || *height == 0 || *width > jet::kMaxPagePictureBytes ||
-                *height > jet::kMaxPagePictureBytes / 4 / *width || *size < 4 ||
-                *size > jet::kMaxPagePictureBytes)
+                (depth != 1u && depth != 4u) || *width == 0 || *height == 0 ||
+                *width > jet::kMaxPagePictureBytes || *height > jet::kMaxPagePictureBytes / *depth / *width ||
+                *size < 4 || *size > jet::kMaxPagePictureBytes)
                 return fail(notThisProtocol);
             ++pages_;
-            awaited_ = Page{static_cast<int>(*width), static_cast<int>(*height), {}};
+            awaited_ =
+                Page{static_cast<int>(*width), static_cast<int>(*height), static_cast<int>(*depth), {}};
             awaitedBytes_ = *size;
         } else if (fields.size() == 3 && fields[0] == jet::kDoneAnswer) {
             if (number(fields[1]) != static_cast<std::size_t>(pages_) || !received_.empty())
@@ -188,17 +191,28 @@ bool PreviewDrawing::takeMessages(News& news) {
     }
 }
 
-bool unpackPage(const PreviewDrawing::Page& page, unsigned char* pixels, std::size_t size) {
+QImage unpackPage(const PreviewDrawing::Page& page) {
+    if ((page.depth != 1 && page.depth != 4) || page.width <= 0 || page.height <= 0 ||
+        page.compressed.size() < 4 || page.compressed.size() - 4 > std::numeric_limits<uLong>::max())
+        return {};
+    const std::size_t rowBytes = std::size_t(page.width) * std::size_t(page.depth);
+    std::string pixels(rowBytes * std::size_t(page.height), '\0');
     // zlib fills no more than the room it is given: a stream that would make more fails, whatever it
     // claims, rather than growing the picture.
-    const std::size_t expected = std::size_t(page.width) * std::size_t(page.height) * 4;
-    if (page.compressed.size() < 4 || size != expected || expected > std::numeric_limits<uLongf>::max() ||
-        page.compressed.size() - 4 > std::numeric_limits<uLong>::max())
-        return false;
-    uLongf made = static_cast<uLongf>(size);
-    return ::uncompress(pixels, &made, reinterpret_cast<const Bytef*>(page.compressed.data()) + 4,
-                        static_cast<uLong>(page.compressed.size() - 4)) == Z_OK &&
-           made == size;
+    uLongf made = static_cast<uLongf>(pixels.size());
+    if (made != pixels.size() ||
+        ::uncompress(reinterpret_cast<Bytef*>(pixels.data()), &made,
+                     reinterpret_cast<const Bytef*>(page.compressed.data()) + 4,
+                     static_cast<uLong>(page.compressed.size() - 4)) != Z_OK ||
+        made != pixels.size())
+        return {};
+    QImage picture(page.width, page.height,
+                   page.depth == 1 ? QImage::Format_Grayscale8 : QImage::Format_RGB32);
+    if (picture.isNull()) return {};
+    // A picture's rows may be padded; the page's are not.
+    for (int y = 0; y < page.height; ++y)
+        std::memcpy(picture.scanLine(y), pixels.data() + rowBytes * std::size_t(y), rowBytes);
+    return picture;
 }
 
 void PreviewDrawing::stop() {

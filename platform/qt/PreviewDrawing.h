@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QImage>
 #include <optional>
 #include <string>
 #include <utility>
@@ -35,11 +36,12 @@ class PreviewDrawing {
     // Has the helper draw the report, its record sources given the values, at dotsPerInch.
     void draw(const std::string& report, int dotsPerInch, const Values& values);
 
-    // One page as it came: its size in pixels, and its pixels compressed as the helper sent them, their
-    // declared size already found to be width x height x 4 bytes.
+    // One page as it came: its size in pixels, the bytes of a pixel (4: RGB, 1: grey), and its pixels
+    // compressed as the helper sent them, their declared size already found to be width x height x depth.
     struct Page {
         int width = 0;
         int height = 0;
+        int depth = 4;
         std::string compressed;
     };
 
@@ -72,9 +74,8 @@ class PreviewDrawing {
     std::size_t heldBytes_ = 0;  // the pictures passed on so far
 };
 
-// The page's pixels (32-bit RGB, rows top down, none padded) written to pixels, which holds exactly
-// width x height x 4 bytes; false, pixels undefined, when the compressed bytes do not make exactly that.
-bool unpackPage(const PreviewDrawing::Page& page, unsigned char* pixels, std::size_t size);
+// The page's picture; null when its compressed bytes do not make exactly width x height x depth bytes.
+QImage unpackPage(const PreviewDrawing::Page& page);
 
 // The most a preview holds of its page pictures: a report of tens of thousands of pages stops there.
 inline constexpr std::size_t kMostPreviewBytes = std::size_t{1} << 30;

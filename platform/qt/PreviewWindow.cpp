@@ -166,10 +166,8 @@ void PreviewWindow::setZoom(Zoom zoom, double custom) {
 void PreviewWindow::showPage(int page) {
     page = std::clamp(page, pageCount() > 0 ? 1 : 0, pageCount());
     if (page == 0 || page == current_) return updateControls();
-    const auto& sent = pages_[std::size_t(page - 1)];
-    QImage picture(sent.width, sent.height, QImage::Format_RGB32);
-    if (picture.isNull() || !unpackPage(sent, picture.bits(), std::size_t(picture.sizeInBytes())))
-        picture = QImage();  // shown as an empty page: the helper drew it, the program cannot read it
+    // An empty page when the helper drew it and the program cannot read it.
+    const QImage picture = unpackPage(pages_[std::size_t(page - 1)]);
     const bool firstShown = shown_.isNull();
     shown_ = picture.isNull() ? QImage(1, 1, QImage::Format_RGB32) : picture;
     if (picture.isNull()) shown_.fill(Qt::white);

@@ -21,12 +21,14 @@ namespace platform::jet {
 //
 //   preview  TITLE  REPORT  DPI  [NAME VALUE]...  the report drawn for the screen, as the render request
 //                                           draws it, at DPI dots per inch; answered page by page
-//   -> page  NUMBER  WIDTH  HEIGHT  SIZE    as each page is drawn, then SIZE bytes: its WIDTH x HEIGHT
-//                                           pixels, 32-bit RGB (0xffRRGGBB in native byte order, rows
-//                                           top down, none padded), as qCompress writes them: the
-//                                           pixels' byte count (WIDTH x HEIGHT x 4) in 4 bytes, most
-//                                           significant first, then a zlib stream of exactly that many
-//                                           bytes; quicker to make than a PNG, and as exact
+//   -> page  NUMBER  WIDTH  HEIGHT  DEPTH  SIZE  as each page is drawn, then SIZE bytes: its WIDTH x
+//                                           HEIGHT pixels, rows top down, none padded, each DEPTH
+//                                           bytes: 4 for 32-bit RGB (0xffRRGGBB in native byte order),
+//                                           1 for a grey level when the page has no colour; as
+//                                           qCompress writes them: the pixels' byte count (WIDTH x
+//                                           HEIGHT x DEPTH) in 4 bytes, most significant first, then a
+//                                           zlib stream of exactly that many bytes; quicker to make
+//                                           than a PNG, and as exact
 //   -> done  PAGES  NOTE                    after the last: the pages, and what the drawing left out
 //                                           (empty when nothing)
 //   or error  REASON                        at any point: the report cannot be drawn (no done follows)

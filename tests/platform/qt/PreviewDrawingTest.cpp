@@ -16,8 +16,8 @@ namespace {
 
 using platform::qt::PreviewDrawing;
 
-// Everything the drawing gives until it ends or the helper goes quiet: each page as "WIDTHxHEIGHT BYTES"
-// (its bytes after their declared size), then "finished: NOTE" or "failed: WHY".
+// Everything the drawing gives until it ends or the helper goes quiet: each page as "WIDTHxHEIGHTxDEPTH
+// BYTES" (its bytes after their declared size), then "finished: NOTE" or "failed: WHY".
 std::vector<std::string> newsOf(PreviewDrawing& drawing) {
     std::vector<std::string> told;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
@@ -26,8 +26,8 @@ std::vector<std::string> newsOf(PreviewDrawing& drawing) {
         ::poll(&ready, 1, 100);
         auto news = drawing.read();
         for (auto& page : news.pages)
-            told.push_back(std::to_string(page.width) + "x" + std::to_string(page.height) + " " +
-                           page.compressed.substr(4));
+            told.push_back(std::to_string(page.width) + "x" + std::to_string(page.height) + "x" +
+                           std::to_string(page.depth) + " " + page.compressed.substr(4));
         if (news.finished) told.push_back("finished: " + news.note);
         if (news.failure) told.push_back("failed: " + *news.failure);
     }
@@ -46,25 +46,26 @@ TEST(PreviewDrawing, BelievesOnlyPagesAndAnEndAnnouncedInTurn) {
     };
     const std::vector<Case> cases{
         {"two pages and the end",
-         "page\\t1\\t1\\t1\\t7\\n\\0\\0\\0\\4abcpage\\t2\\t2\\t1\\t6\\n\\0\\0\\0\\10de"
+         "page\\t1\\t1\\t1\\t4\\t7\\n\\0\\0\\0\\4abcpage\\t2\\t2\\t1\\t1\\t6\\n\\0\\0\\0\\2de"
          "done\\t2\\tcharts\\n",
-         {"1x1 abc", "2x1 de", "finished: charts"}},
+         {"1x1x4 abc", "2x1x1 de", "finished: charts"}},
         {"a refusal after a page",
-         "page\\t1\\t1\\t1\\t5\\n\\0\\0\\0\\4xerror\\tits design cannot be read\\n",
-         {"1x1 x", "failed: The report 'Catalog' could not be drawn: its design cannot be read."}},
-        {"a page out of order", "page\\t2\\t1\\t1\\t5\\n\\0\\0\\0\\4x", {outOfTurn}},
-        {"a picture too large", "page\\t1\\t1\\t1\\t" + tooLarge + "\\n", {outOfTurn}},
-        {"pixels too many", "page\\t1\\t4096\\t4097\\t5\\n", {outOfTurn}},
-        {"no pixels", "page\\t1\\t0\\t1\\t5\\n\\0\\0\\0\\0x", {outOfTurn}},
-        {"a compressed size unlike the page's", "page\\t1\\t1\\t1\\t5\\n\\1\\0\\0\\4x", {outOfTurn}},
+         "page\\t1\\t1\\t1\\t4\\t5\\n\\0\\0\\0\\4xerror\\tits design cannot be read\\n",
+         {"1x1x4 x", "failed: The report 'Catalog' could not be drawn: its design cannot be read."}},
+        {"a page out of order", "page\\t2\\t1\\t1\\t4\\t5\\n\\0\\0\\0\\4x", {outOfTurn}},
+        {"a picture too large", "page\\t1\\t1\\t1\\t4\\t" + tooLarge + "\\n", {outOfTurn}},
+        {"pixels too many", "page\\t1\\t4096\\t4097\\t4\\t5\\n", {outOfTurn}},
+        {"no pixels", "page\\t1\\t0\\t1\\t4\\t5\\n\\0\\0\\0\\0x", {outOfTurn}},
+        {"pixels of three bytes", "page\\t1\\t1\\t1\\t3\\t5\\n\\0\\0\\0\\3x", {outOfTurn}},
+        {"a compressed size unlike the page's", "page\\t1\\t1\\t1\\t4\\t5\\n\\1\\0\\0\\4x", {outOfTurn}},
         {"an end miscounting the pages",
-         "page\\t1\\t1\\t1\\t5\\n\\0\\0\\0\\4xdone\\t2\\t\\n",
-         {"1x1 x", outOfTurn}},
+         "page\\t1\\t1\\t1\\t4\\t5\\n\\0\\0\\0\\4xdone\\t2\\t\\n",
+         {"1x1x4 x", outOfTurn}},
         {"something else", "pdf\\t3\\nabc", {outOfTurn}},
         {"an endless line", "%05000d", {outOfTurn}},
         {"the end of the helper",
-         "page\\t1\\t1\\t1\\t5\\n\\0\\0\\0\\4x",
-         {"1x1 x", "failed: The report 'Catalog' could not be drawn: the helper program stopped."}},
+         "page\\t1\\t1\\t1\\t4\\t5\\n\\0\\0\\0\\4x",
+         {"1x1x4 x", "failed: The report 'Catalog' could not be drawn: the helper program stopped."}},
     };
     for (const auto& c : cases) {
         jet_tests::HelperFolder helpers;
@@ -78,7 +79,8 @@ TEST(PreviewDrawing, BelievesOnlyPagesAndAnEndAnnouncedInTurn) {
 
 // Unpacking makes exactly the page's pixels or nothing, whatever the stream claims.
 TEST(PreviewDrawing, UnpacksExactlyThePagesPixels) {
-    const std::string pixels = "0123456789abcdefghijklmnopqrstuv";  // 4 x 2 pixels
+    const std::string rgb = "0123456789abcdefghijklmnopqrstuv";  // 4 x 2 pixels of 4 bytes
+    const std::string grey = "abcdef";                           // 3 x 2 grey levels: padded rows
     const auto compressed = [](const std::string& bytes, int declared) {
         QByteArray packed = qCompress(QByteArray::fromStdString(bytes), 1);
         for (int i = 0; i < 4; ++i) packed[i] = char(declared >> (24 - 8 * i));
@@ -86,24 +88,23 @@ TEST(PreviewDrawing, UnpacksExactlyThePagesPixels) {
     };
     struct Case {
         const char* what;
-        std::string compressed;
-        bool unpacked;
+        PreviewDrawing::Page page;
+        std::string pixels;  // the picture's rows, unpadded; none when nothing is made
     };
     const std::vector<Case> cases{
-        {"the page's pixels", compressed(pixels, 32), true},
-        {"a stream making more than the page", compressed(pixels + pixels, 32), false},
-        {"a stream making less", compressed(pixels.substr(4), 32), false},
-        {"not a stream", std::string("\0\0\0\x20", 4) + pixels, false},
+        {"a page in colour", {4, 2, 4, compressed(rgb, 32)}, rgb},
+        {"a page of greys", {3, 2, 1, compressed(grey, 6)}, grey},
+        {"a stream making more than the page", {4, 2, 4, compressed(rgb + rgb, 32)}, ""},
+        {"a stream making less", {4, 2, 4, compressed(rgb.substr(4), 32)}, ""},
+        {"not a stream", {4, 2, 4, std::string("\0\0\0\x20", 4) + rgb}, ""},
     };
     for (const auto& c : cases) {
-        std::string made(pixels.size(), '\0');
-        EXPECT_EQ(platform::qt::unpackPage({4, 2, c.compressed},
-                                           reinterpret_cast<unsigned char*>(made.data()), made.size()),
-                  c.unpacked)
-            << c.what;
-        if (c.unpacked) {
-            EXPECT_EQ(made, pixels) << c.what;
-        }
+        const QImage picture = platform::qt::unpackPage(c.page);
+        std::string rows;
+        for (int y = 0; y < picture.height(); ++y)
+            rows.append(reinterpret_cast<const char*>(picture.constScanLine(y)),
+                        std::size_t(c.page.width * c.page.depth));
+        EXPECT_EQ(rows, c.pixels) << c.what;
     }
 }
 
