@@ -6,8 +6,11 @@
 #include <cstdlib>
 #include <ctime>
 #include <optional>
+#include <span>
 #include <string>
 #include <type_traits>
+#include <variant>
+#include <vector>
 
 #include "base/Utf8.h"
 #include "platform/jet/query/AccessFormat.h"
@@ -18,8 +21,6 @@
 
 namespace platform::jet::query {
 namespace {
-
-using Args = sqlite3_value**;
 
 constexpr double kLongestText = 65535;  // characters Space and String make at most
 
@@ -84,34 +85,6 @@ Value valueOf(sqlite3_value* v, ColumnType kind) {
                 return static_cast<std::int64_t>(sqlite3_value_int64(v));
             return n;
     }
-}
-
-void resultText(sqlite3_context* context, const std::string& value) {
-    sqlite3_result_text(context, value.data(), static_cast<int>(value.size()), SQLITE_TRANSIENT);
-}
-
-// Whether any argument is Null, in which case the result is Null as well.
-bool anyNull(int count, Args args) {
-    for (int i = 0; i < count; ++i)
-        if (isNull(args[i])) return true;
-    return false;
-}
-
-template <typename Body>
-void guarded(sqlite3_context* context, Body body) {
-    try {
-        body();
-    } catch (const std::exception& error) {
-        sqlite3_result_error(context, error.what(), -1);
-    }
-}
-
-double requireNumber(sqlite3_value* v, const char* function) {
-    const auto n = number(v);
-    if (!n)
-        throw QueryError(std::string("The function ") + function +
-                         " was given a value that is not a number.");
-    return *n;
 }
 
 // UTF-8 text by characters, as Access counts them; a byte that begins none counts as one.
@@ -192,11 +165,6 @@ bool like(const std::vector<std::string>& s, const std::vector<std::string>& p) 
     return pi == p.size();
 }
 
-// Intervals of DatePart, DateAdd and DateDiff.
-std::string interval(sqlite3_value* v) {
-    return base::lowerAscii(text(v));
-}
-
 double addMonths(double date, std::int64_t months) {
     const CivilTime t = civilTime(date);
     const std::int64_t total = t.year * 12 + (t.month - 1) + months;
@@ -263,437 +231,329 @@ double now() {
                     timeOfDay(local.tm_hour, local.tm_min, local.tm_sec));
 }
 
-using Scalar = void (*)(sqlite3_context*, int, Args);
 
-struct ScalarFunction {
-    const char* name;
-    int arguments;  // -1: any number
-    Scalar body;
-    bool deterministic = true;
-    const char* detail = nullptr;  // DatePart's interval for the date parts, else the function's name
-};
+// Access's functions over plain values: the SQL the engine runs and report code call the same ones.
 
-// A conversion of one number: Null gives Null, a value that is no number an error naming the function.
-template <auto convert>
-void convertNumber(sqlite3_context* context, int, Args args) {
-    if (isNull(args[0])) return sqlite3_result_null(context);
-    guarded(context, [&] {
-        const auto result =
-            convert(requireNumber(args[0], static_cast<const char*>(sqlite3_user_data(context))));
-        if constexpr (std::is_integral_v<decltype(result)>)
-            sqlite3_result_int64(context, result);
-        else
-            sqlite3_result_double(context, result);
-    });
+using Args = std::span<const Value>;
+
+// A value's text as Access converts one: numbers and dates as CStr writes them.
+std::string textOf(const Value& v) {
+    if (const auto* s = std::get_if<std::string>(&v.data)) return *s;
+    if (v.holds<Binary>()) {
+        const auto& bytes = v.get<Binary>().bytes;
+        return std::string(bytes.begin(), bytes.end());
+    }
+    return formatValue(v, "");
 }
 
-// Year(), Month(), ... as DatePart with the interval the function was registered with.
-void datePartOf(sqlite3_context* context, int, Args args) {
-    if (isNull(args[0])) return sqlite3_result_null(context);
-    guarded(context, [&] {
-        const auto* interval = static_cast<const char*>(sqlite3_user_data(context));
-        sqlite3_result_int(context, datePart(interval, requireNumber(args[0], "DatePart")));
-    });
+// A number as Access converts one: numbers as they are, text that reads as a number or a date.
+std::optional<double> numberOf(const Value& v) {
+    return std::visit(
+        [](const auto& x) -> std::optional<double> {
+            using T = std::decay_t<decltype(x)>;
+            if constexpr (std::is_same_v<T, bool>) return x ? -1.0 : 0.0;
+            else if constexpr (std::is_same_v<T, std::int64_t> || std::is_same_v<T, double>)
+                return static_cast<double>(x);
+            else if constexpr (std::is_same_v<T, Currency>)
+                return static_cast<double>(x.tenThousandths) / 10000.0;
+            else if constexpr (std::is_same_v<T, Date>) return x.days;
+            else if constexpr (std::is_same_v<T, Decimal>) return decimalAsDouble(x);
+            else if constexpr (std::is_same_v<T, std::string>) {
+                char* end = nullptr;
+                const double n = std::strtod(x.c_str(), &end);
+                if (!x.empty() && end && std::string_view(end).find_first_not_of(' ') == std::string_view::npos)
+                    return n;
+                return parseDate(x);
+            } else
+                return std::nullopt;
+        },
+        v.data);
 }
 
-#define NULL_IN_NULL_OUT              \
-    if (anyNull(count, args)) {       \
-        sqlite3_result_null(context); \
-        return;                       \
+double requireNumber(const Value& v, const char* function) {
+    const auto n = numberOf(v);
+    if (!n)
+        throw QueryError(std::string("The function ") + function +
+                         " was given a value that is not a number.");
+    return *n;
+}
+
+std::string interval(const Value& v) {
+    return base::lowerAscii(textOf(v));
+}
+
+
+// A conversion of one number; a value that is no number is an error naming the function.
+#define NUMBER_FUNCTION(NAME, EXPRESSION)                 \
+    [](Args args) -> Value {                              \
+        [[maybe_unused]] const double x = requireNumber(args[0], NAME); \
+        return EXPRESSION;                                \
     }
 
-void accessCStr(sqlite3_context* context, int count, Args args) {
-    if (anyNull(1, args)) return sqlite3_result_null(context);
-    (void)count;
-    resultText(context,
-               formatValue(valueOf(args[0], static_cast<ColumnType>(sqlite3_value_int(args[1]))), ""));
+std::string trimmed(std::string s, bool left, bool right) {
+    if (left) s.erase(0, std::min(s.find_first_not_of(' '), s.size()));
+    if (right) s.erase(s.find_last_not_of(' ') + 1);
+    return s;
 }
 
-void accessFormat(sqlite3_context* context, int, Args args) {
-    resultText(context, formatValue(valueOf(args[0], static_cast<ColumnType>(sqlite3_value_int(args[1]))),
-                                    text(args[2])));
+Value accessLike(Args args) {
+    return like(characters(textOf(args[0])), characters(textOf(args[1])));
 }
 
-void accessConcat(sqlite3_context* context, int, Args args) {
-    // Null joins as nothing.
-    resultText(context,
-               formatValue(valueOf(args[0], static_cast<ColumnType>(sqlite3_value_int(args[1]))), "") +
-                   formatValue(valueOf(args[2], static_cast<ColumnType>(sqlite3_value_int(args[3]))), ""));
+Value accessLeft(Args args) {
+    const double n = requireNumber(args[1], "Left");
+    if (n < 0) throw QueryError("The function Left was given a negative length.");
+    return join(characters(textOf(args[0])), 0, static_cast<std::size_t>(std::min(n, 1e18)));
 }
 
-void accessLike(sqlite3_context* context, int count, Args args) {
-    NULL_IN_NULL_OUT
-    sqlite3_result_int(context, like(characters(text(args[0])), characters(text(args[1]))) ? -1 : 0);
+Value accessRight(Args args) {
+    const double n = requireNumber(args[1], "Right");
+    if (n < 0) throw QueryError("The function Right was given a negative length.");
+    const auto chars = characters(textOf(args[0]));
+    const std::size_t take = static_cast<std::size_t>(std::min(static_cast<double>(chars.size()), n));
+    return join(chars, chars.size() - take, take);
 }
 
-void accessLeft(sqlite3_context* context, int count, Args args) {
-    NULL_IN_NULL_OUT
-    guarded(context, [&] {
-        const double n = requireNumber(args[1], "Left");
-        if (n < 0) throw QueryError("The function Left was given a negative length.");
-        resultText(context, join(characters(text(args[0])), 0, static_cast<std::size_t>(n)));
-    });
+Value accessMid(Args args) {
+    const double start = requireNumber(args[1], "Mid");
+    if (start < 1) throw QueryError("The function Mid was given a start before the first character.");
+    const double length = args.size() > 2 ? requireNumber(args[2], "Mid") : 1e18;
+    if (length < 0) throw QueryError("The function Mid was given a negative length.");
+    return join(characters(textOf(args[0])), static_cast<std::size_t>(std::min(start, 1e18)) - 1,
+                static_cast<std::size_t>(std::min(length, 1e18)));
 }
 
-void accessRight(sqlite3_context* context, int count, Args args) {
-    NULL_IN_NULL_OUT
-    guarded(context, [&] {
-        const double n = requireNumber(args[1], "Right");
-        if (n < 0) throw QueryError("The function Right was given a negative length.");
-        const auto chars = characters(text(args[0]));
-        const std::size_t take = std::min(chars.size(), static_cast<std::size_t>(n));
-        resultText(context, join(chars, chars.size() - take, take));
-    });
+Value accessInStr(Args args) {
+    // InStr([start,] text, sought[, compare]): the sought text's place, counted from 1; 0 if absent.
+    const bool hasStart = args.size() >= 3;
+    const double start = hasStart ? requireNumber(args[0], "InStr") : 1;
+    if (start < 1) throw QueryError("The function InStr was given a start before the first character.");
+    const std::string haystack = base::lowerAscii(textOf(args[hasStart ? 1 : 0]));
+    const std::string needle = base::lowerAscii(textOf(args[hasStart ? 2 : 1]));
+    // Characters before the start, then the search by bytes; the answer counts characters.
+    const auto chars = characters(haystack);
+    const auto skipped = static_cast<std::size_t>(std::min(start, 1e18)) - 1;
+    if (skipped > chars.size()) return std::int64_t{0};
+    const std::size_t found = haystack.find(needle, join(chars, 0, skipped).size());
+    if (found == std::string::npos) return std::int64_t{0};
+    return static_cast<std::int64_t>(characters(haystack.substr(0, found)).size()) + 1;
 }
 
-void accessMid(sqlite3_context* context, int count, Args args) {
-    NULL_IN_NULL_OUT
-    guarded(context, [&] {
-        const double start = requireNumber(args[1], "Mid");
-        if (start < 1) throw QueryError("The function Mid was given a start before the first character.");
-        const double length = count > 2 ? requireNumber(args[2], "Mid") : 1e18;
-        if (length < 0) throw QueryError("The function Mid was given a negative length.");
-        resultText(context, join(characters(text(args[0])), static_cast<std::size_t>(start) - 1,
-                                 static_cast<std::size_t>(std::min(length, 1e18))));
-    });
-}
-
-void accessTrim(sqlite3_context* context, int count, Args args) {
-    NULL_IN_NULL_OUT
-    std::string s = text(args[0]);
-    s.erase(0, std::min(s.find_first_not_of(' '), s.size()));
-    s.erase(s.find_last_not_of(' ') + 1);
-    resultText(context, s);
-}
-
-void accessLTrim(sqlite3_context* context, int count, Args args) {
-    NULL_IN_NULL_OUT
-    std::string s = text(args[0]);
-    s.erase(0, std::min(s.find_first_not_of(' '), s.size()));
-    resultText(context, s);
-}
-
-void accessRTrim(sqlite3_context* context, int count, Args args) {
-    NULL_IN_NULL_OUT
-    std::string s = text(args[0]);
-    s.erase(s.find_last_not_of(' ') + 1);
-    resultText(context, s);
-}
-
-void accessUCase(sqlite3_context* context, int count, Args args) {
-    NULL_IN_NULL_OUT
-    resultText(context, base::upperAscii(text(args[0])));
-}
-
-void accessLCase(sqlite3_context* context, int count, Args args) {
-    NULL_IN_NULL_OUT
-    resultText(context, base::lowerAscii(text(args[0])));
-}
-
-void accessLen(sqlite3_context* context, int count, Args args) {
-    NULL_IN_NULL_OUT
-    sqlite3_result_int64(context, static_cast<std::int64_t>(characters(text(args[0])).size()));
-}
-
-void accessInStr(sqlite3_context* context, int count, Args args) {
-    NULL_IN_NULL_OUT
-    guarded(context, [&] {
-        // InStr([start,] text, sought[, compare]): the sought text's place, counted from 1; 0 if absent.
-        const bool hasStart = count >= 3;
-        const double start = hasStart ? requireNumber(args[0], "InStr") : 1;
-        if (start < 1) throw QueryError("The function InStr was given a start before the first character.");
-        const std::string haystack = base::lowerAscii(text(args[hasStart ? 1 : 0]));
-        const std::string needle = base::lowerAscii(text(args[hasStart ? 2 : 1]));
-        // Characters before the start, then the search by bytes; the answer counts characters.
-        const auto chars = characters(haystack);
-        const auto skipped = static_cast<std::size_t>(start) - 1;
-        if (skipped > chars.size()) return sqlite3_result_int64(context, 0);
-        const std::size_t from = join(chars, 0, skipped).size();
+Value accessReplace(Args args) {
+    // Replace(text, sought, replacement[, start[, count[, compare]]]): Access refuses Null in any.
+    for (const Value& a : args)
+        if (a.isNull()) throw QueryError("The function Replace was given a Null value.");
+    const double start = args.size() >= 4 ? requireNumber(args[3], "Replace") : 1;
+    const double most = args.size() >= 5 ? requireNumber(args[4], "Replace") : -1;
+    if (!(start >= 1) || !(most >= -1))
+        throw QueryError("The function Replace was given a start or count out of range.");
+    // What comes back begins at the start, as in Access.
+    const auto chars = characters(textOf(args[0]));
+    const auto skipped = static_cast<std::size_t>(std::min(start - 1, static_cast<double>(chars.size())));
+    const std::string original = join(chars, skipped, chars.size() - skipped);
+    const std::string sought = textOf(args[1]), replacement = textOf(args[2]);
+    // Text comparison unless asked for binary (0), as in a database's own expressions.
+    const bool binary = args.size() >= 6 && requireNumber(args[5], "Replace") == 0;
+    const std::string haystack = binary ? original : base::lowerAscii(original);
+    const std::string needle = binary ? sought : base::lowerAscii(sought);
+    std::string result;
+    std::size_t from = 0;
+    for (double done = 0; !needle.empty() && (most < 0 || done < most); ++done) {
         const std::size_t found = haystack.find(needle, from);
-        if (found != std::string::npos)
-            return sqlite3_result_int64(
-                context, static_cast<std::int64_t>(characters(haystack.substr(0, found)).size()) + 1);
-        sqlite3_result_int64(context, 0);
-    });
-}
-
-void accessReplace(sqlite3_context* context, int count, Args args) {
-    guarded(context, [&] {
-        // Replace(text, sought, replacement[, start[, count[, compare]]]): Access refuses Null in any.
-        if (anyNull(count, args)) throw QueryError("The function Replace was given a Null value.");
-        const double start = count >= 4 ? requireNumber(args[3], "Replace") : 1;
-        const double most = count >= 5 ? requireNumber(args[4], "Replace") : -1;
-        if (!(start >= 1) || !(most >= -1))
-            throw QueryError("The function Replace was given a start or count out of range.");
-        // What comes back begins at the start, as in Access.
-        const auto chars = characters(text(args[0]));
-        const auto skipped = static_cast<std::size_t>(std::min(start - 1, static_cast<double>(chars.size())));
-        const std::string original = join(chars, skipped, chars.size() - skipped);
-        const std::string sought = text(args[1]), replacement = text(args[2]);
-        // Text comparison unless asked for binary (0), as in a database's own expressions.
-        const bool binary = count >= 6 && requireNumber(args[5], "Replace") == 0;
-        const std::string haystack = binary ? original : base::lowerAscii(original);
-        const std::string needle = binary ? sought : base::lowerAscii(sought);
-        std::string result;
-        std::size_t from = 0;
-        for (double done = 0; !needle.empty() && (most < 0 || done < most); ++done) {
-            const std::size_t found = haystack.find(needle, from);
-            if (found == std::string::npos) break;
-            result += original.substr(from, found - from) + replacement;
-            from = found + needle.size();
-        }
-        resultText(context, result + original.substr(from));
-    });
-}
-
-void accessStrConv(sqlite3_context* context, int count, Args args) {
-    NULL_IN_NULL_OUT
-    guarded(context, [&] {
-        // StrConv's case conversions: 1 upper, 2 lower, 3 each word's first letter; the conversions
-        // between character sets (64, 128) leave text in UTF-8 as it is.
-        const double conversion = requireNumber(args[1], "StrConv");
-        std::string s = text(args[0]);
-        if (conversion == 1) return resultText(context, base::upperAscii(s));
-        if (conversion == 2) return resultText(context, base::lowerAscii(s));
-        if (conversion == 64 || conversion == 128) return resultText(context, s);
-        if (conversion != 3) throw QueryError("The function StrConv was given a conversion it lacks.");
-        s = base::lowerAscii(s);
-        bool wordStart = true;
-        for (char& c : s) {
-            if (wordStart) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-            wordStart =
-                c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v' || c == '\0';
-        }
-        resultText(context, s);
-    });
-}
-
-void accessString(sqlite3_context* context, int count, Args args) {
-    NULL_IN_NULL_OUT
-    guarded(context, [&] {
-        const double n = requireNumber(args[0], "String");
-        if (!(n >= 0 && n <= kLongestText)) throw QueryError("The function String was given a bad length.");
-        std::string character;
-        if (sqlite3_value_type(args[1]) == SQLITE_TEXT) {
-            const auto chars = characters(text(args[1]));
-            if (chars.empty()) throw QueryError("The function String was given no character.");
-            character = chars[0];
-        } else {
-            const auto code = bankers(requireNumber(args[1], "String"));
-            character = std::string(1, static_cast<char>(code & 0x7F));
-        }
-        std::string result;
-        for (auto i = static_cast<std::size_t>(n); i > 0; --i) result += character;
-        resultText(context, result);
-    });
-}
-
-void accessStr(sqlite3_context* context, int count, Args args) {
-    NULL_IN_NULL_OUT
-    guarded(context, [&] {
-        // Str: a number's text with room for its sign, a space where it has none.
-        const double n = requireNumber(args[0], "Str");
-        const bool whole = n == std::trunc(n) && std::fabs(n) < 1e15;
-        const std::string digits = formatValue(whole ? Value(static_cast<std::int64_t>(n)) : Value(n), "");
-        resultText(context, n >= 0 ? " " + digits : digits);
-    });
-}
-
-void accessStrReverse(sqlite3_context* context, int count, Args args) {
-    NULL_IN_NULL_OUT
-    auto chars = characters(text(args[0]));
-    std::reverse(chars.begin(), chars.end());
-    resultText(context, join(chars, 0, chars.size()));
-}
-
-void accessWeekdayName(sqlite3_context* context, int count, Args args) {
-    NULL_IN_NULL_OUT
-    guarded(context, [&] {
-        const double day = requireNumber(args[0], "WeekdayName");
-        const double first = count > 2 ? requireNumber(args[2], "WeekdayName") : 1;
-        if (!(day >= 1 && day < 8) || !(first >= 0 && first < 8))
-            throw QueryError("The function WeekdayName was given no day of the week.");
-        const bool abbreviate = count > 1 && sqlite3_value_double(args[1]) != 0;
-        // 2 January 2000 was a Sunday, day 1 when the week starts on Sunday (1, or 0: the system's).
-        const int offset = static_cast<int>(day) - 1 + (first >= 1 ? static_cast<int>(first) - 1 : 0);
-        resultText(context,
-                   formatValue(Date{dayNumber(2000, 1, 2 + offset % 7)}, abbreviate ? "ddd" : "dddd"));
-    });
-}
-
-void accessTimeSerial(sqlite3_context* context, int count, Args args) {
-    NULL_IN_NULL_OUT
-    guarded(context, [&] {
-        const double seconds = bankers(requireNumber(args[0], "TimeSerial")) * 3600.0 +
-                               bankers(requireNumber(args[1], "TimeSerial")) * 60.0 +
-                               bankers(requireNumber(args[2], "TimeSerial"));
-        sqlite3_result_double(context, seconds / 86400.0);
-    });
-}
-
-void accessIsNumeric(sqlite3_context* context, int, Args args) {
-    bool numeric =
-        sqlite3_value_type(args[0]) == SQLITE_INTEGER || sqlite3_value_type(args[0]) == SQLITE_FLOAT;
-    if (sqlite3_value_type(args[0]) == SQLITE_TEXT) {
-        const std::string t = text(args[0]);
-        char* end = nullptr;
-        std::strtod(t.c_str(), &end);
-        numeric = t.find_first_not_of(' ') != std::string::npos && end &&
-                  std::string_view(end).find_first_not_of(' ') == std::string_view::npos;
+        if (found == std::string::npos) break;
+        result += original.substr(from, found - from) + replacement;
+        from = found + needle.size();
     }
-    sqlite3_result_int(context, numeric ? -1 : 0);
+    return result + original.substr(from);
 }
 
-void accessIsDate(sqlite3_context* context, int, Args args) {
+Value accessStrConv(Args args) {
+    // StrConv's case conversions: 1 upper, 2 lower, 3 each word's first letter; the conversions
+    // between character sets (64, 128) leave text in UTF-8 as it is.
+    const double conversion = requireNumber(args[1], "StrConv");
+    std::string s = textOf(args[0]);
+    if (conversion == 1) return base::upperAscii(s);
+    if (conversion == 2) return base::lowerAscii(s);
+    if (conversion == 64 || conversion == 128) return s;
+    if (conversion != 3) throw QueryError("The function StrConv was given a conversion it lacks.");
+    s = base::lowerAscii(s);
+    bool wordStart = true;
+    for (char& c : s) {
+        if (wordStart) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        wordStart = c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v' || c == '\0';
+    }
+    return s;
+}
+
+Value accessString(Args args) {
+    const double n = requireNumber(args[0], "String");
+    if (!(n >= 0 && n <= kLongestText)) throw QueryError("The function String was given a bad length.");
+    std::string character;
+    if (args[1].holds<std::string>()) {
+        const auto chars = characters(args[1].get<std::string>());
+        if (chars.empty()) throw QueryError("The function String was given no character.");
+        character = chars[0];
+    } else {
+        const auto code = bankers(requireNumber(args[1], "String"));
+        character = std::string(1, static_cast<char>(code & 0x7F));
+    }
+    std::string result;
+    for (auto i = static_cast<std::size_t>(n); i > 0; --i) result += character;
+    return result;
+}
+
+Value accessStr(Args args) {
+    // Str: a number's text with room for its sign, a space where it has none.
+    const double n = requireNumber(args[0], "Str");
+    const bool isWhole = n == std::trunc(n) && std::fabs(n) < 1e15;
+    const std::string digits = formatValue(isWhole ? Value(static_cast<std::int64_t>(n)) : Value(n), "");
+    return n >= 0 ? " " + digits : digits;
+}
+
+Value accessStrReverse(Args args) {
+    auto chars = characters(textOf(args[0]));
+    std::reverse(chars.begin(), chars.end());
+    return join(chars, 0, chars.size());
+}
+
+Value accessWeekdayName(Args args) {
+    const double day = requireNumber(args[0], "WeekdayName");
+    const double first = args.size() > 2 ? requireNumber(args[2], "WeekdayName") : 1;
+    if (!(day >= 1 && day < 8) || !(first >= 0 && first < 8))
+        throw QueryError("The function WeekdayName was given no day of the week.");
+    const bool abbreviate = args.size() > 1 && numberOf(args[1]).value_or(0) != 0;
+    // 2 January 2000 was a Sunday, day 1 when the week starts on Sunday (1, or 0: the system's).
+    const int offset = static_cast<int>(day) - 1 + (first >= 1 ? static_cast<int>(first) - 1 : 0);
+    return formatValue(Date{dayNumber(2000, 1, 2 + offset % 7)}, abbreviate ? "ddd" : "dddd");
+}
+
+Value accessTimeSerial(Args args) {
+    const auto part = [&](std::size_t i) {
+        return static_cast<double>(bankers(std::clamp(requireNumber(args[i], "TimeSerial"), -1e12, 1e12)));
+    };
+    return Date{(part(0) * 3600.0 + part(1) * 60.0 + part(2)) / 86400.0};
+}
+
+Value accessIsNumeric(Args args) {
+    const Value& v = args[0];
+    if (const auto* t = std::get_if<std::string>(&v.data)) {
+        char* end = nullptr;
+        std::strtod(t->c_str(), &end);
+        return t->find_first_not_of(' ') != std::string::npos && end &&
+               std::string_view(end).find_first_not_of(' ') == std::string_view::npos;
+    }
+    return !v.isNull() && !v.holds<Binary>() && !v.holds<Date>();
+}
+
+Value accessIsDate(Args args) {
     // A date, or a text that reads as one; numbers are not dates.
-    const bool date = sqlite3_value_type(args[0]) == SQLITE_TEXT
-                          ? parseDate(text(args[0])).has_value()
-                          : sqlite3_value_type(args[0]) != SQLITE_NULL &&
-                                static_cast<ColumnType>(sqlite3_value_int(args[1])) == ColumnType::Date;
-    sqlite3_result_int(context, date ? -1 : 0);
+    if (const auto* t = std::get_if<std::string>(&args[0].data)) return parseDate(*t).has_value();
+    return args[0].holds<Date>();
 }
 
-void accessSpace(sqlite3_context* context, int count, Args args) {
-    NULL_IN_NULL_OUT
-    resultText(
-        context,
-        std::string(static_cast<std::size_t>(std::clamp(sqlite3_value_double(args[0]), 0.0, kLongestText)),
-                    ' '));
+Value accessSpace(Args args) {
+    return std::string(
+        static_cast<std::size_t>(std::clamp(numberOf(args[0]).value_or(0), 0.0, kLongestText)), ' ');
 }
 
-void accessChr(sqlite3_context* context, int count, Args args) {
-    NULL_IN_NULL_OUT
-    const int code = sqlite3_value_int(args[0]);
+Value accessChr(Args args) {
+    const double code = numberOf(args[0]).value_or(-1);
     std::string s;
     if (code >= 0 && code < 0x800) base::appendUtf8(s, static_cast<char32_t>(code));
-    resultText(context, s);
+    return s;
 }
 
-void accessAsc(sqlite3_context* context, int count, Args args) {
-    NULL_IN_NULL_OUT
-    const std::string s = text(args[0]);
-    sqlite3_result_int(context, s.empty() ? 0 : static_cast<unsigned char>(s[0]));
+Value accessAsc(Args args) {
+    const std::string s = textOf(args[0]);
+    return static_cast<std::int64_t>(s.empty() ? 0 : static_cast<unsigned char>(s[0]));
 }
 
-void accessVal(sqlite3_context* context, int count, Args args) {
-    NULL_IN_NULL_OUT
-    sqlite3_result_double(context, std::strtod(text(args[0]).c_str(), nullptr));
+Value accessVal(Args args) {
+    return std::strtod(textOf(args[0]).c_str(), nullptr);
 }
 
-void accessMonthName(sqlite3_context* context, int count, Args args) {
-    NULL_IN_NULL_OUT
-    guarded(context, [&] {
-        const double month = requireNumber(args[0], "MonthName");
-        if (month < 1 || month >= 13) throw QueryError("The function MonthName was given no month.");
-        const bool abbreviate = count > 1 && sqlite3_value_int(args[1]) != 0;
-        resultText(context, formatValue(Date{dayNumber(2000, static_cast<int>(month), 1)},
-                                        abbreviate ? "mmm" : "mmmm"));
-    });
+Value accessMonthName(Args args) {
+    const double month = requireNumber(args[0], "MonthName");
+    if (month < 1 || month >= 13) throw QueryError("The function MonthName was given no month.");
+    const bool abbreviate = args.size() > 1 && numberOf(args[1]).value_or(0) != 0;
+    return formatValue(Date{dayNumber(2000, static_cast<int>(month), 1)}, abbreviate ? "mmm" : "mmmm");
 }
 
-void accessDatePart(sqlite3_context* context, int count, Args args) {
-    if (anyNull(2, args)) return sqlite3_result_null(context);
-    (void)count;
-    guarded(context, [&] {
-        sqlite3_result_int(context, datePart(interval(args[0]), requireNumber(args[1], "DatePart")));
-    });
+// Year(), Month(), ... as DatePart with their interval.
+template <const char* unit>
+Value datePartOf(Args args) {
+    return static_cast<std::int64_t>(datePart(unit, requireNumber(args[0], "DatePart")));
 }
 
-void accessDateSerial(sqlite3_context* context, int count, Args args) {
-    NULL_IN_NULL_OUT
-    guarded(context, [&] {
-        const auto whole = [](double n) { return static_cast<int>(std::clamp(n, -1e6, 1e6)); };
-        int year = whole(requireNumber(args[0], "DateSerial"));
-        if (year >= 0 && year < 30)
-            year += 2000;
-        else if (year >= 30 && year < 100)
-            year += 1900;
-        sqlite3_result_double(context, dayNumber(year, whole(requireNumber(args[1], "DateSerial")),
-                                                 whole(requireNumber(args[2], "DateSerial"))));
-    });
+constexpr char kYear[] = "yyyy", kMonth[] = "m", kDay[] = "d", kHour[] = "h", kMinute[] = "n",
+               kSecond[] = "s", kWeekday[] = "w";
+
+Value accessDatePart(Args args) {
+    return static_cast<std::int64_t>(datePart(interval(args[0]), requireNumber(args[1], "DatePart")));
 }
 
-void accessDateAdd(sqlite3_context* context, int count, Args args) {
-    NULL_IN_NULL_OUT
-    guarded(context, [&] {
-        sqlite3_result_double(context, dateAdd(interval(args[0]), requireNumber(args[1], "DateAdd"),
-                                               requireNumber(args[2], "DateAdd")));
-    });
+Value accessDateSerial(Args args) {
+    const auto part = [&](std::size_t i) {
+        return static_cast<int>(std::clamp(requireNumber(args[i], "DateSerial"), -1e6, 1e6));
+    };
+    int year = part(0);
+    if (year >= 0 && year < 30)
+        year += 2000;
+    else if (year >= 30 && year < 100)
+        year += 1900;
+    return Date{dayNumber(year, part(1), part(2))};
 }
 
-void accessDateDiff(sqlite3_context* context, int count, Args args) {
-    if (anyNull(3, args)) return sqlite3_result_null(context);
-    (void)count;
-    guarded(context, [&] {
-        sqlite3_result_int64(context, dateDiff(interval(args[0]), requireNumber(args[1], "DateDiff"),
-                                               requireNumber(args[2], "DateDiff")));
-    });
+Value accessDateAdd(Args args) {
+    return Date{dateAdd(interval(args[0]), requireNumber(args[1], "DateAdd"), requireNumber(args[2], "DateAdd"))};
 }
 
-void accessRound(sqlite3_context* context, int count, Args args) {
-    NULL_IN_NULL_OUT
-    guarded(context, [&] {
-        // Half to even, as Access rounds.
-        const double places = count > 1 ? std::clamp(requireNumber(args[1], "Round"), 0.0, 15.0) : 0;
-        const double scale = std::pow(10.0, std::trunc(places));
-        sqlite3_result_double(context, std::nearbyint(requireNumber(args[0], "Round") * scale) / scale);
-    });
+Value accessDateDiff(Args args) {
+    return dateDiff(interval(args[0]), requireNumber(args[1], "DateDiff"), requireNumber(args[2], "DateDiff"));
 }
 
-void accessSgn(sqlite3_context* context, int count, Args args) {
-    NULL_IN_NULL_OUT
-    const double n = sqlite3_value_double(args[0]);
-    sqlite3_result_int(context, (n > 0) - (n < 0));
+Value accessRound(Args args) {
+    // Half to even, as Access rounds.
+    const double places = args.size() > 1 ? std::clamp(requireNumber(args[1], "Round"), 0.0, 15.0) : 0;
+    const double scale = std::pow(10.0, std::trunc(places));
+    return std::nearbyint(requireNumber(args[0], "Round") * scale) / scale;
 }
 
-void accessSqr(sqlite3_context* context, int count, Args args) {
-    NULL_IN_NULL_OUT
-    sqlite3_result_double(context, std::sqrt(sqlite3_value_double(args[0])));
+Value accessSgn(Args args) {
+    const double n = requireNumber(args[0], "Sgn");
+    return static_cast<std::int64_t>((n > 0) - (n < 0));
 }
 
-void accessIntDiv(sqlite3_context* context, int count, Args args) {
-    NULL_IN_NULL_OUT
-    guarded(context, [&] {
-        const std::int64_t divisor = bankers(requireNumber(args[1], "\\"));
-        if (divisor == 0) throw QueryError("Division by zero.");
-        sqlite3_result_int64(context, bankers(requireNumber(args[0], "\\")) / divisor);
-    });
+// \ and Mod: both sides rounded to whole numbers first, as Access does.
+template <bool remainder>
+Value wholeDivision(Args args) {
+    const char* name = remainder ? "Mod" : "\\";
+    const auto side = [&](std::size_t i) { return bankers(std::clamp(requireNumber(args[i], name), -9e18, 9e18)); };
+    const std::int64_t divisor = side(1), dividend = side(0);
+    if (divisor == 0) throw QueryError("Division by zero.");
+    if (divisor == -1) return remainder ? std::int64_t{0} : -dividend;
+    return remainder ? dividend % divisor : dividend / divisor;
 }
 
-void accessMod(sqlite3_context* context, int count, Args args) {
-    NULL_IN_NULL_OUT
-    guarded(context, [&] {
-        const std::int64_t divisor = bankers(requireNumber(args[1], "Mod"));
-        if (divisor == 0) throw QueryError("Division by zero.");
-        sqlite3_result_int64(context, bankers(requireNumber(args[0], "Mod")) % divisor);
-    });
+Value accessPower(Args args) {
+    return std::pow(requireNumber(args[0], "^"), requireNumber(args[1], "^"));
 }
 
-void accessPower(sqlite3_context* context, int count, Args args) {
-    NULL_IN_NULL_OUT
-    guarded(context, [&] {
-        sqlite3_result_double(context, std::pow(requireNumber(args[0], "^"), requireNumber(args[1], "^")));
-    });
+Value accessCStr(Args args) {
+    return formatValue(args[0], "");
 }
 
-void accessDate(sqlite3_context* context, int, Args) {
-    sqlite3_result_double(context, std::trunc(now()));
+Value accessFormat(Args args) {
+    return formatValue(args[0], args.size() > 1 && !args[1].isNull() ? textOf(args[1]) : std::string());
 }
 
-void accessNow(sqlite3_context* context, int, Args) {
-    sqlite3_result_double(context, now());
-}
-
-void accessTime(sqlite3_context* context, int, Args) {
-    sqlite3_result_double(context, now() - std::trunc(now()));
+Value accessConcat(Args args) {
+    // Null joins as nothing.
+    return formatValue(args[0], "") + formatValue(args[1], "");
 }
 
 double toSingle(double x) {
     return static_cast<double>(static_cast<float>(x));
-}
-
-std::int64_t toBoolean(double x) {
-    return x != 0 ? -1 : 0;
 }
 
 double naturalLog(double x) {
@@ -701,76 +561,82 @@ double naturalLog(double x) {
     return std::log(x);
 }
 
-// One line a function: its SQL name, its number of arguments (-1: any), what computes it, and for the
-// conversions and date parts what they are registered with.
-const ScalarFunction kScalars[] = {
-    {"access_ccur", 1, convertNumber<+[](double x) { return bankers(x * 10000.0); }>, true, "CCur"},
-    {"access_clng", 1, convertNumber<+[](double x) { return bankers(x); }>, true, "CLng"},
-    {"access_cint", 1, convertNumber<+[](double x) { return bankers(x); }>, true, "CInt"},
-    {"access_cdbl", 1, convertNumber<+[](double x) { return x; }>, true, "CDbl"},
-    {"access_csng", 1, convertNumber<toSingle>, true, "CSng"},
-    {"access_cbool", 1, convertNumber<toBoolean>, true, "CBool"},
-    {"access_cdate", 1, convertNumber<+[](double x) { return x; }>, true, "CDate"},
-    {"access_datevalue", 1, convertNumber<+[](double x) { return std::trunc(x); }>, true, "DateValue"},
-    {"access_cstr", 2, accessCStr},
-    {"access_format", 3, accessFormat},
-    {"access_concat", 4, accessConcat},
-    {"access_like", 2, accessLike},
-    {"access_left", 2, accessLeft},
-    {"access_right", 2, accessRight},
-    {"access_mid", -1, accessMid},
-    {"access_trim", 1, accessTrim},
-    {"access_ltrim", 1, accessLTrim},
-    {"access_rtrim", 1, accessRTrim},
-    {"access_ucase", 1, accessUCase},
-    {"access_lcase", 1, accessLCase},
-    {"access_len", 1, accessLen},
-    {"access_instr", -1, accessInStr},
-    {"access_replace", -1, accessReplace},
-    {"access_strconv", 2, accessStrConv},
-    {"access_string", 2, accessString},
-    {"access_str", 1, accessStr},
-    {"access_strreverse", 1, accessStrReverse},
-    {"access_weekdayname", -1, accessWeekdayName},
-    {"access_timeserial", 3, accessTimeSerial},
-    {"access_isnumeric", 1, accessIsNumeric},
-    {"access_isdate", 2, accessIsDate},
-    {"access_exp", 1, convertNumber<+[](double x) { return std::exp(x); }>, true, "Exp"},
-    {"access_log", 1, convertNumber<naturalLog>, true, "Log"},
-    {"access_sin", 1, convertNumber<+[](double x) { return std::sin(x); }>, true, "Sin"},
-    {"access_cos", 1, convertNumber<+[](double x) { return std::cos(x); }>, true, "Cos"},
-    {"access_tan", 1, convertNumber<+[](double x) { return std::tan(x); }>, true, "Tan"},
-    {"access_atn", 1, convertNumber<+[](double x) { return std::atan(x); }>, true, "Atn"},
-    {"access_space", 1, accessSpace},
-    {"access_chr", 1, accessChr},
-    {"access_asc", 1, accessAsc},
-    {"access_val", 1, accessVal},
-    {"access_year", 1, datePartOf, true, "yyyy"},
-    {"access_month", 1, datePartOf, true, "m"},
-    {"access_day", 1, datePartOf, true, "d"},
-    {"access_hour", 1, datePartOf, true, "h"},
-    {"access_minute", 1, datePartOf, true, "n"},
-    {"access_second", 1, datePartOf, true, "s"},
-    {"access_weekday", -1, datePartOf, true, "w"},
-    {"access_monthname", -1, accessMonthName},
-    {"access_datepart", -1, accessDatePart},
-    {"access_dateserial", 3, accessDateSerial},
-    {"access_dateadd", 3, accessDateAdd},
-    {"access_datediff", -1, accessDateDiff},
-    {"access_int", 1, convertNumber<+[](double x) { return std::floor(x); }>, true, "Int"},
-    {"access_fix", 1, convertNumber<+[](double x) { return std::trunc(x); }>, true, "Fix"},
-    {"access_round", -1, accessRound},
-    {"access_sgn", 1, accessSgn},
-    {"access_sqr", 1, accessSqr},
-    {"access_intdiv", 2, accessIntDiv},
-    {"access_mod", 2, accessMod},
-    {"access_power", 2, accessPower},
-    {"access_date", 0, accessDate, false},
-    {"access_now", 0, accessNow, false},
-    {"access_time", 0, accessTime, false},
+constexpr int kAll = 255;  // Null in any argument gives Null
+
+// One line a function: its name, its fewest and most arguments, how many leading arguments give Null
+// when Null, what computes it; whether it answers the same for the same arguments, whether report
+// code calls it by name (the operators' are the language's own there), and how many leading
+// arguments the translated SQL hands over each followed by its ColumnType.
+const AccessFunction kFunctions[] = {
+    {"ccur", 1, 1, 1, [](Args a) -> Value { return Currency{bankers(requireNumber(a[0], "CCur") * 10000.0)}; }},
+    {"clng", 1, 1, 1, NUMBER_FUNCTION("CLng", bankers(x))},
+    {"cint", 1, 1, 1, NUMBER_FUNCTION("CInt", bankers(x))},
+    {"cdbl", 1, 1, 1, NUMBER_FUNCTION("CDbl", x)},
+    {"csng", 1, 1, 1, NUMBER_FUNCTION("CSng", toSingle(x))},
+    {"cbool", 1, 1, 1, NUMBER_FUNCTION("CBool", x != 0)},
+    {"cdate", 1, 1, 1, NUMBER_FUNCTION("CDate", Date{x})},
+    {"datevalue", 1, 1, 1, NUMBER_FUNCTION("DateValue", Date{std::trunc(x)})},
+    {"cstr", 1, 1, 1, accessCStr, true, true, 1},
+    {"format", 1, 2, 0, accessFormat, true, true, 1},
+    {"concat", 2, 2, 0, accessConcat, true, false, 2},
+    {"like", 2, 2, kAll, accessLike, true, false},
+    {"left", 2, 2, kAll, accessLeft},
+    {"right", 2, 2, kAll, accessRight},
+    {"mid", 2, 3, kAll, accessMid},
+    {"trim", 1, 1, kAll, [](Args a) -> Value { return trimmed(textOf(a[0]), true, true); }},
+    {"ltrim", 1, 1, kAll, [](Args a) -> Value { return trimmed(textOf(a[0]), true, false); }},
+    {"rtrim", 1, 1, kAll, [](Args a) -> Value { return trimmed(textOf(a[0]), false, true); }},
+    {"ucase", 1, 1, kAll, [](Args a) -> Value { return base::upperAscii(textOf(a[0])); }},
+    {"lcase", 1, 1, kAll, [](Args a) -> Value { return base::lowerAscii(textOf(a[0])); }},
+    {"len", 1, 1, kAll,
+     [](Args a) -> Value { return static_cast<std::int64_t>(characters(textOf(a[0])).size()); }},
+    {"instr", 2, 4, kAll, accessInStr},
+    {"replace", 3, 6, 0, accessReplace},
+    {"strconv", 2, 2, kAll, accessStrConv},
+    {"string", 2, 2, kAll, accessString},
+    {"str", 1, 1, kAll, accessStr},
+    {"strreverse", 1, 1, kAll, accessStrReverse},
+    {"weekdayname", 1, 3, kAll, accessWeekdayName},
+    {"timeserial", 3, 3, kAll, accessTimeSerial},
+    {"isnumeric", 1, 1, 0, accessIsNumeric},
+    {"isdate", 1, 1, 0, accessIsDate, true, true, 1},
+    {"exp", 1, 1, 1, NUMBER_FUNCTION("Exp", std::exp(x))},
+    {"log", 1, 1, 1, NUMBER_FUNCTION("Log", naturalLog(x))},
+    {"sin", 1, 1, 1, NUMBER_FUNCTION("Sin", std::sin(x))},
+    {"cos", 1, 1, 1, NUMBER_FUNCTION("Cos", std::cos(x))},
+    {"tan", 1, 1, 1, NUMBER_FUNCTION("Tan", std::tan(x))},
+    {"atn", 1, 1, 1, NUMBER_FUNCTION("Atn", std::atan(x))},
+    {"space", 1, 1, kAll, accessSpace},
+    {"chr", 1, 1, kAll, accessChr},
+    {"asc", 1, 1, kAll, accessAsc},
+    {"val", 1, 1, kAll, accessVal},
+    {"year", 1, 1, 1, datePartOf<kYear>},
+    {"month", 1, 1, 1, datePartOf<kMonth>},
+    {"day", 1, 1, 1, datePartOf<kDay>},
+    {"hour", 1, 1, 1, datePartOf<kHour>},
+    {"minute", 1, 1, 1, datePartOf<kMinute>},
+    {"second", 1, 1, 1, datePartOf<kSecond>},
+    {"weekday", 1, 2, 1, datePartOf<kWeekday>},
+    {"monthname", 1, 2, kAll, accessMonthName},
+    {"datepart", 2, 4, 2, accessDatePart},
+    {"dateserial", 3, 3, kAll, accessDateSerial},
+    {"dateadd", 3, 3, kAll, accessDateAdd},
+    {"datediff", 3, 5, 3, accessDateDiff},
+    {"int", 1, 1, 1, NUMBER_FUNCTION("Int", std::floor(x))},
+    {"fix", 1, 1, 1, NUMBER_FUNCTION("Fix", std::trunc(x))},
+    {"abs", 1, 1, 1, NUMBER_FUNCTION("Abs", std::fabs(x))},
+    {"round", 1, 2, kAll, accessRound},
+    {"sgn", 1, 1, kAll, accessSgn},
+    {"sqr", 1, 1, kAll, NUMBER_FUNCTION("Sqr", std::sqrt(x))},
+    {"intdiv", 2, 2, kAll, wholeDivision<false>, true, false},
+    {"mod", 2, 2, kAll, wholeDivision<true>, true, false},
+    {"power", 2, 2, kAll, accessPower, true, false},
+    {"date", 0, 0, 0, [](Args) -> Value { return Date{std::trunc(now())}; }, false},
+    {"now", 0, 0, 0, [](Args) -> Value { return Date{now()}; }, false},
+    {"time", 0, 0, 0, [](Args) -> Value { return Date{now() - std::trunc(now())}; }, false},
 };
 
-#undef NULL_IN_NULL_OUT
+#undef NUMBER_FUNCTION
 
 // First and Last: the value of the group's first or last row as read.
 struct Kept {
@@ -778,7 +644,7 @@ struct Kept {
 };
 
 template <bool last>
-void keepStep(sqlite3_context* context, int, Args args) {
+void keepStep(sqlite3_context* context, int, sqlite3_value** args) {
     auto* kept = static_cast<Kept*>(sqlite3_aggregate_context(context, sizeof(Kept)));
     if (!kept) return sqlite3_result_error_nomem(context);
     if (kept->value && !last) return;
@@ -792,7 +658,7 @@ struct Spread {
     double mean, squares;
 };
 
-void spreadStep(sqlite3_context* context, int, Args args) {
+void spreadStep(sqlite3_context* context, int, sqlite3_value** args) {
     if (isNull(args[0])) return;
     auto* spread = static_cast<Spread*>(sqlite3_aggregate_context(context, sizeof(Spread)));
     if (!spread) return sqlite3_result_error_nomem(context);
@@ -834,7 +700,7 @@ struct DecimalSum {
     }
 };
 
-void decimalSumStep(sqlite3_context* context, int, Args args) {
+void decimalSumStep(sqlite3_context* context, int, sqlite3_value** args) {
     if (isNull(args[0])) return;
     auto* sum = static_cast<DecimalSum*>(sqlite3_aggregate_context(context, sizeof(DecimalSum)));
     if (!sum) return sqlite3_result_error_nomem(context);
@@ -868,13 +734,65 @@ void keepFinal(sqlite3_context* context) {
     kept->value = nullptr;
 }
 
+// The SQLite side of every function: arguments converted to values once (with the kinds the SQL hands
+// over), the result back; an invalid call is the query's error.
+void callFromSql(sqlite3_context* context, int count, sqlite3_value** argv) {
+    const auto& function = *static_cast<const AccessFunction*>(sqlite3_user_data(context));
+    std::vector<Value> args;
+    int i = 0;
+    for (int k = 0; k < function.kinded && i + 1 < count; ++k, i += 2)
+        args.push_back(valueOf(argv[i], static_cast<ColumnType>(sqlite3_value_int(argv[i + 1]))));
+    for (; i < count; ++i) args.push_back(valueOf(argv[i], ColumnType::Unknown));
+    try {
+        std::visit(
+            [&](const auto& x) {
+                using T = std::decay_t<decltype(x)>;
+                if constexpr (std::is_same_v<T, std::monostate>) sqlite3_result_null(context);
+                else if constexpr (std::is_same_v<T, bool>) sqlite3_result_int(context, x ? -1 : 0);
+                else if constexpr (std::is_same_v<T, std::int64_t>) sqlite3_result_int64(context, x);
+                else if constexpr (std::is_same_v<T, double>) sqlite3_result_double(context, x);
+                // Money in the SQL is kept in ten-thousandths.
+                else if constexpr (std::is_same_v<T, Currency>) sqlite3_result_int64(context, x.tenThousandths);
+                else if constexpr (std::is_same_v<T, Date>) sqlite3_result_double(context, x.days);
+                else if constexpr (std::is_same_v<T, Decimal>) sqlite3_result_double(context, decimalAsDouble(x));
+                else if constexpr (std::is_same_v<T, std::string>)
+                    sqlite3_result_text(context, x.data(), static_cast<int>(x.size()), SQLITE_TRANSIENT);
+                else
+                    sqlite3_result_blob(context, x.bytes.data(), static_cast<int>(x.bytes.size()),
+                                        SQLITE_TRANSIENT);
+            },
+            function(args).data);
+    } catch (const std::exception& error) {
+        sqlite3_result_error(context, error.what(), -1);
+    }
+}
+
 }  // namespace
 
+Value AccessFunction::operator()(std::span<const Value> arguments) const {
+    const auto count = static_cast<int>(arguments.size());
+    if (count < fewest || count > most)
+        throw QueryError("The function " + std::string(name) + " was given " + std::to_string(count) +
+                         " arguments.");
+    for (int i = 0; i < std::min(count, nullFirst); ++i)
+        if (arguments[static_cast<std::size_t>(i)].isNull()) return {};
+    return body(arguments);
+}
+
+const AccessFunction* findAccessFunction(std::string_view name) {
+    for (const AccessFunction& f : kFunctions)
+        if (f.name == name) return &f;
+    return nullptr;
+}
+
 bool registerAccessFunctions(sqlite3* database) {
-    for (const ScalarFunction& f : kScalars) {
+    for (const AccessFunction& f : kFunctions) {
         const int flags = SQLITE_UTF8 | (f.deterministic ? SQLITE_DETERMINISTIC : 0);
-        if (sqlite3_create_function_v2(database, f.name, f.arguments, flags, const_cast<char*>(f.detail),
-                                       f.body, nullptr, nullptr, nullptr) != SQLITE_OK)
+        const int sqlFewest = f.fewest + f.kinded, sqlMost = f.most + f.kinded;
+        if (sqlite3_create_function_v2(database, ("access_" + std::string(f.name)).c_str(),
+                                       sqlFewest == sqlMost ? sqlFewest : -1, flags,
+                                       const_cast<AccessFunction*>(&f), callFromSql, nullptr, nullptr,
+                                       nullptr) != SQLITE_OK)
             return false;
     }
     for (const char* spread : {"stdev", "stdevp", "var", "varp"})
