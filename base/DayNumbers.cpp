@@ -70,4 +70,10 @@ double withTime(double date, double time) {
     return date < 0 ? date - time : date + time;
 }
 
+int weekOfYear(const CivilTime& time) {
+    const double firstDay = dayNumber(time.year, 1, 1);
+    const double day = dayNumber(time.year, time.month, time.day);
+    return static_cast<int>((day - firstDay + civilTime(firstDay).weekday - 1) / 7) + 1;
+}
+
 }  // namespace base

@@ -25,4 +25,8 @@ double withTime(double date, double timeOfDay);
 
 double timeOfDay(int hour, int minute, int second);
 
+// The week of the year a date falls in, weeks starting on Sunday and the first holding January 1st,
+// as Access's DatePart("ww") counts by default.
+int weekOfYear(const CivilTime& time);
+
 }  // namespace base

@@ -182,10 +182,7 @@ int datePart(const std::string& unit, double date) {
     if (unit == "y") return static_cast<int>(std::floor(date) - dayNumber(t.year, 1, 1)) + 1;
     if (unit == "d") return t.day;
     if (unit == "w") return t.weekday;
-    if (unit == "ww") {
-        const double first = dayNumber(t.year, 1, 1);
-        return static_cast<int>((std::floor(date) - first + civilTime(first).weekday - 1) / 7) + 1;
-    }
+    if (unit == "ww") return base::weekOfYear(t);
     if (unit == "h") return t.hour;
     if (unit == "n") return t.minute;
     if (unit == "s") return t.second;

@@ -52,14 +52,6 @@ struct Member {
     bool operator<(const Member& other) const { return key < other.key; }
 };
 
-// Week of the year, the week starting on Sunday, as Access's DatePart("ww") counts.
-int weekOfYear(const query::CivilTime& time) {
-    const double day = query::dayNumber(time.year, time.month, time.day);
-    const double firstDay = query::dayNumber(time.year, 1, 1);
-    const int firstWeekday = query::civilTime(firstDay).weekday;
-    return static_cast<int>((day - firstDay + firstWeekday - 1) / 7) + 1;
-}
-
 std::string dateLabel(int month, int day, const char* format) {
     return query::formatValue(query::Value(query::Date{query::dayNumber(2000, month, day)}), format);
 }
@@ -87,7 +79,7 @@ Member memberOf(const query::Value& value, design::PivotDateGroup group) {
         case PivotDateGroup::Months:
             return part(time.month, dateLabel(time.month, 1, "mmm"));
         case PivotDateGroup::Weeks:
-            return part(weekOfYear(time), "Week " + std::to_string(weekOfYear(time)));
+            return part(base::weekOfYear(time), "Week " + std::to_string(base::weekOfYear(time)));
         case PivotDateGroup::Days:
             return part(time.month * 100 + time.day, dateLabel(time.month, time.day, "dd-mmm"));
         case PivotDateGroup::Hours:
