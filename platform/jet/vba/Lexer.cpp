@@ -2,6 +2,8 @@
 
 #include <cctype>
 
+#include "base/AsciiCase.h"
+
 namespace platform::jet::vba {
 namespace {
 
@@ -15,18 +17,10 @@ bool isDateCharacter(unsigned char c) {
 
 }  // namespace
 
-bool sameName(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
-}
+bool sameName(std::string_view a, std::string_view b) { return base::equalIgnoringCase(a, b); }
 
 std::string lowerName(std::string_view name) {
-    std::string out(name);
-    for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return out;
+    return base::lowerAscii(name);
 }
 
 std::vector<Token> tokenize(std::string_view s) {

@@ -8,6 +8,7 @@
 #include <limits>
 #include <vector>
 
+#include "base/AsciiCase.h"
 #include "base/DayNumbers.h"
 #include "platform/jet/vba/Lexer.h"
 
@@ -107,13 +108,8 @@ std::string dateText(double days) {
 }
 
 int compareText(std::string_view a, std::string_view b) {
-    const std::size_t n = std::min(a.size(), b.size());
-    for (std::size_t i = 0; i < n; ++i) {
-        const int x = std::tolower(static_cast<unsigned char>(a[i]));
-        const int y = std::tolower(static_cast<unsigned char>(b[i]));
-        if (x != y) return x < y ? -1 : 1;
-    }
-    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+    if (base::precedesIgnoringCase(a, b)) return -1;
+    return base::precedesIgnoringCase(b, a) ? 1 : 0;
 }
 
 bool isText(const Variant& v) { return v.kind == Variant::Kind::Scalar && v.value.holds<std::string>(); }
