@@ -1,5 +1,8 @@
 #pragma once
 
+#include <optional>
+#include <string_view>
+
 namespace base {
 
 // Calendar arithmetic on the day numbers Access keeps (the same as OLE Automation's dates): the one
@@ -28,5 +31,9 @@ double timeOfDay(int hour, int minute, int second);
 // The week of the year a date falls in, weeks starting on Sunday and the first holding January 1st,
 // as Access's DatePart("ww") counts by default.
 int weekOfYear(const CivilTime& time);
+
+// A date as Access reads one in SQL text, in code's #...# literals and from text: "7/4/1996", "1996-07-04",
+// "July 4, 1996", "4-Jul-96", with an optional time "10:30:00 PM". Empty when it is no date.
+std::optional<double> parseDate(std::string_view text);
 
 }  // namespace base

@@ -6,6 +6,7 @@
 #include <set>
 #include <unordered_map>
 
+#include "base/DayNumbers.h"
 #include "platform/jet/vba/Lexer.h"
 #include "platform/jet/vba/ReportObjects.h"
 #include "platform/jet/vba/Values.h"
@@ -370,7 +371,7 @@ struct Interpreter::State {
         }
         case TokenKind::Real: return Value(std::strtod(e.text.c_str(), nullptr));
         case TokenKind::Date:
-            if (auto day = dateLiteral(e.text)) return Value(query::Date{*day});
+            if (auto day = base::parseDate(e.text)) return Value(query::Date{*day});
             raise(13);
         default: break;
         }

@@ -201,7 +201,7 @@ double toDouble(const Variant& in) {
     if (x.holds<query::Date>()) return x.get<query::Date>().days;
     if (x.holds<std::string>()) {
         if (auto n = numberOfText(x.get<std::string>())) return *n;
-        if (auto d = dateLiteral(x.get<std::string>())) return *d;
+        if (auto d = base::parseDate(x.get<std::string>())) return *d;
     }
     raise(13);
 }
@@ -298,92 +298,6 @@ Variant coerce(const Variant& in, std::string_view type) {
     if (type == "boolean") return Value(toBool(v));
     if (type == "date") return Value(query::Date{toDouble(v)});
     return v;
-}
-
-std::optional<double> dateLiteral(std::string_view text) {
-    std::vector<int> numbers;
-    std::vector<char> separators;
-    int month = 0;
-    bool pm = false, am = false;
-    std::size_t i = 0;
-    static const char* kMonths[] = {"jan", "feb", "mar", "apr", "may", "jun", "jul", "aug", "sep", "oct", "nov", "dec"};
-    while (i < text.size()) {
-        const unsigned char c = static_cast<unsigned char>(text[i]);
-        if (std::isdigit(c)) {
-            int n = 0;
-            std::size_t digits = 0;
-            while (i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])) && digits < 6) {
-                n = n * 10 + (text[i++] - '0');
-                ++digits;
-            }
-            numbers.push_back(n);
-            continue;
-        }
-        if (std::isalpha(c)) {
-            std::size_t j = i;
-            while (j < text.size() && std::isalpha(static_cast<unsigned char>(text[j]))) ++j;
-            const std::string word = lower(text.substr(i, j - i));
-            i = j;
-            if (word == "am") am = true;
-            else if (word == "pm") pm = true;
-            else {
-                bool known = false;
-                for (int m = 0; m < 12; ++m)
-                    if (word.size() >= 3 && word.compare(0, 3, kMonths[m]) == 0) {
-                        month = m + 1;
-                        known = true;
-                    }
-                if (!known) return std::nullopt;
-            }
-            continue;
-        }
-        if (c == '/' || c == '-' || c == ':' || c == '.' || c == ',' || c == ' ') {
-            if (c != ' ' && c != ',') separators.push_back(static_cast<char>(c));
-            ++i;
-            continue;
-        }
-        return std::nullopt;
-    }
-    // The time is the numbers after a colon: the last two or three.
-    std::size_t colons = 0;
-    for (char s : separators) colons += s == ':';
-    if (colons > 2 || numbers.size() < colons + (colons ? 1 : 0)) return std::nullopt;
-    const std::size_t timeCount = colons ? colons + 1 : ((am || pm) && !numbers.empty() ? 1 : 0);
-    if (timeCount > numbers.size()) return std::nullopt;
-    std::vector<int> date(numbers.begin(), numbers.end() - static_cast<long>(timeCount));
-    std::vector<int> time(numbers.end() - static_cast<long>(timeCount), numbers.end());
-    double day = 0;
-    if (month != 0) {
-        // "July 4, 1996" or "4-Jul-96"
-        if (date.size() != 2) return std::nullopt;
-        int d = date[0], y = date[1];
-        if (d > 31) std::swap(d, y);
-        if (y < 100) y += y < 30 ? 2000 : 1900;
-        day = base::dayNumber(y, month, d);
-    } else if (date.size() == 3) {
-        int m = date[0], d = date[1], y = date[2];
-        if (m > 31) {  // 1996-07-04
-            y = date[0];
-            m = date[1];
-            d = date[2];
-        }
-        if (y < 100) y += y < 30 ? 2000 : 1900;
-        if (m < 1 || m > 12 || d < 1 || d > 31) return std::nullopt;
-        day = base::dayNumber(y, m, d);
-    } else if (!date.empty()) {
-        return std::nullopt;
-    }
-    if (!time.empty()) {
-        int h = time[0];
-        const int mi = time.size() > 1 ? time[1] : 0;
-        const int s = time.size() > 2 ? time[2] : 0;
-        if (h > 23 || mi > 59 || s > 59) return std::nullopt;
-        if (pm && h < 12) h += 12;
-        if (am && h == 12) h = 0;
-        day = base::withTime(day, base::timeOfDay(h, mi, s));
-    }
-    if (date.empty() && time.empty()) return std::nullopt;
-    return day;
 }
 
 std::string typeName(const Variant& v) {

@@ -41,9 +41,6 @@ Variant binary(std::string_view op, const Variant& a, const Variant& b);
 // op: - + not.
 Variant unary(std::string_view op, const Variant& a);
 
-// A date literal's day number (#7/4/1996#, #1996-07-04 10:30#, #10:30 PM#); none for no date.
-std::optional<double> dateLiteral(std::string_view text);
-
 std::string typeName(const Variant& v);
 int varType(const Variant& v);
 

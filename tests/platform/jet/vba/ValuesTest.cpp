@@ -2,6 +2,7 @@
 
 #include <functional>
 
+#include "base/DayNumbers.h"
 #include "platform/jet/vba/Parser.h"
 #include "platform/jet/vba/Values.h"
 
@@ -48,7 +49,7 @@ TEST(VbaValues, DateLiteralsReadTheirForms) {
         {"12:00:00 PM", 0.5},          {"7/4/1996 6:00 AM", 35250.25}, {"13/13/1996", std::nullopt},
         {"25:00", std::nullopt},       {"banana", std::nullopt},
     };
-    for (const auto& c : cases) EXPECT_EQ(dateLiteral(c.text), c.days) << c.text;
+    for (const auto& c : cases) EXPECT_EQ(base::parseDate(c.text), c.days) << c.text;
 }
 
 TEST(VbaValues, OperatorsKeepTypesAndNull) {
