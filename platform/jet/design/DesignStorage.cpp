@@ -55,7 +55,7 @@ std::vector<std::uint8_t> streamBytes(GsfInput* stream) {
 ScopedInfile reportsStorage(GsfInfile* file, DesignKind kind = DesignKind::Report) {
     ScopedInput reports = child(file, storageOf(kind));
     if (!reports || !GSF_IS_INFILE(reports.get()))
-        damaged(kind == DesignKind::Form ? "it holds no forms" : "it holds no reports");
+        damaged(std::string("it holds no ") + designKindName(kind) + "s");
     return ScopedInfile(GSF_INFILE(reports.release()));
 }
 
@@ -69,7 +69,11 @@ std::vector<DirEntry> listing(GsfInfile* reports) {
 }  // namespace
 
 const char* storageOf(DesignKind kind) {
-    return kind == DesignKind::Form ? "Forms" : "Reports";
+    return kind == DesignKind::Form ? "Forms" : kind == DesignKind::Macro ? "Scripts" : "Reports";
+}
+
+const char* designKindName(DesignKind kind) {
+    return kind == DesignKind::Form ? "form" : kind == DesignKind::Macro ? "macro" : "report";
 }
 
 std::vector<DirEntry> readDirData(std::span<const std::uint8_t> dirData) {
@@ -92,7 +96,7 @@ std::vector<std::uint8_t> reportBlobOfCompoundFile(std::span<const std::uint8_t>
                                                    const std::string& reportName, DesignKind kind) {
     ScopedInfile file = openCompoundFile(compoundFile);
     ScopedInfile reports = reportsStorage(file.get(), kind);
-    const std::string object = (kind == DesignKind::Form ? "the form " : "the report ") + reportName;
+    const std::string object = std::string("the ") + designKindName(kind) + " " + reportName;
     for (const auto& entry : listing(reports.get())) {
         if (!base::equalIgnoringCase(entry.name, reportName)) continue;
         ScopedInput folder = child(reports.get(), std::to_string(entry.folder).c_str());

@@ -7,11 +7,14 @@
 
 namespace platform::jet::design {
 
-// What a design describes: Access keeps reports and forms alike, each kind in a storage of its own.
-enum class DesignKind { Report, Form };
+// What a design describes: Access keeps reports, forms and macros (a macro or a group of them) alike,
+// each kind in a storage of its own.
+enum class DesignKind { Report, Form, Macro };
 
-// The storage a kind's designs are kept in: "Reports" or "Forms".
+// The storage a kind's designs are kept in: "Reports", "Forms" or "Scripts".
 const char* storageOf(DesignKind kind);
+// What one of the kind is called in messages: "report", "form" or "macro".
+const char* designKindName(DesignKind kind);
 
 // A report's name and the folder its design is kept in, as a DirData stream lists them.
 struct DirEntry {

@@ -30,6 +30,9 @@ class DatabaseReports : public render::ReportSource {
     design::ReportDesign formDesign(const std::string& form) override {
         return design::decodeReportDesign(storage_.designBlob(form, design::DesignKind::Form), jet3Charset_);
     }
+    std::optional<design::Macro> macro(const std::string& name) override {
+        return storage_.macro(name, jet3Charset_);
+    }
     query::RowSet rows(const std::string& recordSource) override {
         query::RowSet rows = query::readRecordSource(mdb_, recordSource, {}, parameters_);
         if (parameters_.empty()) return rows;

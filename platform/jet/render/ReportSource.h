@@ -1,8 +1,10 @@
 #pragma once
 
+#include <optional>
 #include <stdexcept>
 #include <string>
 
+#include "platform/jet/design/Macro.h"
 #include "platform/jet/design/ReportDesign.h"
 #include "platform/jet/query/Value.h"
 
@@ -27,6 +29,11 @@ class ReportSource {
         throw std::runtime_error("The database has no form named " + form + ".");
     }
     virtual query::RowSet rows(const std::string& recordSource) = 0;
+    // A named macro or macro group an event names; none when the source has no macro so named.
+    virtual std::optional<design::Macro> macro(const std::string& name) {
+        (void)name;
+        return std::nullopt;
+    }
 };
 
 }  // namespace platform::jet::render

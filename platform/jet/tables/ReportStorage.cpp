@@ -19,7 +19,7 @@ using Bytes = std::vector<std::uint8_t>;
 constexpr std::size_t kMaxRows = 1'000'000;
 constexpr std::uint32_t kTableDefinitionPageMask = 0x00FFFFFF;  // a table's Id holds its definition page
 constexpr std::size_t kMaxCompoundFile = 256u * 1024 * 1024;
-constexpr int kTableType = 1, kContainerType = 3, kReportType = -32764, kFormType = -32768;
+constexpr int kTableType = 1, kContainerType = 3, kReportType = -32764, kFormType = -32768, kMacroType = -32766;
 const char* const kStorageRoot = "MSysAccessStorage_ROOT";
 
 [[noreturn]] void damaged(const std::string& table) {
@@ -47,7 +47,14 @@ std::unique_ptr<CheckedTable> openTable(MdbHandle* mdb, const PageFile& file, co
 using design::DesignKind;
 
 const char* kindName(DesignKind kind) {
-    return kind == DesignKind::Form ? "form" : "report";
+    return design::designKindName(kind);
+}
+
+std::optional<DesignKind> kindOfType(std::int64_t type) {
+    if (type == kReportType) return DesignKind::Report;
+    if (type == kFormType) return DesignKind::Form;
+    if (type == kMacroType) return DesignKind::Macro;
+    return std::nullopt;
 }
 
 }  // namespace
@@ -64,18 +71,19 @@ ReportStorage::ReportStorage(MdbHandle* mdb, const PageFile& file) : mdb_(mdb), 
         Bytes design;
     };
     std::vector<Row> designRows;
-    std::array<std::int64_t, 2> containers{};  // by DesignKind
+    std::array<std::int64_t, 3> containers{};  // by DesignKind
     const bool whole = objects->forEachRow([&] {
         const std::int64_t type = number(objects->text("Type")), id = number(objects->text("Id"));
         std::string name = objects->text("Name");
-        if (type == kReportType || type == kFormType)
-            designRows.push_back({type == kFormType ? DesignKind::Form : DesignKind::Report,
-                                  number(objects->text("ParentId")), name,
+        if (const auto kind = kindOfType(type))
+            designRows.push_back({*kind, number(objects->text("ParentId")), name,
                                   jet3 ? objects->longValue("LvExtra") : Bytes{}});
         else if (type == kContainerType && name == design::storageOf(DesignKind::Report))
             containers[0] = id;
         else if (type == kContainerType && name == design::storageOf(DesignKind::Form))
             containers[1] = id;
+        else if (type == kContainerType && name == design::storageOf(DesignKind::Macro))
+            containers[2] = id;
         else if (type == kTableType && name == "MSysAccessStorage")
             accessStorageId_ = id;
         else if (type == kTableType && name == "MSysAccessObjects")
@@ -107,6 +115,15 @@ std::vector<std::uint8_t> ReportStorage::designBlob(const std::string& wanted, D
                       " designs where Access keeps them.");
 }
 
+std::optional<design::Macro> ReportStorage::macro(const std::string& name, const std::string& jet3Charset) {
+    const auto& names = stored(DesignKind::Macro).names;
+    if (std::none_of(names.begin(), names.end(),
+                     [&](const std::string& stored) { return base::equalIgnoringCase(stored, name); }))
+        return std::nullopt;
+    const bool jet3 = file_.layout().pageSize == page::kJet3Layout.pageSize;
+    return design::parseMacro(designBlob(name, DesignKind::Macro), !jet3, jet3Charset);
+}
+
 std::vector<std::uint8_t> ReportStorage::blobOfJet3(const std::string& name, DesignKind kind) {
     const Stored& objects = stored(kind);
     const auto index = static_cast<std::size_t>(std::find(objects.names.begin(), objects.names.end(), name) -
@@ -114,7 +131,7 @@ std::vector<std::uint8_t> ReportStorage::blobOfJet3(const std::string& name, Des
     if (!objects.jet3Designs[index].empty()) return objects.jet3Designs[index];
     // One with a code module keeps its design with the module ("Report_NAME", "Form_NAME").
     const std::string object = std::string("The ") + kindName(kind) + " " + name;
-    if (modulesId_ == 0) throw DesignError(object + " has no stored design.");
+    if (modulesId_ == 0 || kind == DesignKind::Macro) throw DesignError(object + " has no stored design.");
     const std::string module = (kind == DesignKind::Form ? "Form_" : "Report_") + name;
     auto modules = openTable(mdb_, file_, "MSysModules2", modulesId_, {"Name", "Form"});
     Bytes blob;

@@ -5,10 +5,12 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/jet/design/DesignStorage.h"
+#include "platform/jet/design/Macro.h"
 #include "platform/jet/tables/PageFile.h"
 
 namespace platform::jet::helper {
@@ -25,10 +27,14 @@ class ReportStorage {
     // The reports' and the forms' names, in catalogue order.
     const std::vector<std::string>& reportNames() const { return stored(design::DesignKind::Report).names; }
     const std::vector<std::string>& formNames() const { return stored(design::DesignKind::Form).names; }
+    const std::vector<std::string>& macroNames() const { return stored(design::DesignKind::Macro).names; }
     // The stored design of the report or form (its name as reportNames or formNames gives it, or in other
     // letter case).
     std::vector<std::uint8_t> designBlob(const std::string& name,
                                          design::DesignKind kind = design::DesignKind::Report);
+    // The named macro (or macro group), letter case ignored; none when the database has no macro so
+    // named. jet3Charset: the character set of an Access 97 file's texts.
+    std::optional<design::Macro> macro(const std::string& name, const std::string& jet3Charset = "CP1252");
 
   private:
     struct Stored {
@@ -42,7 +48,7 @@ class ReportStorage {
 
     MdbHandle* mdb_;
     const PageFile& file_;
-    std::array<Stored, 2> stored_;  // by DesignKind
+    std::array<Stored, 3> stored_;  // by DesignKind
     std::int64_t accessStorageId_ = 0, accessObjectsId_ = 0, modulesId_ = 0;
     std::vector<std::uint8_t> compoundFile_;  // read once
 };

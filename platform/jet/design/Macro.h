@@ -1,0 +1,44 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+// A macro as Access stores it, named (a macro or a group of them) or embedded in a design's event: the
+// rows of its design grid, blank rows left out. One binary layout in every version: one-byte text in
+// Access 97, UTF-16LE after.
+namespace platform::jet::design {
+
+// Macro actions by the numbers the rows keep.
+namespace macro_action {
+inline constexpr int kNone = 0;  // a row holding only a comment (or a name, a condition)
+inline constexpr int kApplyFilter = 3, kBeep = 4, kCancelEvent = 5, kClose = 6, kEcho = 9, kGoToControl = 13,
+                     kGoToRecord = 15, kMoveSize = 21, kMsgBox = 22, kOpenForm = 23, kPrintOut = 26,
+                     kRequery = 28, kSelectObject = 29, kRunCode = 33, kRunMacro = 34, kRunSql = 35,
+                     kSetValue = 40, kShowAllRecords = 43, kStopMacro = 45, kOpenReport = 46,
+                     kRunMenuCommand = 58, kClearMacroError = 72, kOnError = 73, kSetTempVar = 76,
+                     kSetDisplayedCategories = 79;
+}  // namespace macro_action
+
+// The action's name as Access's macro designer shows it; "action N" for a number not known here.
+std::string macroActionName(int action);
+
+struct MacroRow {
+    int action = 0;  // a macro_action
+    int row = 0;     // its row in the design grid, from 1
+    std::string name, condition, comment;
+    // By position, as the action's argument boxes stand; an empty box is an empty text. Trailing empty
+    // boxes are left out.
+    std::vector<std::string> arguments;
+};
+
+struct Macro {
+    std::vector<MacroRow> rows;
+};
+
+// Reads a stored macro: utf16 for Access 2000 and later, else one-byte text in the character set (an
+// iconv name). Every offset is checked; a damaged macro throws DesignError saying where.
+Macro parseMacro(std::span<const std::uint8_t> bytes, bool utf16, const std::string& charset = "CP1252");
+
+}  // namespace platform::jet::design
