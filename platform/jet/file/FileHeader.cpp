@@ -21,29 +21,7 @@ constexpr std::uint64_t kMinimumPages = 3;
 
 // Jet 3 keeps the password in the file's code page, one or two bytes per character.
 std::string fromCodePage(std::span<const unsigned char> bytes, std::uint16_t codePage) {
-    std::string input(bytes.begin(), std::find(bytes.begin(), bytes.end(), 0));
-    std::string text;
-    const auto convert = toUtf8From(charsetOfCodePage(codePage));
-    if (!convert) {  // no conversion modules installed: ASCII is all that can be told
-        for (unsigned char b : input) base::appendUtf8(text, b < 0x80 ? b : base::kReplacementCharacter);
-        return text;
-    }
-    char* in = input.data();
-    std::size_t inLeft = input.size();
-    while (inLeft > 0) {
-        char out[64];
-        char* outAt = out;
-        std::size_t outLeft = sizeof out;
-        const bool failed = ::iconv(convert.get(), &in, &inLeft, &outAt, &outLeft) == std::size_t(-1);
-        const int error = errno;
-        text.append(out, static_cast<std::size_t>(outAt - out));
-        if (failed && error != E2BIG) {  // a byte the code page does not define: mark it and go on
-            base::appendUtf8(text, base::kReplacementCharacter);
-            ++in;
-            --inLeft;
-        }
-    }
-    return text;
+    return utf8OfCodePageText(std::string(bytes.begin(), std::find(bytes.begin(), bytes.end(), 0)), codePage);
 }
 
 // Up to the first NUL character.
@@ -117,6 +95,32 @@ std::string charsetOfCodePage(std::uint16_t codePage) {
             return "CP" + std::to_string(codePage);
     }
     return "CP1252";
+}
+
+std::string utf8OfCodePageText(std::string_view bytes, std::uint16_t codePage) {
+    std::string input(bytes);
+    std::string text;
+    const auto convert = toUtf8From(charsetOfCodePage(codePage));
+    if (!convert) {  // no conversion modules installed: ASCII is all that can be told
+        for (unsigned char b : input) base::appendUtf8(text, b < 0x80 ? b : base::kReplacementCharacter);
+        return text;
+    }
+    char* in = input.data();
+    std::size_t inLeft = input.size();
+    while (inLeft > 0) {
+        char out[64];
+        char* outAt = out;
+        std::size_t outLeft = sizeof out;
+        const bool failed = ::iconv(convert.get(), &in, &inLeft, &outAt, &outLeft) == std::size_t(-1);
+        const int error = errno;
+        text.append(out, static_cast<std::size_t>(outAt - out));
+        if (failed && error != E2BIG) {  // a byte the code page does not define: mark it and go on
+            base::appendUtf8(text, base::kReplacementCharacter);
+            ++in;
+            --inLeft;
+        }
+    }
+    return text;
 }
 
 bool isAceFormat(DatabaseFormat format) {

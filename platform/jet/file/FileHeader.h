@@ -4,6 +4,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 
 namespace platform::jet {
 
@@ -26,6 +27,8 @@ struct FileHeader {
 // The iconv name of the character set of a Windows code page; Western (CP1252) for one it does not
 // know, as that is what Jet 3 files almost always hold.
 std::string charsetOfCodePage(std::uint16_t codePage);
+// UTF-8 of text in a Windows code page; a byte the code page does not define becomes U+FFFD.
+std::string utf8OfCodePageText(std::string_view bytes, std::uint16_t codePage);
 
 // The bytes needed to read a header: the whole of page 0 of a Jet 3 file, and enough for the others.
 inline constexpr std::size_t kHeaderBytes = 2048;

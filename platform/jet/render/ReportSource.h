@@ -3,7 +3,9 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
+#include "platform/jet/design/CodeModule.h"
 #include "platform/jet/design/Macro.h"
 #include "platform/jet/design/ReportDesign.h"
 #include "platform/jet/query/Value.h"
@@ -34,6 +36,8 @@ class ReportSource {
         (void)name;
         return std::nullopt;
     }
+    // The database's Visual Basic modules, read once; none when it has no code.
+    virtual std::vector<design::CodeModule> modules() { return {}; }
 };
 
 }  // namespace platform::jet::render
