@@ -77,6 +77,15 @@ const char* notWithText(int notWith) {
     return kTexts[notWith & 3];
 }
 
+void describeMacroRow(std::ostream& out, const MacroRow& row) {
+    if (row.action == macro_action::kNone) return;  // comments
+    out << "  row " << row.row << ' ' << macroActionName(row.action);
+    if (!row.name.empty()) out << " name=" << quoted(row.name);
+    if (!row.condition.empty()) out << " if=" << quoted(row.condition);
+    for (const auto& argument : row.arguments) out << ' ' << quoted(argument);
+    out << '\n';
+}
+
 }  // namespace
 
 std::string describeReportDesign(const ReportDesign& report) {
@@ -97,6 +106,16 @@ std::string describeReportDesign(const ReportDesign& report) {
     if (report.pageHeaderNotWith || report.pageFooterNotWith)
         out << "page header not with " << notWithText(report.pageHeaderNotWith) << ", page footer not with "
             << notWithText(report.pageFooterNotWith) << '\n';
+    const std::pair<const char*, const std::string*> events[] = {
+        {"onopen", &report.onOpen},   {"onclose", &report.onClose},      {"onnodata", &report.onNoData},
+        {"onpage", &report.onPage}, {"onactivate", &report.onActivate},
+    };
+    for (const auto& [event, text] : events)
+        if (!text->empty()) out << "event " << event << '=' << quoted(*text) << '\n';
+    for (const auto& [event, macro] : report.embeddedMacros) {
+        out << "embedded macro " << quoted(event) << '\n';
+        for (const auto& row : macro.rows) describeMacroRow(out, row);
+    }
     for (const auto& level : report.groups) {
         out << "group " << quoted(level.expression) << (level.descending ? " descending" : " ascending")
             << " on " << groupOnName(level.groupOn) << ' ' << level.groupInterval;
@@ -120,6 +139,7 @@ std::string describeReportDesign(const ReportDesign& report) {
         if (!section.onFormat.empty()) out << " onformat=" << quoted(section.onFormat);
         if (!section.onPrint.empty()) out << " onprint=" << quoted(section.onPrint);
         if (!section.onRetreat.empty()) out << " onretreat=" << quoted(section.onRetreat);
+        if (!section.onPaint.empty()) out << " onpaint=" << quoted(section.onPaint);
         out << '\n';
         for (const auto& control : section.controls) describeControl(out, control, 1);
     }

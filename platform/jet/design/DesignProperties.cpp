@@ -43,6 +43,13 @@ constexpr SlotEntry kSlots[] = {
     {kForm, 0x104, Property::ChartSpace},
     {kReport, 0x34, Property::PageHeader},
     {kReport, 0x35, Property::PageFooter},
+    // The report's events. OnPage and OnActivate were seen only in the records; the other events keep
+    // the same slot in both encodings, so these are taken to as well.
+    {kReport, 0xE3, Property::OnOpen},
+    {kReport, 0xE4, Property::OnClose},
+    {kReport, 0xC2, Property::OnNoData},
+    {kReport, 0xC6, Property::OnPage},
+    {kReport, 0xF4, Property::OnActivate},
 
     {kAnySection, 0x60, Property::Height},
     {kAnySection, 0x61, Property::GroupLevel},
@@ -60,6 +67,7 @@ constexpr SlotEntry kSlots[] = {
     {kAnySection, 0xDC, Property::OnFormat},
     {kAnySection, 0xDD, Property::OnPrint},
     {kAnySection, 0xDE, Property::OnRetreat},
+    {kAnySection, 0x109, Property::OnPaint},
 
     {kGroupLevel, 0xDC, Property::ControlSource},
     {kGroupLevel, 0x00, Property::SortDescending},
@@ -280,6 +288,12 @@ constexpr PropertyInfo kProperties[] = {
     {Property::OnFormat, "OnFormat", ValueKind::Text},
     {Property::OnPrint, "OnPrint", ValueKind::Text},
     {Property::OnRetreat, "OnRetreat", ValueKind::Text},
+    {Property::OnPaint, "OnPaint", ValueKind::Text},
+    {Property::OnOpen, "OnOpen", ValueKind::Text},
+    {Property::OnClose, "OnClose", ValueKind::Text},
+    {Property::OnNoData, "OnNoData", ValueKind::Text},
+    {Property::OnPage, "OnPage", ValueKind::Text},
+    {Property::OnActivate, "OnActivate", ValueKind::Text},
     {Property::RowSourceType, "RowSourceType", ValueKind::Text},
     {Property::RowSource, "RowSource", ValueKind::Text},
     {Property::ColumnCount, "ColumnCount", ValueKind::Integer},
@@ -330,6 +344,11 @@ constexpr CodeEntry kCodes[] = {
     {Property::DefaultView, 0x93},    {Property::DisplayWhen, 0x95},
     {Property::TabIndex, 0x105},
     {Property::PivotTable, 0x196},    {Property::ChartSpace, 0x197},
+    {Property::OnOpen, 77},           {Property::OnClose, 78},
+    {Property::OnFormat, 80},         {Property::OnPrint, 82},
+    {Property::OnPage, 83},           {Property::OnRetreat, 84},
+    {Property::OnActivate, 112},      {Property::OnNoData, 121},
+    {Property::OnPaint, 569},
 };
 
 const PropertyInfo& infoOf(Property property) {

@@ -1,9 +1,12 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "platform/jet/design/Macro.h"
 
 // A report's design as plain values, read from the file: what the renderer draws and the describe tool
 // prints. Lengths are in twips (1/1440 inch); colours are Windows COLORREF values (0x00BBGGRR).
@@ -114,7 +117,7 @@ struct Section {
                                  // group continues on
     std::vector<Control> controls;
     // What its events run, as the design names it: a macro, or "[Event Procedure]" for Visual Basic.
-    std::string onFormat, onPrint, onRetreat;
+    std::string onFormat, onPrint, onRetreat, onPaint;
 };
 
 struct GroupLevel {
@@ -156,7 +159,14 @@ struct ReportDesign {
     PageSetup page;
     std::vector<GroupLevel> groups;
     std::vector<Section> sections;  // in the order Access prints them
+    // What the report's own events run, as the sections' do; "[Embedded Macro]" for a macro kept in
+    // embeddedMacros.
+    std::string onOpen, onClose, onNoData, onPage, onActivate;
+    // Macros kept in the design itself, by event: "Report.OnOpen", "<section name>.OnFormat".
+    std::map<std::string, Macro> embeddedMacros;
 };
+
+inline constexpr const char* kEmbeddedMacro = "[Embedded Macro]";
 
 const char* controlKindName(ControlKind kind);
 const char* sectionKindName(SectionKind kind);

@@ -51,6 +51,13 @@ class PropertyReader {
         if (const auto* value = find(object, property)) return *value;
         return {};
     }
+    // The object's own value of a record with the code; none in the compact encodings.
+    const std::vector<std::uint8_t>* recordOf(const DesignObject& object, std::uint16_t code) const {
+        const auto slot = object.slotOfCode.find(code);
+        if (!records_ || slot == object.slotOfCode.end()) return nullptr;
+        const auto value = object.properties.find(slot->second);
+        return value != object.properties.end() ? &value->second : nullptr;
+    }
 
   private:
     // The object's own value, else its prototype's: in u32 records by the property's code where the
@@ -190,6 +197,7 @@ class ReportBuilder {
         report.page = pageSetup(root);
         report.pageHeaderNotWith = pageSectionNotWith(root, Property::PageHeader);
         report.pageFooterNotWith = pageSectionNotWith(root, Property::PageFooter);
+        if (!form_) readEvents(root, report);
         for (const auto& child : root.children) {
             if (child.type == kGroupLevel)
                 report.groups.push_back(groupLevel(child));
@@ -213,6 +221,35 @@ class ReportBuilder {
     DisplayWhen displayWhenOf(const DesignObject& object) const {
         const auto value = form_ ? read_.integer(object, Property::DisplayWhen) : 0;
         return value >= 0 && value <= 2 ? static_cast<DisplayWhen>(value) : DisplayWhen::Always;
+    }
+
+    // The report's events, and the macros embedded in them: a record of its own holds an embedded
+    // macro, under a code beside the event's (Northwind 2007's Invoice: 510 for OnOpen). Only codes
+    // matched to their event are read; one whose macro cannot be read keeps the event's mark, so that
+    // running it says what is missing rather than print as though it had none.
+    void readEvents(const DesignObject& root, ReportDesign& report) const {
+        struct Event {
+            Property property;
+            std::string ReportDesign::*text;
+            std::uint16_t embeddedCode;  // 0: not known
+        };
+        static constexpr Event kEvents[] = {
+            {Property::OnOpen, &ReportDesign::onOpen, 510},     {Property::OnClose, &ReportDesign::onClose, 0},
+            {Property::OnNoData, &ReportDesign::onNoData, 0},   {Property::OnPage, &ReportDesign::onPage, 0},
+            {Property::OnActivate, &ReportDesign::onActivate, 0},
+        };
+        for (const auto& event : kEvents) {
+            std::string& text = report.*event.text;
+            text = read_.text(root, event.property);
+            const auto* embedded = event.embeddedCode ? read_.recordOf(root, event.embeddedCode) : nullptr;
+            if (!embedded) continue;
+            text = kEmbeddedMacro;
+            try {
+                report.embeddedMacros.emplace(std::string("Report.") + propertyName(event.property),
+                                              parseMacro(*embedded, true));
+            } catch (const DesignError&) {
+            }
+        }
     }
 
     int pageSectionNotWith(const DesignObject& root, Property property) const {
@@ -284,6 +321,7 @@ class ReportBuilder {
         section.onFormat = read_.text(object, Property::OnFormat);
         section.onPrint = read_.text(object, Property::OnPrint);
         section.onRetreat = read_.text(object, Property::OnRetreat);
+        section.onPaint = read_.text(object, Property::OnPaint);
         for (const auto& child : object.children)
             if (isControl(child.type)) section.controls.push_back(control(child));
         return section;
