@@ -731,37 +731,66 @@ void keepFinal(sqlite3_context* context) {
     kept->value = nullptr;
 }
 
+// A value as the SQL's result: money in ten-thousandths where the SQL keeps it so, else its amount.
+void setResult(sqlite3_context* context, const Value& value, bool moneyScaled = true) {
+    std::visit(
+        [&](const auto& x) {
+            using T = std::decay_t<decltype(x)>;
+            if constexpr (std::is_same_v<T, std::monostate>) sqlite3_result_null(context);
+            else if constexpr (std::is_same_v<T, bool>) sqlite3_result_int(context, x ? -1 : 0);
+            else if constexpr (std::is_same_v<T, std::int64_t>) sqlite3_result_int64(context, x);
+            else if constexpr (std::is_same_v<T, double>) sqlite3_result_double(context, x);
+            else if constexpr (std::is_same_v<T, Currency>) {
+                if (moneyScaled) sqlite3_result_int64(context, x.tenThousandths);
+                else sqlite3_result_double(context, static_cast<double>(x.tenThousandths) / 10000.0);
+            } else if constexpr (std::is_same_v<T, Date>) sqlite3_result_double(context, x.days);
+            else if constexpr (std::is_same_v<T, Decimal>) sqlite3_result_double(context, decimalAsDouble(x));
+            else if constexpr (std::is_same_v<T, std::string>)
+                sqlite3_result_text(context, x.data(), static_cast<int>(x.size()), SQLITE_TRANSIENT);
+            else
+                sqlite3_result_blob(context, x.bytes.data(), static_cast<int>(x.bytes.size()), SQLITE_TRANSIENT);
+        },
+        value.data);
+}
+
+// The arguments the translated SQL hands over: the first kinded ones each followed by its ColumnType.
+std::vector<Value> argumentsOf(int count, sqlite3_value** argv, int kinded) {
+    std::vector<Value> args;
+    int i = 0;
+    for (int k = 0; k < kinded && i + 1 < count; ++k, i += 2)
+        args.push_back(valueOf(argv[i], static_cast<ColumnType>(sqlite3_value_int(argv[i + 1]))));
+    for (; i < count; ++i) args.push_back(valueOf(argv[i], ColumnType::Unknown));
+    return args;
+}
+
 // The SQLite side of every function: arguments converted to values once (with the kinds the SQL hands
 // over), the result back; an invalid call is the query's error.
 void callFromSql(sqlite3_context* context, int count, sqlite3_value** argv) {
     const auto& function = *static_cast<const AccessFunction*>(sqlite3_user_data(context));
-    std::vector<Value> args;
-    int i = 0;
-    for (int k = 0; k < function.kinded && i + 1 < count; ++k, i += 2)
-        args.push_back(valueOf(argv[i], static_cast<ColumnType>(sqlite3_value_int(argv[i + 1]))));
-    for (; i < count; ++i) args.push_back(valueOf(argv[i], ColumnType::Unknown));
     try {
-        std::visit(
-            [&](const auto& x) {
-                using T = std::decay_t<decltype(x)>;
-                if constexpr (std::is_same_v<T, std::monostate>) sqlite3_result_null(context);
-                else if constexpr (std::is_same_v<T, bool>) sqlite3_result_int(context, x ? -1 : 0);
-                else if constexpr (std::is_same_v<T, std::int64_t>) sqlite3_result_int64(context, x);
-                else if constexpr (std::is_same_v<T, double>) sqlite3_result_double(context, x);
-                // Money in the SQL is kept in ten-thousandths.
-                else if constexpr (std::is_same_v<T, Currency>) sqlite3_result_int64(context, x.tenThousandths);
-                else if constexpr (std::is_same_v<T, Date>) sqlite3_result_double(context, x.days);
-                else if constexpr (std::is_same_v<T, Decimal>) sqlite3_result_double(context, decimalAsDouble(x));
-                else if constexpr (std::is_same_v<T, std::string>)
-                    sqlite3_result_text(context, x.data(), static_cast<int>(x.size()), SQLITE_TRANSIENT);
-                else
-                    sqlite3_result_blob(context, x.bytes.data(), static_cast<int>(x.bytes.size()),
-                                        SQLITE_TRANSIENT);
-            },
-            function(args).data);
+        setResult(context, function(argumentsOf(count, argv, function.kinded)));
     } catch (const std::exception& error) {
         sqlite3_result_error(context, error.what(), -1);
     }
+}
+
+// access_code('Name', value, kind, ...): a function of the database's code. Money comes back scaled
+// only where the function declares Currency, as the SQL then expects.
+void callCodeFromSql(sqlite3_context* context, int count, sqlite3_value** argv) {
+    auto& calls = *static_cast<CodeCalls*>(sqlite3_user_data(context));
+    if (count < 1 || !calls.code) return sqlite3_result_error(context, "No code is given to call.", -1);
+    const std::string name = text(argv[0]);
+    std::string why;
+    try {
+        const std::vector<Value> args = argumentsOf(count - 1, argv + 1, (count - 1) / 2);
+        if (const auto result = calls.code->call(name, args))
+            return setResult(context, *result, calls.code->resultType(name) == ColumnType::Currency);
+        why = "The function " + name + " of the database's code stopped.";
+    } catch (const std::exception& error) {
+        why = error.what();
+    }
+    calls.failure = why;
+    sqlite3_result_error(context, why.c_str(), -1);
 }
 
 }  // namespace
@@ -780,6 +809,11 @@ const AccessFunction* findAccessFunction(std::string_view name) {
     for (const AccessFunction& f : kFunctions)
         if (f.name == name) return &f;
     return nullptr;
+}
+
+bool registerCodeFunctions(sqlite3* database, CodeCalls* calls) {
+    return sqlite3_create_function_v2(database, "access_code", -1, SQLITE_UTF8, calls, callCodeFromSql, nullptr,
+                                      nullptr, nullptr) == SQLITE_OK;
 }
 
 bool registerAccessFunctions(sqlite3* database) {

@@ -1,10 +1,12 @@
 #pragma once
 
 #include <span>
+#include <string>
 #include <string_view>
 
 #include <sqlite3.h>
 
+#include "platform/jet/query/CodeFunctions.h"
 #include "platform/jet/query/Value.h"
 
 namespace platform::jet::query {
@@ -31,5 +33,15 @@ const AccessFunction* findAccessFunction(std::string_view name);
 // access_format, ...): the functions above, plus StDev/Var and the exact Sum of Decimals and the
 // First/Last aggregates. Returns false when SQLite refuses one.
 bool registerAccessFunctions(sqlite3* database);
+
+// The database's code as the translated SQL calls it, access_code('Name', value, kind, ...), and why
+// its last failed call failed.
+struct CodeCalls {
+    CodeFunctions* code = nullptr;
+    std::string failure;
+};
+
+// Registers access_code over calls, which must outlive the database's statements.
+bool registerCodeFunctions(sqlite3* database, CodeCalls* calls);
 
 }  // namespace platform::jet::query

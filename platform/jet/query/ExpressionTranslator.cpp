@@ -139,7 +139,8 @@ class Parser : TokenCursor {
           resolve_(context.resolve),
           subquery_(context.subquery),
           aggregateFilter_(context.aggregateFilter),
-          parameter_(context.parameter) {}
+          parameter_(context.parameter),
+          code_(context.code) {}
 
     Translated expression(int minPrecedence = 0) {
         if (++depth_ > kMaxNesting) throw QueryError("The expression is nested too deeply.");
@@ -495,13 +496,23 @@ class Parser : TokenCursor {
             return {filtered("avg(" + plainValue(args[0]) + ")"), ColumnType::Double};
         }
         const auto found = plainFunctions().find(name);
-        if (found == plainFunctions().end())
+        if (found == plainFunctions().end()) {
+            if (code_ && code_->has(written)) return codeCall(written, args);
             throw QueryError("The function " + written + " is not supported.");
+        }
         count(static_cast<std::size_t>(found->second.minArguments),
               static_cast<std::size_t>(found->second.maxArguments));
         std::string sql = "access_" + name + "(";
         for (std::size_t i = 0; i < args.size(); ++i) sql += (i ? ", " : "") + plainValue(args[i]);
         return {sql + ")", found->second.result};
+    }
+
+    // A function of the database's code: each argument with its kind, so that dates and money reach the
+    // code as themselves.
+    Translated codeCall(const std::string& written, const std::vector<Translated>& args) const {
+        std::string sql = "access_code(" + quoted(written);
+        for (const Translated& arg : args) sql += ", " + plainValue(arg) + ", " + kind(arg);
+        return {sql + ")", code_->resultType(written)};
     }
 
     Translated infix(Translated left, int precedence) {
@@ -644,6 +655,7 @@ class Parser : TokenCursor {
     const SubqueryCompiler& subquery_;
     const std::string& aggregateFilter_;
     const ParameterResolver& parameter_;
+    const CodeFunctions* code_;
     int depth_ = 0;
 };
 

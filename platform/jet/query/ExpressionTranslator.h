@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/jet/query/CodeFunctions.h"
 #include "platform/jet/query/ColumnType.h"
 #include "platform/jet/query/SqlLexer.h"
 #include "platform/jet/query/Value.h"
@@ -33,12 +34,14 @@ using SubqueryCompiler = std::function<Translated(std::string_view sql, bool one
 using ParameterResolver = std::function<std::optional<Translated>(const std::string& name)>;
 
 // What an expression is translated against: its names, its sub-queries (none: refused) and, when
-// given, a condition in SQLite's dialect limiting the rows every aggregate takes.
+// given, a condition in SQLite's dialect limiting the rows every aggregate takes; the database's code,
+// whose functions are called where Access has none of that name.
 struct TranslationContext {
     NameResolver resolve;
     SubqueryCompiler subquery;
     std::string aggregateFilter;
     ParameterResolver parameter;
+    const CodeFunctions* code = nullptr;
 };
 
 // Translates the whole text as one Access expression. Raises QueryError for what it cannot translate,

@@ -182,7 +182,8 @@ class SelectCompiler {
             expression, {[this](const std::string& q, const std::string& n) { return resolve(q, n); },
                          [this](std::string_view sql, bool oneColumn) { return subquery(sql, oneColumn); },
                          aggregateFilter,
-                         [this](const std::string& name) { return sources_.parameter(name); }});
+                         [this](const std::string& name) { return sources_.parameter(name); },
+                         sources_.codeFunctions()});
     }
 
     Translated subquery(std::string_view sql, bool oneColumn) const {

@@ -28,6 +28,8 @@ class Sources {
     virtual std::optional<Value> reportProperty(const std::string& name) const = 0;
     // What stands for a parameter of that name (ExpressionTranslator's ParameterResolver); none by default.
     virtual std::optional<Translated> parameter(const std::string&) { return std::nullopt; }
+    // The database's code, whose functions expressions may call; none by default.
+    virtual const CodeFunctions* codeFunctions() const { return nullptr; }
 };
 
 // The select query in SQLite's dialect, its names resolved against the sources. Raises QueryError for

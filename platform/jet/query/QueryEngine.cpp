@@ -106,7 +106,7 @@ QueryEngine::QueryEngine(const QueryLimits& limits, Loader loader)
                                            fileSystem->zName)
                          : SQLITE_CANTOPEN;
     database_.reset(opened);
-    if (code != SQLITE_OK || !registerAccessFunctions(opened))
+    if (code != SQLITE_OK || !registerAccessFunctions(opened) || !registerCodeFunctions(opened, &codeCalls_))
         throw QueryError("The query engine cannot start.");
     sqlite3_progress_handler(
         opened, kStepsPerCheck,
@@ -125,6 +125,11 @@ QueryEngine::~QueryEngine() {
 }
 
 void QueryEngine::fail(int code, const std::string& description) {
+    if (!codeCalls_.failure.empty()) {
+        const std::string why = std::move(codeCalls_.failure);
+        codeCalls_.failure.clear();
+        throw CodeFailure("Computing " + description + " failed: " + why);
+    }
     if (code == SQLITE_INTERRUPT)
         throw QueryError("Computing " + description + " took more steps than allowed; it was stopped.");
     if (code == SQLITE_NOMEM || code == SQLITE_CANTOPEN || code == SQLITE_FULL)
@@ -144,6 +149,7 @@ SqliteStatement QueryEngine::prepare(const std::string& sql, const std::string& 
 
 void QueryEngine::execute(const std::string& sql, const std::string& description) {
     stepsLeft_ = limits_.maxSteps / kStepsPerCheck;
+    codeCalls_.failure.clear();
     SqliteStatement statement = prepare(sql, description);
     const int code = sqlite3_step(statement.get());
     if (code != SQLITE_DONE && code != SQLITE_ROW) fail(code, description);
@@ -297,6 +303,7 @@ RowSet QueryEngine::rowsOf(const CompiledQuery& compiled, const std::string& des
     RowSet result;
     for (const Column& column : compiled.columns) result.columns.push_back(column.name);
     stepsLeft_ = limits_.maxSteps / kStepsPerCheck;
+    codeCalls_.failure.clear();
     std::size_t resultBytes = 0;
     for (;;) {
         const int code = sqlite3_step(statement.get());

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/jet/query/AccessFunctions.h"
 #include "platform/jet/query/Parameters.h"
 #include "platform/jet/query/QueryCompiler.h"
 #include "platform/jet/query/Sqlite.h"
@@ -54,6 +55,11 @@ class QueryEngine : public Sources {
     std::vector<Parameter> parametersOf(const SelectQuery& query, const std::string& description);
     std::optional<Translated> parameter(const std::string& name) override;
 
+    // The database's code, called for functions Access has none of: its run-time errors fail the query
+    // (CodeFailure). Null: none. Must outlive the engine's queries.
+    void setCodeFunctions(CodeFunctions* code) { codeCalls_.code = code; }
+    const CodeFunctions* codeFunctions() const override { return codeCalls_.code; }
+
   private:
     CompiledQuery compile(const SelectQuery& query, const std::string& description);
     void execute(const std::string& sql, const std::string& description);
@@ -87,6 +93,7 @@ class QueryEngine : public Sources {
     std::string tableName_;
     std::vector<Column> tableColumns_;
     SqliteStatement insert_;
+    CodeCalls codeCalls_;
     std::size_t tableRows_ = 0;
 };
 

@@ -284,7 +284,7 @@ namespace {
 template <typename Result>
 Result withRecordSource(
     MdbHandle* mdb, std::string_view recordSource, const QueryLimits& limits, const ParameterValues* values,
-    const std::function<Result(QueryEngine&, const SelectQuery&, const std::string&)>& what) {
+    CodeFunctions* code, const std::function<Result(QueryEngine&, const SelectQuery&, const std::string&)>& what) {
     const bool columnsOnly = values == nullptr;
     std::string_view source = trimmed(recordSource);
     if (source.empty()) throw QueryError("The report has no record source.");
@@ -332,6 +332,7 @@ Result withRecordSource(
         into.addQuery(object->name, rebuildSavedQuery(object->name, object->flags, rows));
     });
     if (values) engine.setParameterValues(*values);
+    engine.setCodeFunctions(code);
     if (isSqlText(source)) {
         SelectQuery query;
         try {
@@ -357,9 +358,9 @@ Result withRecordSource(
 }  // namespace
 
 RowSet readRecordSource(MdbHandle* mdb, std::string_view recordSource, const QueryLimits& limits,
-                        const ParameterValues& values) {
+                        const ParameterValues& values, CodeFunctions* code) {
     return withRecordSource<RowSet>(
-        mdb, recordSource, limits, &values,
+        mdb, recordSource, limits, &values, code,
         [](QueryEngine& engine, const SelectQuery& query, const std::string& description) {
             return engine.select(query, description);
         });
@@ -370,9 +371,9 @@ RowSet readRecordSource(MdbHandle* mdb, std::string_view recordSource, const Que
 }
 
 std::vector<Parameter> recordSourceParameters(MdbHandle* mdb, std::string_view recordSource,
-                                              const QueryLimits& limits) {
+                                              const QueryLimits& limits, CodeFunctions* code) {
     return withRecordSource<std::vector<Parameter>>(
-        mdb, recordSource, limits, nullptr,
+        mdb, recordSource, limits, nullptr, code,
         [](QueryEngine& engine, const SelectQuery& query, const std::string& description) {
             return engine.parametersOf(query, description);
         });

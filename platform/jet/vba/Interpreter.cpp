@@ -7,6 +7,7 @@
 #include <unordered_map>
 
 #include "base/DayNumbers.h"
+#include "platform/jet/vba/Dao.h"
 #include "platform/jet/vba/Lexer.h"
 #include "platform/jet/vba/ReportObjects.h"
 #include "platform/jet/vba/Values.h"
@@ -526,6 +527,12 @@ struct Interpreter::State {
         }
         if (auto v = intrinsic(n, vs, original)) return *v;
         if (n == "docmd") throw Skipped{"DoCmd"};
+        if (auto object = databaseObject(n, original)) {
+            if (vs.size() == 1)
+                if (auto v = object->item(vs[0])) return *v;
+            if (vs.empty()) return Variant::of(object);
+            raise(450);
+        }
         if (services.functions) {
             std::vector<Value> plainArgs;
             for (const Variant& a : vs) plainArgs.push_back(plain(a));
@@ -557,6 +564,19 @@ struct Interpreter::State {
             return slot->value;
         }
         throw Stopped{"unknown " + std::string(parenthesized || !args.empty() ? "function " : "name ") + original};
+    }
+
+    // CurrentDb, DBEngine, CurrentProject and Application (when the host has none of its own); null for
+    // other names.
+    std::shared_ptr<Object> databaseObject(const std::string& n, const std::string& original) {
+        if (n == "application") {
+            if (services.report)
+                if (auto own = services.report->applicationObject(original)) return own;
+            return applicationObject(services.database, services.report);
+        }
+        if (n != "currentdb" && n != "dbengine" && n != "currentproject") return nullptr;
+        if (!services.database) throw Stopped{original + " has no database to ask"};
+        return daoObject(n, *services.database);
     }
 
     // Functions of the language itself rather than of Access's expressions.
@@ -1164,6 +1184,19 @@ Interpreter::~Interpreter() = default;
 
 bool Interpreter::hasProcedure(std::string_view name) const { return state_->procedure(lower(name)) != nullptr; }
 
+std::optional<FunctionInfo> Interpreter::function(std::string_view name) const {
+    const auto found = state_->procedures.find(lower(name));
+    if (found == state_->procedures.end() || found->second.second->kind != "function") return std::nullopt;
+    const auto& module = state_->modules[found->second.first];
+    FunctionInfo info;
+    info.inReportModule = module.isReport;
+    info.inStandardModule =
+        module.module.standard && !module.isReport && !lower(module.module.name).starts_with("form_");
+    info.isPrivate = found->second.second->isPrivate;
+    info.returnType = found->second.second->returnType;
+    return info;
+}
+
 const std::vector<std::string>& Interpreter::notes() const { return state_->notes; }
 
 CallResult Interpreter::call(std::string_view procedure) {
@@ -1178,9 +1211,15 @@ CallResult Interpreter::call(std::string_view name, std::vector<Value>& argument
     const Procedure* p = st.procedure(lower(name), &module);
     if (!p) return result;
     result.found = true;
-    st.statements = 0;
-    st.made = 0;
-    st.nesting = 0;
+    // A call made while another runs (a query's function while code reads a recordset) shares its
+    // budget and depth, and leaves where the outer one stops to the outer one.
+    const bool nested = !st.frames.empty();
+    const State::Failure outer = st.failure;
+    if (!nested) {
+        st.statements = 0;
+        st.made = 0;
+        st.nesting = 0;
+    }
     std::vector<SlotPtr> slots;
     std::vector<ArgumentIn> args;
     for (const Value& v : arguments) {
@@ -1219,6 +1258,7 @@ CallResult Interpreter::call(std::string_view name, std::vector<Value>& argument
     } catch (const Skipped& e) {
         stop(e.what + " reaches outside the report");
     }
+    if (nested) st.failure = outer;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const Variant& v = slots[i]->value;
         if (v.kind == Variant::Kind::Scalar) arguments[i] = v.value;

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -30,6 +31,15 @@ struct Services {
     ReportHost* report = nullptr;       // Me; none for code run outside a report
     DomainFunctions* domain = nullptr;  // DLookup and the like
     FunctionLibrary* functions = nullptr;
+    DatabaseRows* database = nullptr;   // CurrentDb, DBEngine and CurrentProject; none: they stop the code
+};
+
+// A Function as expressions see it: where it is and what it declares.
+struct FunctionInfo {
+    bool inStandardModule = false;  // else in a class module: the report's own or another
+    bool inReportModule = false;
+    bool isPrivate = false;
+    std::string returnType;  // lower case, "variant" when none is declared
 };
 
 struct CallResult {
@@ -51,6 +61,8 @@ class Interpreter {
     Interpreter& operator=(const Interpreter&) = delete;
 
     bool hasProcedure(std::string_view name) const;
+    // The Function of that name (a Sub is none), the report's own before the others.
+    std::optional<FunctionInfo> function(std::string_view name) const;
     // Calls a procedure by name. Arguments passed ByRef (an event's Cancel) come back changed.
     CallResult call(std::string_view procedure, std::vector<Value>& arguments);
     CallResult call(std::string_view procedure);

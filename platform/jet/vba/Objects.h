@@ -154,6 +154,23 @@ class DomainFunctions {
                                            const Value& criteria) = 0;
 };
 
+// The database as DAO shows it to code, read-only: CurrentDb's OpenRecordset and QueryDefs, and
+// CurrentProject's file. Each may throw std::exception saying why it cannot answer, which code sees as a
+// run-time error.
+class DatabaseRows {
+  public:
+    virtual ~DatabaseRows() = default;
+    // The rows of a table, a saved query or SQL text.
+    virtual query::RowSet rows(const std::string& source) = 0;
+    // A saved query's SQL; none when the database has no query so named.
+    virtual std::optional<std::string> querySql(const std::string& name) {
+        (void)name;
+        return std::nullopt;
+    }
+    // The database file's path as the user gave it; none when it is not known here.
+    virtual std::optional<std::string> filePath() { return std::nullopt; }
+};
+
 // Access's built-in functions (Left, Format, DateAdd, CInt, ...), the same the query engine runs:
 // none for a function it does not have. May throw std::exception for an invalid call, which code
 // sees as run-time error 5.

@@ -224,8 +224,11 @@ class Parser {
     std::unique_ptr<Procedure> parseProcedure(Module& module) {
         auto procedure = std::make_unique<Procedure>();
         procedure->line = peek().line;
-        while (isWord("Public") || isWord("Private") || isWord("Friend") || isWord("Static") || isWord("Global"))
-            if (sameName(next().text, "Static")) procedure->isStatic = true;
+        while (isWord("Public") || isWord("Private") || isWord("Friend") || isWord("Static") || isWord("Global")) {
+            const std::string& word = next().text;
+            if (sameName(word, "Static")) procedure->isStatic = true;
+            if (sameName(word, "Private")) procedure->isPrivate = true;
+        }
         procedure->kind = lower(next().text);
         if (procedure->kind == "property") procedure->kind += " " + lower(next().text);
         procedure->name = identifier();

@@ -116,6 +116,7 @@ struct Procedure {
     std::string name;
     std::string kind;  // "sub", "function", "property get", "property let", "property set"
     bool isStatic = false;
+    bool isPrivate = false;  // reached from its own module only (expressions and queries never)
     std::string returnType;
     std::vector<Parameter> parameters;
     Block body;
@@ -128,6 +129,7 @@ struct Module {
     std::vector<std::unique_ptr<Procedure>> procedures;
     std::vector<std::string> problems;  // what did not parse, with its line
     bool optionExplicit = false;        // a name never declared is no variable
+    bool standard = true;               // false for a class module (a report's or form's own among them)
 };
 
 }  // namespace platform::jet::vba

@@ -93,7 +93,7 @@ const Program kPrograms[] = {
      "Function F()\n F = MsgBox(\"Sure?\", vbYesNo + vbDefaultButton2)\nEnd Function", "7"},
     {"an unknown object stops the procedure, naming the statement",
      "Function F()\n Dim db\n F = 1\n Set db = CurrentDb()\n F = 2\nEnd Function",
-     "F stops at \"Set db = CurrentDb()\" (line 4): unknown function CurrentDb"},
+     "F stops at \"Set db = CurrentDb()\" (line 4): CurrentDb has no database to ask"},
     {"under Option Explicit an unknown name stops, naming its block's first line",
      "Option Explicit\nFunction F()\n If TempVars![Year] = 1 Then\n  F = 1\n End If\nEnd Function",
      "F stops at \"If TempVars![Year] = 1 Then\" (line 3): unknown name TempVars"},

@@ -1,0 +1,22 @@
+#pragma once
+
+// DAO as report code reads it, over the host's DatabaseRows: CurrentDb (also DBEngine(0)(0)) with
+// OpenRecordset and QueryDefs(name).SQL, Recordsets walked forward and back, and CurrentProject's
+// Name, FullName and Path. Read-only: Execute, Edit, AddNew, Update, CreateQueryDef and the like are
+// no members, so code reaching them stops there rather than print what a changed database would.
+
+#include <memory>
+#include <string_view>
+
+#include "platform/jet/vba/Objects.h"
+
+namespace platform::jet::vba {
+
+// The object of that lower-case name: "currentdb", "dbengine" or "currentproject"; null for others.
+std::shared_ptr<Object> daoObject(std::string_view name, DatabaseRows& database);
+
+// Application: its CurrentDb, DBEngine and CurrentProject over the database (none: they are no
+// members), anything else as the report's host answers it (Forms, Reports, ...).
+std::shared_ptr<Object> applicationObject(DatabaseRows* database, ReportHost* report);
+
+}  // namespace platform::jet::vba
