@@ -39,6 +39,11 @@ ScopedInfile openCompoundFile(std::span<const std::uint8_t> bytes) {
     return file;
 }
 
+// A storage lists its children; a stream, though it may be of the same class, none (-1).
+bool isStorage(GsfInput* input) {
+    return GSF_IS_INFILE(input) && gsf_infile_num_children(GSF_INFILE(input)) >= 0;
+}
+
 ScopedInput child(GsfInfile* parent, const char* name) {
     return ScopedInput(gsf_infile_child_by_name(parent, name));
 }
@@ -112,10 +117,27 @@ std::vector<std::uint8_t> streamOfCompoundFile(std::span<const std::uint8_t> com
                                                const std::string& name) {
     ScopedInfile file = openCompoundFile(compoundFile);
     ScopedInput stream = child(file.get(), name.c_str());
-    // A storage lists its children; a stream, though of the same class, none (-1).
-    if (!stream || (GSF_IS_INFILE(stream.get()) && gsf_infile_num_children(GSF_INFILE(stream.get())) >= 0))
-        return {};
+    if (!stream || isStorage(stream.get())) return {};
     return streamBytes(stream.get());
+}
+
+std::vector<std::pair<std::string, std::vector<std::uint8_t>>> streamsOfCompoundStorage(
+    std::span<const std::uint8_t> compoundFile, const std::vector<std::string>& path) {
+    ScopedInfile storage = openCompoundFile(compoundFile);
+    for (const auto& name : path) {
+        ScopedInput inner = child(storage.get(), name.c_str());
+        if (!inner || !isStorage(inner.get())) return {};
+        storage = ScopedInfile(GSF_INFILE(inner.release()));
+    }
+    std::vector<std::pair<std::string, std::vector<std::uint8_t>>> streams;
+    for (int i = 0; i < gsf_infile_num_children(storage.get()); ++i) {
+        ScopedInput stream(gsf_infile_child_by_index(storage.get(), i));
+        if (!stream) damaged("a stream cannot be opened");
+        if (isStorage(stream.get())) continue;
+        const char* name = gsf_input_name(stream.get());
+        streams.emplace_back(name ? name : "", streamBytes(stream.get()));
+    }
+    return streams;
 }
 
 std::vector<std::string> reportNamesOfCompoundFile(std::span<const std::uint8_t> compoundFile) {

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace platform::jet::design {
@@ -39,5 +40,10 @@ std::vector<std::string> reportNamesOfCompoundFile(std::span<const std::uint8_t>
 // none. Throws DesignError when the compound file is malformed.
 std::vector<std::uint8_t> streamOfCompoundFile(std::span<const std::uint8_t> compoundFile,
                                                const std::string& name);
+
+// The streams directly inside the storage at the path (each name a level: "VBA", "VBAProject", ...), by
+// name; none when the compound file has no such storage. Throws DesignError when it is malformed.
+std::vector<std::pair<std::string, std::vector<std::uint8_t>>> streamsOfCompoundStorage(
+    std::span<const std::uint8_t> compoundFile, const std::vector<std::string>& path);
 
 }  // namespace platform::jet::design

@@ -33,6 +33,7 @@ class DatabaseReports : public render::ReportSource {
     std::optional<design::Macro> macro(const std::string& name) override {
         return storage_.macro(name, jet3Charset_);
     }
+    std::vector<design::CodeModule> modules() override { return storage_.modules(); }
     query::RowSet rows(const std::string& recordSource) override {
         query::RowSet rows = query::readRecordSource(mdb_, recordSource, {}, parameters_);
         if (parameters_.empty()) return rows;

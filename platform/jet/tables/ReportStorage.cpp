@@ -144,43 +144,80 @@ std::vector<std::uint8_t> ReportStorage::blobOfJet3(const std::string& name, Des
     return blob;
 }
 
+const std::map<std::int64_t, ReportStorage::StorageNode>& ReportStorage::accessStorageNodes() {
+    if (accessStorageNodes_) return *accessStorageNodes_;
+    std::map<std::int64_t, StorageNode> nodes;
+    auto storage = openTable(mdb_, file_, "MSysAccessStorage", accessStorageId_, {"Id", "ParentId", "Name"});
+    if (!storage->forEachRow([&] {
+            nodes[number(storage->text("Id"))] = {number(storage->text("ParentId")), storage->text("Name")};
+        }))
+        damaged("MSysAccessStorage");
+    return *(accessStorageNodes_ = std::move(nodes));
+}
+
+std::map<std::int64_t, std::vector<std::uint8_t>> ReportStorage::accessStorageValues(
+    const std::set<std::int64_t>& ids) {
+    auto storage = openTable(mdb_, file_, "MSysAccessStorage", accessStorageId_, {"Id", "Lv"});
+    std::map<std::int64_t, Bytes> values;
+    if (!storage->forEachRow([&] {
+            const std::int64_t id = number(storage->text("Id"));
+            if (ids.count(id)) values[id] = storage->longValue("Lv");
+        }))
+        damaged("MSysAccessStorage");
+    return values;
+}
+
+namespace {
+
+// The row below the parent with the name; never the parent itself, as MSysAccessStorage_SCRATCH is its
+// own parent.
+template <typename Nodes>
+std::optional<std::int64_t> childOf(const Nodes& nodes, std::int64_t parent, const std::string& name) {
+    for (const auto& [id, node] : nodes)
+        if (node.parent == parent && id != parent && node.name == name) return id;
+    return std::nullopt;
+}
+
+template <typename Nodes>
+std::optional<std::int64_t> storageRoot(const Nodes& nodes) {
+    for (const auto& [id, node] : nodes)
+        if (node.name == kStorageRoot) return id;
+    return std::nullopt;
+}
+
+}  // namespace
+
+ReportStorage::Streams ReportStorage::accessStorageStreams(const std::vector<std::string>& path) {
+    const auto& nodes = accessStorageNodes();
+    std::optional<std::int64_t> storage = storageRoot(nodes);
+    for (const auto& name : path)
+        if (storage) storage = childOf(nodes, *storage, name);
+    if (!storage) return {};
+    std::set<std::int64_t> ids;
+    for (const auto& [id, node] : nodes)
+        if (node.parent == *storage && id != *storage) ids.insert(id);
+    Streams streams;
+    for (auto& [id, value] : accessStorageValues(ids))
+        streams.emplace_back(nodes.at(id).name, std::move(value));
+    return streams;
+}
+
 std::vector<std::uint8_t> ReportStorage::blobFromAccessStorage(const std::string& wanted, DesignKind kind) {
-    struct Node {
-        std::int64_t parent;
-        std::string name;
-    };
-    std::map<std::int64_t, Node> nodes;
-    {
-        auto storage =
-            openTable(mdb_, file_, "MSysAccessStorage", accessStorageId_, {"Id", "ParentId", "Name"});
-        if (!storage->forEachRow([&] {
-                nodes[number(storage->text("Id"))] = {number(storage->text("ParentId")),
-                                                      storage->text("Name")};
-            }))
-            damaged("MSysAccessStorage");
-    }
+    const auto& nodes = accessStorageNodes();
     const auto childNamed = [&](std::int64_t parent, const std::string& name) -> std::int64_t {
-        for (const auto& [id, node] : nodes)
-            if (node.parent == parent && id != parent && node.name == name) return id;
+        if (const auto id = childOf(nodes, parent, name)) return *id;
         throw DesignError("The reports' storage is damaged: it has no " + name + ".");
     };
-    const auto root = std::find_if(nodes.begin(), nodes.end(),
-                                   [](const auto& node) { return node.second.name == kStorageRoot; });
-    if (root == nodes.end()) throw DesignError("The reports' storage is damaged: it has no root.");
-    const std::int64_t reports = childNamed(root->first, design::storageOf(kind));
+    const auto root = storageRoot(nodes);
+    if (!root) throw DesignError("The reports' storage is damaged: it has no root.");
+    const std::int64_t reports = childNamed(*root, design::storageOf(kind));
     const std::int64_t dirData = childNamed(reports,
                                             "\x03"
                                             "DirData");
 
     // The long values of the rows wanted, in a second reading: DirData first, then the design's Blob.
     const auto readValue = [&](std::int64_t wanted) {
-        auto storage = openTable(mdb_, file_, "MSysAccessStorage", accessStorageId_, {"Id", "Lv"});
-        Bytes value;
-        if (!storage->forEachRow([&] {
-                if (number(storage->text("Id")) == wanted) value = storage->longValue("Lv");
-            }))
-            damaged("MSysAccessStorage");
-        return value;
+        return std::move(accessStorageValues({wanted})[wanted]);
     };
     for (const auto& entry : design::readDirData(readValue(dirData))) {
         if (!base::equalIgnoringCase(entry.name, wanted)) continue;
@@ -189,7 +226,59 @@ std::vector<std::uint8_t> ReportStorage::blobFromAccessStorage(const std::string
     throw DesignError(std::string("The file holds no design of the ") + kindName(kind) + " " + wanted + ".");
 }
 
-std::vector<std::uint8_t> ReportStorage::compoundFileOfAccessObjects() {
+const design::VbaProject& ReportStorage::project() {
+    if (project_) return *project_;
+    const std::vector<std::string> path = {"VBA", "VBAProject", "VBA"};
+    Streams streams;
+    if (file_.layout().pageSize == page::kJet3Layout.pageSize) return *(project_ = projectOfJet3());
+    if (accessStorageId_ != 0)
+        streams = accessStorageStreams(path);
+    else if (accessObjectsId_ != 0)
+        streams = design::streamsOfCompoundStorage(compoundFileOfAccessObjects(), path);
+    const auto dir =
+        std::find_if(streams.begin(), streams.end(), [](const auto& s) { return s.first == "dir"; });
+    if (dir == streams.end()) return *(project_ = design::VbaProject{});
+    return *(project_ = design::readVbaProject(
+                 dir->second,
+                 [&](const design::VbaModuleEntry& module) -> std::optional<std::span<const std::uint8_t>> {
+                     for (const auto& [name, bytes] : streams)
+                         if (name == module.streamName) return bytes;
+                     return std::nullopt;
+                 }));
+}
+
+// Access 97 keeps the project in MSysModules2: the dir in the row MSysDb, each module's stream in the
+// module's row, each in a small container of named streams.
+design::VbaProject ReportStorage::projectOfJet3() {
+    if (modulesId_ == 0) return {};
+    auto table = openTable(mdb_, file_, "MSysModules2", modulesId_, {"Name", "Module"});
+    std::vector<std::pair<std::string, Bytes>> rows;
+    if (!table->forEachRow([&] { rows.emplace_back(table->text("Name"), table->longValue("Module")); }))
+        damaged("MSysModules2");
+    const auto streamOf = [&](const std::string& row, const std::string& stream) -> std::optional<Bytes> {
+        for (const auto& [name, module] : rows) {
+            if (!base::equalIgnoringCase(name, row)) continue;
+            for (auto& [streamName, bytes] : design::readModuleContainer(module))
+                if (streamName == stream) return std::move(bytes);
+        }
+        return std::nullopt;
+    };
+    const auto dir = streamOf("MSysDb", "dir");
+    if (!dir) return {};
+    std::optional<Bytes> current;  // the stream last handed out, alive until the next
+    return design::readVbaProject(
+        *dir, [&](const design::VbaModuleEntry& module) -> std::optional<std::span<const std::uint8_t>> {
+            try {
+                current = streamOf(module.name, module.streamName);
+            } catch (const DesignError&) {
+                current.reset();
+            }
+            if (!current) return std::nullopt;
+            return std::span<const std::uint8_t>(*current);
+        });
+}
+
+const std::vector<std::uint8_t>& ReportStorage::compoundFileOfAccessObjects() {
     if (!compoundFile_.empty()) return compoundFile_;
     auto objects = openTable(mdb_, file_, "MSysAccessObjects", accessObjectsId_, {});
     std::map<std::int32_t, Bytes> chunks;

@@ -5,12 +5,16 @@
 
 #include <array>
 #include <cstdint>
+#include <map>
 #include <optional>
+#include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/jet/design/DesignStorage.h"
 #include "platform/jet/design/Macro.h"
+#include "platform/jet/design/VbaProject.h"
 #include "platform/jet/tables/PageFile.h"
 
 namespace platform::jet::helper {
@@ -35,6 +39,11 @@ class ReportStorage {
     // The named macro (or macro group), letter case ignored; none when the database has no macro so
     // named. jet3Charset: the character set of an Access 97 file's texts.
     std::optional<design::Macro> macro(const std::string& name, const std::string& jet3Charset = "CP1252");
+    // The database's Visual Basic modules, read at the first call; none when it has no project. Throws
+    // design::DesignError when the project's list of modules is damaged; a module that cannot be read is
+    // left out and named in moduleProblems.
+    const std::vector<design::CodeModule>& modules() { return project().modules; }
+    const std::vector<std::string>& moduleProblems() { return project().problems; }
 
   private:
     struct Stored {
@@ -42,8 +51,18 @@ class ReportStorage {
         std::vector<std::vector<std::uint8_t>> jet3Designs;  // LvExtra of each, by names' index
     };
     const Stored& stored(design::DesignKind kind) const { return stored_[static_cast<std::size_t>(kind)]; }
+    struct StorageNode {
+        std::int64_t parent;
+        std::string name;
+    };
+    using Streams = std::vector<std::pair<std::string, std::vector<std::uint8_t>>>;
     std::vector<std::uint8_t> blobFromAccessStorage(const std::string& name, design::DesignKind kind);
-    std::vector<std::uint8_t> compoundFileOfAccessObjects();
+    const std::map<std::int64_t, StorageNode>& accessStorageNodes();
+    std::map<std::int64_t, std::vector<std::uint8_t>> accessStorageValues(const std::set<std::int64_t>& ids);
+    Streams accessStorageStreams(const std::vector<std::string>& path);
+    const std::vector<std::uint8_t>& compoundFileOfAccessObjects();
+    const design::VbaProject& project();
+    design::VbaProject projectOfJet3();
     std::vector<std::uint8_t> blobOfJet3(const std::string& name, design::DesignKind kind);
 
     MdbHandle* mdb_;
@@ -51,6 +70,8 @@ class ReportStorage {
     std::array<Stored, 3> stored_;  // by DesignKind
     std::int64_t accessStorageId_ = 0, accessObjectsId_ = 0, modulesId_ = 0;
     std::vector<std::uint8_t> compoundFile_;  // read once
+    std::optional<std::map<std::int64_t, StorageNode>> accessStorageNodes_;  // read once
+    std::optional<design::VbaProject> project_;                              // read once
 };
 
 }  // namespace platform::jet::helper

@@ -1,12 +1,17 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <filesystem>
 #include <map>
 #include <string>
 #include <vector>
 
 #include "platform/jet/design/DesignError.h"
 #include "platform/jet/design/VbaProject.h"
+#include "platform/jet/tables/ReportStorage.h"
+#include "platform/jet/tables/ScopedMdb.h"
+#include "tests/support/TestSupport.h"
 
 namespace {
 
@@ -189,6 +194,47 @@ TEST(VbaProject, Access97ModuleContainersListTheirStreams) {
     container.pop_back();
     EXPECT_THROW(readModuleContainer(container), DesignError);
     EXPECT_THROW(readModuleContainer(bytesOf({0x69, 0x12})), DesignError);
+}
+
+// Every module of the real files reads whole: as many as the project's AcessVBAData counts, each source
+// starting with its own name's Attribute line; one known line each.
+TEST(VbaProject, TheRealFilesModulesAllRead) {
+    struct Case {
+        const char* file;
+        std::size_t modules;
+        const char* module;
+        const char* line;
+    };
+    const Case cases[] = {
+        {"northwind-jet4.mdb", 14, "Report_Sales by Year",
+         "Private Sub Detail_Format(Cancel As Integer, FormatCount As Integer)"},
+        {"reports/insideout-ch8-reports-jet4.mdb", 17, "modRpt",
+         "Public Function modRPT_GetTORange(ByVal varTurnover As Variant _\r\n"},
+        {"reports/northwind2007-ace12.accdb", 18, "Inventory", "Option Compare Database"},
+        {"reports/access-examples-vba-ace12.accdb", 33, "clsMonthCal", "Option Compare Database"},
+        // Access 97: the project in MSysModules2.
+        {"reports/esis-jet3.mdb", 6, "Report_Order Products", "Private Sub Report_Open(Cancel As Integer)"},
+        {"asample.accdb", 0, nullptr, nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        const std::string path = test_support::testDataFile(c.file).string();
+        if (!std::filesystem::exists(path)) continue;
+        platform::jet::helper::PageFile file(*platform::jet::helper::PageFile::open(path.c_str()));
+        platform::jet::helper::ScopedMdb mdb(mdb_open(path.c_str(), MDB_NOFLAGS));
+        platform::jet::helper::ReportStorage storage(mdb.get(), file);
+        const auto& modules = storage.modules();
+        EXPECT_EQ(modules.size(), c.modules);
+        EXPECT_TRUE(storage.moduleProblems().empty());
+        for (const auto& module : modules)
+            EXPECT_EQ(module.source.rfind("Attribute VB_Name = \"" + module.name + "\"\r\n", 0), 0u)
+                << module.name;
+        if (!c.module) continue;
+        const auto found = std::find_if(modules.begin(), modules.end(),
+                                        [&](const CodeModule& module) { return module.name == c.module; });
+        ASSERT_NE(found, modules.end()) << c.module;
+        EXPECT_NE(found->source.find(c.line), std::string::npos) << found->source;
+    }
 }
 
 }  // namespace
