@@ -401,6 +401,9 @@ const std::vector<Value>& ReportEvaluator::perRow(const std::string& expression)
     query::RowSet result;
     try {
         result = select(expression, "", kTable);
+    } catch (const query::CodeFailure&) {
+        failedInCode_.insert(expression);
+        throw;
     } catch (const QueryError& error) {
         perRowFailures_.emplace(expression, error.what());
         throw;
@@ -435,9 +438,13 @@ query::Value ReportEvaluator::value(const std::string& source, const RowScope& s
 
 query::Value ReportEvaluator::evaluate(const std::string& expression, const RowScope& scope,
                                        bool keptPerRow) {
-    if (keptPerRow && scope.first == scope.last && scope.current == scope.first) {
-        const auto& values = perRow(expression);
-        if (!values.empty()) return scope.current < values.size() ? values[scope.current] : Value();
+    if (keptPerRow && scope.first == scope.last && scope.current == scope.first && !failedInCode_.count(expression)) {
+        try {
+            const auto& values = perRow(expression);
+            if (!values.empty()) return scope.current < values.size() ? values[scope.current] : Value();
+        } catch (const query::CodeFailure&) {
+            // Only some rows may fail: this one is worked out alone below.
+        }
     }
     if (rows_.rows.empty()) {
         // Aggregates are over no rows; anything else (Now(), the page numbers) as over one row of Nulls.

@@ -67,6 +67,10 @@ class ReportEvaluator {
     // Where a list or combo box's Column(n) finds the box's rows; without it Column(n) cannot be read.
     void setListRows(ListRows* lists) { lists_ = lists; }
 
+    // The database's code, whose functions control sources call where Access has none of the name; an
+    // error in one makes that row's value #Error. Null: none.
+    void setCodeFunctions(query::CodeFunctions* code) { engine_->setCodeFunctions(code); }
+
     // What [Report].[Filter] and [Report].[FilterOn] read.
     void setReportProperties(std::map<std::string, query::Value> properties) {
         engine_->setReportProperties(std::move(properties));
@@ -120,6 +124,8 @@ class ReportEvaluator {
     std::map<std::string, std::vector<query::Value>> perRowCache_;
     // Why an expression failed over all rows: it fails the same way for each, and may take long to.
     std::map<std::string, std::string> perRowFailures_;
+    // Expressions whose code failed on some row: worked out row by row, each row failing alone.
+    std::set<std::string> failedInCode_;
     std::vector<std::vector<std::size_t>> groupStarts_;
     std::vector<std::size_t> everyRow_;  // 0, 1, 2, ...: the units of a detail's running sum, made once
     // Running sums of every unit, by expression, level, whether over a group and whether at a unit's end.
