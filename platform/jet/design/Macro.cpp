@@ -97,39 +97,6 @@ class RowReader {
 
 }  // namespace
 
-std::string macroActionName(int action) {
-    using namespace macro_action;
-    switch (action) {
-        case kNone: return "";
-        case kApplyFilter: return "ApplyFilter";
-        case kBeep: return "Beep";
-        case kCancelEvent: return "CancelEvent";
-        case kClose: return "Close";
-        case kEcho: return "Echo";
-        case kGoToControl: return "GoToControl";
-        case kGoToRecord: return "GoToRecord";
-        case kMoveSize: return "MoveSize";
-        case kMsgBox: return "MsgBox";
-        case kOpenForm: return "OpenForm";
-        case kPrintOut: return "PrintOut";
-        case kRequery: return "Requery";
-        case kSelectObject: return "SelectObject";
-        case kRunCode: return "RunCode";
-        case kRunMacro: return "RunMacro";
-        case kRunSql: return "RunSQL";
-        case kSetValue: return "SetValue";
-        case kShowAllRecords: return "ShowAllRecords";
-        case kStopMacro: return "StopMacro";
-        case kOpenReport: return "OpenReport";
-        case kRunMenuCommand: return "RunMenuCommand";
-        case kClearMacroError: return "ClearMacroError";
-        case kOnError: return "OnError";
-        case kSetTempVar: return "SetTempVar";
-        case kSetDisplayedCategories: return "SetDisplayedCategories";
-        default: return "action " + std::to_string(action);
-    }
-}
-
 Macro parseMacro(std::span<const std::uint8_t> bytes, bool utf16, const std::string& charset) {
     return RowReader(bytes, utf16, charset).read();
 }

@@ -21,8 +21,46 @@ inline constexpr int kApplyFilter = 3, kBeep = 4, kCancelEvent = 5, kClose = 6, 
                      kSetDisplayedCategories = 79;
 }  // namespace macro_action
 
-// The action's name as Access's macro designer shows it; "action N" for a number not known here.
-std::string macroActionName(int action);
+// The action's name as Access's macro designer shows it; "action N" for a number not known here. Inline,
+// so that report code running macros needs no more of the design library than these headers.
+inline std::string macroActionName(int action) {
+    using namespace macro_action;
+    struct Named {
+        int action;
+        const char* name;
+    };
+    static constexpr Named kNames[] = {
+        {kNone, ""},
+        {kApplyFilter, "ApplyFilter"},
+        {kBeep, "Beep"},
+        {kCancelEvent, "CancelEvent"},
+        {kClose, "Close"},
+        {kEcho, "Echo"},
+        {kGoToControl, "GoToControl"},
+        {kGoToRecord, "GoToRecord"},
+        {kMoveSize, "MoveSize"},
+        {kMsgBox, "MsgBox"},
+        {kOpenForm, "OpenForm"},
+        {kPrintOut, "PrintOut"},
+        {kRequery, "Requery"},
+        {kSelectObject, "SelectObject"},
+        {kRunCode, "RunCode"},
+        {kRunMacro, "RunMacro"},
+        {kRunSql, "RunSQL"},
+        {kSetValue, "SetValue"},
+        {kShowAllRecords, "ShowAllRecords"},
+        {kStopMacro, "StopMacro"},
+        {kOpenReport, "OpenReport"},
+        {kRunMenuCommand, "RunMenuCommand"},
+        {kClearMacroError, "ClearMacroError"},
+        {kOnError, "OnError"},
+        {kSetTempVar, "SetTempVar"},
+        {kSetDisplayedCategories, "SetDisplayedCategories"},
+    };
+    for (const auto& named : kNames)
+        if (named.action == action) return named.name;
+    return "action " + std::to_string(action);
+}
 
 struct MacroRow {
     int action = 0;  // a macro_action

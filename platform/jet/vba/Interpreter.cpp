@@ -9,6 +9,7 @@
 #include "base/DayNumbers.h"
 #include "platform/jet/vba/Dao.h"
 #include "platform/jet/vba/Lexer.h"
+#include "platform/jet/vba/Parser.h"
 #include "platform/jet/vba/ReportObjects.h"
 #include "platform/jet/vba/Values.h"
 
@@ -170,6 +171,8 @@ struct ArgumentIn {
 
 }  // namespace
 
+constexpr std::size_t kMaxMacroTexts = 4096;
+
 struct Interpreter::State {
     struct ModuleState {
         Module module;
@@ -186,6 +189,10 @@ struct Interpreter::State {
     std::shared_ptr<ErrObject> err = std::make_shared<ErrObject>();
     std::vector<std::string> notes;
     std::set<std::string> noted;
+    // Macros' expressions and targets, each parsed once into a procedure of a module of their own, which
+    // reaches the report's members as the report's own module does.
+    std::size_t macroModule = 0;
+    std::unordered_map<std::string, Module> macroTexts;
     std::vector<Frame*> frames;
     std::uint64_t statements = 0;
     std::size_t made = 0;
@@ -213,6 +220,9 @@ struct Interpreter::State {
         Nest(const Nest&) = delete;
         Nest& operator=(const Nest&) = delete;
     };
+
+    CallResult run(const Procedure& procedure, std::size_t module, std::vector<Value>& arguments, bool noteStop);
+    const Procedure* macroProcedure(std::string_view text, bool target);
 
     void note(std::string text) {
         if (notes.size() < 200 && noted.insert(text).second) notes.push_back(std::move(text));
@@ -683,6 +693,7 @@ struct Interpreter::State {
             SlotPtr slot = variable(frame, n);
             if (!slot && implicitMe(frame) && me->set(target.text, {}, value)) return;
             if (!slot) {
+                if (modules[frame.module].module.optionExplicit) throw Stopped{"unknown name " + target.text};
                 // Undeclared: a new Variant, as modules without Option Explicit allow.
                 slot = std::make_shared<Slot>();
                 frame.locals[n] = slot;
@@ -1178,6 +1189,21 @@ Interpreter::Interpreter(std::vector<Module> modules, Services services, RunLimi
             }
         }
     }
+    // Macros' expressions: Access's Yes, No, On and Off besides VBA's constants, and a name that is no
+    // control, field or function stops them rather than read as Empty.
+    State::ModuleState macros;
+    macros.module.name = "Macro";
+    macros.module.optionExplicit = true;
+    macros.isReport = true;
+    for (const auto& [word, truth] : {std::pair{"yes", true}, {"no", false}, {"on", true}, {"off", false}}) {
+        auto slot = std::make_shared<Slot>();
+        slot->type = "boolean";
+        slot->value = Value(truth);
+        slot->constant = true;
+        macros.variables[word] = slot;
+    }
+    st.macroModule = st.modules.size();
+    st.modules.push_back(std::move(macros));
 }
 
 Interpreter::~Interpreter() = default;
@@ -1205,11 +1231,66 @@ CallResult Interpreter::call(std::string_view procedure) {
 }
 
 CallResult Interpreter::call(std::string_view name, std::vector<Value>& arguments) {
-    State& st = *state_;
-    CallResult result;
     std::size_t module = 0;
-    const Procedure* p = st.procedure(lower(name), &module);
-    if (!p) return result;
+    const Procedure* p = state_->procedure(lower(name), &module);
+    if (!p) return {};
+    return state_->run(*p, module, arguments, true);
+}
+
+// A macro's expression or target as the only statement of a procedure of the macros' module; null when
+// the text is not one expression (a ":" or a line break cannot slip a statement in).
+const Procedure* Interpreter::State::macroProcedure(std::string_view text, bool target) {
+    std::string flat(text);
+    for (char& c : flat)
+        if (c == '\r' || c == '\n') c = ' ';
+    const std::string key = (target ? "=" : "?") + flat;
+    auto found = macroTexts.find(key);
+    if (found == macroTexts.end()) {
+        if (macroTexts.size() >= kMaxMacroTexts && frames.empty()) macroTexts.clear();
+        const std::string source = target ? "Sub Assignment_(Value_)\n" + flat + " = Value_\nEnd Sub\n"
+                                          : "Function Expression_()\nExpression_ = " + flat + "\nEnd Function\n";
+        found = macroTexts.emplace(key, parseModule("Macro", source)).first;
+    }
+    const Module& parsed = found->second;
+    if (!parsed.problems.empty() || parsed.procedures.size() != 1) return nullptr;
+    const Procedure& p = *parsed.procedures[0];
+    if (p.body.size() != 1 || p.body[0]->kind != Statement::Kind::Assign || p.body[0]->flag) return nullptr;
+    const Statement& s = *p.body[0];
+    const Expression& side = target ? *s.value : *s.target;
+    if (side.kind != Expression::Kind::Name || !sameName(side.text, target ? "Value_" : "Expression_"))
+        return nullptr;
+    return &p;
+}
+
+CallResult Interpreter::evaluate(std::string_view expression) {
+    std::string_view text = expression;
+    while (!text.empty() && (text.front() == ' ' || text.front() == '=')) text.remove_prefix(1);
+    const Procedure* p = state_->macroProcedure(text, false);
+    std::vector<Value> none;
+    if (!p) return {true, false, Value(), "\"" + std::string(text) + "\"", "it is not an expression"};
+    CallResult result = state_->run(*p, state_->macroModule, none, false);
+    if (!result.completed) result.stoppedAt = "\"" + std::string(text) + "\"";
+    return result;
+}
+
+CallResult Interpreter::assign(std::string_view target, const Value& value) {
+    const Procedure* p = state_->macroProcedure(target, true);
+    std::vector<Value> arguments{value};
+    if (!p) return {true, false, Value(), "\"" + std::string(target) + "\"", "it is nothing a value can be set to"};
+    CallResult result = state_->run(*p, state_->macroModule, arguments, false);
+    if (!result.completed) result.stoppedAt = "\"" + std::string(target) + "\"";
+    return result;
+}
+
+void Interpreter::note(std::string text) {
+    state_->note(std::move(text));
+}
+
+CallResult Interpreter::State::run(const Procedure& procedure, std::size_t module, std::vector<Value>& arguments,
+                                   bool noteStop) {
+    State& st = *this;
+    const Procedure* p = &procedure;
+    CallResult result;
     result.found = true;
     // A call made while another runs (a query's function while code reads a recordset) shares its
     // budget and depth, and leaves where the outer one stops to the outer one.
@@ -1244,7 +1325,7 @@ CallResult Interpreter::call(std::string_view name, std::vector<Value>& argument
         result.stoppedAt = at.set ? at.procedure + " stops at \"" + at.source + "\" (line " + std::to_string(at.line) + ")"
                                   : p->name + " stops";
         result.reason = reason;
-        st.note(result.stoppedAt + ": " + reason);
+        if (noteStop) st.note(result.stoppedAt + ": " + reason);
     };
     try {
         const Variant v = st.invoke(*p, module, args);

@@ -67,6 +67,17 @@ class Interpreter {
     CallResult call(std::string_view procedure, std::vector<Value>& arguments);
     CallResult call(std::string_view procedure);
 
+    // An expression as macros and property sheets write it (a leading "=" allowed), evaluated where the
+    // report's own code runs: its controls and properties by name ([Counter], [HiddenPageBreak].[Visible],
+    // [Reports]![R]![C]), Yes, No, On and Off, the modules' functions. A name that is none of those stops
+    // it. Not completed, with the reason, when it cannot be evaluated.
+    CallResult evaluate(std::string_view expression);
+    // Sets what the target names ([PageTotal], [HiddenPageBreak].[Visible]) to the value, as a macro's
+    // SetValue does.
+    CallResult assign(std::string_view target, const Value& value);
+    // Notes what a macro did that the report cannot show, among the code's own notes.
+    void note(std::string text);
+
     // What the code did that the report cannot show: MsgBox answered with its default button, calls
     // reaching outside the report skipped, procedures stopped, parts of modules not read.
     const std::vector<std::string>& notes() const;
