@@ -615,3 +615,126 @@ TEST(ReportDesigns, RecordSourcesGiveRowsWithEveryBoundField) {
 }
 
 }  // namespace
+
+// The report's own events in the three encodings (Access 97, 2000 to 2003, the records of later ones),
+// and a macro embedded in an event, which the design keeps apart from the event's text.
+TEST(ReportDesigns, ReportEventsAreReadInEveryEncoding) {
+    struct Case {
+        const char* file;
+        const char* report;
+        std::string ReportDesign::*event;
+        const char* text;
+    };
+    const Case cases[] = {
+        {"reports/esis-jet3.mdb", "Transactions by Number", &ReportDesign::onOpen, "[Event Procedure]"},
+        {"reports/esis-jet3.mdb", "Transactions by Type", &ReportDesign::onClose, "[Event Procedure]"},
+        {"northwind-jet4.mdb", "Sales by Year", &ReportDesign::onNoData, "[Event Procedure]"},
+        {"northwind-jet4.mdb", "Sales by Year", &ReportDesign::onClose, "[Event Procedure]"},
+        {"northwind-jet4.mdb", "Sales Totals by Amount", &ReportDesign::onOpen, ""},
+        {"reports/insideout-ch8-reports-jet4.mdb", "rptEvents", &ReportDesign::onPage, "[Event Procedure]"},
+        {"reports/insideout-ch8-reports-jet4.mdb", "rptPrinterChoice", &ReportDesign::onClose, ""},
+        {"reports/access-examples-vba-ace12.accdb", "805_Timeline_Report_rpt", &ReportDesign::onActivate,
+         "[Event Procedure]"},
+        {"reports/northwind2007-ace12.accdb", "Invoice", &ReportDesign::onOpen, kEmbeddedMacro},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.file) + " " + c.report);
+        if (!std::filesystem::exists(testFile(c.file))) continue;
+        OpenFile file(c.file);
+        const ReportDesign report = file.design(c.report);
+        EXPECT_EQ(report.*c.event, c.text);
+        EXPECT_EQ(report.embeddedMacros.size(), report.onOpen == kEmbeddedMacro ? 1u : 0u);
+    }
+    REQUIRE_TEST_FILE("reports/northwind2007-ace12.accdb");
+    OpenFile file("reports/northwind2007-ace12.accdb");
+    const ReportDesign invoice = file.design("Invoice");
+    const auto& rows = invoice.embeddedMacros.at("Report.OnOpen").rows;
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0].action, macro_action::kMsgBox);
+    EXPECT_EQ(rows[0].condition, "[Filter]=\"\" Or Not [FilterOn]");
+    EXPECT_EQ(rows[1].action, macro_action::kCancelEvent);
+    EXPECT_EQ(rows[1].condition, "...");
+    REQUIRE_TEST_FILE("reports/insideout-ch8-reports-jet4.mdb");
+    for (const auto& section : OpenFile("reports/insideout-ch8-reports-jet4.mdb").design("rptEvents").sections)
+        EXPECT_EQ(section.onPaint, "[Event Procedure]") << section.name;
+}
+
+// Every named macro of the files reads to its last byte; Northwind's "Sales Totals by Amount" as its
+// design grid shows it.
+TEST(ReportDesigns, NamedMacrosAreReadInEveryVersion) {
+    struct Case {
+        const char* file;
+        std::size_t macros;
+    };
+    for (const auto& c : {Case{"northwind-jet4.mdb", 6}, Case{"reports/rentals2000-jet4.mdb", 1},
+                          Case{"reports/access-examples-vba-ace12.accdb", 3},
+                          Case{"reports/northwind2007-ace12.accdb", 2}}) {
+        SCOPED_TRACE(c.file);
+        if (!std::filesystem::exists(testFile(c.file))) continue;
+        OpenFile file(c.file);
+        ASSERT_EQ(file.storage.macroNames().size(), c.macros);
+        for (const auto& name : file.storage.macroNames()) {
+            const auto macro = file.storage.macro(name);
+            ASSERT_TRUE(macro) << name;
+            EXPECT_FALSE(macro->rows.empty()) << name;
+        }
+        EXPECT_FALSE(file.storage.macro("No Such Macro"));
+    }
+    REQUIRE_TEST_FILE("northwind-jet4.mdb");
+    const auto macro = OpenFile("northwind-jet4.mdb").storage.macro("sales totals by amount");
+    ASSERT_TRUE(macro);
+    struct Row {
+        int row, action;
+        const char *name, *condition;
+        std::vector<std::string> arguments;
+    };
+    const Row expected[] = {
+        {3, macro_action::kSetValue, "Hide Break", "", {"[HiddenPageBreak].[Visible]", "No"}},
+        {6, macro_action::kSetValue, "Show Break", "[Counter]=10", {"[HiddenPageBreak].[Visible]", "Yes"}},
+        {9, macro_action::kCancelEvent, "Hide Footer", "[Counter]=10", {}},
+        {12, macro_action::kSetValue, "Page Total", "", {"[PageTotal]", "[PageTotal]+[SaleAmount]"}},
+        {15, macro_action::kSetValue, "New Page", "", {"[PageTotal]", "0"}},
+    };
+    std::vector<const MacroRow*> actions;
+    for (const auto& row : macro->rows) {
+        if (row.action != macro_action::kNone) actions.push_back(&row);
+        else EXPECT_FALSE(row.comment.empty()) << row.row;
+    }
+    EXPECT_EQ(macro->rows.size(), 11u);
+    ASSERT_EQ(actions.size(), std::size(expected));
+    for (std::size_t i = 0; i < actions.size(); ++i) {
+        EXPECT_EQ(actions[i]->row, expected[i].row);
+        EXPECT_EQ(actions[i]->action, expected[i].action);
+        EXPECT_EQ(actions[i]->name, expected[i].name);
+        EXPECT_EQ(actions[i]->condition, expected[i].condition);
+        EXPECT_EQ(actions[i]->arguments, expected[i].arguments);
+    }
+}
+
+// A macro cut short or with an offset or length changed is an error saying so, never a crash or a read
+// past its bytes.
+TEST(ReportDesigns, DamagedMacrosAreClearErrors) {
+    REQUIRE_TEST_FILE("northwind-jet4.mdb");
+    const auto blob = OpenFile("northwind-jet4.mdb").storage.designBlob("Sales Totals by Amount", DesignKind::Macro);
+    const std::size_t rows = parseMacro(blob, true).rows.size();
+    std::size_t whole = 0;
+    for (std::size_t size = 0; size < blob.size(); ++size) {
+        // Cut two bytes past a row, it reads as the rows before: a row starts as the end mark does.
+        try {
+            EXPECT_LT(parseMacro(std::span(blob).first(size), true).rows.size(), rows) << size;
+            ++whole;
+        } catch (const DesignError&) {
+        }
+    }
+    EXPECT_EQ(whole, rows) << "one cut a row";
+    // Each byte of the header and the first row set to 0xFF in turn (an offset, a length, the row mark).
+    for (std::size_t at = 0; at < 36 + 36; ++at) {
+        auto damaged = blob;
+        damaged[at] = 0xFF;
+        try {
+            parseMacro(damaged, true);
+        } catch (const DesignError& error) {
+            EXPECT_NE(std::string(error.what()).find("The macro is damaged"), std::string::npos);
+        }
+    }
+}
