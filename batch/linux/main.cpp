@@ -15,7 +15,6 @@
 #include "batch/BatchExport.h"
 #include "platform/jet/JetAccess.h"
 #include "platform/jet/JetAdo.h"
-#include "platform/jet/print/DocumentNote.h"
 #include "platform/jet/print/InstalledPrinters.h"
 #include "platform/jet/print/PrintQueues.h"
 #include "platform/posix/FileRegistry.h"
@@ -50,12 +49,11 @@ int main(int argc, char* argv[]) {
         auto printerValues = platform::posix::PrinterValuesFileLock::forRegistry(registry.rootFolder());
         platform::jet::JetAccess access(registry, queues, {}, &printerValues);
         platform::jet::InstalledPrinters printers(queues);
-        platform::jet::DrawnReportFiles drawn;
         const calvenor::batch::Environment environment{environmentVariable, fullPath,
                                                        [] { return std::chrono::steady_clock::now(); },
                                                        ::isatty(STDERR_FILENO) == 1};
         return calvenor::batch::runBatchExport(
-            arguments, {files, registry, ado, access, printers, printerValues, &drawn, &access}, environment,
+            arguments, {files, registry, ado, access, printers, printerValues, &access, &access}, environment,
             std::cout, std::cerr);
     } catch (const std::exception& e) {
         std::cerr << "calvenor-export: " << e.what() << '\n';

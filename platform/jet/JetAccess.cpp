@@ -89,12 +89,13 @@ class Report : public access::AccessObject {
 class JetApplication : public access::Application {
   public:
     JetApplication(Registry& registry, PrintQueues& queues, const EngineOptions& options,
-                   PrinterValuesLock* printerValues, ParameterPrompt* prompt = nullptr)
+                   PrinterValuesLock* printerValues, ParameterPrompt* prompt, DrawnNotes& notes)
         : registry_(registry),
           queues_(queues),
           options_(options),
           printerValues_(printerValues),
           prompt_(prompt),
+          notes_(notes),
           renderer_(options) {}
 
     void openCurrentDatabase(std::string_view path, bool /*exclusive: the file is only read*/,
@@ -159,7 +160,7 @@ class JetApplication : public access::Application {
         const std::string printerName = printerList().defaultName;
         if (printerName != kPdfWriterName) {
             releasePrinterValues();
-            queues_.print(printerName, *report, render(*report));
+            queues_.print(printerName, *report, render(*report).pdf);
             return;
         }
         std::string outputFile;
@@ -170,7 +171,9 @@ class JetApplication : public access::Application {
             throw;
         }
         releasePrinterValues();
-        PdfWriterPrinter::write(outputFile, render(*report));
+        const RenderedReport rendered = render(*report);
+        PdfWriterPrinter::write(outputFile, rendered.pdf);
+        notes_.record(outputFile, rendered.note);
     }
 
     void outputReport(std::string_view reportName, std::string_view format,
@@ -187,13 +190,14 @@ class JetApplication : public access::Application {
         if (!path.is_absolute() || !path.has_filename() ||
             posix::outputFolderProblem(path.parent_path().string()))
             throw Failure("Access can't save the output data to the file you've selected.", 2302);
-        std::string pdf = render(*report);
+        const RenderedReport rendered = render(*report);
         try {
-            posix::writeFileAtomically(std::string(outputFile), pdf, posix::FileAccess::Ordinary,
+            posix::writeFileAtomically(std::string(outputFile), rendered.pdf, posix::FileAccess::Ordinary,
                                        posix::Overwrite::Replace);
         } catch (const Failure&) {
             throw Failure("Access can't save the output data to the file you've selected.", 2302);
         }
+        notes_.record(std::string(outputFile), rendered.note);
     }
 
     void closeCurrentDatabase() override {
@@ -247,7 +251,7 @@ class JetApplication : public access::Application {
     // The report drawn by the renderer, which reads it from the open database: the file checked as at
     // its opening, or its decrypted copy, opened at the first job. A file that can no longer be read
     // leaves the renderer without it, and the document says so.
-    std::string render(const std::string& report) {
+    RenderedReport render(const std::string& report) {
         useReadableDatabase();
         if (prompt_ != nullptr) askForParameters(report);
         return renderer_.render(report);
@@ -307,6 +311,7 @@ class JetApplication : public access::Application {
     EngineOptions options_;
     PrinterValuesLock* printerValues_;
     ParameterPrompt* prompt_;
+    DrawnNotes& notes_;
     std::vector<std::pair<std::string, std::string>> answers_;  // this run's, in the order asked
     std::optional<DatabaseFile> database_;
     std::string password_;                      // the open database's, for the renderer's reading
@@ -324,7 +329,20 @@ JetAccess::JetAccess(Registry& registry, PrintQueues& queues, EngineOptions opti
     : registry_(registry), queues_(queues), options_(std::move(options)), printerValues_(printerValues) {}
 
 std::unique_ptr<access::Application> JetAccess::createApplication() {
-    return std::make_unique<JetApplication>(registry_, queues_, options_, printerValues_, prompt_);
+    return std::make_unique<JetApplication>(registry_, queues_, options_, printerValues_, prompt_, notes_);
+}
+
+void DrawnNotes::record(const std::string& path, std::string note) {
+    notes_[path] = std::move(note);
+}
+
+std::optional<std::string> DrawnNotes::take(const std::string& path) {
+    auto found = notes_.find(path);
+    if (found == notes_.end()) return std::nullopt;
+    std::optional<std::string> note;
+    if (!found->second.empty()) note = std::move(found->second);
+    notes_.erase(found);
+    return note;
 }
 
 void JetAccess::giveValues(std::vector<std::pair<std::string, std::string>> values) {
@@ -344,7 +362,7 @@ std::optional<std::vector<std::pair<std::string, std::string>>> JetAccess::value
 std::vector<ReportParameters::Listed> JetAccess::listParameters(const std::string& database,
                                                                 const std::string& password,
                                                                 const std::vector<std::string>& reports) {
-    JetApplication application(registry_, queues_, options_, printerValues_);
+    JetApplication application(registry_, queues_, options_, printerValues_, nullptr, notes_);
     application.openCurrentDatabase(database, false, password);
     std::vector<Listed> listed;
     for (const std::string& report : reports) {

@@ -1,9 +1,12 @@
 #pragma once
 
+#include <map>
 #include <memory>
 #include <optional>
+#include <string>
 
 #include "platform/Access.h"
+#include "platform/DrawnReports.h"
 #include "platform/ParameterPrompt.h"
 #include "platform/PrinterValuesLock.h"
 #include "platform/Registry.h"
@@ -12,6 +15,18 @@
 #include "platform/jet/print/PrintQueues.h"
 
 namespace platform::jet {
+
+// What each report drawn into a file left out, by the file's path, as the drawing said it: the program
+// learns it from the job that wrote the file, not by reading the file back.
+class DrawnNotes {
+  public:
+    void record(const std::string& path, std::string note);
+    // The note of the file written last at the path, once; nothing when it was drawn whole or not here.
+    std::optional<std::string> take(const std::string& path);
+
+  private:
+    std::map<std::string, std::string> notes_;
+};
 
 // Access on Linux: an application object that opens a database file read-only, lists its reports
 // and prints them as PDF documents on the "Drevmark PDF Writer" stand-in (which reads its registry
@@ -24,8 +39,9 @@ namespace platform::jet {
 // It draws the reports itself, so it also answers what their record sources ask for (ReportParameters):
 // the values given are passed to every report's record sources. With a prompt, a report asking for a
 // value not given has it asked for before it is drawn, each name once per application (one run), the last
-// answer for the database remembered in the registry as the box's starting text.
-class JetAccess : public access::Access, public ReportParameters {
+// answer for the database remembered in the registry as the box's starting text. And it tells what each
+// file it drew left out (DrawnReports).
+class JetAccess : public access::Access, public ReportParameters, public DrawnReports {
   public:
     JetAccess(Registry& registry, PrintQueues& queues, EngineOptions options = {},
               PrinterValuesLock* printerValues = nullptr);
@@ -44,12 +60,15 @@ class JetAccess : public access::Access, public ReportParameters {
     std::vector<Listed> listParameters(const std::string& database, const std::string& password,
                                        const std::vector<std::string>& reports) override;
 
+    std::optional<std::string> approximationNote(const std::string& path) override { return notes_.take(path); }
+
   private:
     Registry& registry_;
     PrintQueues& queues_;
     EngineOptions options_;
     PrinterValuesLock* printerValues_;
     ParameterPrompt* prompt_ = nullptr;
+    DrawnNotes notes_;
 };
 
 }  // namespace platform::jet

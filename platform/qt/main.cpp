@@ -11,7 +11,6 @@
 
 #include "platform/jet/JetAccess.h"
 #include "platform/jet/JetAdo.h"
-#include "platform/jet/print/DocumentNote.h"
 #include "platform/jet/print/InstalledPrinters.h"
 #include "platform/jet/print/PrintQueues.h"
 #include "platform/posix/FileRegistry.h"
@@ -51,13 +50,12 @@ int main(int argc, char* argv[]) {
     platform::jet::JetAccess access(*registry, queues, engine, &printerValues);
     access.askWith(&ui);  // the wizard asks for the values a report's record source needs
     platform::jet::InstalledPrinters printers(queues);
-    platform::jet::DrawnReportFiles drawn;
     platform::qt::QtSkinFramework skin;
     // The report list's preview draws with the same helper and asks as the export asks.
     platform::qt::QtReportPreview preview(access, engine);
 
     calvenor::Program program{
-        {ui, shell, files, *registry, ado, access, printers, skin, printerValues, &drawn, {}, &preview}};
+        {ui, shell, files, *registry, ado, access, printers, skin, printerValues, &access, {}, &preview}};
     try {
         // Qt has taken its own options out of argv; the path is kept whole, made absolute so that it
         // still names the file when the program is next started from elsewhere.

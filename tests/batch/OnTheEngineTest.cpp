@@ -8,7 +8,6 @@
 #include "batch/BatchExport.h"
 #include "platform/jet/JetAccess.h"
 #include "platform/jet/JetAdo.h"
-#include "platform/jet/print/DocumentNote.h"
 #include "platform/jet/print/InstalledPrinters.h"
 #include "platform/posix/FileRegistry.h"
 #include "platform/posix/PosixFileSystem.h"
@@ -38,7 +37,6 @@ struct BatchOnTheEngine {
     platform::jet::JetAccess access{registry, queues, engineOptions()};
     platform::jet::InstalledPrinters printers{queues};
     fakes::FakePrinterValuesLock printerValues;
-    platform::jet::DrawnReportFiles drawn;
     std::ostringstream out, errors;
 
     int run(const std::vector<std::string>& arguments) {
@@ -46,7 +44,7 @@ struct BatchOnTheEngine {
                                       [](const std::string& path) { return path; },
                                       [] { return std::chrono::steady_clock::now(); }, false};
         return runBatchExport(arguments,
-                              {files, registry, ado, access, printers, printerValues, &drawn, &access},
+                              {files, registry, ado, access, printers, printerValues, &access, &access},
                               environment, out, errors);
     }
 };

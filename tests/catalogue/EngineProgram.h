@@ -6,7 +6,6 @@
 
 #include "platform/jet/JetAccess.h"
 #include "platform/jet/JetAdo.h"
-#include "platform/jet/print/DocumentNote.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "program/Program.h"
 #include "tests/fakes/FakeDevices.h"
@@ -36,9 +35,8 @@ struct EngineProgram {
     fakes::FakePrinters printers;
     fakes::FakeSkin skin;
     fakes::FakePrinterValuesLock printerValues;
-    platform::jet::DrawnReportFiles drawn;
     Program program{
-        {ui, shell, files, registry, ado, access, printers, skin, printerValues, &drawn, [] { return 0.5; }}};
+        {ui, shell, files, registry, ado, access, printers, skin, printerValues, &access, [] { return 0.5; }}};
 
     EngineProgram() { program.start(); }
 

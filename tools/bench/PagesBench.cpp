@@ -24,7 +24,6 @@
 #include "platform/Shell.h"
 #include "platform/jet/JetAccess.h"
 #include "platform/jet/JetAdo.h"
-#include "platform/jet/print/DocumentNote.h"
 #include "platform/jet/print/InstalledPrinters.h"
 #include "platform/posix/FileRegistry.h"
 #include "platform/posix/PosixFileSystem.h"
@@ -181,9 +180,8 @@ int main(int argc, char** argv) {
     platform::jet::InstalledPrinters printers{queues};
     platform::qt::QtSkinFramework skin;
     fakes::FakePrinterValuesLock printerValues;
-    platform::jet::DrawnReportFiles drawn;
     calvenor::Program program{
-        {ui, shell, files, registry, ado, access, printers, skin, printerValues, &drawn, [] { return 0.5; }}};
+        {ui, shell, files, registry, ado, access, printers, skin, printerValues, &access, [] { return 0.5; }}};
     program.start();
     program.form1().Text1().setText(database);
     auto& next = *widgetOf(program.form1().window()).findChild<QPushButton*>("PushButton3");

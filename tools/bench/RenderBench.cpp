@@ -110,7 +110,7 @@ SizeRun drawOrdersReport(int rows, const fs::path& folder, EngineOptions options
     samples.clear();
     start = Clock::now();
     try {
-        const std::string pdf = renderer.render("Orders by Customer");
+        const std::string pdf = renderer.render("Orders by Customer").pdf;
         run.pages = pagesIn(pdf);
         run.documentBytes = static_cast<double>(pdf.size());
     } catch (const platform::Failure& failure) {
@@ -279,7 +279,7 @@ int main(int argc, char** argv) {
         const auto start = Clock::now();
         for (const auto& report : reports) {
             const auto reportStart = Clock::now();
-            const std::string pdf = renderer.render(report);
+            const std::string pdf = renderer.render(report).pdf;
             const double seconds = std::chrono::duration<double>(Clock::now() - reportStart).count();
             if (seconds > slowest) slowest = seconds, slowestName = report;
             pages += pagesIn(pdf);

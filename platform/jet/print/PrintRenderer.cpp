@@ -52,21 +52,26 @@ Outcome waitFor(int fd, short events, Clock::time_point deadline, const std::fun
     }
 }
 
-// An answer's line: a document's announcement with its size, or a refusal with its reason.
+// An answer's line: a document's announcement with its size and what the drawing left out, or a
+// refusal with its reason.
 struct AnswerLine {
     std::optional<std::size_t> size;
+    std::string note;
     std::optional<std::string> reason;
 };
 
 AnswerLine answerLine(std::string_view line) {
     auto lines = splitLines(line);
-    if (lines.size() != 1 || lines[0].size() != 2) return {};
+    if (lines.size() != 1 || lines[0].size() < 2) return {};
     const std::string& text = lines[0][1];
-    if (lines[0][0] == kErrorAnswer) return {std::nullopt, printableLine(text, kMaxReasonBytes)};
+    if (lines[0][0] == kErrorAnswer && lines[0].size() == 2)
+        return {std::nullopt, {}, printableLine(text, kMaxReasonBytes)};
     std::size_t size = 0;
     auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), size);
-    if (lines[0][0] != kPdfAnswer || error != std::errc() || end != text.data() + text.size()) return {};
-    return {size, std::nullopt};
+    if (lines[0][0] != kPdfAnswer || lines[0].size() != 3 || error != std::errc() ||
+        end != text.data() + text.size())
+        return {};
+    return {size, printableLine(lines[0][2], kMaxReasonBytes * 3), std::nullopt};
 }
 
 }  // namespace
@@ -116,7 +121,9 @@ class PrintRenderer::Helper {
 
     // Reads the answer to the request just sent: its line, then exactly the document it announces; or
     // the line alone, whose reason the report cannot be drawn goes into document.
-    Outcome receive(std::string& document, std::size_t sizeLimit, Clock::time_point deadline) {
+    // The document and its note; on a refusal, the reason in the document.
+    Outcome receive(RenderedReport& rendered, std::size_t sizeLimit, Clock::time_point deadline) {
+        std::string& document = rendered.pdf;
         std::string answer;
         std::optional<std::size_t> size;
         std::size_t documentStart = 0;
@@ -149,6 +156,7 @@ class PrintRenderer::Helper {
             }
             size = said.size;
             if (!size) return Outcome::Failed;  // not this protocol
+            rendered.note = said.note;
             if (*size > sizeLimit) return Outcome::TooLarge;
             answer.reserve(documentStart + *size);
         }
@@ -226,7 +234,7 @@ void PrintRenderer::stop() {
     helper_.reset();
 }
 
-std::string PrintRenderer::render(const std::string& title) {
+RenderedReport PrintRenderer::render(const std::string& title) {
     const auto deadline = Clock::now() + options_.printTimeLimit;
     const std::string report = database_ >= 0 ? title : "";  // none to read it from
     std::vector<std::string> fields{kRenderRequest, title, report};
@@ -235,12 +243,12 @@ std::string PrintRenderer::render(const std::string& title) {
     Outcome outcome = sendJob(helper_, request, deadline, [&] {
         return std::make_unique<Helper>(options_, database_, databaseEnvironment_);
     });
-    std::string document;
-    if (outcome == Outcome::Done) outcome = helper_->receive(document, kMaxDocumentBytes, deadline);
-    if (outcome == Outcome::Done && isWholePdf(document)) return document;
+    RenderedReport rendered;
+    if (outcome == Outcome::Done) outcome = helper_->receive(rendered, kMaxDocumentBytes, deadline);
+    if (outcome == Outcome::Done && isWholePdf(rendered.pdf)) return rendered;
     // It answered in turn and waits for the next job: no reason to end it.
     if (outcome == Outcome::Refused) {
-        const std::string reason = document.empty() ? "" : ": " + document;
+        const std::string reason = rendered.pdf.empty() ? "" : ": " + rendered.pdf;
         throw Failure("The report '" + title + "' could not be drawn" + reason +
                       (reason.ends_with('.') ? "" : "."));
     }

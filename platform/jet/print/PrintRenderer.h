@@ -10,6 +10,13 @@
 
 namespace platform::jet {
 
+// A report as the renderer drew it: its PDF document, and what the drawing left out of what Access would
+// print (empty when nothing), in words read on after "approximated: ".
+struct RenderedReport {
+    std::string pdf;
+    std::string note;
+};
+
 // The renderer helper serving one Access application instance. It is started at the first job and
 // fed every job after it, so that a run of many reports starts a process and Qt once, not once per
 // report. A helper that fails a job (crashes, is killed, runs out of time, says too much or answers
@@ -29,7 +36,7 @@ class PrintRenderer {
 
     // The report as a whole PDF document, within the options' time limit. Raises Failure when it cannot
     // be rendered.
-    std::string render(const std::string& report);
+    RenderedReport render(const std::string& report);
 
     // What the report's record sources ask for: each parameter's name and type, in the order Access asks.
     // Raises Failure when they cannot be worked out.

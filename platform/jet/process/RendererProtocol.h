@@ -11,7 +11,8 @@ namespace platform::jet {
 //   render  TITLE  REPORT  [NAME VALUE]...  a request: one line of LineProtocol's fields; REPORT is
 //                                           read from the helper's database (none: empty); its record
 //                                           sources are given the parameter values that follow
-//   -> pdf  SIZE                            the answer's line, then SIZE bytes: the PDF document
+//   -> pdf  SIZE  NOTE                      the answer's line, then SIZE bytes: the PDF document;
+//                                           NOTE says what the drawing left out (empty when nothing)
 //   or error  REASON                        the report cannot be drawn: why, in plain words, for
 //                                           "The report 'X' could not be drawn: REASON."
 //

@@ -30,7 +30,6 @@
 
 #include "base/AsciiCase.h"
 #include "platform/jet/design/DesignError.h"
-#include "platform/jet/print/DocumentNote.h"
 #include "platform/jet/process/ChildProcess.h"
 #include "platform/jet/process/HelperProcess.h"
 #include "platform/jet/process/LineProtocol.h"
@@ -170,10 +169,24 @@ platform::jet::render::DrawnReport drawnReport(const std::string& title, const s
     }
 }
 
+// What the drawing left out, as an answer's note: without the opening words of the document's subject.
+std::string noteOf(const std::set<std::string>& omissions) {
+    std::string note = platform::jet::render::approximationNote(omissions);
+    if (note.starts_with(platform::jet::render::kApproximationSubjectStart))
+        note.erase(0, platform::jet::render::kApproximationSubjectStart.size());
+    return platform::jet::printableLine(note, platform::jet::kMaxReasonBytes * 3);
+}
+
+// A report drawn as a document: the PDF with its document information, and its note.
+struct DrawnDocument {
+    std::string pdf;
+    std::string note;
+};
+
 // The report drawn: see renderJob.
-std::string drawJob(const std::string& title, const std::string& report,
-                    platform::jet::helper::ReportStorage& storage,
-                    platform::jet::helper::DatabaseReports& reports) {
+DrawnDocument drawJob(const std::string& title, const std::string& report,
+                      platform::jet::helper::ReportStorage& storage,
+                      platform::jet::helper::DatabaseReports& reports) {
     auto drawn = drawnReport(title, report, storage, reports, nullptr);
     // A document may be hundreds of megabytes: it is copied once, with room for its information,
     // and the drawn bytes let go before the information is appended.
@@ -181,7 +194,8 @@ std::string drawJob(const std::string& title, const std::string& report,
     pdf.reserve(static_cast<std::size_t>(drawn.pdf.size()) + kDocumentInfoRoom);
     pdf.append(drawn.pdf.constData(), static_cast<std::size_t>(drawn.pdf.size()));
     drawn.pdf = QByteArray();
-    return platform::jet::render::withDocumentInfo(std::move(pdf), title, drawn.omissions);
+    return {platform::jet::render::withDocumentInfo(std::move(pdf), title, drawn.omissions),
+            noteOf(drawn.omissions)};
 }
 
 // The pages painted for the screen, each on a picture of the whole sheet at the preview's resolution and
@@ -296,12 +310,8 @@ bool previewJob(const std::vector<std::string>& request) {
                             return drawnReport(request[1], request[2], storage, reports, &canvas);
                         });
         const int pages = canvas.finish();
-        // What was left out, without the opening words of the document's subject.
-        std::string note = platform::jet::render::approximationNote(drawn.omissions);
-        if (note.starts_with(platform::jet::kApproximationSubjectStart))
-            note.erase(0, platform::jet::kApproximationSubjectStart.size());
-        note = platform::jet::printableLine(note, platform::jet::kMaxReasonBytes * 3);
-        return writeResult(joinFields({platform::jet::kDoneAnswer, std::to_string(pages), note}));
+        return writeResult(
+            joinFields({platform::jet::kDoneAnswer, std::to_string(pages), noteOf(drawn.omissions)}));
     } catch (const NotDrawn& notDrawn) {
         return refuse(notDrawn.what());
     }
@@ -309,7 +319,7 @@ bool previewJob(const std::vector<std::string>& request) {
 
 // The report drawn from the database's design and rows, its record sources given the parameter values.
 // Raises NotDrawn when either cannot be read or drawing fails.
-std::string renderJob(const std::string& title, const std::string& report,
+DrawnDocument renderJob(const std::string& title, const std::string& report,
                       const platform::jet::query::ParameterValues& parameters) {
     return withReports(report, parameters,
                        [&](MdbHandle*, platform::jet::helper::ReportStorage& storage,
@@ -367,16 +377,17 @@ bool answer(const std::vector<std::string>& request) {
         return writeResult(joinFields({platform::jet::kErrorAnswer, "not a render request"}));
     platform::jet::query::ParameterValues parameters;
     for (std::size_t i = 3; i + 1 < request.size(); i += 2) parameters.set(request[i], request[i + 1]);
-    std::string pdf;
+    DrawnDocument drawn;
     try {
-        pdf = renderJob(request[1], request[2], parameters);
+        drawn = renderJob(request[1], request[2], parameters);
     } catch (const NotDrawn& notDrawn) {
         const std::string reason =
             platform::jet::printableLine(notDrawn.what(), platform::jet::kMaxReasonBytes);
         return writeResult(joinFields({platform::jet::kErrorAnswer, reason}));
     }
-    return writeResult(joinFields({platform::jet::kPdfAnswer, std::to_string(pdf.size())})) &&
-           writeResult(pdf);
+    return writeResult(
+               joinFields({platform::jet::kPdfAnswer, std::to_string(drawn.pdf.size()), drawn.note})) &&
+           writeResult(drawn.pdf);
 }
 
 }  // namespace

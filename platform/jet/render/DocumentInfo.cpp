@@ -8,7 +8,6 @@
 #include <optional>
 #include <string_view>
 
-#include "platform/jet/print/DocumentNote.h"
 
 namespace platform::jet::render {
 namespace {

@@ -2,10 +2,16 @@
 
 #include <set>
 #include <string>
+#include <string_view>
 
 #include "platform/jet/design/ReportDesign.h"
 
 namespace platform::jet::render {
+
+// A PDF file drawn without Access says so in its document information when the drawing left things
+// out: its Keywords start with this word and its Subject with the words after it, then says what.
+inline constexpr std::string_view kApproximationKeyword = "approximation";
+inline constexpr std::string_view kApproximationSubjectStart = "An approximation of the Access report: ";
 
 // The PDF document with its document information replaced by an appended update: the title, and when
 // the drawing left things out, a subject saying it approximates the report and keywords naming what.

@@ -27,7 +27,6 @@
 #include "pages/Form2.h"
 #include "platform/jet/JetAccess.h"
 #include "platform/jet/JetAdo.h"
-#include "platform/jet/print/DocumentNote.h"
 #include "platform/posix/FileRegistry.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "platform/qt/QtUi.h"
@@ -131,9 +130,8 @@ class Form2OnQt : public ::testing::Test {
     fakes::FakePrinters printers;
     fakes::FakeSkin skin;
     fakes::FakePrinterValuesLock printerValues;
-    platform::jet::DrawnReportFiles drawn;
     calvenor::Program program{
-        {ui, shell, files, registry, ado, access, printers, skin, printerValues, &drawn, [] { return 0.5; }}};
+        {ui, shell, files, registry, ado, access, printers, skin, printerValues, &access, [] { return 0.5; }}};
     const std::string sample = CALVENOR_SAMPLE_DATABASE;
 };
 

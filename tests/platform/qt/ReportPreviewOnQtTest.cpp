@@ -25,7 +25,6 @@
 #include "pages/Form2.h"
 #include "platform/jet/JetAccess.h"
 #include "platform/jet/JetAdo.h"
-#include "platform/jet/print/DocumentNote.h"
 #include "platform/posix/FileRegistry.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "platform/qt/PreviewWindow.h"
@@ -165,8 +164,7 @@ class ReportPreviewOnQt : public ::testing::Test {
     fakes::FakePrinters printers;
     fakes::FakeSkin skin;
     fakes::FakePrinterValuesLock printerValues;
-    platform::jet::DrawnReportFiles drawn;
-    calvenor::Program program{{ui, shell, files, registry, ado, access, printers, skin, printerValues, &drawn,
+    calvenor::Program program{{ui, shell, files, registry, ado, access, printers, skin, printerValues, &access,
                                [] { return 0.5; }, &preview}};
 };
 

@@ -16,7 +16,6 @@
 #include "pages/Form2.h"
 #include "platform/jet/JetAccess.h"
 #include "platform/jet/JetAdo.h"
-#include "platform/jet/print/DocumentNote.h"
 #include "platform/posix/FileRegistry.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "platform/qt/QtSkinFramework.h"
@@ -104,9 +103,8 @@ class StartUpOverTheEngine : public ::testing::Test {
     fakes::FakePrinters printers;
     platform::qt::QtSkinFramework skin;
     fakes::FakePrinterValuesLock printerValues;
-    platform::jet::DrawnReportFiles drawn;
     calvenor::Program program{
-        {ui, shell, files, registry, ado, access, printers, skin, printerValues, &drawn, [] { return 0.5; }}};
+        {ui, shell, files, registry, ado, access, printers, skin, printerValues, &access, [] { return 0.5; }}};
 };
 
 TEST_F(StartUpOverTheEngine, ARememberedDatabaseBringsUpItsReportListAloneAndNothingIsShownBeforeItIsFilled) {
@@ -202,9 +200,8 @@ TEST(StartUpOnQt, TheSkinBesideTheProgramGivesTheFirstPageTheButtonFaceAndItsSty
         fakes::FakePrinters printers;
         platform::qt::QtSkinFramework skin;
         fakes::FakePrinterValuesLock printerValues;
-        platform::jet::DrawnReportFiles drawn;
         calvenor::Program program{{ui, shell, files, registry, ado, access, printers, skin, printerValues,
-                                   &drawn, [] { return 0.5; }}};
+                                   nullptr, [] { return 0.5; }}};
         program.start();
         QWidget& form1 = widgetOf(program.form1().window());
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&form1));

@@ -15,7 +15,7 @@ namespace {
 // "" when the job renders as a whole PDF document; else the failure's description.
 std::string failureOf(PrintRenderer& renderer, const std::string& title) {
     try {
-        return isWholePdf(renderer.render(title)) ? "" : "not a PDF";
+        return isWholePdf(renderer.render(title).pdf) ? "" : "not a PDF";
     } catch (const platform::Failure& failure) {
         return failure.description();
     }
@@ -28,15 +28,16 @@ while IFS= read -r request <&3; do
     case "$request" in
         *crash*) kill -KILL $$ ;;
         *hang*) exec sleep 30 ;;
-        *half*) printf 'pdf\t100\n%%PDF-1.4\n1 0 obj' >&3; exit 0 ;;
-        *huge*) printf 'pdf\t99999999999\n' >&3 ;;
+        *half*) printf 'pdf\t100\t\n%%PDF-1.4\n1 0 obj' >&3; exit 0 ;;
+        *huge*) printf 'pdf\t99999999999\t\n' >&3 ;;
         *rambling*) head -c 100000 /dev/zero >&3 ;;
-        *chatty*) printf "pdf\t15\n$pdf%s" 'one more' >&3 ;;
-        *notpdf*) printf 'pdf\t5\nhello' >&3 ;;
+        *chatty*) printf "pdf\t15\t\n$pdf%s" 'one more' >&3 ;;
+        *notpdf*) printf 'pdf\t5\t\nhello' >&3 ;;
         *overlong*) printf 'error\t%05000d\n' 0 >&3 ;;
         *tailed*) printf 'error\tno\nmore' >&3 ;;
         *refuse*) printf 'error\tits design cannot be read (a\\tb\001c \377 %0985d\303\251 and more)\n' 0 >&3 ;;
-        *) printf "pdf\t15\n$pdf" >&3 ;;
+        *approximated*) printf "pdf\t15\tcharts are not drawn\n$pdf" >&3 ;;
+        *) printf "pdf\t15\t\n$pdf" >&3 ;;
     esac
 done
 )";
@@ -64,6 +65,16 @@ TEST(PrintRenderer, AReportThatCannotBeDrawnFailsWithTheReasonAndTheRendererServ
                   std::string(985, '0') + "...");
     EXPECT_EQ(failureOf(renderer, "After"), "");
     EXPECT_EQ(helpers.starts(kRendererProgram), 1);
+}
+
+TEST(PrintRenderer, WhatTheDrawingLeftOutComesWithTheDocument) {
+    jet_tests::HelperFolder helpers;
+    helpers.addScript(kRendererProgram, kMisbehavingRenderer);
+    PrintRenderer renderer(helpers.options());
+    const RenderedReport approximated = renderer.render("approximated");
+    EXPECT_TRUE(isWholePdf(approximated.pdf));
+    EXPECT_EQ(approximated.note, "charts are not drawn");
+    EXPECT_EQ(renderer.render("whole").note, "");
 }
 
 TEST(PrintRenderer, ARendererThatFailsAJobFailsThatJobAloneAndIsReplaced) {
