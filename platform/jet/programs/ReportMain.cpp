@@ -4,9 +4,12 @@
 //
 //   calvenor-report design NAME PATH [ROWS]   one report, and the first ROWS rows of its record source
 //   calvenor-report all PATH                  every report, in catalogue order
+//   calvenor-report modules PATH              the database's Visual Basic modules, one line each
+//   calvenor-report module NAME PATH          one module's source
 //   -> report  NAME                    before each report's lines
+//      module  NAME                    before each module's lines
 //      text  LINE                      one line of its description
-//      end  COUNT                      COUNT reports came before
+//      end  COUNT                      COUNT reports or modules came before
 //   or error  MESSAGE                  a message for the user
 
 #include <glib.h>  // mdbtools.h includes it inside extern "C"
@@ -15,23 +18,31 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <map>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "base/AsciiCase.h"
 #include "platform/jet/design/DesignDescription.h"
 #include "platform/jet/design/DesignError.h"
 #include "platform/jet/design/ReportDesignReader.h"
 #include "platform/jet/process/HelperProcess.h"
 #include "platform/jet/process/LineProtocol.h"
+#include "platform/jet/query/CodeFunctions.h"
+#include "platform/jet/query/Parameters.h"
 #include "platform/jet/query/RecordSource.h"
 #include "platform/jet/tables/PageFile.h"
 #include "platform/jet/tables/ReportStorage.h"
+#include "platform/jet/vba/Parser.h"
 
 namespace {
 
 using platform::jet::joinFields;
 using platform::jet::design::DesignError;
+namespace design = platform::jet::design;
+namespace vba = platform::jet::vba;
 
 [[noreturn]] void answer(const std::string& result, int exitCode) {
     platform::jet::helper::writeResult(result);
@@ -65,6 +76,194 @@ std::string rowsOf(MdbHandle* mdb, const std::string& recordSource, std::size_t 
     return result;
 }
 
+// A procedure of the database's code, where it is.
+struct CodePlace {
+    std::string module, name;
+    int line = 0;
+};
+
+std::string placeText(const CodePlace& place) {
+    return place.name + " (" + place.module + ", line " + std::to_string(place.line) + ")";
+}
+
+// The functions expressions can call (the standard modules' Public ones and the report's own), by
+// lower-case name, and the procedures of the report's own module.
+struct ReportCode {
+    std::map<std::string, CodePlace> functions, ownProcedures;
+    const design::CodeModule* ownModule = nullptr;
+};
+
+ReportCode codeOfReport(const std::vector<design::CodeModule>& modules, const std::string& report) {
+    ReportCode code;
+    for (const auto& module : modules) {
+        const bool own = !module.standard && base::equalIgnoringCase(module.name, "Report_" + report);
+        if (!module.standard && !own) continue;
+        if (own) code.ownModule = &module;
+        const vba::Module parsed = vba::parseModule(module.name, module.source);
+        for (const auto& procedure : parsed.procedures) {
+            const CodePlace place{module.name, procedure->name, procedure->line};
+            const std::string key = base::lowerAscii(procedure->name);
+            if (own) code.ownProcedures.emplace(key, place);
+            if (procedure->kind == "function" && (own || !procedure->isPrivate))
+                code.functions.emplace(key, place);
+        }
+    }
+    return code;
+}
+
+// The names an expression calls: a name followed by "(", outside strings, dates and [bracketed] names.
+std::set<std::string> calledNames(const std::string& expression) {
+    std::set<std::string> names;
+    for (std::size_t at = 0; at < expression.size();) {
+        const char c = expression[at];
+        const auto closing = [&](char end) {
+            const std::size_t found = expression.find(end, at + 1);
+            return found == std::string::npos ? expression.size() : found + 1;
+        };
+        if (c == '"' || c == '\'') {
+            at = closing(c);
+        } else if (c == '[') {
+            at = closing(']');
+        } else if (std::isalpha(static_cast<unsigned char>(c)) || c == '_') {
+            const std::size_t start = at;
+            while (at < expression.size() &&
+                   (std::isalnum(static_cast<unsigned char>(expression[at])) || expression[at] == '_'))
+                ++at;
+            std::size_t next = at;
+            while (next < expression.size() && expression[next] == ' ') ++next;
+            if (next < expression.size() && expression[next] == '(')
+                names.insert(base::lowerAscii(expression.substr(start, at - start)));
+        } else {
+            ++at;
+        }
+    }
+    return names;
+}
+
+// The query engine's questions about functions it lacks, answered yes for the code's and noted: which
+// of them a record source (and the saved queries under it) calls.
+class CalledFunctions : public platform::jet::query::CodeFunctions {
+  public:
+    explicit CalledFunctions(const std::map<std::string, CodePlace>& functions) : functions_(functions) {}
+    bool has(std::string_view name) const override {
+        const std::string key = base::lowerAscii(std::string(name));
+        if (!functions_.count(key)) return false;
+        called.insert(key);
+        return true;
+    }
+    std::optional<platform::jet::query::Value> call(
+        std::string_view, const std::vector<platform::jet::query::Value>&) override {
+        return std::nullopt;
+    }
+    mutable std::set<std::string> called;
+
+  private:
+    const std::map<std::string, CodePlace>& functions_;
+};
+
+void addControlTexts(const std::vector<design::Control>& controls,
+                     std::vector<std::pair<std::string, std::string>>& texts) {
+    for (const auto& control : controls) {
+        if (!control.controlSource.empty())
+            texts.emplace_back(
+                std::string(design::controlKindName(control.kind)) + " \"" + control.name + "\"",
+                control.controlSource);
+        addControlTexts(control.children, texts);
+    }
+}
+
+// What code the report runs: its event properties with the procedures or macros they name, the event
+// procedures no property names (Access never runs them), and the module functions its record source,
+// groups, controls and events call.
+std::vector<std::string> reportCodeLines(MdbHandle* mdb, platform::jet::helper::ReportStorage& storage,
+                                         const std::string& name, const design::ReportDesign& report) {
+    std::vector<std::string> lines;
+    std::vector<design::CodeModule> modules;
+    try {
+        modules = storage.modules();
+        for (const auto& problem : storage.moduleProblems()) lines.push_back("code: " + problem);
+    } catch (const DesignError& error) {
+        return {std::string("code: ") + error.what()};
+    }
+    const ReportCode code = codeOfReport(modules, name);
+    if (code.ownModule)
+        lines.push_back("code module \"" + code.ownModule->name + "\" with " +
+                        std::to_string(code.ownProcedures.size()) + " procedures");
+
+    struct Event {
+        std::string object, event, value;
+    };
+    std::vector<Event> events;
+    for (const auto& [event, value] : {std::pair{"Open", &report.onOpen},
+                                       {"Close", &report.onClose},
+                                       {"NoData", &report.onNoData},
+                                       {"Page", &report.onPage},
+                                       {"Activate", &report.onActivate}})
+        events.push_back({"Report", event, *value});
+    for (const auto& section : report.sections)
+        for (const auto& [event, value] : {std::pair{"Format", &section.onFormat},
+                                           {"Print", &section.onPrint},
+                                           {"Retreat", &section.onRetreat},
+                                           {"Paint", &section.onPaint}})
+            events.push_back({section.name, event, *value});
+
+    std::vector<std::pair<std::string, std::string>> texts;  // where, expression
+    std::set<std::string> named;                             // event procedures the design names
+    for (const auto& [object, event, value] : events) {
+        if (value.empty()) continue;
+        const std::string property = "event " + object + ".On" + event + ": ";
+        const std::string procedure = object + "_" + event;
+        if (base::equalIgnoringCase(value, "[Event Procedure]")) {
+            named.insert(base::lowerAscii(procedure));
+            const auto found = code.ownProcedures.find(base::lowerAscii(procedure));
+            lines.push_back(property + (found != code.ownProcedures.end()
+                                            ? "runs " + placeText(found->second)
+                                            : "[Event Procedure], but the report's module has no " +
+                                                  procedure + " (Access runs nothing)"));
+        } else if (base::equalIgnoringCase(value, "[Embedded Macro]")) {
+            lines.push_back(property + "runs its embedded macro");
+        } else if (value[0] == '=') {
+            lines.push_back(property + "evaluates " + value);
+            texts.emplace_back("event " + object + ".On" + event, value);
+        } else {
+            lines.push_back(property + "runs the macro \"" + value + "\"");
+        }
+    }
+    for (const auto& [key, place] : code.ownProcedures) {
+        const auto separator = place.name.find('_');
+        if (separator == std::string::npos || named.count(key)) continue;
+        const std::string object = place.name.substr(0, separator), event = place.name.substr(separator + 1);
+        const bool isEvent = std::any_of(events.begin(), events.end(), [&](const Event& e) {
+            return base::equalIgnoringCase(e.object, object) && base::equalIgnoringCase(e.event, event);
+        });
+        if (isEvent)
+            lines.push_back("event procedure " + placeText(place) + " is named by no event property");
+    }
+
+    if (code.functions.empty()) return lines;
+    for (std::size_t level = 0; level < report.groups.size(); ++level)
+        texts.emplace_back("group " + std::to_string(level), report.groups[level].expression);
+    for (const auto& section : report.sections) addControlTexts(section.controls, texts);
+    std::map<std::string, std::vector<std::string>> callers;  // by function
+    if (!report.recordSource.empty()) {
+        CalledFunctions recorder(code.functions);
+        try {
+            platform::jet::query::recordSourceParameters(mdb, report.recordSource, {}, &recorder);
+        } catch (const std::exception&) {  // what it called before it stopped is still known
+        }
+        for (const auto& function : recorder.called) callers[function].push_back("the record source");
+    }
+    for (const auto& [where, expression] : texts)
+        for (const auto& function : calledNames(expression))
+            if (code.functions.count(function)) callers[function].push_back(where);
+    for (const auto& [function, where] : callers) {
+        std::string line = "calls " + placeText(code.functions.at(function)) + " from ";
+        for (std::size_t i = 0; i < where.size(); ++i) line += (i ? ", " : "") + where[i];
+        lines.push_back(line);
+    }
+    return lines;
+}
+
 std::string describedReport(MdbHandle* mdb, platform::jet::helper::ReportStorage& storage,
                             const std::string& name, std::size_t rows) {
     const auto design = platform::jet::design::decodeReportDesign(storage.designBlob(name),
@@ -72,17 +271,30 @@ std::string describedReport(MdbHandle* mdb, platform::jet::helper::ReportStorage
     std::string result = joinFields({"report", name});
     std::istringstream lines(platform::jet::design::describeReportDesign(design));
     for (std::string line; std::getline(lines, line);) result += joinFields({"text", line});
+    for (const auto& line : reportCodeLines(mdb, storage, name, design)) result += joinFields({"text", line});
     if (rows > 0) result += rowsOf(mdb, design.recordSource, rows);
     return result;
 }
 
-[[noreturn]] void describe(const char* path, const char* report, std::size_t rows) {
+// Opens the file's report storage and answers with what the call gives: the lines and how many reports or
+// modules they describe.
+template <typename Call>
+[[noreturn]] void answerFor(const char* path, Call call) {
     auto file = platform::jet::helper::PageFile::open(path);
     if (!file) fail("The file is not a database file that can be read.");
     MdbHandle* mdb = mdb_open(path, MDB_NOFLAGS);
     if (!mdb) fail("The file is not a database file that can be read.");
     try {
         platform::jet::helper::ReportStorage storage(mdb, *file);
+        const auto [result, count] = call(mdb, storage);
+        answer(result + joinFields({"end", std::to_string(count)}), 0);
+    } catch (const DesignError& error) {
+        fail(error.what());
+    }
+}
+
+[[noreturn]] void describe(const char* path, const char* report, std::size_t rows) {
+    answerFor(path, [&](MdbHandle* mdb, platform::jet::helper::ReportStorage& storage) {
         std::string result;
         std::size_t count = 0;
         if (report) {
@@ -94,10 +306,42 @@ std::string describedReport(MdbHandle* mdb, platform::jet::helper::ReportStorage
                 ++count;
             }
         }
-        answer(result + joinFields({"end", std::to_string(count)}), 0);
-    } catch (const DesignError& error) {
-        fail(error.what());
-    }
+        return std::pair{result, count};
+    });
+}
+
+// Each module with its kind, size and procedures; or, with a name, that module's source line by line.
+[[noreturn]] void describeModules(const char* path, const char* wanted) {
+    answerFor(path, [&](MdbHandle*, platform::jet::helper::ReportStorage& storage) {
+        std::string result;
+        std::size_t count = 0;
+        for (const auto& module : storage.modules()) {
+            if (wanted && !base::equalIgnoringCase(module.name, wanted)) continue;
+            result += joinFields({"module", module.name});
+            ++count;
+            if (wanted) {
+                std::istringstream lines(module.source);
+                for (std::string line; std::getline(lines, line);) {
+                    if (!line.empty() && line.back() == '\r') line.pop_back();
+                    result += joinFields({"text", line});
+                }
+                continue;
+            }
+            const vba::Module parsed = vba::parseModule(module.name, module.source);
+            std::string procedures;
+            for (const auto& procedure : parsed.procedures)
+                procedures += (procedures.empty() ? ": " : ", ") + procedure->name;
+            result += joinFields({"text", std::string(module.standard ? "standard" : "class or document") +
+                                              " module, " + std::to_string(module.source.size()) +
+                                              " bytes, " + std::to_string(parsed.procedures.size()) +
+                                              " procedures" + procedures});
+            for (const auto& problem : parsed.problems)
+                result += joinFields({"text", "  not understood: " + problem});
+        }
+        for (const auto& problem : storage.moduleProblems()) result += joinFields({"text", problem});
+        if (wanted && count == 0) fail(std::string("The database has no module named ") + wanted + ".");
+        return std::pair{result, count};
+    });
 }
 
 // A row count as given; 0 for text that is not one.
@@ -114,5 +358,7 @@ int main(int argc, char** argv) {
     if ((argc == 4 || argc == 5) && std::strcmp(argv[1], "design") == 0)
         describe(argv[3], argv[2], argc == 5 ? rowCount(argv[4]) : 0);
     if (argc == 3 && std::strcmp(argv[1], "all") == 0) describe(argv[2], nullptr, 0);
-    fail("usage: calvenor-report design NAME PATH [ROWS] | all PATH");
+    if (argc == 3 && std::strcmp(argv[1], "modules") == 0) describeModules(argv[2], nullptr);
+    if (argc == 4 && std::strcmp(argv[1], "module") == 0) describeModules(argv[3], argv[2]);
+    fail("usage: calvenor-report design NAME PATH [ROWS] | all PATH | modules PATH | module NAME PATH");
 }

@@ -19,9 +19,10 @@ struct ToolRun {
     std::string output;  // stdout and stderr
 };
 
-ToolRun describe(const std::string& report, const std::string& database, const std::string& password = "") {
+ToolRun describe(const std::string& report, const std::string& database, const std::string& password = "",
+                 const std::string& option = "") {
     const std::string command = "CALVENOR_PASSWORD='" + password + "' '" + CALVENOR_HELPER_DIR +
-                                "/calvenor-describe' '" + report + "' '" + database + "' 2>&1";
+                                "/calvenor-describe' " + option + " '" + report + "' '" + database + "' 2>&1";
     FILE* pipe = ::popen(command.c_str(), "r");
     ToolRun run{-1, {}};
     if (!pipe) return run;
@@ -90,6 +91,44 @@ TEST(DescribeTool, RefusesWhatItCannotDescribeWithAMessage) {
         const ToolRun run = describe(c.report, c.file);
         EXPECT_NE(run.exitCode, 0);
         EXPECT_NE(run.output.find(c.message), std::string::npos) << run.output;
+    }
+}
+
+// What code a report runs, read against the modules' sources and the designs' event properties.
+TEST(DescribeTool, ShowsTheCodeAReportRunsAndTheModulesSources) {
+    struct Case {
+        const char* file;
+        const char* option;
+        const char* report;
+        const char* line;
+    };
+    const Case cases[] = {
+        {"reports/insideout-ch8-reports-jet4.mdb", "", "rptGroupBySpecialTurnoverRanges",
+         "calls modRPT_GetTORange (modRpt, line 18) from group 0, TextBox \"Field29\"\n"},
+        {"northwind-jet4.mdb", "", "Sales by Year",
+         "event GroupFooter1.OnRetreat: runs GroupFooter1_Retreat (Report_Sales by Year, line 39)\n"},
+        {"northwind-jet4.mdb", "", "Sales Totals by Amount",
+         "event Detail.OnFormat: runs the macro \"Sales Totals by Amount.Show Break\"\n"},
+        // A property naming a procedure the module lacks; a function reached through the record source's
+        // query.
+        {"reports/access-examples-vba-ace12.accdb", "", "803_Object_Calendar_List_rpt",
+         "event secDetail.OnPrint: [Event Procedure], but the report's module has no secDetail_Print"},
+        {"reports/access-examples-vba-ace12.accdb", "", "803_Object_Calendar_List_rpt",
+         "calls StartOfWeek (modDate, line 342) from the record source\n"},
+        {"reports/esis-jet3.mdb", "", "Order Products",
+         "event Report.OnOpen: runs Report_Open (Report_Order Products, line 11)\n"},
+        {"reports/insideout-ch8-reports-jet4.mdb", "--module", "modrpt",
+         "\nPublic Function modRPT_GetTORange(ByVal varTurnover As Variant _\n"},
+        {"reports/insideout-ch8-reports-jet4.mdb", "", "--modules",
+         "module \"modRpt\"\nstandard module, 2578 bytes, 3 procedures: modRPT_GetTORange, "},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.file) + " " + c.report);
+        const std::string file = test_support::testDataFile(c.file).string();
+        if (!std::filesystem::exists(file)) continue;
+        const ToolRun run = describe(c.report, file, "", c.option);
+        EXPECT_EQ(run.exitCode, 0) << run.output;
+        EXPECT_NE(run.output.find(c.line), std::string::npos) << run.output;
     }
 }
 
