@@ -738,3 +738,56 @@ TEST(ReportDesigns, DamagedMacrosAreClearErrors) {
         }
     }
 }
+
+// A macro of one SetValue row as Access stores it: one-byte text (Access 97) or UTF-16.
+std::vector<std::uint8_t> oneRowMacro(bool utf16, const std::vector<std::pair<int, std::string>>& strings) {
+    std::vector<std::uint8_t> bytes(4 + 28, 0);
+    const auto u16 = [&](std::uint16_t value) {
+        bytes.push_back(static_cast<std::uint8_t>(value));
+        bytes.push_back(static_cast<std::uint8_t>(value >> 8));
+    };
+    u16(0);  // the header's block, empty
+    std::vector<std::uint16_t> offsets(13, 0xFFFF);  // comment, condition, name, ten arguments
+    std::vector<std::uint8_t> block;
+    for (const auto& [field, text] : strings) {
+        offsets[static_cast<std::size_t>(field)] = static_cast<std::uint16_t>(block.size());
+        for (unsigned char c : text) {  // Latin-1 text, as one byte or one UTF-16 unit
+            block.push_back(c);
+            if (utf16) block.push_back(0);
+        }
+        block.insert(block.end(), utf16 ? 2 : 1, 0);
+    }
+    for (std::uint16_t field : {0, macro_action::kSetValue, 3, 0xFFFF}) u16(field);
+    for (std::uint16_t offset : offsets) u16(offset);
+    u16(static_cast<std::uint16_t>(block.size()));
+    bytes.insert(bytes.end(), block.begin(), block.end());
+    u16(0);
+    return bytes;
+}
+
+TEST(ReportDesigns, MacroRowsReadInBothTextForms) {
+    const std::vector<std::pair<int, std::string>> strings = {
+        {2, "Gr\xF6\xDF" "e"}, {1, "..."}, {0, "note"}, {3, "[A]"}, {5, "=1"}};
+    for (const bool utf16 : {false, true}) {
+        SCOPED_TRACE(utf16);
+        const auto bytes = oneRowMacro(utf16, strings);
+        const Macro macro = parseMacro(bytes, utf16);
+        ASSERT_EQ(macro.rows.size(), 1u);
+        const MacroRow& row = macro.rows[0];
+        EXPECT_EQ(row.action, macro_action::kSetValue);
+        EXPECT_EQ(row.row, 3);
+        EXPECT_EQ(row.name, "Gr\xC3\xB6\xC3\x9F" "e");
+        EXPECT_EQ(row.condition, "...");
+        EXPECT_EQ(row.comment, "note");
+        EXPECT_EQ(row.arguments, (std::vector<std::string>{"[A]", "", "=1"})) << "a gap stays in its place";
+        // The last text left without its NUL, or the comment's offset past the block.
+        const std::size_t unit = utf16 ? 2 : 1, blockLength = 68, commentOffset = 42;
+        auto unterminated = bytes;
+        unterminated.erase(unterminated.end() - 2 - static_cast<std::ptrdiff_t>(unit), unterminated.end() - 2);
+        unterminated[blockLength] = static_cast<std::uint8_t>(unterminated[blockLength] - unit);
+        EXPECT_THROW(parseMacro(unterminated, utf16), DesignError);
+        auto outside = bytes;
+        outside[commentOffset] = 0xF0;
+        EXPECT_THROW(parseMacro(outside, utf16), DesignError);
+    }
+}
