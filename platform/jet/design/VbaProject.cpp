@@ -200,7 +200,7 @@ VbaProject readVbaProject(
             budget -= std::min(budget, source.size());
             project.modules.push_back({entry.name, entry.standard, std::move(source)});
         } catch (const DesignError& error) {
-            project.problems.push_back("The module " + entry.name + " cannot be read: " + error.what());
+            project.problems.push_back("The module " + entry.name + " is left out. " + error.what());
         }
     }
     return project;

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdint>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <map>
 #include <string>
 #include <vector>
@@ -235,6 +237,32 @@ TEST(VbaProject, TheRealFilesModulesAllRead) {
         ASSERT_NE(found, modules.end()) << c.module;
         EXPECT_NE(found->source.find(c.line), std::string::npos) << found->source;
     }
+}
+
+// A module whose text is damaged in the file is left out and named; the others still read.
+TEST(VbaProject, ADamagedModuleInARealFileIsLeftOutAndNamed) {
+    const std::string original =
+        test_support::testDataFile("reports/insideout-ch8-reports-jet4.mdb").string();
+    if (!std::filesystem::exists(original)) GTEST_SKIP() << "no insideout-ch8-reports-jet4.mdb";
+    std::ifstream in(original, std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(in)), {});
+    // modRpt's compressed text: its container's signature, a chunk header, "Attr".
+    const auto at = bytes.find("\x01\xc7\xb4\x00\x41\x74\x74\x72");
+    ASSERT_NE(at, std::string::npos);
+    bytes[at] = '\x02';
+    test_support::TemporaryFolder folder;
+    const std::string copy = folder / "damaged.mdb";
+    std::ofstream(copy, std::ios::binary) << bytes;
+
+    platform::jet::helper::PageFile file(*platform::jet::helper::PageFile::open(copy.c_str()));
+    platform::jet::helper::ScopedMdb mdb(mdb_open(copy.c_str(), MDB_NOFLAGS));
+    platform::jet::helper::ReportStorage storage(mdb.get(), file);
+    EXPECT_EQ(storage.modules().size(), 16u);
+    ASSERT_EQ(storage.moduleProblems().size(), 1u);
+    EXPECT_EQ(
+        storage.moduleProblems()[0],
+        "The module modRpt is left out. The database's Visual Basic project is damaged: a compressed text "
+        "does not start with its signature.");
 }
 
 }  // namespace
