@@ -77,15 +77,6 @@ const char* notWithText(int notWith) {
     return kTexts[notWith & 3];
 }
 
-void describeMacroRow(std::ostream& out, const MacroRow& row) {
-    if (row.action == macro_action::kNone) return;  // comments
-    out << "  row " << row.row << ' ' << macroActionName(row.action);
-    if (!row.name.empty()) out << " name=" << quoted(row.name);
-    if (!row.condition.empty()) out << " if=" << quoted(row.condition);
-    for (const auto& argument : row.arguments) out << ' ' << quoted(argument);
-    out << '\n';
-}
-
 }  // namespace
 
 std::string describeReportDesign(const ReportDesign& report) {
@@ -114,7 +105,8 @@ std::string describeReportDesign(const ReportDesign& report) {
         if (!text->empty()) out << "event " << event << '=' << quoted(*text) << '\n';
     for (const auto& [event, macro] : report.embeddedMacros) {
         out << "embedded macro " << quoted(event) << '\n';
-        for (const auto& row : macro.rows) describeMacroRow(out, row);
+        for (const auto& row : macro.rows)
+            if (const std::string line = describeMacroRow(row); !line.empty()) out << "  " << line << '\n';
     }
     for (const auto& level : report.groups) {
         out << "group " << quoted(level.expression) << (level.descending ? " descending" : " ascending")
@@ -144,6 +136,15 @@ std::string describeReportDesign(const ReportDesign& report) {
         for (const auto& control : section.controls) describeControl(out, control, 1);
     }
     return out.str();
+}
+
+std::string describeMacroRow(const MacroRow& row) {
+    if (row.action == macro_action::kNone) return "";
+    std::string line = "row " + std::to_string(row.row) + ' ' + macroActionName(row.action);
+    if (!row.name.empty()) line += " name=" + quoted(row.name);
+    if (!row.condition.empty()) line += " if=" + quoted(row.condition);
+    for (const auto& argument : row.arguments) line += ' ' + quoted(argument);
+    return line;
 }
 
 }  // namespace platform::jet::design

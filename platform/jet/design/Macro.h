@@ -1,9 +1,13 @@
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
+
+#include "base/AsciiCase.h"
 
 // A macro as Access stores it, named (a macro or a group of them) or embedded in a design's event: the
 // rows of its design grid, blank rows left out. One binary layout in every version: one-byte text in
@@ -74,6 +78,20 @@ struct MacroRow {
 struct Macro {
     std::vector<MacroRow> rows;
 };
+
+// The rows an event naming the macro runs: with no name, from the first row to the next named one (a
+// group run whole runs its first macro, a macro without names all of it); with a name, from the row
+// so named (letter case ignored) to the next named row. Empty when no row has the name.
+inline std::span<const MacroRow> macroRows(const Macro& macro, std::string_view name) {
+    std::size_t first = 0;
+    if (!name.empty()) {
+        while (first < macro.rows.size() && !base::equalIgnoringCase(macro.rows[first].name, name)) ++first;
+        if (first == macro.rows.size()) return {};
+    }
+    std::size_t end = first + 1;
+    while (end < macro.rows.size() && macro.rows[end].name.empty()) ++end;
+    return std::span(macro.rows).subspan(first, std::min(end, macro.rows.size()) - first);
+}
 
 // Reads a stored macro: utf16 for Access 2000 and later, else one-byte text in the character set (an
 // iconv name). Every offset is checked; a damaged macro throws DesignError saying where.

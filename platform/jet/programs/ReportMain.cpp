@@ -19,6 +19,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <map>
+#include <optional>
 #include <set>
 #include <sstream>
 #include <string>
@@ -35,6 +36,7 @@
 #include "platform/jet/query/RecordSource.h"
 #include "platform/jet/tables/PageFile.h"
 #include "platform/jet/tables/ReportStorage.h"
+#include "platform/jet/vba/MacroRunner.h"
 #include "platform/jet/vba/Parser.h"
 
 namespace {
@@ -172,6 +174,28 @@ void addControlTexts(const std::vector<design::Control>& controls,
     }
 }
 
+// The rows of the named macro an event runs, indented below it; or why it has none.
+void addMacroLines(platform::jet::helper::ReportStorage& storage, const std::string& event,
+                   std::vector<std::string>& lines) {
+    const auto reference = platform::jet::vba::macroReference(event);
+    std::optional<design::Macro> macro;
+    try {
+        macro = storage.macro(reference.macro, platform::jet::helper::jet3Charset());
+    } catch (const DesignError& error) {
+        lines.push_back(std::string("  ") + error.what());
+        return;
+    }
+    if (!macro) {
+        lines.push_back("  the database has no macro \"" + reference.macro + "\"");
+        return;
+    }
+    const auto rows = design::macroRows(*macro, reference.name);
+    if (rows.empty() && !reference.name.empty())
+        lines.push_back("  the macro \"" + reference.macro + "\" has no macro \"" + reference.name + "\"");
+    for (const auto& row : rows)
+        if (const std::string line = design::describeMacroRow(row); !line.empty()) lines.push_back("  " + line);
+}
+
 // What code the report runs: its event properties with the procedures or macros they name, the event
 // procedures no property names (Access never runs them), and the module functions its record source,
 // groups, controls and events call.
@@ -227,6 +251,7 @@ std::vector<std::string> reportCodeLines(MdbHandle* mdb, platform::jet::helper::
             texts.emplace_back("event " + object + ".On" + event, value);
         } else {
             lines.push_back(property + "runs the macro \"" + value + "\"");
+            addMacroLines(storage, value, lines);
         }
     }
     for (const auto& [key, place] : code.ownProcedures) {

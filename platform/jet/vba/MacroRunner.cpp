@@ -2,7 +2,6 @@
 
 #include <cstddef>
 
-#include "base/AsciiCase.h"
 #include "platform/jet/vba/Values.h"
 
 namespace platform::jet::vba {
@@ -33,16 +32,15 @@ MacroReference macroReference(std::string_view eventText) {
 
 MacroRun MacroRunner::run(const design::Macro& macro, std::string_view name, const std::string& label) {
     MacroRun result;
-    std::size_t first = 0;
-    if (!name.empty()) {
-        while (first < macro.rows.size() && !base::equalIgnoringCase(macro.rows[first].name, name)) ++first;
-        if (first == macro.rows.size()) return result;
+    const auto rows = design::macroRows(macro, name);
+    if (rows.empty()) {
+        result.found = name.empty();  // a whole macro without rows runs nothing
+        result.completed = result.found;
+        return result;
     }
     result.found = true;
     bool holds = true;  // the last condition, for "..."
-    for (std::size_t i = first; i < macro.rows.size(); ++i) {
-        const MacroRow& row = macro.rows[i];
-        if (i != first && !row.name.empty()) break;  // the group's next macro
+    for (const MacroRow& row : rows) {
         const std::string actionName = design::macroActionName(row.action);
         const auto stop = [&](const std::string& reason) {
             result.stoppedAt = label + " stops at row " + std::to_string(row.row) +
