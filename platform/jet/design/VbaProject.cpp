@@ -16,6 +16,7 @@ constexpr std::uint8_t kContainerSignature = 1;
 constexpr std::size_t kChunkBytes = 4096;
 constexpr std::uint16_t kChunkSignature = 3, kChunkCompressed = 0x8000;
 constexpr std::size_t kModuleContainerHeader = 8;
+constexpr std::size_t kMaxModules = 32768;  // as many objects as a database can hold
 
 // The dir stream's record ids used here.
 enum : std::uint16_t {
@@ -103,6 +104,7 @@ VbaDirectory readVbaDirectory(std::span<const std::uint8_t> dir) {
     std::optional<std::string> unicodeName, unicodeStream;
     const auto finishModule = [&] {
         if (!module) return;
+        if (directory.modules.size() == kMaxModules) damaged("it lists more modules than a database holds");
         if (unicodeName && !unicodeName->empty()) module->name = *unicodeName;
         if (unicodeStream && !unicodeStream->empty()) module->streamName = *unicodeStream;
         directory.modules.push_back(std::move(*module));

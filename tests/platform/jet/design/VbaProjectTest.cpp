@@ -170,7 +170,14 @@ TEST(VbaProject, TheDirListsModulesAndTheirStreams) {
     ASSERT_EQ(project.problems.size(), 1u);
     EXPECT_NE(project.problems[0].find("Report_Sales"), std::string::npos);
 
-    // A record running past the end, and a damaged dir, are errors.
+    // A record running past the end, a list of more modules than a database holds, and a damaged dir, are
+    // errors.
+    Bytes many;
+    for (int i = 0; i <= 32768; ++i) {
+        addRecord(many, 0x0019, bytesOf("m"));
+        addRecord(many, 0x002B, {});
+    }
+    EXPECT_THROW(readVbaDirectory(many), DesignError);
     dir.resize(dir.size() - 8);
     addRecord(dir, 0x0019, bytesOf("x"), 1000);
     EXPECT_THROW(readVbaDirectory(dir), DesignError);
