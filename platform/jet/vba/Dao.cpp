@@ -37,7 +37,10 @@ class Field : public Object {
     Field(std::shared_ptr<Recordset> rows, std::size_t column) : rows_(std::move(rows)), column_(column) {}
     std::string typeName() const override { return "Field"; }
     std::optional<Variant> get(std::string_view name, const std::vector<Variant>&) override;
-    bool set(std::string_view, const std::vector<Variant>&, const Variant&) override { return false; }
+    bool set(std::string_view name, const std::vector<Variant>&, const Variant&) override {
+        if (base::equalIgnoringCase(name, "Value")) throw SkippedCall{"a recordset's field written"};
+        return false;
+    }
     std::optional<Value> defaultValue() override;
 
   private:
@@ -61,6 +64,8 @@ class Recordset : public Object, public std::enable_shared_from_this<Recordset> 
             return Variant();
         }
         open();
+        if (n == "addnew" || n == "edit" || n == "update" || n == "delete" || n == "cancelupdate")
+            throw SkippedCall{"Recordset." + std::string(name) + " writes to the database"};
         const auto size = static_cast<std::int64_t>(rows_.rows.size());
         if (n == "eof") return Variant(Value(size == 0 || at_ >= size));
         if (n == "bof") return Variant(Value(size == 0 || at_ < 0));
@@ -90,6 +95,7 @@ class Recordset : public Object, public std::enable_shared_from_this<Recordset> 
         return std::nullopt;
     }
     bool set(std::string_view, const std::vector<Variant>&, const Variant&) override { return false; }
+    bool setItem(const Variant&, const Variant&) override { throw SkippedCall{"a recordset's field written"}; }
 
     // rs(0), rs("Name"), rs!Name: the field.
     std::optional<Variant> item(const Variant& key) override {
@@ -205,10 +211,11 @@ class QueryDefs : public Object {
         return std::nullopt;
     }
     bool set(std::string_view, const std::vector<Variant>&, const Variant&) override { return false; }
+    // A query whose SQL is not known here stops the code rather than pass for one the database lacks.
     std::optional<Variant> item(const Variant& key) override {
         const std::string name = toText(key);
         if (auto sql = database_.querySql(name)) return Variant::of(std::make_shared<QueryDef>(name, *sql));
-        raise(kItemNotFound);
+        return std::nullopt;
     }
 
   private:
@@ -222,6 +229,8 @@ class Database : public Object {
     std::optional<Variant> get(std::string_view name, const std::vector<Variant>& arguments) override {
         const std::string n = lowerAscii(name);
         if (n == "close") return Variant();
+        if (n == "execute" || n == "createquerydef" || n == "createtabledef" || n == "createrelation")
+            throw SkippedCall{"Database." + std::string(name) + " writes to the database"};
         if (n == "name") {
             if (auto path = database_.filePath()) return Variant(Value(*path));
             return std::nullopt;

@@ -2,8 +2,8 @@
 
 // DAO as report code reads it, over the host's DatabaseRows: CurrentDb (also DBEngine(0)(0)) with
 // OpenRecordset and QueryDefs(name).SQL, Recordsets walked forward and back, and CurrentProject's
-// Name, FullName and Path. Read-only: Execute, Edit, AddNew, Update, CreateQueryDef and the like are
-// no members, so code reaching them stops there rather than print what a changed database would.
+// Name, FullName and Path. Read-only: Execute, Edit, AddNew, Update, CreateQueryDef and a field
+// written are skipped and noted (a report's code writes logs and scratch tables, not what it prints).
 
 #include <memory>
 #include <string_view>

@@ -882,6 +882,9 @@ struct Interpreter::State {
                 note("\"" + s.source + "\" (line " + std::to_string(s.line) + ") skipped: " + skipped.what +
                      " reaches outside the report");
                 continue;
+            } catch (const SkippedCall& skipped) {
+                note("\"" + s.source + "\" (line " + std::to_string(s.line) + ") skipped: " + skipped.what);
+                continue;
             }
             if (flow == Flow::GoTo) {
                 const std::size_t at = findLabel(block, frame.label);
@@ -1338,6 +1341,8 @@ CallResult Interpreter::State::run(const Procedure& procedure, std::size_t modul
         stop("run-time error " + std::to_string(e.number) + ": " + e.description);
     } catch (const Skipped& e) {
         stop(e.what + " reaches outside the report");
+    } catch (const SkippedCall& e) {
+        stop(e.what);
     }
     if (nested) st.failure = outer;
     for (std::size_t i = 0; i < arguments.size(); ++i) {

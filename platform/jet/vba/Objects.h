@@ -66,6 +66,13 @@ class Object {
     virtual std::optional<std::vector<Variant>> elements() { return std::nullopt; }
 };
 
+// Thrown by an object for a call the report must not make, such as a write to the database: the
+// statement is skipped and noted ("Recordset.AddNew writes to the database"), as calls reaching outside
+// the report are.
+struct SkippedCall {
+    std::string what;
+};
+
 // A control of the report as its host keeps it. Properties are read and written by Access's names
 // (Visible, Value, Caption, ForeColor, BackColor, BackStyle, FontBold, FontItalic, Left, Top, Width,
 // Height, CanGrow, ...); none where the control has no such property.
@@ -162,7 +169,7 @@ class DatabaseRows {
     virtual ~DatabaseRows() = default;
     // The rows of a table, a saved query or SQL text.
     virtual query::RowSet rows(const std::string& source) = 0;
-    // A saved query's SQL; none when the database has no query so named.
+    // A saved query's SQL; none when it is not known (the code then stops there).
     virtual std::optional<std::string> querySql(const std::string& name) {
         (void)name;
         return std::nullopt;

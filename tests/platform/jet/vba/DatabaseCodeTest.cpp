@@ -198,9 +198,9 @@ INSTANTIATE_TEST_SUITE_P(
                    "True3021"},
         DaoProgram{"a saved query's SQL", " F = CurrentDb.QueryDefs(\"Big\").SQL",
                    "SELECT * FROM Orders WHERE Qty > 5;"},
-        DaoProgram{"writing stops the procedure", " CurrentDb.Execute \"DELETE * FROM Orders\"\n F = 1",
-                   "F stops at \"CurrentDb.Execute \"DELETE * FROM Orders\"\" (line 2): Database has no member "
-                   "Execute"},
+        DaoProgram{"writing is skipped", " CurrentDb.Execute \"DELETE * FROM Orders\"\n Set rs = CurrentDb.OpenRecordset(\"Orders\")\n"
+                   " rs.AddNew: rs!Qty = 1: rs.Update\n F = rs.RecordCount",
+                   "3"},
         DaoProgram{"a path not known stops rather than guess one", " F = CurrentProject.FullName",
                    "F stops at \"F = CurrentProject.FullName\" (line 2): CurrentProject has no member FullName"}),
     [](const auto& info) { return nameOf(info.param.behaviour); });
