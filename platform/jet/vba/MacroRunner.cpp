@@ -86,7 +86,10 @@ MacroRun MacroRunner::run(const design::Macro& macro, std::string_view name, con
                 std::string message = argumentOf(row, 0);
                 if (isExpression(message)) {
                     const CallResult shown = code_.evaluate(message);
-                    if (shown.completed) message = shown.value.isNull() ? "Null" : toText(Variant(shown.value));
+                    try {
+                        if (shown.completed) message = shown.value.isNull() ? "Null" : toText(Variant(shown.value));
+                    } catch (const RuntimeError&) {  // shown as written
+                    }
                 }
                 code_.note(label + ": MsgBox \"" + message + "\" answered OK");
                 break;

@@ -196,12 +196,5 @@ TEST(MacroRunner, ActionsRunOrAreNotedAndFailuresStopTheMacro) {
     EXPECT_EQ(toDouble(Variant(run.report.value("Out"))), 7) << "a failed row sets nothing";
 }
 
-TEST(MacroRunner, EventTextsNameAMacroOrOneOfAGroup) {
-    EXPECT_EQ(macroReference("Sales Totals by Amount.Hide Break").macro, "Sales Totals by Amount");
-    EXPECT_EQ(macroReference("Sales Totals by Amount.Hide Break").name, "Hide Break");
-    EXPECT_EQ(macroReference("Macro1").macro, "Macro1");
-    EXPECT_EQ(macroReference("Macro1").name, "");
-}
-
 }  // namespace
 }  // namespace platform::jet::vba
