@@ -299,6 +299,27 @@ class CurrentProject : public Object {
     DatabaseRows& database_;
 };
 
+class NoneOpen : public Object {
+  public:
+    explicit NoneOpen(bool forms) : forms_(forms) {}
+    std::string typeName() const override { return forms_ ? "Forms" : "Reports"; }
+    std::optional<Variant> get(std::string_view name, const std::vector<Variant>& arguments) override {
+        if (base::equalIgnoringCase(name, "Count")) return number(0);
+        if (base::equalIgnoringCase(name, "Item") && arguments.size() == 1) return item(arguments[0]);
+        return std::nullopt;
+    }
+    bool set(std::string_view, const std::vector<Variant>&, const Variant&) override { return false; }
+    std::optional<Variant> item(const Variant& key) override {
+        throw RuntimeError{forms_ ? 2450 : 2451, std::string("Microsoft Access can't find the ") +
+                                                     (forms_ ? "form '" : "report '") + toText(key) +
+                                                     "' referred to in a macro expression or Visual Basic code."};
+    }
+    std::optional<std::vector<Variant>> elements() override { return std::vector<Variant>{}; }
+
+  private:
+    bool forms_;
+};
+
 class Application : public Object {
   public:
     Application(DatabaseRows* database, ReportHost* report) : database_(database), report_(report) {}
@@ -306,6 +327,7 @@ class Application : public Object {
     std::optional<Variant> get(std::string_view name, const std::vector<Variant>& arguments) override {
         std::shared_ptr<Object> object = database_ ? daoObject(lowerAscii(name), *database_) : nullptr;
         if (!object && report_) object = report_->applicationObject(name);
+        if (!object) object = noneOpen(lowerAscii(name));
         if (!object) return std::nullopt;
         if (arguments.size() == 1) return object->item(arguments[0]);
         return Variant::of(object);
@@ -321,6 +343,11 @@ class Application : public Object {
 
 std::shared_ptr<Object> applicationObject(DatabaseRows* database, ReportHost* report) {
     return std::make_shared<Application>(database, report);
+}
+
+std::shared_ptr<Object> noneOpen(std::string_view name) {
+    if (name != "forms" && name != "reports") return nullptr;
+    return std::make_shared<NoneOpen>(name == "forms");
 }
 
 std::shared_ptr<Object> daoObject(std::string_view name, DatabaseRows& database) {

@@ -19,4 +19,8 @@ std::shared_ptr<Object> daoObject(std::string_view name, DatabaseRows& database)
 // members), anything else as the report's host answers it (Forms, Reports, ...).
 std::shared_ptr<Object> applicationObject(DatabaseRows* database, ReportHost* report);
 
+// Forms or Reports (a lower-case name) where the host opened none: each asked for by name is Access's
+// trappable error for one not open (2450, 2451); Count is 0. Null for other names.
+std::shared_ptr<Object> noneOpen(std::string_view name);
+
 }  // namespace platform::jet::vba

@@ -94,7 +94,12 @@ const std::unordered_map<std::string, Value>& constants() {
                  {"acviewdesign", 1},    {"acviewpreview", 2},     {"acdialog", 3},         {"acwindownormal", 0},
                  {"achidden", 1},        {"acicon", 2},            {"actextbox", 109},      {"aclabel", 100},
                  {"acrectangle", 101},   {"acline", 102},          {"accheckbox", 106},     {"accombobox", 111},
-                 {"acform", 2},          {"acreport", 3},          {"actable", 0},          {"acquery", 1}})
+                 {"acform", 2},          {"acreport", 3},          {"actable", 0},          {"acquery", 1},
+                 // DAO's, for OpenRecordset and Execute.
+                 {"dbopentable", 1},     {"dbopendynaset", 2},     {"dbopensnapshot", 4},   {"dbopenforwardonly", 8},
+                 {"dbopendynamic", 16},  {"dbdenywrite", 1},       {"dbdenyread", 2},       {"dbreadonly", 4},
+                 {"dbappendonly", 8},    {"dbfailonerror", 128},   {"dbseechanges", 512},   {"dbpessimistic", 2},
+                 {"dboptimistic", 3}})
             whole(name, v);
         return t;
     }();
@@ -561,12 +566,13 @@ struct Interpreter::State {
             if (vs.empty())
                 if (auto v = me->item(Value(original))) return *v;
         }
-        if (services.report)
-            if (auto object = services.report->applicationObject(original)) {
-                if (vs.size() == 1)
-                    if (auto v = object->item(vs[0])) return *v;
-                if (vs.empty()) return Variant::of(object);
-            }
+        std::shared_ptr<Object> object = services.report ? services.report->applicationObject(original) : nullptr;
+        if (!object) object = noneOpen(n);
+        if (object) {
+            if (vs.size() == 1)
+                if (auto v = object->item(vs[0])) return *v;
+            if (vs.empty()) return Variant::of(object);
+        }
         if (!parenthesized && args.empty() && !modules[frame->module].module.optionExplicit) {
             // A variable never declared: Empty, as modules without Option Explicit have it.
             auto slot = std::make_shared<Slot>();

@@ -185,8 +185,9 @@ INSTANTIATE_TEST_SUITE_P(
         DaoProgram{"a query's records count as reached, a table's all at once",
                    " Set rs = CurrentDb.OpenRecordset(\"SELECT * FROM Orders\")\n F = rs.RecordCount\n"
                    " rs.MoveLast\n F = F & rs.RecordCount & rs.AbsolutePosition\n"
-                   " F = F & CurrentDb.OpenRecordset(\"Orders\").RecordCount",
-                   "1323"},
+                   " F = F & CurrentDb.OpenRecordset(\"Orders\").RecordCount\n"
+                   " F = F & CurrentDb.OpenRecordset(\"Orders\", dbOpenDynaset).RecordCount",
+                   "13231"},
         DaoProgram{"fields by number and name, their count, names and values, backwards",
                    " Set rs = DBEngine(0)(0).OpenRecordset(\"Orders\")\n rs.MoveLast\n"
                    " F = rs.Fields.Count & rs(0) & rs.Fields(1).Name & rs.Fields(\"Qty\").Value\n"
@@ -201,6 +202,10 @@ INSTANTIATE_TEST_SUITE_P(
         DaoProgram{"writing is skipped", " CurrentDb.Execute \"DELETE * FROM Orders\"\n Set rs = CurrentDb.OpenRecordset(\"Orders\")\n"
                    " rs.AddNew: rs!Qty = 1: rs.Update\n F = rs.RecordCount",
                    "3"},
+        DaoProgram{"a form not open is error 2450, trapped as any",
+                   " On Error Resume Next\n Forms(\"Dialog\").Requery\n F = Err.Number & Forms.Count\n"
+                   " F = F & Forms!Dialog!Start",
+                   "24500"},
         DaoProgram{"a path not known stops rather than guess one", " F = CurrentProject.FullName",
                    "F stops at \"F = CurrentProject.FullName\" (line 2): CurrentProject has no member FullName"}),
     [](const auto& info) { return nameOf(info.param.behaviour); });
