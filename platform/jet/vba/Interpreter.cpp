@@ -344,6 +344,7 @@ struct Interpreter::State {
         case K::Call: return call(e, frame);
         case K::Unary: return unary(e.text, evaluate(*e.left, frame));
         case K::Binary: {
+            if (e.text == "between" || e.text == "in") return accessComparison(e, frame);
             const Variant a = evaluate(*e.left, frame);
             const Variant b = evaluate(*e.right, frame);
             Variant r = binary(e.text, a, b);
@@ -365,6 +366,17 @@ struct Interpreter::State {
         case K::Point: break;
         }
         throw Stopped{"a point where a value belongs"};
+    }
+
+    // x Between a And b, x In (a, b, ...): x read once; Null as the comparisons make it.
+    Variant accessComparison(const Expression& e, Frame* frame) {
+        const Variant x = evaluate(*e.left, frame);
+        const auto operand = [&](std::size_t i) { return evaluate(*e.arguments[i].value, frame); };
+        if (e.text == "between")
+            return binary("and", binary(">=", x, operand(0)), binary("<=", x, operand(1)));
+        Variant found = Value(false);
+        for (std::size_t i = 0; i < e.arguments.size(); ++i) found = binary("or", found, binary("=", x, operand(i)));
+        return found;
     }
 
     static Variant literal(const Expression& e) {

@@ -757,7 +757,7 @@ class Parser {
             if (word == "xor") return 3;
             if (word == "or") return 4;
             if (word == "and") return 5;
-            if (word == "like" || word == "is") return 7;
+            if (word == "like" || word == "is" || word == "between" || word == "in") return 7;
             if (word == "mod") return 10;
             return -1;
         }
@@ -778,12 +778,48 @@ class Parser {
             const int p = precedence(peek());
             if (p < 0 || p < minimum) return left;
             std::string op = lower(next().text);
+            if ((op == "is" && (isWord("Null") || (isWord("Not") && isWord("Null", 1)))) || op == "between" ||
+                op == "in") {
+                left = accessComparison(op, std::move(left));
+                continue;
+            }
             ExpressionPtr right = parseBinary(p + 1);
             auto node = make(Expression::Kind::Binary, op);
             node->left = std::move(left);
             node->right = std::move(right);
             left = std::move(node);
         }
+    }
+
+    // Access's own comparisons, as macros' conditions write them: "x Is [Not] Null" (IsNull, where VBA's Is
+    // compares objects only), "x Between a And b" and "x In (a, b, ...)", which VBA does not have. The last
+    // two keep their bounds or list as arguments, so that x is read once.
+    ExpressionPtr accessComparison(const std::string& op, ExpressionPtr operand) {
+        if (op == "is") {
+            const bool negated = accept("Not");
+            next();  // Null
+            auto test = make(Expression::Kind::Call);
+            test->left = make(Expression::Kind::Name, "IsNull");
+            test->flag = true;
+            test->arguments.push_back({std::move(operand), {}});
+            if (!negated) return test;
+            auto node = make(Expression::Kind::Unary, "not");
+            node->left = std::move(test);
+            return node;
+        }
+        auto node = make(Expression::Kind::Binary, op);
+        node->left = std::move(operand);
+        if (op == "between") {
+            node->arguments.push_back({parseBinaryAtLeast(6), {}});  // above And, which ends it
+            expectWord("And");
+            node->arguments.push_back({parseBinaryAtLeast(6), {}});
+            return node;
+        }
+        expectOperator("(");
+        do node->arguments.push_back({parseExpression(), {}});
+        while (acceptOperator(","));
+        expectOperator(")");
+        return node;
     }
 
     ExpressionPtr parseUnary() {

@@ -134,6 +134,10 @@ TEST(MacroRunner, ConditionsAndNamedMacrosChooseTheRows) {
         {{{"", "Null"}, {"", "..."}}, "", 0},
         {{{"", "[Out]=0"}, {"", "..."}, {"", "No"}}, "", 2},
         {{{"", "On And Yes"}, {"", "Off"}, {"", "..."}}, "", 1},
+        // Access's comparisons, with [Out] at 0 until a row sets it.
+        {{{"", "[Out] Is Not Null And Not [Out] Is Null"}, {"", "[Out] Is Null"}}, "", 1},
+        {{{"", "[Out] Between -1 And 1 And [Out]+1 Between 1 And 1"}, {"", "[Out] Between 2 And 3"}}, "", 1},
+        {{{"", "[Out] In (3, 0)"}, {"", "[Out] In (0, 2)"}, {"", "Null In (3)"}}, "", 1},
         {{{"A", ""}, {"B", ""}, {"", ""}}, "B", 3},
         {{{"A", ""}, {"", ""}, {"B", ""}}, "A", 2},
         {{{"A", ""}, {"B", ""}}, "", 1},  // a group run whole runs its first macro
