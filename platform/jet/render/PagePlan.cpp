@@ -55,10 +55,15 @@ Columns columnsOf(const design::ReportDesign& design, int printableWidth) {
 // Stops a plan that has run past kMostPages.
 struct PageLimitReached {};
 
+// How often one row's section may ask to come again (NextRecord False) before the plan moves on.
+constexpr int kMostRepeats = 1000;
+
 class Planner {
   public:
-    Planner(const design::ReportDesign& design, PrintableArea area, const SectionMeasure& measure)
+    Planner(const design::ReportDesign& design, PrintableArea area, const SectionMeasure& measure,
+            SectionEvents* events)
         : measure_(measure),
+          events_(events),
           columns_(columnsOf(design, area.width)),
           pageHeader_(findSection(design, SectionKind::PageHeader)),
           pageFooter_(findSection(design, SectionKind::PageFooter)),
@@ -70,11 +75,11 @@ class Planner {
     void start(const Section* reportHeader, const RowScope& all) {
         pages_.emplace_back();
         // The report header comes before the first page header; one that forces a new page stands alone.
-        if (printed(reportHeader)) {
+        if (const Section* header = printed(reportHeader) ? formatted(*reportHeader, all) : nullptr) {
             placing_ = SectionKind::ReportHeader;
-            placeAcross(*reportHeader, all, 0);
+            placeAcross(*reportHeader, *header, all, 0);
             placing_.reset();
-            if (reportHeader->forceNewPage >= 2) newPage();
+            if (header->forceNewPage >= 2) newPage();
         }
         if (!pageHeaderOnPage_) placePageHeader();
     }
@@ -87,22 +92,32 @@ class Planner {
     }
 
     // keptWith: the height that must fit below the section on its page (a group header kept with its
-    // group).
-    void place(const Section* section, const RowScope& scope, int keptWith = 0) {
-        if (!printed(section)) return;
+    // group). False when the section's code asks for the same row's section again.
+    bool place(const Section* designed, const RowScope& scope, int keptWith = 0) {
+        if (!printed(designed)) return true;
         // Only the headers of the groups the section belongs to repeat on the pages it starts.
         std::erase_if(repeats_, [&](const Repeat& repeat) {
             return scope.first < repeat.scope.first || scope.last > repeat.scope.last;
         });
-        if (breakPending_ || ((section->forceNewPage & 1) && bodyOnPage_)) newPage();
+        // A page a break ends starts (with its page header's events) before the next section formats.
+        if (breakPending_) newPage();
         breakPending_ = false;
+        const Section* section = formatted(*designed, scope);
+        const SectionEvents::Formatted asked = lastFormat_;
+        if (!section) return asked.nextRecord;
+        if ((section->forceNewPage & 1) && bodyOnPage_) newPage();
+        const std::size_t page = pages_.size();
+        const int top = top_;
         if (inColumns(*section))
             placeInColumn(*section, scope, keptWith);
         else
-            placeAcross(*section, scope, keptWith);
+            placeAcross(*designed, *section, scope, keptWith);
+        // Code that keeps the layout where it is has what follows print over this section.
+        if (!asked.moveLayout && page == pages_.size() && !inColumns(*section)) top_ = top;
         breakPending_ = breakPending_ || (section->forceNewPage & 2) != 0;
         if (section->kind == SectionKind::GroupHeader && section->repeatSection)
             repeats_.push_back({section, scope});
+        return asked.nextRecord;
     }
 
     std::vector<PlannedPage> finish() {
@@ -125,11 +140,21 @@ class Planner {
     // left off (a report's cover is designed to the whole page).
     int bottom() const { return height_ - (leftOff(pageFooterNotWith_, true) ? 0 : footerHeight_); }
 
+    // The section as its Format event leaves it; none where the event cancels it or hides it.
+    const Section* formatted(const Section& section, const RowScope& scope, int formatCount = 1) {
+        lastFormat_ = {&section};
+        if (!events_) return &section;
+        lastFormat_ = events_->format(section, scope, static_cast<int>(pages_.size()), formatCount);
+        return printed(lastFormat_.section) ? lastFormat_.section : nullptr;
+    }
+
     // A section across the page, split where it is taller than the room left on a page and at its
-    // page-break controls.
-    void placeAcross(const Section& section, const RowScope& scope, int keptWith) {
+    // page-break controls. designed: the section as designed, formatted again when it moves on to the
+    // next page.
+    void placeAcross(const Section& designed, const Section& formattedSection, const RowScope& scope, int keptWith) {
         closeColumns();
-        const SectionExtent extent = measure_(section, scope);
+        const Section* current = &formattedSection;
+        SectionExtent extent = measure_(*current, scope);
         if (extent.height <= 0) return;  // shrunk to nothing
         if (bodyOnPage_ &&
             std::find(extent.pageBreaks.begin(), extent.pageBreaks.end(), 0) != extent.pageBreaks.end())
@@ -138,6 +163,20 @@ class Planner {
         std::vector<int> breaks = extent.pageBreaks;
         std::sort(breaks.begin(), breaks.end());
         int offset = 0;
+        // Moving a section not yet begun on to the next page takes it back (Retreat) and formats it
+        // again there.
+        const auto moveOn = [&] {
+            const bool again = events_ && offset == 0;
+            if (again) events_->retreat(designed, scope);
+            newPage();
+            if (!again) return true;
+            current = formatted(designed, scope, 2);
+            if (!current) return false;
+            extent = measure_(*current, scope);
+            breaks = extent.pageBreaks;
+            std::sort(breaks.begin(), breaks.end());
+            return extent.height > 0;
+        };
         for (;;) {
             const auto next = std::upper_bound(breaks.begin(), breaks.end(), offset);
             const int end = next != breaks.end() ? std::min(*next, extent.height) : extent.height;
@@ -151,22 +190,22 @@ class Planner {
             const int room = bottom() - top_;
             // A section kept together (or a header kept with its group) that fits on a page of its own
             // moves there; any other prints what fits here.
-            if ((section.keepTogether || kept > 0) && end - offset + kept > room && bodyOnPage_ &&
+            if ((current->keepTogether || kept > 0) && end - offset + kept > room && bodyOnPage_ &&
                 end - offset + kept <= roomOnNewPage()) {
-                newPage();
+                if (!moveOn()) return;
                 continue;
             }
             int cut = end;
             if (end - offset > room) {
                 cut = cutAbove(extent, offset, offset + room);
                 if (cut <= offset && bodyOnPage_) {
-                    newPage();
+                    if (!moveOn()) return;
                     continue;
                 }
                 // Nothing whole fits even on a page of its own: cut through.
                 if (cut <= offset) cut = offset + std::max(room, kSmallestPart);
             }
-            addBand({&section, top_, scope, cut - offset, offset});
+            addBand({current, top_, scope, cut - offset, offset});
             top_ += cut - offset;
             offset = cut;
             if (offset >= extent.height) break;
@@ -272,6 +311,7 @@ class Planner {
             pages_.back().bands[static_cast<std::size_t>(pageHeaderBand_)].scope = band.scope;
         pageHeaderScopeOpen_ = false;
         pages_.back().bands.push_back(band);
+        if (events_) events_->print(pages_.back().bands.back(), static_cast<int>(pages_.size()));
         if (body) {
             bodyOnPage_ = true;
             columnRepeatsPending_ = false;
@@ -296,10 +336,13 @@ class Planner {
         pageHeaderOnPage_ = true;
         pageHeaderBand_ = -1;
         if (!printed(pageHeader_) || leftOff(pageHeaderNotWith_, true)) return;
+        const Section* header = formatted(*pageHeader_, lastScope_);
+        if (!header) return;
         pageHeaderBand_ = static_cast<int>(pages_.back().bands.size());
         pageHeaderScopeOpen_ = true;
-        pages_.back().bands.push_back({pageHeader_, top_, lastScope_, pageHeader_->height});
-        top_ += pageHeader_->height;
+        pages_.back().bands.push_back({header, top_, lastScope_, header->height});
+        if (events_) events_->print(pages_.back().bands.back(), static_cast<int>(pages_.size()));
+        top_ += header->height;
     }
 
     void finishPage() {
@@ -309,9 +352,12 @@ class Planner {
         if (pageHeaderBand_ >= 0 && leftOff(pageHeaderNotWith_, false))
             pages_.back().bands.erase(pages_.back().bands.begin() + pageHeaderBand_);
         pageHeaderBand_ = -1;
-        if (printed(pageFooter_) && !leftOff(pageFooterNotWith_, false))
-            pages_.back().bands.push_back(
-                {pageFooter_, std::max(top_, bottom()), lastScope_, pageFooter_->height});
+        const Section* footer =
+            printed(pageFooter_) && !leftOff(pageFooterNotWith_, false) ? formatted(*pageFooter_, lastScope_) : nullptr;
+        if (events_) events_->page(pages_.back(), static_cast<int>(pages_.size()));
+        if (!footer) return;
+        pages_.back().bands.push_back({footer, std::max(top_, bottom()), lastScope_, footer->height});
+        if (events_) events_->print(pages_.back().bands.back(), static_cast<int>(pages_.size()));
     }
 
     void newPage() {
@@ -327,6 +373,8 @@ class Planner {
     }
 
     SectionMeasure measure_;
+    SectionEvents* events_;
+    SectionEvents::Formatted lastFormat_;  // what the last Format event asked
     Columns columns_;
     const Section* pageHeader_;
     const Section* pageFooter_;
@@ -447,13 +495,13 @@ int pagesAcross(const design::ReportDesign& design, int printableWidth) {
 }
 
 std::vector<PlannedPage> planPages(const design::ReportDesign& design, const Grouping& grouping,
-                                   PrintableArea area, const SectionMeasure& measure) {
+                                   PrintableArea area, const SectionMeasure& measure, SectionEvents* events) {
     const SectionMeasure measureOf =
         measure ? measure : [](const Section& section, const RowScope&) { return designedExtent(section); };
     const std::size_t rows = grouping.order.size();
     const RowScope all{0, rows == 0 ? 0 : rows - 1, 0};
     const SectionWalk walk(design, grouping);
-    Planner planner(design, area, measureOf);
+    Planner planner(design, area, measureOf, events);
 
     // What a group header kept with its group needs below it: the rest of the group where the whole
     // fits on a page of its own, else the sections down to its first detail.
@@ -485,8 +533,9 @@ std::vector<PlannedPage> planPages(const design::ReportDesign& design, const Gro
         if (rows > 0)
             walk.visit(0, 0, rows - 1, [&](const Section& section, const RowScope& scope) {
                 const auto level = static_cast<std::size_t>(section.groupLevel);
-                planner.place(&section, scope,
-                              section.kind == SectionKind::GroupHeader ? keptWith(section, level, scope) : 0);
+                const int kept = section.kind == SectionKind::GroupHeader ? keptWith(section, level, scope) : 0;
+                for (int repeat = 0; !planner.place(&section, scope, kept) && repeat < kMostRepeats; ++repeat) {
+                }
                 return true;
             });
         RowScope last = all;

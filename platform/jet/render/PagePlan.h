@@ -1,7 +1,11 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
+#include <memory>
+#include <optional>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -10,6 +14,23 @@
 #include "platform/jet/render/ReportGrouping.h"
 
 namespace platform::jet::render {
+
+// A figure report code drew with Line, Circle, PSet or Print, in twips from the top left corner of its
+// band's section (of the Page event's: of the printable area).
+struct CodeFigure {
+    enum class Kind { Line, Box, FilledBox, Circle, Point, Text };
+    Kind kind = Kind::Line;
+    double x1 = 0, y1 = 0, x2 = 0, y2 = 0;  // a circle: its centre and, in x2, its radius
+    std::optional<double> start, end;       // a circle's arc, in radians
+    double aspect = 1;
+    std::uint32_t color = 0;
+    int drawWidth = 1;  // in the printer's dots
+    std::string text;
+    std::string fontName;
+    double fontSize = 8;
+    bool bold = false, italic = false;
+};
+using CodeFigures = std::vector<CodeFigure>;
 
 // One section printed once, or one part of a section split over pages: where on its page (twips below
 // the printable area's top, right of its left edge) and over which rows (positions in the grouping's
@@ -22,6 +43,7 @@ struct Band {
     int offset = 0;  // of a part: how much of the section's top earlier pages printed
     int left = 0;    // of a band in a column other than the first: where its column starts
     int width = 0;   // of a band in a column: the column's; 0 for one across the page
+    std::shared_ptr<const CodeFigures> figures = nullptr;  // what the section's code drew on it
 };
 
 // A section laid out over a scope's rows: its height, where its controls lie (twips from its top), so
@@ -51,6 +73,26 @@ int pagesAcross(const design::ReportDesign& design, int printableWidth);
 
 struct PlannedPage {
     std::vector<Band> bands;
+    CodeFigures figures;  // what the Page event drew
+};
+
+// The events of a report's sections as its pages are laid out. Format comes before a section is
+// measured (a second time, FormatCount 2, after Retreat, when it moved on to the next page), Print
+// when its band is placed (in page order), Page after a page's sections and before its page footer
+// prints.
+class SectionEvents {
+  public:
+    virtual ~SectionEvents() = default;
+    struct Formatted {
+        const design::Section* section = nullptr;  // as the event leaves it; none: cancelled, it takes no room
+        bool moveLayout = true;  // false: what follows is placed where this section was
+        bool nextRecord = true;  // false: the same row's section comes again
+    };
+    virtual Formatted format(const design::Section& section, const RowScope& scope, int page, int formatCount) = 0;
+    virtual void retreat(const design::Section& section, const RowScope& scope) = 0;
+    // May replace the band's section by what it is to draw, and give it figures.
+    virtual void print(Band& band, int page) = 0;
+    virtual void page(PlannedPage& page, int number) = 0;
 };
 
 struct PrintableArea {
@@ -68,8 +110,9 @@ struct PrintableArea {
 // else as far as its first detail). In a report of several columns the details (and, laid out down then
 // across, the group headers and footers) fill the columns, starting a new column or row where a section asks.
 // Always at least one page, and at most one past kMostPages: a report that runs on past them stops
-// there.
+// there. With events, each section is placed as its events leave it.
 std::vector<PlannedPage> planPages(const design::ReportDesign& design, const Grouping& grouping,
-                                   PrintableArea area, const SectionMeasure& measure = {});
+                                   PrintableArea area, const SectionMeasure& measure = {},
+                                   SectionEvents* events = nullptr);
 
 }  // namespace platform::jet::render

@@ -3,6 +3,7 @@
 #include <QFont>
 #include <QPen>
 #include <algorithm>
+#include <cmath>
 #include <limits>
 #include <utility>
 #include <vector>
@@ -22,6 +23,7 @@ constexpr int kTextInset = 15;       // twips between a control's edge and its t
 constexpr int kDefaultFontSize = 8;  // points, for a design that names none
 constexpr int kHairline = 10;        // twips: a border of width 0 is a hairline
 constexpr int kTwipsPerPoint = 20;
+constexpr double kTwipsPerPrinterDot = 1440.0 / 600;  // code's DrawWidth counts a printer's dots
 constexpr int kDefaultTextWidth = 1440;  // twips: Access's text box prototype
 constexpr QRgb kButtonFace = 0xF0F0F0, kButtonShadow = 0xA0A0A0;  // Windows' button colours
 // Twips a section may grow to: far more than pages of text, little enough that sums of it stay in an int.
@@ -183,9 +185,57 @@ void ReportPainter::drawPage(const PlannedPage& page, const PageNumbers& numbers
                 continue;
             drawControl(placed, band.top - band.offset, band, numbers);
         }
+        if (band.figures) drawFigures(*band.figures, band.top - band.offset);
         painter_.restore();
     }
+    drawFigures(page.figures, 0);
     painter_.restore();
+}
+
+void ReportPainter::drawFigures(const CodeFigures& figures, int top) {
+    for (const CodeFigure& figure : figures) {
+        const QColor color = colorOf(figure.color, Qt::black);
+        const double width = std::max<double>(kHairline, std::clamp(figure.drawWidth, 1, 1000) * kTwipsPerPrinterDot);
+        painter_.setPen(QPen(color, width * scale_));
+        painter_.setBrush(Qt::NoBrush);
+        const QPointF from(origin_.x() + figure.x1 * scale_, origin_.y() + (top + figure.y1) * scale_);
+        const QPointF to(origin_.x() + figure.x2 * scale_, origin_.y() + (top + figure.y2) * scale_);
+        switch (figure.kind) {
+        case CodeFigure::Kind::Line: painter_.drawLine(from, to); break;
+        case CodeFigure::Kind::Box: painter_.drawRect(QRectF(from, to).normalized()); break;
+        case CodeFigure::Kind::FilledBox: painter_.fillRect(QRectF(from, to).normalized(), color); break;
+        case CodeFigure::Kind::Point: painter_.drawPoint(from); break;
+        case CodeFigure::Kind::Circle: {
+            // The aspect is height over width; the radius is the longer of the two half-axes.
+            const double aspect = std::clamp(figure.aspect, 1e-3, 1e3);
+            const double rx = (aspect > 1 ? figure.x2 / aspect : figure.x2) * scale_;
+            const double ry = (aspect > 1 ? figure.x2 : figure.x2 * aspect) * scale_;
+            const QRectF box(from.x() - rx, from.y() - ry, 2 * rx, 2 * ry);
+            if (!figure.start && !figure.end) {
+                painter_.drawEllipse(box);
+                break;
+            }
+            // Arcs run counterclockwise from start to end, in radians; Qt counts sixteenths of a degree.
+            const auto sixteenths = [](double radians) { return static_cast<int>(std::fabs(radians) * 180 / M_PI * 16); };
+            const int start = sixteenths(figure.start.value_or(0));
+            int span = sixteenths(figure.end.value_or(2 * M_PI)) - start;
+            if (span <= 0) span += 360 * 16;
+            painter_.drawArc(box, start, span);
+            break;
+        }
+        case CodeFigure::Kind::Text: {
+            Control text;
+            text.font.name = figure.fontName;
+            text.font.size = static_cast<int>(std::lround(figure.fontSize));
+            text.font.weight = figure.bold ? 700 : 400;
+            text.font.italic = figure.italic;
+            setFontOf(text);
+            painter_.drawText(QPointF(from.x(), from.y() + painter_.fontMetrics().ascent()),
+                              QString::fromStdString(figure.text));
+            break;
+        }
+        }
+    }
 }
 
 void ReportPainter::drawControl(const PlacedControl& placed, int bandTop, const Band& band,
@@ -426,18 +476,23 @@ const QImage& ReportPainter::pictureOf(const Control& control) {
     return cached->second;
 }
 
+query::Value controlValue(ReportEvaluator& evaluator, const Control& control, const design::Section& section,
+                          const RowScope& scope, const PageNumbers& numbers) {
+    // A running sum runs over a detail's rows or a group section's groups; elsewhere it is the value.
+    const design::SectionKind kind = section.kind;
+    if (control.runningSum != 0 &&
+        (kind == design::SectionKind::Detail || kind == design::SectionKind::GroupHeader ||
+         kind == design::SectionKind::GroupFooter))
+        return evaluator.runningSum(control.controlSource, scope,
+                                    kind == design::SectionKind::Detail ? -1 : section.groupLevel,
+                                    control.runningSum == 1, numbers);
+    return evaluator.value(control.controlSource, scope, numbers);
+}
+
 std::optional<query::Value> ReportPainter::valueOf(const Control& control, const Band& band,
                                                    const PageNumbers& numbers) {
     try {
-        // A running sum runs over a detail's rows or a group section's groups; elsewhere it is the value.
-        const design::SectionKind kind = band.section->kind;
-        if (control.runningSum != 0 &&
-            (kind == design::SectionKind::Detail || kind == design::SectionKind::GroupHeader ||
-             kind == design::SectionKind::GroupFooter))
-            return evaluator_.runningSum(control.controlSource, band.scope,
-                                         kind == design::SectionKind::Detail ? -1 : band.section->groupLevel,
-                                         control.runningSum == 1, numbers);
-        return evaluator_.value(control.controlSource, band.scope, numbers);
+        return controlValue(evaluator_, control, *band.section, band.scope, numbers);
     } catch (const query::QueryError& error) {
         errorShown_ = errorShown(error);
         const bool shown = control.kind == ControlKind::TextBox || control.kind == ControlKind::ComboBox;

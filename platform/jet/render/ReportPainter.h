@@ -88,6 +88,8 @@ class ReportPainter {
 
   private:
     void drawControl(const PlacedControl& placed, int bandTop, const Band& band, const PageNumbers& numbers);
+    // What report code drew, top twips below the printable area's top.
+    void drawFigures(const CodeFigures& figures, int top);
     void drawText(const design::Control& control, const QRectF& area, const std::string& text, bool number);
     // The same with what the text's format section asks besides: its color, "!" (left alignment) and the
     // fill of "*x".
@@ -126,6 +128,11 @@ class ReportPainter {
     ListRows* lists_ = &ownLists_;
     std::shared_ptr<DecodedPictures> pictures_ = std::make_shared<DecodedPictures>();
 };
+
+// The value a control shows in a section over the scope's rows: its running sum where it keeps one.
+// Raises query::QueryError as ReportEvaluator::value does.
+query::Value controlValue(ReportEvaluator& evaluator, const design::Control& control, const design::Section& section,
+                          const RowScope& scope, const PageNumbers& numbers);
 
 // A Windows COLORREF (0x00BBGGRR) as a colour; a system colour (high bit set) as the fallback.
 QColor colorOf(std::uint32_t colorRef, const QColor& fallback);
