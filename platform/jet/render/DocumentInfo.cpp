@@ -61,19 +61,23 @@ std::string approximationNote(const std::set<std::string>& omissions) {
     if (omissions.empty()) return {};
     // A report of many controls that cannot be evaluated names a few of them.
     constexpr int kNamedNotEvaluated = 5;
-    std::string withoutItsRows, notEvaluated, notDrawn;
-    int unnamed = -kNamedNotEvaluated;
+    std::string withoutItsRows, notEvaluated, notDrawn, code;
+    int unnamed = -kNamedNotEvaluated, codeUnnamed = -kNamedNotEvaluated;
     for (const auto& omission : omissions) {
         if (omission.starts_with(kWithoutRows))
             withoutItsRows += (withoutItsRows.empty() ? "" : "; ") + omission;
         else if (omission.starts_with(kNotEvaluated) && ++unnamed <= 0)
             notEvaluated += (notEvaluated.empty() ? "it cannot evaluate " : ", ") +
                             omission.substr(std::string_view(kNotEvaluated).size());
-        else if (omission != kEventsNotRun && !omission.starts_with(kNotEvaluated))
+        else if (omission.starts_with(kCodeNote) && ++codeUnnamed <= 0)
+            code += (code.empty() ? "its code: " : "; ") + omission.substr(std::string_view(kCodeNote).size());
+        else if (omission != kEventsNotRun && !omission.starts_with(kNotEvaluated) && !omission.starts_with(kCodeNote))
             notDrawn += (notDrawn.empty() ? "" : ", ") + omission;
     }
     if (unnamed > 0) notEvaluated += " and " + std::to_string(unnamed) + " more";
+    if (codeUnnamed > 0) code += "; and " + std::to_string(codeUnnamed) + " more";
     if (!notEvaluated.empty()) withoutItsRows += (withoutItsRows.empty() ? "" : "; ") + notEvaluated;
+    if (!code.empty()) withoutItsRows += (withoutItsRows.empty() ? "" : "; ") + code;
     std::string note = std::string{kApproximationSubjectStart} + withoutItsRows;
     if (!withoutItsRows.empty() && (!notDrawn.empty() || omissions.count(kEventsNotRun))) note += "; ";
     if (!notDrawn.empty()) note += notDrawn + " are not drawn";
@@ -98,7 +102,8 @@ std::string withDocumentInfo(std::string pdf, const std::string& title,
         std::string keywords{kApproximationKeyword};
         for (const auto& omission : omissions)
             keywords += (omission == kEventsNotRun ? "; not run: "
-                         : omission.starts_with(kWithoutRows) || omission.starts_with(kNotEvaluated)
+                         : omission.starts_with(kWithoutRows) || omission.starts_with(kNotEvaluated) ||
+                                 omission.starts_with(kCodeNote)
                              ? "; "
                              : "; not drawn: ") +
                         omission;

@@ -31,6 +31,10 @@ std::string withoutRows(const std::string& reason, const std::string& subreport 
 // that groups nothing): this prefix, what, and why.
 inline constexpr char kNotEvaluated[] = "cannot evaluate: ";
 
+// The omission of what the report's code did that the document cannot show (a procedure that stops, a
+// macro not run, a MsgBox answered): this prefix, then what.
+inline constexpr char kCodeNote[] = "code: ";
+
 // An error's message as a clause read on after other words: "The query ..." as "the query ...", without
 // its closing full stop.
 std::string plainReason(const std::string& reason);
@@ -40,7 +44,8 @@ bool hasEvents(const design::ReportDesign& design);
 
 // The subject such a document states; empty when nothing was left out. Every omission is something
 // not drawn but kEventsNotRun, which is something that does not run, those saying the rows are missing,
-// which say so themselves, and those of what it could not evaluate, listed as such.
+// which say so themselves, and those of what it could not evaluate and of what the code did, listed as
+// such.
 std::string approximationNote(const std::set<std::string>& omissions);
 
 }  // namespace platform::jet::render

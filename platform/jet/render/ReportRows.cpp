@@ -50,7 +50,8 @@ std::map<std::string, query::Value> reportProperties(const design::ReportDesign&
 
 }  // namespace
 
-ReportRows::ReportRows(const design::ReportDesign& design, query::RowSet rows, const std::string& name) {
+ReportRows::ReportRows(const design::ReportDesign& design, query::RowSet rows, const std::string& name,
+                       query::CodeFunctions* code) {
     std::map<std::string, NamedControl> sources;
     for (const auto& section : design.sections)
         for (const auto& control : section.controls) collectSources(control, section, sources);
@@ -68,6 +69,7 @@ ReportRows::ReportRows(const design::ReportDesign& design, query::RowSet rows, c
     {
         ReportEvaluator evaluator(rows, sources);
         evaluator.setReportProperties(reportProperties(design));
+        evaluator.setCodeFunctions(code);
         for (const auto& level : design.groups) {
             // An unbound report's one row has no fields to group on (its code would set a record source).
             if (rows.columns.empty()) {
@@ -99,6 +101,7 @@ ReportRows::ReportRows(const design::ReportDesign& design, query::RowSet rows, c
     evaluator_ = std::make_unique<ReportEvaluator>(ordered_, std::move(sources),
                                                    runningSumStarts(design.groups, grouping_.starts));
     evaluator_->setReportProperties(reportProperties(design));
+    evaluator_->setCodeFunctions(code);
 }
 
 }  // namespace platform::jet::render

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/jet/design/ReportDesign.h"
+#include "platform/jet/query/CodeFunctions.h"
 #include "platform/jet/query/Value.h"
 #include "platform/jet/render/ReportEvaluator.h"
 #include "platform/jet/render/ReportGrouping.h"
@@ -18,8 +19,9 @@ namespace platform::jet::render {
 class ReportRows {
   public:
     // name: the report's, which its expressions read as [Name] (as its other properties) where no field
-    // or control has that name.
-    ReportRows(const design::ReportDesign& design, query::RowSet rows, const std::string& name = {});
+    // or control has that name. code: the database's functions its groupings and controls may call.
+    ReportRows(const design::ReportDesign& design, query::RowSet rows, const std::string& name = {},
+               query::CodeFunctions* code = nullptr);
     ReportRows(const ReportRows&) = delete;
     ReportRows& operator=(const ReportRows&) = delete;
 

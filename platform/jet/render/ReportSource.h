@@ -38,6 +38,13 @@ class ReportSource {
     }
     // The database's Visual Basic modules, read once; none when it has no code.
     virtual std::vector<design::CodeModule> modules() { return {}; }
+    // What the run was given for a dialog's control that code reads (Forms![Dialog]![Control]), as the
+    // parameter box answered the same reference; none when it was not given.
+    virtual std::optional<std::string> formValue(const std::string& form, const std::string& control) {
+        (void)form;
+        (void)control;
+        return std::nullopt;
+    }
 };
 
 }  // namespace platform::jet::render
