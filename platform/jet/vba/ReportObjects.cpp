@@ -129,6 +129,9 @@ class ReportObject : public Object {
         if (arguments.empty()) {
             if (auto value = host_.property(name)) return Variant(*value);
             if (ReportControl* control = host_.control(name)) return Variant::of(objects_->of(*control));
+            // A section by its name: Me.Detail, Me.PageHeaderSection.
+            if (ReportSection* section = host_.section(Value(std::string(name))))
+                return Variant::of(std::make_shared<SectionObject>(*section, objects_));
             if (auto value = host_.field(name)) return Variant(*value);
         }
         std::vector<Value> values;
