@@ -1096,6 +1096,8 @@ struct Interpreter::State {
         const double step = s.step ? toDouble(evaluate(*s.step, &frame)) : 1.0;
         assign(name, start, frame, false);
         SlotPtr slot = variable(frame, lower(s.text));
+        // The counter named a control or a property of the report, as VBA does not allow.
+        if (!slot) throw Stopped{"the For counter " + s.text + " is no variable"};
         for (;;) {
             count();
             const double at = toDouble(slot->value);

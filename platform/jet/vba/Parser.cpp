@@ -107,6 +107,24 @@ class Parser {
         return false;
     }
     [[noreturn]] void fail(const std::string& what) const { throw ParseFailure{what}; }
+    // Reads what closes a block statement once its body is read. A wrong or missing end leaves the
+    // statement unsupported where it stands instead of failing: read again from its start, each
+    // enclosing block would read the body again, and blocks left open would take time doubling with
+    // each level.
+    template <typename ReadEnd>
+    void closeBlock(Statement& s, ReadEnd readEnd) {
+        try {
+            readEnd();
+        } catch (const ParseFailure& failure) {
+            s.kind = Statement::Kind::Unsupported;
+            s.text = failure.message;
+            // Failed within a line (a Case's value, "Next j, i"): the rest of it goes with the statement.
+            if (pos_ > 0 && tokens_[pos_ - 1].kind != TokenKind::EndOfLine) skipLine();
+            s.body.clear();
+            s.blocks.clear();
+            s.cases.clear();
+        }
+    }
     void expectOperator(std::string_view op) {
         if (!acceptOperator(op)) fail("expected \"" + std::string(op) + "\"");
     }
@@ -360,7 +378,7 @@ class Parser {
             s.kind = K::While;
             s.value = parseExpression();
             s.body = parseBlock({});
-            expectWord("Wend");
+            closeBlock(s, [&] { expectWord("Wend"); });
             return;
         }
         if (word == "with") {
@@ -368,8 +386,10 @@ class Parser {
             s.kind = K::With;
             s.value = parseExpression();
             s.body = parseBlock({});
-            expectWord("End");
-            expectWord("With");
+            closeBlock(s, [&] {
+                expectWord("End");
+                expectWord("With");
+            });
             return;
         }
         if (word == "exit") {
@@ -607,20 +627,22 @@ class Parser {
             return;
         }
         s.blocks.push_back(parseBlock({}));
-        for (;;) {
-            if (accept("ElseIf")) {
-                s.conditions.push_back(parseExpression());
-                expectWord("Then");
-                s.blocks.push_back(parseBlock({}));
-            } else if (isWord("Else")) {
-                next();
-                s.blocks.push_back(parseBlock({}));
-            } else {
-                break;
+        closeBlock(s, [&] {
+            for (;;) {
+                if (accept("ElseIf")) {
+                    s.conditions.push_back(parseExpression());
+                    expectWord("Then");
+                    s.blocks.push_back(parseBlock({}));
+                } else if (isWord("Else")) {
+                    next();
+                    s.blocks.push_back(parseBlock({}));
+                } else {
+                    break;
+                }
             }
-        }
-        expectWord("End");
-        expectWord("If");
+            expectWord("End");
+            expectWord("If");
+        });
     }
 
     // The statements of a one-line If's branch, up to Else or the line's end.
@@ -648,6 +670,10 @@ class Parser {
         expectWord("Case");
         s.value = parseExpression();
         skipSeparators();
+        closeBlock(s, [&] { parseCases(s); });
+    }
+
+    void parseCases(Statement& s) {
         while (accept("Case")) {
             CaseBlock block;
             if (!accept("Else")) {
@@ -692,12 +718,14 @@ class Parser {
             if (accept("Step")) s.step = parseExpression();
         }
         s.body = parseBlock({});
-        expectWord("Next");
-        // "Next i" or "Next j, i" closing two loops at once is read as closing this one.
-        if (at(TokenKind::Identifier)) {
-            next();
-            if (isOperator(",")) fail("\"Next\" closing several loops is not read");
-        }
+        closeBlock(s, [&] {
+            expectWord("Next");
+            // "Next i" closes this loop; "Next j, i" closing two at once is not read.
+            if (at(TokenKind::Identifier)) {
+                next();
+                if (isOperator(",")) fail("\"Next\" closing several loops is not read");
+            }
+        });
     }
 
     void parseDo(Statement& s) {
@@ -708,13 +736,15 @@ class Parser {
             s.value = parseExpression();
         }
         s.body = parseBlock({});
-        expectWord("Loop");
-        if (isWord("While") || isWord("Until")) {
-            if (s.value) fail("a Do loop tested at both ends");
-            s.until = sameName(next().text, "Until");
-            s.pre = false;
-            s.value = parseExpression();
-        }
+        closeBlock(s, [&] {
+            expectWord("Loop");
+            if (isWord("While") || isWord("Until")) {
+                if (s.value) fail("a Do loop tested at both ends");
+                s.until = sameName(next().text, "Until");
+                s.pre = false;
+                s.value = parseExpression();
+            }
+        });
     }
 
     // Call arguments: in parentheses or, for a call statement, up to the statement's end.
@@ -774,9 +804,11 @@ class Parser {
 
     ExpressionPtr parseBinary(int minimum) {
         ExpressionPtr left = parseUnary();
-        for (;;) {
+        for (int steps = 0;; ++steps) {
             const int p = precedence(peek());
             if (p < 0 || p < minimum) return left;
+            // Each operator nests the tree one deeper, as parentheses do.
+            if (depth_ + steps > kMaxNesting) fail("an expression too long");
             std::string op = lower(next().text);
             if ((op == "is" && (isWord("Null") || (isWord("Not") && isWord("Null", 1)))) || op == "between" ||
                 op == "in") {

@@ -123,6 +123,34 @@ TEST(VbaInterpreter, NotesWhatTheReportCannotShow) {
     EXPECT_EQ(interpreter.notes()[1], "\"Shell \"calc\"\" (line 3) skipped: Shell reaches outside the report");
 }
 
+std::string repeated(const std::string& text, int times) {
+    std::string out;
+    for (int i = 0; i < times; ++i) out += text;
+    return out;
+}
+
+// Hostile texts the fuzzer found: each stops soon, at the first line it cannot run.
+TEST(VbaInterpreter, HostileTextsStopSoon) {
+    struct Case {
+        const char* what;
+        std::string source;  // defines Function F()
+        const char* stoppedAt;
+        const char* reason;
+    };
+    const Case cases[] = {
+        {"blocks left open, each level read once", "Function F()\n F = 1\n" + repeated("If 1 Then\n Do\n", 40) + "End Function",
+         "F stops at \"If 1 Then\" (line 3)", "expected End"},
+        {"a long chain of operators", "Function F()\n F = 1" + repeated(" + 1", 5000) + "\nEnd Function",
+         "F stops at \"F = 1 + 1 + 1", "an expression too long"},
+    };
+    for (const auto& c : cases) {
+        Interpreter interpreter(testing::modulesOf("Module1", c.source), Services{});
+        const CallResult result = interpreter.call("F");
+        EXPECT_EQ(result.stoppedAt.substr(0, std::string(c.stoppedAt).size()), c.stoppedAt) << c.what;
+        EXPECT_EQ(result.reason, c.reason) << c.what;
+    }
+}
+
 // Damaged modules: every cut of real code parses and runs to an end or a stop, never a crash or hang.
 TEST(VbaInterpreter, SurvivesTruncatedAndShuffledModules) {
     const std::string source =

@@ -181,6 +181,12 @@ TEST(VbaReportCode, DrawingMethodsReachTheReport) {
     EXPECT_EQ(run.report.drawn, (std::vector<std::string>{"circle r50 colored", "point 7", "print Total: 5", "line 0,0 to 9,9 BF"}));
 }
 
+TEST(VbaReportCode, AForCounterNamingAControlStops) {
+    ReportRun run("Sub Report_Page()\n For Amount = 1 To 3\n Next\nEnd Sub\n");
+    EXPECT_EQ(shown(run.interpreter->call("Report_Page")),
+              "Report_Page stops at \"For Amount = 1 To 3\" (line 2): the For counter Amount is no variable");
+}
+
 // Northwind's Sales by Year: its dialog opened by the host, its values read through Forms; other
 // DoCmd actions are skipped and noted.
 TEST(VbaReportCode, DialogFormsReachTheHost) {
