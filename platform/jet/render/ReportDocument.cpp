@@ -43,11 +43,19 @@ bool runsCode(const design::ReportDesign& design) {
            !design.onPage.empty() || !design.onActivate.empty();
 }
 
-// The code a report runs: its own module and the database's standard modules, parsed.
-std::vector<vba::Module> codeOf(ReportSource* reports, const std::string& report) {
+// The code a report runs: its own module and the database's standard modules, parsed. A project that
+// cannot be read gives none, and why in unread.
+std::vector<vba::Module> codeOf(ReportSource* reports, const std::string& report, std::string& unread) {
     std::vector<vba::Module> modules;
     if (!reports) return modules;
-    for (const design::CodeModule& code : reports->modules()) {
+    std::vector<design::CodeModule> codes;
+    try {
+        codes = reports->modules();
+    } catch (const std::exception& error) {
+        unread = std::string(kCodeNote) + "its modules cannot be read (" + plainReason(error.what()) + ")";
+        return modules;
+    }
+    for (const design::CodeModule& code : codes) {
         if (!code.standard && !base::equalIgnoringCase(code.name, "Report_" + report)) continue;
         modules.push_back(vba::parseModule(code.name, code.source));
         modules.back().standard = code.standard;
@@ -121,7 +129,8 @@ DrawnReport paintReport(const design::ReportDesign& designed, query::RowSet rows
     // Reports without code lay out as they always did: no interpreter is made for them.
     std::unique_ptr<ReportEvents> events;
     std::optional<DomainAggregates> database;
-    std::vector<vba::Module> modules = codeOf(reports, report);
+    std::string unread;
+    std::vector<vba::Module> modules = codeOf(reports, report, unread);
     if (runsCode(design) || callsCode(design, modules)) {
         if (reports) database.emplace(*reports);
         DomainAggregates* answers = database ? &*database : nullptr;
@@ -186,6 +195,7 @@ DrawnReport paintReport(const design::ReportDesign& designed, query::RowSet rows
         events->close();
         const auto notes = events->omissions();
         drawn.omissions.insert(notes.begin(), notes.end());
+        if (!unread.empty()) drawn.omissions.insert(unread);
     }
     return drawn;
 }

@@ -311,3 +311,19 @@ TEST(ReportEvents, NorthwindsSalesTotalsByAmountBreaksAndTotalsItsPagesByItsMacr
     EXPECT_NEAR(std::accumulate(totals.begin(), totals.end(), 0.0),
                 std::accumulate(amounts.begin(), amounts.end(), 0.0), 0.005);
 }
+
+TEST(ReportEvents, AProjectThatCannotBeReadIsNamedAndTheReportStillDrawn) {
+    int argc = 1;
+    char name[] = "render_tests";
+    char* argv[] = {name, nullptr};
+    QGuiApplication application(argc, argv);
+    struct Damaged : render::ReportSource {
+        design::ReportDesign design(const std::string&) override { throw std::runtime_error("no reports"); }
+        query::RowSet rows(const std::string&) override { return numbers(3); }
+        std::vector<design::CodeModule> modules() override { throw std::runtime_error("The project is damaged."); }
+    } source;
+    const render::DrawnReport drawn = render::drawReport(eventDesign(), numbers(3), "Events", &source, "Events");
+    EXPECT_EQ(drawn.pages, 1);
+    EXPECT_EQ(drawn.omissions,
+              (std::set<std::string>{std::string(render::kCodeNote) + "its modules cannot be read (the project is damaged)"}));
+}
