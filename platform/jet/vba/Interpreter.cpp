@@ -177,6 +177,9 @@ struct ArgumentIn {
 }  // namespace
 
 constexpr std::size_t kMaxMacroTexts = 4096;
+// Notes outlive each call's budget: a message box's text of megabytes, noted again and again, would
+// otherwise hold them all.
+constexpr std::size_t kMaxNoteBytes = 1000;
 
 struct Interpreter::State {
     struct ModuleState {
@@ -230,6 +233,11 @@ struct Interpreter::State {
     const Procedure* macroProcedure(std::string_view text, bool target);
 
     void note(std::string text) {
+        if (text.size() > kMaxNoteBytes) {
+            std::size_t cut = kMaxNoteBytes;
+            while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;  // a whole character
+            text = text.substr(0, cut) + "...";
+        }
         if (notes.size() < 200 && noted.insert(text).second) notes.push_back(std::move(text));
     }
 

@@ -123,6 +123,17 @@ TEST(VbaInterpreter, NotesWhatTheReportCannotShow) {
     EXPECT_EQ(interpreter.notes()[1], "\"Shell \"calc\"\" (line 3) skipped: Shell reaches outside the report");
 }
 
+// Each long message box is noted by its start only, so that its notes stay small.
+TEST(VbaInterpreter, NotesOfLongMessagesAreCut) {
+    testing::SmallLibrary library;
+    Interpreter interpreter(
+        testing::modulesOf("Module1", "Sub S()\n For i = 1 To 20\n MsgBox i & \"\xC3\xA9\" & Space(100000)\n Next\nEnd Sub"),
+        Services{nullptr, nullptr, &library});
+    ASSERT_TRUE(interpreter.call("S").completed);
+    ASSERT_EQ(interpreter.notes().size(), 20u);
+    for (const std::string& note : interpreter.notes()) EXPECT_LT(note.size(), 1100u);
+}
+
 std::string repeated(const std::string& text, int times) {
     std::string out;
     for (int i = 0; i < times; ++i) out += text;
