@@ -309,7 +309,28 @@ ReportEvents::ReportEvents(const design::ReportDesign& design, std::vector<vba::
                    {"fontname", Value(std::string("Arial"))},
                    {"fontsize", Value(std::int64_t{8})},
                    {"fontbold", Value(false)},
-                   {"fontitalic", Value(false)}};
+                   {"fontitalic", Value(false)},
+                   // What code sets that changes nothing on paper here: kept, so that reading it back works.
+                   {"tag", Value(std::string())},
+                   {"picture", Value(std::string())},
+                   {"picturetype", Value(std::int64_t{0})},
+                   {"picturesizemode", Value(std::int64_t{0})},
+                   {"picturealignment", Value(std::int64_t{2})},
+                   {"picturetiling", Value(false)},
+                   {"picturepages", Value(std::int64_t{0})},
+                   {"painting", Value(true)},
+                   {"visible", Value(true)},
+                   {"grpkeeptogether", Value(std::int64_t{0})},
+                   {"fastlaserprinting", Value(true)},
+                   {"autoresize", Value(true)},
+                   {"autocenter", Value(false)},
+                   {"modal", Value(false)},
+                   {"popup", Value(false)},
+                   {"menubar", Value(std::string())},
+                   {"toolbar", Value(std::string())},
+                   {"shortcutmenubar", Value(std::string())},
+                   {"helpfile", Value(std::string())},
+                   {"helpcontextid", Value(std::int64_t{0})}};
     vba::Services services;
     services.report = this;
     services.functions = &functions_;
@@ -549,6 +570,9 @@ bool ReportEvents::setProperty(std::string_view name, const Value& value) {
         printSection_ = truthy(value);
     } else if (auto it = properties_.find(base::lowerAscii(std::string(name))); it != properties_.end()) {
         it->second = value;
+        // A background picture is a file outside the report: never read.
+        if (same(name, "Picture") && !text(value).empty())
+            unrun_.insert("the picture " + text(value) + " it sets is not drawn");
     } else {
         return false;
     }
