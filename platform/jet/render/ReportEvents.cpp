@@ -723,6 +723,10 @@ bool ReportEvents::doCmd(std::string_view action, const std::vector<Value>& argu
     // a form (acForm) touches nothing printed.
     constexpr std::int64_t kDialog = 3, kForm = 2;
     if (same(action, "OpenForm")) return arguments.size() > 5 && whole(arguments[5]) == kDialog;
+    // What only the screen shows changes nothing on paper: done, as the macro runner does Beep and Echo.
+    for (const char* screenOnly : {"Maximize", "Minimize", "Restore", "Hourglass", "Echo", "SetWarnings", "Beep",
+                                   "RepaintObject"})
+        if (same(action, screenOnly)) return true;
     if (same(action, "Close")) return !arguments.empty() && whole(arguments[0]) == kForm;
     return false;
 }
