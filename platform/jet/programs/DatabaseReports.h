@@ -1,18 +1,26 @@
 #pragma once
 
+#include <memory>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "platform/jet/design/ReportDesignReader.h"
 #include "platform/jet/query/Parameters.h"
 #include "platform/jet/query/RecordSource.h"
+#include "platform/jet/render/DomainAggregates.h"
 #include "platform/jet/render/ReportSource.h"
 #include "platform/jet/tables/ReportStorage.h"
+#include "platform/jet/vba/AccessFunctionLibrary.h"
+#include "platform/jet/vba/Interpreter.h"
+#include "platform/jet/vba/ModuleFunctions.h"
+#include "platform/jet/vba/Parser.h"
 
 namespace platform::jet::helper {
 
 // The reports of an open database, for a report and its subreports: designs from the file's report
-// storage, rows from the record sources read through libmdb.
+// storage, rows from the record sources read through libmdb, their queries calling the Public functions
+// of the database's standard modules.
 class DatabaseReports : public render::ReportSource {
   public:
     // jet3Charset: the character set of an Access 97 file's texts (HelperProcess's jet3Charset).
@@ -35,17 +43,50 @@ class DatabaseReports : public render::ReportSource {
     }
     std::vector<design::CodeModule> modules() override { return storage_.modules(); }
     query::RowSet rows(const std::string& recordSource) override {
-        query::RowSet rows = query::readRecordSource(mdb_, recordSource, {}, parameters_);
+        query::RowSet rows = query::readRecordSource(mdb_, recordSource, {}, parameters_, code());
         if (parameters_.empty()) return rows;
-        return query::withParameterColumns(std::move(rows), query::recordSourceParameters(mdb_, recordSource),
-                                           parameters_);
+        return query::withParameterColumns(std::move(rows), parameters(recordSource), parameters_);
+    }
+
+    // The parameters the record source asks for, compiled with the database's functions.
+    std::vector<query::Parameter> parameters(const std::string& recordSource) {
+        return query::recordSourceParameters(mdb_, recordSource, {}, code());
     }
 
   private:
+    // The standard modules' code as queries call it, made at the first record source read: its own
+    // interpreter, whose module variables are not the report's events'. None when the database has no
+    // code or its project cannot be read (its functions are then unknown to the queries).
+    query::CodeFunctions* code() {
+        if (codeRead_) return functions_.get();
+        codeRead_ = true;
+        std::vector<vba::Module> standard;
+        try {
+            for (const design::CodeModule& module : storage_.modules())
+                if (module.standard) standard.push_back(vba::parseModule(module.name, module.source));
+        } catch (const std::exception&) {
+            return nullptr;
+        }
+        if (standard.empty()) return nullptr;
+        domain_ = std::make_unique<render::DomainAggregates>(*this);
+        vba::Services services;
+        services.domain = domain_.get();
+        services.database = domain_.get();
+        services.functions = &library_;
+        interpreter_ = std::make_unique<vba::Interpreter>(std::move(standard), services);
+        functions_ = std::make_unique<vba::ModuleFunctions>(*interpreter_);
+        return functions_.get();
+    }
+
     MdbHandle* mdb_;
     ReportStorage& storage_;
     std::string jet3Charset_;
     query::ParameterValues parameters_;
+    bool codeRead_ = false;
+    vba::AccessFunctionLibrary library_;
+    std::unique_ptr<render::DomainAggregates> domain_;
+    std::unique_ptr<vba::Interpreter> interpreter_;
+    std::unique_ptr<vba::ModuleFunctions> functions_;
 };
 
 }  // namespace platform::jet::helper

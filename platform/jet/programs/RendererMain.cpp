@@ -89,12 +89,12 @@ auto withReports(const std::string& report, const platform::jet::query::Paramete
 std::vector<platform::jet::query::Parameter> reportParameters(const std::string& report) {
     using namespace platform::jet;
     return withReports(
-        report, {}, [&](MdbHandle* mdb, helper::ReportStorage&, helper::DatabaseReports& reports) {
+        report, {}, [&](MdbHandle*, helper::ReportStorage&, helper::DatabaseReports& reports) {
             std::vector<query::Parameter> asked;
             std::set<std::string> names, reportsSeen;
             const auto add = [&](const std::string& recordSource) {
                 if (recordSource.empty()) return;
-                for (auto& parameter : query::recordSourceParameters(mdb, recordSource))
+                for (auto& parameter : reports.parameters(recordSource))
                     if (names.insert(query::parameterKey(parameter.name)).second)
                         asked.push_back(std::move(parameter));
             };

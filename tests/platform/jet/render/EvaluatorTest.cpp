@@ -1,10 +1,15 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "platform/jet/query/SelectQuery.h"
 #include "platform/jet/render/ControlText.h"
 #include "platform/jet/render/DocumentInfo.h"
+#include "platform/jet/render/DomainAggregates.h"
 #include "platform/jet/render/ReportEvaluator.h"
 #include "platform/jet/render/ReportRows.h"
+#include "platform/jet/vba/ModuleFunctions.h"
+#include "platform/jet/vba/Parser.h"
+#include "platform/jet/vba/Values.h"
 #include "tests/platform/jet/render/DesignParts.h"
 
 using namespace platform::jet;
@@ -331,4 +336,84 @@ TEST(DocumentInfo, AnApproximationSaysSoInAnAppendedUpdate) {
               "E (why) and 2 more; charts are not drawn.");
     EXPECT_TRUE(updated.ends_with("%%EOF\n"));
     EXPECT_EQ(render::withDocumentInfo("not a PDF", "Q", {"charts"}), "not a PDF");
+}
+
+TEST(ReportEvaluator, AFunctionOfTheCodeGivesEachRowItsValueAndFailsOnlyWhereItFails) {
+    std::vector<vba::Module> modules;
+    modules.push_back(vba::parseModule("modRpt", "Public Function Share(x) As Double\n Share = 10 / x\nEnd Function"));
+    modules.push_back(vba::parseModule("Report_R", "Function Title() As String\n Title = \"Own\"\nEnd Function"));
+    vba::Interpreter code(std::move(modules), vba::Services{});
+    vba::ModuleFunctions functions(code, true);
+    query::RowSet rows;
+    rows.columns = {"Units"};
+    rows.rows = {{Value(std::int64_t{2})}, {Value(std::int64_t{0})}, {Value(std::int64_t{5})}};
+    render::ReportEvaluator evaluator(rows, {});
+    evaluator.setCodeFunctions(&functions);
+    EXPECT_EQ(evaluator.value("=Share([Units])", {0, 0, 0}, {}), Value(5.0));
+    try {
+        evaluator.value("=Share([Units])", {1, 1, 1}, {});
+        ADD_FAILURE() << "a division by zero gave a value";
+    } catch (const query::QueryError& error) {
+        EXPECT_STREQ(render::errorShown(error), "#Error");
+    }
+    EXPECT_EQ(evaluator.value("=Share([Units])", {2, 2, 2}, {}), Value(2.0));
+    EXPECT_EQ(evaluator.value("=Title() & [Units]", {2, 2, 2}, {}), Value("Own5")) << "the report's own function";
+}
+
+// Orders(ID, Qty, Region) as a database answers SQL text about it.
+class OrdersSource : public render::ReportSource {
+  public:
+    std::vector<std::string> asked;
+    design::ReportDesign design(const std::string&) override { return {}; }
+    query::RowSet rows(const std::string& sql) override {
+        asked.push_back(sql);
+        query::QueryEngine engine({}, [](query::QueryEngine& into, const std::string& name) {
+            if (name != "Orders") return;
+            into.beginTable(name, {{"ID", query::ColumnType::Integer},
+                                   {"Qty", query::ColumnType::Integer},
+                                   {"Region", query::ColumnType::Text}});
+            into.insertRow({std::int64_t{1}, std::int64_t{5}, std::string("East")});
+            into.insertRow({std::int64_t{2}, Value(), std::string("East")});
+            into.insertRow({std::int64_t{3}, std::int64_t{7}, std::string("West")});
+            into.endTable();
+        });
+        return engine.select(query::parseSelect(sql), "the query");
+    }
+};
+
+TEST(DomainAggregates, AnswerAsAccessDoesWithCriteriaAndNullWhereNoneMatch) {
+    OrdersSource source;
+    render::DomainAggregates domain(source);
+    struct Case {
+        const char* function;
+        const char* expression;
+        const char* criteria;  // none: Null
+        Value expected;
+    };
+    const Case cases[] = {
+        {"DLookup", "[Qty]", "[ID] = 3", Value(std::int64_t{7})},
+        {"DLookup", "Region", nullptr, Value("East")},
+        {"DLookup", "[Qty]", "[ID] = 9", Value()},
+        {"DCount", "*", "Region = 'East'", Value(std::int64_t{2})},
+        {"DCount", "[Qty]", "Region = 'East'", Value(std::int64_t{1})},
+        {"DCount", "*", "Region = 'North'", Value(std::int64_t{0})},
+        {"DSum", "[Qty] * 2", "ID < 3", Value(std::int64_t{10})},
+        {"DSum", "[Qty]", "Region = 'North'", Value()},
+        {"DAvg", "[Qty]", nullptr, Value(6.0)},
+        {"DMin", "[Qty]", "", Value(std::int64_t{5})},
+        {"DMax", "[ID]", "Region = \"East\"", Value(std::int64_t{2})},
+        {"DFirst", "[Region]", nullptr, Value("East")},
+        {"DLast", "[Region]", nullptr, Value("West")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.function) + "(" + c.expression + ")");
+        EXPECT_EQ(domain.aggregate(c.function, Value(c.expression), Value("Orders"),
+                                   c.criteria ? Value(c.criteria) : Value()),
+                  std::optional<Value>(c.expected));
+    }
+    const std::size_t asked = source.asked.size();
+    domain.aggregate("DLookup", Value("[Qty]"), Value("[Orders]"), Value("[ID] = 3"));
+    EXPECT_EQ(source.asked.size(), asked) << "the same question is asked of the database once";
+    EXPECT_THROW(domain.aggregate("DSum", Value("[Qty]"), Value("Nowhere"), Value()), vba::RuntimeError);
+    EXPECT_THROW(domain.aggregate("DSum", Value("[Qty]"), Value("Orders"), Value("ID = = 1")), vba::RuntimeError);
 }
