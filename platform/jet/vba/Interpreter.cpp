@@ -355,14 +355,7 @@ struct Interpreter::State {
             if (e.text == "between" || e.text == "in") return accessComparison(e, frame);
             const Variant a = evaluate(*e.left, frame);
             const Variant b = evaluate(*e.right, frame);
-            Variant r = binary(e.text, a, b);
-            if (r.kind == Variant::Kind::Scalar && r.value.holds<std::string>()) {
-                const std::size_t size = r.value.get<std::string>().size();
-                if (size > limits.maxTextBytes)
-                    throw Stopped{"text longer than " + std::to_string(limits.maxTextBytes) + " bytes"};
-                work(size);
-            }
-            return r;
+            return charged(binary(e.text, a, b));
         }
         case K::TypeOfIs: {
             const Variant object = evaluate(*e.left, frame);
@@ -431,10 +424,10 @@ struct Interpreter::State {
         if (e.text.empty()) return withObject(frame);
         const std::string n = lower(e.text);
         if (frame)
-            if (SlotPtr slot = variable(*frame, n)) return slot->value;
+            if (SlotPtr slot = variable(*frame, n)) return charged(slot->value);
         if (!frame)
             for (auto& m : modules)
-                if (auto it = m.variables.find(n); it != m.variables.end()) return it->second->value;
+                if (auto it = m.variables.find(n); it != m.variables.end()) return charged(it->second->value);
         if (auto it = constants().find(n); it != constants().end()) return it->second;
         if (n == "empty") return Variant();
         if (n == "err") return Variant::of(err);
@@ -570,7 +563,7 @@ struct Interpreter::State {
         }
         if (services.functions) {
             std::vector<Value> plainArgs;
-            for (const Variant& a : vs) plainArgs.push_back(plain(a));
+            for (const Variant& a : vs) plainArgs.push_back(charged(plain(a)).value);
             std::optional<Value> result;
             try {
                 result = services.functions->call(n, plainArgs);
@@ -579,7 +572,7 @@ struct Interpreter::State {
             } catch (const std::exception& e) {
                 throw RuntimeError{5, e.what()};
             }
-            if (result) return *result;
+            if (result) return charged(*result);
         }
         if (implicitMe(*frame)) {
             if (auto v = me->get(original, vs)) return *v;
@@ -928,6 +921,18 @@ struct Interpreter::State {
             if (flow != Flow::Normal) return flow;
         }
         return Flow::Normal;
+    }
+
+    // Text a statement makes or copies (an operator's result, a variable read, a function's arguments and
+    // result) counts towards the call's bytes: reading a long text over and over stops as making it does.
+    Variant charged(Variant v) {
+        if (v.kind == Variant::Kind::Scalar && v.value.holds<std::string>()) {
+            const std::size_t size = v.value.get<std::string>().size();
+            if (size > limits.maxTextBytes)
+                throw Stopped{"text longer than " + std::to_string(limits.maxTextBytes) + " bytes"};
+            work(size);
+        }
+        return v;
     }
 
     // Bytes of text and arrays made in one call: copying large text over and over stops as a loop does.

@@ -104,6 +104,9 @@ const Program kPrograms[] = {
     {"copying long text over and over stops",
      "Function F()\n Dim s As String, t As String\n s = Space(1000000)\n Do\n t = s & \"x\"\n Loop\nEnd Function",
      "F stops at \"t = s & \"x\"\" (line 5): makes more than 536870912 bytes"},
+    {"reading long text over and over stops",
+     "Function F()\n Dim s As String, x\n s = Space(1000000)\n Do\n x = s\n Loop\nEnd Function",
+     "F stops at \"x = s\" (line 5): makes more than 536870912 bytes"},
     {"runaway recursion stops",
      "Function F()\n F = F()\nEnd Function", "F stops at \"F = F()\" (line 2): calls nested deeper than 64"},
 };
