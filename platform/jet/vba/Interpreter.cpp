@@ -542,6 +542,9 @@ struct Interpreter::State {
         const std::string n = lower(original);
         std::size_t module = 0;
         if (const Procedure* p = procedure(n, &module)) return invoke(*p, module, args);
+        for (const auto& m : modules)
+            for (const auto& [name, library] : m.module.externals)
+                if (name == n) throw Stopped{original + " is a procedure of " + library + ", outside the database"};
         if (reachesOutside(n)) throw Skipped{original};
         std::vector<Variant> vs;
         for (const ArgumentIn& a : args) {

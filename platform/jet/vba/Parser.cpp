@@ -42,6 +42,10 @@ class Parser {
                     module.declarations.push_back(parseEnum());
                     continue;
                 }
+                if (isWord("Declare") || ((isWord("Private") || isWord("Public")) && isWord("Declare", 1))) {
+                    readDeclare(module);
+                    continue;
+                }
                 if (isWord("Type") || ((isWord("Private") || isWord("Public")) && isWord("Type", 1))) {
                     skipTo({"Type"});
                     module.problems.push_back("line " + std::to_string(tokens_[start].line) +
@@ -228,6 +232,20 @@ class Parser {
             previous = member.name;
             s->declared.push_back(std::move(member));
         }
+    }
+
+    // "[Private] Declare [PtrSafe] Function Name Lib "library" ...": a procedure outside the database,
+    // known by name so that a call to it stops saying so.
+    void readDeclare(Module& module) {
+        if (!accept("Private")) accept("Public");
+        expectWord("Declare");
+        accept("PtrSafe");
+        if (!accept("Function")) expectWord("Sub");
+        std::string name = lower(identifier());
+        expectWord("Lib");
+        if (!at(TokenKind::String)) fail("expected a library");
+        module.externals.emplace_back(std::move(name), next().text);
+        skipLine();
     }
 
     bool startsProcedure() const {

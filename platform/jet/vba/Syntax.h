@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace platform::jet::vba {
@@ -128,6 +129,8 @@ struct Module {
     Block declarations;  // module level Dim, Const, Private, Public, Global
     std::vector<std::unique_ptr<Procedure>> procedures;
     std::vector<std::string> problems;  // what did not parse, with its line
+    // Procedures of libraries outside the database (Declare), by lower-case name: the library's.
+    std::vector<std::pair<std::string, std::string>> externals;
     bool optionExplicit = false;        // a name never declared is no variable
     bool standard = true;               // false for a class module (a report's or form's own among them)
 };
