@@ -42,6 +42,10 @@ class DatabaseReports : public render::ReportSource {
         return storage_.macro(name, jet3Charset_);
     }
     std::vector<design::CodeModule> modules() override { return storage_.modules(); }
+    std::optional<std::string> formValue(const std::string& form, const std::string& control) override {
+        const std::string* text = parameters_.find("[Forms]![" + form + "]![" + control + "]");
+        return text ? std::optional<std::string>(*text) : std::nullopt;
+    }
     query::RowSet rows(const std::string& recordSource) override {
         query::RowSet rows = query::readRecordSource(mdb_, recordSource, {}, parameters_, code());
         if (parameters_.empty()) return rows;

@@ -39,6 +39,7 @@
 #include "platform/jet/query/RecordSource.h"
 #include "platform/jet/render/DocumentInfo.h"
 #include "platform/jet/render/ReportDocument.h"
+#include "platform/jet/render/ReportEvents.h"
 #include "platform/jet/render/ReportRegion.h"
 #include "platform/jet/render/ReportSource.h"
 #include "platform/jet/tables/PageFile.h"
@@ -157,6 +158,8 @@ platform::jet::render::DrawnReport drawnReport(const std::string& title, const s
                    : platform::jet::render::drawReport(design, std::move(rows), title, &reports, report);
         if (!rowsMissing.empty()) drawn.omissions.insert(rowsMissing);
         return drawn;
+    } catch (const platform::jet::render::ReportCancelled& cancelled) {
+        throw NotDrawn(cancelled.what());
     } catch (const platform::jet::design::DesignError& error) {
         throw NotDrawn(std::string("its design cannot be read (") + error.what() + ")");
     } catch (const platform::jet::query::QueryError& error) {
