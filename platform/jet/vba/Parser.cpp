@@ -11,6 +11,9 @@ namespace {
 
 // Hostile code may nest without end; past this the rest of the statement is not read.
 constexpr int kMaxNesting = 200;
+// Past this many lines not understood a module is damaged beyond use and the rest of it is not read, so
+// that a hostile text takes no longer to read than a real one.
+constexpr int kMaxUnreadLines = 1000;
 
 constexpr auto lower = lowerName;
 
@@ -26,7 +29,7 @@ class Parser {
         Module module;
         module.name = std::string(name);
         while (!at(TokenKind::EndOfFile)) {
-            if (skipSeparators()) continue;
+            if (skipSeparators() || tooDamaged()) continue;
             const std::size_t start = pos_;
             try {
                 if (isWord("Attribute") || isWord("Option")) {
@@ -58,6 +61,9 @@ class Parser {
                 module.declarations.push_back(unsupportedLine(failure.message));
             }
         }
+        if (abandonedAt_)
+            module.problems.push_back("line " + std::to_string(abandonedAt_) + " on: not read, as " +
+                                      std::to_string(kMaxUnreadLines) + " lines before it were not understood");
         return module;
     }
 
@@ -66,6 +72,18 @@ class Parser {
     std::vector<Token> tokens_;
     std::size_t pos_ = 0;
     int depth_ = 0;
+    int unreadLines_ = 0;
+    int abandonedAt_ = 0;  // the line where reading stopped
+
+    // True once too many lines were not understood: reading jumps to the end.
+    bool tooDamaged() {
+        if (unreadLines_ < kMaxUnreadLines) return false;
+        if (!at(TokenKind::EndOfFile)) {
+            if (!abandonedAt_) abandonedAt_ = peek().line;
+            pos_ = tokens_.size() - 1;
+        }
+        return true;
+    }
 
     // One level more of statements or expressions being read, within kMaxNesting.
     struct Deeper {
@@ -187,6 +205,7 @@ class Parser {
     }
 
     std::unique_ptr<Statement> unsupportedLine(const std::string& why) {
+        ++unreadLines_;
         auto statement = std::make_unique<Statement>();
         statement->kind = Statement::Kind::Unsupported;
         statement->line = peek().line;
@@ -328,6 +347,7 @@ class Parser {
         Block block;
         for (;;) {
             skipSeparators();
+            tooDamaged();
             if (atBlockEnd()) return block;
             const std::size_t start = pos_;
             try {

@@ -168,6 +168,15 @@ TEST(VbaInterpreter, HostileTextsStopSoon) {
     }
 }
 
+// Text that is mostly not code (a hostile or garbled stream) is read only as far as a real module's worth of
+// lines not understood.
+TEST(VbaInterpreter, AModuleMostlyNotUnderstoodIsReadNoFurther) {
+    const Module module = parseModule("Module1", repeated("End If\n", 1500) + "Function F()\nEnd Function\n");
+    EXPECT_TRUE(module.procedures.empty());
+    ASSERT_FALSE(module.problems.empty());
+    EXPECT_EQ(module.problems.back(), "line 1001 on: not read, as 1000 lines before it were not understood");
+}
+
 // Damaged modules: every cut of real code parses and runs to an end or a stop, never a crash or hang.
 TEST(VbaInterpreter, SurvivesTruncatedAndShuffledModules) {
     const std::string source =
