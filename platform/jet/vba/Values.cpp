@@ -75,6 +75,12 @@ std::int64_t wholeOf(const Variant& v) {
     return v.value.get<std::int64_t>();
 }
 
+// Access's dates run from the year 100 to 9999; a day outside them overflows, as in VBA.
+Value dateResult(double days) {
+    if (!(days >= -657434.0 && days < 2958466.0)) raise(6);
+    return Value(query::Date{days});
+}
+
 Variant numberResult(double x) {
     if (!std::isfinite(x)) raise(6);
     return Value(x);
@@ -296,7 +302,7 @@ Variant coerce(const Variant& in, std::string_view type) {
     }
     if (type == "string") return Value(toText(v));
     if (type == "boolean") return Value(toBool(v));
-    if (type == "date") return Value(query::Date{toDouble(v)});
+    if (type == "date") return dateResult(toDouble(v));
     return v;
 }
 
@@ -345,7 +351,7 @@ Variant unary(std::string_view op, const Variant& in) {
     if (isWhole(a)) return wholeResult(-static_cast<long double>(wholeOf(a)));
     if (a.isEmpty()) return Value(std::int64_t{0});
     if (a.value.holds<query::Currency>()) return Value(query::Currency{-a.value.get<query::Currency>().tenThousandths});
-    if (a.value.holds<query::Date>()) return Value(query::Date{-a.value.get<query::Date>().days});
+    if (a.value.holds<query::Date>()) return dateResult(-a.value.get<query::Date>().days);
     return numberResult(-toDouble(a));
 }
 
@@ -427,7 +433,7 @@ Variant binary(std::string_view op, const Variant& inA, const Variant& inB) {
         const double x = toDouble(a), y = toDouble(b);
         const double r = op == "+" ? x + y : (op == "-" ? x - y : x * y);
         const bool dateA = holds(a, query::Date{}), dateB = holds(b, query::Date{});
-        if ((dateA || dateB) && op != "*" && !(op == "-" && dateA && dateB)) return Value(query::Date{r});
+        if ((dateA || dateB) && op != "*" && !(op == "-" && dateA && dateB)) return dateResult(r);
         if ((holds(a, query::Currency{}) || holds(b, query::Currency{})) && !holds(a, double{}) && !holds(b, double{})) {
             const double t = roundEven(r * 10000.0);
             if (std::fabs(t) > 9.2e18) raise(6);

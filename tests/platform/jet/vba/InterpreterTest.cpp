@@ -103,6 +103,10 @@ const Program kPrograms[] = {
     {"calls reaching outside are skipped",
      "Function F()\n Shell \"rm -rf /\"\n Kill \"x.txt\"\n Set o = CreateObject(\"Scripting.FileSystemObject\")\n DoCmd.OpenForm \"Dialog\"\n F = \"went on\"\nEnd Function",
      "went on"},
+    {"dates outside Access's years overflow",
+     "Function F()\n On Error Resume Next\n d = #1/1/2000# + 1E308\n F = Err.Number\n Err.Clear\n d = CDate(3000000)\n"
+     " F = F & Err.Number\nEnd Function",
+     "66"},
     {"a runaway loop stops", "Function F()\n Do\n Loop\nEnd Function", "F stops at \"Do\" (line 2): runs past 2000000 statements"},
     {"copying long text over and over stops",
      "Function F()\n Dim s As String, t As String\n s = Space(1000000)\n Do\n t = s & \"x\"\n Loop\nEnd Function",
