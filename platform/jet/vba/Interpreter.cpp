@@ -174,6 +174,83 @@ struct ArgumentIn {
     std::string name;
 };
 
+// A variable of a module's Type: its fields by name. Assignment copies it whole, as VBA copies records.
+class Record : public Object {
+  public:
+    struct Field {
+        std::string name, type;
+        Variant value;
+    };
+    Record(std::string type, std::vector<Field> fields) : type_(std::move(type)), fields_(std::move(fields)) {}
+    std::string typeName() const override { return type_; }
+    std::size_t size() const { return fields_.size(); }
+
+    std::optional<Variant> get(std::string_view name, const std::vector<Variant>& arguments) override {
+        Field* f = find(name);
+        if (!f) return std::nullopt;
+        if (arguments.empty()) return f->value;
+        if (f->value.kind != Variant::Kind::Array) return std::nullopt;
+        return f->value.array->items[offset(*f->value.array, arguments)];
+    }
+    bool set(std::string_view name, const std::vector<Variant>& arguments, const Variant& value) override {
+        Field* f = find(name);
+        if (!f) return false;
+        if (arguments.empty()) {
+            f->value = assigned(value, f->type);
+        } else {
+            if (f->value.kind != Variant::Kind::Array) return false;
+            Array& array = *f->value.array;
+            array.items[offset(array, arguments)] = assigned(value, array.type);
+        }
+        return true;
+    }
+
+    static Variant copied(const Variant& v) {
+        if (v.kind == Variant::Kind::Array && v.array) {
+            Variant out = v;
+            out.array = std::make_shared<Array>(*v.array);
+            for (Variant& item : out.array->items) item = copied(item);
+            return out;
+        }
+        if (auto* record = dynamic_cast<Record*>(v.object.get())) {
+            auto copy = std::make_shared<Record>(*record);
+            for (Field& f : copy->fields_) f.value = copied(f.value);
+            return Variant::of(copy);
+        }
+        return v;
+    }
+    // What a field or variable of the type holds after "= value".
+    static Variant assigned(const Variant& value, const std::string& type) {
+        if (auto* record = dynamic_cast<Record*>(value.object.get())) {
+            if (type != "variant" && type != lower(record->typeName())) raise(13);
+            return copied(value);
+        }
+        if (value.kind == Variant::Kind::Array) return value;
+        return type == "variant" ? valueOf(value) : coerce(value, type);
+    }
+
+    static std::size_t offset(const Array& array, const std::vector<Variant>& indexes) {
+        if (indexes.size() != array.bounds.size()) raise(9);
+        std::size_t at = 0;
+        for (std::size_t d = 0; d < indexes.size(); ++d) {
+            const double i = std::nearbyint(toDouble(indexes[d]));
+            const auto [low, high] = array.bounds[d];
+            if (i < low || i > high) raise(9);
+            at = at * static_cast<std::size_t>(high - low + 1) + static_cast<std::size_t>(i - low);
+        }
+        return at;
+    }
+
+  private:
+    Field* find(std::string_view name) {
+        for (Field& f : fields_)
+            if (sameName(f.name, name)) return &f;
+        return nullptr;
+    }
+    std::string type_;
+    std::vector<Field> fields_;
+};
+
 }  // namespace
 
 constexpr std::size_t kMaxMacroTexts = 4096;
@@ -263,8 +340,28 @@ struct Interpreter::State {
 
     // ---- declarations ----
 
+    // A new variable's value: Empty, 0 or "" as its type has it, or a record of a module's Type.
+    Variant initial(const std::string& type) {
+        const Module::RecordType* record = nullptr;
+        for (const auto& m : modules)
+            for (const auto& t : m.module.types)
+                if (lower(t.name) == type) record = &t;
+        if (!record) return initialValue(type);
+        // A Type holding itself, as VBA does not allow, would never end.
+        struct Deeper {
+            int& depth;
+            ~Deeper() { --depth; }
+        } deeper{++recordDepth};
+        if (recordDepth > 16) throw Stopped{"the Type " + record->name + " holds itself"};
+        std::vector<Record::Field> fields;
+        for (const Declared& d : record->fields) fields.push_back({d.name, d.type, newValue(d, nullptr)});
+        work(fields.size() * sizeof(Record::Field));
+        return Variant::of(std::make_shared<Record>(record->name, std::move(fields)));
+    }
+    int recordDepth = 0;
+
     Variant newValue(const Declared& d, Frame* frame) {
-        if (!d.isArray) return initialValue(d.type);
+        if (!d.isArray) return initial(d.type);
         auto array = std::make_shared<Array>();
         array->type = d.type;
         if (!d.bounds.empty()) dimension(*array, d.bounds, frame, false);
@@ -287,7 +384,9 @@ struct Interpreter::State {
             b.emplace_back(l, h);
         }
         work(count * sizeof(Variant));
-        std::vector<Variant> items(count, initialValue(array.type));
+        std::vector<Variant> items(count, initial(array.type));
+        if (items.size() > 0 && items[0].isObject())
+            for (Variant& item : items) item = Record::copied(item);  // each element a record of its own
         if (preserve)
             for (std::size_t i = 0; i < std::min(count, array.items.size()); ++i) items[i] = array.items[i];
         array.bounds = std::move(b);
@@ -506,16 +605,8 @@ struct Interpreter::State {
         return out;
     }
 
-    std::size_t offset(const Array& array, const std::vector<Variant>& indexes) {
-        if (indexes.size() != array.bounds.size()) raise(9);
-        std::size_t at = 0;
-        for (std::size_t d = 0; d < indexes.size(); ++d) {
-            const double i = std::nearbyint(toDouble(indexes[d]));
-            const auto [low, high] = array.bounds[d];
-            if (i < low || i > high) raise(9);
-            at = at * static_cast<std::size_t>(high - low + 1) + static_cast<std::size_t>(i - low);
-        }
-        return at;
+    static std::size_t offset(const Array& array, const std::vector<Variant>& indexes) {
+        return Record::offset(array, indexes);
     }
 
     Variant element(Array& array, const std::vector<Argument>& args, Frame* frame) {
@@ -753,6 +844,11 @@ struct Interpreter::State {
     }
 
     void store(Slot& slot, const Variant& value, bool isSet) {
+        if (auto* record = dynamic_cast<Record*>(value.object.get()); record && !isSet) {
+            work(record->size() * sizeof(Record::Field));
+            slot.value = Record::assigned(value, slot.type);
+            return;
+        }
         if (isSet || value.kind == Variant::Kind::Array) {
             slot.value = value;
             return;
@@ -813,7 +909,7 @@ struct Interpreter::State {
                 slot->type = parameter.type;
                 if (parameter.defaultValue) slot->value = coerce(evaluate(*parameter.defaultValue, &frame), parameter.type);
                 else if (parameter.type == "variant") slot->value.kind = Variant::Kind::Missing;
-                else slot->value = initialValue(parameter.type);
+                else slot->value = initial(parameter.type);
                 frame.locals[n] = slot;
                 continue;
             }
@@ -831,7 +927,7 @@ struct Interpreter::State {
         if (p.kind == "function" || p.kind == "property get") {
             auto result = std::make_shared<Slot>();
             result->type = p.returnType;
-            result->value = initialValue(p.returnType);
+            result->value = initial(p.returnType);
             frame.locals[self] = result;
         }
         frames.push_back(&frame);

@@ -50,9 +50,7 @@ class Parser {
                     continue;
                 }
                 if (isWord("Type") || ((isWord("Private") || isWord("Public")) && isWord("Type", 1))) {
-                    skipTo({"Type"});
-                    module.problems.push_back("line " + std::to_string(tokens_[start].line) +
-                                              ": Type blocks are not read");
+                    module.types.push_back(parseType());
                     continue;
                 }
                 module.declarations.push_back(parseStatement());
@@ -171,18 +169,6 @@ class Parser {
     }
     void skipLine() {
         while (!at(TokenKind::EndOfLine) && !at(TokenKind::EndOfFile)) next();
-    }
-    // Skips up to and past "End <word>".
-    void skipTo(std::initializer_list<std::string_view> words) {
-        while (!at(TokenKind::EndOfFile)) {
-            for (std::string_view word : words)
-                if (isWord("End") && isWord(word, 1)) {
-                    next();
-                    next();
-                    return;
-                }
-            next();
-        }
     }
     std::string textOf(std::size_t first, std::size_t last) const {
         if (last <= first) return {};
@@ -628,22 +614,45 @@ class Parser {
         if (isConst) s.text = "const";
         if (isWord("Declare")) fail("external procedures are not run");
         do {
-            Declared declared;
-            declared.name = identifier();
-            if (acceptOperator("(")) {
-                declared.isArray = true;
-                while (!isOperator(")")) {
-                    ExpressionPtr bound = parseExpression();
-                    if (accept("To")) declared.bounds.emplace_back(std::move(bound), parseExpression());
-                    else declared.bounds.emplace_back(nullptr, std::move(bound));
-                    if (!acceptOperator(",")) break;
-                }
-                expectOperator(")");
-            }
-            declared.type = parseAsType();
+            Declared declared = parseDeclared();
             if (acceptOperator("=")) declared.value = parseExpression();
             s.declared.push_back(std::move(declared));
         } while (acceptOperator(","));
+    }
+
+    // A name, its array bounds and its type, as Dim and a Type's fields give them.
+    Declared parseDeclared() {
+        Declared declared;
+        declared.name = identifier();
+        if (acceptOperator("(")) {
+            declared.isArray = true;
+            while (!isOperator(")")) {
+                ExpressionPtr bound = parseExpression();
+                if (accept("To")) declared.bounds.emplace_back(std::move(bound), parseExpression());
+                else declared.bounds.emplace_back(nullptr, std::move(bound));
+                if (!acceptOperator(",")) break;
+            }
+            expectOperator(")");
+        }
+        declared.type = parseAsType();
+        return declared;
+    }
+
+    // "[Private] Type Name", a field on each line, "End Type".
+    Module::RecordType parseType() {
+        if (!accept("Private")) accept("Public");
+        expectWord("Type");
+        Module::RecordType type{identifier(), {}};
+        for (;;) {
+            skipSeparators();
+            if (at(TokenKind::EndOfFile)) fail("Type without End Type");
+            if (accept("End")) {
+                expectWord("Type");
+                return type;
+            }
+            type.fields.push_back(parseDeclared());
+            if (!atStatementEnd()) fail("unexpected \"" + peek().text + "\"");
+        }
     }
 
     std::vector<int> oneLineIfDepth_;

@@ -129,6 +129,12 @@ struct Module {
     Block declarations;  // module level Dim, Const, Private, Public, Global
     std::vector<std::unique_ptr<Procedure>> procedures;
     std::vector<std::string> problems;  // what did not parse, with its line
+    // Type blocks: each a record's fields.
+    struct RecordType {
+        std::string name;
+        std::vector<Declared> fields;
+    };
+    std::vector<RecordType> types;
     // Procedures of libraries outside the database (Declare), by lower-case name: the library's.
     std::vector<std::pair<std::string, std::string>> externals;
     bool optionExplicit = false;        // a name never declared is no variable
