@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <QGuiApplication>
+#include <QImage>
+#include <QPageLayout>
+#include <QPainter>
 #include <QProcess>
 #include <QStandardPaths>
 #include <algorithm>
@@ -42,6 +45,7 @@ design::ReportDesign eventDesign() {
         s.name = name;
         s.height = height;
         s.keepTogether = true;
+        s.backColor = 0xFFFFFF;
         s.onFormat = s.onPrint = s.onRetreat = kProcedure;
         return s;
     };
@@ -179,7 +183,7 @@ TEST(ReportEvents, ChangesPersistAndCodeValuesShowWhereSet) {
     EXPECT_EQ(seen, (std::vector<std::string>{"N|v", "N|h", "=\"three\"|hset", "total =3", "N|hset",
                                               "total =4"}));
     // A section named as the report's member: the detail's colour from row 4 on.
-    EXPECT_EQ(run.pages[0].bands[1].section->backColor, 0u);
+    EXPECT_EQ(run.pages[0].bands[1].section->backColor, 0xFFFFFFu);
     EXPECT_EQ(run.pages[1].bands[1].section->backColor, 255u);
     // "three" added to a number stops the procedure: named, the rest of the report still drawn.
     ASSERT_EQ(run.omissions.size(), 1u);
@@ -326,4 +330,46 @@ TEST(ReportEvents, AProjectThatCannotBeReadIsNamedAndTheReportStillDrawn) {
     EXPECT_EQ(drawn.pages, 1);
     EXPECT_EQ(drawn.omissions,
               (std::set<std::string>{std::string(render::kCodeNote) + "its modules cannot be read (the project is damaged)"}));
+}
+
+TEST(ReportEvents, FiguresArePaintedWhereTheirBandOrPageIs) {
+    int argc = 1;
+    char name[] = "render_tests";
+    char* argv[] = {name, nullptr};
+    QGuiApplication application(argc, argv);
+    // The first page on an image, its origin the printable area's corner as on a PDF writer's.
+    struct ImageCanvas : render::PageCanvas {
+        QImage image;
+        QPainter painter;
+        QPoint corner;
+        QPainter& firstPage(const QPageLayout& layout) override {
+            image = QImage(layout.fullRectPixels(kReportResolution).size(), QImage::Format_RGB32);
+            image.fill(Qt::white);
+            painter.begin(&image);
+            corner = layout.paintRectPixels(kReportResolution).topLeft();
+            painter.translate(corner);
+            return painter;
+        }
+        void nextPage() override {}
+    } canvas;
+    design::ReportDesign design = eventDesign();
+    const std::string code =
+        "Sub Detail_Print(Cancel As Integer, PrintCount As Integer)\n"
+        "If Me!N = 1 Then Me.Line (0, 0)-(1440, 200), RGB(255, 0, 0), BF\nEnd Sub\n"
+        "Sub Report_Page()\nMe.Line (0, 2880)-Step(1440, 144), RGB(0, 0, 255), BF\nEnd Sub\n";
+    struct Code : render::ReportSource {
+        std::string source;
+        design::ReportDesign design(const std::string&) override { throw std::runtime_error("none"); }
+        query::RowSet rows(const std::string&) override { return {}; }
+        std::vector<design::CodeModule> modules() override { return {{"Report_Events", false, source}}; }
+    } source;
+    source.source = code;
+    render::paintReport(design, numbers(2), canvas, &source, "Events");
+    canvas.painter.end();
+    // 300 dots an inch: a twip is 300/1440 of a dot. The first detail starts below the 300-twip header.
+    const auto at = [&](int x, int y) { return canvas.image.pixelColor(canvas.corner + QPoint(x * 300 / 1440, y * 300 / 1440)); };
+    EXPECT_EQ(at(1000, 400), QColor(Qt::red));
+    EXPECT_EQ(at(1000, 1400), QColor(Qt::white)) << "the second row draws nothing";
+    EXPECT_EQ(at(720, 2950), QColor(Qt::blue));
+    EXPECT_EQ(at(2000, 2950), QColor(Qt::white));
 }
