@@ -817,7 +817,8 @@ struct Interpreter::State {
         }
         if (target.kind == K::Member) {
             const Variant object = objectOf(*target.left, &frame);
-            if (!object.object->set(target.text, {}, isSet ? value : valueOf(value)))
+            const bool whole = isSet || dynamic_cast<Record*>(value.object.get());  // a record into a record's field
+            if (!object.object->set(target.text, {}, whole ? value : valueOf(value)))
                 throw Stopped{object.object->typeName() + "." + target.text + " cannot be set"};
             return;
         }

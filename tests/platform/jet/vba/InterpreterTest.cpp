@@ -98,10 +98,11 @@ const Program kPrograms[] = {
      "Option Explicit\nFunction F()\n If TempVars![Year] = 1 Then\n  F = 1\n End If\nEnd Function",
      "F stops at \"If TempVars![Year] = 1 Then\" (line 3): unknown name TempVars"},
     {"Type blocks are records, copied whole on assignment",
-     "Private Type Pt\n x As Long\n tags(1 To 3) As String\nEnd Type\nDim shared As Pt\nFunction F()\n Dim p As Pt, q As Pt\n"
-     " p.x = 5: p.tags(2) = \"b\"\n q = p\n p.x = 6: p.tags(2) = \"c\"\n shared.x = 3.7\n"
-     " With q\n F = .x & .tags(2) & p.x & p.tags(2) & shared.x & TypeName(p)\n End With\nEnd Function",
-     "5b6c4Pt"},
+     "Private Type Pt\n x As Long\n tags(1 To 3) As String\nEnd Type\nType Box\n corner As Pt\nEnd Type\nDim shared As Box\n"
+     "Function F()\n Dim p As Pt, q As Pt\n p.x = 5: p.tags(2) = \"b\"\n q = p\n p.x = 6: p.tags(2) = \"c\"\n"
+     " shared.corner = q\n q.x = 3.7\n With q\n F = .x & .tags(2) & p.x & p.tags(2) & shared.corner.x & TypeName(p)\n End With\n"
+     "End Function",
+     "4b6c5Pt"},
     {"a Type holding itself stops",
      "Type A\n inner As A\nEnd Type\nFunction F()\n Dim v As A\nEnd Function",
      "F stops at \"Dim v As A\" (line 5): the Type A holds itself"},
