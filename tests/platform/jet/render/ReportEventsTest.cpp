@@ -373,3 +373,14 @@ TEST(ReportEvents, FiguresArePaintedWhereTheirBandOrPageIs) {
     EXPECT_EQ(at(720, 2950), QColor(Qt::blue));
     EXPECT_EQ(at(2000, 2950), QColor(Qt::white));
 }
+
+TEST(ReportEvents, CodeThatNeverMovesOnEndsEachRowAfterSoManyRepeats) {
+    const Layout run = layOut(
+        "Sub Detail_Format(Cancel As Integer, FormatCount As Integer)\nMe.NextRecord = False\nMe.MoveLayout = False\n"
+        "End Sub\n",
+        2);
+    ASSERT_EQ(run.pages.size(), 1u);
+    std::size_t details = 0;
+    for (const auto& band : run.pages[0].bands) details += band.section->kind == SectionKind::Detail;
+    EXPECT_EQ(details, 2u * 1001);
+}
