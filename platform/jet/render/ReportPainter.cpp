@@ -207,7 +207,7 @@ void ReportPainter::drawFigures(const CodeFigures& figures, int top) {
         case CodeFigure::Kind::Point: painter_.drawPoint(from); break;
         case CodeFigure::Kind::Circle: {
             // The aspect is height over width; the radius is the longer of the two half-axes.
-            const double aspect = std::clamp(figure.aspect, 1e-3, 1e3);
+            const double aspect = std::isfinite(figure.aspect) ? std::clamp(figure.aspect, 1e-3, 1e3) : 1;
             const double rx = (aspect > 1 ? figure.x2 / aspect : figure.x2) * scale_;
             const double ry = (aspect > 1 ? figure.x2 : figure.x2 * aspect) * scale_;
             const QRectF box(from.x() - rx, from.y() - ry, 2 * rx, 2 * ry);
@@ -215,8 +215,12 @@ void ReportPainter::drawFigures(const CodeFigures& figures, int top) {
                 painter_.drawEllipse(box);
                 break;
             }
-            // Arcs run counterclockwise from start to end, in radians; Qt counts sixteenths of a degree.
-            const auto sixteenths = [](double radians) { return static_cast<int>(std::fabs(radians) * 180 / M_PI * 16); };
+            // Arcs run counterclockwise from start to end, in radians; Qt counts sixteenths of a degree. Code
+            // may pass any number of turns, which an int of sixteenths cannot hold.
+            const auto sixteenths = [](double radians) {
+                if (!std::isfinite(radians)) return 0;
+                return static_cast<int>(std::fmod(std::fabs(radians), 2 * M_PI) * 180 / M_PI * 16);
+            };
             const int start = sixteenths(figure.start.value_or(0));
             int span = sixteenths(figure.end.value_or(2 * M_PI)) - start;
             if (span <= 0) span += 360 * 16;
@@ -226,7 +230,9 @@ void ReportPainter::drawFigures(const CodeFigures& figures, int top) {
         case CodeFigure::Kind::Text: {
             Control text;
             text.font.name = figure.fontName;
-            text.font.size = static_cast<int>(std::lround(figure.fontSize));
+            // Access's sizes run to 127 points; beyond them the default, as for a design naming none.
+            if (figure.fontSize >= 1 && figure.fontSize <= 127)
+                text.font.size = static_cast<int>(std::lround(figure.fontSize));
             text.font.weight = figure.bold ? 700 : 400;
             text.font.italic = figure.italic;
             setFontOf(text);
