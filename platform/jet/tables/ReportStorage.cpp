@@ -46,8 +46,12 @@ std::unique_ptr<CheckedTable> openTable(MdbHandle* mdb, const PageFile& file, co
 
 using design::DesignKind;
 
-const char* kindName(DesignKind kind) {
-    return design::designKindName(kind);
+// The name as stored of the one called wanted, matched as Access matches names (ignoring case).
+const std::string* storedName(const std::vector<std::string>& names, const std::string& wanted) {
+    const auto found = std::find_if(names.begin(), names.end(), [&](const std::string& name) {
+        return base::equalIgnoringCase(name, wanted);
+    });
+    return found == names.end() ? nullptr : &*found;
 }
 
 std::optional<DesignKind> kindOfType(std::int64_t type) {
@@ -101,25 +105,20 @@ ReportStorage::ReportStorage(MdbHandle* mdb, const PageFile& file) : mdb_(mdb), 
 }
 
 std::vector<std::uint8_t> ReportStorage::designBlob(const std::string& wanted, DesignKind kind) {
-    const std::vector<std::string>& names = stored(kind).names;
-    const auto found = std::find_if(names.begin(), names.end(), [&](const std::string& name) {
-        return base::equalIgnoringCase(name, wanted);
-    });
-    if (found == names.end())
-        throw DesignError(std::string("The database has no ") + kindName(kind) + " named " + wanted + ".");
+    const std::string* found = storedName(stored(kind).names, wanted);
+    if (!found)
+        throw DesignError(std::string("The database has no ") + design::designKindName(kind) + " named " +
+                          wanted + ".");
     if (file_.layout().pageSize == page::kJet3Layout.pageSize) return blobOfJet3(*found, kind);
     if (accessStorageId_ != 0) return blobFromAccessStorage(*found, kind);
     if (accessObjectsId_ != 0)
         return design::reportBlobOfCompoundFile(compoundFileOfAccessObjects(), *found, kind);
-    throw DesignError(std::string("The database file keeps no ") + kindName(kind) +
+    throw DesignError(std::string("The database file keeps no ") + design::designKindName(kind) +
                       " designs where Access keeps them.");
 }
 
 std::optional<design::Macro> ReportStorage::macro(const std::string& name, const std::string& jet3Charset) {
-    const auto& names = stored(DesignKind::Macro).names;
-    if (std::none_of(names.begin(), names.end(),
-                     [&](const std::string& stored) { return base::equalIgnoringCase(stored, name); }))
-        return std::nullopt;
+    if (!storedName(stored(DesignKind::Macro).names, name)) return std::nullopt;
     const bool jet3 = file_.layout().pageSize == page::kJet3Layout.pageSize;
     return design::parseMacro(designBlob(name, DesignKind::Macro), !jet3, jet3Charset);
 }
@@ -130,7 +129,7 @@ std::vector<std::uint8_t> ReportStorage::blobOfJet3(const std::string& name, Des
                                                 objects.names.begin());
     if (!objects.jet3Designs[index].empty()) return objects.jet3Designs[index];
     // One with a code module keeps its design with the module ("Report_NAME", "Form_NAME").
-    const std::string object = std::string("The ") + kindName(kind) + " " + name;
+    const std::string object = std::string("The ") + design::designKindName(kind) + " " + name;
     if (modulesId_ == 0 || kind == DesignKind::Macro) throw DesignError(object + " has no stored design.");
     const std::string module = (kind == DesignKind::Form ? "Form_" : "Report_") + name;
     auto modules = openTable(mdb_, file_, "MSysModules2", modulesId_, {"Name", "Form"});
@@ -223,7 +222,8 @@ std::vector<std::uint8_t> ReportStorage::blobFromAccessStorage(const std::string
         if (!base::equalIgnoringCase(entry.name, wanted)) continue;
         return readValue(childNamed(childNamed(reports, std::to_string(entry.folder)), "Blob"));
     }
-    throw DesignError(std::string("The file holds no design of the ") + kindName(kind) + " " + wanted + ".");
+    throw DesignError(std::string("The file holds no design of the ") + design::designKindName(kind) + " " +
+                      wanted + ".");
 }
 
 const design::VbaProject& ReportStorage::project() {
