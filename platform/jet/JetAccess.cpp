@@ -13,6 +13,7 @@
 #include "platform/jet/print/InstalledPrinters.h"
 #include "platform/jet/print/PdfWriterPrinter.h"
 #include "platform/jet/print/PrintRenderer.h"
+#include "platform/jet/process/ChildProcess.h"
 #include "platform/jet/query/ParameterKey.h"
 #include "platform/posix/AtomicFile.h"
 #include "platform/posix/OutputFolder.h"
@@ -285,8 +286,11 @@ class JetApplication : public access::Application {
                 readable_.reset();
             }
         }
-        if (readable_)
-            renderer_.useDatabase(readable_->descriptor.get(), textConversionEnvironment(readable_->header));
+        if (readable_) {
+            auto environment = textConversionEnvironment(readable_->header);
+            environment.push_back(std::string{kDatabasePathVariable} + "=" + database_->path);
+            renderer_.useDatabase(readable_->descriptor.get(), std::move(environment));
+        }
         else
             renderer_.useDatabase(-1, {});
     }

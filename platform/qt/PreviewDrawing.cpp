@@ -52,6 +52,7 @@ PreviewDrawing::PreviewDrawing(const jet::EngineOptions& options, const std::str
     channel_.reset(ends[0]);
     auto environment = jet::textConversionEnvironment(readable.header);
     environment.push_back("QT_QPA_PLATFORM=offscreen");
+    environment.push_back(std::string{jet::kDatabasePathVariable} + "=" + database_);
     helper_ = jet::startChild(program, {"serve"}, theirs.get(), {"MDBOPTS", "MDBPATH"}, environment,
                               readable.descriptor.get());
 }

@@ -40,6 +40,10 @@ inline constexpr char kParentProcessVariable[] = "CALVENOR_PARENT_PID";
 // The environment variable that tells a helper the code page of the database it reads.
 inline constexpr char kCodePageVariable[] = "CALVENOR_CODE_PAGE";
 
+// The environment variable that tells a helper the database's path as the user gave it, made absolute:
+// it reads the file through a descriptor, yet report code and expressions may name the file.
+inline constexpr char kDatabasePathVariable[] = "CALVENOR_DATABASE_PATH";
+
 // A started child that is killed and reaped on every way out, so that none is ever left behind.
 class RunningChild {
   public:

@@ -102,4 +102,10 @@ std::uint16_t databaseCodePage() {
     return static_cast<std::uint16_t>(value);
 }
 
+std::optional<std::string> databasePath() {
+    const char* text = std::getenv(kDatabasePathVariable);
+    if (!text || !*text) return std::nullopt;
+    return std::string(text);
+}
+
 }  // namespace platform::jet::helper

@@ -3,6 +3,7 @@
 #include <sys/resource.h>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -24,6 +25,9 @@ std::string jet3Charset();
 // The Windows code page of the file's header, as the program passed it on (CALVENOR_CODE_PAGE); 0 when
 // it said none.
 std::uint16_t databaseCodePage();
+
+// The database's path as the program passed it on (CALVENOR_DATABASE_PATH); none when it said none.
+std::optional<std::string> databasePath();
 
 // Writes the helper's whole result to the result descriptor; false when it could not.
 bool writeResult(std::string_view result);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -24,13 +25,19 @@ namespace platform::jet::helper {
 class DatabaseReports : public render::ReportSource {
   public:
     // jet3Charset: the character set of an Access 97 file's texts (HelperProcess's jet3Charset).
-    // parameters: the values record sources are given for what they ask.
+    // parameters: the values record sources are given for what they ask; path: the database file's,
+    // which expressions naming it (CurrentProject.FullName, ...) read as given values.
     DatabaseReports(MdbHandle* mdb, ReportStorage& storage, std::string jet3Charset,
-                    query::ParameterValues parameters = {})
+                    query::ParameterValues parameters = {}, std::optional<std::string> path = {})
         : mdb_(mdb),
           storage_(storage),
           jet3Charset_(std::move(jet3Charset)),
-          parameters_(std::move(parameters)) {}
+          parameters_(std::move(parameters)),
+          path_(std::move(path)) {
+        if (path_) query::addDatabaseFileReferences(parameters_, *path_);
+    }
+
+    std::optional<std::string> databasePath() override { return path_; }
 
     design::ReportDesign design(const std::string& report) override {
         return design::decodeReportDesign(storage_.designBlob(report), jet3Charset_);
@@ -54,7 +61,11 @@ class DatabaseReports : public render::ReportSource {
 
     // The parameters the record source asks for, compiled with the database's functions.
     std::vector<query::Parameter> parameters(const std::string& recordSource) {
-        return query::recordSourceParameters(mdb_, recordSource, {}, code());
+        auto asked = query::recordSourceParameters(mdb_, recordSource, {}, code());
+        if (path_)  // the file's own references are never asked of the user
+            std::erase_if(asked,
+                          [](const query::Parameter& p) { return query::isDatabaseFileReference(p.name); });
+        return asked;
     }
 
   private:
@@ -86,6 +97,7 @@ class DatabaseReports : public render::ReportSource {
     ReportStorage& storage_;
     std::string jet3Charset_;
     query::ParameterValues parameters_;
+    std::optional<std::string> path_;
     bool codeRead_ = false;
     vba::AccessFunctionLibrary library_;
     std::unique_ptr<render::DomainAggregates> domain_;

@@ -74,7 +74,8 @@ auto withReports(const std::string& report, const platform::jet::query::Paramete
     try {
         platform::jet::helper::ReportStorage storage(mdb.get(), *file);
         platform::jet::helper::DatabaseReports reports(mdb.get(), storage,
-                                                       platform::jet::helper::jet3Charset(), parameters);
+                                                       platform::jet::helper::jet3Charset(), parameters,
+                                                       platform::jet::helper::databasePath());
         return job(mdb.get(), storage, reports);
     } catch (const NotDrawn&) {
         throw;

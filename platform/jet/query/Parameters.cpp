@@ -87,7 +87,31 @@ std::optional<double> regionDate(std::string_view text) {
     return parseDate(written);
 }
 
+// Each reference by its key, and the member of the file it names.
+constexpr std::pair<std::string_view, std::string_view> kFileReferences[] = {
+    {"currentproject!fullname", "fullname"},
+    {"currentproject!name", "name"},
+    {"currentproject!path", "path"},
+    {"application!currentproject!fullname", "fullname"},
+    {"application!currentproject!name", "name"},
+    {"application!currentproject!path", "path"},
+    {"currentdb!name", "fullname"},
+    {"application!currentdb!name", "fullname"},
+};
+
 }  // namespace
+
+void addDatabaseFileReferences(ParameterValues& values, const std::string& path) {
+    for (const auto& [key, member] : kFileReferences)
+        if (!values.find(key)) values.set(key, *databaseFileMember(member, path));
+}
+
+bool isDatabaseFileReference(std::string_view name) {
+    const std::string key = parameterKey(name);
+    for (const auto& reference : kFileReferences)
+        if (reference.first == key) return true;
+    return false;
+}
 
 std::string parameterTypeName(int type) {
     switch (type) {

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <filesystem>
 #include <map>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -34,6 +36,22 @@ class ParameterValues {
   private:
     std::map<std::string, std::string> values_;
 };
+
+// The database file's FullName, Name or Path (the member in any case) as CurrentProject gives them: the
+// path, its file name, its folder without a separator at its end; none for another member. Inline:
+// report code, which has only this engine's headers, answers CurrentProject with it too.
+inline std::optional<std::string> databaseFileMember(std::string_view member, const std::string& path) {
+    const std::string n = base::lowerAscii(member);
+    if (n == "fullname") return path;
+    if (n == "name") return std::filesystem::path(path).filename().string();
+    if (n == "path") return std::filesystem::path(path).parent_path().string();
+    return std::nullopt;
+}
+
+// Sets the references expressions name the database file by (CurrentProject.FullName, .Name, .Path,
+// with or without Application., and CurrentDb.Name) to the file's, unless the run gave one a value.
+void addDatabaseFileReferences(ParameterValues& values, const std::string& path);
+bool isDatabaseFileReference(std::string_view name);
 
 // The text given for the parameter as Jet converts it to its declared type: dates as the current region
 // writes them (day first where its short date is), or between #; numbers with either decimal point;

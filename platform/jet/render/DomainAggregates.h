@@ -21,6 +21,7 @@ class DomainAggregates : public vba::DomainFunctions, public vba::DatabaseRows {
     std::optional<query::Value> aggregate(std::string_view function, const query::Value& expression,
                                           const query::Value& domain, const query::Value& criteria) override;
     query::RowSet rows(const std::string& source) override;
+    std::optional<std::string> filePath() override { return source_.databasePath(); }
 
   private:
     ReportSource& source_;

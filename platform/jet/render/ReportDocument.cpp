@@ -10,6 +10,7 @@
 #include <optional>
 
 #include "base/AsciiCase.h"
+#include "platform/jet/query/Parameters.h"
 
 #include "platform/jet/render/DesignBounds.h"
 #include "platform/jet/render/DomainAggregates.h"
@@ -151,6 +152,11 @@ DrawnReport paintReport(const design::ReportDesign& designed, query::RowSet rows
     if (events) functions.emplace(events->interpreter(), true);
     ReportRows ordered(design, std::move(rows), report, functions ? &*functions : nullptr);
     if (events) events->setEvaluator(ordered.evaluator());
+    if (const auto path = reports ? reports->databasePath() : std::nullopt) {
+        query::ParameterValues references;
+        query::addDatabaseFileReferences(references, *path);
+        ordered.evaluator().setReferenceValues(std::move(references));
+    }
     std::optional<Subreports> subreports;
     if (reports) subreports.emplace(*reports, report);
 

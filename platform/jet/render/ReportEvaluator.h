@@ -71,6 +71,9 @@ class ReportEvaluator {
     // error in one makes that row's value #Error. Null: none.
     void setCodeFunctions(query::CodeFunctions* code) { engine_->setCodeFunctions(code); }
 
+    // The values of references that are no field or control (CurrentProject.FullName, ...).
+    void setReferenceValues(query::ParameterValues values) { engine_->setParameterValues(std::move(values)); }
+
     // What [Report].[Filter] and [Report].[FilterOn] read.
     void setReportProperties(std::map<std::string, query::Value> properties) {
         engine_->setReportProperties(std::move(properties));

@@ -38,6 +38,8 @@ class ReportSource {
     }
     // The database's Visual Basic modules, read once; none when it has no code.
     virtual std::vector<design::CodeModule> modules() { return {}; }
+    // The database file's path as the user gave it, made absolute; none where it is not known.
+    virtual std::optional<std::string> databasePath() { return std::nullopt; }
     // What the run was given for a dialog's control that code reads (Forms![Dialog]![Control]), as the
     // parameter box answered the same reference; none when it was not given.
     virtual std::optional<std::string> formValue(const std::string& form, const std::string& control) {

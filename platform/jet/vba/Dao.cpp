@@ -2,10 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
-#include <filesystem>
 #include <string>
 
 #include "base/AsciiCase.h"
+#include "platform/jet/query/Parameters.h"
 #include "platform/jet/vba/Values.h"
 
 namespace platform::jet::vba {
@@ -288,10 +288,7 @@ class CurrentProject : public Object {
         // Not known: the procedure stops here rather than show a path the user never gave.
         const auto path = database_.filePath();
         if (!path) return std::nullopt;
-        const std::filesystem::path file(*path);
-        if (n == "fullname") return Variant(Value(*path));
-        if (n == "name") return Variant(Value(file.filename().string()));
-        return Variant(Value(file.parent_path().string()));
+        return Variant(Value(*query::databaseFileMember(n, *path)));
     }
     bool set(std::string_view, const std::vector<Variant>&, const Variant&) override { return false; }
 

@@ -166,6 +166,16 @@ TEST(RenderedReports, GroupTotalsAreTheSumsOfTheirRows) {
     }
 }
 
+TEST(RenderedReports, ExpressionsNamingTheDatabaseFileShowItsPathAsTheUserGaveIt) {
+    const std::string file = testFile("reports/access-examples-vba-ace12.accdb");
+    if (!std::filesystem::exists(file)) GTEST_SKIP() << "no access-examples-vba-ace12.accdb";
+    test_support::TemporaryFolder folder;
+    // Given relative, shown absolute: the helper reads it through a descriptor and is told the path.
+    const auto relative = std::filesystem::relative(file);
+    const std::string text = pdfText(saveReport(relative.string(), "804_Weekly_Report_rpt", folder.path()));
+    EXPECT_THAT(text, HasSubstr("Path = " + std::filesystem::absolute(relative).lexically_normal().string()));
+}
+
 TEST(RenderedReports, SubreportsListTheRowsLinkedToTheirMasterRow) {
     const std::string northwind = testFile("northwind-jet4.mdb");
     if (!std::filesystem::exists(northwind)) GTEST_SKIP() << "no northwind-jet4.mdb";

@@ -1,6 +1,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "platform/jet/query/Parameters.h"
 #include "platform/jet/query/SelectQuery.h"
 #include "platform/jet/render/ControlText.h"
 #include "platform/jet/render/DocumentInfo.h"
@@ -380,6 +381,46 @@ class OrdersSource : public render::ReportSource {
         return engine.select(query::parseSelect(sql), "the query");
     }
 };
+
+// The file Sales.mdb in /data/shop, as the print helper is told it.
+class ShopFile : public OrdersSource {
+  public:
+    std::optional<std::string> databasePath() override { return "/data/shop/Sales.mdb"; }
+};
+
+TEST(DatabaseFile, ExpressionsAndCodeNameItAsCurrentProjectAndCurrentDbDo) {
+    query::ParameterValues references;
+    query::addDatabaseFileReferences(references, *ShopFile().databasePath());
+    query::RowSet rows = render::unboundRows();
+    render::ReportEvaluator evaluator(rows, {});
+    evaluator.setReferenceValues(references);
+    ShopFile source;
+    render::DomainAggregates database(source);
+    vba::Services services;
+    services.database = &database;
+    std::vector<vba::Module> modules;
+    modules.push_back(vba::parseModule("modFile",
+                                       "Public Function FileOf(what)\n Select Case what\n"
+                                       " Case 1: FileOf = CurrentProject.FullName\n"
+                                       " Case 2: FileOf = Application.CurrentProject.Name\n"
+                                       " Case 3: FileOf = CurrentProject.Path\n"
+                                       " Case 4: FileOf = CurrentDb.Name\n End Select\nEnd Function"));
+    vba::Interpreter code(std::move(modules), services);
+    const std::pair<const char*, const char*> cases[] = {
+        {"=\"Path = \" & Application.CurrentProject.FullName", "Path = /data/shop/Sales.mdb"},
+        {"=[CurrentProject].[Name]", "Sales.mdb"},
+        {"=CurrentProject.Path", "/data/shop"},
+        {"=FileOf(1)", "/data/shop/Sales.mdb"},
+        {"=FileOf(2)", "Sales.mdb"},
+        {"=FileOf(3)", "/data/shop"},
+        {"=FileOf(4)", "/data/shop/Sales.mdb"},
+    };
+    vba::ModuleFunctions functions(code);
+    evaluator.setCodeFunctions(&functions);
+    for (const auto& [source, expected] : cases)
+        EXPECT_EQ(evaluator.value(source, {0, 0, 0}, {}), Value(expected)) << source;
+    EXPECT_FALSE(query::isDatabaseFileReference("Forms!Dialog!Name"));
+}
 
 TEST(DomainAggregates, AnswerAsAccessDoesWithCriteriaAndNullWhereNoneMatch) {
     OrdersSource source;
