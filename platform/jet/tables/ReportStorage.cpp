@@ -228,23 +228,35 @@ std::vector<std::uint8_t> ReportStorage::blobFromAccessStorage(const std::string
 
 const design::VbaProject& ReportStorage::project() {
     if (project_) return *project_;
+    // A damaged project is read once: every report that asks again is told the same without reading it all.
+    if (projectFailure_) throw DesignError(*projectFailure_);
+    try {
+        project_ = readProject();
+    } catch (const DesignError& error) {
+        projectFailure_ = error.what();
+        throw;
+    }
+    return *project_;
+}
+
+design::VbaProject ReportStorage::readProject() {
     const std::vector<std::string> path = {"VBA", "VBAProject", "VBA"};
     Streams streams;
-    if (file_.layout().pageSize == page::kJet3Layout.pageSize) return *(project_ = projectOfJet3());
+    if (file_.layout().pageSize == page::kJet3Layout.pageSize) return projectOfJet3();
     if (accessStorageId_ != 0)
         streams = accessStorageStreams(path);
     else if (accessObjectsId_ != 0)
         streams = design::streamsOfCompoundStorage(compoundFileOfAccessObjects(), path);
     const auto dir =
         std::find_if(streams.begin(), streams.end(), [](const auto& s) { return s.first == "dir"; });
-    if (dir == streams.end()) return *(project_ = design::VbaProject{});
-    return *(project_ = design::readVbaProject(
-                 dir->second,
-                 [&](const design::VbaModuleEntry& module) -> std::optional<std::span<const std::uint8_t>> {
-                     for (const auto& [name, bytes] : streams)
-                         if (name == module.streamName) return bytes;
-                     return std::nullopt;
-                 }));
+    if (dir == streams.end()) return {};
+    return design::readVbaProject(
+        dir->second,
+        [&](const design::VbaModuleEntry& module) -> std::optional<std::span<const std::uint8_t>> {
+            for (const auto& [name, bytes] : streams)
+                if (name == module.streamName) return bytes;
+            return std::nullopt;
+        });
 }
 
 // Access 97 keeps the project in MSysModules2: the dir in the row MSysDb, each module's stream in the

@@ -62,6 +62,7 @@ class ReportStorage {
     Streams accessStorageStreams(const std::vector<std::string>& path);
     const std::vector<std::uint8_t>& compoundFileOfAccessObjects();
     const design::VbaProject& project();
+    design::VbaProject readProject();
     design::VbaProject projectOfJet3();
     std::vector<std::uint8_t> blobOfJet3(const std::string& name, design::DesignKind kind);
 
@@ -72,6 +73,7 @@ class ReportStorage {
     std::vector<std::uint8_t> compoundFile_;  // read once
     std::optional<std::map<std::int64_t, StorageNode>> accessStorageNodes_;  // read once
     std::optional<design::VbaProject> project_;                              // read once
+    std::optional<std::string> projectFailure_;                              // why it could not be
 };
 
 }  // namespace platform::jet::helper
