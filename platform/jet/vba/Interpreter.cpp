@@ -1,6 +1,7 @@
 #include "platform/jet/vba/Interpreter.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cctype>
 #include <cmath>
 #include <set>
@@ -53,6 +54,7 @@ struct Frame {
     const Block* errorBlock = nullptr;
     std::size_t errorIndex = 0;
     const Statement* current = nullptr;
+    long lineNumber = 0;  // of the last numbered line run, for Erl
 };
 
 // Constants code uses without declaring them.
@@ -130,6 +132,13 @@ class ErrObject : public Object {
   public:
     long number = 0;
     std::string description;
+    long line = 0;  // Erl: the last line number passed before the error, 0 where the code has none
+    // As Access clears it at each On Error, Resume, Exit Sub and Exit Function, and at Err.Clear.
+    void clear() {
+        number = 0;
+        description.clear();
+        line = 0;
+    }
     std::string typeName() const override { return "ErrObject"; }
     std::optional<Variant> get(std::string_view name, const std::vector<Variant>& arguments) override {
         const std::string n = lower(name);
@@ -137,8 +146,7 @@ class ErrObject : public Object {
         if (n == "description") return Variant(Value(description));
         if (n == "source") return Variant(Value(std::string("Report code")));
         if (n == "clear") {
-            number = 0;
-            description.clear();
+            clear();
             return Variant();
         }
         if (n == "raise" && !arguments.empty()) {
@@ -530,6 +538,7 @@ struct Interpreter::State {
         if (auto it = constants().find(n); it != constants().end()) return it->second;
         if (n == "empty") return Variant();
         if (n == "err") return Variant::of(err);
+        if (n == "erl") return Variant(Value(static_cast<std::int64_t>(err->line)));
         if (!frame) throw Stopped{"unknown name " + e.text};
         std::vector<ArgumentIn> none;
         return callNamed(e.text, none, frame, false);
@@ -979,6 +988,7 @@ struct Interpreter::State {
             } catch (const RuntimeError& e) {
                 err->number = e.number;
                 err->description = e.description;
+                err->line = frame.lineNumber;
                 if (frame.onError == Frame::OnError::ResumeNext) {
                     failure = {};
                     continue;
@@ -1057,7 +1067,13 @@ struct Interpreter::State {
         frame.current = &s;
         switch (s.kind) {
         case K::Skipped:
-        case K::Label: return Flow::Normal;
+        case K::Label: {
+            long number = 0;
+            const char* end = s.text.data() + s.text.size();
+            if (auto [at, error] = std::from_chars(s.text.data(), end, number); error == std::errc() && at == end)
+                frame.lineNumber = number;
+            return Flow::Normal;
+        }
         case K::Unsupported: throw Stopped{s.text};
         case K::Outside: throw Skipped{s.text};
         case K::Stop: return Flow::End;
@@ -1167,8 +1183,10 @@ struct Interpreter::State {
         case K::Exit:
             if (s.text == "for") return Flow::ExitFor;
             if (s.text == "do") return Flow::ExitDo;
+            err->clear();
             return Flow::ExitProcedure;
         case K::OnError:
+            err->clear();
             if (s.text == "resume next") frame.onError = Frame::OnError::ResumeNext;
             else if (s.text == "goto 0") frame.onError = Frame::OnError::None;
             else if (s.text == "goto -1") frame.inHandler = false;
@@ -1180,8 +1198,7 @@ struct Interpreter::State {
         case K::Resume:
             if (!frame.inHandler) raise(20);
             frame.inHandler = false;
-            err->number = 0;
-            err->description.clear();
+            err->clear();
             if (s.text.empty() || s.text == "0") return Flow::Resume;
             if (s.text == "next") return Flow::ResumeNext;
             frame.label = s.text;

@@ -81,6 +81,16 @@ const Program kPrograms[] = {
     {"Resume Next continues after the failing statement",
      "Function F()\n On Error GoTo H\n F = \"a\"\n F = F & (1 / 0)\n F = F & \"b\"\n Exit Function\nH:\n F = F & \"h\"\n Resume Next\nEnd Function",
      "ahb"},
+    {"Erl is the last line number passed before the error, 0 without line numbers",
+     "Function G()\n On Error GoTo H\n Err.Raise 5\nH:\n G = Erl\nEnd Function\n"
+     "Function F()\n On Error GoTo H\n10 F = \"a\"\n20 F = F & (1 / 0)\n F = F & \"b\"\n Exit Function\n"
+     "H:\n F = F & Erl & Err.Description & G()\nEnd Function",
+     "a20Division by zero0"},
+    {"On Error and Exit Function clear Err: a handler reached without error sees none; Resume without one is error 20",
+     "Function R()\n On Error GoTo T\n R = \"r\"\nX:\n On Error Resume Next\nT:\n R = R & Err.Number\n"
+     " If Err.Number = 0 Then Resume X\n R = R & Err.Description\nEnd Function\n"
+     "Function F()\n F = R() & \"|\" & R()\nEnd Function",
+     "r0Resume without error|r0Resume without error"},
     {"errors not handled pass to the caller's handler",
      "Sub Inner()\n Dim i As Integer\n i = \"x\"\nEnd Sub\nFunction F()\n On Error Resume Next\n Inner\n F = Err.Number\nEnd Function", "13"},
     {"Enum members count on; conditional compilation lines are passed over",
