@@ -39,7 +39,7 @@ inline constexpr char kCodeNote[] = "code: ";
 // its closing full stop.
 std::string plainReason(const std::string& reason);
 
-// Whether the design's sections name macros or code to run as they print.
+// Whether the report or its sections name macros or code to run as it prints.
 bool hasEvents(const design::ReportDesign& design);
 
 // The subject such a document states; empty when nothing was left out. Every omission is something

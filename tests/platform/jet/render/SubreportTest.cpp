@@ -8,6 +8,7 @@
 #include <stdexcept>
 
 #include "platform/jet/render/Datasheet.h"
+#include "platform/jet/render/DocumentInfo.h"
 #include "platform/jet/render/ReportEvaluator.h"
 #include "platform/jet/render/SubreportLink.h"
 #include "platform/jet/render/Subreports.h"
@@ -334,6 +335,37 @@ TEST(Subreports, WhatCannotBeShownLeavesItsAreaEmptyAndIsNamed) {
         const Shown shown = show(reports, "Main", c.control, master);
         EXPECT_EQ(shown.height, c.control.height);
         EXPECT_THAT(shown.omissions, testing::ElementsAre(c.omission));
+    }
+}
+
+TEST(Subreports, WhoseOwnCodeWouldRunAreNamedAsNotRunningIt) {
+    FakeReports reports;
+    reports.tables["Table"].columns = {"ID"};
+    query::RowSet master;
+    master.columns = {"ID"};
+    master.rows = {{Value(std::int64_t{1})}};
+    struct Case {
+        std::string event;
+        std::string design::ReportDesign::*reportEvent;
+        std::string design::Section::*sectionEvent;
+    };
+    const Case cases[] = {
+        {"none", nullptr, nullptr},
+        {"report Open", &design::ReportDesign::onOpen, nullptr},
+        {"report NoData", &design::ReportDesign::onNoData, nullptr},
+        {"report Page", &design::ReportDesign::onPage, nullptr},
+        {"detail Format", nullptr, &design::Section::onFormat},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.event);
+        design::ReportDesign child;
+        child.recordSource = "Table";
+        child.sections = {section(SectionKind::Detail, 100)};
+        if (c.reportEvent) child.*c.reportEvent = "[Event Procedure]";
+        if (c.sectionEvent) child.sections[0].*c.sectionEvent = "[Event Procedure]";
+        reports.designs["Child"] = child;
+        const Shown shown = show(reports, "Main", subreport("Child", "ID", "ID"), master);
+        EXPECT_EQ(shown.omissions.count(render::kEventsNotRun), c.reportEvent || c.sectionEvent ? 1u : 0u);
     }
 }
 
