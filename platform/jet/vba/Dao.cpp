@@ -317,12 +317,78 @@ class NoneOpen : public Object {
     bool forms_;
 };
 
+class TempVars : public Object {
+  public:
+    std::string typeName() const override { return "TempVars"; }
+    std::optional<Variant> get(std::string_view name, const std::vector<Variant>& arguments) override {
+        const std::string n = lowerAscii(name);
+        if (n == "count" && arguments.empty()) return number(static_cast<std::int64_t>(names_.size()));
+        if (n == "item" && arguments.size() == 1) return item(arguments[0]);
+        if (n == "add" && arguments.size() == 2) {
+            setItem(arguments[0], arguments[1]);
+            return Variant();
+        }
+        if (n == "remove" && arguments.size() == 1) {
+            const auto at = find(arguments[0]);
+            if (at != names_.size()) {
+                names_.erase(names_.begin() + static_cast<std::ptrdiff_t>(at));
+                values_.erase(values_.begin() + static_cast<std::ptrdiff_t>(at));
+            }
+            return Variant();
+        }
+        if (n == "removeall" && arguments.empty()) {
+            names_.clear();
+            values_.clear();
+            return Variant();
+        }
+        return std::nullopt;
+    }
+    bool set(std::string_view, const std::vector<Variant>&, const Variant&) override { return false; }
+    std::optional<Variant> item(const Variant& key) override {
+        const std::size_t at = find(key);
+        return at == names_.size() ? Variant(Value()) : values_[at];
+    }
+    bool setItem(const Variant& key, const Variant& value) override {
+        if (value.kind == Variant::Kind::Object || value.kind == Variant::Kind::Array) raise(kTypeMismatch);
+        const std::size_t at = find(key);
+        if (at != names_.size()) {
+            values_[at] = value;
+            return true;
+        }
+        if (names_.size() >= kMostTempVars) raise(kOutOfMemory);
+        names_.push_back(toText(key));
+        values_.push_back(value);
+        return true;
+    }
+    std::optional<std::vector<Variant>> elements() override { return values_; }
+
+  private:
+    static constexpr std::size_t kMostTempVars = 255;  // as many as Access keeps
+    static constexpr long kTypeMismatch = 13, kOutOfMemory = 7;
+    // By name without regard to case, or by number from 0; past the end for none.
+    std::size_t find(const Variant& key) const {
+        if (key.kind == Variant::Kind::Scalar && !key.value.holds<std::string>()) {
+            const auto index = toWhole(key);
+            return index >= 0 && static_cast<std::size_t>(index) < names_.size() ? static_cast<std::size_t>(index)
+                                                                                 : names_.size();
+        }
+        const std::string name = toText(key);
+        for (std::size_t i = 0; i < names_.size(); ++i)
+            if (base::equalIgnoringCase(names_[i], name)) return i;
+        return names_.size();
+    }
+    std::vector<std::string> names_;
+    std::vector<Variant> values_;
+};
+
 class Application : public Object {
   public:
-    Application(DatabaseRows* database, ReportHost* report) : database_(database), report_(report) {}
+    Application(DatabaseRows* database, ReportHost* report, std::shared_ptr<Object> tempVars)
+        : database_(database), report_(report), tempVars_(std::move(tempVars)) {}
     std::string typeName() const override { return "Application"; }
     std::optional<Variant> get(std::string_view name, const std::vector<Variant>& arguments) override {
         std::shared_ptr<Object> object = database_ ? daoObject(lowerAscii(name), *database_) : nullptr;
+        if (!object && tempVars_ && base::equalIgnoringCase(name, "TempVars")) object = tempVars_;
         if (!object && report_) object = report_->applicationObject(name);
         if (!object) object = noneOpen(lowerAscii(name));
         if (!object) return std::nullopt;
@@ -334,12 +400,16 @@ class Application : public Object {
   private:
     DatabaseRows* database_;
     ReportHost* report_;
+    std::shared_ptr<Object> tempVars_;
 };
 
 }  // namespace
 
-std::shared_ptr<Object> applicationObject(DatabaseRows* database, ReportHost* report) {
-    return std::make_shared<Application>(database, report);
+std::shared_ptr<Object> tempVariables() { return std::make_shared<TempVars>(); }
+
+std::shared_ptr<Object> applicationObject(DatabaseRows* database, ReportHost* report,
+                                          std::shared_ptr<Object> tempVars) {
+    return std::make_shared<Application>(database, report, std::move(tempVars));
 }
 
 std::shared_ptr<Object> noneOpen(std::string_view name) {

@@ -17,7 +17,14 @@ std::shared_ptr<Object> daoObject(std::string_view name, DatabaseRows& database)
 
 // Application: its CurrentDb, DBEngine and CurrentProject over the database (none: they are no
 // members), anything else as the report's host answers it (Forms, Reports, ...).
-std::shared_ptr<Object> applicationObject(DatabaseRows* database, ReportHost* report);
+// tempVars: the run's TempVars, Application.TempVars.
+std::shared_ptr<Object> applicationObject(DatabaseRows* database, ReportHost* report,
+                                          std::shared_ptr<Object> tempVars = nullptr);
+
+// Access's TempVars for one report run: set by Add or TempVars!Name = value, read by name or number
+// (from 0), Remove, RemoveAll, Count. One nothing set reads Null, as in Access; printed here, no form
+// of the database ran before the report to set any.
+std::shared_ptr<Object> tempVariables();
 
 // Forms or Reports (a lower-case name) where the host opened none: each asked for by name is Access's
 // trappable error for one not open (2450, 2451); Count is 0. Null for other names.

@@ -280,6 +280,7 @@ struct Interpreter::State {
     RunLimits limits;
     std::shared_ptr<Object> me;
     std::shared_ptr<ErrObject> err = std::make_shared<ErrObject>();
+    std::shared_ptr<Object> tempVars = tempVariables();
     std::vector<std::string> notes;
     std::set<std::string> noted;
     // Macros' expressions and targets, each parsed once into a procedure of a module of their own, which
@@ -683,6 +684,7 @@ struct Interpreter::State {
                 if (auto v = me->item(Value(original))) return *v;
         }
         std::shared_ptr<Object> object = services.report ? services.report->applicationObject(original) : nullptr;
+        if (!object && n == "tempvars") object = tempVars;
         if (!object) object = noneOpen(n);
         if (object) {
             if (vs.size() == 1)
@@ -704,7 +706,7 @@ struct Interpreter::State {
         if (n == "application") {
             if (services.report)
                 if (auto own = services.report->applicationObject(original)) return own;
-            return applicationObject(services.database, services.report);
+            return applicationObject(services.database, services.report, tempVars);
         }
         if (n != "currentdb" && n != "dbengine" && n != "currentproject") return nullptr;
         if (!services.database) throw Stopped{original + " has no database to ask"};
@@ -844,6 +846,12 @@ struct Interpreter::State {
                 Variant& cell = array.items[offset(array, values(target.arguments, &frame))];
                 cell = isSet ? value : coerce(valueOf(value), array.type);
                 return;
+            }
+            // An object's default member set by key, as TempVars("Name") = value is.
+            if (target.arguments.size() == 1 && (!slot || slot->value.kind == Variant::Kind::Object)) {
+                const Variant object = objectOf(*target.left, &frame);
+                const auto key = values(target.arguments, &frame);
+                if (object.object->setItem(key[0], valueOf(value))) return;
             }
         }
         if (target.kind == K::Call && target.left->kind == K::Member) {

@@ -206,6 +206,12 @@ INSTANTIATE_TEST_SUITE_P(
                    " On Error Resume Next\n Forms(\"Dialog\").Requery\n F = Err.Number & Forms.Count\n"
                    " F = F & Forms!Dialog!Start",
                    "24500"},
+        DaoProgram{"TempVars: Null until set, by name, number or Application, removed, counted",
+                   " F = IsNull(TempVars![Display]) & TempVars.Count\n TempVars.Add \"Year\", 2006\n"
+                   " TempVars!display = \"Product\": TempVars(\"YEAR\") = TempVars(\"year\") + 1\n"
+                   " F = F & Application.TempVars!Year & TempVars(1) & TempVars.Count\n TempVars.Remove \"year\"\n"
+                   " F = F & IsNull(TempVars!Year) & TempVars.Item(0): TempVars.RemoveAll: F = F & TempVars.Count",
+                   "True02007Product2TrueProduct0"},
         DaoProgram{"a path not known stops rather than guess one", " F = CurrentProject.FullName",
                    "F stops at \"F = CurrentProject.FullName\" (line 2): CurrentProject has no member FullName"}),
     [](const auto& info) { return nameOf(info.param.behaviour); });

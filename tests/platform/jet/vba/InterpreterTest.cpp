@@ -105,8 +105,8 @@ const Program kPrograms[] = {
      "Function F()\n Dim db\n F = 1\n Set db = CurrentDb()\n F = 2\nEnd Function",
      "F stops at \"Set db = CurrentDb()\" (line 4): CurrentDb has no database to ask"},
     {"under Option Explicit an unknown name stops, naming its block's first line",
-     "Option Explicit\nFunction F()\n If TempVars![Year] = 1 Then\n  F = 1\n End If\nEnd Function",
-     "F stops at \"If TempVars![Year] = 1 Then\" (line 3): unknown name TempVars"},
+     "Option Explicit\nFunction F()\n If Nowhere![Year] = 1 Then\n  F = 1\n End If\nEnd Function",
+     "F stops at \"If Nowhere![Year] = 1 Then\" (line 3): unknown name Nowhere"},
     {"Type blocks are records, copied whole on assignment",
      "Private Type Pt\n x As Long\n tags(1 To 3) As String\nEnd Type\nType Box\n corner As Pt\nEnd Type\nDim shared As Box\n"
      "Function F()\n Dim p As Pt, q As Pt\n p.x = 5: p.tags(2) = \"b\"\n q = p\n p.x = 6: p.tags(2) = \"c\"\n"
