@@ -38,6 +38,7 @@ class DatabaseReports : public render::ReportSource {
     }
 
     std::optional<std::string> databasePath() override { return path_; }
+    bool formOpen(const std::string& form) override { return parameters_.anyUnder("[Forms]![" + form + "]"); }
 
     design::ReportDesign design(const std::string& report) override {
         return design::decodeReportDesign(storage_.designBlob(report), jet3Charset_);

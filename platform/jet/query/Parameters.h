@@ -32,6 +32,12 @@ class ParameterValues {
         return found == values_.end() ? nullptr : &found->second;
     }
     bool empty() const { return values_.empty(); }
+    // Whether a value is given for a name under this one ("Forms!Dialog" for "Forms!Dialog!Start").
+    bool anyUnder(std::string_view name) const {
+        const std::string prefix = parameterKey(name) + "!";
+        const auto at = values_.lower_bound(prefix);
+        return at != values_.end() && at->first.starts_with(prefix);
+    }
 
   private:
     std::map<std::string, std::string> values_;

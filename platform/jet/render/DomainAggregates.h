@@ -22,6 +22,7 @@ class DomainAggregates : public vba::DomainFunctions, public vba::DatabaseRows {
                                           const query::Value& domain, const query::Value& criteria) override;
     query::RowSet rows(const std::string& source) override;
     std::optional<std::string> filePath() override { return source_.databasePath(); }
+    bool formOpen(const std::string& form) override { return source_.formOpen(form); }
 
   private:
     ReportSource& source_;

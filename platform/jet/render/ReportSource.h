@@ -40,6 +40,11 @@ class ReportSource {
     virtual std::vector<design::CodeModule> modules() { return {}; }
     // The database file's path as the user gave it, made absolute; none where it is not known.
     virtual std::optional<std::string> databasePath() { return std::nullopt; }
+    // Whether the run was given values for the form's controls, as if its dialog had been filled in.
+    virtual bool formOpen(const std::string& form) {
+        (void)form;
+        return false;
+    }
     // What the run was given for a dialog's control that code reads (Forms![Dialog]![Control]), as the
     // parameter box answered the same reference; none when it was not given.
     virtual std::optional<std::string> formValue(const std::string& form, const std::string& control) {

@@ -278,12 +278,56 @@ class Indexed : public Object {
     std::shared_ptr<Object> first_;
 };
 
+// A form of CurrentProject.AllForms: its Name, IsLoaded and CurrentView (form view when open).
+class AccessObject : public Object {
+  public:
+    AccessObject(std::string name, bool open) : name_(std::move(name)), open_(open) {}
+    std::string typeName() const override { return "AccessObject"; }
+    std::optional<Variant> get(std::string_view name, const std::vector<Variant>& arguments) override {
+        if (!arguments.empty()) return std::nullopt;
+        const std::string n = lowerAscii(name);
+        if (n == "name") return Variant(Value(name_));
+        if (n == "isloaded") return Variant(Value(open_));
+        if (n == "currentview") return number(open_ ? 1 : 0);
+        return std::nullopt;
+    }
+    bool set(std::string_view, const std::vector<Variant>&, const Variant&) override { return false; }
+
+  private:
+    std::string name_;
+    bool open_;
+};
+
+class AllForms : public Object {
+  public:
+    explicit AllForms(DatabaseRows& database) : database_(database) {}
+    std::string typeName() const override { return "AllForms"; }
+    std::optional<Variant> get(std::string_view name, const std::vector<Variant>& arguments) override {
+        if (base::equalIgnoringCase(name, "Item") && arguments.size() == 1) return item(arguments[0]);
+        return std::nullopt;
+    }
+    bool set(std::string_view, const std::vector<Variant>&, const Variant&) override { return false; }
+    std::optional<Variant> item(const Variant& key) override {
+        if (key.kind != Variant::Kind::Scalar || !key.value.holds<std::string>()) return std::nullopt;
+        const std::string name = toText(key);
+        return Variant::of(std::make_shared<AccessObject>(name, database_.formOpen(name)));
+    }
+
+  private:
+    DatabaseRows& database_;
+};
+
 class CurrentProject : public Object {
   public:
     explicit CurrentProject(DatabaseRows& database) : database_(database) {}
     std::string typeName() const override { return "CurrentProject"; }
-    std::optional<Variant> get(std::string_view name, const std::vector<Variant>&) override {
+    std::optional<Variant> get(std::string_view name, const std::vector<Variant>& arguments) override {
         const std::string n = lowerAscii(name);
+        if (n == "allforms") {
+            auto forms = std::make_shared<AllForms>(database_);
+            if (arguments.size() == 1) return forms->item(arguments[0]);
+            return Variant::of(forms);
+        }
         if (n != "name" && n != "fullname" && n != "path") return std::nullopt;
         // Not known: the procedure stops here rather than show a path the user never gave.
         const auto path = database_.filePath();

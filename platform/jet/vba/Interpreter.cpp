@@ -97,6 +97,7 @@ const std::unordered_map<std::string, Value>& constants() {
                  {"achidden", 1},        {"acicon", 2},            {"actextbox", 109},      {"aclabel", 100},
                  {"acrectangle", 101},   {"acline", 102},          {"accheckbox", 106},     {"accombobox", 111},
                  {"acform", 2},          {"acreport", 3},          {"actable", 0},          {"acquery", 1},
+                 {"accurviewdesign", 0}, {"accurviewformbrowse", 1}, {"accurviewdatasheet", 2},
                  // DAO's, for OpenRecordset and Execute.
                  {"dbopentable", 1},     {"dbopendynaset", 2},     {"dbopensnapshot", 4},   {"dbopenforwardonly", 8},
                  {"dbopendynamic", 16},  {"dbdenywrite", 1},       {"dbdenyread", 2},       {"dbreadonly", 4},

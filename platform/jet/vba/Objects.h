@@ -176,6 +176,11 @@ class DatabaseRows {
     }
     // The database file's path as the user gave it; none when it is not known here.
     virtual std::optional<std::string> filePath() { return std::nullopt; }
+    // Whether the form is open as the report prints: a dialog whose controls the run was given values for.
+    virtual bool formOpen(const std::string& form) {
+        (void)form;
+        return false;
+    }
 };
 
 // Access's built-in functions (Left, Format, DateAdd, CInt, ...), the same the query engine runs:

@@ -17,6 +17,11 @@ TEST(ParameterNames, AreOneWhateverTheirBracketsCaseAndSeparators) {
     for (const auto& [a, b] : same) EXPECT_EQ(parameterKey(a), parameterKey(b)) << a << " / " << b;
     EXPECT_NE(parameterKey("[Enter Dept.]"), parameterKey("[Enter Dept]"));
     EXPECT_NE(parameterKey("Forms!A!B"), parameterKey("Forms!AB"));
+    ParameterValues given;
+    given.set("[Forms]![Sales Dialog]![Start]", "1/1/1997");
+    EXPECT_TRUE(given.anyUnder("Forms![sales dialog]"));
+    EXPECT_FALSE(given.anyUnder("[Forms]![Sales]")) << "a form whose name starts another's";
+    EXPECT_FALSE(given.anyUnder("[Forms]![Sales Dialog]![Start]"));
 }
 
 struct Conversion {

@@ -153,6 +153,7 @@ class OneTable : public DatabaseRows {
         if (name == "Big") return "SELECT * FROM Orders WHERE Qty > 5;";
         return std::nullopt;
     }
+    bool formOpen(const std::string& form) override { return form == "Dialog"; }
 };
 
 struct DaoProgram {
@@ -212,6 +213,10 @@ INSTANTIATE_TEST_SUITE_P(
                    " F = F & Application.TempVars!Year & TempVars(1) & TempVars.Count\n TempVars.Remove \"year\"\n"
                    " F = F & IsNull(TempVars!Year) & TempVars.Item(0): TempVars.RemoveAll: F = F & TempVars.Count",
                    "True02007Product2TrueProduct0"},
+        DaoProgram{"a form is loaded, in form view, where the run filled in its dialog",
+                   " With CurrentProject.AllForms(\"Dialog\")\n  F = .Name & .IsLoaded & (.CurrentView <> acCurViewDesign)\n"
+                   " End With\n F = F & CurrentProject.AllForms.Item(\"Other\").IsLoaded",
+                   "DialogTrueTrueFalse"},
         DaoProgram{"a path not known stops rather than guess one", " F = CurrentProject.FullName",
                    "F stops at \"F = CurrentProject.FullName\" (line 2): CurrentProject has no member FullName"}),
     [](const auto& info) { return nameOf(info.param.behaviour); });
