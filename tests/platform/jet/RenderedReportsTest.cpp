@@ -23,7 +23,8 @@ using testing::HasSubstr;
 
 namespace {
 
-// Every report of the database saved as a PDF file in the folder, by report name.
+// Every report of the database saved as a PDF file in the folder, by report name; "" for one its own
+// code cancels as it opens (as Access does when its dialog was not filled in).
 std::map<std::string, std::string> saveAll(const std::string& database, const std::filesystem::path& folder) {
     fakes::FakeRegistry registry;
     test_support::NoPrintQueues queues;
@@ -34,8 +35,13 @@ std::map<std::string, std::string> saveAll(const std::string& database, const st
     for (const auto& report : application->allReports()) {
         const std::string name = report->name();
         const std::string path = (folder / (name + ".pdf")).string();
-        application->outputReport(name, access::kFormatPdf, path);
-        saved[name] = path;
+        try {
+            application->outputReport(name, access::kFormatPdf, path);
+            saved[name] = path;
+        } catch (const Failure& failure) {
+            if (failure.description().find("code cancels it") == std::string::npos) throw;
+            saved[name] = "";
+        }
     }
     return saved;
 }
@@ -144,6 +150,11 @@ TEST(RenderedReports, EveryReportOfTheTestFilesIsDrawnWithItsOwnText) {
         EXPECT_EQ(saved.size(), std::string(file) == "asample.accdb" ? 3u : 14u);
         for (const auto& [report, path] : saved) {
             SCOPED_TRACE(report);
+            if (path.empty()) {
+                EXPECT_EQ(report, "Sales by Year")
+                    << "only the report whose dialog no run filled in is cancelled";
+                continue;
+            }
             EXPECT_GE(pageCount(path), 1);
             if (const char* keep = std::getenv("KEEP_PDFS"))
                 std::filesystem::copy_file(path, std::string(keep) + "/" + report + ".pdf",
@@ -242,7 +253,7 @@ TEST(RenderedReports, TheDocumentSaysWhatItIsDrawnWithout) {
     for (const Case& c :
          {Case{"northwind-jet4.mdb", "Employee Sales by Country",
                ": drawn without its rows: the record source 'Employee Sales by Country' asks for "
-               "parameter values ([Beginning Date], [Ending Date]); "},
+               "parameter values ([Beginning Date], [Ending Date])."},
           Case{"reports/northwind2007-ace12.accdb", "Product Sales by Category", nullptr}}) {
         SCOPED_TRACE(c.report);
         if (!std::filesystem::exists(testFile(c.file))) GTEST_SKIP() << "no " << c.file;
