@@ -32,6 +32,7 @@
 #include "platform/jet/process/HelperProcess.h"
 #include "platform/jet/process/LineProtocol.h"
 #include "platform/jet/query/CodeFunctions.h"
+#include "platform/jet/query/ExpressionTranslator.h"
 #include "platform/jet/query/Parameters.h"
 #include "platform/jet/query/RecordSource.h"
 #include "platform/jet/tables/PageFile.h"
@@ -111,35 +112,6 @@ ReportCode codeOfReport(const std::vector<design::CodeModule>& modules, const st
         }
     }
     return code;
-}
-
-// The names an expression calls: a name followed by "(", outside strings, dates and [bracketed] names.
-std::set<std::string> calledNames(const std::string& expression) {
-    std::set<std::string> names;
-    for (std::size_t at = 0; at < expression.size();) {
-        const char c = expression[at];
-        const auto closing = [&](char end) {
-            const std::size_t found = expression.find(end, at + 1);
-            return found == std::string::npos ? expression.size() : found + 1;
-        };
-        if (c == '"' || c == '\'') {
-            at = closing(c);
-        } else if (c == '[') {
-            at = closing(']');
-        } else if (std::isalpha(static_cast<unsigned char>(c)) || c == '_') {
-            const std::size_t start = at;
-            while (at < expression.size() &&
-                   (std::isalnum(static_cast<unsigned char>(expression[at])) || expression[at] == '_'))
-                ++at;
-            std::size_t next = at;
-            while (next < expression.size() && expression[next] == ' ') ++next;
-            if (next < expression.size() && expression[next] == '(')
-                names.insert(base::lowerAscii(expression.substr(start, at - start)));
-        } else {
-            ++at;
-        }
-    }
-    return names;
 }
 
 // The query engine's questions about functions it lacks, answered yes for the code's and noted: which
@@ -279,7 +251,7 @@ std::vector<std::string> reportCodeLines(MdbHandle* mdb, platform::jet::helper::
         for (const auto& function : recorder.called) callers[function].push_back("the record source");
     }
     for (const auto& [where, expression] : texts)
-        for (const auto& function : calledNames(expression))
+        for (const auto& function : platform::jet::query::calledNames(expression))
             if (code.functions.count(function)) callers[function].push_back(where);
     for (const auto& [function, where] : callers) {
         std::string line = "calls " + placeText(code.functions.at(function)) + " from ";

@@ -692,4 +692,32 @@ Translated translateExpression(std::string_view expression, const TranslationCon
     return result;
 }
 
+std::set<std::string> calledNames(std::string_view expression) {
+    std::set<std::string> names;
+    for (std::size_t at = 0; at < expression.size();) {
+        const char c = expression[at];
+        const auto closing = [&](char end) {
+            const std::size_t found = expression.find(end, at + 1);
+            return found == std::string_view::npos ? expression.size() : found + 1;
+        };
+        if (c == '"' || c == '\'') {
+            at = closing(c);
+        } else if (c == '[') {
+            at = closing(']');
+        } else if (std::isalpha(static_cast<unsigned char>(c)) || c == '_') {
+            const std::size_t start = at;
+            while (at < expression.size() &&
+                   (std::isalnum(static_cast<unsigned char>(expression[at])) || expression[at] == '_'))
+                ++at;
+            std::size_t next = at;
+            while (next < expression.size() && expression[next] == ' ') ++next;
+            if (next < expression.size() && expression[next] == '(')
+                names.insert(base::lowerAscii(std::string(expression.substr(start, at - start))));
+        } else {
+            ++at;
+        }
+    }
+    return names;
+}
+
 }  // namespace platform::jet::query

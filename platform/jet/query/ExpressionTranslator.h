@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -53,5 +54,9 @@ Translated literal(const Value& value);
 
 // The expression as a plain number or value for a function: currency as its amount.
 std::string plainValue(const Translated& expression);
+
+// The names an expression calls, in lower case: each name followed by "(", outside strings and
+// [bracketed] names. What finds the database's own functions in control sources and groupings.
+std::set<std::string> calledNames(std::string_view expression);
 
 }  // namespace platform::jet::query

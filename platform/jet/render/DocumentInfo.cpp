@@ -39,7 +39,7 @@ std::optional<std::string> lastValue(std::string_view pdf, std::string_view key,
 
 bool hasEvents(const design::ReportDesign& design) {
     if (!design.onOpen.empty() || !design.onClose.empty() || !design.onNoData.empty() ||
-        !design.onPage.empty())
+        !design.onPage.empty() || !design.onActivate.empty())
         return true;
     return std::any_of(design.sections.begin(), design.sections.end(), [](const design::Section& section) {
         return !section.onFormat.empty() || !section.onPrint.empty() || !section.onRetreat.empty();

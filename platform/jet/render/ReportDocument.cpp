@@ -8,10 +8,11 @@
 #include <cctype>
 #include <memory>
 #include <optional>
+#include <set>
 
 #include "base/AsciiCase.h"
+#include "platform/jet/query/ExpressionTranslator.h"
 #include "platform/jet/query/Parameters.h"
-
 #include "platform/jet/render/DesignBounds.h"
 #include "platform/jet/render/DomainAggregates.h"
 #include "platform/jet/render/DocumentInfo.h"
@@ -38,12 +39,6 @@ design::ReportDesign withColumnSize(design::ReportDesign design) {
     return design;
 }
 
-// Whether the report or its sections name code or macros to run as it prints.
-bool runsCode(const design::ReportDesign& design) {
-    return hasEvents(design) || !design.onOpen.empty() || !design.onClose.empty() || !design.onNoData.empty() ||
-           !design.onPage.empty() || !design.onActivate.empty();
-}
-
 // The code a report runs: its own module and the database's standard modules, parsed. A project that
 // cannot be read gives none, and why in unread.
 std::vector<vba::Module> codeOf(ReportSource* reports, const std::string& report, std::string& unread) {
@@ -64,20 +59,19 @@ std::vector<vba::Module> codeOf(ReportSource* reports, const std::string& report
     return modules;
 }
 
-// Whether a control source or a grouping names a function of the code: "Name(" without regard to case.
+// Whether a control source or a grouping calls a function of the code.
 bool callsCode(const design::ReportDesign& design, const std::vector<vba::Module>& modules) {
-    std::string sources;
+    std::set<std::string> called;
     const auto add = [&](const auto& self, const design::Control& control) -> void {
-        sources += base::lowerAscii(control.controlSource) + '\n';
+        called.merge(query::calledNames(control.controlSource));
         for (const auto& child : control.children) self(self, child);
     };
     for (const auto& section : design.sections)
         for (const auto& control : section.controls) add(add, control);
-    for (const auto& group : design.groups) sources += base::lowerAscii(group.expression) + '\n';
+    for (const auto& group : design.groups) called.merge(query::calledNames(group.expression));
     for (const auto& module : modules)
         for (const auto& procedure : module.procedures)
-            if (procedure->kind == "function" && sources.find(base::lowerAscii(procedure->name) + "(") != std::string::npos)
-                return true;
+            if (procedure->kind == "function" && called.count(base::lowerAscii(procedure->name))) return true;
     return false;
 }
 
@@ -132,7 +126,7 @@ DrawnReport paintReport(const design::ReportDesign& designed, query::RowSet rows
     std::optional<DomainAggregates> database;
     std::string unread;
     std::vector<vba::Module> modules = codeOf(reports, report, unread);
-    if (runsCode(design) || callsCode(design, modules)) {
+    if (hasEvents(design) || callsCode(design, modules)) {
         if (reports) database.emplace(*reports);
         DomainAggregates* answers = database ? &*database : nullptr;
         events = std::make_unique<ReportEvents>(design, std::move(modules), report, rows.rows.size(), answers, answers);
