@@ -9,7 +9,7 @@ namespace {
 
 using Bytes = std::span<const std::uint8_t>;
 
-// The header: a word, fourteen u16 fields, then a block of its own (its meaning is not known).
+// The header: a 32-bit word, fourteen 16-bit fields, then a block of its own (its meaning is not known).
 constexpr std::size_t kHeaderFields = 4 + 14 * 2;
 // A row: a zero word, the action, its grid row, an unknown word, then the string offsets of its comment,
 // condition, name and ten arguments, then the length of its string block.
