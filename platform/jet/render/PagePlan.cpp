@@ -103,7 +103,7 @@ class Planner {
         if (breakPending_) newPage();
         breakPending_ = false;
         const Section* section = formatted(*designed, scope);
-        const SectionEvents::Formatted asked = lastFormat_;
+        SectionEvents::Formatted asked = lastFormat_;  // the Format that places it: the second, after a Retreat
         if (!section) return asked.nextRecord;
         if ((section->forceNewPage & 1) && bodyOnPage_) newPage();
         const std::size_t page = pages_.size();
@@ -111,7 +111,7 @@ class Planner {
         if (inColumns(*section))
             placeInColumn(*section, scope, keptWith);
         else
-            placeAcross(*designed, *section, scope, keptWith);
+            placeAcross(*designed, *section, scope, keptWith, &asked);
         // Code that keeps the layout where it is has what follows print over this section.
         if (!asked.moveLayout && page == pages_.size() && !inColumns(*section)) top_ = top;
         breakPending_ = breakPending_ || (section->forceNewPage & 2) != 0;
@@ -150,8 +150,9 @@ class Planner {
 
     // A section across the page, split where it is taller than the room left on a page and at its
     // page-break controls. designed: the section as designed, formatted again when it moves on to the
-    // next page.
-    void placeAcross(const Section& designed, const Section& formattedSection, const RowScope& scope, int keptWith) {
+    // next page; asked, when given, then set to what that second Format asked.
+    void placeAcross(const Section& designed, const Section& formattedSection, const RowScope& scope, int keptWith,
+                     SectionEvents::Formatted* asked = nullptr) {
         closeColumns();
         const Section* current = &formattedSection;
         SectionExtent extent = measure_(*current, scope);
@@ -171,6 +172,7 @@ class Planner {
             newPage();
             if (!again) return true;
             current = formatted(designed, scope, 2);
+            if (asked) *asked = lastFormat_;
             if (!current) return false;
             extent = measure_(*current, scope);
             breaks = extent.pageBreaks;

@@ -148,6 +148,7 @@ TEST(ReportEvents, CancelAndPrintSectionAndNextRecordShapeTheLayout) {
         {"DoCmd.CancelEvent cancels", "If Me!N = 1 Then DoCmd.CancelEvent", "", {"234", "5"}},
         {"NextRecord False prints the row again", "Static k\nk = k + 1\nMe.NextRecord = (k <> 1)", "",
          {"112", "345"}},
+        {"the Format after a Retreat decides", "Me.NextRecord = (FormatCount = 1)", "", {"123", "445"}},
         {"MoveLayout False prints over it", "Me.MoveLayout = (Me!N > 3)", "", {"12345"}},
         {"a page break shown by code breaks the page", "Me!Break.Visible = (Me!N = 1)", "", {"1", "234", "5"}},
     };
