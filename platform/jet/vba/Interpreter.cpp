@@ -8,6 +8,7 @@
 #include <unordered_map>
 
 #include "base/DayNumbers.h"
+#include "platform/jet/vba/Collection.h"
 #include "platform/jet/vba/Dao.h"
 #include "platform/jet/vba/Lexer.h"
 #include "platform/jet/vba/Parser.h"
@@ -37,6 +38,7 @@ struct Slot {
     Variant value;
     std::string type = "variant";
     bool constant = false;
+    bool autoNew = false;  // As New: an object of its type is made when it is used holding none
 };
 using SlotPtr = std::shared_ptr<Slot>;
 
@@ -290,6 +292,7 @@ struct Interpreter::State {
     std::unordered_map<std::string, Module> macroTexts;
     std::vector<Frame*> frames;
     std::uint64_t statements = 0;
+    std::uint64_t runStatements = 0;  // never reset: the run's budget
     std::size_t made = 0;
     int nesting = 0;
     // Where the innermost statement of a call that failed is: set as the failure leaves it.
@@ -331,12 +334,23 @@ struct Interpreter::State {
     // ---- names ----
 
     SlotPtr variable(Frame& frame, const std::string& name) {
+        SlotPtr slot = declaredVariable(frame, name);
+        if (slot && slot->autoNew && !(slot->value.isObject() && slot->value.object)) slot->value = newObject(slot->type);
+        return slot;
+    }
+    SlotPtr declaredVariable(Frame& frame, const std::string& name) {
         if (auto it = frame.locals.find(name); it != frame.locals.end()) return it->second;
         auto& own = modules[frame.module].variables;
         if (auto it = own.find(name); it != own.end()) return it->second;
         for (auto& m : modules)
             if (m.publicNames.count(name)) return m.variables[name];
         return nullptr;
+    }
+
+    // New of a class: VBA's Collection; class modules and outside classes are not made here.
+    static Variant newObject(const std::string& type) {
+        if (sameName(type, "collection")) return Variant::of(newCollection());
+        throw Stopped{"New " + type + " makes an object of a class the report's code cannot make"};
     }
 
     const Procedure* procedure(const std::string& name, std::size_t* module = nullptr) {
@@ -423,6 +437,7 @@ struct Interpreter::State {
             }
             auto slot = std::make_shared<Slot>();
             slot->type = d.type;
+            slot->autoNew = d.isNew;
             if (s.text == "const") {
                 slot->value = d.value ? coerce(evaluate(*d.value, frame), d.type) : Variant();
                 slot->constant = true;
@@ -445,6 +460,7 @@ struct Interpreter::State {
             if (!me) throw Stopped{"Me is no report here"};
             return Variant::of(me);
         case K::Nothing: return Variant::of(nullptr);
+        case K::New: return newObject(e.text);
         case K::Name: return name(e, frame);
         case K::Member: {
             if (e.left->kind == K::Name && !frame) throw Stopped{"a module's declarations use an object"};
@@ -569,7 +585,7 @@ struct Interpreter::State {
             if (target.left->kind == K::Name && sameName(target.left->text, "DoCmd"))
                 return doCmd(target.text, values(e.arguments, frame), frame);
             const Variant object = objectOf(*target.left, frame);
-            const std::vector<Variant> args = values(e.arguments, frame);
+            const std::vector<Variant> args = placed(*object.object, target.text, e.arguments, frame);
             if (auto v = object.object->get(target.text, args)) return *v;
             throw Stopped{object.object->typeName() + " has no member " + target.text};
         }
@@ -595,6 +611,32 @@ struct Interpreter::State {
             }
         }
         return out;
+    }
+
+    // A method's arguments where its parameters stand, those passed by name among them; Missing between.
+    std::vector<Variant> placed(const Object& object, const std::string& method, const std::vector<Argument>& in,
+                                Frame* frame) {
+        std::vector<Variant> out = values(in, frame);
+        if (std::none_of(in.begin(), in.end(), [](const Argument& a) { return !a.name.empty(); })) return out;
+        const std::vector<std::string_view> names = object.parameterNames(method);
+        std::vector<Variant> at;
+        for (std::size_t i = 0; i < in.size(); ++i) {
+            std::size_t place = i;
+            if (!in[i].name.empty()) {
+                const auto named = std::find_if(names.begin(), names.end(),
+                                                [&](std::string_view n) { return sameName(n, in[i].name); });
+                if (named == names.end())
+                    throw Stopped{object.typeName() + "." + method + " has no argument named " + in[i].name};
+                place = static_cast<std::size_t>(named - names.begin());
+            }
+            if (at.size() <= place) {
+                Variant missing;
+                missing.kind = Variant::Kind::Missing;
+                at.resize(place + 1, missing);
+            }
+            at[place] = out[i];
+        }
+        return at;
     }
 
     std::vector<ArgumentIn> arguments(const std::vector<Argument>& in, Frame* frame, bool byReference) {
@@ -1063,6 +1105,10 @@ struct Interpreter::State {
     void count() {
         if (++statements > limits.statementsPerCall)
             throw Stopped{"runs past " + std::to_string(limits.statementsPerCall) + " statements"};
+        if (runStatements >= limits.statementsPerRun)
+            throw Stopped{"the report's code has run " + std::to_string(limits.statementsPerRun) +
+                          " statements in all, the most one report may"};
+        ++runStatements;
     }
 
     bool condition(const Expression& e, Frame& frame) {
@@ -1094,6 +1140,7 @@ struct Interpreter::State {
                     if (!kept.count(n)) {
                         auto slot = std::make_shared<Slot>();
                         slot->type = d.type;
+                        slot->autoNew = d.isNew;
                         slot->value = newValue(d, &frame);
                         kept[n] = slot;
                     }

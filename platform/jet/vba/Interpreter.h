@@ -20,6 +20,9 @@ namespace platform::jet::vba {
 // Bounds no report's code reaches; past them a call stops rather than hang or exhaust the process.
 struct RunLimits {
     std::uint64_t statementsPerCall = 2'000'000;
+    // All the calls of one interpreter (one report run): code that loops within each of many events
+    // stops once this is spent, every later call at once, instead of running until the print job is killed.
+    std::uint64_t statementsPerRun = 50'000'000;
     int maxCallDepth = 64;
     int maxNesting = 600;  // blocks and expressions being evaluated at once: the stack they take
     std::size_t maxArrayElements = 1'000'000;

@@ -64,6 +64,11 @@ class Object {
     virtual std::optional<Value> defaultValue() { return std::nullopt; }
     // What For Each walks over; none when it is no collection.
     virtual std::optional<std::vector<Variant>> elements() { return std::nullopt; }
+    // A method's parameters in order, for arguments passed by name (Key:="x"); none takes no names.
+    virtual std::vector<std::string_view> parameterNames(std::string_view method) const {
+        (void)method;
+        return {};
+    }
 };
 
 // Thrown by an object for a call the report must not make, such as a write to the database: the

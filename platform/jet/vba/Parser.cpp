@@ -308,9 +308,10 @@ class Parser {
         return procedure;
     }
 
-    std::string parseAsType() {
+    std::string parseAsType(bool* isNew = nullptr) {
         if (!accept("As")) return "variant";
-        accept("New");
+        const bool made = accept("New");
+        if (isNew) *isNew = made;
         std::string type = lower(identifier());
         while (acceptOperator(".")) type = lower(identifier());  // DAO.Recordset is a Recordset
         if (acceptOperator("*")) parsePrimary();                 // String * 10
@@ -634,7 +635,7 @@ class Parser {
             }
             expectOperator(")");
         }
-        declared.type = parseAsType();
+        declared.type = parseAsType(&declared.isNew);
         return declared;
     }
 
@@ -952,7 +953,12 @@ class Parser {
                 next();
                 return make(Expression::Kind::Nothing);
             }
-            if (word == "new") fail("New objects are not made");
+            if (word == "new") {
+                next();
+                std::string type = identifier();
+                while (acceptOperator(".")) type = identifier();  // VBA.Collection is a Collection
+                return make(Expression::Kind::New, type);
+            }
             next();
             return make(Expression::Kind::Name, token.text);
         }

@@ -30,6 +30,7 @@ struct Expression {
         Binary,    // text: the operator, lower case for words ("and", "mod", "like", "is", ...)
         TypeOfIs,  // TypeOf object Is text
         Point,     // [Step](x, y) of Line, Circle and PSet: step in flag
+        New,       // New text: an object of that class
     };
     Kind kind = Kind::Literal;
     int literalKind = 0;  // a TokenKind for literals
@@ -47,6 +48,7 @@ struct Declared {
     std::string name;
     std::string type;  // lower case: "integer", "string", "variant" (also when not given), "control", ...
     bool isArray = false;
+    bool isNew = false;  // As New: its object is made where it is first used
     std::vector<std::pair<ExpressionPtr, ExpressionPtr>> bounds;  // lower (may be null) and upper per dimension
     ExpressionPtr value;  // a Const's value
 };

@@ -133,6 +133,22 @@ const Program kPrograms[] = {
     {"reading long text over and over stops",
      "Function F()\n Dim s As String, x\n s = Space(1000000)\n Do\n x = s\n Loop\nEnd Function",
      "F stops at \"x = s\" (line 5): makes more than 536870912 bytes"},
+    {"a Collection by number, key (any case), its default member, For Each and Remove",
+     "Function F()\n Dim c As New Collection, v\n c.Add \"a\", \"KA\"\n c.Add \"b\"\n c.Add \"z\", , 1\n"
+     " c.Add \"y\", Key:=\"ky\", After:=\"ka\"\n For Each v In c\n F = F & v\n Next\n"
+     " F = F & c.Count & c(\"ka\") & c!KY & c.Item(2) & c(4)\n c.Remove \"KA\"\n c.Remove 1\n F = F & c.Count & c(1)\nEnd Function",
+     "zayb4ayab2y"},
+    {"a Collection's errors: a key twice, an index or key not there, before and after both",
+     "Function F()\n On Error Resume Next\n Set c = New Collection\n c.Add 1, \"k\"\n c.Add 2, \"K\"\n F = Err.Number\n"
+     " Err.Clear\n x = c(5)\n F = F & Err.Number\n Err.Clear\n x = c(\"none\")\n F = F & Err.Number\n Err.Clear\n"
+     " c.Add 3, , 1, 1\n F = F & Err.Number\n Err.Clear\n c.Remove 0\n F = F & Err.Number & c.Count\nEnd Function",
+     "45795591"},
+    {"As New makes its Collection when used holding none",
+     "Dim c As New Collection\nFunction F()\n F = (c Is Nothing)\n c.Add 1\n Set c = Nothing\n F = F & c.Count\nEnd Function",
+     "False0"},
+    {"New of a class module stops naming it",
+     "Function F()\n Set o = New clsReportList\n F = 1\nEnd Function",
+     "F stops at \"Set o = New clsReportList\" (line 2): New clsReportList makes an object of a class the report's code cannot make"},
     {"runaway recursion stops",
      "Function F()\n F = F()\nEnd Function", "F stops at \"F = F()\" (line 2): calls nested deeper than 64"},
 };
@@ -150,6 +166,24 @@ TEST(VbaInterpreter, NotesWhatTheReportCannotShow) {
     ASSERT_EQ(interpreter.notes().size(), 2u);
     EXPECT_EQ(interpreter.notes()[0], "MsgBox \"Hi\" answered 1");
     EXPECT_EQ(interpreter.notes()[1], "\"Shell \"calc\"\" (line 3) skipped: Shell reaches outside the report");
+}
+
+// Calls that each stay within their own budget stop once the run's is spent, every later one at its first
+// statement.
+TEST(VbaInterpreter, TheRunsStatementsAreBoundedAcrossItsCalls) {
+    RunLimits limits;
+    limits.statementsPerRun = 1000;
+    Interpreter interpreter(testing::modulesOf("Module1", "Dim calls\nFunction F()\n calls = calls + 1\n For i = 1 To 100\n"
+                                                          " x = i\n Next\n F = calls\nEnd Function"),
+                            Services{}, limits);
+    int completed = 0;
+    for (int i = 0; i < 20; ++i) completed += interpreter.call("F").completed;
+    EXPECT_GT(completed, 0);
+    EXPECT_LT(completed, 10);
+    const CallResult last = interpreter.call("F");
+    EXPECT_EQ(last.stoppedAt, "F stops at \"calls = calls + 1\" (line 3)");
+    EXPECT_EQ(last.reason, "the report's code has run 1000 statements in all, the most one report may");
+    EXPECT_EQ(interpreter.notes().back(), last.stoppedAt + ": " + last.reason);
 }
 
 // Each long message box is noted by its start only, so that its notes stay small.
