@@ -385,3 +385,16 @@ TEST(ReportEvents, CodeThatNeverMovesOnEndsEachRowAfterSoManyRepeats) {
     for (const auto& band : run.pages[0].bands) details += band.section->kind == SectionKind::Detail;
     EXPECT_EQ(details, 2u * 1001);
 }
+
+// Each Format looping within its own budget, over rows that never move on, would run for hours: the run's
+// budget ends the code, the report still prints and its note says why.
+TEST(ReportEvents, CodeLoopingInEachOfManyEventsStopsOnceTheRunsBudgetIsSpent) {
+    const Layout run = layOut(
+        "Sub Detail_Format(Cancel As Integer, FormatCount As Integer)\nMe.NextRecord = False\n"
+        "For i = 1 To 1000000\nNext\nEnd Sub\n",
+        2);
+    EXPECT_FALSE(run.pages.empty());
+    EXPECT_TRUE(std::any_of(run.omissions.begin(), run.omissions.end(), [](const std::string& note) {
+        return note.find("has run 50000000 statements in all") != std::string::npos;
+    })) << (run.omissions.empty() ? "" : *run.omissions.begin());
+}
