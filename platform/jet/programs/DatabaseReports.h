@@ -1,5 +1,6 @@
 #pragma once
 
+#include <limits>
 #include <memory>
 #include <optional>
 #include <string>
@@ -89,7 +90,11 @@ class DatabaseReports : public render::ReportSource {
         services.domain = domain_.get();
         services.database = domain_.get();
         services.functions = &library_;
-        interpreter_ = std::make_unique<vba::Interpreter>(std::move(standard), services);
+        // Record sources of every report this reads share these functions: each call keeps its own bound,
+        // and no one report's budget for its whole run applies across them.
+        vba::RunLimits limits;
+        limits.statementsPerRun = std::numeric_limits<std::uint64_t>::max();
+        interpreter_ = std::make_unique<vba::Interpreter>(std::move(standard), services, limits);
         functions_ = std::make_unique<vba::ModuleFunctions>(*interpreter_);
         return functions_.get();
     }
