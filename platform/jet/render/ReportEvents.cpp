@@ -90,6 +90,106 @@ int sectionNumber(const Section& section) {
     return -1;
 }
 
+// A property code reads and writes by Access's name: how it is read from a T and written into one
+// (none: read only). Written values are bounded as the design's own are.
+template <typename T>
+struct Property {
+    const char* name;
+    Value (*get)(const T&);
+    void (*set)(T&, const Value&);
+};
+
+template <typename T, std::size_t N>
+const Property<T>* findProperty(const Property<T> (&table)[N], std::string_view name) {
+    for (const Property<T>& property : table)
+        if (same(name, property.name)) return &property;
+    return nullptr;
+}
+
+Value count(long long value) {
+    return Value(std::int64_t{value});
+}
+int twips(const Value& value) {
+    return std::clamp(whole(value), 0, 31680);
+}
+std::uint32_t color(const Value& value) {
+    return static_cast<std::uint32_t>(whole(value));
+}
+
+const Property<Control> kControlProperties[] = {
+    {"Visible", [](const Control& c) { return boolean(c.visible); },
+     [](Control& c, const Value& v) { c.visible = truthy(v); }},
+    {"Caption", [](const Control& c) { return Value(c.caption); },
+     [](Control& c, const Value& v) { c.caption = text(v); }},
+    {"Format", [](const Control& c) { return Value(c.format); },
+     [](Control& c, const Value& v) { c.format = text(v); }},
+    {"DecimalPlaces", [](const Control& c) { return count(c.decimalPlaces); },
+     [](Control& c, const Value& v) { c.decimalPlaces = whole(v); }},
+    {"ForeColor", [](const Control& c) { return count(c.foreColor); },
+     [](Control& c, const Value& v) { c.foreColor = color(v); }},
+    {"BackColor", [](const Control& c) { return count(c.backColor); },
+     [](Control& c, const Value& v) { c.backColor = color(v); }},
+    {"BorderColor", [](const Control& c) { return count(c.borderColor); },
+     [](Control& c, const Value& v) { c.borderColor = color(v); }},
+    {"BackStyle", [](const Control& c) { return count(c.backStyle); },
+     [](Control& c, const Value& v) { c.backStyle = whole(v); }},
+    {"BorderStyle", [](const Control& c) { return count(c.borderStyle); },
+     [](Control& c, const Value& v) { c.borderStyle = whole(v); }},
+    {"BorderWidth", [](const Control& c) { return count(c.borderWidth); },
+     [](Control& c, const Value& v) { c.borderWidth = whole(v); }},
+    {"FontBold", [](const Control& c) { return boolean(c.font.weight >= 600); },
+     [](Control& c, const Value& v) { c.font.weight = truthy(v) ? 700 : 400; }},
+    {"FontWeight", [](const Control& c) { return count(c.font.weight); },
+     [](Control& c, const Value& v) { c.font.weight = whole(v); }},
+    {"FontItalic", [](const Control& c) { return boolean(c.font.italic); },
+     [](Control& c, const Value& v) { c.font.italic = truthy(v); }},
+    {"FontUnderline", [](const Control& c) { return boolean(c.font.underline); },
+     [](Control& c, const Value& v) { c.font.underline = truthy(v); }},
+    {"FontSize", [](const Control& c) { return count(c.font.size); },
+     [](Control& c, const Value& v) { c.font.size = std::clamp(whole(v), 1, 127); }},
+    {"FontName", [](const Control& c) { return Value(c.font.name); },
+     [](Control& c, const Value& v) { c.font.name = text(v); }},
+    {"Left", [](const Control& c) { return count(c.left); },
+     [](Control& c, const Value& v) { c.left = twips(v); }},
+    {"Top", [](const Control& c) { return count(c.top); },
+     [](Control& c, const Value& v) { c.top = twips(v); }},
+    {"Width", [](const Control& c) { return count(c.width); },
+     [](Control& c, const Value& v) { c.width = twips(v); }},
+    {"Height", [](const Control& c) { return count(c.height); },
+     [](Control& c, const Value& v) { c.height = twips(v); }},
+    {"CanGrow", [](const Control& c) { return boolean(c.canGrow); },
+     [](Control& c, const Value& v) { c.canGrow = truthy(v); }},
+    {"CanShrink", [](const Control& c) { return boolean(c.canShrink); },
+     [](Control& c, const Value& v) { c.canShrink = truthy(v); }},
+    {"TextAlign", [](const Control& c) { return count(static_cast<int>(c.textAlign)); },
+     [](Control& c, const Value& v) {
+         c.textAlign = static_cast<design::TextAlign>(std::clamp(whole(v), 0, 4));
+     }},
+    {"RunningSum", [](const Control& c) { return count(c.runningSum); }, nullptr},
+};
+
+const Property<Section> kSectionProperties[] = {
+    {"Visible", [](const Section& s) { return boolean(s.visible); },
+     [](Section& s, const Value& v) { s.visible = truthy(v); }},
+    {"Height", [](const Section& s) { return count(s.height); },
+     [](Section& s, const Value& v) { s.height = twips(v); }},
+    {"BackColor", [](const Section& s) { return count(s.backColor); },
+     [](Section& s, const Value& v) { s.backColor = color(v); }},
+    {"ForceNewPage", [](const Section& s) { return count(s.forceNewPage); },
+     [](Section& s, const Value& v) { s.forceNewPage = std::clamp(whole(v), 0, 3); }},
+    {"NewRowOrCol", [](const Section& s) { return count(s.newRowOrCol); },
+     [](Section& s, const Value& v) { s.newRowOrCol = std::clamp(whole(v), 0, 3); }},
+    {"KeepTogether", [](const Section& s) { return boolean(s.keepTogether); },
+     [](Section& s, const Value& v) { s.keepTogether = truthy(v); }},
+    {"CanGrow", [](const Section& s) { return boolean(s.canGrow); },
+     [](Section& s, const Value& v) { s.canGrow = truthy(v); }},
+    {"CanShrink", [](const Section& s) { return boolean(s.canShrink); },
+     [](Section& s, const Value& v) { s.canShrink = truthy(v); }},
+    {"RepeatSection", [](const Section& s) { return boolean(s.repeatSection); },
+     [](Section& s, const Value& v) { s.repeatSection = truthy(v); }},
+    {"Name", [](const Section& s) { return Value(s.name); }, nullptr},
+};
+
 }  // namespace
 
 class ReportEvents::LiveControl : public vba::ReportControl {
@@ -100,33 +200,9 @@ class ReportEvents::LiveControl : public vba::ReportControl {
     std::string controlType() const override { return design::controlKindName(control_.kind); }
 
     std::optional<Value> property(std::string_view name) const override {
-        const Control& c = control_;
         if (same(name, "Value") || same(name, "Text")) return value();
-        if (same(name, "Visible")) return boolean(c.visible);
-        if (same(name, "Caption")) return Value(c.caption);
-        if (same(name, "ControlSource")) return Value(c.controlSource);
-        if (same(name, "Format")) return Value(c.format);
-        if (same(name, "DecimalPlaces")) return Value(std::int64_t{c.decimalPlaces});
-        if (same(name, "ForeColor")) return Value(std::int64_t{c.foreColor});
-        if (same(name, "BackColor")) return Value(std::int64_t{c.backColor});
-        if (same(name, "BorderColor")) return Value(std::int64_t{c.borderColor});
-        if (same(name, "BackStyle")) return Value(std::int64_t{c.backStyle});
-        if (same(name, "BorderStyle")) return Value(std::int64_t{c.borderStyle});
-        if (same(name, "BorderWidth")) return Value(std::int64_t{c.borderWidth});
-        if (same(name, "FontBold")) return boolean(c.font.weight >= 600);
-        if (same(name, "FontWeight")) return Value(std::int64_t{c.font.weight});
-        if (same(name, "FontItalic")) return boolean(c.font.italic);
-        if (same(name, "FontUnderline")) return boolean(c.font.underline);
-        if (same(name, "FontSize")) return Value(std::int64_t{c.font.size});
-        if (same(name, "FontName")) return Value(c.font.name);
-        if (same(name, "Left")) return Value(std::int64_t{c.left});
-        if (same(name, "Top")) return Value(std::int64_t{c.top});
-        if (same(name, "Width")) return Value(std::int64_t{c.width});
-        if (same(name, "Height")) return Value(std::int64_t{c.height});
-        if (same(name, "CanGrow")) return boolean(c.canGrow);
-        if (same(name, "CanShrink")) return boolean(c.canShrink);
-        if (same(name, "TextAlign")) return Value(std::int64_t{static_cast<int>(c.textAlign)});
-        if (same(name, "RunningSum")) return Value(std::int64_t{c.runningSum});
+        if (same(name, "ControlSource")) return Value(control_.controlSource);
+        if (const auto* found = findProperty(kControlProperties, name)) return found->get(control_);
         return std::nullopt;
     }
 
@@ -134,58 +210,13 @@ class ReportEvents::LiveControl : public vba::ReportControl {
         // The bands keep a copy of the section at each change: setting what it already is changes nothing.
         const std::optional<Value> before = property(name);
         const bool hadValue = host_.values_.count(this) > 0;
-        Control& c = control_;
         if (same(name, "Value") || same(name, "Text")) {
             host_.values_[this] = v;
-        } else if (same(name, "Visible")) {
-            c.visible = truthy(v);
-        } else if (same(name, "Caption")) {
-            c.caption = text(v);
         } else if (same(name, "ControlSource")) {
-            c.controlSource = text(v);
+            control_.controlSource = text(v);
             host_.values_.erase(this);
-        } else if (same(name, "Format")) {
-            c.format = text(v);
-        } else if (same(name, "DecimalPlaces")) {
-            c.decimalPlaces = whole(v);
-        } else if (same(name, "ForeColor")) {
-            c.foreColor = static_cast<std::uint32_t>(whole(v));
-        } else if (same(name, "BackColor")) {
-            c.backColor = static_cast<std::uint32_t>(whole(v));
-        } else if (same(name, "BorderColor")) {
-            c.borderColor = static_cast<std::uint32_t>(whole(v));
-        } else if (same(name, "BackStyle")) {
-            c.backStyle = whole(v);
-        } else if (same(name, "BorderStyle")) {
-            c.borderStyle = whole(v);
-        } else if (same(name, "BorderWidth")) {
-            c.borderWidth = whole(v);
-        } else if (same(name, "FontBold")) {
-            c.font.weight = truthy(v) ? 700 : 400;
-        } else if (same(name, "FontWeight")) {
-            c.font.weight = whole(v);
-        } else if (same(name, "FontItalic")) {
-            c.font.italic = truthy(v);
-        } else if (same(name, "FontUnderline")) {
-            c.font.underline = truthy(v);
-        } else if (same(name, "FontSize")) {
-            c.font.size = std::clamp(whole(v), 1, 127);
-        } else if (same(name, "FontName")) {
-            c.font.name = text(v);
-        } else if (same(name, "Left")) {
-            c.left = std::clamp(whole(v), 0, 31680);
-        } else if (same(name, "Top")) {
-            c.top = std::clamp(whole(v), 0, 31680);
-        } else if (same(name, "Width")) {
-            c.width = std::clamp(whole(v), 0, 31680);
-        } else if (same(name, "Height")) {
-            c.height = std::clamp(whole(v), 0, 31680);
-        } else if (same(name, "CanGrow")) {
-            c.canGrow = truthy(v);
-        } else if (same(name, "CanShrink")) {
-            c.canShrink = truthy(v);
-        } else if (same(name, "TextAlign")) {
-            c.textAlign = static_cast<design::TextAlign>(std::clamp(whole(v), 0, 4));
+        } else if (const auto* found = findProperty(kControlProperties, name); found && found->set) {
+            found->set(control_, v);
         } else {
             return false;
         }
@@ -221,43 +252,15 @@ class ReportEvents::LiveSection : public vba::ReportSection {
     LiveSection(ReportEvents& host, std::size_t index) : host_(host), index_(index) {}
 
     std::optional<Value> property(std::string_view name) const override {
-        const Section& s = host_.live_[index_];
-        if (same(name, "Visible")) return boolean(s.visible);
-        if (same(name, "Height")) return Value(std::int64_t{s.height});
-        if (same(name, "BackColor")) return Value(std::int64_t{s.backColor});
-        if (same(name, "ForceNewPage")) return Value(std::int64_t{s.forceNewPage});
-        if (same(name, "NewRowOrCol")) return Value(std::int64_t{s.newRowOrCol});
-        if (same(name, "KeepTogether")) return boolean(s.keepTogether);
-        if (same(name, "CanGrow")) return boolean(s.canGrow);
-        if (same(name, "CanShrink")) return boolean(s.canShrink);
-        if (same(name, "RepeatSection")) return boolean(s.repeatSection);
-        if (same(name, "Name")) return Value(s.name);
+        if (const auto* found = findProperty(kSectionProperties, name)) return found->get(host_.live_[index_]);
         return std::nullopt;
     }
 
     bool setProperty(std::string_view name, const Value& v) override {
+        const auto* found = findProperty(kSectionProperties, name);
+        if (!found || !found->set) return false;
         const std::optional<Value> before = property(name);
-        Section& s = host_.live_[index_];
-        if (same(name, "Visible"))
-            s.visible = truthy(v);
-        else if (same(name, "Height"))
-            s.height = std::clamp(whole(v), 0, 31680);
-        else if (same(name, "BackColor"))
-            s.backColor = static_cast<std::uint32_t>(whole(v));
-        else if (same(name, "ForceNewPage"))
-            s.forceNewPage = std::clamp(whole(v), 0, 3);
-        else if (same(name, "NewRowOrCol"))
-            s.newRowOrCol = std::clamp(whole(v), 0, 3);
-        else if (same(name, "KeepTogether"))
-            s.keepTogether = truthy(v);
-        else if (same(name, "CanGrow"))
-            s.canGrow = truthy(v);
-        else if (same(name, "CanShrink"))
-            s.canShrink = truthy(v);
-        else if (same(name, "RepeatSection"))
-            s.repeatSection = truthy(v);
-        else
-            return false;
+        found->set(host_.live_[index_], v);
         if (property(name) != before) host_.changed_[index_] = true;
         return true;
     }
