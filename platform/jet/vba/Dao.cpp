@@ -202,15 +202,20 @@ query::RowSet rowsOf(DatabaseRows& database, const std::string& source) {
     }
 }
 
-class QueryDefs : public Object {
+// A collection code reads by key, through Item(key) as through its default member; code sets nothing in it.
+class ReadOnlyItems : public Object {
   public:
-    explicit QueryDefs(DatabaseRows& database) : database_(database) {}
-    std::string typeName() const override { return "QueryDefs"; }
     std::optional<Variant> get(std::string_view name, const std::vector<Variant>& arguments) override {
         if (base::equalIgnoringCase(name, "Item") && arguments.size() == 1) return item(arguments[0]);
         return std::nullopt;
     }
     bool set(std::string_view, const std::vector<Variant>&, const Variant&) override { return false; }
+};
+
+class QueryDefs : public ReadOnlyItems {
+  public:
+    explicit QueryDefs(DatabaseRows& database) : database_(database) {}
+    std::string typeName() const override { return "QueryDefs"; }
     // A query whose SQL is not known here stops the code rather than pass for one the database lacks.
     std::optional<Variant> item(const Variant& key) override {
         const std::string name = toText(key);
@@ -298,15 +303,10 @@ class AccessObject : public Object {
     bool open_;
 };
 
-class AllForms : public Object {
+class AllForms : public ReadOnlyItems {
   public:
     explicit AllForms(DatabaseRows& database) : database_(database) {}
     std::string typeName() const override { return "AllForms"; }
-    std::optional<Variant> get(std::string_view name, const std::vector<Variant>& arguments) override {
-        if (base::equalIgnoringCase(name, "Item") && arguments.size() == 1) return item(arguments[0]);
-        return std::nullopt;
-    }
-    bool set(std::string_view, const std::vector<Variant>&, const Variant&) override { return false; }
     std::optional<Variant> item(const Variant& key) override {
         if (key.kind != Variant::Kind::Scalar || !key.value.holds<std::string>()) return std::nullopt;
         const std::string name = toText(key);
@@ -340,16 +340,14 @@ class CurrentProject : public Object {
     DatabaseRows& database_;
 };
 
-class NoneOpen : public Object {
+class NoneOpen : public ReadOnlyItems {
   public:
     explicit NoneOpen(bool forms) : forms_(forms) {}
     std::string typeName() const override { return forms_ ? "Forms" : "Reports"; }
     std::optional<Variant> get(std::string_view name, const std::vector<Variant>& arguments) override {
         if (base::equalIgnoringCase(name, "Count")) return number(0);
-        if (base::equalIgnoringCase(name, "Item") && arguments.size() == 1) return item(arguments[0]);
-        return std::nullopt;
+        return ReadOnlyItems::get(name, arguments);
     }
-    bool set(std::string_view, const std::vector<Variant>&, const Variant&) override { return false; }
     std::optional<Variant> item(const Variant& key) override {
         throw RuntimeError{forms_ ? 2450 : 2451, std::string("Microsoft Access can't find the ") +
                                                      (forms_ ? "form '" : "report '") + toText(key) +
